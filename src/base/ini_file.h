@@ -1,0 +1,58 @@
+#pragma once
+// The INI files beside the program (language.ini, setting.ini) come from the Windows
+// private-profile world, so they are read and written with its rules, not QSettings':
+// values are taken verbatim (commas included), names are case-insensitive, and a rewrite
+// keeps every line it did not change.
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+namespace qv {
+
+class IniFile {
+public:
+    // A missing or unreadable file gives an empty IniFile with exists() false.
+    // Bytes are Windows-1251 unless the file starts with a UTF-8 byte order mark.
+    static IniFile load(const QString& path);
+    static IniFile parse(const QByteArray& bytes);
+
+    bool exists() const { return exists_; }
+
+    // Surrounding whitespace and one pair of surrounding double quotes are removed.
+    // A key that is present with an empty value gives "", not the default.
+    QString value(QStringView section, QStringView key, const QString& defaultValue = {}) const;
+    bool contains(QStringView section, QStringView key) const;
+
+    // Replaces the first matching entry in place, or adds the key at the end of its section
+    // (the section at the end of the file). Line breaks in the value become spaces, since a
+    // value cannot span lines.
+    void setValue(QStringView section, QStringView key, const QString& value);
+
+    // CRLF line ends; Windows-1251, or UTF-8 with a byte order mark when it was loaded that way.
+    // Written to a temporary file beside the target and renamed over it, so a failed save
+    // leaves the old file whole.
+    bool save(const QString& path, QString* error = nullptr) const;
+
+private:
+    struct Line {
+        QString text;  // as read, or as rebuilt after setValue
+        QString key;   // empty for comments, blank and other lines
+        QString value;
+    };
+    struct Section {
+        QString name;  // the first section holds the lines before any header and has no name
+        bool hasHeader = false;
+        QString header;
+        std::vector<Line> lines;
+    };
+
+    // Indexes, or -1; like the Windows calls, only the first section and key of a name count.
+    qsizetype sectionIndex(QStringView name) const;
+    static qsizetype keyIndex(const Section& s, QStringView key);
+
+    std::vector<Section> sections_{Section{}};
+    bool exists_ = false;
+    bool utf8_ = false;
+};
+
+}  // namespace qv

@@ -1,0 +1,41 @@
+#pragma once
+// The process-wide table of every text the program shows, addressed by key ("024", "8030").
+// Filled from language.ini beside the program over built-in English defaults; read-only
+// afterwards, so readers take no lock.
+#include <QString>
+#include <QStringView>
+#include <array>
+
+namespace qv {
+
+class LanguageTable {
+public:
+    static constexpr int kSlotCount = 214;
+
+    // Keys "000".."076" -> 0..76, "8001".."8104" -> 101..204, "8200".."8203" -> 205..208,
+    // "8110".."8113" -> 210..213; -1 for any other string.
+    static int slotOfKey(QStringView key);
+    // The key that fills a slot, or an empty string for the slots no key fills (77..100, 209).
+    static QString keyOfSlot(int slot);
+
+    // The built-in texts, with the leading-space rule applied.
+    void loadDefaults();
+    // Section "Language" of language.ini in programDir; whatever is missing keeps its default.
+    void load(const QString& programDir);
+
+    QString text(QStringView key) const;  // empty for a key the table does not list
+    QString slot(int slot) const;         // empty outside 0..213
+
+private:
+    void fillDefaults();
+    void finish();  // the leading-space rule, and slot 100 emptied
+
+    std::array<QString, kSlotCount> slots_;
+};
+
+// Starts out holding the defaults, so code that runs before (or without) a load still has texts.
+LanguageTable& languageTable();
+
+inline QString langText(const char* key) { return languageTable().text(QString::fromLatin1(key)); }
+
+}  // namespace qv

@@ -1,0 +1,313 @@
+#include "editors/bmp_file.h"
+
+#include "image/byte_order.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <bit>
+#include <limits>
+
+namespace qv {
+
+namespace {
+
+constexpr qsizetype kFileHeaderSize = 14;
+constexpr uint32_t kCoreHeaderSize = 12;
+constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
+constexpr uint32_t kBiBitfields = 3;
+constexpr int kResolutionPerMetre = 2835;
+// The largest bitmap file we agree to load whole: the pixel cap at 32 bits plus headroom.
+constexpr qint64 kMaxFileSize = kMaxBitmapPixels * 4 + 16 * 1024 * 1024;
+
+// One colour channel of a 16- or 32-bit pixel, described by its mask in the file.
+struct Channel {
+    uint32_t mask = 0;
+    int shift = 0;
+    uint32_t max = 0;
+
+    explicit Channel(uint32_t m) : mask(m) {
+        if (m != 0) {
+            shift = std::countr_zero(m);
+            max = m >> shift;
+        }
+    }
+    int expand(uint32_t value) const {
+        if (max == 0) return 0;
+        // A mask with holes still gives a value not above max, so the result stays in 0..255.
+        const uint64_t v = (value & mask) >> shift;
+        return int((v * 255 + max / 2) / max);
+    }
+};
+
+struct Layout {
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    int bpp = 0;
+    uint32_t compression = kBiRgb;
+    uint32_t masks[3] = {0, 0, 0};
+    std::vector<QRgb> palette;
+    qint64 dataOffset = 0;
+};
+
+class Parser {
+public:
+    Parser(QByteArrayView data, QString* error)
+        : p_(reinterpret_cast<const uint8_t*>(data.data())), n_(data.size()), error_(error) {}
+
+    std::optional<Bitmap> run();
+
+private:
+    bool has(qint64 offset, qint64 length) const {
+        return offset >= 0 && length >= 0 && offset <= n_ && length <= n_ - offset;
+    }
+    bool fail(const QString& message) {
+        if (error_) *error_ = message;
+        return false;
+    }
+    bool readHeaders(Layout& l);
+    bool readMasks(Layout& l, uint32_t headerSize, qint64& tableEnd);
+    bool readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qint64 fileOffset, qint64& tableEnd);
+    void decodeRow(const Layout& l, const uint8_t* row, QRgb* out) const;
+
+    const uint8_t* p_;
+    qint64 n_;
+    QString* error_;
+};
+
+bool Parser::readHeaders(Layout& l) {
+    if (!has(0, kFileHeaderSize + 4)) return fail(QStringLiteral("The bitmap file is truncated (no header)."));
+    if (p_[0] != 'B' || p_[1] != 'M') return fail(QStringLiteral("Not a Windows bitmap file (no \"BM\" signature)."));
+    const qint64 fileOffset = getU32(p_ + 10);
+    const uint32_t headerSize = getU32(p_ + kFileHeaderSize);
+    const uint8_t* h = p_ + kFileHeaderSize;
+    qint64 width = 0, height = 0;
+    uint32_t colorsUsed = 0;
+
+    if (headerSize == kCoreHeaderSize) {
+        if (!has(kFileHeaderSize, kCoreHeaderSize)) return fail(QStringLiteral("The bitmap file is truncated (header)."));
+        width = getU16(h + 4);
+        height = getU16(h + 6);
+        l.bpp = getU16(h + 10);
+    } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 || headerSize == 124) {
+        if (!has(kFileHeaderSize, headerSize)) return fail(QStringLiteral("The bitmap file is truncated (header)."));
+        width = int32_t(getU32(h + 4));
+        height = int32_t(getU32(h + 8));
+        l.bpp = getU16(h + 14);
+        l.compression = getU32(h + 16);
+        colorsUsed = getU32(h + 32);
+    } else {
+        return fail(QStringLiteral("Unsupported bitmap header (%1 bytes).").arg(headerSize));
+    }
+
+    if (height < 0) {
+        l.topDown = true;
+        height = -height;
+    }
+    if (width <= 0 || height <= 0)
+        return fail(QStringLiteral("The bitmap has no pixels (%1 x %2).").arg(width).arg(height));
+    if (width * height > kMaxBitmapPixels)
+        return fail(QStringLiteral("The bitmap is too large (%1 x %2).").arg(width).arg(height));
+    l.width = int(width);
+    l.height = int(height);
+
+    if (l.bpp != 1 && l.bpp != 4 && l.bpp != 8 && l.bpp != 16 && l.bpp != 24 && l.bpp != 32)
+        return fail(QStringLiteral("Unsupported bitmap depth (%1 bits per pixel).").arg(l.bpp));
+    if (l.compression == kBiRle4 || l.compression == kBiRle8)
+        return fail(QStringLiteral("Compressed (RLE) bitmaps are not supported."));
+    if (l.compression == kBiBitfields && l.bpp != 16 && l.bpp != 32)
+        return fail(QStringLiteral("Bit-field masks are only valid for 16- and 32-bit bitmaps."));
+    if (l.compression != kBiRgb && l.compression != kBiBitfields)
+        return fail(QStringLiteral("Unsupported bitmap compression (%1).").arg(l.compression));
+
+    const qint64 headerEnd = kFileHeaderSize + headerSize;
+    qint64 tableEnd = headerEnd;
+    if (l.bpp <= 8) {
+        if (!readPalette(l, headerSize, colorsUsed, fileOffset, tableEnd)) return false;
+    } else if (!readMasks(l, headerSize, tableEnd)) {
+        return false;
+    }
+
+    // Some writers leave the offset zero; the pixels then follow the tables directly.
+    if (fileOffset == 0) {
+        l.dataOffset = tableEnd;
+    } else if (fileOffset < headerEnd) {
+        return fail(QStringLiteral("The bitmap's pixel offset points into its header."));
+    } else {
+        l.dataOffset = fileOffset;
+    }
+    return true;
+}
+
+bool Parser::readMasks(Layout& l, uint32_t headerSize, qint64& tableEnd) {
+    if (l.compression == kBiRgb) {
+        if (l.bpp == 16) {
+            l.masks[0] = 0x7C00, l.masks[1] = 0x03E0, l.masks[2] = 0x001F;
+        } else if (l.bpp == 32) {
+            l.masks[0] = 0xFF0000, l.masks[1] = 0xFF00, l.masks[2] = 0xFF;
+        }
+        return true;
+    }
+    // The masks follow a 40-byte header; larger headers carry them inside.
+    const qint64 at = kFileHeaderSize + kInfoHeaderSize;
+    if (!has(at, 12)) return fail(QStringLiteral("The bitmap file is truncated (colour masks)."));
+    for (int i = 0; i < 3; ++i) l.masks[i] = getU32(p_ + at + 4 * i);
+    if (headerSize == kInfoHeaderSize) tableEnd = at + 12;
+    return true;
+}
+
+bool Parser::readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qint64 fileOffset, qint64& tableEnd) {
+    const qint64 entrySize = headerSize == kCoreHeaderSize ? 3 : 4;
+    const qint64 start = kFileHeaderSize + headerSize;
+    const qint64 full = qint64(1) << l.bpp;
+    qint64 count = (colorsUsed == 0 || colorsUsed > full) ? full : qint64(colorsUsed);
+    // A palette that would run into the pixels is shorter than it claims.
+    if (fileOffset > start && start + count * entrySize > fileOffset) count = (fileOffset - start) / entrySize;
+    if (count == 0) return fail(QStringLiteral("The bitmap has no palette."));
+    if (!has(start, count * entrySize)) return fail(QStringLiteral("The bitmap file is truncated (palette)."));
+    l.palette.resize(size_t(count));
+    for (qint64 i = 0; i < count; ++i) {
+        const uint8_t* e = p_ + start + i * entrySize;
+        l.palette[size_t(i)] = qRgb(e[2], e[1], e[0]);
+    }
+    tableEnd = start + count * entrySize;
+    return true;
+}
+
+void Parser::decodeRow(const Layout& l, const uint8_t* row, QRgb* out) const {
+    const auto fromPalette = [&](unsigned index) {
+        return index < l.palette.size() ? l.palette[index] : qRgb(0, 0, 0);
+    };
+    const Channel r(l.masks[0]), g(l.masks[1]), b(l.masks[2]);
+    for (int x = 0; x < l.width; ++x) {
+        switch (l.bpp) {
+        case 1: out[x] = fromPalette((row[x >> 3] >> (7 - (x & 7))) & 1); break;
+        case 4: out[x] = fromPalette((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF); break;
+        case 8: out[x] = fromPalette(row[x]); break;
+        case 16: {
+            const uint32_t v = getU16(row + 2 * qsizetype(x));
+            out[x] = qRgb(r.expand(v), g.expand(v), b.expand(v));
+            break;
+        }
+        case 24: {
+            const uint8_t* px = row + 3 * qsizetype(x);
+            out[x] = qRgb(px[2], px[1], px[0]);
+            break;
+        }
+        default: {
+            const uint32_t v = getU32(row + 4 * qsizetype(x));
+            out[x] = qRgb(r.expand(v), g.expand(v), b.expand(v));
+            break;
+        }
+        }
+    }
+}
+
+std::optional<Bitmap> Parser::run() {
+    Layout l;
+    if (!readHeaders(l)) return std::nullopt;
+    const qint64 bitsPerRow = qint64(l.width) * l.bpp;
+    const qint64 stride = (bitsPerRow + 31) / 32 * 4;
+    // The last row's padding is not required: some writers leave it out.
+    const qint64 needed = stride * (l.height - 1) + (bitsPerRow + 7) / 8;
+    if (!has(l.dataOffset, needed)) {
+        fail(QStringLiteral("The bitmap file is truncated (pixel data)."));
+        return std::nullopt;
+    }
+
+    Bitmap bmp;
+    bmp.width = l.width;
+    bmp.height = l.height;
+    bmp.bitsPerPixel = l.bpp;
+    bmp.pixels.resize(size_t(l.width) * size_t(l.height));
+    for (int stored = 0; stored < l.height; ++stored) {
+        const int y = l.topDown ? stored : l.height - 1 - stored;
+        decodeRow(l, p_ + l.dataOffset + stride * stored, bmp.pixels.data() + size_t(y) * size_t(l.width));
+    }
+    return bmp;
+}
+
+}  // namespace
+
+QRgb Bitmap::pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return qRgb(255, 255, 255);
+    return pixels[size_t(y) * size_t(width) + size_t(x)];
+}
+
+std::optional<Bitmap> readBmp(QByteArrayView data, QString* error) {
+    return Parser(data, error).run();
+}
+
+std::optional<Bitmap> readBmpFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    if (file.size() > kMaxFileSize) {
+        if (error) *error = QStringLiteral("\"%1\" is too large for a bitmap.").arg(path);
+        return std::nullopt;
+    }
+    const QByteArray data = file.readAll();
+    QString why;
+    auto bmp = readBmp(data, &why);
+    if (!bmp && error) *error = QStringLiteral("\"%1\": %2").arg(path, why);
+    return bmp;
+}
+
+QByteArray writeBmp24(const QImage& image) {
+    if (image.isNull()) return {};
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const int w = rgb.width(), h = rgb.height();
+    const qint64 stride = (qint64(w) * 3 + 3) / 4 * 4;
+    const qint64 imageSize = stride * h;
+    const qint64 headers = kFileHeaderSize + kInfoHeaderSize;
+    if (headers + imageSize > std::numeric_limits<int32_t>::max()) return {};
+
+    QByteArray out(qsizetype(headers + imageSize), '\0');
+    auto* p = reinterpret_cast<uint8_t*>(out.data());
+    p[0] = 'B';
+    p[1] = 'M';
+    putU32(p + 2, uint32_t(headers + imageSize));
+    putU32(p + 10, uint32_t(headers));
+    uint8_t* info = p + kFileHeaderSize;
+    putU32(info + 0, kInfoHeaderSize);
+    putU32(info + 4, uint32_t(w));
+    putU32(info + 8, uint32_t(h));
+    putU16(info + 12, 1);
+    putU16(info + 14, 24);
+    putU32(info + 16, kBiRgb);
+    putU32(info + 20, uint32_t(imageSize));
+    putU32(info + 24, kResolutionPerMetre);
+    putU32(info + 28, kResolutionPerMetre);
+    for (int y = 0; y < h; ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uint8_t* row = p + headers + stride * (h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            row[3 * x] = uint8_t(qBlue(src[x]));
+            row[3 * x + 1] = uint8_t(qGreen(src[x]));
+            row[3 * x + 2] = uint8_t(qRed(src[x]));
+        }
+    }
+    return out;
+}
+
+bool writeBmp24File(const QImage& image, const QString& path, QString* error) {
+    const QByteArray bytes = writeBmp24(image);
+    if (bytes.isEmpty()) {
+        if (error) *error = QStringLiteral("There is no picture to write to \"%1\".").arg(path);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qv

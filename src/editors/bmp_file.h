@@ -1,0 +1,33 @@
+#pragma once
+// Windows bitmap files, read by our own code because the picture encoder chooses its branch by
+// the file's own bit depth, which QImage does not keep (4-bit and 8-bit both load as Indexed8).
+#include <QByteArrayView>
+#include <QImage>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace qv {
+
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;        // as stored in the file: 1, 4, 8, 16, 24 or 32
+    std::vector<QRgb> pixels;    // row-major, top row first, opaque colours
+
+    // A position outside the bitmap reads as white, as the encoder expects.
+    QRgb pixel(int x, int y) const;
+};
+
+// The cap on width × height; anything larger is treated as a damaged or hostile file.
+constexpr qint64 kMaxBitmapPixels = qint64(64) * 1024 * 1024;
+
+// Palette indices past the palette read as black rather than failing the whole file.
+std::optional<Bitmap> readBmp(QByteArrayView data, QString* error = nullptr);
+std::optional<Bitmap> readBmpFile(const QString& path, QString* error = nullptr);
+
+// 24-bit uncompressed, bottom-up, 2835 pixels per metre (72 dpi). An empty array for a null image.
+QByteArray writeBmp24(const QImage& image);
+bool writeBmp24File(const QImage& image, const QString& path, QString* error = nullptr);
+
+}  // namespace qv

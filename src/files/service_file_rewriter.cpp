@@ -1,0 +1,222 @@
+#include "files/service_file_rewriter.h"
+
+#include "files/zlib_section.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace qv {
+namespace {
+
+RewriteFaultHook& faultHook() {
+    static RewriteFaultHook hook;
+    return hook;
+}
+
+FaultKind faultAt(RewriteStep step) { return faultHook() ? faultHook()(step) : FaultKind::None; }
+
+QString shortName(const QString& path) { return QFileInfo(path).fileName(); }
+
+// Data must be on the disk before the swap makes it the only copy.
+bool syncFile(QFile& f) {
+    if (!f.flush()) return false;
+#ifdef _WIN32
+    return true;
+#else
+    return ::fsync(f.handle()) == 0;
+#endif
+}
+
+void syncFolderOf(const QString& path) {
+#ifndef _WIN32
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+// Replaces `to` by `from` in one step where the platform allows it.
+bool replaceFile(const QString& from, const QString& to, QString* why) {
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
+    if (ec && why) *why = QString::fromStdString(ec.message());
+    return !ec;
+}
+
+Status writeFailure(const QFile& f) {
+    return Status::failure(QStringLiteral("Can not write %1: %2").arg(shortName(f.fileName()), f.errorString()));
+}
+
+class PairWriter {
+public:
+    PairWriter(const ServiceFileNames& names) : sav_(names.sa2), mem_(names.me2) {}
+
+    Status run(const MediaImage& image, BlobSource& source, const RewriteOptions& options, MediaImage& out) {
+        if (faultAt(RewriteStep::CreateFiles) != FaultKind::None)
+            return Status::failure(QStringLiteral("Can not create %1: injected failure").arg(shortName(sav_.fileName())));
+        if (!sav_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(sav_);
+        if (!mem_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(mem_);
+
+        out = image;
+        if (Status s = writeShapka(out); !s) return s;
+        for (int id : kSectionOrder) {
+            if (id == idTableCountry) continue;  // written right after table 3
+            if (out.entry(id).present == 0) continue;
+            if (hasBlobs(id))
+                if (Status s = writeItems(out, source, options, id); !s) return s;
+            if (Status s = writeSection(out, id); !s) return s;
+            if (id == idTableOper)
+                if (Status s = writeSection(out, idTableCountry); !s) return s;
+        }
+        if (Status s = writeShapka(out); !s) return s;
+        if (faultAt(RewriteStep::Flush) != FaultKind::None || !syncFile(sav_) || !syncFile(mem_))
+            return Status::failure(QStringLiteral("Can not write %1 to the disk").arg(shortName(mem_.fileName())));
+        sav_.close();
+        mem_.close();
+        return {};
+    }
+
+private:
+    Status writeShapka(const MediaImage& image) {
+        QByteArray head(int(Shapka::kSize), '\0');
+        image.shapka.write(reinterpret_cast<uint8_t*>(head.data()));
+        if (!sav_.seek(0) || sav_.write(head) != head.size()) return writeFailure(sav_);
+        return {};
+    }
+
+    Status writeItems(MediaImage& image, BlobSource& source, const RewriteOptions& options, int id) {
+        const int n = int(image.count(id));
+        QByteArray blob;
+        for (int i = 0; i < n; ++i) {
+            if (Status s = source.fetch(image, id, i, blob); !s) return s;
+            if (faultAt(RewriteStep::WriteItems) != FaultKind::None) return writeFailure(mem_);
+            const uint32_t offset = uint32_t(mem_.size());
+            if (mem_.write(blob) != blob.size()) return writeFailure(mem_);
+            const size_t k = size_t(i);
+            switch (id) {
+            case idTablePict: image.pictures[k].memOffset = offset; break;
+            case idTableMel: image.melodies[k].memOffset = offset; break;
+            case idTableOper: image.operators[k].memOffset = offset; break;
+            case idTableStr:
+                image.strings[k].memOffset = offset;
+                if (options.renumberStrings) image.strings[k].id = uint16_t(i);
+                break;
+            }
+        }
+        return {};
+    }
+
+    Status writeSection(MediaImage& image, int id) {
+        const QByteArray packed = deflateSection(image.tableBlock(id));
+        if (packed.isEmpty() || faultAt(RewriteStep::WriteTables) != FaultKind::None)
+            return Status::failure(QStringLiteral("Can not compress the %1").arg(id));
+        ShapkaEntry& e = image.entry(id);
+        e.present = uint8_t(id);
+        e.offset = uint32_t(sav_.size());
+        e.zsize = uint32_t(packed.size());
+        if (!sav_.seek(sav_.size()) || sav_.write(packed) != packed.size()) return writeFailure(sav_);
+        return {};
+    }
+
+    QFile sav_;
+    QFile mem_;
+};
+
+}  // namespace
+
+void setRewriteFaultHook(RewriteFaultHook hook) { faultHook() = std::move(hook); }
+
+Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
+                    const ServiceFileNames& names, MediaImage& rewritten) {
+    // A stale marker would make a later open swap in files that this run is overwriting.
+    QFile::remove(names.swapMarker);
+    Status s;
+    {
+        PairWriter writer(names);
+        s = writer.run(image, source, options, rewritten);
+    }
+    if (!s) {
+        QFile::remove(names.sa2);
+        QFile::remove(names.me2);
+    }
+    return s;
+}
+
+SwapResult swapNewPairIn(const ServiceFileNames& names) {
+    SwapResult result;
+    auto giveUp = [&](const QString& message) {
+        QFile::remove(names.swapMarker);
+        QFile::remove(names.sa2);
+        QFile::remove(names.me2);
+        result.status = Status::failure(message);
+        return result;
+    };
+
+    // The marker says: both new files are complete; whoever finds it finishes the swap.
+    const FaultKind markerFault = faultAt(RewriteStep::Marker);
+    if (markerFault == FaultKind::Crash) return {Status::failure("crash"), false};
+    {
+        QFile marker(names.swapMarker);
+        if (markerFault == FaultKind::Fail || !marker.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            marker.write("sa2 me2\n") != 8 || !syncFile(marker))
+            return giveUp(QStringLiteral("Can not write %1; the old files are kept.").arg(shortName(names.swapMarker)));
+    }
+    syncFolderOf(names.swapMarker);
+
+    QString why;
+    const FaultKind dataFault = faultAt(RewriteStep::SwapData);
+    if (dataFault == FaultKind::Crash) return {Status::failure("crash"), false};
+    if (dataFault == FaultKind::Fail) why = QStringLiteral("injected failure");
+    if (dataFault == FaultKind::Fail || !replaceFile(names.me2, names.mem, &why))
+        return giveUp(QStringLiteral("Can not replace %1 (%2); the old files are kept.").arg(shortName(names.mem), why));
+    result.newDataInPlace = true;
+
+    const FaultKind tableFault = faultAt(RewriteStep::SwapTable);
+    if (tableFault == FaultKind::Crash) return {Status::failure("crash"), true};
+    if (tableFault == FaultKind::Fail) why = QStringLiteral("injected failure");
+    if (tableFault == FaultKind::Fail || !replaceFile(names.sa2, names.sav, &why)) {
+        // The new data file is in place and cannot be taken back: keep the marker so that the
+        // next open puts the matching table file in place too.
+        result.status = Status::failure(
+            QStringLiteral("Can not replace %1 (%2); it will be completed when the file is opened next.")
+                .arg(shortName(names.sav), why));
+        return result;
+    }
+    syncFolderOf(names.sav);
+    if (faultAt(RewriteStep::Finish) == FaultKind::Crash) return {Status::failure("crash"), true};
+    QFile::remove(names.swapMarker);
+    return result;
+}
+
+Status recoverInterruptedRewrite(const ServiceFileNames& names) {
+    if (!QFile::exists(names.swapMarker)) {
+        // A rewrite that stopped before its swap: its files were never complete.
+        QFile::remove(names.sa2);
+        QFile::remove(names.me2);
+        return {};
+    }
+    QString why;
+    if (QFile::exists(names.me2) && !replaceFile(names.me2, names.mem, &why))
+        return Status::failure(QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), why));
+    if (QFile::exists(names.sa2) && !replaceFile(names.sa2, names.sav, &why))
+        return Status::failure(QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), why));
+    syncFolderOf(names.sav);
+    QFile::remove(names.swapMarker);
+    return {};
+}
+
+}  // namespace qv

@@ -1,0 +1,51 @@
+#pragma once
+// Rewriting a service file: the new table file and data file are written beside the old ones
+// (.sa2, .me2) and then swapped in so that, after a failure or a crash at any point, there is
+// either the old pair or the new pair, never a mix.
+#include "base/status.h"
+#include "files/service_file_names.h"
+#include "image/media_image.h"
+
+#include <QByteArray>
+#include <functional>
+
+namespace qv {
+
+// Where each item's blob comes from: the open data file (save), the phone, or flash dumps.
+class BlobSource {
+public:
+    virtual ~BlobSource() = default;
+    // Fills `out` with the blob that the new data file stores for entry `index` of table `id`
+    // (operators: one 184-byte record).
+    virtual Status fetch(const MediaImage& image, int id, int index, QByteArray& out) = 0;
+};
+
+struct RewriteOptions {
+    bool renumberStrings = true;  // saving and the dump import; the phone read leaves ids alone
+};
+
+// Steps at which tests make a rewrite fail (and clean up) or stop dead as a crash would.
+enum class RewriteStep { CreateFiles, WriteItems, WriteTables, Flush, Marker, SwapData, SwapTable, Finish };
+enum class FaultKind { None, Fail, Crash };
+using RewriteFaultHook = std::function<FaultKind(RewriteStep)>;
+void setRewriteFaultHook(RewriteFaultHook hook);
+
+// Writes ".sa2" and ".me2" from `image` and `source`; `rewritten` receives the image with the
+// new offsets and lengths. On failure both files are removed.
+Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
+                    const ServiceFileNames& names, MediaImage& rewritten);
+
+// Outcome of swapping the new pair in.
+struct SwapResult {
+    Status status;
+    bool newDataInPlace = false;  // the ".mem" now holds the new blobs
+};
+
+// Swaps ".sa2"/".me2" in for ".sav"/".mem". The files must be closed by the caller.
+SwapResult swapNewPairIn(const ServiceFileNames& names);
+
+// Completes a swap that a crash interrupted (a marker is left), or removes the leftovers of a
+// rewrite that never reached its swap. Called before a table file is read.
+Status recoverInterruptedRewrite(const ServiceFileNames& names);
+
+}  // namespace qv

@@ -1,0 +1,98 @@
+#include "files/table_file_reader.h"
+
+#include "files/zlib_section.h"
+
+#include <QFileInfo>
+
+namespace qv {
+
+QString tableName(int id) {
+    switch (id) {
+    case idTablePict: return QStringLiteral("picture table (1)");
+    case idTableMel: return QStringLiteral("melody table (2)");
+    case idTableOper: return QStringLiteral("operator table (3)");
+    case idTableCountry: return QStringLiteral("country table (4)");
+    case idTableAux5: return QStringLiteral("table 5");
+    case idTableAux6: return QStringLiteral("table 6");
+    case idTableCharMap: return QStringLiteral("character map (7)");
+    case idTableStr: return QStringLiteral("string table (8)");
+    case idTableOperFmt: return QStringLiteral("operator format (9)");
+    default: return QStringLiteral("table %1").arg(id);
+    }
+}
+
+namespace {
+
+QString shortName(const QString& path) { return QFileInfo(path).fileName(); }
+
+Status damaged(const QString& fileName, const QString& what) {
+    return Status::failure(QStringLiteral("The file %1 is damaged: %2.").arg(shortName(fileName), what));
+}
+
+}  // namespace
+
+Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image, LoadedTables* loaded) {
+    LoadedTables got;
+    if (!file.seek(0)) return damaged(fileName, QStringLiteral("it cannot be read"));
+    const QByteArray head = file.read(qint64(Shapka::kSize));
+    if (head.size() != qsizetype(Shapka::kSize))
+        return damaged(fileName, QStringLiteral("it is shorter than its 220-byte directory"));
+    image.shapka.read(reinterpret_cast<const uint8_t*>(head.constData()));
+    const qint64 fileSize = file.size();
+    const bool operatorsReadable = image.isPresent(idTableOperFmt);
+
+    for (int id : kSectionOrder) {
+        if (!image.isPresent(id)) continue;
+        if ((id == idTableOper || id == idTableCountry) && !operatorsReadable) continue;
+        const ShapkaEntry& e = image.entry(id);
+        const int capacity = tableCapacity(id);
+        if (capacity > 0 && e.count > uint32_t(capacity))
+            return damaged(fileName, QStringLiteral("the %1 counts %2 items, more than its %3")
+                                         .arg(tableName(id)).arg(e.count).arg(capacity));
+        if (qint64(e.offset) + qint64(e.zsize) > fileSize)
+            return damaged(fileName, QStringLiteral("the %1 lies outside the file").arg(tableName(id)));
+        if (!file.seek(e.offset)) return damaged(fileName, QStringLiteral("it cannot be read"));
+        const QByteArray stream = file.read(e.zsize);
+        if (stream.size() != qsizetype(e.zsize)) return damaged(fileName, QStringLiteral("it cannot be read"));
+        const int room = id == idTableCharMap ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
+        QString why;
+        const auto block = inflateSection(stream, room, &why);
+        if (!block) return damaged(fileName, QStringLiteral("the %1 cannot be unpacked: %2").arg(tableName(id), why));
+        if (Status s = image.loadTableBlock(id, *block); !s) return damaged(fileName, s.message());
+        got.set(size_t(id));
+    }
+    if (loaded) *loaded = got;
+    return {};
+}
+
+Status checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qint64 dataSize,
+                        const QString& dataFileName) {
+    for (int id : {int(idTablePict), int(idTableMel), int(idTableOper), int(idTableStr)}) {
+        if (!loaded.test(size_t(id))) continue;
+        const int n = int(image.count(id));
+        for (int i = 0; i < n; ++i) {
+            const BlobRef b = image.blob(id, i);
+            if (qint64(b.memOffset) + qint64(b.length) > dataSize)
+                return damaged(dataFileName, QStringLiteral("item %1 of the %2 lies outside it")
+                                                 .arg(i).arg(tableName(id)));
+        }
+    }
+    return {};
+}
+
+Status checkRewritable(const MediaImage& image, const LoadedTables& loaded, const QString& fileName) {
+    for (int id : kSectionOrder) {
+        const uint8_t present = image.entry(id).present;
+        if (present == 0 || id == idTableCountry) continue;  // table 4 follows table 3
+        if (!loaded.test(size_t(id))) {
+            const QString why = present != id
+                ? QStringLiteral("the directory marks the %1 with %2 instead of %3").arg(tableName(id)).arg(present).arg(id)
+                : QStringLiteral("the %1 cannot be used without the operator format (9)").arg(tableName(id));
+            return Status::failure(
+                QStringLiteral("The file %1 cannot be rewritten: %2.").arg(shortName(fileName), why));
+        }
+    }
+    return {};
+}
+
+}  // namespace qv

@@ -1,0 +1,96 @@
+#pragma once
+// The in-memory model of one phone's media area: the directory and its nine fixed tables.
+#include "base/status.h"
+#include "image/media_records.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <array>
+#include <cstdint>
+
+namespace qv {
+
+enum TableId : int {
+    idTablePict = 1,
+    idTableMel = 2,
+    idTableOper = 3,
+    idTableCountry = 4,
+    idTableAux5 = 5,
+    idTableAux6 = 6,
+    idTableCharMap = 7,
+    idTableStr = 8,
+    idTableOperFmt = 9,
+};
+
+constexpr int kPictCapacity = 15001;
+constexpr int kMelCapacity = 501;
+constexpr int kOperCapacity = 701;
+constexpr int kCountryCapacity = 2049;
+constexpr int kStrCapacity = 15001;
+constexpr int kAux6Size = 4112;
+constexpr int kAux5Size = 2064;
+// The id-7 block is the character map followed by the start of block 6.
+constexpr int kCharMapBlockSize = 4112;
+constexpr int kCharMapTailOfAux6 = kCharMapBlockSize - int(CharMap::kSize);  // 3,564
+
+// The transfer buffer through which every phone read and write passes.
+constexpr int kTransferBufferSize = 128000;
+
+// Order in which sections stand in a table file and are read.
+constexpr std::array<int, 9> kSectionOrder = {1, 6, 2, 5, 9, 3, 4, 7, 8};
+
+// Where an item's blob lives.
+struct BlobRef {
+    uint32_t memOffset = 0;
+    uint32_t length = 0;
+    uint32_t address = 0;
+};
+
+struct MediaImage {
+    Shapka shapka;
+    std::array<PictEntry, kPictCapacity> pictures{};
+    std::array<MelEntry, kMelCapacity> melodies{};
+    std::array<OperEntry, kOperCapacity> operators{};
+    std::array<OperRecord, kOperCapacity> operRecords{};
+    OperRecord operRecordBuffer;  // staging record while records are unpacked
+    std::array<CountryName, kCountryCapacity> countries{};
+    std::array<StrEntry, kStrCapacity> strings{};
+    CharMap charMap;
+    std::array<uint8_t, kAux6Size> aux6{};
+    std::array<uint8_t, kAux5Size> aux5{};
+    OperFormat operFormat;
+
+    ShapkaEntry& entry(int id) { return shapka.entries[size_t(id)]; }
+    const ShapkaEntry& entry(int id) const { return shapka.entries[size_t(id)]; }
+    // Present for opening a file: the entry's byte equals the table id.
+    bool isPresent(int id) const { return entry(id).present == id; }
+    uint32_t count(int id) const { return entry(id).count; }
+
+    // Bytes stored for a table (before compression); always the whole block.
+    QByteArray tableBlock(int id) const;
+    // Copies inflated bytes over the block from its first byte; a shorter section leaves the
+    // rest as it was. Refuses bytes beyond the block (for id 7: the map and all of block 6).
+    Status loadTableBlock(int id, QByteArrayView bytes);
+
+    // Model flags: types 4, 6 and 8 reverse picture byte and bit orders, keep the strings mode
+    // closed and disable melody naming.
+    bool isReversedOrderModel() const;
+    bool needsSecondDump() const;
+
+    // Blobs of entry i of the tables that have them (pictures, melodies, operators, strings).
+    // Operators give the stored length, at most one record.
+    BlobRef blob(int id, int index) const;
+};
+
+// Stored size of a table's block before compression.
+int storedTableSize(int id);
+// How many entries a counted table holds; 0 for the single-block tables.
+int tableCapacity(int id);
+bool hasBlobs(int id);
+
+// Packing rule used when writing to the phone, and unpacking when reading from the phone or
+// from flash dumps.
+QByteArray packOperatorRecord(const OperRecord& record, const OperFormat& format);
+OperRecord unpackOperatorRecord(QByteArrayView packed, const OperFormat& format);
+
+}  // namespace qv

@@ -1,0 +1,13 @@
+#include "link/result_codes.h"
+
+#include "base/language_table.h"
+
+namespace qv {
+
+QString resultMessage(ResultCode code) {
+    const int c = code & 0x7F;
+    if (c > rcPhoneNotAnswering) return languageTable().text(u"047");
+    return languageTable().text(QStringLiteral("%1").arg(24 + c, 3, 10, QLatin1Char('0')));
+}
+
+}  // namespace qv

@@ -1,0 +1,135 @@
+#include "base/ini_file.h"
+
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+using qv::IniFile;
+
+struct ReadCase {
+    const char* name;
+    QByteArray file;
+    const char* section;
+    const char* key;
+    QString expected;  // "<default>" when the default must come back
+};
+
+TEST(IniFile, ReadsWithPrivateProfileRules) {
+    const QString def = QStringLiteral("<default>");
+    const ReadCase cases[] = {
+        {"commas stay in the value", "[S]\r\nk=1, 2,3\r\n", "S", "k", "1, 2,3"},
+        {"surrounding space trimmed", "[S]\r\n  k  =   a b  \r\n", "S", "k", "a b"},
+        {"one pair of quotes removed", "[S]\nk=\"  a, b  \"\n", "S", "k", "  a, b  "},
+        {"only one pair", "[S]\nk=\"\"x\"\"\n", "S", "k", "\"x\""},
+        {"unbalanced quote kept", "[S]\nk=\"x\n", "S", "k", "\"x"},
+        {"empty quotes", "[S]\nk=\"\"\n", "S", "k", ""},
+        {"empty value is not the default", "[S]\nk=\n", "S", "k", ""},
+        {"section and key case-insensitive", "[LangUAGE]\nPort=COM1\n", "language", "PORT", "COM1"},
+        {"spaces in the header", "[ S ]\nk=1\n", "S", "k", "1"},
+        {"equals sign inside the value", "[S]\nk=a=b\n", "S", "k", "a=b"},
+        {"semicolon line is a comment", "[S]\n;k=1\n", "S", "k", def},
+        {"semicolon inside a value kept", "[S]\nk=a ;b\n", "S", "k", "a ;b"},
+        {"first of two equal keys wins", "[S]\nk=1\nK=2\n", "S", "k", "1"},
+        {"key of another section", "[A]\nk=1\n[S]\nj=2\n", "S", "k", def},
+        {"key before any header", "k=1\n[S]\n", "S", "k", def},
+        {"missing section", "[A]\nk=1\n", "S", "k", def},
+        {"no final line end", "[S]\nk=last", "S", "k", "last"},
+        {"Windows-1251 bytes", "[S]\nk=\xCF\xF0\xE8\xB6\n", "S", "k", QString::fromUtf8("При¶")},
+        {"UTF-8 with byte order mark", "\xEF\xBB\xBF[S]\nk=\xD0\x9F\xD1\x80\n", "S", "k", QString::fromUtf8("Пр")},
+    };
+    for (const ReadCase& c : cases) {
+        const IniFile ini = IniFile::parse(c.file);
+        EXPECT_EQ(ini.value(QString::fromLatin1(c.section), QString::fromLatin1(c.key), def), c.expected) << c.name;
+        EXPECT_EQ(ini.contains(QString::fromLatin1(c.section), QString::fromLatin1(c.key)), c.expected != def)
+            << c.name;
+    }
+}
+
+TEST(IniFile, MissingFileIsEmpty) {
+    qvtest::ScratchDir dir;
+    const IniFile ini = IniFile::load(dir.path("none.ini"));
+    EXPECT_FALSE(ini.exists());
+    EXPECT_EQ(ini.value(u"S", u"k", QStringLiteral("d")), "d");
+
+    qvtest::writeAll(dir.path("some.ini"), "");
+    EXPECT_TRUE(IniFile::load(dir.path("some.ini")).exists());
+}
+
+TEST(IniFile, SaveKeepsEverythingItDidNotChange) {
+    qvtest::ScratchDir dir;
+    const QString path = dir.path("setting.ini");
+    qvtest::writeAll(path,
+                     "; written by hand\n"
+                     "[Setting]\n"
+                     "  Port = COM1 \n"
+                     "Unknown=\"keep, me\"\n"
+                     "\n"
+                     "; players\n"
+                     "[Other]\n"
+                     "x=\xCF\xF0\xE8\n");
+    IniFile ini = IniFile::load(path);
+    ini.setValue(u"setting", u"PORT", QStringLiteral("COM3"));
+    ini.setValue(u"Setting", u"BaudRD", QStringLiteral("115200"));
+    ini.setValue(u"New", u"a", QString::fromUtf8("б¶"));
+    QString error;
+    ASSERT_TRUE(ini.save(path, &error)) << error.toStdString();
+
+    EXPECT_EQ(qvtest::readAll(path), QByteArray("; written by hand\r\n"
+                                                "[Setting]\r\n"
+                                                "Port=COM3\r\n"
+                                                "Unknown=\"keep, me\"\r\n"
+                                                "BaudRD=115200\r\n"
+                                                "\r\n"
+                                                "; players\r\n"
+                                                "[Other]\r\n"
+                                                "x=\xCF\xF0\xE8\r\n"
+                                                "\r\n"
+                                                "[New]\r\n"
+                                                "a=\xE1\xB6\r\n"));
+    const IniFile back = IniFile::load(path);
+    EXPECT_EQ(back.value(u"Setting", u"Unknown"), "keep, me");
+    EXPECT_EQ(back.value(u"New", u"a"), QString::fromUtf8("б¶"));
+}
+
+TEST(IniFile, SaveIntoNewFileAndKeepsUtf8Files) {
+    qvtest::ScratchDir dir;
+    IniFile fresh;
+    fresh.setValue(u"S", u"k", QStringLiteral("line\nbreak"));
+    ASSERT_TRUE(fresh.save(dir.path("new.ini")));
+    EXPECT_EQ(qvtest::readAll(dir.path("new.ini")), QByteArray("[S]\r\nk=line break\r\n"));
+
+    qvtest::writeAll(dir.path("u.ini"), "\xEF\xBB\xBF[S]\nk=\xE4\xB8\xAD\n");
+    IniFile utf8 = IniFile::load(dir.path("u.ini"));
+    utf8.setValue(u"S", u"j", QStringLiteral("1"));
+    ASSERT_TRUE(utf8.save(dir.path("u.ini")));
+    EXPECT_EQ(qvtest::readAll(dir.path("u.ini")), QByteArray("\xEF\xBB\xBF[S]\r\nk=\xE4\xB8\xAD\r\nj=1\r\n"));
+}
+
+TEST(IniFile, FailedSaveLeavesOldFileWhole) {
+    qvtest::ScratchDir dir;
+    IniFile ini;
+    ini.setValue(u"S", u"k", QStringLiteral("new"));
+
+    QString error;
+    EXPECT_FALSE(ini.save(dir.path("missing/folder/x.ini"), &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    if (qvtest::runningAsRoot()) GTEST_SKIP() << "a read-only folder does not stop root";
+    const QString sub = dir.path("ro");
+    ASSERT_TRUE(QDir().mkpath(sub));
+    const QString path = sub + "/setting.ini";
+    qvtest::writeAll(path, "[S]\r\nk=old\r\n");
+    QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner);
+    QFile::setPermissions(path, QFile::ReadOwner);
+    error.clear();
+    EXPECT_FALSE(ini.save(path, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(qvtest::readAll(path), QByteArray("[S]\r\nk=old\r\n"));
+    QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+#include "link/result_codes.h"
+
+#include "base/language_table.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ResultMessage : public ::testing::Test {
+protected:
+    void TearDown() override { qv::languageTable().loadDefaults(); }
+};
+
+TEST_F(ResultMessage, DefaultTexts) {
+    const std::pair<int, const char*> cases[] = {
+        {qv::rcOk, "No Error. Operation succedeed."},
+        {qv::rcAborted, "Operation Aborted"},
+        {4, "File size exeeded 64Kb"},
+        {qv::rcCantSetTimeouts, "Can not setup timeouts"},
+        {qv::rcCantReadVersion, "Can not read sowftware version"},
+        {qv::rcPhoneNotAnswering, "Can not receive a response from the phone. May be it is turned off."},
+        {23, "Unknown Error"},
+        {qv::rcNoAnswerYet, "Unknown Error"},
+        {qv::rcTimeout, "Unknown Error"},
+        {127, "Unknown Error"},
+        {128, "No Error. Operation succedeed."},
+        {139, "Can not setup timeouts"},
+        {150, "Can not receive a response from the phone. May be it is turned off."},
+        {151, "Unknown Error"},
+        {255, "Unknown Error"},
+    };
+    for (const auto& [code, text] : cases) EXPECT_EQ(qv::resultMessage(qv::ResultCode(code)), text) << code;
+}
+
+TEST_F(ResultMessage, FollowsTheLoadedTable) {
+    std::vector<QString> before;
+    for (int c = 0; c < 256; ++c) before.push_back(qv::resultMessage(qv::ResultCode(c)));
+
+    qvtest::ScratchDir dir;
+    qvtest::writeAll(dir.path("language.ini"), "[Language]\n034=Port busy\n");
+    qv::languageTable().load(dir.path());
+
+    for (int c = 0; c < 256; ++c) {
+        const QString now = qv::resultMessage(qv::ResultCode(c));
+        if ((c & 0x7F) == qv::rcCantOpenCom) EXPECT_EQ(now, "Port busy") << c;
+        else EXPECT_EQ(now, before[c]) << c;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace qvtest {
+
+ScratchDir::ScratchDir() {
+    if (!dir_.isValid()) throw std::runtime_error("cannot create a scratch folder");
+}
+
+QString ScratchDir::path(const QString& name) const {
+    return name.isEmpty() ? dir_.path() : QDir(dir_.path()).filePath(name);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + path.toStdString());
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+bool runningAsRoot() { return ::geteuid() == 0; }
+
+}  // namespace qvtest

@@ -1,0 +1,23 @@
+#pragma once
+// Small helpers shared by the test programs: a scratch folder and whole-file access.
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace qvtest {
+
+// A fresh folder removed at the end of the test.
+class ScratchDir {
+public:
+    ScratchDir();
+    QString path(const QString& name = {}) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+QByteArray readAll(const QString& path);
+void writeAll(const QString& path, const QByteArray& bytes);
+bool runningAsRoot();
+
+}  // namespace qvtest
