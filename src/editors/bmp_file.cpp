@@ -166,7 +166,8 @@ bool Parser::readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qi
     const qint64 full = qint64(1) << l.bpp;
     qint64 count = (colorsUsed == 0 || colorsUsed > full) ? full : qint64(colorsUsed);
     // A palette that would run into the pixels is shorter than it claims.
-    if (fileOffset > start && start + count * entrySize > fileOffset) count = (fileOffset - start) / entrySize;
+    if (fileOffset != 0 && fileOffset >= start && start + count * entrySize > fileOffset)
+        count = (fileOffset - start) / entrySize;
     if (count == 0) return fail(QStringLiteral("The bitmap has no palette."));
     if (!has(start, count * entrySize)) return fail(QStringLiteral("The bitmap file is truncated (palette)."));
     l.palette.resize(size_t(count));

@@ -7,7 +7,7 @@ namespace qv {
 MelodyFileNames loadMelodyFileNames(const QString& mruPath) {
     MelodyFileNames names;
     const IniFile ini = IniFile::load(mruPath);
-    for (int n = 1; n <= kMruSlots; ++n) names[size_t(n - 1)] = ini.value("MRU", QStringLiteral("Name%1").arg(n), QString());
+    for (int n = 1; n <= kMruSlots; ++n) names[size_t(n - 1)] = ini.value(u"MRU", QStringLiteral("Name%1").arg(n), QString());
     return names;
 }
 
@@ -15,7 +15,7 @@ bool saveMelodyFileNames(const QString& mruPath, const MelodyFileNames& names, Q
     IniFile ini = IniFile::load(mruPath);
     for (int n = 1; n <= kMruSlots; ++n) {
         const QString& v = names[size_t(n - 1)];
-        if (!v.isEmpty()) ini.setValue("MRU", QStringLiteral("Name%1").arg(n), v);
+        if (!v.isEmpty()) ini.setValue(u"MRU", QStringLiteral("Name%1").arg(n), v);
     }
     return ini.save(mruPath, error);
 }

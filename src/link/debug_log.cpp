@@ -64,7 +64,7 @@ void writeLog(const QString& message) {
             reportFailure(message, false);
             return;
         }
-        const QByteArray line = toCp1251(QString(timestamp() + u": " + message)) + kLineEnd;
+        const QByteArray line = toCp1251(QString(timestamp() + QStringLiteral(": ") + message)) + kLineEnd;
         const bool written = f.write(line) == line.size() && f.flush();
         f.close();
         if (!written) reportFailure(QStringLiteral("Can not write to log file!"), true);

@@ -14,19 +14,10 @@ TEST(Cp1251, EveryByteRoundTrips) {
     for (int b = 0; b < 256; ++b) EXPECT_EQ(qv::charToCp1251(text[b]), b) << "byte " << b;
 }
 
-TEST(Cp1251, KnownCharacters) {
-    struct Case {
-        uint8_t byte;
-        char16_t ch;
-    };
-    const Case cases[] = {
-        {0x41, u'A'},    {0xB6, u'\u00B6'}, {0x98, u'\u0098'}, {0x88, u'\u20AC'}, {0xA8, u'\u0401'},
-        {0xB8, u'\u0451'}, {0xB9, u'\u2116'}, {0xC0, u'\u0410'}, {0xFF, u'\u044F'}, {0xA0, u'\u00A0'},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(qv::cp1251ToChar(c.byte), QChar(c.ch)) << int(c.byte);
-        EXPECT_EQ(qv::charToCp1251(QChar(c.ch)), c.byte) << int(c.byte);
-    }
+TEST(Cp1251, PilcrowAndTheUndefinedByte) {
+    EXPECT_EQ(qv::cp1251ToChar(0xB6), QChar(u'\u00B6'));
+    EXPECT_EQ(qv::charToCp1251(QChar(u'\u00B6')), 0xB6);
+    EXPECT_EQ(qv::cp1251ToChar(0x98), QChar(u'\u0098'));
 }
 
 // The system's own converter is an independent check of the hand-written table where it

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,13 +96,8 @@ TEST(IniFile, SaveKeepsEverythingItDidNotChange) {
     EXPECT_EQ(back.value(u"New", u"a"), QString::fromUtf8("б¶"));
 }
 
-TEST(IniFile, SaveIntoNewFileAndKeepsUtf8Files) {
+TEST(IniFile, SaveKeepsUtf8Files) {
     qvtest::ScratchDir dir;
-    IniFile fresh;
-    fresh.setValue(u"S", u"k", QStringLiteral("line\nbreak"));
-    ASSERT_TRUE(fresh.save(dir.path("new.ini")));
-    EXPECT_EQ(qvtest::readAll(dir.path("new.ini")), QByteArray("[S]\r\nk=line break\r\n"));
-
     qvtest::writeAll(dir.path("u.ini"), "\xEF\xBB\xBF[S]\nk=\xE4\xB8\xAD\n");
     IniFile utf8 = IniFile::load(dir.path("u.ini"));
     utf8.setValue(u"S", u"j", QStringLiteral("1"));
@@ -109,23 +105,33 @@ TEST(IniFile, SaveIntoNewFileAndKeepsUtf8Files) {
     EXPECT_EQ(qvtest::readAll(dir.path("u.ini")), QByteArray("\xEF\xBB\xBF[S]\r\nk=\xE4\xB8\xAD\r\nj=1\r\n"));
 }
 
-TEST(IniFile, FailedSaveLeavesOldFileWhole) {
+// The old file is replaced, never written over: a second name for it still shows the old
+// bytes, so a save that fails half-way cannot have truncated it.
+TEST(IniFile, SaveReplacesTheFileInsteadOfOverwritingIt) {
     qvtest::ScratchDir dir;
-    IniFile ini;
+    const QString path = dir.path("setting.ini");
+    qvtest::writeAll(path, "[S]\r\nk=old\r\n");
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(dir.path("alias")).constData()), 0);
+
+    IniFile ini = IniFile::load(path);
     ini.setValue(u"S", u"k", QStringLiteral("new"));
+    ASSERT_TRUE(ini.save(path));
+    EXPECT_EQ(qvtest::readAll(path), QByteArray("[S]\r\nk=new\r\n"));
+    EXPECT_EQ(qvtest::readAll(dir.path("alias")), QByteArray("[S]\r\nk=old\r\n"));
+}
 
-    QString error;
-    EXPECT_FALSE(ini.save(dir.path("missing/folder/x.ini"), &error));
-    EXPECT_FALSE(error.isEmpty());
-
+TEST(IniFile, SaveIntoReadOnlyFolderFailsWithoutDamage) {
     if (qvtest::runningAsRoot()) GTEST_SKIP() << "a read-only folder does not stop root";
+    qvtest::ScratchDir dir;
     const QString sub = dir.path("ro");
     ASSERT_TRUE(QDir().mkpath(sub));
     const QString path = sub + "/setting.ini";
-    qvtest::writeAll(path, "[S]\r\nk=old\r\n");
+    qvtest::writeAll(path, "[S]\r\nk=old\r\n");  // the file itself stays writable
     QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner);
-    QFile::setPermissions(path, QFile::ReadOwner);
-    error.clear();
+
+    IniFile ini = IniFile::load(path);
+    ini.setValue(u"S", u"k", QStringLiteral("new"));
+    QString error;
     EXPECT_FALSE(ini.save(path, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(qvtest::readAll(path), QByteArray("[S]\r\nk=old\r\n"));

@@ -1,0 +1,36 @@
+#pragma once
+// One command of quorvanta-cli: its name, help and handler.
+#include "cli/cli_args.h"
+
+#include <QJsonValue>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace qv {
+class Workspace;
+}
+
+namespace qv::cli {
+
+struct Command {
+    QString name;
+    QString usage;  // arguments after the name
+    QString help;   // what it does
+    QSet<QString> valued;
+    QSet<QString> flags;
+    // Returns the JSON document to print.
+    std::function<QJsonValue(const Args&)> run;
+};
+
+std::vector<Command> serviceFileCommands();
+std::vector<Command> pictureCommands();
+
+// Opens a service file for a command; fails unless the data file exists when `needData`.
+void openServiceFile(Workspace& workspace, const QString& path, bool needData);
+// A row index given on the command line, checked against the list.
+int rowIndex(const QString& text, int rows);
+void printJson(const QJsonValue& value);
+
+}  // namespace qv::cli

@@ -1,0 +1,70 @@
+#include "cli/cli_main.h"
+
+#include "cli/cli_command.h"
+#include "link/debug_log.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace qv::cli {
+namespace {
+
+std::vector<Command> allCommands() {
+    std::vector<Command> all = serviceFileCommands();
+    for (auto& c : pictureCommands()) all.push_back(std::move(c));
+    return all;
+}
+
+void printLine(FILE* to, const QString& text) {
+    std::fputs(text.toUtf8().constData(), to);
+    std::fputc('\n', to);
+}
+
+void printOverview(FILE* to) {
+    printLine(to, "Usage: quorvanta-cli [--debug] COMMAND [ARGUMENTS]\n\nCommands:");
+    for (const Command& c : allCommands()) printLine(to, QStringLiteral("  %1 %2\n      %3").arg(c.name, c.usage, c.help));
+    printLine(to, "\nquorvanta-cli COMMAND --help describes one command. --debug writes rozezu.log in the current folder.");
+}
+
+}  // namespace
+
+void printJson(const QJsonValue& value) {
+    const QJsonDocument doc = value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
+    std::fputs(doc.toJson(QJsonDocument::Indented).constData(), stdout);
+    std::fflush(stdout);
+}
+
+int runCommandLine(const QStringList& input) {
+    QStringList words = input;
+    if (words.removeAll("--debug") > 0) setDebugLogEnabled(true);
+    if (words.isEmpty() || words.first() == "--help" || words.first() == "-h" || words.first() == "help") {
+        printOverview(words.isEmpty() ? stderr : stdout);
+        return words.isEmpty() ? 2 : 0;
+    }
+    const QString name = words.takeFirst();
+    for (const Command& c : allCommands()) {
+        if (c.name != name) continue;
+        if (words.contains("--help")) {
+            printLine(stdout, QStringLiteral("Usage: quorvanta-cli %1 %2\n%3").arg(c.name, c.usage, c.help));
+            return 0;
+        }
+        try {
+            const Args args(words, c.valued, c.flags);
+            printJson(c.run(args));
+            return 0;
+        } catch (const UsageError& e) {
+            printLine(stderr, QStringLiteral("quorvanta-cli %1: %2\nUsage: quorvanta-cli %1 %3").arg(name, e.what(), c.usage));
+            return 2;
+        } catch (const Failure& e) {
+            printLine(stderr, QString::fromStdString(e.what()));
+            return 1;
+        }
+    }
+    printLine(stderr, QStringLiteral("quorvanta-cli: unknown command '%1'").arg(name));
+    printOverview(stderr);
+    return 2;
+}
+
+}  // namespace qv::cli

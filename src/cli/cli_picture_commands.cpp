@@ -1,0 +1,115 @@
+// decode-picture, encode-picture, export-picture and thumbnail.
+#include "cli/cli_command.h"
+#include "editors/bmp_file.h"
+#include "editors/item_views.h"
+#include "editors/picture_codec.h"
+#include "editors/thumbnail.h"
+#include "files/workspace.h"
+
+#include <QFile>
+#include <QJsonObject>
+
+namespace qv::cli {
+namespace {
+
+const QSet<QString> kShapeOptions = {"width", "height", "format", "variant", "phone-type"};
+
+PictureShape shapeFrom(const Args& a) {
+    PictureShape shape;
+    shape.width = int(a.number("width"));
+    shape.height = int(a.number("height"));
+    shape.format = uint8_t(a.number("format"));
+    shape.variant = uint8_t(a.number("variant"));
+    shape.phoneType = uint16_t(a.number("phone-type"));
+    if (shape.width <= 0 || shape.height <= 0 || shape.width > 0xFFFF || shape.height > 0xFFFF)
+        throw UsageError("--width and --height must be between 1 and 65535");
+    return shape;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) throw Failure(QStringLiteral("Can not open %1: %2").arg(path, f.errorString()));
+    return f.readAll();
+}
+
+void writeBmp(const QImage& image, const QString& path) {
+    QString why;
+    if (!writeBmp24File(image, path, &why)) throw Failure(why);
+}
+
+QJsonObject wroteImage(const QString& path, const QImage& image) {
+    return QJsonObject{{"written", path}, {"width", image.width()}, {"height", image.height()}};
+}
+
+QJsonValue decode(const Args& a) {
+    a.requireCount(2, 2);
+    const PictureShape shape = shapeFrom(a);
+    const QImage image = cropToWidth(decodePicture(shape, readFile(a.positional(0))), shape.width);
+    writeBmp(image, a.positional(1));
+    return wroteImage(a.positional(1), image);
+}
+
+QJsonValue encode(const Args& a) {
+    a.requireCount(2, 2);
+    const PictureShape shape = shapeFrom(a);
+    const long long size = a.number("size");
+    if (size < 0 || size > 0x7FFFFFFF) throw UsageError("--size is out of range");
+    QString why;
+    const auto bitmap = readBmpFile(a.positional(0), &why);
+    if (!bitmap) throw Failure(why);
+    if (bitmap->width != shape.width || bitmap->height != shape.height)
+        throw Failure(QStringLiteral("The bitmap is %1x%2, the picture %3x%4")
+                          .arg(bitmap->width).arg(bitmap->height).arg(shape.width).arg(shape.height));
+    const EncodeResult r = encodePicture(shape, *bitmap, int(size));
+    if (r.kind == EncodeResult::Refused) throw Failure(r.message);
+    if (r.kind == EncodeResult::NothingWritten)
+        throw Failure(QStringLiteral("A %1-bit bitmap has no encoding for picture format %2; nothing was written")
+                          .arg(bitmap->bitsPerPixel).arg(shape.format));
+    QFile out(a.positional(1));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(r.bytes) != r.bytes.size())
+        throw Failure(QStringLiteral("Can not write %1: %2").arg(a.positional(1), out.errorString()));
+    return QJsonObject{{"written", a.positional(1)}, {"size", double(r.bytes.size())}};
+}
+
+QImage pictureOf(const Args& a, Workspace& ws) {
+    openServiceFile(ws, a.positional(0), true);
+    const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Pictures));
+    QImage image;
+    if (Status s = pictureOfRow(ws, row, image); !s) throw Failure(s.message());
+    return image;
+}
+
+QJsonValue exportPicture(const Args& a) {
+    a.requireCount(3, 3);
+    Workspace ws;
+    const QImage image = pictureOf(a, ws);
+    writeBmp(image, a.positional(2));
+    return wroteImage(a.positional(2), image);
+}
+
+QJsonValue thumbnail(const Args& a) {
+    a.requireCount(3, 3);
+    Workspace ws;
+    const QImage image = makeThumbnail(pictureOf(a, ws));
+    writeBmp(image, a.positional(2));
+    return wroteImage(a.positional(2), image);
+}
+
+}  // namespace
+
+std::vector<Command> pictureCommands() {
+    QSet<QString> encodeOptions = kShapeOptions;
+    encodeOptions.insert("size");
+    return {
+        {"decode-picture", "--width W --height H --format F --variant V --phone-type T IN.bin OUT.bmp",
+         "Decodes raw picture bytes to a 24-bit BMP of W x H.", kShapeOptions, {}, decode},
+        {"encode-picture", "--width W --height H --format F --variant V --phone-type T --size N IN.bmp OUT.bin",
+         "Encodes a BMP as the import does; OUT is exactly N bytes.", encodeOptions, {}, encode},
+        {"export-picture", "FILE.sav INDEX OUT.bmp", "Writes a picture as a 24-bit BMP of its width x height.", {}, {},
+         exportPicture},
+        {"thumbnail", "FILE.sav INDEX OUT.bmp", "Writes a picture's 48 x 48 thumbnail as a 24-bit BMP.", {}, {},
+         thumbnail},
+    };
+}
+
+}  // namespace qv::cli
