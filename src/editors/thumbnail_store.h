@@ -34,11 +34,13 @@ public:
     qsizetype storedBytes() const;
 
 private:
-    // Up to 15,001 rows: each image is kept as zlib-packed 24-bit pixels, not a 32-bit QImage.
+    // Up to 15,001 rows: a thumbnail has few colours, so each is kept as palette indices of
+    // 1, 2, 4 or 8 bits, or as 24-bit pixels when it has more than 256 colours.
     struct Entry {
         int width = 0;
         int height = 0;
-        QByteArray packed;
+        int bits = 0;         // bits per pixel in `data`; 24 means direct colour
+        QByteArray data;      // palette (3 bytes a colour, 2^bits colours) then rows packed to bytes
     };
     static Entry pack(const QImage& image);
     static QImage unpack(const Entry& entry);

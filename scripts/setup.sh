@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what the build needs from the distribution's packages (only what is missing),
+# then configures and builds. Usage: scripts/setup.sh BUILD_DIR [extra cmake arguments]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$here/build"}
+shift || true
+
+packages=(cmake g++ make pkg-config qt6-base-dev zlib1g-dev libgtest-dev libbenchmark-dev
+          clang libclang-rt-14-dev xvfb xauth imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+    { $sudo apt-get update -q && $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; }
+fi
+
+cmake -S "$here" -B "$build" -G "Unix Makefiles" "$@" >/dev/null
+cmake --build "$build" -j"$(nproc)"

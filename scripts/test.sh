@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer, and
+# runs the whole test suite (and a short run of each fuzz target).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build="$here/build-check"
+"$here/scripts/setup.sh" "$build" -DQV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions="$here/scripts/lsan.supp"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

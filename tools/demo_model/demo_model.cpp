@@ -1,0 +1,228 @@
+#include "demo_model/demo_model.h"
+
+#include "demo_model/demo_content.h"
+#include "demo_model/demo_melody.h"
+#include "demo_model/demo_pictures.h"
+#include "demo_model/demo_random.h"
+#include "demo_model/flash_dumps.h"
+#include "demo_model/phone_picture_writer.h"
+#include "files/zlib_section.h"
+#include "image/media_image.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <memory>
+
+namespace qv {
+namespace {
+
+using namespace demo;
+
+constexpr int kPictureBufferSize = 65536;
+
+bool fail(QString* error, const QString& message) {
+    if (error) *error = message;
+    return false;
+}
+
+// Items that the flash dump import reads through dump #2 on models that have it.
+struct DumpPlan {
+    bool two;
+    int pictureDump(int i, int n) const { return two && i >= n / 2 ? 2 : 1; }
+    int melodyDump() const { return two ? 2 : 1; }
+    int operatorDump() const { return 1; }
+    int stringDump() const { return two ? 2 : 1; }
+};
+
+bool addPictures(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool full, QString* error) {
+    const std::vector<DemoPicture> pictures = full ? fullTablePictures(kPictCapacity) : normalPictures();
+    const int n = int(pictures.size());
+    for (int i = 0; i < n; ++i) {
+        const DemoPicture& p = pictures[size_t(i)];
+        const auto bytes = writePhonePicture(p.image, p.format, p.variant, img.shapka.phoneType, error);
+        if (!bytes) return false;
+        if (bytes->size() > kPictureBufferSize)
+            return fail(error, QStringLiteral("picture %1 takes more than 64 KiB").arg(i));
+        const auto address = flash.place(plan.pictureDump(i, n), *bytes, 4, error);
+        if (!address) return false;
+        PictEntry& e = img.pictures[size_t(i)];
+        e.width = uint16_t(p.image.width());
+        e.height = uint16_t(p.image.height());
+        e.format = p.format;
+        e.variant = p.variant;
+        if (i % 4 == 1) e.reserved = {0x01, uint8_t(0x80 | (i & 0x7F))};
+        e.address = *address;
+        e.size = uint32_t(bytes->size());
+    }
+    img.entry(idTablePict).count = uint32_t(n);
+    return true;
+}
+
+bool addMelodies(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QString* error) {
+    const std::vector<DemoMelody> melodies = demoMelodies();
+    for (size_t i = 0; i < melodies.size(); ++i) {
+        const DemoMelody& m = melodies[i];
+        const QByteArray file = makeDemoMelody(m.name, m.size, uint32_t(0x5EED0000 + i));
+        const auto address = flash.place(plan.melodyDump(), file, 16, error);
+        if (!address) return false;
+        MelEntry& e = img.melodies[i];
+        e.reserved = i % 3 == 0 ? uint16_t(0x0101) : uint16_t(0);
+        e.nameString = m.nameStringRow < 0 ? uint16_t(0xFFFF) : uint16_t(m.nameStringRow);
+        e.address = *address;
+        e.size = uint32_t(file.size());
+        const QByteArray name = m.name.left(MelEntry::kNameMax);
+        e.name[0] = uint8_t(name.size());
+        std::copy(name.begin(), name.end(), e.name.begin() + 1);
+    }
+    img.entry(idTableMel).count = uint32_t(melodies.size());
+    return true;
+}
+
+bool addOperators(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QString* error) {
+    img.operFormat = demoOperFormat();
+    const std::vector<DemoOperator> operators = demoOperators();
+    for (size_t i = 0; i < operators.size(); ++i) {
+        const DemoOperator& o = operators[i];
+        OperRecord r;
+        r.code0 = o.code0;
+        r.code1 = o.code1;
+        std::copy_n(o.name1.begin(), std::min<size_t>(size_t(o.name1.size()), r.name1.size()), r.name1.begin());
+        std::copy_n(o.name2.begin(), std::min<size_t>(size_t(o.name2.size()), r.name2.size()), r.name2.begin());
+        std::copy_n(o.name3.begin(), std::min<size_t>(size_t(o.name3.size()), r.name3.size()), r.name3.begin());
+        // The phone keeps its records back to back, one table of fixed-size records.
+        const auto address = flash.place(plan.operatorDump(), packOperatorRecord(r, img.operFormat), 1, error);
+        if (!address) return false;
+        OperEntry& e = img.operators[i];
+        if (i % 5 == 0) e.reserved = {0x01, 0x00, uint8_t(i + 1), 0x4F};
+        e.address = *address;
+        e.storedLength = OperRecord::kSize;
+    }
+    img.entry(idTableOper).count = uint32_t(operators.size());
+    for (const DemoCountry& c : demoCountries()) {
+        auto& bytes = img.countries[c.code].bytes;
+        const QByteArray name = c.name.left(6);
+        bytes[0] = uint8_t(name.size());
+        std::copy(name.begin(), name.end(), bytes.begin() + 1);
+    }
+    return true;
+}
+
+bool addStrings(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool full, QString* error) {
+    img.charMap = demoCharMap();
+    const std::vector<DemoString> strings = full ? fullTableStrings(kStrCapacity) : normalStrings();
+    for (size_t i = 0; i < strings.size(); ++i) {
+        const DemoString& s = strings[i];
+        const auto glyphs = encodeGlyphs(img.charMap, s.text, s.page);
+        if (!glyphs) return fail(error, QStringLiteral("string %1 has a character the font lacks").arg(i));
+        const auto address = flash.place(plan.stringDump(), *glyphs, 2, error);
+        if (!address) return false;
+        StrEntry& e = img.strings[i];
+        e.id = uint16_t(i + 1000);  // not the row: the flash dump import renumbers the entries
+        e.fontAttribute = s.page;
+        e.length = uint16_t(s.text.size());
+        e.address = *address;
+        e.size = uint16_t(glyphs->size());
+        if (i % 5 == 2) {
+            e.reserved3 = 0x01;
+            e.reserved6 = {0x10, 0x00};
+            e.reserved16 = {0x00, 0x00, 0xA0, 0x0F};
+            e.reserved22 = {0x5A, uint8_t(i)};
+        }
+    }
+    img.entry(idTableStr).count = uint32_t(strings.size());
+    return true;
+}
+
+void fillAuxBlocks(MediaImage& img) {
+    DemoRandom aux5(0xA5A50005u), aux6(0xA6A60006u);
+    for (uint8_t& b : img.aux5) b = aux5.nextByte();
+    for (uint8_t& b : img.aux6) b = aux6.nextByte();
+}
+
+// A pattern that a rewrite which drops the bytes it does not understand cannot reproduce.
+void markShapka(Shapka& s) {
+    s.reserved2 = {0x51, 0x56};
+    s.reserved8 = {0xC3, 0x3C, 0x96, 0x69};
+    for (int k = 0; k < Shapka::kEntries; ++k) {
+        ShapkaEntry& e = s.entries[size_t(k)];
+        e.reserved = {uint8_t(0xB0 + k), 0x5A, uint8_t(0xA0 ^ k)};
+        if (k == 0 || k >= 10) e.offset = 0x0BAD0000u | uint32_t(k);  // entries never used
+    }
+}
+
+std::optional<QByteArray> tableFileBytes(MediaImage& img, QString* error) {
+    QByteArray file(int(Shapka::kSize), '\0');
+    for (int id : kSectionOrder) {
+        const QByteArray section = deflateSection(img.tableBlock(id));
+        if (section.isEmpty()) {
+            fail(error, QStringLiteral("table %1 cannot be compressed").arg(id));
+            return std::nullopt;
+        }
+        ShapkaEntry& e = img.entry(id);
+        e.present = uint8_t(id);
+        e.offset = uint32_t(file.size());
+        e.zsize = uint32_t(section.size());
+        file += section;
+    }
+    img.shapka.write(reinterpret_cast<uint8_t*>(file.data()));
+    return file;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+        return fail(error, QStringLiteral("cannot write %1: %2").arg(path, f.errorString()));
+    return true;
+}
+
+}  // namespace
+
+std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOptions& options,
+                                       QString* error) {
+    if (options.baseName.isEmpty() || options.baseName.contains(u'/') || options.baseName.contains(u'\\')) {
+        fail(error, QStringLiteral("the model needs a plain base name"));
+        return std::nullopt;
+    }
+    if (!QDir().mkpath(folder)) {
+        fail(error, QStringLiteral("cannot create the folder %1").arg(folder));
+        return std::nullopt;
+    }
+    auto img = std::make_unique<MediaImage>();
+    img->shapka.phoneType = options.phoneType;
+    img->shapka.versionAddress = kDemoVersionAddress;
+    markShapka(img->shapka);
+    const DumpPlan plan{img->needsSecondDump()};
+    FlashDumps flash(plan.two ? 2 : 1);
+
+    QByteArray version(128, '\0');
+    version.replace(0, int(sizeof kDemoVersionText) - 1, kDemoVersionText);
+    if (!flash.placeAt(kDemoVersionAddress, version, error)) return std::nullopt;
+    if (!addPictures(*img, flash, plan, options.fullTables, error) || !addMelodies(*img, flash, plan, error) ||
+        !addOperators(*img, flash, plan, error) || !addStrings(*img, flash, plan, options.fullTables, error))
+        return std::nullopt;
+    fillAuxBlocks(*img);
+
+    const QDir dir(folder);
+    DemoModel model;
+    model.tableFile = dir.absoluteFilePath(options.baseName + QStringLiteral(".sav"));
+    model.dump1 = dir.absoluteFilePath(options.baseName + QStringLiteral("_1.bif"));
+    if (plan.two) model.dump2 = dir.absoluteFilePath(options.baseName + QStringLiteral("_2.bif"));
+    model.pictures = int(img->count(idTablePict));
+    model.melodies = int(img->count(idTableMel));
+    model.operators = int(img->count(idTableOper));
+    model.strings = int(img->count(idTableStr));
+
+    const QString staleData = dir.absoluteFilePath(options.baseName + QStringLiteral(".mem"));
+    if (QFile::exists(staleData) && !QFile::remove(staleData)) {
+        fail(error, QStringLiteral("cannot remove the old data file %1").arg(staleData));
+        return std::nullopt;
+    }
+    const auto tableFile = tableFileBytes(*img, error);
+    if (!tableFile || !writeFile(model.tableFile, *tableFile, error) || !writeFile(model.dump1, flash.image(1), error) ||
+        (plan.two && !writeFile(model.dump2, flash.image(2), error)))
+        return std::nullopt;
+    return model;
+}
+
+}  // namespace qv
