@@ -249,11 +249,13 @@ std::optional<Bitmap> readBmpFile(const QString& path, QString* error) {
         if (error) *error = QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    if (file.size() > kMaxFileSize) {
+    // Read in chunks up to a limit rather than trusting size(), which a device file reports as 0.
+    QByteArray data;
+    for (QByteArray chunk; data.size() <= kMaxFileSize && !(chunk = file.read(1 << 20)).isEmpty();) data += chunk;
+    if (data.size() > kMaxFileSize) {
         if (error) *error = QStringLiteral("\"%1\" is too large for a bitmap.").arg(path);
         return std::nullopt;
     }
-    const QByteArray data = file.readAll();
     QString why;
     auto bmp = readBmp(data, &why);
     if (!bmp && error) *error = QStringLiteral("\"%1\": %2").arg(path, why);

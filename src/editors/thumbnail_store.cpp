@@ -68,7 +68,7 @@ TMyImageList::Entry TMyImageList::pack(const QImage& image) {
     for (int y = 0; y < e.height && !direct; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
         for (int x = 0; x < e.width; ++x) {
-            const int i = table.indexOf(line[x]);
+            const int i = table.indexOf(line[x] | 0xFF000000u);
             if (i < 0) {
                 direct = true;
                 break;

@@ -125,11 +125,11 @@ void drawCaption(QImage& img, int format, int variant, QRgb color, const QString
     QString text = extra.isEmpty() ? layoutCaption(format, variant) : extra;
     int scale = (w >= 96 && tinyTextWidth(text, 2) <= w - 4) ? 2 : 1;
     if (tinyTextWidth(text, scale) > w - 2) text = extra.isEmpty() ? shortCaption(format, variant) : QString();
-    if (text.isEmpty() || tinyTextWidth(text, 1) > w - 2 || h < kTinyGlyphHeight + 2) return;
+    if (text.isEmpty() || tinyTextWidth(text, 1) > w - 2 || h < 20) return;  // tiny ones: shape only
     drawTinyText(img, 2, 2, text, QColor(color), scale);
     const QString size = QStringLiteral("%1x%2").arg(w).arg(h);
     const int sizeTop = 4 + kTinyGlyphHeight * scale;
-    if (h >= 48 && tinyTextWidth(size) <= w - 2) drawTinyText(img, 2, sizeTop, size, QColor(color));
+    if (h >= 64 && tinyTextWidth(size) <= w - 2) drawTinyText(img, 2, sizeTop, size, QColor(color));
 }
 
 DemoPicture drawn(int w, int h, Layout layout, Look look, const QString& caption = {}) {

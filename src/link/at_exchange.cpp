@@ -1,0 +1,204 @@
+#include "link/at_exchange.h"
+
+#include "link/debug_log.h"
+
+namespace qv {
+
+const char kKeypadEndKey[] = "AT%FKPD=\"e\",100,0\r";
+const char kKeypadUnlockThenEnd[] = "AT%FKPD=\"[*\",2,0%FKPD=\"e\",100,0\r";
+
+namespace {
+
+QString valueText(QByteArray value) {
+    value.replace('\r', ' ');
+    value.replace('\n', ' ');
+    return QLatin1Char(' ') + QString::fromLatin1(value);
+}
+
+}  // namespace
+
+QString cutVersion(const QByteArray& reply) {
+    static const QByteArray echo("AT%SWV\r\r\n");
+    const qsizetype at = reply.indexOf(echo);
+    if (at < 0) return {};
+    const qsizetype from = at + echo.size() + 1;  // the first character after the echo is skipped
+    const qsizetype end = reply.indexOf("\r\n", from);
+    if (end < 0) return {};
+    return valueText(reply.mid(from, std::max<qsizetype>(0, end - 1 - from)));
+}
+
+QString cutModel(const QByteArray& reply) {
+    static const QByteArray echo("AT+CGMM\r\r\n");
+    const qsizetype at = reply.indexOf(echo);
+    if (at < 0) return {};
+    const qsizetype from = at + echo.size();
+    const qsizetype end = reply.indexOf("\r\n", from);
+    if (end < 0) return {};
+    return valueText(reply.mid(from, end - from));
+}
+
+ResultCode AtExchange::getPhoneState(const QByteArray& command) {
+    writeLog("Initiate GetPhoneState started...");
+    if (link_.port.isOpen()) {
+        writeLog("  COM Already Opened... Closing first...");
+        if (const ResultCode rc = link_.port.close(); rc != rcOk) {
+            writeLog("   X:  COM close failed");
+            return rc;
+        }
+        writeLog("   OK: COM close successful");
+    }
+    if (const ResultCode rc = link_.port.openAtLink(link_.portName); rc != rcOk) {
+        writeLog("  X:  Setting up COM port failed!");
+        link_.port.close();
+        return rc;
+    }
+    return sendCommand(command);
+}
+
+ResultCode AtExchange::sendCommand(const QByteArray& text) {
+    const QByteArray line = (text + "\r\n").left(1024);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(line.constData());
+    return link_.port.device().write(bytes, int(line.size())) == line.size() ? rcOk : rcComWriteFailed;
+}
+
+ResultCode AtExchange::readReply() {
+    SerialDevice& dev = link_.port.device();
+    dev.waitForInput(10);  // rather than spinning while the phone has not answered
+    const int waiting = dev.inputCount();
+    if (waiting <= 0) return rcNoAnswerYet;
+    uint8_t bytes[1024];
+    const int n = dev.read(bytes, std::min(waiting, 1024));
+    if (n < 0) return rcComReadFailed;
+    ResultCode result = rcNoAnswerYet;
+    if (n > 0) {
+        const QByteArray got(reinterpret_cast<const char*>(bytes), n);
+        accumulator_ += got.left(got.indexOf('\0') < 0 ? n : got.indexOf('\0'));
+        link_.port.pause(20);
+    }
+    const qsizetype len = accumulator_.size();
+    if (len > 7 && accumulator_.mid(len - 7, 5) == "ERROR") {
+        accumulator_.clear();
+        complete_.clear();
+        result = rcOk;
+    }
+    const qsizetype after = accumulator_.size();
+    if (after > 4 && accumulator_.mid(after - 4, 2) == "OK") {
+        complete_ = accumulator_;
+        accumulator_.clear();
+        result = rcOk;
+    }
+    return result;
+}
+
+ResultCode AtExchange::step() {
+    if (link_.port.clock().reached()) return rcTimeout;
+    switch (stepState_) {
+    case 0: {
+        writeLog("SWVersion request started");
+        const ResultCode rc = getPhoneState("AT%SWV\r");
+        if (rc == rcOk) {
+            stepState_ = 1;
+            return rcNoAnswerYet;
+        }
+        stepState_ = 6;
+        return rc;
+    }
+    case 1:
+    case 3: {
+        if (readReply() != rcOk) return rcNoAnswerYet;
+        const QString value = stepState_ == 1 ? cutVersion(complete_) : cutModel(complete_);
+        if (value.isEmpty()) return rcNoAnswerYet;
+        {
+            std::lock_guard lock(valuesMutex_);
+            (stepState_ == 1 ? version_ : model_) = value;
+        }
+        link_.port.close();
+        stepState_ = stepState_ == 1 ? 2 : 7;
+        return rcNoAnswerYet;
+    }
+    case 2:
+        writeLog("Model request started");
+        getPhoneState("AT+CGMM\r");
+        stepState_ = 3;
+        return rcNoAnswerYet;
+    case 7:
+        writeLog("AT read finished!");
+        return rcOk;
+    default:
+        return rcNoAnswerYet;
+    }
+}
+
+void AtExchange::startInfoRequest() {
+    {
+        std::lock_guard lock(valuesMutex_);
+        model_ = version_ = QStringLiteral("???");
+    }
+    accumulator_.clear();
+    complete_.clear();
+    link_.port.clock().start(3000);
+    driver_.store(tatStart);
+}
+
+void AtExchange::driverPass() {
+    switch (driver_.load()) {
+    case tatStart:
+        writeLog("tatStart");
+        if (portSetting) link_.portName = portSetting();
+        stepState_ = 0;
+        driver_.store(tatReadPending);
+        link_.port.clock().start(3000);
+        break;
+    case tatReadPending: {
+        writeLog("tatReadPending");
+        const ResultCode r = step();
+        if (r == rcOk) {
+            driver_.store(tatFinished);
+        } else if (r == rcTimeout) {
+            link_.port.close();
+            driver_.store(tatInactive);
+            link_.task.setTaskCode(tcIdle);
+            if (onFinished) onFinished();
+        } else if (r != rcNoAnswerYet) {
+            driver_.store(tatAbort);
+        }
+        break;
+    }
+    case tatAbort:
+        writeLog("tatAbort");
+        link_.port.close();
+        driver_.store(tatInactive);
+        link_.task.setTaskCode(tcIdle);
+        if (onFinished) onFinished();
+        break;
+    case tatFinished:
+        writeLog("tatFinished");
+        link_.port.close();
+        driver_.store(tatInactive);
+        link_.task.setTaskCode(tcIdle);
+        if (onFinished) onFinished();
+        break;
+    default:
+        writeLog("tatInactive");
+        break;
+    }
+}
+
+QString AtExchange::model() const {
+    std::lock_guard lock(valuesMutex_);
+    return model_;
+}
+QString AtExchange::version() const {
+    std::lock_guard lock(valuesMutex_);
+    return version_;
+}
+QString AtExchange::shownModel() const {
+    const QString m = model();
+    return m == QLatin1String("???") ? QStringLiteral("N/A") : m;
+}
+QString AtExchange::shownVersion() const {
+    const QString v = version();
+    return v == QLatin1String("???") ? QStringLiteral("N/A") : v;
+}
+
+}  // namespace qv

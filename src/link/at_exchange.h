@@ -1,0 +1,67 @@
+#pragma once
+// AT commands to the phone's normal firmware: the keypad commands before a transfer and the
+// model and software version requests of the Info dialog.
+#include "link/phone_link.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace qv {
+
+extern const char kKeypadEndKey[];      // AT%FKPD="e",100,0 + CR
+extern const char kKeypadUnlockThenEnd[];  // AT%FKPD="[*",2,0%FKPD="e",100,0 + CR
+
+// Values cut out of a complete reply (the phone echoes the command first); empty when the
+// echo or the closing line break is missing. Stored values start with one space.
+QString cutVersion(const QByteArray& reply);
+QString cutModel(const QByteArray& reply);
+
+enum AtDriverState : uint8_t { tatAbort = 1, tatReadPending = 2, tatFinished = 3, tatInactive = 4, tatStart = 5 };
+
+class AtExchange {
+public:
+    explicit AtExchange(PhoneLink& link) : link_(link) {}
+
+    // Opens the AT link (closing a port that is open) and sends one command; reads nothing.
+    ResultCode getPhoneState(const QByteArray& command);
+    ResultCode sendCommand(const QByteArray& text);
+    // 0 when a complete reply ("OK" or "ERROR" and its line break) was recognised, 24 while
+    // it is not complete yet, 18 when the port read failed.
+    ResultCode readReply();
+    const QByteArray& completeReply() const { return complete_; }
+
+    // One step of the version and model requests: 0 finished, 24 keep polling, 25 time-out,
+    // or the code of a failed open or send.
+    ResultCode step();
+    // One pass of the worker for the Info request.
+    void driverPass();
+
+    uint8_t driverState() const { return driver_.load(); }
+    void setDriverState(uint8_t s) { driver_.store(s); }
+    // Starts the Info request (the info button): model and version back to "???".
+    void startInfoRequest();
+
+    QString model() const;
+    QString version() const;
+    // "N/A" for what was not learnt.
+    QString shownModel() const;
+    QString shownVersion() const;
+
+    // Called when the driver finishes, from the worker thread (the Info dialog shows the values).
+    std::function<void()> onFinished;
+    // The port name in use is taken from the settings at the driver's start.
+    std::function<QString()> portSetting;
+
+private:
+    PhoneLink& link_;
+    QByteArray accumulator_;
+    QByteArray complete_;
+    uint8_t stepState_ = 0;
+    std::atomic<uint8_t> driver_{tatInactive};
+    mutable std::mutex valuesMutex_;
+    QString model_ = QStringLiteral("???");
+    QString version_ = QStringLiteral("???");
+};
+
+}  // namespace qv

@@ -1,0 +1,108 @@
+#include "link/comm_thread.h"
+
+#include "base/language_table.h"
+#include "link/debug_log.h"
+
+#include <chrono>
+
+namespace qv {
+
+TCOMMThread::TCOMMThread(PhoneLink& link, AtExchange& at) : link_(link), at_(at) {}
+
+TCOMMThread::~TCOMMThread() { stop(); }
+
+void TCOMMThread::setTaskBody(uint8_t code, TaskBody body) { bodies_[code] = std::move(body); }
+
+void TCOMMThread::start() {
+    if (thread_.joinable()) return;
+    quit_ = false;
+    thread_ = std::thread([this] { run(); });
+}
+
+void TCOMMThread::stop() {
+    if (!thread_.joinable()) return;
+    quit_ = true;
+    link_.task.setAbortSignal();
+    link_.task.setTaskCode(link_.task.taskCode());  // wakes the wait
+    thread_.join();
+}
+
+void TCOMMThread::run() {
+    using namespace std::chrono_literals;
+    while (!quit_) {
+        const uint8_t code = link_.task.taskCode();
+        switch (code) {
+        case tcStart:
+            writeLog("ttsStart");
+            link_.task.setTaskCode(tcIdle);
+            break;
+        case tcWriteItems:
+        case tcApplyPatch:
+        case tcReadFile:
+            runTransfer(code);
+            break;
+        case tcAbort:
+            writeLog("ttsAbort");
+            link_.task.setTaskCode(tcIdle);
+            break;
+        case tcAtProcessing:
+            writeLog("ttsATProcessing");
+            at_.driverPass();
+            break;
+        case tcIdle:
+        case 4:
+        case 5:
+        case 9:
+            // Nothing to do: sleep until a task code arrives instead of polling.
+            link_.task.waitWhile(code, 200ms);
+            break;
+        default:
+            link_.task.setTaskCode(tcIdle);
+            break;
+        }
+    }
+}
+
+void TCOMMThread::runTransfer(uint8_t code) {
+    busy_ = true;
+    if (code == tcReadFile) writeLog("ttsReadFile");
+    ProgressSink& bar = link_.bar();
+    bar.setText(langText("018"));
+    const auto body = bodies_.find(code);
+    ResultCode r = body != bodies_.end() && body->second ? body->second() : rcAborted;
+    // Cancel ends as aborted, whatever step noticed it last.
+    if (r == rcOk && (link_.task.aborted() || link_.task.abortSignal())) r = rcAborted;
+    bar.setButtonCaption(langText("055"));
+    if (r == rcOk) {
+        bar.setText(langText("019"));
+    } else if (r == rcAborted) {
+        bar.setText(langText("020"));
+    } else {
+        bar.setText(langText("021"));
+        bar.showError(resultMessage(r), langText("022"));
+    }
+    bar.repaint();
+    link_.task.setTaskCode(tcIdle);
+    if (onTaskEnded) onTaskEnded(r);
+    busy_ = false;
+}
+
+void startTask(PhoneLink& link, AtExchange& at, TCOMMThread& worker, uint8_t code, const TaskStartSettings& settings) {
+    worker.markBusy();
+    link.portName = settings.port;
+    const bool unlock = settings.keyLock && (code == tcWriteItems || code == tcApplyPatch || code == tcReadFile);
+    at.getPhoneState(unlock ? kKeypadUnlockThenEnd : kKeypadEndKey);
+    link.port.close();
+    if (settings.keypadWaitMs > 0) {
+        if (settings.wait)
+            settings.wait(settings.keypadWaitMs);
+        else
+            link.port.pause(settings.keypadWaitMs);
+    }
+    link.portName = settings.port;
+    link.workingSpeed = settings.baud;
+    link.task.clearAbortSignal();
+    link.task.setTaskCode(code);
+}
+
+}  // namespace qv

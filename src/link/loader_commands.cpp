@@ -1,0 +1,265 @@
+#include "link/loader_commands.h"
+
+#include "base/cp1251.h"
+#include "base/language_table.h"
+#include "base/rounding.h"
+#include "link/debug_log.h"
+
+#include <algorithm>
+
+namespace qv {
+namespace {
+
+constexpr uint8_t kAck = 0x21;
+constexpr int kAnswerWaitMs = 7000;
+constexpr int kSegmentAttempts = 3;  // a refused or unanswered segment is sent twice more
+
+void putBigEndian(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
+}
+
+// A write that wrote nothing ends the task as aborted.
+bool send(PhoneLink& link, const uint8_t* bytes, int count) {
+    if (link.port.writeBytes(bytes, count, link.task) == count) return true;
+    link.task.setTaskCode(tcAbort);
+    return false;
+}
+
+bool sendByte(PhoneLink& link, uint8_t byte) { return send(link, &byte, 1); }
+
+enum class Wait { Got, Aborted, Silent };
+
+// One byte from the loader. Cancel ends the wait at once; a phone that stays silent for
+// `silentMs` ends it too, so a pulled cable never hangs the task.
+Wait receiveByte(PhoneLink& link, uint8_t& byte, int silentMs = kAnswerWaitMs) {
+    link.port.clock().start(uint32_t(silentMs));
+    for (;;) {
+        if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
+        if (link.task.aborted()) return Wait::Aborted;
+        if (link.port.readBytes(&byte, 1) == 1) return Wait::Got;
+        if (link.port.clock().reached()) return Wait::Silent;
+    }
+}
+
+ResultCode failed(Wait w) { return w == Wait::Aborted ? rcAborted : rcNoResponse; }
+
+// The answer to a write segment or to the end of write: 0x21, possibly behind line noise.
+// Returns Got with `accepted` telling whether the 0x21 came.
+Wait receiveAck(PhoneLink& link, bool& accepted) {
+    accepted = false;
+    if (!link.port.waitForInput(link.task)) {
+        if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
+        return link.task.aborted() ? Wait::Aborted : Wait::Silent;
+    }
+    uint8_t byte = 0;
+    if (link.port.readBytes(&byte, 1) != 1) return Wait::Silent;
+    // Bytes that are not the acknowledgement: look briefly for one behind them.
+    while (byte != kAck) {
+        if (link.task.abortSignal()) {
+            link.task.setTaskCode(tcAbort);
+            return Wait::Aborted;
+        }
+        if (receiveByte(link, byte, 100) != Wait::Got) return Wait::Got;
+    }
+    accepted = true;
+    return Wait::Got;
+}
+
+int percent(int64_t part, int64_t whole) { return whole == 0 ? 100 : int(roundHalfEvenQuotient(part * 100, whole)); }
+
+}  // namespace
+
+int loaderSpeedCode(uint32_t baud) {
+    switch (baud) {
+    case 9600: return 0x00;
+    case 19200: return 0x01;
+    case 38400: return 0x03;
+    case 115200: return 0x04;
+    case 230400: return 0x05;
+    default: return -1;
+    }
+}
+
+uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data) {
+    uint8_t fields[8];
+    putBigEndian(fields, address);
+    putBigEndian(fields + 4, length);
+    uint16_t sum = 0xFFFF;
+    for (uint8_t b : fields) sum = uint16_t(sum - b);
+    for (uint32_t i = 0; i < length; ++i) sum = uint16_t(sum - data[i]);
+    return sum;
+}
+
+ResultCode speedSwitch(PhoneLink& link) {
+    if (link.task.aborted()) return rcAborted;
+    const int code = loaderSpeedCode(link.workingSpeed);
+    const uint8_t bytes[2] = {uint8_t(code < 0 ? 0x00 : 0x53), uint8_t(code < 0 ? 0x00 : code)};
+    link.port.pause(10);
+    if (!sendByte(link, bytes[0]) || !sendByte(link, bytes[1])) return rcAborted;
+    uint8_t byte = 0;
+    do {
+        if (const Wait w = receiveByte(link, byte); w != Wait::Got) return failed(w);
+    } while (byte != kAck);
+    return rcOk;
+}
+
+ResultCode switchToWorkingSpeed(PhoneLink& link) {
+    if (link.workingSpeed == 28800) return rcOk;  // the loader already runs at 28,800
+    if (const ResultCode rc = speedSwitch(link); rc != rcOk) return rc;
+    if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != rcOk) return rc;
+    versionDisplay(link);
+    return rcOk;
+}
+
+ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
+    if (link.task.aborted()) return rcAborted;
+    ProgressSink& bar = link.bar();
+    bar.setPosition(0);
+    bar.setMaximum(100);
+    bar.repaint();
+    if (link.task.abortSignal()) {
+        link.task.setTaskCode(tcAbort);
+        return rcAborted;
+    }
+    if (length > uint32_t(link.buffer.size())) return rcNotEnoughMemory;
+    uint8_t command[9] = {0x52};
+    putBigEndian(command + 1, address);
+    putBigEndian(command + 5, length);
+    for (uint8_t b : command)
+        if (!sendByte(link, b)) return rcAborted;
+
+    uint32_t got = 0;
+    link.port.clock().start(kAnswerWaitMs);
+    while (got < length) {
+        if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
+        if (link.task.aborted()) return rcAborted;
+        const int n = link.port.readBytes(link.buffer.data() + got, int(length - got));
+        if (n > 0) {
+            got += uint32_t(n);
+            bar.setPosition(percent(got, length));
+            bar.repaint();
+            link.port.clock().start(kAnswerWaitMs);
+        } else if (link.port.clock().reached()) {
+            writeLog(QStringLiteral("X:  Read block stopped after %1 of %2 bytes").arg(got).arg(length));
+            return rcNoResponse;
+        }
+    }
+    if (link.task.aborted()) return rcAborted;
+    uint8_t trailer = 0;
+    for (int i = 0; i < 2; ++i)
+        if (const Wait w = receiveByte(link, trailer); w != Wait::Got) return failed(w);
+    bar.setPosition(100);
+    bar.repaint();
+    return sendByte(link, kAck) ? rcOk : rcAborted;
+}
+
+ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address) {
+    if (link.task.aborted()) return rcAborted;
+    ProgressSink& bar = link.bar();
+    bar.setPosition(0);
+    bar.setMaximum(100);
+    bar.repaint();
+    if (link.task.abortSignal()) {
+        link.task.setTaskCode(tcAbort);
+        return rcAborted;
+    }
+    if (length > uint32_t(link.buffer.size())) return rcNotEnoughMemory;
+
+    uint32_t done = 0;
+    while (done < length) {
+        const uint32_t at = address + done;
+        const uint32_t toBoundary = 0x10000u - (at & 0xFFFFu);
+        const uint32_t segment = std::min(toBoundary, length - done);
+        const uint8_t* data = link.buffer.data() + done;
+        bool accepted = false;
+        Wait answer = Wait::Silent;
+        for (int attempt = 0; attempt < kSegmentAttempts && !accepted; ++attempt) {
+            uint8_t head[9] = {0x57};
+            putBigEndian(head + 1, at);
+            putBigEndian(head + 5, segment);
+            if (!send(link, head, 9)) return rcAborted;
+            for (uint32_t sent = 0; sent < segment;) {
+                const uint32_t piece = std::min<uint32_t>(8192, segment - sent);
+                if (!send(link, data + sent, int(piece))) return rcAborted;
+                sent += piece;
+                bar.setPosition(percent(done + sent, length));
+                bar.repaint();
+            }
+            const uint16_t sum = segmentChecksum(at, segment, data);
+            const uint8_t tail[2] = {uint8_t(sum >> 8), uint8_t(sum)};
+            if (!send(link, tail, 2)) return rcAborted;
+            link.port.clearInput();
+            answer = receiveAck(link, accepted);
+            if (answer == Wait::Aborted) return rcAborted;
+            if (!accepted)
+                writeLog(QStringLiteral("X:  Write segment at %1 (%2 bytes) %3")
+                             .arg(at, 8, 16, QChar('0')).arg(segment)
+                             .arg(answer == Wait::Silent ? "not answered" : "refused"));
+        }
+        if (!accepted) return answer == Wait::Silent ? rcNoResponse : rcInvalidResponse;
+        done += segment;
+        if (link.task.aborted()) return rcAborted;
+    }
+    if (link.task.aborted()) return rcAborted;
+    bar.setPosition(100);
+    bar.repaint();
+    return rcOk;
+}
+
+ResultCode endOfWrite(PhoneLink& link) {
+    if (link.task.aborted()) return rcAborted;
+    link.bar().setText(langText("065"));
+    link.bar().repaint();
+    const uint8_t command[5] = {0x57, 0, 0, 0, 0};
+    for (uint8_t b : command)
+        if (!sendByte(link, b)) return rcAborted;
+    if (link.task.aborted()) return rcAborted;
+    bool accepted = false;
+    const Wait w = receiveAck(link, accepted);
+    if (w != Wait::Got) return failed(w);
+    return accepted ? rcOk : rcInvalidResponse;
+}
+
+ResultCode finish(PhoneLink& link) {
+    if (link.task.aborted()) return rcAborted;
+    if (!sendByte(link, 0x75)) return rcAborted;
+    return link.task.aborted() ? rcAborted : rcOk;
+}
+
+QString versionLineOf(const uint8_t* block, int size) {
+    const int n = std::min(size, 128);
+    if (n < 3 || block[0] != '2' || block[1] != '0' || block[2] != '0') return {};
+    QByteArray v, p, wg;
+    auto isDigit = [](uint8_t c) { return c >= '0' && c <= '9'; };
+    auto field = [&](int from, bool stopAtP) {
+        QByteArray out;
+        for (int k = from; k < n && block[k] >= '0' && !(stopAtP && block[k] == 'P'); ++k) out.append(char(block[k]));
+        return out;
+    };
+    for (int i = 0; i + 1 < n; ++i) {
+        if (!isDigit(block[i + 1])) continue;
+        switch (block[i]) {
+        case 'V': v = field(i, false); break;
+        case 'W':
+        case 'G': wg = field(i, true); break;
+        case 'P': p = field(i, false); break;
+        default: break;
+        }
+    }
+    if (v.isEmpty() && p.isEmpty() && wg.isEmpty()) return {};
+    return fromCp1251(v + ' ' + p + ' ' + wg);
+}
+
+void versionDisplay(PhoneLink& link) {
+    if (!link.progress) return;
+    link.bar().setVersionLine(QString(), false);
+    std::fill_n(link.buffer.begin(), 128, uint8_t(0));
+    readBlock(link, 128, link.versionAddress);
+    const QString line = versionLineOf(link.buffer.data(), 128);
+    link.bar().setVersionLine(line, !line.isEmpty());
+}
+
+}  // namespace qv

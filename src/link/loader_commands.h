@@ -1,0 +1,26 @@
+#pragma once
+// The loader's block protocol: speed switch, read block, write block, end of write, finish
+// and the software version display. Fields go most significant byte first; the loader
+// acknowledges with 0x21. Data pass through the link's transfer buffer from its first byte.
+#include "link/phone_link.h"
+
+namespace qv {
+
+// The speed code the loader understands, or -1 for a speed it does not know.
+int loaderSpeedCode(uint32_t baud);
+// Checksum of a write segment: 0xFFFF minus every byte of address, length and data.
+uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data);
+
+ResultCode speedSwitch(PhoneLink& link);
+// Speed switch, then the port's speed, then the version display; nothing at 28,800.
+ResultCode switchToWorkingSpeed(PhoneLink& link);
+ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address);
+ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address);
+ResultCode endOfWrite(PhoneLink& link);
+ResultCode finish(PhoneLink& link);
+void versionDisplay(PhoneLink& link);
+
+// The text of the version line for a 128-byte version block ("" when nothing is shown).
+QString versionLineOf(const uint8_t* block, int size);
+
+}  // namespace qv

@@ -1,0 +1,195 @@
+// Serial devices on POSIX systems through termios; on Linux termios2 carries speeds that the
+// standard table lacks (28,800 among them). Pseudo-terminals work: they have no modem lines,
+// so a DTR/RTS request they cannot carry is not an error.
+#ifndef _WIN32
+#include "link/serial_device.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#include "link/linux_custom_speed.h"
+
+namespace qv {
+namespace {
+
+
+class PosixSerialDevice final : public SerialDevice {
+public:
+    ~PosixSerialDevice() override { close(); }
+
+    bool open(const std::string& name, bool exclusive) override {
+        close();
+        // O_NONBLOCK only for the open itself: a port whose carrier line is down must not hang it.
+        fd_ = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd_ < 0) return false;
+        const int flags = ::fcntl(fd_, F_GETFL);
+        ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+        if (exclusive) ::ioctl(fd_, TIOCEXCL);
+        termios t{};
+        if (::tcgetattr(fd_, &t) == 0) {
+            ::cfmakeraw(&t);
+            t.c_cflag |= CLOCAL | CREAD;
+            t.c_cc[VMIN] = 0;
+            t.c_cc[VTIME] = 0;
+            ::tcsetattr(fd_, TCSANOW, &t);
+        }
+        return true;
+    }
+    bool isOpen() const override { return fd_ >= 0; }
+    long long handleNumber() const override { return fd_; }
+
+    bool close() override {
+        if (fd_ < 0) return false;
+        const int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0;
+    }
+
+    bool readSettings(LineSettings& s) override {
+        termios t{};
+        if (fd_ < 0 || ::tcgetattr(fd_, &t) != 0) return false;
+        s.dataBits = (t.c_cflag & CSIZE) == CS7 ? 7 : 8;
+        s.twoStopBits = (t.c_cflag & CSTOPB) != 0;
+        s.baud = current_.baud;
+#ifdef __linux__
+        readLinuxSpeed(fd_, s.baud);
+#endif
+        s.dtr = current_.dtr;
+        s.rts = current_.rts;
+        return true;
+    }
+
+    bool applySettings(const LineSettings& s) override {
+        termios t{};
+        if (fd_ < 0 || ::tcgetattr(fd_, &t) != 0) return false;
+        ::cfmakeraw(&t);
+        t.c_cflag |= CLOCAL | CREAD;
+        t.c_cflag &= ~tcflag_t(CSIZE | PARENB | CSTOPB | CRTSCTS);
+        t.c_cflag |= s.dataBits == 7 ? CS7 : CS8;
+        if (s.twoStopBits) t.c_cflag |= CSTOPB;
+        t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
+        t.c_cc[VMIN] = 0;
+        t.c_cc[VTIME] = 0;
+        const speed_t standard = standardSpeed(s.baud);
+        if (standard != B0) ::cfsetspeed(&t, standard);
+        if (::tcsetattr(fd_, TCSANOW, &t) != 0) return false;
+#ifdef __linux__
+        if (standard == B0 && !setLinuxSpeed(fd_, s.baud)) return false;
+#else
+        if (standard == B0) return false;
+#endif
+        setModemLine(TIOCM_DTR, s.dtr);
+        setModemLine(TIOCM_RTS, s.rts);
+        current_ = s;
+        return true;
+    }
+
+    // Reads here never block on bytes that have not arrived, so the time-out record has
+    // nothing to steer; it is kept so that the port reports back what was set.
+    bool readTimeouts(Timeouts& t) override {
+        if (fd_ < 0) return false;
+        t = timeouts_;
+        return true;
+    }
+    bool applyTimeouts(const Timeouts& t) override {
+        if (fd_ < 0) return false;
+        timeouts_ = t;
+        return true;
+    }
+    bool setQueueSizes(uint32_t, uint32_t) override { return fd_ >= 0; }  // the kernel sizes its own queues
+    bool readEventMask(uint32_t& mask) override {
+        if (fd_ < 0) return false;
+        mask = eventMask_;
+        return true;
+    }
+    bool setEventMask(uint32_t mask) override {
+        if (fd_ < 0) return false;
+        eventMask_ = mask;
+        return true;
+    }
+
+    int inputCount() override {
+        int n = 0;
+        if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &n) != 0) return -1;
+        return n;
+    }
+
+    bool waitForInput(int ms) override {
+        if (fd_ < 0) return false;
+        pollfd p{fd_, POLLIN, 0};
+        int rc;
+        do rc = ::poll(&p, 1, ms);
+        while (rc < 0 && errno == EINTR);
+        return rc > 0 && (p.revents & POLLIN);
+    }
+
+    int read(uint8_t* buffer, int wanted) override {
+        if (fd_ < 0) return -1;
+        ssize_t n;
+        do n = ::read(fd_, buffer, size_t(wanted));
+        while (n < 0 && errno == EINTR);
+        return n < 0 ? -1 : int(n);
+    }
+
+    int write(const uint8_t* buffer, int count) override {
+        if (fd_ < 0) return -1;
+        int done = 0;
+        while (done < count) {
+            const ssize_t n = ::write(fd_, buffer + done, size_t(count - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return done > 0 ? done : -1;
+            done += int(n);
+        }
+        return done;
+    }
+
+    bool purge() override {
+        if (fd_ < 0) return false;
+        ::tcdrain(fd_);
+        return ::tcflush(fd_, TCIOFLUSH) == 0;
+    }
+    bool clearInput() override {
+        if (fd_ < 0) return false;
+        ::tcdrain(fd_);
+        return ::tcflush(fd_, TCIFLUSH) == 0;
+    }
+
+private:
+    static speed_t standardSpeed(uint32_t baud) {
+        switch (baud) {
+        case 1200: return B1200;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        case 230400: return B230400;
+#ifdef B460800
+        case 460800: return B460800;
+#endif
+        default: return B0;
+        }
+    }
+
+    void setModemLine(int line, bool on) {
+        // Pseudo-terminals and some adapters have no modem lines; that is not an error.
+        ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
+    }
+
+    int fd_ = -1;
+    LineSettings current_;
+    Timeouts timeouts_;
+    uint32_t eventMask_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialDevice> createPlatformSerialDevice() { return std::make_unique<PosixSerialDevice>(); }
+
+}  // namespace qv
+#endif

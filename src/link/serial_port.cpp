@@ -1,0 +1,195 @@
+#include "link/serial_port.h"
+
+#include "link/debug_log.h"
+
+#include <QFile>
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace qv {
+
+SerialPort::SerialPort(std::unique_ptr<SerialDevice> device)
+    : device_(std::move(device)),
+      sleep_([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }) {}
+
+ResultCode SerialPort::open(const QString& name) {
+    writeLog("Opening COM port...");
+    if (!device_->open(QFile::encodeName(name).toStdString(), true)) {
+        writeLog("X:  COM port open failed.");
+        return rcCantOpenCom;
+    }
+    writeLog(QStringLiteral("OK: COM port opened, Handle = %1").arg(device_->handleNumber()));
+    return rcOk;
+}
+
+ResultCode SerialPort::configureLoaderLink(uint32_t baud) {
+    writeLog("Setting up COM port...");
+    const Timeouts timeouts{3000, 0, 0, 0, 0};
+    writeLog(QStringLiteral("   Setting COM timeouts RI=%1, WC=%2").arg(timeouts.readInterval).arg(timeouts.writeTotalConstant));
+    if (!device_->applyTimeouts(timeouts)) {
+        writeLog("   X:  Setting COM timeouts failed");
+        return rcCantSetTimeouts;
+    }
+    writeLog("   OK: Setting COM timeouts successfully finished");
+    loaderEvents_ = true;
+    uint32_t oldMask = 0;
+    if (!device_->readEventMask(oldMask)) {
+        writeLog("   X:  Setting COM Mask failed");
+        return rcCantSetComMask;
+    }
+    writeLog("   Obtaining COM State...");
+    LineSettings s;
+    if (!device_->readSettings(s)) {
+        writeLog("   X:  Obtaining COM State failed");
+        return rcCantReadComState;
+    }
+    writeLog("   OK: Obtaining COM State successfully finished");
+    s.baud = baud;
+    s.dataBits = 8;
+    s.twoStopBits = true;
+    s.xonLimit = 0;
+    s.xoffLimit = 0;
+    s.dtr = false;
+    s.rts = false;
+    pause(20);
+    if (!device_->applySettings(s)) {
+        writeLog("   X:  Setting COM State failed");
+        return rcCantSetComState;
+    }
+    writeLog("   OK: Setting COM State successfully finished");
+    if (!device_->setQueueSizes(65536, 65536)) {
+        writeLog("   X:  Setting COM Queues failed");
+        return rcCantSetComBuffer;
+    }
+    writeLog("   OK: Setting COM Queues successfully finished");
+    writeLog(QStringLiteral("   Setting COM Mask... Mask=%1").arg(oldMask));
+    if (!device_->setEventMask(5)) {
+        writeLog("   X:  Setting COM Mask failed");
+        return rcCantSetComMask;
+    }
+    writeLog("   OK: Setting COM Mask successfully finished");
+    writeLog("OK: Setting up COM successfully finished");
+    pause(2);
+    return rcOk;
+}
+
+ResultCode SerialPort::openLoaderLink(const QString& name, uint32_t baud) {
+    close();
+    pause(100);
+    if (const ResultCode rc = open(name); rc != rcOk) return rc;
+    return configureLoaderLink(baud);
+}
+
+ResultCode SerialPort::setWorkingSpeed(uint32_t baud) {
+    LineSettings s;
+    if (!device_->readSettings(s)) return rcCantReadComState;
+    s.baud = baud;
+    s.dataBits = 8;
+    s.twoStopBits = true;
+    s.xonLimit = 2048;
+    s.xoffLimit = 512;
+    s.dtr = false;
+    s.rts = false;
+    pause(20);
+    if (!device_->applySettings(s)) {
+        writeLog("   X:  Setting COM State failed");
+        return rcCantSetComState;
+    }
+    writeLog("   OK: Setting COM State successfully finished");
+    return rcOk;
+}
+
+ResultCode SerialPort::openAtLink(const QString& name) {
+    if (!device_->open(QFile::encodeName(name).toStdString(), false)) {
+        writeLog("X:  COM port open failed.");
+        return rcCantOpenCom;
+    }
+    writeLog(QStringLiteral("OK: COM port opened, Handle = %1").arg(device_->handleNumber()));
+    if (!device_->setQueueSizes(2048, 2048)) return rcCantSetComBuffer;
+    LineSettings s;
+    if (!device_->readSettings(s)) return rcCantReadComState;
+    s.baud = 19200;
+    s.dataBits = 8;
+    s.twoStopBits = false;
+    s.dtr = true;
+    s.rts = true;
+    pause(20);
+    if (!device_->applySettings(s)) return rcCantSetComState;
+    Timeouts t;
+    if (!device_->readTimeouts(t)) return rcCantSetTimeouts;
+    t = {50, 1, 50, 10, 10};
+    if (!device_->applyTimeouts(t)) return rcCantSetTimeouts;
+    device_->purge();
+    return rcOk;
+}
+
+ResultCode SerialPort::close() {
+    writeLog(QStringLiteral("Close COM started... (Handle = %1)").arg(device_->isOpen() ? device_->handleNumber() : -1));
+    writeLog("  Purging COM...");
+    device_->purge();
+    writeLog("  Closing COM...");
+    ResultCode rc = rcOk;
+    if (!device_->close()) {
+        writeLog("  X:  Close COM failed!");
+        rc = rcComCloseError;
+    } else {
+        writeLog("  OK: Close COM successful!");
+    }
+    loaderEvents_ = false;
+    writeLog("Close COM finished");
+    return rc;
+}
+
+int SerialPort::readBytes(uint8_t* buffer, int wanted) {
+    // Instead of a fixed 10 ms pause, wait at most that long and go on as soon as bytes arrive.
+    if (!device_->waitForInput(10)) return 0;
+    const int waiting = device_->inputCount();
+    if (waiting <= 0) return 0;
+    const int n = device_->read(buffer, std::min(wanted, waiting));
+    return n < 0 ? 0 : n;
+}
+
+int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& task) {
+    int done = 0;
+    int failures = 0;
+    while (done < count) {
+        if (task.abortSignal()) return done;
+        const int piece = std::min(4096, count - done);
+        const int n = device_->write(buffer + done, piece);
+        if (n <= 0) {
+            // A failed piece is tried again; a port that is gone would loop for ever.
+            if (!device_->isOpen() || ++failures > 50) return done;
+            pause(10);
+            continue;
+        }
+        failures = 0;
+        done += n;
+    }
+    return done;
+}
+
+ResultCode SerialPort::writeChunk(const uint8_t* buffer, int count) {
+    pause(1);
+    return device_->write(buffer, count) == count ? rcOk : rcComWriteFailed;
+}
+
+int SerialPort::inputCount() {
+    device_->waitForInput(10);
+    return device_->inputCount();
+}
+
+bool SerialPort::waitForInput(const TaskControl& task) {
+    clock_.start(7000);
+    while (task.taskCode() != tcAbort) {
+        if (clock_.reached()) return false;
+        const int n = inputCount();
+        if (n > 0) return true;
+        if (n < 0) return false;
+    }
+    return false;
+}
+
+void SerialPort::clearInput() { device_->clearInput(); }
+
+}  // namespace qv

@@ -1,0 +1,54 @@
+#pragma once
+// The one serial port of the phone link: the loader link and the AT link configurations,
+// the working speed, closing, and the byte-level reads and writes the protocols use.
+#include "link/result_codes.h"
+#include "link/serial_device.h"
+#include "link/task_control.h"
+#include "link/timeout_clock.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace qv {
+
+class SerialPort {
+public:
+    explicit SerialPort(std::unique_ptr<SerialDevice> device = createPlatformSerialDevice());
+
+    ResultCode open(const QString& name);
+    ResultCode configureLoaderLink(uint32_t baud);
+    ResultCode openLoaderLink(const QString& name, uint32_t baud);
+    // Only the port side; the loader must have been switched first.
+    ResultCode setWorkingSpeed(uint32_t baud);
+    ResultCode openAtLink(const QString& name);
+    ResultCode close();
+    bool isOpen() const { return device_->isOpen(); }
+
+    // Up to `wanted` bytes of those waiting; waits at most 10 ms for the first to arrive.
+    int readBytes(uint8_t* buffer, int wanted);
+    // In pieces of at most 4,096 bytes; stops before a piece when the abort signal is set.
+    int writeBytes(const uint8_t* buffer, int count, const TaskControl& task);
+    // All bytes in one write: 0, or 17 when fewer went out.
+    ResultCode writeChunk(const uint8_t* buffer, int count);
+    int inputCount();
+    // Up to 7,000 ms for input to arrive; false on time-out, error or abort (task code 7).
+    bool waitForInput(const TaskControl& task);
+    void clearInput();
+
+    TimeoutClock& clock() { return clock_; }
+    SerialDevice& device() { return *device_; }
+
+    // Tests shorten the fixed settling pauses.
+    using Sleeper = std::function<void(int ms)>;
+    void setSleeper(Sleeper sleeper) { sleep_ = std::move(sleeper); }
+    void pause(int ms) { sleep_(ms); }
+
+private:
+    std::unique_ptr<SerialDevice> device_;
+    TimeoutClock clock_;
+    Sleeper sleep_;
+    bool loaderEvents_ = false;  // the loader link's two auxiliary events exist
+};
+
+}  // namespace qv

@@ -1,0 +1,53 @@
+#pragma once
+// The task code and the abort signal that the window (or the command line) and the worker
+// share. Cancel sets both; every loader and transfer step tests both.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+namespace qv {
+
+enum TaskCode : uint8_t {
+    tcIdle = 0,
+    tcStart = 1,
+    tcWriteItems = 2,
+    tcApplyPatch = 3,
+    tcReadFile = 6,
+    tcAbort = 7,
+    tcAtProcessing = 8,
+};
+
+class TaskControl {
+public:
+    uint8_t taskCode() const { return code_.load(); }
+    void setTaskCode(uint8_t code) {
+        {
+            std::lock_guard lock(mutex_);
+            code_.store(code);
+        }
+        changed_.notify_all();
+    }
+    bool aborted() const { return taskCode() == tcAbort; }
+
+    // The abort signal: a manual-reset event, tested without waiting.
+    void setAbortSignal() { abort_.store(true); }
+    void clearAbortSignal() { abort_.store(false); }
+    bool abortSignal() const { return abort_.load(); }
+
+    // Blocks until the task code differs from `code` (or the time passes).
+    template <typename Rep, typename Period>
+    bool waitWhile(uint8_t code, std::chrono::duration<Rep, Period> atMost) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, atMost, [&] { return code_.load() != code; });
+    }
+
+private:
+    std::atomic<uint8_t> code_{tcStart};
+    std::atomic<bool> abort_{false};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+};
+
+}  // namespace qv

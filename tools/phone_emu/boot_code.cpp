@@ -1,0 +1,56 @@
+#include "boot_code.h"
+
+#include "stand_in_loader.h"
+
+namespace qv::emu {
+
+namespace {
+constexpr uint8_t kGreeting = 0x45;
+constexpr uint8_t kConfirm = 0x21;
+}  // namespace
+
+void BootCode::restart() {
+    state_ = State::Greeting;
+    header_.clear();
+    loaderCount_ = 0;
+    loaderMatches_ = true;
+}
+
+BootCode::Event BootCode::feed(uint8_t byte) {
+    switch (state_) {
+    case State::Greeting:
+        if (byte != kGreeting) return Event::None;
+        state_ = State::Header;
+        header_.clear();
+        return Event::AnswerGreeting;
+    case State::Header:
+        // The host keeps greeting until it has seen our answer.
+        if (header_.isEmpty() && byte == kGreeting) return Event::None;
+        header_.append(char(byte));
+        if (header_.size() < int(kBootHeader.size())) return Event::None;
+        if (header_ != QByteArrayView(kBootHeader.data(), kBootHeader.size())) {
+            restart();
+            return Event::BadHeader;
+        }
+        state_ = State::Loader;
+        loaderCount_ = 0;
+        loaderMatches_ = true;
+        return Event::None;
+    case State::Loader: {
+        static const QByteArray image = standInLoaderImage();
+        loaderMatches_ = loaderMatches_ && char(byte) == image[loaderCount_];
+        if (++loaderCount_ < kLoaderSize) return Event::None;
+        if (!loaderMatches_) {
+            restart();
+            return Event::BadLoader;
+        }
+        state_ = State::Started;
+        return Event::LoaderAccepted;
+    }
+    case State::Started:
+        return byte == kConfirm ? Event::Confirmed : Event::None;
+    }
+    return Event::None;
+}
+
+}  // namespace qv::emu
