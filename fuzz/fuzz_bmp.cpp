@@ -20,8 +20,8 @@ using namespace qv;
 }
 
 // Decoding allocates the whole raster, so most shapes stay small to keep the runs fast.
-constexpr int kSmallSide = 1024;
-constexpr qint64 kLargestDecoded = qint64(1) << 20;
+constexpr int kSmallSide = 300;
+constexpr qint64 kLargestDecoded = qint64(1) << 17;
 
 void checkBitmap(const Bitmap& bmp) {
     if (bmp.width <= 0 || bmp.height <= 0) broken("a bitmap without pixels was accepted");

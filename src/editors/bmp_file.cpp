@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <algorithm>
 #include <bit>
 #include <limits>
 

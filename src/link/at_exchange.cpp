@@ -136,6 +136,7 @@ void AtExchange::startInfoRequest() {
     }
     accumulator_.clear();
     complete_.clear();
+    lastFailure_ = rcOk;
     link_.port.clock().start(3000);
     driver_.store(tatStart);
 }
@@ -155,11 +156,13 @@ void AtExchange::driverPass() {
         if (r == rcOk) {
             driver_.store(tatFinished);
         } else if (r == rcTimeout) {
+            lastFailure_ = rcTimeout;
             link_.port.close();
             driver_.store(tatInactive);
             link_.task.setTaskCode(tcIdle);
             if (onFinished) onFinished();
         } else if (r != rcNoAnswerYet) {
+            lastFailure_ = r;
             driver_.store(tatAbort);
         }
         break;

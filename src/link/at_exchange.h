@@ -38,6 +38,8 @@ public:
     void driverPass();
 
     uint8_t driverState() const { return driver_.load(); }
+    // Why the last request ended without values: the code of a failed open or send, or 25.
+    ResultCode lastFailure() const { return lastFailure_.load(); }
     void setDriverState(uint8_t s) { driver_.store(s); }
     // Starts the Info request (the info button): model and version back to "???".
     void startInfoRequest();
@@ -59,6 +61,7 @@ private:
     QByteArray complete_;
     uint8_t stepState_ = 0;
     std::atomic<uint8_t> driver_{tatInactive};
+    std::atomic<uint8_t> lastFailure_{rcOk};
     mutable std::mutex valuesMutex_;
     QString model_ = QStringLiteral("???");
     QString version_ = QStringLiteral("???");

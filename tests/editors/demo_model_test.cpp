@@ -220,10 +220,14 @@ std::vector<Item> allItems(const LoadedModel& m) {
     };
     const MediaImage& img = *m.img;
     add(img.shapka.versionAddress, 128, QStringLiteral("version"));
-    for (uint32_t i = 0; i < img.count(idTablePict); ++i) add(img.pictures[i].address, img.pictures[i].size, QStringLiteral("picture %1").arg(i));
-    for (uint32_t i = 0; i < img.count(idTableMel); ++i) add(img.melodies[i].address, img.melodies[i].size, QStringLiteral("melody %1").arg(i));
-    for (uint32_t i = 0; i < img.count(idTableOper); ++i) add(img.operators[i].address, img.operFormat.recordSize, QStringLiteral("operator %1").arg(i));
-    for (uint32_t i = 0; i < img.count(idTableStr); ++i) add(img.strings[i].address, img.strings[i].size, QStringLiteral("string %1").arg(i));
+    for (uint32_t i = 0; i < img.count(idTablePict); ++i)
+        add(img.pictures[i].address, img.pictures[i].size, QStringLiteral("picture %1").arg(i));
+    for (uint32_t i = 0; i < img.count(idTableMel); ++i)
+        add(img.melodies[i].address, img.melodies[i].size, QStringLiteral("melody %1").arg(i));
+    for (uint32_t i = 0; i < img.count(idTableOper); ++i)
+        add(img.operators[i].address, img.operFormat.recordSize, QStringLiteral("operator %1").arg(i));
+    for (uint32_t i = 0; i < img.count(idTableStr); ++i)
+        add(img.strings[i].address, img.strings[i].size, QStringLiteral("string %1").arg(i));
     return items;
 }
 
@@ -386,7 +390,8 @@ TEST_P(DemoModelFiles, MelodiesAreSmafFilesNamedByStringRows) {
         const MelEntry& e = m->img->melodies[size_t(i)];
         const QByteArray file = m->at(e.address, e.size);
         EXPECT_TRUE(file.startsWith("MMMD")) << i;
-        const uint32_t length = uint32_t(uint8_t(file[4])) << 24 | uint8_t(file[5]) << 16 | uint8_t(file[6]) << 8 | uint8_t(file[7]);
+        const uint32_t length =
+            uint32_t(uint8_t(file[4])) << 24 | uint8_t(file[5]) << 16 | uint8_t(file[6]) << 8 | uint8_t(file[7]);
         EXPECT_EQ(length + 8, e.size);
         EXPECT_EQ(file.mid(8, 4), QByteArray("CNTI"));
         EXPECT_GE(e.size, 1024u);
@@ -470,11 +475,13 @@ TEST(DemoModelProgram, PrintsWhatItWroteAsJson) {
     if (!QFileInfo::exists(program)) GTEST_SKIP() << "the program is not built";
     qvtest::ScratchDir dir;
     QProcess p;
-    p.start(program, {dir.path(), QStringLiteral("--phone-type"), QStringLiteral("4"), QStringLiteral("--name"), QStringLiteral("m")});
+    p.start(program, {dir.path(), QStringLiteral("--phone-type"), QStringLiteral("4"), QStringLiteral("--name"),
+                      QStringLiteral("m")});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0);
     const QJsonObject json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-    EXPECT_EQ(json.value(QStringLiteral("tableFile")).toString(), QFileInfo(dir.path(QStringLiteral("m.sav"))).absoluteFilePath());
+    EXPECT_EQ(json.value(QStringLiteral("tableFile")).toString(),
+              QFileInfo(dir.path(QStringLiteral("m.sav"))).absoluteFilePath());
     EXPECT_TRUE(QFileInfo::exists(json.value(QStringLiteral("dump2")).toString()));
     EXPECT_EQ(json.value(QStringLiteral("strings")).toInt(), 40);
 

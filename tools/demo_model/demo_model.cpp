@@ -219,8 +219,8 @@ std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOpt
         return std::nullopt;
     }
     const auto tableFile = tableFileBytes(*img, error);
-    if (!tableFile || !writeFile(model.tableFile, *tableFile, error) || !writeFile(model.dump1, flash.image(1), error) ||
-        (plan.two && !writeFile(model.dump2, flash.image(2), error)))
+    if (!tableFile || !writeFile(model.tableFile, *tableFile, error) ||
+        !writeFile(model.dump1, flash.image(1), error) || (plan.two && !writeFile(model.dump2, flash.image(2), error)))
         return std::nullopt;
     return model;
 }

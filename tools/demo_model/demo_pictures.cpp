@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 #include <array>
 
 namespace qv::demo {
@@ -173,7 +174,9 @@ DemoPicture runLengthWallpaper() {
     return {7, 0, img};
 }
 
-Look look(Shape shape, QRgb paper, QRgb ink, Backdrop backdrop = Backdrop::Gradient) {
+// Mono and grey pictures take their colours from the format; the defaults suit them.
+Look look(Shape shape, QRgb paper = qRgb(255, 255, 255), QRgb ink = qRgb(0, 0, 0),
+          Backdrop backdrop = Backdrop::Gradient) {
     return {shape, backdrop, paper, ink};
 }
 
@@ -206,26 +209,26 @@ std::vector<DemoPicture> normalPictures() {
     // Banners.
     out.push_back(drawn(96, 64, {6, 0}, look(Shape::Star, rose, qRgb(160, 0, 80))));
     out.push_back(drawn(96, 64, {4, 0}, look(Shape::Diamond, mint, qRgb(0, 120, 60))));
-    out.push_back(drawn(96, 64, {0, 1}, look(Shape::Cross, 0, 0)));
-    out.push_back(drawn(96, 64, {1, 1}, look(Shape::Circle, 0, qRgb(40, 40, 40))));
-    out.push_back(drawn(96, 64, {2, 0}, look(Shape::Checker, 0, qRgb(20, 20, 20))));
+    out.push_back(drawn(96, 64, {0, 1}, look(Shape::Cross)));
+    out.push_back(drawn(96, 64, {1, 1}, look(Shape::Circle)));
+    out.push_back(drawn(96, 64, {2, 0}, look(Shape::Checker)));
     // Icons.
-    out.push_back(drawn(48, 48, {0, 0}, look(Shape::Square, 0, 0)));
-    out.push_back(drawn(48, 48, {0, 2}, look(Shape::Triangle, 0, 0), QStringLiteral("WORDS")));
-    out.push_back(drawn(48, 48, {1, 0}, look(Shape::Diamond, 0, qRgb(60, 60, 60))));
+    out.push_back(drawn(48, 48, {0, 0}, look(Shape::Square)));
+    out.push_back(drawn(48, 48, {0, 2}, look(Shape::Triangle), QStringLiteral("WORDS")));
+    out.push_back(drawn(48, 48, {1, 0}, look(Shape::Diamond)));
     out.push_back(drawn(48, 48, {3, 0}, look(Shape::Star, sky, qRgb(200, 0, 0))));
     out.push_back(drawn(48, 48, {7, 0}, look(Shape::Circle, qRgb(250, 250, 250), qRgb(230, 20, 20), Backdrop::Plain)));
     out.push_back(drawn(48, 48, {4, 0}, look(Shape::Rings, sand, qRgb(0, 0, 160))));
     // Small pictures, including sizes that do not fill whole bytes, bands or words.
-    out.push_back(drawn(30, 20, {1, 0}, look(Shape::Triangle, 0, qRgb(0, 0, 0))));
+    out.push_back(drawn(30, 20, {1, 0}, look(Shape::Triangle)));
     out.push_back(drawn(16, 16, {4, 0}, look(Shape::Circle, mint, qRgb(200, 0, 0))));
-    out.push_back(drawn(16, 16, {0, 1}, look(Shape::Cross, 0, 0)));
+    out.push_back(drawn(16, 16, {0, 1}, look(Shape::Cross)));
     out.push_back(drawn(16, 16, {7, 0}, look(Shape::Diamond, qRgb(255, 255, 255), qRgb(0, 0, 255), Backdrop::Plain)));
-    out.push_back(drawn(10, 8, {0, 0}, look(Shape::Square, 0, 0)));
-    out.push_back(drawn(13, 10, {0, 1}, look(Shape::Triangle, 0, 0)));
-    out.push_back(drawn(20, 20, {0, 2}, look(Shape::Circle, 0, 0)));
-    out.push_back(drawn(12, 12, {1, 1}, look(Shape::Diamond, 0, qRgb(0, 0, 0))));
-    out.push_back(drawn(15, 9, {2, 0}, look(Shape::Stripes, 0, qRgb(0, 0, 0))));
+    out.push_back(drawn(10, 8, {0, 0}, look(Shape::Square)));
+    out.push_back(drawn(13, 10, {0, 1}, look(Shape::Triangle)));
+    out.push_back(drawn(20, 20, {0, 2}, look(Shape::Circle)));
+    out.push_back(drawn(12, 12, {1, 1}, look(Shape::Diamond)));
+    out.push_back(drawn(15, 9, {2, 0}, look(Shape::Stripes)));
     out.push_back(drawn(24, 24, {6, 0}, look(Shape::Star, qRgb(255, 255, 200), qRgb(0, 140, 0))));
     out.push_back(drawn(64, 64, {5, 0}, look(Shape::Checker, sky, qRgb(250, 250, 250))));
     // The extra entry the list never shows.

@@ -42,7 +42,8 @@ bool FlashDumps::placeAt(uint32_t address, QByteArrayView bytes, QString* error)
     const int dump = int(address >> 24);
     const uint32_t offset = address & 0xFFFFFF;
     if (dump < 1 || dump > dumpCount_ || offset + uint32_t(bytes.size()) > firstItemOffset(dump)) {
-        if (error) *error = QStringLiteral("address %1 is not below the items of a dump").arg(address, 8, 16, QChar('0'));
+        if (error)
+            *error = QStringLiteral("address %1 is not below the items of a dump").arg(address, 8, 16, QChar(u'0'));
         return false;
     }
     std::memcpy(bytes_[size_t(dump - 1)].data() + offset, bytes.data(), size_t(bytes.size()));

@@ -135,7 +135,7 @@ QByteArray runLength(const Raster& r, uint16_t phoneType) {
         while (j < pixels.size() && pixels[j] == pixels[i]) ++j;
         int left = int(j - i);
         const uint16_t v = pixels[i];
-        
+        for (; left >= 256; left -= 256) run(256, v);
         while (left > 0) {
             const int n = std::min(left, 0x4F);
             if (n > 1 || !literal(v)) run(n, v);

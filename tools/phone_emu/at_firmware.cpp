@@ -1,4 +1,4 @@
-#include "at_firmware.h"
+#include "phone_emu/at_firmware.h"
 
 namespace qv::emu {
 

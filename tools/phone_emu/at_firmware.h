@@ -1,7 +1,7 @@
 #pragma once
 // The phone's normal firmware as seen on the serial line: command lines ended by CR, and the
 // answers to the few commands a service tool uses.
-#include "phone_settings.h"
+#include "phone_emu/phone_settings.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

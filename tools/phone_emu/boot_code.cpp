@@ -1,6 +1,6 @@
-#include "boot_code.h"
+#include "phone_emu/boot_code.h"
 
-#include "stand_in_loader.h"
+#include "phone_emu/stand_in_loader.h"
 
 namespace qv::emu {
 

@@ -1,4 +1,4 @@
-#include "flash_store.h"
+#include "phone_emu/flash_store.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,4 +1,4 @@
-#include "loader_protocol.h"
+#include "phone_emu/loader_protocol.h"
 
 namespace qv::emu {
 

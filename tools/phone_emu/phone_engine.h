@@ -3,12 +3,12 @@
 // code, and the loader over the flash dumps. It owns no port and reads no clock: the caller
 // feeds each received byte with the time it arrived, calls advance() for the timers, and
 // sends what takeOutput() returns.
-#include "at_firmware.h"
-#include "boot_code.h"
-#include "emu_time.h"
-#include "flash_store.h"
-#include "loader_protocol.h"
-#include "phone_settings.h"
+#include "phone_emu/at_firmware.h"
+#include "phone_emu/boot_code.h"
+#include "phone_emu/emu_time.h"
+#include "phone_emu/flash_store.h"
+#include "phone_emu/loader_protocol.h"
+#include "phone_emu/phone_settings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -81,8 +81,8 @@ private:
     bool acceptSegment(const LoaderCommand& command);
     bool refusedByFault(const LoaderCommand& command);
     void finish();
-    void emit(QByteArrayView bytes);
-    void emitAck(QByteArrayView tail = {});
+    void send(QByteArrayView bytes);
+    void sendAck(QByteArrayView tail = {});
     void log(const QString& text) const;
 
     PhoneSettings settings_;

@@ -1,7 +1,7 @@
 #pragma once
 // What the emulated phone says about itself, how long it takes for things, and which faults
 // it is told to show.
-#include "emu_time.h"
+#include "phone_emu/emu_time.h"
 
 #include <QByteArray>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "stand_in_loader.h"
+#include "phone_emu/stand_in_loader.h"
 
 namespace qv::emu {
 

@@ -1,0 +1,52 @@
+#include "files/settings.h"
+
+#include "base/ini_file.h"
+#include "base/program_dir.h"
+
+#include <QDir>
+
+namespace qv {
+namespace {
+
+int64_t number(const IniFile& ini, QStringView section, QStringView key, int64_t fallback) {
+    bool ok = false;
+    const int64_t v = ini.value(section, key, QString()).trimmed().toLongLong(&ok, 10);
+    return ok ? v : fallback;
+}
+
+}  // namespace
+
+QString Settings::defaultPath() { return QDir(programDirectory()).filePath(QStringLiteral("setting.ini")); }
+
+Settings Settings::load(const QString& path) {
+    Settings s;
+    const IniFile ini = IniFile::load(path);
+    s.port = ini.value(u"COM", u"Port", s.port);
+    s.baudRD = uint32_t(number(ini, u"COM", u"BaudRD", s.baudRD));
+    s.baudWR = uint32_t(number(ini, u"COM", u"BaudWR", s.baudWR));
+    s.keyLock = uint8_t(number(ini, u"COM", u"KeyLock", s.keyLock));
+    s.restorePatch = uint8_t(number(ini, u"COM", u"RestorePatch", s.restorePatch));
+    s.mem = uint8_t(number(ini, u"COM", u"MEM", s.mem));
+    s.player = ini.value(u"Melody", u"Player", s.player);
+    s.transparency = int32_t(number(ini, u"Face", u"Transparency", s.transparency));
+    s.backColor = uint32_t(number(ini, u"Face", u"BackColor", s.backColor));
+    s.color = uint32_t(number(ini, u"Face", u"Color", s.color));
+    return s;
+}
+
+bool Settings::save(const QString& path, QString* error) const {
+    IniFile ini = IniFile::load(path);
+    ini.setValue(u"COM", u"Port", port);
+    ini.setValue(u"COM", u"BaudRD", QString::number(baudRD));
+    ini.setValue(u"COM", u"BaudWR", QString::number(baudWR));
+    ini.setValue(u"COM", u"KeyLock", QString::number(keyLock));
+    ini.setValue(u"COM", u"RestorePatch", QString::number(restorePatch));
+    ini.setValue(u"COM", u"MEM", QString::number(mem));
+    ini.setValue(u"Melody", u"Player", player);
+    ini.setValue(u"Face", u"Transparency", QString::number(transparency));
+    ini.setValue(u"Face", u"BackColor", QString::number(backColor));
+    ini.setValue(u"Face", u"Color", QString::number(color));
+    return ini.save(path, error);
+}
+
+}  // namespace qv

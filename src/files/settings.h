@@ -1,0 +1,27 @@
+#pragma once
+// The user's settings, kept in setting.ini beside the program.
+#include <QString>
+#include <cstdint>
+
+namespace qv {
+
+struct Settings {
+    QString port = QStringLiteral("COM1");
+    uint32_t baudRD = 115200;
+    uint32_t baudWR = 28800;
+    uint8_t keyLock = 0;
+    uint8_t restorePatch = 0;
+    uint8_t mem = 0;
+    QString player = QStringLiteral("psmplay.exe");
+    int32_t transparency = 11;
+    uint32_t backColor = 0xC0C0C0;  // red in the low byte
+    uint32_t color = 0xFF0000;
+
+    static QString defaultPath();  // setting.ini beside the program
+    // Missing file, section or key, or a malformed number: that key's default.
+    static Settings load(const QString& path = defaultPath());
+    // Writes all ten keys.
+    bool save(const QString& path, QString* error) const;
+};
+
+}  // namespace qv

@@ -1,0 +1,225 @@
+// The serial port's configurations and log lines, and the loader's bytes on the wire,
+// checked against a device in memory.
+#include "link/fake_serial_device.h"
+#include "link/loader_commands.h"
+#include "link/loader_upload.h"
+#include "link/log_capture.h"
+#include "link/phone_link.h"
+
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct LinkFixture : ::testing::Test {
+    LinkFixture() {
+        auto owned = std::make_unique<FakeSerialDevice>();
+        dev = owned.get();
+        link = std::make_unique<PhoneLink>();
+        link->port = SerialPort(std::move(owned));
+        link->port.setSleeper([](int) {});
+        link->portName = "ttyFAKE";
+        link->task.setTaskCode(tcReadFile);
+        link->loaderImage = QByteArray(kLoaderImageSize, '\x5A');
+    }
+    Bytes writtenAfter(size_t from) const { return Bytes(dev->written.begin() + long(from), dev->written.end()); }
+    FakeSerialDevice* dev;
+    std::unique_ptr<PhoneLink> link;
+};
+
+TEST_F(LinkFixture, LoaderLinkConfigurationLogsEveryStepInOrder) {
+    LogCapture log;
+    ASSERT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), rcOk);
+    const QStringList expected = {
+        "Opening COM port...",
+        "OK: COM port opened, Handle = 7",
+        "Setting up COM port...",
+        "   Setting COM timeouts RI=3000, WC=0",
+        "   OK: Setting COM timeouts successfully finished",
+        "   Obtaining COM State...",
+        "   OK: Obtaining COM State successfully finished",
+        "   OK: Setting COM State successfully finished",
+        "   OK: Setting COM Queues successfully finished",
+        "   Setting COM Mask... Mask=1",
+        "   OK: Setting COM Mask successfully finished",
+        "OK: Setting up COM successfully finished",
+    };
+    const QStringList got = log.messages();
+    ASSERT_GE(got.size(), expected.size());
+    EXPECT_EQ(got.mid(got.size() - expected.size()), expected);
+    const LineSettings& s = dev->appliedSettings.back();
+    EXPECT_EQ(s.baud, 28800u);
+    EXPECT_TRUE(s.twoStopBits);
+    EXPECT_FALSE(s.dtr);
+    EXPECT_FALSE(s.rts);
+}
+
+TEST_F(LinkFixture, OpenFailuresAndCloseWithoutPort) {
+    LogCapture log;
+    dev->failOpen = true;
+    EXPECT_EQ(link->port.open("nowhere"), rcCantOpenCom);
+    EXPECT_TRUE(log.messages().contains("X:  COM port open failed."));
+    EXPECT_EQ(link->port.close(), rcComCloseError);  // nothing to close, yet every step runs
+    EXPECT_FALSE(link->port.isOpen());
+    EXPECT_TRUE(log.messages().contains("Close COM finished"));
+
+    dev->failOpen = false;
+    dev->failTimeouts = true;
+    EXPECT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), rcCantSetTimeouts);
+    link->task.setTaskCode(tcReadFile);
+    EXPECT_EQ(uploadLoader(*link), rcComInitFailed);
+    link->portName.clear();
+    EXPECT_EQ(uploadLoader(*link), rcWrongComSettings);
+}
+
+TEST_F(LinkFixture, AtLinkSettings) {
+    ASSERT_EQ(link->port.openAtLink("ttyFAKE"), rcOk);
+    const LineSettings& s = dev->appliedSettings.back();
+    EXPECT_EQ(s.baud, 19200u);
+    EXPECT_FALSE(s.twoStopBits);
+    EXPECT_TRUE(s.dtr);
+    EXPECT_TRUE(s.rts);
+}
+
+TEST_F(LinkFixture, WritesStopOnAbortAndTheClockSurvivesATickWrap) {
+    ASSERT_EQ(link->port.open("ttyFAKE"), rcOk);
+    link->task.setAbortSignal();
+    const uint8_t b[3] = {1, 2, 3};
+    EXPECT_EQ(link->port.writeBytes(b, 3, link->task), 0);
+    EXPECT_TRUE(dev->written.empty());
+
+    uint32_t now = 0xFFFFFF00u;
+    TimeoutClock clock([&] { return now; });
+    clock.start(1000);
+    now += 0x200;  // wrapped past zero, 512 ms later
+    EXPECT_FALSE(clock.reached());
+    now += 488;
+    EXPECT_TRUE(clock.reached());
+}
+
+TEST_F(LinkFixture, LoaderUploadBytesOnTheWire) {
+    int greetings = 0;
+    dev->phone = [&](FakeSerialDevice& d, const Bytes& w) {
+        if (w.size() == 1 && w[0] == 0x45 && ++greetings == 3) d.answer({0x11, 0x43});  // noise first
+        if (w.size() == 972) d.answerAfterClear({0x00, 0x21, 0xA1, 0xA2, 0xA3});
+    };
+    ASSERT_EQ(uploadLoader(*link), rcOk);
+    const Bytes& out = dev->written;
+    ASSERT_GE(greetings, 3);
+    for (int i = 0; i < greetings; ++i) EXPECT_EQ(out[size_t(i)], 0x45);
+    const size_t header = size_t(greetings);
+    EXPECT_EQ(Bytes(out.begin() + long(header), out.begin() + long(header) + 41),
+              Bytes(kBootHeader.begin(), kBootHeader.end()));
+    EXPECT_EQ(out.size(), header + 41 + 7116 + 1);
+    EXPECT_EQ(out.back(), 0x21);
+    EXPECT_EQ(dev->pendingInput(), 0u);  // exactly three bytes after the confirmation were taken
+}
+
+TEST_F(LinkFixture, LoaderUploadHonoursAbort) {
+    link->task.setTaskCode(tcAbort);
+    EXPECT_EQ(uploadLoader(*link), rcAborted);
+    EXPECT_EQ(dev->openCount, 0);
+    EXPECT_EQ(link->task.taskCode(), tcAbort);
+
+    // Cancel while greeting a silent phone.
+    link->task.setTaskCode(tcReadFile);
+    int greetings = 0;
+    dev->phone = [&](FakeSerialDevice&, const Bytes&) {
+        if (++greetings == 5) link->task.setAbortSignal();
+    };
+    EXPECT_EQ(uploadLoader(*link), rcAborted);
+}
+
+TEST_F(LinkFixture, SpeedSwitchCodes) {
+    const std::pair<uint32_t, Bytes> cases[] = {
+        {9600, {0x53, 0x00}}, {19200, {0x53, 0x01}}, {38400, {0x53, 0x03}},
+        {115200, {0x53, 0x04}}, {230400, {0x53, 0x05}}, {57600, {0x00, 0x00}},
+    };
+    ASSERT_EQ(link->port.open("ttyFAKE"), rcOk);
+    dev->phone = [](FakeSerialDevice& d, const Bytes& w) {
+        if (w.size() == 1 && (w[0] <= 0x05)) d.answer({0x21});
+    };
+    for (const auto& [baud, bytes] : cases) {
+        const size_t from = dev->written.size();
+        link->workingSpeed = baud;
+        EXPECT_EQ(speedSwitch(*link), rcOk) << baud;
+        EXPECT_EQ(writtenAfter(from), bytes) << baud;
+    }
+}
+
+TEST_F(LinkFixture, ReadBlockRequestAndTrailer) {
+    ASSERT_EQ(link->port.open("ttyFAKE"), rcOk);
+    dev->phone = [](FakeSerialDevice& d, const Bytes& w) {
+        static Bytes request;
+        request.insert(request.end(), w.begin(), w.end());
+        if (request.size() == 9) {
+            const uint32_t n = uint32_t(request[5] << 24 | request[6] << 16 | request[7] << 8 | request[8]);
+            Bytes data(n + 2, 0x77);
+            d.answer(data);
+            request.clear();
+        }
+    };
+    ASSERT_EQ(readBlock(*link, 16384, 0x01000004), rcOk);
+    const Bytes expected = {0x52, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0x40, 0x00, 0x21};
+    EXPECT_EQ(dev->written, expected);
+    EXPECT_EQ(link->buffer[16383], 0x77);
+
+    const size_t from = dev->written.size();
+    ASSERT_EQ(readBlock(*link, 0, 0x10), rcOk);  // still two trailing bytes, still answered
+    EXPECT_EQ(writtenAfter(from).back(), 0x21);
+}
+
+TEST_F(LinkFixture, WriteSegmentsChecksumsAndRetries) {
+    ASSERT_EQ(link->port.open("ttyFAKE"), rcOk);
+    EXPECT_EQ(segmentChecksum(65536, 3, Bytes{1, 2, 3}.data()), 0xFFF5);
+
+    std::vector<std::pair<uint32_t, uint32_t>> segments;
+    Bytes pending;
+    int refusals = 0;
+    dev->phone = [&](FakeSerialDevice& d, const Bytes& w) {
+        pending.insert(pending.end(), w.begin(), w.end());
+        if (pending.size() < 9) return;
+        const uint32_t at = uint32_t(pending[1] << 24 | pending[2] << 16 | pending[3] << 8 | pending[4]);
+        const uint32_t n = uint32_t(pending[5] << 24 | pending[6] << 16 | pending[7] << 8 | pending[8]);
+        if (pending.size() < 9 + n + 2) return;
+        segments.push_back({at, n});
+        pending.clear();
+        d.answerAfterClear({uint8_t(refusals-- > 0 ? 0x3F : 0x21)});
+    };
+    link->buffer[0] = 1, link->buffer[1] = 2, link->buffer[2] = 3;
+    ASSERT_EQ(writeBlock(*link, 3, 65536), rcOk);
+    EXPECT_EQ(dev->written, (Bytes{0x57, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x01, 0x02, 0x03, 0xFF, 0xF5}));
+
+    segments.clear();
+    ASSERT_EQ(writeBlock(*link, 70000, 32768), rcOk);
+    EXPECT_EQ(segments, (std::vector<std::pair<uint32_t, uint32_t>>{{32768, 32768}, {65536, 37232}}));
+    segments.clear();
+    ASSERT_EQ(writeBlock(*link, 65536, 131072), rcOk);
+    EXPECT_EQ(segments.size(), 1u);
+
+    // A refused segment is sent again; refused three times, the write fails, never succeeds.
+    segments.clear();
+    refusals = 2;
+    EXPECT_EQ(writeBlock(*link, 100, 0), rcOk);
+    EXPECT_EQ(segments.size(), 3u);
+    refusals = 3;
+    EXPECT_EQ(writeBlock(*link, 100, 0), rcInvalidResponse);
+}
+
+TEST(VersionLine, FieldsAreCutFromTheVersionBlock) {
+    auto line = [](const char* text) {
+        QByteArray block(text);
+        block.resize(128, '\0');
+        return versionLineOf(reinterpret_cast<const uint8_t*>(block.constData()), 128);
+    };
+    EXPECT_EQ(line("200 V10a W20 P3"), "V10a P3 W20");
+    EXPECT_EQ(line("200 G5xP W1"), "  W1");  // the W/G field stops at a "P"; the later find wins
+    EXPECT_EQ(line("199 V10a"), "");
+    EXPECT_EQ(line("200 nothing here"), "");
+}
+
+}  // namespace

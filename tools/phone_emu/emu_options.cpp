@@ -1,0 +1,127 @@
+#include "phone_emu/emu_options.h"
+
+#include <functional>
+#include <map>
+
+namespace qv::emu {
+
+namespace {
+
+struct Parser {
+    const QStringList& args;
+    int i = 0;
+    QString* error;
+
+    std::optional<QString> value(const QString& option) {
+        if (i + 1 >= args.size()) {
+            *error = QStringLiteral("%1 needs a value").arg(option);
+            return std::nullopt;
+        }
+        return args[++i];
+    }
+    std::optional<int64_t> number(const QString& option, int64_t min, int64_t max) {
+        const auto text = value(option);
+        if (!text) return std::nullopt;
+        bool ok = false;
+        const qlonglong n = text->toLongLong(&ok);
+        if (!ok || n < min || n > max) {
+            *error = QStringLiteral("%1 takes a number from %2 to %3, not %4").arg(option).arg(min).arg(max).arg(*text);
+            return std::nullopt;
+        }
+        return n;
+    }
+};
+
+constexpr int64_t kMaxCount = int64_t(1) << 40;
+constexpr int64_t kMaxDelayMs = 3'600'000;
+
+}  // namespace
+
+std::optional<EmuOptions> parseEmuOptions(const QStringList& args, QString* error) {
+    EmuOptions o;
+    FaultPlan& f = o.phone.faults;
+    Parser p{args, 0, error};
+    // Each handler takes its value (if any) and reports whether it was valid.
+    const auto text = [&](QString& into) { return [&p, &into](const QString& opt) {
+        const auto v = p.value(opt);
+        if (v) into = *v;
+        return v.has_value();
+    }; };
+    const auto bytes = [&](QByteArray& into) { return [&p, &into](const QString& opt) {
+        const auto v = p.value(opt);
+        if (v) into = v->toLatin1();
+        return v.has_value();
+    }; };
+    const auto flag = [](bool& into) { return [&into](const QString&) { return into = true; }; };
+    const auto delay = [&](Time& into) { return [&p, &into](const QString& opt) {
+        const auto v = p.number(opt, 0, kMaxDelayMs);
+        if (v) into = milliseconds(*v);
+        return v.has_value();
+    }; };
+    const auto count = [&](auto& into, int64_t min, int64_t max) { return [&p, &into, min, max](const QString& opt) {
+        const auto v = p.number(opt, min, max);
+        if (v) into = std::remove_reference_t<decltype(into)>(*v);
+        return v.has_value();
+    }; };
+    const std::map<QString, std::function<bool(const QString&)>> handlers = {
+        {"--model", bytes(o.phone.model)},
+        {"--version", bytes(o.phone.version)},
+        {"--boot-delay", delay(o.phone.bootDelay)},
+        {"--start-delay", delay(o.phone.startDelay)},
+        {"--ack-delay", delay(o.phone.ackDelay)},
+        {"--dump1", text(o.dump1)},
+        {"--dump2", text(o.dump2)},
+        {"--link", text(o.linkPath)},
+        {"--write-loader", text(o.writeLoaderPath)},
+        {"--throttle", flag(o.throttle)},
+        {"--verbose", flag(o.verbose)},
+        {"--stats", flag(o.stats)},
+        {"--exit-on-stdin-eof", flag(o.exitOnStdinEof)},
+        {"--help", flag(o.help)},
+        {"--refuse-segment", count(f.refuseSegment, 1, INT32_MAX)},
+        {"--refuse-times", count(f.refuseTimes, 1, INT32_MAX)},
+        {"--silent-after", count(f.silentAfter, 0, kMaxCount)},
+        {"--drop-read-byte", count(f.dropReadByte, 1, kMaxCount)},
+        {"--garbage-before-ack", count(f.garbageBeforeAck, 0, 65536)},
+        {"--at-silent", flag(f.atSilent)},
+        {"--at-error", flag(f.atError)},
+    };
+    for (; p.i < args.size(); ++p.i) {
+        const auto handler = handlers.find(args[p.i]);
+        if (handler == handlers.end()) {
+            *error = QStringLiteral("unknown argument %1").arg(args[p.i]);
+            return std::nullopt;
+        }
+        if (!handler->second(args[p.i])) return std::nullopt;
+    }
+    if (f.atSilent && f.atError) {
+        *error = QStringLiteral("--at-silent and --at-error exclude each other");
+        return std::nullopt;
+    }
+    return o;
+}
+
+QString emuUsage() {
+    return QStringLiteral(
+        "usage: quorvanta-phone-emu [options]\n"
+        "Plays a phone on a pseudo-terminal; prints the device path as the first line.\n"
+        "  --dump1 PATH --dump2 PATH   flash dump files (table addresses 0x01xxxxxx / others)\n"
+        "  --model TEXT --version TEXT answers to AT+CGMM and AT%SWV (QV-100, V10a)\n"
+        "  --boot-delay MS             end key to boot code (300)\n"
+        "  --start-delay MS            loader received to its first '!' (30)\n"
+        "  --ack-delay MS              before answering a write (15)\n"
+        "  --link PATH                 symlink to the device\n"
+        "  --throttle                  pace bytes at the simulated line rate\n"
+        "  --exit-on-stdin-eof         also stop when standard input ends\n"
+        "  --verbose                   log to standard error\n"
+        "  --stats                     bytes per mode to standard error at exit\n"
+        "  --write-loader PATH         write the accepted loader image and exit\n"
+        "faults (counted over the emulator's life):\n"
+        "  --refuse-segment N [--refuse-times K]  answer '?' to the N-th write segment\n"
+        "  --silent-after N            no answer after N bytes in loader mode\n"
+        "  --drop-read-byte N          lose the N-th data byte of the first read\n"
+        "  --garbage-before-ack N      N bytes 0x55 before every '!' of the loader\n"
+        "  --at-silent | --at-error    firmware deaf, or ERROR to everything\n");
+}
+
+}  // namespace qv::emu

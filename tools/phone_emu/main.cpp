@@ -1,0 +1,79 @@
+// quorvanta-phone-emu: a phone on a pseudo-terminal, for the program's tests and its demo.
+#include "phone_emu/emu_options.h"
+#include "phone_emu/flash_store.h"
+#include "phone_emu/phone_engine.h"
+#include "phone_emu/phone_loop.h"
+#include "phone_emu/pty_device.h"
+#include "phone_emu/stand_in_loader.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <cstdio>
+
+using namespace qv::emu;
+using qv::Status;
+
+namespace {
+
+int fail(const QString& why) {
+    std::fprintf(stderr, "quorvanta-phone-emu: %s\n", qPrintable(why));
+    return 1;
+}
+
+void printStats(const TrafficStats& stats) {
+    for (int m = 0; m < kModeCount; ++m)
+        std::fprintf(stderr, "%-9s received %llu, sent %llu\n", modeName(PhoneMode(m)),
+                     static_cast<unsigned long long>(stats.received[m]), static_cast<unsigned long long>(stats.sent[m]));
+}
+
+bool writeLoader(const QString& path, QString* error) {
+    QFile file(path);
+    const QByteArray image = standInLoaderImage();
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(image) == image.size()) return true;
+    *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QString error;
+    const auto options = parseEmuOptions(app.arguments().mid(1), &error);
+    if (!options) return fail(error + QStringLiteral("\n") + emuUsage());
+    if (options->help) {
+        std::fputs(qPrintable(emuUsage()), stdout);
+        return 0;
+    }
+    if (!options->writeLoaderPath.isEmpty()) return writeLoader(options->writeLoaderPath, &error) ? 0 : fail(error);
+
+    FlashStore flash;
+    if (const Status loaded = flash.load(options->dump1, options->dump2); !loaded) return fail(loaded.message());
+
+    QElapsedTimer clock;
+    clock.start();
+    std::function<void(const QString&)> log;
+    if (options->verbose)
+        log = [&clock](const QString& text) {
+            std::fprintf(stderr, "[%8.3f] %s\n", double(clock.nsecsElapsed()) / 1e9, qPrintable(text));
+        };
+
+    PtyDevice pty;
+    if (!pty.open(&error)) return fail(error);
+    if (!options->linkPath.isEmpty() && !pty.link(options->linkPath, &error)) return fail(error);
+    // Whoever started us waits for this line before opening the device.
+    std::printf("%s\n", qPrintable(pty.slavePath()));
+    std::fflush(stdout);
+
+    PhoneEngine engine(options->phone, &flash);
+    engine.setLogger(log);
+    PhoneLoop loop(pty.masterFd(), &engine, {options->throttle, options->exitOnStdinEof}, log);
+    const bool clean = loop.run();
+
+    // Flash keeps what was programmed even when the host never said it was done.
+    const Status saved = flash.saveChanged();
+    if (!saved) std::fprintf(stderr, "quorvanta-phone-emu: %s\n", qPrintable(saved.message()));
+    if (options->stats) printStats(engine.stats());
+    return clean && saved ? 0 : 1;
+}
