@@ -1,5 +1,7 @@
 #include "editors/picture_codec.h"
 
+#include "base/language_table.h"
+
 #include <algorithm>
 #include <climits>
 #include <optional>
@@ -13,9 +15,7 @@ constexpr QRgb kBlack = 0xFF000000u;
 constexpr uint16_t kLiteralSwapModel = 4;
 constexpr uint8_t kRunLimit = 0x50;
 
-QString colorsMessage() {
-    return QStringLiteral("The quantity of colors should be: 2, 16, 256 or 65000");
-}
+QString colorsMessage() { return langText("011"); }
 
 uint8_t reverseBits(uint8_t b) {
     b = uint8_t((b & 0xF0) >> 4 | (b & 0x0F) << 4);

@@ -1,5 +1,7 @@
 #include "editors/thumbnail.h"
 
+#include "base/rounding.h"
+
 namespace qv {
 
 namespace {
@@ -10,11 +12,7 @@ constexpr int kFrameRight = kThumbnailSize - 1;
 constexpr int kFrameBottom = kThumbnailSize - 2;
 }  // namespace
 
-int roundHalfEven(int64_t numerator, int64_t denominator) {
-    const int64_t q = numerator / denominator, r = numerator % denominator;
-    if (2 * r > denominator || (2 * r == denominator && (q & 1))) return int(q + 1);
-    return int(q);
-}
+int roundHalfEven(int64_t numerator, int64_t denominator) { return int(roundHalfEvenQuotient(numerator, denominator)); }
 
 QSize thumbnailFit(int width, int height) {
     if (width <= kThumbnailSize && height <= kThumbnailSize) return {width, height};

@@ -219,7 +219,7 @@ std::vector<Item> allItems(const LoadedModel& m) {
         items.push_back({int(address >> 24), address & 0xFFFFFF, size, std::move(what)});
     };
     const MediaImage& img = *m.img;
-    add(img.shapka.versionAddress, 128, QStringLiteral("version"));
+    add(kDemoVersionDumpAddress, 128, QStringLiteral("version"));
     for (uint32_t i = 0; i < img.count(idTablePict); ++i)
         add(img.pictures[i].address, img.pictures[i].size, QStringLiteral("picture %1").arg(i));
     for (uint32_t i = 0; i < img.count(idTableMel); ++i)
@@ -310,9 +310,10 @@ TEST_P(DemoModelFiles, ItemsLieInsideTheDumpsApartFromEachOther) {
     std::set<int> dumpsUsed;
     for (const Item& it : allItems(*m)) dumpsUsed.insert(it.dump);
     EXPECT_EQ(dumpsUsed, (std::set<int>{1, 2})) << "both dumps hold items";
-    const QByteArray version = m->at(m->img->shapka.versionAddress, 128);
-    EXPECT_EQ(version.left(16), QByteArray("QV100-V10a-DEMO", 16));
-    EXPECT_EQ(version.mid(16).count('\0'), 112);
+    const QByteArray version = m->at(m->img->shapka.versionAddress + 8, 128);
+    const QByteArray text(kDemoVersionText);
+    EXPECT_EQ(version.left(text.size()), text);
+    EXPECT_EQ(version.mid(text.size()).count('\0'), 128 - text.size());
 }
 
 TEST_P(DemoModelFiles, PicturesCoverEveryLayoutAndHoldTheWrittenBytes) {

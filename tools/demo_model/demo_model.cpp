@@ -197,7 +197,7 @@ std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOpt
 
     QByteArray version(128, '\0');
     version.replace(0, int(sizeof kDemoVersionText) - 1, kDemoVersionText);
-    if (!flash.placeAt(kDemoVersionAddress, version, error)) return std::nullopt;
+    if (!flash.placeAt(kDemoVersionDumpAddress, version, error)) return std::nullopt;
     if (!addPictures(*img, flash, plan, options.fullTables, error) || !addMelodies(*img, flash, plan, error) ||
         !addOperators(*img, flash, plan, error) || !addStrings(*img, flash, plan, options.fullTables, error))
         return std::nullopt;

@@ -27,8 +27,12 @@ struct DemoModel {
 std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOptions& options,
                                        QString* error);
 
-// Address of the 128-byte software version block, and its text.
+// Address of the 128-byte software version block, and its text. The loader reads the block
+// at this address as it stands (item addresses are handed over less 8), so in the flash dump
+// the block lies 8 bytes further on. The text starts with "200", which marks a version block
+// whose V, P and W fields the program shows.
 constexpr uint32_t kDemoVersionAddress = 0x01008000;
-inline constexpr char kDemoVersionText[] = "QV100-V10a-DEMO";
+constexpr uint32_t kDemoVersionDumpAddress = kDemoVersionAddress + 8;
+inline constexpr char kDemoVersionText[] = "200 Quorvanta demo V10a P3 W20";
 
 }  // namespace qv

@@ -24,8 +24,10 @@ BootCode::Event BootCode::feed(uint8_t byte) {
         header_.clear();
         return Event::AnswerGreeting;
     case State::Header:
-        // The host keeps greeting until it has seen our answer.
-        if (header_.isEmpty() && byte == kGreeting) return Event::None;
+        // The host keeps greeting until it has seen an answer, so greetings may still come
+        // where the header should start. Answering them again costs the host nothing and gets
+        // a host unstuck that is greeting a boot code which took a stray 0x45 for a greeting.
+        if (header_.isEmpty() && byte == kGreeting) return Event::AnswerGreeting;
         header_.append(char(byte));
         if (header_.size() < int(kBootHeader.size())) return Event::None;
         if (header_ != QByteArrayView(kBootHeader.data(), kBootHeader.size())) {

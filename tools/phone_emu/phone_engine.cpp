@@ -89,6 +89,7 @@ void PhoneEngine::fire(const Scheduled& s) {
         log(QStringLiteral("boot code waits for a greeting"));
         mode_ = PhoneMode::BootCode;
         baud_ = kBootBaud;
+        greetingLogged_ = false;
         boot_.restart();
         break;
     case Action::LoaderStart:
@@ -135,7 +136,8 @@ void PhoneEngine::bootByte(uint8_t byte) {
     switch (boot_.feed(byte)) {
     case BootCode::Event::None: break;
     case BootCode::Event::AnswerGreeting:
-        log(QStringLiteral("greeting answered"));
+        if (!greetingLogged_) log(QStringLiteral("greeting answered"));
+        greetingLogged_ = true;
         send(QByteArrayView(&kBootAnswer, 1));
         break;
     case BootCode::Event::BadHeader: log(QStringLiteral("wrong boot header, waiting for a greeting")); break;

@@ -101,6 +101,7 @@ private:
     BootCode boot_;
     LoaderCommandParser parser_;
     bool awaitingReadAck_ = false;
+    bool greetingLogged_ = false;  // the host greets many times; one log line is enough
 
     // Fault bookkeeping, over the life of the engine.
     int64_t loaderBytes_ = 0;

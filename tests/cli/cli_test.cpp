@@ -1,0 +1,148 @@
+// quorvanta-cli as scripts use it: JSON on stdout, one line on stderr, exit codes 0/1/2.
+#include "demo_model/demo_model.h"
+#include "editors/bmp_file.h"
+#include "support/test_support.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    QByteArray out, err;
+    QJsonDocument json() const { return QJsonDocument::fromJson(out); }
+};
+
+CliRun cli(const QStringList& args, const QString& cwd = {}) {
+    QProcess p;
+    if (!cwd.isEmpty()) p.setWorkingDirectory(cwd);
+    p.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir = new ScratchDir;
+        QString why;
+        model = new DemoModel(*makeDemoModel(dir->path(), {5, false, "demo"}, &why));
+        built = cli({"build-from-dumps", model->tableFile, model->dump1, model->dump2});
+    }
+    static void TearDownTestSuite() {
+        delete model;
+        delete dir;
+    }
+    static inline ScratchDir* dir = nullptr;
+    static inline DemoModel* model = nullptr;
+    static inline CliRun built;
+};
+
+TEST_F(CliTest, BuildShowAndList) {
+    ASSERT_EQ(built.code, 0) << built.err.toStdString();
+    EXPECT_EQ(built.json().object()["pictures"].toInt(), model->pictures - 1);
+
+    const CliRun show = cli({"show", model->tableFile});
+    ASSERT_EQ(show.code, 0);
+    const QJsonObject s = show.json().object();
+    EXPECT_EQ(s["phoneType"].toInt(), 5);
+    EXPECT_TRUE(s["dataFile"].toBool());
+    EXPECT_EQ(s["versionAddress"].toDouble(), double(kDemoVersionAddress));
+    const QJsonObject t1 = s["tables"].toObject()["1"].toObject();
+    EXPECT_EQ(t1["present"].toInt(), 1);
+    EXPECT_EQ(t1["offset"].toInt(), 220);
+    EXPECT_EQ(t1["count"].toInt(), model->pictures);
+    EXPECT_EQ(s["tables"].toObject().size(), 9);
+
+    const QJsonArray pictures = cli({"list", "pictures", model->tableFile}).json().array();
+    ASSERT_EQ(pictures.size(), model->pictures - 1);
+    EXPECT_EQ(pictures[0].toObject()["text"].toString(), "128x160");
+    for (const char* f : {"index", "width", "height", "format", "variant", "address", "size", "memOffset", "text"})
+        EXPECT_TRUE(pictures[3].toObject().contains(f)) << f;
+
+    const QJsonArray melodies = cli({"list", "melodies", model->tableFile}).json().array();
+    ASSERT_EQ(melodies.size(), model->melodies);
+    EXPECT_EQ(melodies[0].toObject()["text"].toString(), "1 Ring1");
+    EXPECT_EQ(melodies[2].toObject()["name"].toString(), QString::fromUtf8("Утро"));
+
+    const QJsonArray operators = cli({"list", "operators", model->tableFile}).json().array();
+    ASSERT_EQ(operators.size(), model->operators);
+    const QJsonObject op = operators[0].toObject();
+    EXPECT_EQ(op["text"].toString(),
+              QStringLiteral("%1-%2 ").arg(op["code0"].toInt(), 4, 16, QChar('0')).arg(op["code1"].toInt() & 0xFF, 2, 16, QChar('0')).toUpper() +
+                  op["name1"].toString().left(11));
+
+    const QJsonArray strings = cli({"list", "strings", model->tableFile}).json().array();
+    ASSERT_EQ(strings.size(), model->strings);
+    bool sawLineBreak = false;
+    for (const auto& v : strings) sawLineBreak |= v.toObject()["text"].toString().contains(QChar(0xB6));
+    EXPECT_TRUE(sawLineBreak);
+    EXPECT_EQ(strings[5].toObject()["id"].toInt(), 5);
+}
+
+TEST_F(CliTest, PicturesExportDecodeAndEncode) {
+    const QString out = dir->path("p0.bmp");
+    ASSERT_EQ(cli({"export-picture", model->tableFile, "0", out}).code, 0);
+    auto bmp = readBmpFile(out);
+    ASSERT_TRUE(bmp);
+    EXPECT_EQ(bmp->width, 128);
+    EXPECT_EQ(bmp->bitsPerPixel, 24);
+    ASSERT_EQ(cli({"thumbnail", model->tableFile, "0", dir->path("t0.bmp")}).code, 0);
+    EXPECT_EQ(readBmpFile(dir->path("t0.bmp"))->width, 48);
+
+    // The 16-bit wallpaper survives encode → decode through the command line.
+    const CliRun enc = cli({"encode-picture", "--width", "128", "--height", "160", "--format", "4", "--variant", "0",
+                         "--phone-type", "5", "--size", "40960", out, dir->path("p0.bin")});
+    ASSERT_EQ(enc.code, 0) << enc.err.toStdString();
+    EXPECT_EQ(readAll(dir->path("p0.bin")).size(), 40960);
+    ASSERT_EQ(cli({"decode-picture", "--width", "128", "--height", "160", "--format", "4", "--variant", "0",
+                   "--phone-type", "5", dir->path("p0.bin"), dir->path("p0b.bmp")})
+                  .code,
+              0);
+    EXPECT_EQ(readBmpFile(dir->path("p0b.bmp"))->pixels, bmp->pixels);
+}
+
+TEST_F(CliTest, ErrorsAndUsage) {
+    struct Case {
+        QStringList args;
+        int code;
+        const char* stderrHas;
+    };
+    const Case cases[] = {
+        {{"export-picture", model->tableFile, "999", dir->path("x.bmp")}, 1, "outside the list"},
+        {{"export-picture", model->tableFile, "-1", dir->path("x.bmp")}, 1, "outside the list"},
+        {{"show", dir->path("missing.sav")}, 1, "missing.sav"},
+        {{"list", "colours", model->tableFile}, 2, "KIND"},
+        {{"frobnicate"}, 2, "unknown command"},
+        {{"show"}, 2, "Usage"},
+        {{"decode-picture", "--width", "x", "in.bin", "out.bmp"}, 2, "number"},
+        {{"encode-picture", "--width", "16", "--height", "16", "--format", "4", "--variant", "0", "--phone-type", "5",
+          "--size", "512", dir->path("nope.bmp"), dir->path("o.bin")},
+         1, "nope.bmp"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.toStdString();
+        if (c.code == 1) EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    }
+    EXPECT_EQ(cli({"--help"}).code, 0);
+    EXPECT_EQ(cli({"list", "--help"}).code, 0);
+}
+
+TEST_F(CliTest, SaveRewritesAndDebugWritesTheLog) {
+    const CliRun r = cli({"--debug", "save", model->tableFile}, dir->path());
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.json().object().contains("tableFile"));
+    const CliRun again = cli({"list", "strings", model->tableFile});
+    EXPECT_EQ(again.json().array().size(), model->strings);
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+#include "phone_emu/emu_options.h"
+#include "phone_emu/flash_store.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qv::emu::parseEmuOptions;
+
+TEST(EmuOptions, DefaultsAndEveryOptionLandWhereTheyBelong) {
+    QString error;
+    const auto defaults = parseEmuOptions({}, &error);
+    ASSERT_TRUE(defaults) << error.toStdString();
+    EXPECT_EQ(defaults->phone.model, "QV-100");
+    EXPECT_EQ(defaults->phone.version, "V10a");
+    EXPECT_EQ(defaults->phone.bootDelay, qv::emu::milliseconds(300));
+    EXPECT_EQ(defaults->phone.startDelay, qv::emu::milliseconds(30));
+    EXPECT_EQ(defaults->phone.ackDelay, qv::emu::milliseconds(15));
+    EXPECT_EQ(defaults->phone.faults.silentAfter, -1);
+
+    const auto o = parseEmuOptions(
+        {"--model", "M", "--version", "V9", "--boot-delay", "1", "--start-delay", "2", "--ack-delay", "0",
+         "--dump1", "a", "--dump2", "b", "--link", "l", "--throttle", "--verbose", "--stats",
+         "--exit-on-stdin-eof", "--refuse-segment", "4", "--refuse-times", "3", "--silent-after", "0",
+         "--drop-read-byte", "7", "--garbage-before-ack", "5", "--at-error"},
+        &error);
+    ASSERT_TRUE(o) << error.toStdString();
+    EXPECT_EQ(o->phone.model, "M");
+    EXPECT_EQ(o->phone.version, "V9");
+    EXPECT_EQ(o->phone.bootDelay, qv::emu::milliseconds(1));
+    EXPECT_EQ(o->phone.startDelay, qv::emu::milliseconds(2));
+    EXPECT_EQ(o->phone.ackDelay, qv::emu::milliseconds(0));
+    EXPECT_EQ(o->dump1, "a");
+    EXPECT_EQ(o->dump2, "b");
+    EXPECT_EQ(o->linkPath, "l");
+    EXPECT_TRUE(o->throttle && o->verbose && o->stats && o->exitOnStdinEof);
+    EXPECT_EQ(o->phone.faults.refuseSegment, 4);
+    EXPECT_EQ(o->phone.faults.refuseTimes, 3);
+    EXPECT_EQ(o->phone.faults.silentAfter, 0);
+    EXPECT_EQ(o->phone.faults.dropReadByte, 7);
+    EXPECT_EQ(o->phone.faults.garbageBeforeAck, 5);
+    EXPECT_TRUE(o->phone.faults.atError);
+    EXPECT_FALSE(o->phone.faults.atSilent);
+}
+
+TEST(EmuOptions, BadCommandLinesAreRefused) {
+    const QStringList cases[] = {
+        {"--model"},
+        {"--boot-delay", "-1"},
+        {"--ack-delay", "soon"},
+        {"--refuse-segment", "0"},
+        {"--drop-read-byte", "0"},
+        {"--refuse-times", "0"},
+        {"--frobnicate"},
+        {"extra"},
+        {"--at-silent", "--at-error"},
+    };
+    for (const QStringList& args : cases) {
+        QString error;
+        EXPECT_FALSE(parseEmuOptions(args, &error)) << args.join(' ').toStdString();
+        EXPECT_FALSE(error.isEmpty()) << args.join(' ').toStdString();
+    }
+}
+
+TEST(FlashStore, LocatesTheDumpByTheTopByteOfTheTableAddress) {
+    struct Case {
+        uint32_t loaderAddress;
+        int dump;
+        uint32_t offset;
+    };
+    const Case cases[] = {
+        {0x00FFFFF8, 0, 0},          {0x01000000, 0, 8},         {0x01FFFFF7, 0, 0xFFFFFF},
+        {0x01FFFFF8, 1, 0},          {0x00FFFFF7, 1, 0xFFFFFF},  {0x02000004, 1, 0x00000C},
+        {0xFFFFFFF8, 1, 0},  // wraps to table address 0
+    };
+    for (const Case& c : cases) {
+        const auto at = qv::emu::FlashStore::locate(c.loaderAddress);
+        EXPECT_EQ(at.dump, c.dump) << std::hex << c.loaderAddress;
+        EXPECT_EQ(at.offset, c.offset) << std::hex << c.loaderAddress;
+    }
+}
+
+}  // namespace

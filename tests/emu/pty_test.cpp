@@ -1,0 +1,87 @@
+// The program itself, on a real pseudo-terminal, opened the way the host opens a serial port.
+#include "phone_emu/stand_in_loader.h"
+#include "support/test_support.h"
+
+#include <QFile>
+#include <QProcess>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kProgram = QStringLiteral(QV_BIN_DIR "/quorvanta-phone-emu");
+
+int openRaw(const QString& device) {
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY);
+    if (fd < 0) return fd;
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(fd, TCSANOW, &tio);
+    return fd;
+}
+
+// Collects bytes until the reply ends with `end`; gives up after a generous while so that a
+// broken emulator fails the test instead of hanging it.
+QByteArray readUntil(int fd, const QByteArray& end) {
+    QByteArray got;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!got.endsWith(end) && std::chrono::steady_clock::now() < giveUp) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        char buffer[256];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) got.append(buffer, n);
+    }
+    return got;
+}
+
+QByteArray ask(const QString& device, const QByteArray& command) {
+    const int fd = openRaw(device);
+    if (fd < 0) return "cannot open " + QFile::encodeName(device) + ": " + std::strerror(errno);
+    const QByteArray sent = command + "\r\r\n";
+    const QByteArray reply = ::write(fd, sent.constData(), size_t(sent.size())) == sent.size()
+                                 ? readUntil(fd, "OK\r\n")
+                                 : QByteArray("write failed");
+    ::close(fd);
+    return reply;
+}
+
+TEST(PhoneOnPty, AnswersOnThePrintedDeviceAcrossReopeningsAndStopsAtEndOfInput) {
+    ASSERT_TRUE(QFile::exists(kProgram)) << "build quorvanta-phone-emu first";
+    qvtest::ScratchDir dir;
+    const QString link = dir.path("phone");
+    QProcess emu;
+    emu.start(kProgram, {"--link", link, "--exit-on-stdin-eof", "--stats", "--model", "PTY-1"});
+    ASSERT_TRUE(emu.waitForStarted());
+    ASSERT_TRUE(emu.waitForReadyRead(10000));
+    const QString device = QString::fromLocal8Bit(emu.readLine()).trimmed();
+    EXPECT_TRUE(device.startsWith("/dev/pts/")) << device.toStdString();
+    EXPECT_EQ(QFile::symLinkTarget(link), device);
+
+    EXPECT_EQ(ask(device, "AT%SWV"), "AT%SWV\r\r\n[V10a]\r\n\r\nOK\r\n");
+    // The host closes the port after every exchange; the next opening must find it alive.
+    EXPECT_EQ(ask(link, "AT+CGMM"), "AT+CGMM\r\r\nPTY-1\r\n\r\nOK\r\n");
+
+    emu.closeWriteChannel();
+    ASSERT_TRUE(emu.waitForFinished(10000));
+    EXPECT_EQ(emu.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(emu.exitCode(), 0);
+    const QByteArray stats = emu.readAllStandardError();
+    EXPECT_TRUE(stats.contains("firmware  received 19, sent 45")) << stats.toStdString();
+    EXPECT_FALSE(QFile::exists(link)) << "the link goes with the emulator";
+}
+
+TEST(PhoneOnPty, WritesTheLoaderItAccepts) {
+    ASSERT_TRUE(QFile::exists(kProgram)) << "build quorvanta-phone-emu first";
+    qvtest::ScratchDir dir;
+    EXPECT_EQ(QProcess::execute(kProgram, {"--write-loader", dir.path("loader.bin")}), 0);
+    EXPECT_EQ(qvtest::readAll(dir.path("loader.bin")), qv::emu::standInLoaderImage());
+}
+
+}  // namespace
