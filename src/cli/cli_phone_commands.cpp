@@ -1,13 +1,36 @@
-// phone info (and the transfer commands).
+// phone info, read, write and restore.
 #include "cli/cli_command.h"
 #include "cli/phone_session.h"
+#include "editors/item_views.h"
+#include "files/phone_read_task.h"
+#include "files/phone_write_task.h"
+#include "files/restore_patch_task.h"
+#include "files/workspace.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonObject>
 
 namespace qv::cli {
 namespace {
 
+uint32_t baudOf(const Args& a, uint32_t fallback) {
+    if (!a.has("baud")) return fallback;
+    const long long b = a.number("baud");
+    if (b <= 0 || b > 4000000) throw UsageError("--baud is out of range");
+    return uint32_t(b);
+}
+
+// A failed or aborted task: the message of its result code (or what the task said).
+void failTransfer(PhoneSession& session, ResultCode rc) {
+    if (!session.link.failureDetail.isEmpty()) throw Failure(session.link.failureDetail);
+    failWith(rc);
+}
+
 QJsonValue info(const Args& a) {
+    a.requireCount(1, 1);
     PhoneSession session(a);
     const ResultCode rc = session.runInfo();
     const QJsonObject shown{{"model", session.at.shownModel()}, {"version", session.at.shownVersion()}};
@@ -18,21 +41,112 @@ QJsonValue info(const Args& a) {
     return shown;
 }
 
+QJsonValue read(const Args& a) {
+    a.requireCount(2, 2);
+    Workspace ws;
+    openServiceFile(ws, a.positional(1), false);
+    PhoneSession session(a);
+    session.requireLoader();
+    session.link.versionAddress = ws.image().shapka.versionAddress;
+    session.worker.setTaskBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
+    const ResultCode rc = session.runTransfer(tcReadFile, baudOf(a, session.settings.baudRD));
+    if (rc != rcOk) failTransfer(session, rc);
+    const ServiceFileNames n = ws.names();
+    return QJsonObject{{"tableFile", n.sav},
+                       {"dataFile", n.mem},
+                       {"pictures", ws.rowCount(ListKind::Pictures)},
+                       {"melodies", ws.rowCount(ListKind::Melodies)},
+                       {"operators", ws.rowCount(ListKind::Operators)},
+                       {"strings", ws.rowCount(ListKind::Strings)},
+                       {"version", session.progress.versionLine()}};
+}
+
+// "all" or comma-separated row indexes.
+void tickRows(Workspace& ws, ListKind kind, const QString& list) {
+    auto& ticks = ws.ticks(kind);
+    if (list == "all") {
+        std::fill(ticks.begin(), ticks.end(), true);
+        return;
+    }
+    for (const QString& part : list.split(',', Qt::SkipEmptyParts)) ticks[size_t(rowIndex(part.trimmed(), int(ticks.size())))] = true;
+}
+
+QJsonArray stillTicked(Workspace& ws, ListKind kind) {
+    QJsonArray rows;
+    const auto& ticks = ws.ticks(kind);
+    for (size_t i = 0; i < ticks.size(); ++i)
+        if (ticks[i]) rows.append(int(i));
+    return rows;
+}
+
+QJsonValue write(const Args& a) {
+    a.requireCount(2, 2);
+    Workspace ws;
+    openServiceFile(ws, a.positional(1), true);
+    if (Status s = loadOperatorRecords(ws); !s) throw Failure(s.message());
+    const std::pair<const char*, ListKind> lists[] = {{"pictures", ListKind::Pictures},
+                                                      {"melodies", ListKind::Melodies},
+                                                      {"operators", ListKind::Operators},
+                                                      {"strings", ListKind::Strings}};
+    QJsonObject ticked;
+    for (const auto& [name, kind] : lists) {
+        if (a.has(name)) tickRows(ws, kind, a.value(name));
+        ticked[name] = stillTicked(ws, kind).size();
+    }
+    PhoneSession session(a);
+    session.requireLoader();
+    session.link.versionAddress = ws.image().shapka.versionAddress;
+    const QString backup = a.flag("backup") ? QDir::current().filePath(backupFileName(QDateTime::currentDateTime())) : QString();
+    session.worker.setTaskBody(tcWriteItems, [&] { return writeTickedItems(session.link, ws, backup); });
+    const ResultCode rc = session.runTransfer(tcWriteItems, baudOf(a, session.settings.baudWR));
+    if (rc != rcOk) {
+        if (!backup.isEmpty() && QFile::exists(backup))
+            std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("The phone's old bytes so far are in %1").arg(backup)));
+        failTransfer(session, rc);
+    }
+    QJsonObject out{{"written", ticked}};
+    if (!backup.isEmpty()) out["backupFile"] = backup;
+    return out;
+}
+
+QJsonValue restore(const Args& a) {
+    a.requireCount(2, 2);
+    QFile patch(a.positional(1));
+    if (!patch.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("Can not open %1: %2").arg(a.positional(1), patch.errorString()));
+    QString why;
+    if (!checkRestorePatch(patch, &why)) throw Failure(why);
+    PhoneSession session(a);
+    session.requireLoader();
+    session.worker.setTaskBody(tcApplyPatch, [&] { return applyRestorePatch(session.link, patch); });
+    const ResultCode rc = session.runTransfer(tcApplyPatch, baudOf(a, session.settings.baudWR));
+    if (rc != rcOk) failTransfer(session, rc);
+    return QJsonObject{{"patchFile", a.positional(1)}, {"bytes", double(patch.size())}};
+}
+
 QJsonValue phone(const Args& a) {
     const QString what = a.positional(0);
-    if (what == "info") {
-        a.requireCount(1, 1);
-        return info(a);
-    }
-    throw UsageError("phone needs one of: info");
+    if (what == "info") return info(a);
+    if (what == "read") return read(a);
+    if (what == "write") return write(a);
+    if (what == "restore") return restore(a);
+    throw UsageError("phone needs one of: info, read, write, restore");
 }
 
 }  // namespace
 
 std::vector<Command> phoneCommands() {
+    QSet<QString> valued = kPhoneOptions;
+    valued.unite({"pictures", "melodies", "operators", "strings"});
     return {
-        {"phone", "info [--port NAME]",
-         "Reads the phone's model and software version by AT commands, as the Info dialog does.", kPhoneOptions, {},
+        {"phone",
+         "info | read FILE.sav | write FILE.sav [--backup] [--pictures LIST] [--melodies LIST] [--operators LIST] "
+         "[--strings LIST] | restore PATCH.flp   [--port NAME] [--loader PATH] [--keypad-wait MS] [--baud B]",
+         "Talks to the phone: model and version (info), reads it into new service files (read), writes ticked rows "
+         "(write; LIST is comma-separated row indexes or 'all'; --backup saves the old bytes as a restore patch), "
+         "or writes a restore patch back (restore). Ctrl-C acts as Cancel.",
+         valued,
+         {"backup"},
          phone},
     };
 }

@@ -61,7 +61,7 @@ Status importFromFlashDumps(Workspace& workspace, const QString& dump1, const QS
     // A second dump given for a one-dump model still serves addresses that point into it.
     FlashDumpSource source(dump1, dump2);
     if (Status s = source.openDumps(); !s) return s;
-    if (Status s = workspace.rewriteFrom(source, RewriteOptions{true}); !s) return s;
+    if (Status s = workspace.rewriteFrom(source, RewriteOptions{}); !s) return s;
     return workspace.open(workspace.chosenName());
 }
 

@@ -22,6 +22,9 @@ public:
 
 struct RewriteOptions {
     bool renumberStrings = true;  // saving and the dump import; the phone read leaves ids alone
+    // Runs when the new pair is complete, before it is swapped in (the phone read finishes its
+    // conversation here); a failure drops the new pair.
+    std::function<Status()> beforeSwap;
 };
 
 // Steps at which tests make a rewrite fail (and clean up) or stop dead as a crash would.

@@ -100,7 +100,7 @@ Status Workspace::writeBlob(int table, int index, const QByteArray& bytes) {
 Status Workspace::save() {
     if (!hasDataFile()) return Status::failure(QStringLiteral("No service file with a data file is open"));
     DataFileSource source(dataFile_);
-    return rewriteFrom(source, RewriteOptions{true});
+    return rewriteFrom(source, RewriteOptions{});
 }
 
 Status Workspace::rewriteFrom(BlobSource& source, const RewriteOptions& options) {
@@ -109,6 +109,13 @@ Status Workspace::rewriteFrom(BlobSource& source, const RewriteOptions& options)
     const ServiceFileNames names(chosenName_);
     auto rewritten = std::make_unique<MediaImage>();
     if (Status s = writeNewPair(*image_, source, options, names, *rewritten); !s) return s;
+    if (options.beforeSwap) {
+        if (Status s = options.beforeSwap(); !s) {
+            QFile::remove(names.sa2);
+            QFile::remove(names.me2);
+            return s;
+        }
+    }
 
     // The platform may refuse to replace open files.
     tableFile_.close();

@@ -65,6 +65,7 @@ void TCOMMThread::run() {
 
 void TCOMMThread::runTransfer(uint8_t code) {
     busy_ = true;
+    link_.failureDetail.clear();
     if (code == tcReadFile) writeLog("ttsReadFile");
     ProgressSink& bar = link_.bar();
     bar.setText(langText("018"));
@@ -79,7 +80,7 @@ void TCOMMThread::runTransfer(uint8_t code) {
         bar.setText(langText("020"));
     } else {
         bar.setText(langText("021"));
-        bar.showError(resultMessage(r), langText("022"));
+        bar.showError(link_.failureDetail.isEmpty() ? resultMessage(r) : link_.failureDetail, langText("022"));
     }
     bar.repaint();
     link_.task.setTaskCode(tcIdle);

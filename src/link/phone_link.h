@@ -27,6 +27,9 @@ struct PhoneLink {
     uint32_t versionAddress = 0;  // where the version display reads the software version
     QByteArray loaderImage;
     std::vector<uint8_t> buffer = std::vector<uint8_t>(kTransferBufferBytes);
+    // A task that fails for a reason its result code cannot name says it here; the worker's
+    // error box shows it instead of the code's message.
+    QString failureDetail;
 
     ProgressSink& bar() { return progress ? *progress : nullSink; }
 

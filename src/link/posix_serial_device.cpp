@@ -43,6 +43,9 @@ public:
 
     bool close() override {
         if (fd_ < 0) return false;
+        // The exclusive flag belongs to the device, not to this descriptor: a pseudo-terminal
+        // that someone else keeps open would refuse the next open.
+        ::ioctl(fd_, TIOCNXCL);
         const int rc = ::close(fd_);
         fd_ = -1;
         return rc == 0;
@@ -146,10 +149,13 @@ public:
         return done;
     }
 
+    // After the drain nothing of ours waits in a real port's output queue; a pseudo-terminal's
+    // drain returns before the other side has read, so flushing the output there would throw
+    // away bytes we wrote. Only the input is cleared.
     bool purge() override {
         if (fd_ < 0) return false;
         ::tcdrain(fd_);
-        return ::tcflush(fd_, TCIOFLUSH) == 0;
+        return ::tcflush(fd_, TCIFLUSH) == 0;
     }
     bool clearInput() override {
         if (fd_ < 0) return false;

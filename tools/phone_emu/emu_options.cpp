@@ -1,7 +1,9 @@
 #include "phone_emu/emu_options.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <type_traits>
 
 namespace qv::emu {
 

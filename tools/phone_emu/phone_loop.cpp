@@ -70,6 +70,12 @@ bool PhoneLoop::run() {
             return false;
         }
         if ((fds[0].revents & POLLIN) && !readHost(monotonicNow())) return false;
+        // With our own slave descriptor open the master never hangs up; if it does, waiting
+        // on would only spin.
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            log(QStringLiteral("the pty hung up"));
+            return false;
+        }
         if (count == 2 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) && stdinEnded()) break;
     }
     return true;

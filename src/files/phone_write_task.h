@@ -1,0 +1,19 @@
+#pragma once
+// Writing the ticked items of the four lists into the phone, each at its own address, with
+// an optional backup of the phone's old bytes as a restore patch.
+#include "files/workspace.h"
+#include "link/phone_link.h"
+
+#include <QDateTime>
+#include <QString>
+
+namespace qv {
+
+// "backup_2008-3-7_14-5-9.flp": local date and time without leading zeros.
+QString backupFileName(const QDateTime& at);
+
+// The body of task 2. Operators are packed from the image's record array, which the
+// operator list fills. `backupPath` empty: no backup. A row is unticked once written.
+ResultCode writeTickedItems(PhoneLink& link, Workspace& workspace, const QString& backupPath);
+
+}  // namespace qv
