@@ -104,8 +104,10 @@ private:
         for (int i = 0; i < n; ++i) {
             if (Status s = source.fetch(image, id, i, blob); !s) return s;
             if (faultAt(RewriteStep::WriteItems) != FaultKind::None) return writeFailure(mem_);
-            const uint32_t offset = uint32_t(mem_.size());
+            // A running offset: asking the file for its size would flush it for every item.
+            const uint32_t offset = uint32_t(memEnd_);
             if (mem_.write(blob) != blob.size()) return writeFailure(mem_);
+            memEnd_ += blob.size();
             const size_t k = size_t(i);
             switch (id) {
             case idTablePict: image.pictures[k].memOffset = offset; break;
@@ -134,6 +136,7 @@ private:
 
     QFile sav_;
     QFile mem_;
+    qint64 memEnd_ = 0;
 };
 
 }  // namespace

@@ -131,7 +131,9 @@ TEST_F(CliTest, ErrorsAndUsage) {
         const CliRun r = cli(c.args);
         EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.toStdString();
-        if (c.code == 1) EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+        if (c.code == 1) {
+            EXPECT_EQ(r.err.count(QByteArray("\n")), 1) << r.err.toStdString();
+        }
     }
     EXPECT_EQ(cli({"--help"}).code, 0);
     EXPECT_EQ(cli({"list", "--help"}).code, 0);

@@ -1,0 +1,28 @@
+#pragma once
+// Every question, message and file choice the window's flows need goes through this
+// interface: the window answers with real dialogs, tests with a script.
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace qv {
+
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    // Yes/No question box with a question icon; true for Yes.
+    virtual bool askYesNo(const QString& text, const QString& caption) = 0;
+    virtual void showMessage(const QString& text, const QString& caption) = 0;
+    virtual void showError(const QString& text, const QString& caption) = 0;
+    // An open-file dialog; empty when cancelled. `filter` like "Service file|*.sav".
+    virtual QString chooseOpenFile(const QString& title, const QString& filter, const QString& directory) = 0;
+    virtual QString chooseSaveFile(const QString& title, const QString& filter, const QString& suggested) = 0;
+    // The CreateMEM dialog: 0 "by Mobile", 1 "by FullFlash"; it records the choice in the settings.
+    virtual int chooseDataFileSource() = 0;
+};
+
+// Turns "Service file|*.sav" into Qt's "Service file (*.sav)".
+QString qtFileFilter(const QString& filter);
+
+}  // namespace qv

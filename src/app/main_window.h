@@ -1,0 +1,130 @@
+#pragma once
+// TForm1: the skinned main window. It owns the workspace, the phone link and its worker,
+// and holds the command handlers, each named after its control and event.
+#include "app/check_list_model.h"
+#include "app/dialog_service.h"
+#include "editors/char_map_coding.h"
+#include "editors/thumbnail_store.h"
+#include "files/settings.h"
+#include "files/workspace.h"
+#include "link/at_exchange.h"
+#include "link/comm_thread.h"
+#include "link/phone_link.h"
+
+#include <QImage>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QListView;
+class QPushButton;
+class QToolButton;
+class QFrame;
+
+namespace qv {
+
+class TitleBar;
+class FileNameEdit;
+class TProgressDialog;
+
+enum class Mode : uint8_t { Images = 0, Melodies = 1, Operators = 2, LangPack = 4, Restore = 5 };
+
+struct MainWindowOptions {
+    QString loaderPath;       // empty: loader.bin beside the program
+    QString settingsPath;     // empty: setting.ini beside the program
+    DialogService* dialogs = nullptr;  // null: real dialogs
+    int keypadWaitMs = 4000;
+};
+
+class TForm1 final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The open flow (L_Button), with a file already chosen when `chosen` is given (a file
+    // named on the command line).
+    void L_ButtonClick();
+    void openServiceFile(const QString& chosen);
+    void savebClick();
+    void flashClick();
+    void apply_patchClick();
+    void infoClick();
+    void settingClick();
+
+    void ExpressButton1Click();
+    void ExpressButton2Click();
+    void ExpressButton3Click();
+    void ExpressButton5Click();
+    void ExpressButton6Click();
+
+    Workspace& workspace() { return ws_; }
+    Mode mode() const { return mode_; }
+    Settings& settings() { return settings_; }
+    TMyImageList& thumbnails() { return thumbnails_; }
+    // For tests and scripts: the last progress dialog's final bar text.
+    QString lastTaskText() const { return lastTaskText_; }
+    ResultCode lastTaskResult() const { return lastTaskResult_; }
+    // Rebuilds the tinted background (after display options or a move).
+    void rebuildBackground();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void buildControls();
+    void resetWorkspaceView();
+    void hideModePanels();
+    void showControls(std::initializer_list<QWidget*> controls);
+    bool loadPass(int pass, const QString& chosen);
+    void fillLists();
+    void fillPictures(TProgressDialog& progress);
+    void fillMelodies();
+    void fillOperators();
+    void fillStrings(TProgressDialog& progress);
+    void selectPicture(int row);
+    void selectMelody(int row);
+    void selectOperator(int row);
+    void selectString(int row);
+    ResultCode runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body);
+    void applyTextColour();
+    void pumpEvents(int ms);
+    DialogService& dialogs();
+
+    MainWindowOptions options_;
+    std::unique_ptr<DialogService> ownDialogs_;
+    Settings settings_;
+    Workspace ws_;
+    PhoneLink link_;
+    AtExchange at_{link_};
+    TCOMMThread worker_{link_, at_};
+    TMyImageList thumbnails_;
+    CharMapCoding coding_;
+    Mode mode_ = Mode::Images;
+    QString lastTaskText_;
+    ResultCode lastTaskResult_ = rcOk;
+
+    QImage captured_;    // the screen under the window at the last capture
+    QImage background_;  // its tinted copy, painted behind the controls
+
+    TitleBar* titleBar_ = nullptr;
+    QLabel* prosha = nullptr;
+    QToolButton *L_Button = nullptr, *saveb = nullptr, *flash = nullptr, *info = nullptr, *setting = nullptr;
+    QFrame* rezhym = nullptr;
+    QPushButton *ExpressButton1 = nullptr, *ExpressButton2 = nullptr, *ExpressButton3 = nullptr,
+                *ExpressButton5 = nullptr, *ExpressButton6 = nullptr;
+    QListView *spisok_p = nullptr, *spisok = nullptr, *spisok_o = nullptr, *spisok_s = nullptr;
+    CheckListModel *pictureModel_ = nullptr, *melodyModel_ = nullptr, *operatorModel_ = nullptr, *stringModel_ = nullptr;
+    QLabel *image_3 = nullptr, *razr = nullptr, *razr2 = nullptr, *col_us = nullptr, *dlina_us = nullptr,
+           *pic_siz = nullptr, *pic_off = nullptr, *Label2 = nullptr, *Label4 = nullptr, *Label5 = nullptr,
+           *name_oper = nullptr;
+    FileNameEdit* RestoreFile = nullptr;
+    QToolButton* apply_patch = nullptr;
+    QLabel* Label1 = nullptr;  // the about link
+    QLabel* Label9 = nullptr;  // the web link
+};
+
+}  // namespace qv

@@ -1,0 +1,166 @@
+// The main window's flows: opening (with building a missing data file), saving, and the
+// commands that start phone tasks.
+#include "app/file_name_edit.h"
+#include "app/info_dialog.h"
+#include "app/main_window.h"
+#include "app/progress_dialog.h"
+#include "app/setup_com_dialog.h"
+#include "base/language_table.h"
+#include "base/program_dir.h"
+#include "files/flash_dump_source.h"
+#include "files/phone_read_task.h"
+#include "files/phone_write_task.h"
+#include "files/restore_patch_task.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListView>
+#include <QPushButton>
+#include <QLabel>
+#include <QToolButton>
+
+namespace qv {
+
+void TForm1::L_ButtonClick() { openServiceFile(QString()); }
+
+void TForm1::openServiceFile(const QString& chosen) {
+    link_.task.setTaskCode(tcIdle);
+    if (!loadPass(0, chosen)) loadPass(1, ws_.chosenName());
+}
+
+bool TForm1::loadPass(int pass, const QString& preset) {
+    QString chosen = preset;
+    if (pass == 0 && chosen.isEmpty()) {
+        chosen = dialogs().chooseOpenFile(langText("8037"), QStringLiteral("Service file|*.sav"), QDir::currentPath());
+        if (chosen.isEmpty()) return true;
+    }
+    // A file that cannot be read leaves the open service file as it was.
+    if (Status s = ws_.open(chosen); !s) {
+        dialogs().showError(s.message(), langText("016"));
+        return true;
+    }
+    resetWorkspaceView();
+    if (ws_.hasDataFile()) {
+        fillLists();
+        saveb->show();
+        rezhym->setEnabled(true);
+        flash->setEnabled(true);
+        info->setEnabled(true);
+        ExpressButton1Click();
+        prosha->setText(QFileInfo(chosen).fileName());
+        return true;
+    }
+    const int source = dialogs().chooseDataFileSource();
+    settings_ = Settings::load(options_.settingsPath);  // the dialog stored its choice there
+    if (source == 0) {
+        if (!dialogs().askYesNo(langText("015"), langText("016"))) return true;
+        link_.versionAddress = ws_.image().shapka.versionAddress;
+        runPhoneTask(tcReadFile, settings_.baudRD, [this] { return readPhoneIntoServiceFile(link_, ws_); });
+        return false;
+    }
+    const QString dump1 = dialogs().chooseOpenFile(langText("8040") + " #1", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
+    if (dump1.isEmpty()) return true;
+    QString dump2;
+    if (ws_.image().needsSecondDump()) {
+        dump2 = dialogs().chooseOpenFile(langText("8040") + " #2", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
+        if (dump2.isEmpty()) return true;
+    }
+    if (Status s = importFromFlashDumps(ws_, dump1, dump2); !s) {
+        dialogs().showError(s.message(), langText("016"));
+        return true;
+    }
+    return false;
+}
+
+void TForm1::savebClick() {
+    if (!ws_.hasDataFile()) return;
+    if (Status s = ws_.save(); !s) dialogs().showError(s.message(), langText("016"));
+}
+
+ResultCode TForm1::runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body) {
+    QString why;
+    const QString loader = options_.loaderPath.isEmpty() ? QDir(programDirectory()).filePath("loader.bin") : options_.loaderPath;
+    if (!loadLoaderImage(loader, link_.loaderImage, &why)) {
+        dialogs().showError(why, langText("022"));
+        return rcCantOpenFile;
+    }
+    TProgressDialog progress(link_.task, this);
+    progress.taskRunning = [this] { return worker_.busy(); };
+    progress.errorBox = [this](const QString& text, const QString& caption) { dialogs().showError(text, caption); };
+    link_.progress = &progress;
+    ResultCode result = rcOk;
+    worker_.setTaskBody(code, std::move(body));
+    worker_.onTaskEnded = [&result](ResultCode r) { result = r; };
+    progress.show();
+    TaskStartSettings start{settings_.port, baud, settings_.keyLock != 0, options_.keypadWaitMs,
+                            [this](int ms) { pumpEvents(ms); }};
+    startTask(link_, at_, worker_, code, start);
+    progress.exec();
+    // The dialog closes only once the worker has reported; let its last queued calls land.
+    while (worker_.busy()) pumpEvents(20);
+    QApplication::processEvents();
+    lastTaskText_ = progress.barText();
+    lastTaskResult_ = result;
+    link_.progress = nullptr;
+    worker_.onTaskEnded = nullptr;
+    if (link_.port.isOpen()) link_.port.close();
+    return result;
+}
+
+void TForm1::flashClick() {
+    if (!ws_.hasDataFile()) return;
+    settings_ = Settings::load(options_.settingsPath);
+    link_.versionAddress = ws_.image().shapka.versionAddress;
+    const QString backup = settings_.restorePatch ? QDir::current().filePath(backupFileName(QDateTime::currentDateTime())) : QString();
+    runPhoneTask(tcWriteItems, settings_.baudWR, [this, backup] { return writeTickedItems(link_, ws_, backup); });
+    for (CheckListModel* m : {pictureModel_, melodyModel_, operatorModel_, stringModel_}) m->ticksChanged();
+}
+
+void TForm1::apply_patchClick() {
+    const QString path = RestoreFile->fileName();
+    if (path.isEmpty() || !QFileInfo::exists(path)) return;
+    QFile patch(path);
+    if (!patch.open(QIODevice::ReadOnly)) {
+        dialogs().showError(QStringLiteral("Can not open %1: %2").arg(path, patch.errorString()), langText("022"));
+        return;
+    }
+    settings_ = Settings::load(options_.settingsPath);
+    runPhoneTask(tcApplyPatch, settings_.baudWR, [this, &patch] { return applyRestorePatch(link_, patch); });
+}
+
+void TForm1::infoClick() {
+    TInfoDialog dialog(this);
+    link_.port.close();
+    if (at_.driverState() == tatInactive) {
+        at_.onFinished = [&dialog, this] {
+            const QString model = at_.shownModel(), version = at_.shownVersion();
+            QMetaObject::invokeMethod(&dialog, [&dialog, model, version] {
+                dialog.setValues(model, version);
+                dialog.setBusy(false);
+            }, Qt::QueuedConnection);
+        };
+        dialog.setValues(QStringLiteral("???"), QStringLiteral("???"));
+        dialog.setBusy(true);
+        at_.startInfoRequest();
+        link_.task.setTaskCode(tcAtProcessing);
+    } else {
+        at_.setDriverState(tatAbort);
+    }
+    dialog.exec();
+    if (at_.driverState() != tatInactive) at_.setDriverState(tatAbort);
+    // Wait for the worker to leave the exchange before the dialog goes away.
+    while (link_.task.taskCode() == tcAtProcessing) pumpEvents(10);
+    at_.onFinished = nullptr;
+    QApplication::processEvents();
+    at_.setDriverState(tatInactive);
+}
+
+void TForm1::settingClick() {
+    TSetupComDialog dialog(options_.settingsPath, this);
+    if (dialog.exec() == QDialog::Accepted) settings_ = Settings::load(options_.settingsPath);
+}
+
+}  // namespace qv

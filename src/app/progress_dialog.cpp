@@ -1,0 +1,123 @@
+#include "app/progress_dialog.h"
+
+#include "app/language_tags.h"
+#include "base/language_table.h"
+#include "link/task_control.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace qv {
+
+namespace {
+// Runs `f` on the dialog's thread; worker calls are queued, calls from that thread run at once.
+template <typename F>
+void onUiThread(QObject* target, F f) {
+    if (QThread::currentThread() == target->thread())
+        f();
+    else
+        QMetaObject::invokeMethod(target, std::move(f), Qt::QueuedConnection);
+}
+}  // namespace
+
+TProgressDialog::TProgressDialog(TaskControl& task, QWidget* parent) : QDialog(parent), task_(task) {
+    setObjectName("Progress");
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(438, 120);
+    setStyleSheet("QDialog#Progress { background: #d8dce8; border: 1px solid #203060; }");
+    version_ = new QLabel(this);
+    version_->setObjectName("version");
+    QFont bold = version_->font();
+    bold.setBold(true);
+    version_->setFont(bold);
+    version_->setAlignment(Qt::AlignCenter);
+    version_->hide();
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName("bar");
+    bar_->setTextVisible(true);
+    bar_->setAlignment(Qt::AlignCenter);
+    bar_->setFormat(QString());
+    bar_->setStyleSheet(
+        "QProgressBar { background: #000080; color: yellow; font-weight: bold; border: 1px solid #000040; "
+        "min-height: 24px; }"
+        "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #0040ff, stop:1 #00ffff); "
+        "margin: 1px; width: 8px; }");
+    button_ = new QPushButton(langText("8096"), this);
+    button_->setObjectName("Label1");
+    setLanguageTag(button_, 8096);
+    button_->setFlat(true);
+    button_->setStyleSheet("QPushButton { font-weight: bold; } QPushButton:pressed { color: red; }");
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(version_);
+    layout->addWidget(bar_);
+    layout->addWidget(button_, 0, Qt::AlignHCenter);
+    connect(button_, &QPushButton::clicked, this, &TProgressDialog::clickButton);
+}
+
+void TProgressDialog::showEvent(QShowEvent* event) {
+    applyLanguage(this);
+    if (parentWidget()) move(parentWidget()->geometry().center() - rect().center());
+    QDialog::showEvent(event);
+}
+
+void TProgressDialog::setText(const QString& text) {
+    onUiThread(this, [this, text] { bar_->setFormat(QString(text).replace('%', "%%")); });
+}
+void TProgressDialog::setMaximum(int maximum) {
+    onUiThread(this, [this, maximum] { bar_->setMaximum(std::max(maximum, 1)); });
+}
+void TProgressDialog::setPosition(int position) {
+    onUiThread(this, [this, position] { bar_->setValue(std::clamp(position, 0, bar_->maximum())); });
+}
+void TProgressDialog::setVersionLine(const QString& text, bool visible) {
+    onUiThread(this, [this, text, visible] {
+        version_->setText(text);
+        version_->setVisible(visible);
+    });
+}
+void TProgressDialog::setButtonCaption(const QString& caption) {
+    onUiThread(this, [this, caption] { button_->setText(caption); });
+}
+void TProgressDialog::showError(const QString& text, const QString& caption) {
+    onUiThread(this, [this, text, caption] {
+        if (errorBox) errorBox(text, caption);
+    });
+}
+
+void TProgressDialog::hideCancelArea() { button_->hide(); }
+
+QString TProgressDialog::barText() const { return bar_->format().replace("%%", "%"); }
+QString TProgressDialog::buttonCaption() const { return button_->text(); }
+
+void TProgressDialog::clickButton() {
+    const QString caption = button_->text();
+    if (caption == langText("068")) {
+        // A cancelled task may still be finishing its step: let it end before closing.
+        while (taskRunning && taskRunning()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+        QApplication::processEvents();
+        task_.setTaskCode(tcIdle);
+        accept();
+    } else if (caption == langText("069")) {
+        task_.setTaskCode(tcAbort);
+        button_->setText(langText("068"));
+        task_.setAbortSignal();
+    }
+}
+
+void TProgressDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        clickButton();  // Escape acts exactly like the button
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace qv
