@@ -27,6 +27,7 @@ struct Command {
 std::vector<Command> serviceFileCommands();
 std::vector<Command> pictureCommands();
 std::vector<Command> phoneCommands();
+std::vector<Command> editCommands();
 
 // Opens a service file for a command; fails unless the data file exists when `needData`.
 void openServiceFile(Workspace& workspace, const QString& path, bool needData);

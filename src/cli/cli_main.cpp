@@ -14,6 +14,7 @@ namespace {
 std::vector<Command> allCommands() {
     std::vector<Command> all = serviceFileCommands();
     for (auto& c : pictureCommands()) all.push_back(std::move(c));
+    for (auto& c : editCommands()) all.push_back(std::move(c));
     for (auto& c : phoneCommands()) all.push_back(std::move(c));
     return all;
 }

@@ -1,0 +1,147 @@
+#include "app/display_options_dialog.h"
+
+#include "app/language_tags.h"
+#include "app/skin.h"
+#include "app/title_bar.h"
+#include "base/language_table.h"
+#include "files/settings.h"
+
+#include <QColorDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSlider>
+#include <QToolButton>
+
+namespace qv {
+namespace {
+
+bool g_displayOptionsOpen = false;
+
+QColor chooseWithDialog(const QColor& initial, QWidget* parent, const QString& title) {
+    return QColorDialog::getColor(initial, parent, title);
+}
+
+QIcon swatch(const QColor& color) {
+    QPixmap pm(28, 14);
+    pm.fill(color);
+    QPainter p(&pm);
+    p.setPen(Qt::black);
+    p.drawRect(pm.rect().adjusted(0, 0, -1, -1));
+    return QIcon(pm);
+}
+
+}  // namespace
+
+TForm3::TForm3(Settings& settings, const QString& settingsPath, QWidget* parent)
+    : QDialog(parent),
+      settings_(settings),
+      settingsPath_(settingsPath),
+      back_(colorFromValue(settings.backColor)),
+      text_(colorFromValue(settings.color)),
+      chooser_(chooseWithDialog) {
+    g_displayOptionsOpen = true;
+    setObjectName(QStringLiteral("DisplayOptions"));
+    frame_ = new SkinnedDialogFrame(this, QSize(369, 150), QStringLiteral("Label3"), 8075);
+
+    TrackBar1 = new QSlider(Qt::Horizontal, frame_);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    setLanguageTag(TrackBar1, 8880);
+    TrackBar1->setRange(1, 100);
+    TrackBar1->setGeometry(12, 30, 345, 24);
+    TrackBar1->setValue(settings.transparency);  // clamped into 1..100 by the slider
+
+    TransValue = new QLabel(frame_);
+    TransValue->setObjectName(QStringLiteral("TransValue"));
+    TransValue->setAlignment(Qt::AlignCenter);
+    TransValue->setGeometry(12, 54, 345, 16);
+    auto showValue = [this](int v) { TransValue->setText(QStringLiteral("%1 %").arg(v)); };
+    showValue(TrackBar1->value());
+    connect(TrackBar1, &QSlider::valueChanged, this, showValue);
+
+    auto colorRow = [this](const char* labelName, int tag, const char* buttonName, int x) {
+        auto* l = new QLabel(frame_);
+        l->setObjectName(QString::fromLatin1(labelName));
+        setLanguageTag(l, tag);
+        l->setText(languageTable().text(QString::number(tag)));
+        l->setGeometry(x + 44, 80, 120, 22);
+        auto* b = new QToolButton(frame_);
+        b->setObjectName(QString::fromLatin1(buttonName));
+        b->setIconSize(QSize(28, 14));
+        b->setGeometry(x, 80, 40, 22);
+        return b;
+    };
+    BackColorButton = colorRow("Label1", 8076, "BackColorButton", 24);
+    TextColorButton = colorRow("Label2", 8077, "TextColorButton", 196);
+    connect(BackColorButton, &QToolButton::clicked, this, &TForm3::chooseBackColor);
+    connect(TextColorButton, &QToolButton::clicked, this, &TForm3::chooseTextColor);
+    showColors();
+
+    bsatur_n = new ImageButton(skin::applyImage(false), skin::applyImage(true), frame_);
+    bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
+    setLanguageTag(bsatur_n, 8879);
+    bsatur_n->move(369 / 2 - 24 - 8, 114);
+    bclose_n = new ImageButton(skin::cancelImage(false), skin::cancelImage(true), frame_);
+    bclose_n->setObjectName(QStringLiteral("bclose_n"));
+    setLanguageTag(bclose_n, 8878);
+    bclose_n->move(369 / 2 + 8, 114);
+    connect(bsatur_n, &QAbstractButton::clicked, this, &TForm3::apply);
+    connect(bclose_n, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+TForm3::~TForm3() { g_displayOptionsOpen = false; }
+
+bool TForm3::displayOptionsOpen() { return g_displayOptionsOpen; }
+
+void TForm3::clearDisplayOptionsOpen() { g_displayOptionsOpen = false; }
+
+void TForm3::setColorChooser(ColorChooser chooser) {
+    chooser_ = chooser ? std::move(chooser) : ColorChooser(chooseWithDialog);
+}
+
+int TForm3::transparency() const { return TrackBar1->value(); }
+
+void TForm3::chooseBackColor() {
+    const QColor c = chooser_(back_, this, languageTable().text(u"8076"));
+    if (c.isValid()) back_ = c;
+    showColors();
+}
+
+void TForm3::chooseTextColor() {
+    const QColor c = chooser_(text_, this, languageTable().text(u"8077"));
+    if (c.isValid()) text_ = c;
+    showColors();
+}
+
+void TForm3::showColors() {
+    BackColorButton->setIcon(swatch(back_));
+    TextColorButton->setIcon(swatch(text_));
+}
+
+void TForm3::apply() {
+    settings_.transparency = TrackBar1->value();
+    settings_.backColor = valueFromColor(back_);
+    settings_.color = valueFromColor(text_);
+    QString error;
+    if (!settings_.save(settingsPath_, &error)) reportSaveError(error);
+    accept();
+}
+
+void TForm3::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        apply();
+        break;
+    case Qt::Key_Escape:
+        reject();
+        break;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void TForm3::reportSaveError(const QString& message) { QMessageBox::critical(this, langText("8075"), message); }
+
+}  // namespace qv

@@ -1,0 +1,125 @@
+#include "app/language_tags.h"
+
+#include "app/file_name_edit.h"
+#include "base/language_table.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace qv {
+namespace {
+
+constexpr const char* kTagProperty = "languageTag";
+
+// The text of a numbered key, or nothing when the table does not list that key.
+bool keyText(int key, QString* text) {
+    const QString name = QString::number(key);
+    if (LanguageTable::slotOfKey(name) < 0) return false;
+    *text = languageTable().text(name);
+    return true;
+}
+
+bool takesHint(const QObject* o) {
+    return qobject_cast<const QAbstractButton*>(o) || qobject_cast<const QLabel*>(o) ||
+           qobject_cast<const QAbstractSlider*>(o) || qobject_cast<const QAbstractSpinBox*>(o) ||
+           qobject_cast<const QLineEdit*>(o);
+}
+
+void setCaption(QObject* o, const QString& text) {
+    if (auto* b = qobject_cast<QAbstractButton*>(o))
+        b->setText(text);
+    else if (auto* l = qobject_cast<QLabel*>(o))
+        l->setText(text);
+    else if (auto* g = qobject_cast<QGroupBox*>(o))
+        g->setTitle(text);
+}
+
+bool takesCaption(const QObject* o) {
+    return qobject_cast<const QAbstractButton*>(o) || qobject_cast<const QLabel*>(o) ||
+           (qobject_cast<const QGroupBox*>(o) && !qobject_cast<const RadioGroup*>(o));
+}
+
+void applyTo(QObject* o, int tag) {
+    QString text;
+    if (auto* action = qobject_cast<QAction*>(o)) {
+        if (tag >= 9200 && keyText(tag - 1200, &text)) action->setText(text);
+        return;
+    }
+    if (auto* edit = qobject_cast<FileNameEdit*>(o); edit && tag >= 9100) {
+        if (keyText(tag - 1100, &text)) edit->setDialogTitle(text);
+        return;
+    }
+    if (tag >= 9000 && !qobject_cast<FileNameEdit*>(o) && o->property("dialogTitle").isValid()) {
+        if (keyText(tag - 1000, &text)) o->setProperty("dialogTitle", text);
+        return;
+    }
+    if (tag >= 8800 && takesHint(o)) {
+        if (keyText(tag - 800, &text)) static_cast<QWidget*>(o)->setToolTip(text);
+        return;
+    }
+    if (auto* combo = qobject_cast<QComboBox*>(o); combo && tag >= 8200) {
+        for (int i = 0; i < 4; ++i) {
+            keyText(8200 + i, &text);
+            if (i < combo->count())
+                combo->setItemText(i, text);
+            else
+                combo->addItem(text);
+        }
+        return;
+    }
+    if (auto* group = qobject_cast<RadioGroup*>(o); group && tag >= 8112) {
+        QString second;
+        keyText(8112, &text);
+        keyText(8113, &second);
+        group->setItems(text, second);
+        return;
+    }
+    if (tag >= 8000 && takesCaption(o) && keyText(tag, &text)) setCaption(o, text);
+}
+
+}  // namespace
+
+void setLanguageTag(QObject* object, int tag) { object->setProperty(kTagProperty, tag); }
+
+int languageTag(const QObject* object) { return object->property(kTagProperty).toInt(); }
+
+void applyLanguage(QWidget* window) {
+    const QList<QObject*> all = window->findChildren<QObject*>();
+    for (QObject* o : all) {
+        const int tag = languageTag(o);
+        if (tag >= 8000) applyTo(o, tag);
+    }
+}
+
+RadioGroup::RadioGroup(QWidget* parent) : QGroupBox(parent) {
+    auto* layout = new QVBoxLayout(this);
+    auto* exclusive = new QButtonGroup(this);
+    for (int i = 0; i < 2; ++i) {
+        items_[i] = new QRadioButton(this);
+        items_[i]->setObjectName(QStringLiteral("item%1").arg(i));
+        exclusive->addButton(items_[i], i);
+        layout->addWidget(items_[i]);
+    }
+    items_[0]->setChecked(true);
+}
+
+QRadioButton* RadioGroup::item(int index) const { return items_[index == 1 ? 1 : 0]; }
+
+void RadioGroup::setItems(const QString& first, const QString& second) {
+    items_[0]->setText(first);
+    items_[1]->setText(second);
+}
+
+int RadioGroup::itemIndex() const { return items_[1]->isChecked() ? 1 : 0; }
+
+void RadioGroup::setItemIndex(int index) { item(index)->setChecked(true); }
+
+}  // namespace qv

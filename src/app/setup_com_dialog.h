@@ -1,0 +1,54 @@
+#pragma once
+// "Setup COM port": the serial port, the two transfer speeds, the keypad-lock and restore
+// patch options and the melody player. Created for each opening; it loads the settings file
+// itself, and Apply (or Enter) stores all values and saves the file, Cancel (or Escape)
+// closes without saving.
+#include "files/settings.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+
+namespace qv {
+
+class FileNameEdit;
+class ImageButton;
+class SkinnedDialogFrame;
+
+class TSetupComDialog : public QDialog {
+    Q_OBJECT
+public:
+    // `ports` replaces the enumerated serial ports (tests); empty means enumerate.
+    explicit TSetupComDialog(const QString& settingsPath, QWidget* parent = nullptr, const QStringList& ports = {});
+
+    static const QStringList& speeds();  // 9600 ... 230400, the only ones offered
+
+    // The settings as loaded when the dialog was created, or as saved by Apply. The caller
+    // takes them over after the dialog closed either way: the file may have been edited
+    // by hand since the program started.
+    const Settings& settings() const { return settings_; }
+
+public slots:
+    void apply();  // stores, saves and closes; stays open after reporting a failed save
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // Shows a failed save; tests replace it.
+    virtual void reportSaveError(const QString& message);
+
+private:
+    QString settingsPath_;
+    Settings settings_;
+    SkinnedDialogFrame* frame_;
+    QComboBox* cbCom;
+    QCheckBox* CheckBox1;
+    QComboBox* cbCOMSpeedRD;
+    QComboBox* cbCOMSpeedWR;
+    QCheckBox* CheckRest;
+    FileNameEdit* player_name;
+    ImageButton* bsatur_n;
+    ImageButton* bclose_n;
+};
+
+}  // namespace qv

@@ -1,0 +1,239 @@
+#include "app/title_bar.h"
+
+#include "app/language_tags.h"
+#include "app/skin.h"
+#include "base/language_table.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+namespace qv {
+
+// ---------------------------------------------------------------------------------------------
+
+ImageButton::ImageButton(const QImage& normal, const QImage& pressed, QWidget* parent)
+    : QAbstractButton(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setImages(normal, pressed);
+}
+
+void ImageButton::setImages(const QImage& normal, const QImage& pressed) {
+    normal_ = normal;
+    pressed_ = pressed;
+    resize(sizeHint());
+    update();
+}
+
+QSize ImageButton::sizeHint() const { return normal_.size(); }
+
+void ImageButton::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), isDown() ? pressed_ : normal_);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+constexpr int kButtonGap = 2;
+constexpr int kSettleMs = 400;
+}  // namespace
+
+TitleBar::TitleBar(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Image3"));
+    setFixedHeight(skin::kTitleHeight);
+
+    icon_ = new QLabel(this);
+    icon_->setObjectName(QStringLiteral("Image15"));
+    icon_->setPixmap(QPixmap::fromImage(skin::windowIcon()));
+    icon_->setGeometry(3, (skin::kTitleHeight - 20) / 2, 20, 20);
+    icon_->installEventFilter(this);
+
+    title_ = new QLabel(this);
+    title_->setObjectName(QStringLiteral("Image6"));
+    title_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont bold = title_->font();
+    bold.setBold(true);
+    title_->setFont(bold);
+    QPalette pal = title_->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    title_->setPalette(pal);
+
+    auto makeButton = [this](skin::TitleButton kind, const char* name, int tag) {
+        auto* b = new ImageButton(skin::titleButton(kind, false), skin::titleButton(kind, true), this);
+        b->setObjectName(QString::fromLatin1(name));
+        setLanguageTag(b, tag);
+        b->setToolTip(languageTable().text(QString::number(tag - 800)));
+        return b;
+    };
+    close_ = makeButton(skin::TitleButton::Close, "bclose_n", 8815);
+    minimise_ = makeButton(skin::TitleButton::Minimise, "bminim_n", 8816);
+    options_ = makeButton(skin::TitleButton::Options, "bsatur_n", 8817);
+    connect(close_, &QAbstractButton::clicked, this, &TitleBar::closeClicked);
+    connect(minimise_, &QAbstractButton::clicked, this, &TitleBar::minimiseClicked);
+    connect(options_, &QAbstractButton::clicked, this, &TitleBar::optionsClicked);
+
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("PopupMenu1"));
+    minimiseItem_ = new QAction(langText("8038"), this);
+    minimiseItem_->setObjectName(QStringLiteral("MenuItem3"));
+    setLanguageTag(minimiseItem_, 9238);
+    closeItem_ = new QAction(langText("8039"), this);
+    closeItem_->setObjectName(QStringLiteral("MenuItem4"));
+    setLanguageTag(closeItem_, 9239);
+    menu_->addAction(minimiseItem_);
+    menu_->addAction(closeItem_);
+    connect(minimiseItem_, &QAction::triggered, this, &TitleBar::minimiseClicked);
+    connect(closeItem_, &QAction::triggered, this, &TitleBar::closeClicked);
+
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, &TitleBar::finishSystemMove);
+}
+
+void TitleBar::setTitle(const QString& title) { title_->setText(title); }
+
+QString TitleBar::title() const { return title_->text(); }
+
+void TitleBar::popupWindowMenu(const QPoint& globalPos) { menu_->popup(globalPos); }
+
+QSize TitleBar::sizeHint() const { return QSize(200, skin::kTitleHeight); }
+
+void TitleBar::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), skin::titleStrip(width()));
+}
+
+void TitleBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int y = (skin::kTitleHeight - close_->height()) / 2;
+    int x = width() - 4 - close_->width();
+    close_->move(x, y);
+    x -= kButtonGap + minimise_->width();
+    minimise_->move(x, y);
+    x -= kButtonGap + options_->width();
+    options_->move(x, y);
+    const int left = icon_->geometry().right() + 6;
+    title_->setGeometry(left, 0, std::max(0, x - 4 - left), skin::kTitleHeight);
+}
+
+void TitleBar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || drag_ == Drag::System) {
+        event->ignore();
+        return;
+    }
+    drag_ = Drag::Pressed;
+    pressGlobal_ = event->globalPosition().toPoint();
+    startPos_ = window()->pos();
+    event->accept();
+}
+
+void TitleBar::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) || (drag_ != Drag::Pressed && drag_ != Drag::Following)) {
+        event->ignore();
+        return;
+    }
+    if (drag_ == Drag::Pressed) {
+        QWindow* handle = window()->windowHandle();
+        if (handle && handle->startSystemMove()) {
+            drag_ = Drag::System;
+            window()->installEventFilter(this);
+            settle_.start();
+            return;
+        }
+        drag_ = Drag::Following;
+    }
+    window()->move(startPos_ + event->globalPosition().toPoint() - pressGlobal_);
+}
+
+void TitleBar::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    if (drag_ == Drag::System) {
+        finishSystemMove();
+        return;
+    }
+    const bool dragging = drag_ == Drag::Following;
+    drag_ = Drag::None;
+    const QPoint now = window()->pos();
+    if (dragging && now != startPos_) emit dragFinished(startPos_, now);
+}
+
+void TitleBar::finishSystemMove() {
+    if (drag_ != Drag::System) return;
+    settle_.stop();
+    window()->removeEventFilter(this);
+    drag_ = Drag::None;
+    const QPoint now = window()->pos();
+    if (now != startPos_) emit dragFinished(startPos_, now);
+}
+
+bool TitleBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == icon_ && event->type() == QEvent::MouseButtonPress) {
+        popupWindowMenu(icon_->mapToGlobal(QPoint(0, icon_->height())));
+        return true;
+    }
+    if (watched == window() && drag_ == Drag::System && event->type() == QEvent::Move) settle_.start();
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SkinnedDialogFrame::SkinnedDialogFrame(QDialog* dialog, QSize clientSize, const QString& titleObjectName, int titleTag)
+    : QFrame(dialog), dialog_(dialog) {
+    dialog->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    dialog->setFixedSize(clientSize);
+    setObjectName(QStringLiteral("Panel1"));
+    setGeometry(QRect(QPoint(0, 0), clientSize));
+    setFrameShape(QFrame::Box);
+    setLineWidth(1);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0xd4, 0xd0, 0xc8));
+    pal.setColor(QPalette::WindowText, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    title_ = new QLabel(this);
+    title_->setObjectName(titleObjectName);
+    setLanguageTag(title_, titleTag);
+    title_->setText(languageTable().text(QString::number(titleTag)));
+    title_->setAlignment(Qt::AlignCenter);
+    title_->setGeometry(1, 1, clientSize.width() - 2, 20);
+    QFont bold = title_->font();
+    bold.setBold(true);
+    title_->setFont(bold);
+    QPalette titlePal = title_->palette();
+    titlePal.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xa0));
+    title_->setPalette(titlePal);
+
+    dialog->installEventFilter(this);
+}
+
+void SkinnedDialogFrame::centreOnParent(QWidget* dialog) {
+    QRect area;
+    if (QWidget* parent = dialog->parentWidget())
+        area = parent->window()->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isEmpty()) return;
+    dialog->move(area.x() + (area.width() - dialog->width()) / 2, area.y() + (area.height() - dialog->height()) / 2);
+}
+
+bool SkinnedDialogFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == dialog_ && event->type() == QEvent::Show) {
+        centreOnParent(dialog_);
+        applyLanguage(dialog_);
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+}  // namespace qv

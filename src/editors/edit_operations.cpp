@@ -1,0 +1,327 @@
+#include "editors/edit_operations.h"
+
+#include "base/cp1251.h"
+#include "base/language_table.h"
+#include "editors/bmp_file.h"
+#include "editors/item_views.h"
+#include "editors/list_texts.h"
+#include "editors/picture_codec.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <set>
+
+namespace qv {
+
+namespace {
+
+// The standard 16-colour palette; 2-bit greys land on black, grey, silver and white.
+const QList<QRgb> kSixteenColours = {0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080,
+                                     0xFF008080, 0xFFC0C0C0, 0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00,
+                                     0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF};
+
+Status writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        return Status::failure(QStringLiteral("Can not write %1: %2").arg(path, f.errorString()));
+    return {};
+}
+
+void putLE(QByteArray& b, int at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+// A palette bitmap of 1 or 4 bits per pixel, each pixel mapped to the nearest palette colour.
+QByteArray indexedBmp(const QImage& image, int bits, const QList<QRgb>& palette) {
+    const int w = image.width(), h = image.height();
+    const int stride = ((w * bits + 31) / 32) * 4;
+    const int paletteBytes = 4 * int(palette.size());
+    const int offset = 54 + paletteBytes;
+    QByteArray out(offset + stride * h, '\0');
+    out[0] = 'B', out[1] = 'M';
+    putLE(out, 2, uint32_t(out.size()), 4);
+    putLE(out, 10, uint32_t(offset), 4);
+    putLE(out, 14, 40, 4);
+    putLE(out, 18, uint32_t(w), 4);
+    putLE(out, 22, uint32_t(h), 4);
+    putLE(out, 26, 1, 2);
+    putLE(out, 28, uint32_t(bits), 2);
+    putLE(out, 34, uint32_t(stride * h), 4);
+    putLE(out, 38, 2835, 4);
+    putLE(out, 42, 2835, 4);
+    putLE(out, 46, uint32_t(palette.size()), 4);
+    for (int i = 0; i < palette.size(); ++i) putLE(out, 54 + 4 * i, palette[i] & 0xFFFFFF, 4);
+    auto nearest = [&](QRgb c) {
+        int best = 0, bestDistance = INT_MAX;
+        for (int i = 0; i < palette.size(); ++i) {
+            const int dr = qRed(c) - qRed(palette[i]), dg = qGreen(c) - qGreen(palette[i]), db = qBlue(c) - qBlue(palette[i]);
+            const int d = dr * dr + dg * dg + db * db;
+            if (d < bestDistance) best = i, bestDistance = d;
+        }
+        return best;
+    };
+    for (int y = 0; y < h; ++y) {
+        char* row = out.data() + offset + (h - 1 - y) * stride;
+        for (int x = 0; x < w; ++x) {
+            const int index = nearest(image.pixel(x, y));
+            const int bit = x * bits;
+            row[bit / 8] = char(uint8_t(row[bit / 8]) | (index << (8 - bits - bit % 8)));
+        }
+    }
+    return out;
+}
+
+bool hasUnsafeCharacter(const QByteArray& name) {
+    static const QByteArray rejected("\\/:*?\"<>|");
+    for (char c : name)
+        if (uint8_t(c) < '0' || uint8_t(c) > 0x7F || rejected.contains(c)) return true;
+    return false;
+}
+
+void tick(Workspace& ws, ListKind kind, int row) {
+    auto& t = ws.ticks(kind);
+    if (row >= 0 && size_t(row) < t.size()) t[size_t(row)] = true;
+}
+
+Status rowOutside(int row, int rows) {
+    return Status::failure(QStringLiteral("Row %1 is outside the list (%2 rows)").arg(row).arg(rows));
+}
+
+}  // namespace
+
+bool pictureImportOffered(const PictEntry& e) {
+    return !(e.format == kFormatGrey4 || e.variant == kVariantColumnWords || (e.variant == 0 && e.format == kFormatMono1));
+}
+
+namespace {
+QString hex4(int row) { return QString::number(row, 16).toUpper().rightJustified(4, QChar('0')); }
+}  // namespace
+
+QString pictureExportName(int row) { return QStringLiteral("bitmap%1.bmp").arg(hex4(row)); }
+
+EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
+    EditOutcome out;
+    if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) {
+        out.message = rowOutside(row, ws.rowCount(ListKind::Pictures)).message();
+        return out;
+    }
+    const PictEntry& e = ws.image().pictures[size_t(row)];
+    QString why;
+    const auto bitmap = readBmpFile(bitmapPath, &why);
+    if (!bitmap) {
+        out.message = why;
+        return out;
+    }
+    if (bitmap->width != e.width || bitmap->height != e.height) {
+        out.message = langText("012");
+        return out;
+    }
+    const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().shapka.phoneType}, *bitmap,
+                                         int(e.size));
+    out.ticked = true;  // a refused depth still marks the picture as changed
+    if (r.kind == EncodeResult::Refused) {
+        out.message = r.message;
+    } else if (r.kind == EncodeResult::Encoded) {
+        if (Status s = ws.writeBlob(idTablePict, row, r.bytes); !s) {
+            out.message = s.message();
+            out.ticked = false;
+            return out;
+        }
+        out.stored = true;
+    }
+    tick(ws, ListKind::Pictures, row);
+    return out;
+}
+
+Status exportPicture24(Workspace& ws, int row, const QString& path) {
+    if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
+    QImage picture;
+    if (Status s = pictureOfRow(ws, row, picture); !s) return s;
+    QString why;
+    return writeBmp24File(picture, path, &why) ? Status() : Status::failure(why);
+}
+
+Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
+    if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
+    QImage picture;
+    if (Status s = pictureOfRow(ws, row, picture); !s) return s;
+    const uint8_t format = ws.image().pictures[size_t(row)].format;
+    if (format == kFormatMono1) return writeFile(path, indexedBmp(picture, 1, {0xFF000000, 0xFFFFFFFF}));
+    if (format == kFormatGrey2 || format == kFormatGrey4) return writeFile(path, indexedBmp(picture, 4, kSixteenColours));
+    QString why;
+    return writeBmp24File(picture, path, &why) ? Status() : Status::failure(why);
+}
+
+QByteArray melodySlot(Workspace& ws, int row, Status* status) {
+    QByteArray bytes;
+    Status s = ws.readBlob(idTableMel, row, bytes);
+    if (status) *status = s;
+    return bytes;
+}
+
+EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
+    EditOutcome out;
+    if (row < 0 || row >= ws.rowCount(ListKind::Melodies)) {
+        out.message = rowOutside(row, ws.rowCount(ListKind::Melodies)).message();
+        return out;
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        out.message = QStringLiteral("Can not open %1: %2").arg(path, f.errorString());
+        return out;
+    }
+    const uint32_t slot = ws.image().melodies[size_t(row)].size;
+    QByteArray bytes = f.read(qint64(slot) + 1);
+    out.ticked = true;
+    tick(ws, ListKind::Melodies, row);
+    if (uint32_t(bytes.size()) > slot || f.size() > qint64(slot)) {
+        out.message = langText("013") + QLatin1Char(' ') + QString::number(slot) + langText("014");
+    } else {
+        bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
+        if (Status s = ws.writeBlob(idTableMel, row, bytes); !s) {
+            out.message = s.message();
+            return out;
+        }
+        out.stored = true;
+        if (row < kMruSlots) ws.melodyFileNames()[size_t(row)] = QFileInfo(path).absoluteFilePath();
+    }
+    QString why;
+    if (!saveMelodyFileNames(ws.names().mru, ws.melodyFileNames(), &why) && out.message.isEmpty()) out.message = why;
+    return out;
+}
+
+int melodyNameRow(const Workspace& ws, int row) {
+    const uint16_t n = ws.image().melodies[size_t(row)].nameString;
+    return n != 0xFFFF && int(n) < ws.rowCount(ListKind::Strings) ? int(n) : -1;
+}
+
+QString melodyExportName(const Workspace& ws, int row, const std::vector<QString>& stringTexts) {
+    const int named = melodyNameRow(ws, row);
+    QByteArray base = named >= 0 && size_t(named) < stringTexts.size() ? toCp1251(stringTexts[size_t(named)])
+                                                                         : melodyName(ws.image().melodies[size_t(row)]);
+    if (!base.isEmpty() && hasUnsafeCharacter(base))
+        base = QStringLiteral("melody_%1").arg(hex4(row)).toLatin1();
+    const uint16_t type = ws.image().shapka.phoneType;
+    return QString::fromLatin1(base) + ((type == 4 || type == 6) ? ".dxm" : ".mmf");
+}
+
+Status exportMelody(Workspace& ws, int row, const QString& path) {
+    if (row < 0 || row >= ws.rowCount(ListKind::Melodies)) return rowOutside(row, ws.rowCount(ListKind::Melodies));
+    Status s;
+    const QByteArray bytes = melodySlot(ws, row, &s);
+    if (!s) return s;
+    return writeFile(path, bytes);
+}
+
+Status setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow) {
+    if (melodyRow < 0 || melodyRow >= ws.rowCount(ListKind::Melodies)) return rowOutside(melodyRow, ws.rowCount(ListKind::Melodies));
+    if (stringRow && (*stringRow < 0 || *stringRow >= ws.rowCount(ListKind::Strings)))
+        return rowOutside(*stringRow, ws.rowCount(ListKind::Strings));
+    ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : 0xFFFF;
+    return ws.save();
+}
+
+uint16_t parseOperatorCode(const QString& text) {
+    bool ok = false;
+    const uint v = text.trimmed().toUInt(&ok, 16);
+    return ok && !text.trimmed().isEmpty() && v <= 0xFFFF ? uint16_t(v) : 0;
+}
+
+Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1, const QByteArray& name2,
+                     const QByteArray& name3) {
+    if (row < 0 || row >= ws.rowCount(ListKind::Operators)) return rowOutside(row, ws.rowCount(ListKind::Operators));
+    const OperFormat& f = ws.image().operFormat;
+    const std::pair<const QByteArray*, int> limits[] = {{&name1, std::min<int>(f.name1Length, 30)},
+                                                        {&name2, std::min<int>(f.name2Length, 50)},
+                                                        {&name3, std::min<int>(f.name3Length, 100)}};
+    for (int k = 0; k < 3; ++k)
+        if (limits[k].first->size() > limits[k].second)
+            return Status::failure(QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(limits[k].second));
+    OperRecord& r = ws.image().operRecords[size_t(row)];
+    r.name1.fill(0), r.name2.fill(0), r.name3.fill(0);
+    std::copy(name1.begin(), name1.end(), r.name1.begin());
+    std::copy(name2.begin(), name2.end(), r.name2.begin());
+    std::copy(name3.begin(), name3.end(), r.name3.begin());
+    r.code1 = parseOperatorCode(codeText);
+    QByteArray record(int(OperRecord::kSize), '\0');
+    r.write(reinterpret_cast<uint8_t*>(record.data()));
+    // The data file holds whole records; a shorter stored length takes what fits.
+    record.truncate(int(ws.image().blob(idTableOper, row).length));
+    if (Status s = ws.writeBlob(idTableOper, row, record); !s) return s;
+    tick(ws, ListKind::Operators, row);
+    return {};
+}
+
+Status applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page) {
+    if (row < 0 || row >= ws.rowCount(ListKind::Strings)) return rowOutside(row, ws.rowCount(ListKind::Strings));
+    StrEntry& e = ws.image().strings[size_t(row)];
+    if (text.size() > int(e.length))
+        return Status::failure(QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
+    if (page < 0 || page > 5) return Status::failure(QStringLiteral("Font page %1 does not exist").arg(page));
+    e.fontAttribute = uint8_t(page);
+    const QByteArray padded = text + QByteArray(int(e.length) - text.size(), ' ');
+    QByteArray encoded = coding.encode(padded.left(std::min<int>(e.length, kMaxStringChars)), page);
+    // The bytes past the encoded characters are zeros, never leftovers.
+    encoded = encoded.left(e.size);
+    encoded.append(QByteArray(int(e.size) - encoded.size(), '\0'));
+    if (Status s = ws.writeBlob(idTableStr, row, encoded); !s) return s;
+    if (Status s = ws.save(); !s) return s;
+    tick(ws, ListKind::Strings, row);
+    return {};
+}
+
+int findStringRow(const std::vector<QString>& texts, const QString& prefix) {
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (texts[i].startsWith(prefix, Qt::CaseSensitive)) return int(i);
+    return -1;
+}
+
+Status deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
+    const int count = ws.rowCount(kind);
+    std::set<int> doomed;
+    for (int r : rows) {
+        if (r < 0 || r >= count) return rowOutside(r, count);
+        doomed.insert(r);
+    }
+    if (doomed.empty()) return {};
+    MediaImage& m = ws.image();
+    const int id = tableOfList(kind);
+    const int entries = int(m.count(id));
+    if (kind == ListKind::Strings) {
+        // Melody names are string rows: a removed row leaves its melody unnamed, and rows
+        // after it move up by the number of removed rows before them.
+        for (int i = 0; i < int(m.count(idTableMel)); ++i) {
+            uint16_t& n = m.melodies[size_t(i)].nameString;
+            if (n == 0xFFFF || int(n) >= count) continue;
+            if (doomed.count(n)) {
+                n = 0xFFFF;
+            } else {
+                n = uint16_t(n - std::distance(doomed.begin(), doomed.lower_bound(n)));
+            }
+        }
+    }
+    auto compact = [&](auto& table) {
+        int to = 0;
+        for (int from = 0; from < entries; ++from)
+            if (!doomed.count(from)) table[size_t(to++)] = table[size_t(from)];
+    };
+    switch (kind) {
+    case ListKind::Pictures: compact(m.pictures); break;
+    case ListKind::Melodies: compact(m.melodies); break;
+    case ListKind::Operators:
+        compact(m.operators);
+        compact(m.operRecords);
+        break;
+    case ListKind::Strings: compact(m.strings); break;
+    }
+    m.entry(id).count = uint32_t(entries - int(doomed.size()));
+    auto& ticks = ws.ticks(kind);
+    std::vector<bool> kept;
+    for (size_t i = 0; i < ticks.size(); ++i)
+        if (!doomed.count(int(i))) kept.push_back(ticks[i]);
+    ticks = kept;
+    return ws.save();
+}
+
+}  // namespace qv

@@ -1,0 +1,64 @@
+#pragma once
+// The editing operations both front ends use: picture and melody import and export, melody
+// naming, operator and string edits, deleting rows. Each changes an item in place in the
+// open data file, keeping its length, and ticks its row; deletions and string edits then
+// save the service file.
+#include "base/status.h"
+#include "editors/char_map_coding.h"
+#include "files/workspace.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace qv {
+
+// What an import did: whether bytes were stored, whether the row was ticked, and the
+// message the user is shown (empty when none).
+struct EditOutcome {
+    bool stored = false;
+    bool ticked = false;
+    QString message;
+};
+
+// Pictures
+EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath);
+// The picture as a bitmap in the depth its format suggests (1-bit mono, 16-colour greys,
+// 24-bit), so that exporting and importing again gives the same bytes.
+Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path);
+Status exportPicture24(Workspace& ws, int row, const QString& path);
+// "bitmap000A.bmp"
+QString pictureExportName(int row);
+// Import is not offered for 4-bit pictures, 16-row column words and row-order mono pictures.
+bool pictureImportOffered(const PictEntry& entry);
+
+// Melodies
+EditOutcome importMelody(Workspace& ws, int row, const QString& path);
+QByteArray melodySlot(Workspace& ws, int row, Status* status);
+// The export name without folder: the melody's name (or its naming string's text), with the
+// "melody_000A" fallback for names holding anything below "0", above 0x7F, or characters
+// that file systems reject.
+QString melodyExportName(const Workspace& ws, int row, const std::vector<QString>& stringTexts);
+Status exportMelody(Workspace& ws, int row, const QString& path);
+// The row of the string list that names a melody, or -1.
+int melodyNameRow(const Workspace& ws, int row);
+Status setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow);
+
+// Operators: code as typed (hex, invalid → 0), names as cp1251 bytes. A name longer than the
+// operator format allows is refused.
+Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1,
+                     const QByteArray& name2, const QByteArray& name3);
+uint16_t parseOperatorCode(const QString& text);
+
+// Strings: text as cp1251 bytes, padded with spaces to the string's length; refused when longer.
+Status applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page);
+// The first row whose text begins with `prefix` (case-sensitive), or -1.
+int findStringRow(const std::vector<QString>& texts, const QString& prefix);
+
+// Deletes the rows (any order, duplicates ignored) and saves. Deleting strings keeps every
+// melody naming the same string text, or none when its string goes.
+Status deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows);
+
+}  // namespace qv
