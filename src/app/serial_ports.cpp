@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 
 #ifdef Q_OS_WIN
@@ -44,10 +45,15 @@ bool hasUart(const QString& sysTtyDir, const QString& name) {
 QStringList serialPortsUnder(const QString& devDir, const QString& sysTtyDir) {
     const QDir dev(devDir);
     QStringList result;
-    auto addGroup = [&result](QStringList group) {
+    QSet<QString> seen;  // by the device a name leads to
+    auto addGroup = [&result, &seen](QStringList group) {
         sortNatural(group);
-        for (const QString& p : group)
-            if (!result.contains(p)) result << p;
+        for (const QString& p : group) {
+            const QString canonical = QFileInfo(p).canonicalFilePath();
+            if (seen.contains(canonical)) continue;
+            seen.insert(canonical);
+            result << p;
+        }
     };
 
     QStringList usb;

@@ -1,0 +1,24 @@
+#pragma once
+// "About...": the program's name and its notice; closes on its close image or any key.
+#include <QDialog>
+
+namespace qv {
+
+class ImageButton;
+class SkinnedDialogFrame;
+
+class Tform7 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tform7(QWidget* parent = nullptr);
+    static QString notice();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    SkinnedDialogFrame* frame_;
+    ImageButton* bsatur_n;
+};
+
+}  // namespace qv

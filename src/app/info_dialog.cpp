@@ -1,0 +1,69 @@
+#include "app/info_dialog.h"
+
+#include "app/language_tags.h"
+#include "app/skin.h"
+#include "app/title_bar.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace qv {
+
+TInfoDialog::TInfoDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Info"));
+    frame_ = new SkinnedDialogFrame(this, QSize(310, 152), QStringLiteral("Label1"), 8085);
+
+    auto field = [this](const char* labelName, int tag, const char* editName, int y) {
+        auto* l = new QLabel(frame_);
+        l->setObjectName(QString::fromLatin1(labelName));
+        setLanguageTag(l, tag);
+        l->setGeometry(16, y, 278, 16);
+        auto* e = new QLineEdit(QStringLiteral("???"), frame_);
+        e->setObjectName(QString::fromLatin1(editName));
+        e->setReadOnly(true);
+        e->setFocusPolicy(Qt::NoFocus);  // keys go to the dialog
+        e->setGeometry(16, y + 17, 278, 22);
+        return e;
+    };
+    edModel = field("Label5", 8086, "edModel", 26);
+    edVersion = field("Label2", 8087, "edVersion", 70);
+
+    const QImage closeNormal = skin::dialogCloseImage(false);
+    bsatur_n = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
+    bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
+    setLanguageTag(bsatur_n, 8888);
+    bsatur_n->move((310 - closeNormal.width()) / 2, 122);
+    connect(bsatur_n, &QAbstractButton::clicked, this, &QDialog::accept);
+}
+
+QString TInfoDialog::model() const { return edModel->text(); }
+
+QString TInfoDialog::version() const { return edVersion->text(); }
+
+void TInfoDialog::setValues(const QString& model, const QString& version) {
+    edModel->setText(model);
+    edVersion->setText(version);
+}
+
+void TInfoDialog::setBusy(bool busy) {
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void TInfoDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Space:
+        accept();
+        break;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+}  // namespace qv
