@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -145,6 +146,46 @@ TEST_F(CliTest, SaveRewritesAndDebugWritesTheLog) {
     EXPECT_TRUE(r.json().object().contains("tableFile"));
     const CliRun again = cli({"list", "strings", model->tableFile});
     EXPECT_EQ(again.json().array().size(), model->strings);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CliTest, EditCommandsChangeTheServiceFile) {
+    const QString sav = model->tableFile;
+    // A string edit with a line break in a page, shown back through the list.
+    const QJsonArray before = cli({"list", "strings", sav}).json().array();
+    int row = -1;
+    for (const auto& v : before)
+        if (v.toObject()["length"].toInt() >= 6) row = v.toObject()["index"].toInt();
+    ASSERT_GE(row, 0);
+    CliRun r = cli({"set-string", sav, QString::number(row), QString::fromUtf8("Hi¶yo"), "--page", "2"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject after = cli({"list", "strings", sav}).json().array()[row].toObject();
+    EXPECT_TRUE(after["text"].toString().startsWith(QString::fromUtf8("Hi¶yo")));
+    EXPECT_EQ(after["fontAttribute"].toInt(), 2);
+    EXPECT_EQ(cli({"set-string", sav, QString::number(row), QString(300, 'x')}).code, 1);
+
+    r = cli({"set-operator", sav, "0", "--code", "1f", "--name1", "Cli"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonObject op = cli({"list", "operators", sav}).json().array()[0].toObject();
+    EXPECT_EQ(op["code1"].toInt(), 0x1F);
+    EXPECT_EQ(op["name1"].toString(), "Cli");
+
+    writeAll(dir->path("tune.mmf"), QByteArray(1000, '\x11'));
+    ASSERT_EQ(cli({"import-melody", sav, "0", dir->path("tune.mmf")}).code, 0);
+    ASSERT_EQ(cli({"export-melody", sav, "0", dir->path("back.mmf")}).code, 0);
+    const QByteArray back = readAll(dir->path("back.mmf"));
+    EXPECT_EQ(back.left(1000), QByteArray(1000, '\x11'));
+    EXPECT_TRUE(QFile::exists(QString(sav).replace(".sav", ".mru")));
+
+    ASSERT_EQ(cli({"set-melody-name", sav, "1", "3"}).code, 0);
+    EXPECT_EQ(cli({"list", "melodies", sav}).json().array()[1].toObject()["nameString"].toInt(), 3);
+    ASSERT_EQ(cli({"delete", "strings", sav, "3"}).code, 0);
+    EXPECT_EQ(cli({"list", "melodies", sav}).json().array()[1].toObject()["nameString"].toInt(), 0xFFFF);
+    EXPECT_EQ(cli({"list", "strings", sav}).json().array().size(), model->strings - 1);
+    EXPECT_EQ(cli({"delete", "pictures", sav, "999"}).code, 1);
 }
 
 }  // namespace
