@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/about_dialog.h"
+#include "app/display_options_dialog.h"
 #include "app/file_name_edit.h"
 #include "app/language_tags.h"
 #include "app/progress_dialog.h"
@@ -60,15 +62,13 @@ private:
     TMyImageList& thumbs_;
 };
 
-QToolButton* toolButton(QWidget* parent, const char* name, const QString& glyph, int hintTag) {
+QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon, int hintTag) {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
-    b->setText(glyph);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIconSize(QSize(22, 22));
     b->setAutoRaise(true);
     b->setFixedSize(34, 30);
-    QFont f = b->font();
-    f.setPointSize(14);
-    b->setFont(f);
     setLanguageTag(b, hintTag);
     return b;
 }
@@ -85,6 +85,7 @@ QListView* checkList(QWidget* parent, const char* name, CheckListModel* model) {
     v->setObjectName(name);
     v->setModel(model);
     v->setUniformItemSizes(true);
+    v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v->setGeometry(10, 92, 250, 352);
     v->hide();
     return v;
@@ -117,6 +118,7 @@ DialogService& TForm1::dialogs() { return options_.dialogs ? *options_.dialogs :
 
 void TForm1::buildControls() {
     titleBar_ = new TitleBar(this);
+    titleBar_->setTitle(langText("8001"));
     titleBar_->setGeometry(0, 0, kClientWidth, 25);
     connect(titleBar_, &TitleBar::closeClicked, this, &QWidget::close);
     connect(titleBar_, &TitleBar::minimiseClicked, this, &QWidget::showMinimized);
@@ -127,11 +129,11 @@ void TForm1::buildControls() {
     });
     connect(titleBar_, &TitleBar::dragFinished, this, [this](QPoint, QPoint) { rebuildBackground(); });
 
-    L_Button = toolButton(this, "L_Button", QStringLiteral("📂"), 8802);
-    saveb = toolButton(this, "saveb", QStringLiteral("💾"), 8806);
-    flash = toolButton(this, "flash", QStringLiteral("⚡"), 8811);
-    info = toolButton(this, "info", QStringLiteral("ℹ"), 8813);
-    setting = toolButton(this, "setting", QStringLiteral("⚙"), 8814);
+    L_Button = toolButton(this, "L_Button", QStyle::SP_DialogOpenButton, 8802);
+    saveb = toolButton(this, "saveb", QStyle::SP_DialogSaveButton, 8806);
+    flash = toolButton(this, "flash", QStyle::SP_ArrowUp, 8811);
+    info = toolButton(this, "info", QStyle::SP_MessageBoxInformation, 8813);
+    setting = toolButton(this, "setting", QStyle::SP_FileDialogDetailedView, 8814);
     int x = 10;
     for (QToolButton* b : {L_Button, saveb, flash, info, setting}) {
         b->move(x, 32);
@@ -213,7 +215,7 @@ void TForm1::buildControls() {
     RestoreFile->setGeometry(20, 134, 420, 26);
     RestoreFile->setFilter(QStringLiteral("Patch files|*.flp"));
     setLanguageTag(RestoreFile, 9144);
-    apply_patch = toolButton(this, "apply_patch", QStringLiteral("✔"), 8810);
+    apply_patch = toolButton(this, "apply_patch", QStyle::SP_DialogApplyButton, 8810);
     apply_patch->move(450, 132);
     connect(apply_patch, &QToolButton::clicked, this, &TForm1::apply_patchClick);
 

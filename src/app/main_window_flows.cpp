@@ -120,7 +120,7 @@ void TForm1::flashClick() {
 }
 
 void TForm1::apply_patchClick() {
-    const QString path = RestoreFile->fileName();
+    const QString path = RestoreFile->text().trimmed();
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
     QFile patch(path);
     if (!patch.open(QIODevice::ReadOnly)) {

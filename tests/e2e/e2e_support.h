@@ -1,0 +1,156 @@
+#pragma once
+// What the end-to-end tests share: the demo model with its dumps, the emulated phone as a
+// separate program on a pseudo-terminal, the command-line tool, and an in-process phone
+// session (link, worker, progress) for tests that must press Cancel at a precise moment.
+#include "link/at_exchange.h"
+#include "link/comm_thread.h"
+#include "link/phone_link.h"
+#include "link/progress_sink.h"
+#include "support/test_support.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace e2e {
+
+// The demo model, made once per test program: its table file as generated (no data file),
+// the same table file with the data file that the flash dump import builds, the two dumps and
+// the loader file the emulated phone accepts.
+struct Demo {
+    QString tableFile;   // no data file beside it
+    QString builtTable;  // built.sav, with built.mem from the dump import
+    QString dump1, dump2;
+    QString loaderFile;
+    int pictures = 0, melodies = 0, operators = 0, strings = 0;
+};
+const Demo& demo();
+
+// Copies `from` to `to` (overwriting); fails the test on error.
+void copyFile(const QString& from, const QString& to);
+// The demo's dumps copied into `dir` as phone_1.bif / phone_2.bif.
+struct Dumps {
+    QString dump1, dump2;
+};
+Dumps copyDumps(const qvtest::ScratchDir& dir);
+// The built table file and its data file copied into `dir` under `base`.sav / `base`.mem.
+QString copyBuiltPair(const qvtest::ScratchDir& dir, const QString& base);
+
+// Where a table address lies in the dumps: the top byte picks the dump, the rest is the offset.
+struct DumpPlace {
+    int dump;  // 0 or 1
+    qsizetype offset;
+};
+DumpPlace placeOf(uint32_t tableAddress);
+
+// "identical" or where and how two byte arrays first differ, for failure messages.
+std::string firstDifference(const QByteArray& a, const QByteArray& b);
+
+// The phone: quorvanta-phone-emu with the given dumps. Always verbose (its log goes to a file
+// the test can watch) and stopped by closing its standard input.
+class PhoneEmulator {
+public:
+    PhoneEmulator(const qvtest::ScratchDir& dir, const Dumps& dumps);
+    ~PhoneEmulator();
+
+    // Starts it with a short boot delay; `extra` may override it. False when it did not print
+    // its device path.
+    bool start(const QStringList& extra = {});
+    const QString& device() const { return device_; }
+
+    QByteArray log() const;
+    int count(const QByteArray& needle) const { return int(log().count(needle)); }
+    // Waits until the log holds `needle` at least `times` times.
+    bool waitForLog(const QByteArray& needle, int times = 1, int ms = 10000) const;
+    // Closes its standard input and waits; the exit code, or -1 when it had to be killed.
+    int stop();
+
+private:
+    QString logPath_;
+    Dumps dumps_;
+    QString device_;
+    std::unique_ptr<QProcess> process_;
+};
+
+// quorvanta-cli run to its end.
+struct CliRun {
+    int code = -1;
+    QByteArray out, err;
+    qint64 elapsedMs = 0;
+};
+CliRun runCli(const QStringList& args, const QString& cwd = {});
+// The phone options every phone command of these tests takes.
+QStringList phoneOptions(const PhoneEmulator& emu);
+
+// The progress dialog as the tests see it: every text, the bar, the version line and error
+// boxes. A gate can hold the worker at the first bar update that matches, so that the test
+// thread presses Cancel at exactly that moment.
+class RecordingSink final : public qv::ProgressSink {
+public:
+    using GateCondition = std::function<bool(const QString& text, int maximum, int position)>;
+
+    void setText(const QString& text) override;
+    void setMaximum(int maximum) override;
+    void setPosition(int position) override;
+    void setVersionLine(const QString& text, bool visible) override;
+    void setButtonCaption(const QString&) override {}
+    void showError(const QString& text, const QString& caption) override;
+
+    QStringList texts() const;
+    QString lastText() const;
+    QStringList errors() const;
+    bool waitForText(const QString& text, int ms) const;
+
+    void armGate(GateCondition when);
+    bool waitForGate(int ms);
+    void releaseGate();
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    QStringList texts_, errors_;
+    QString version_;
+    int maximum_ = 100;
+    GateCondition gate_;
+    bool gateHit_ = false, gateOpen_ = false;
+};
+
+// One phone conversation in this process, put together as the command-line tool does it.
+class LinkSession {
+public:
+    explicit LinkSession(bool showProgress = true);
+    ~LinkSession();
+
+    void setBody(uint8_t code, qv::TCOMMThread::TaskBody body) { worker.setTaskBody(code, std::move(body)); }
+    // The task start: keypad command, a short pause, then the worker takes over.
+    void start(uint8_t code, const QString& device, uint32_t baud);
+    // The task's result, or nothing if it has not ended within `ms`.
+    std::optional<qv::ResultCode> waitForEnd(int ms = 20000);
+    std::optional<qv::ResultCode> run(uint8_t code, const QString& device, uint32_t baud) {
+        start(code, device, baud);
+        return waitForEnd();
+    }
+    // The progress dialog's Cancel button.
+    void cancel();
+    // Whether the task body left the port open when it ended.
+    bool portOpenAtEnd() const;
+
+    qv::PhoneLink link;
+    qv::AtExchange at{link};
+    RecordingSink bar;
+    qv::TCOMMThread worker{link, at};
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable ended_;
+    std::optional<qv::ResultCode> result_;
+    bool portOpenAtEnd_ = false;
+};
+
+}  // namespace e2e
