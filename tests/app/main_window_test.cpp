@@ -1,0 +1,218 @@
+// The main window's flows driven offscreen with scripted dialogs, against demo models and
+// the phone emulator.
+#include "app/main_window.h"
+#include "app/progress_dialog.h"
+#include "demo_model/demo_model.h"
+#include "support/test_support.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListView>
+#include <QProcess>
+#include <QTimer>
+#include <QToolButton>
+#include <deque>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+class ScriptedDialogs final : public DialogService {
+public:
+    std::deque<QString> files;
+    std::deque<bool> answers;
+    int dataSource = 1;
+    QStringList titles, messages;
+
+    bool askYesNo(const QString& text, const QString&) override {
+        messages << text;
+        if (answers.empty()) return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void showMessage(const QString& text, const QString&) override { messages << text; }
+    void showError(const QString& text, const QString&) override { messages << text; }
+    QString chooseOpenFile(const QString& title, const QString&, const QString&) override {
+        titles << title;
+        if (files.empty()) return {};
+        const QString f = files.front();
+        files.pop_front();
+        return f;
+    }
+    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
+    int chooseDataFileSource() override { return dataSource; }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString why;
+        auto m = makeDemoModel(dir.path(), {5, false, "demo"}, &why);
+        ASSERT_TRUE(m) << why.toStdString();
+        model = *m;
+        options.dialogs = &dialogs;
+        options.settingsPath = dir.path("setting.ini");
+        options.keypadWaitMs = 50;
+    }
+    std::unique_ptr<TForm1> window() {
+        auto w = std::make_unique<TForm1>(options);
+        w->show();
+        QApplication::processEvents();
+        return w;
+    }
+    template <typename T>
+    static T* child(TForm1& w, const char* name) {
+        return w.findChild<T*>(QString::fromLatin1(name));
+    }
+    void buildFromDumps(TForm1& w) {
+        dialogs.dataSource = 1;
+        dialogs.files = {model.tableFile, model.dump1, model.dump2};
+        w.L_ButtonClick();
+    }
+    ScratchDir dir;
+    DemoModel model;
+    ScriptedDialogs dialogs;
+    MainWindowOptions options;
+};
+
+TEST_F(MainWindowTest, OpenWithoutDataFileBuildsItFromDumpsAndShowsImages) {
+    auto w = window();
+    buildFromDumps(*w);
+    EXPECT_EQ(dialogs.titles, (QStringList{"Open service file", "Open file #1", "Open file #2"}));
+    auto* pictures = child<QListView>(*w, "spisok_p");
+    ASSERT_TRUE(pictures);
+    EXPECT_TRUE(pictures->isVisible());
+    EXPECT_EQ(pictures->model()->rowCount(), model.pictures - 1);
+    EXPECT_EQ(pictures->currentIndex().row(), 0);
+    EXPECT_EQ(w->thumbnails().count(), model.pictures - 1);
+    EXPECT_TRUE(child<QToolButton>(*w, "saveb")->isVisible());
+    EXPECT_EQ(child<QLabel>(*w, "prosha")->text(), "demo.sav");
+    EXPECT_EQ(child<QLabel>(*w, "razr")->text(), "128 x 160");
+    EXPECT_EQ(w->mode(), Mode::Images);
+
+    // Doing it again asks with exactly one suffix each time.
+    QFile::remove(dir.path("demo.mem"));
+    dialogs.titles.clear();
+    buildFromDumps(*w);
+    EXPECT_EQ(dialogs.titles.filter(" #1").size(), 1);
+    EXPECT_EQ(dialogs.titles.last(), "Open file #2");
+}
+
+TEST_F(MainWindowTest, ModesShowTheirListsAndEmptyOnesChangeNothing) {
+    auto w = window();
+    buildFromDumps(*w);
+    w->ExpressButton2Click();
+    EXPECT_EQ(w->mode(), Mode::Melodies);
+    EXPECT_TRUE(child<QListView>(*w, "spisok")->isVisible());
+    EXPECT_FALSE(child<QListView>(*w, "spisok_p")->isVisible());
+    w->ExpressButton3Click();
+    EXPECT_TRUE(child<QListView>(*w, "spisok_o")->isVisible());
+    w->ExpressButton5Click();
+    EXPECT_EQ(w->mode(), Mode::LangPack);
+    EXPECT_TRUE(child<QListView>(*w, "spisok_s")->isVisible());
+    w->ExpressButton6Click();
+    EXPECT_EQ(w->mode(), Mode::Restore);
+    EXPECT_FALSE(child<QListView>(*w, "spisok_s")->isVisible());
+}
+
+TEST_F(MainWindowTest, ReversedOrderModelKeepsTheStringsClosed) {
+    QString why;
+    auto m = makeDemoModel(dir.path("six"), {6, false, "six"}, &why);
+    ASSERT_TRUE(m);
+    auto w = window();
+    dialogs.files = {m->tableFile, m->dump1, m->dump2};
+    w->L_ButtonClick();
+    w->ExpressButton1Click();
+    w->ExpressButton5Click();
+    EXPECT_EQ(w->mode(), Mode::Images);
+    EXPECT_FALSE(child<QListView>(*w, "spisok_s")->isVisible());
+}
+
+TEST_F(MainWindowTest, ByMobileAnsweredNoLeavesEverythingEmpty) {
+    auto w = window();
+    dialogs.dataSource = 0;
+    dialogs.files = {model.tableFile};
+    dialogs.answers = {false};
+    w->L_ButtonClick();
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.first().startsWith("The file with media data is not retrieved."));
+    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), 0);
+    EXPECT_FALSE(child<QToolButton>(*w, "saveb")->isVisible());
+}
+
+TEST_F(MainWindowTest, AFileThatCannotBeReadKeepsTheOpenOne) {
+    auto w = window();
+    buildFromDumps(*w);
+    writeAll(dir.path("broken.sav"), QByteArray(50, 'x'));
+    dialogs.files = {dir.path("broken.sav")};
+    w->L_ButtonClick();
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.last().contains("broken.sav"));
+    EXPECT_EQ(child<QLabel>(*w, "prosha")->text(), "demo.sav");
+    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), model.pictures - 1);
+    // Cancelling the open dialog changes nothing either.
+    w->L_ButtonClick();
+    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), model.pictures - 1);
+}
+
+// The phone emulator serving the demo model's dumps.
+class Emulator {
+public:
+    Emulator(const DemoModel& m, const QString& folder) {
+        proc_.setWorkingDirectory(folder);
+        proc_.start(QStringLiteral(QV_BIN_DIR "/quorvanta-phone-emu"),
+                    {"--dump1", m.dump1, "--dump2", m.dump2, "--boot-delay", "50", "--exit-on-stdin-eof"});
+        proc_.setReadChannel(QProcess::StandardOutput);
+        for (int i = 0; i < 100 && !proc_.canReadLine(); ++i) proc_.waitForReadyRead(100);
+        device = QString::fromUtf8(proc_.readLine()).trimmed();
+        QProcess::execute(QStringLiteral(QV_BIN_DIR "/quorvanta-phone-emu"), {"--write-loader", folder + "/emu-loader.bin"});
+        loader = folder + "/emu-loader.bin";
+    }
+    ~Emulator() {
+        proc_.closeWriteChannel();
+        if (!proc_.waitForFinished(5000)) proc_.kill();
+    }
+    QString device, loader;
+
+private:
+    QProcess proc_;
+};
+
+TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
+    Emulator phone(model, dir.path());
+    ASSERT_TRUE(phone.device.startsWith("/dev/"));
+    options.loaderPath = phone.loader;
+    Settings s;
+    s.port = phone.device;
+    s.baudRD = s.baudWR = 115200;
+    ASSERT_TRUE(s.save(options.settingsPath, nullptr));
+    auto w = window();
+    dialogs.dataSource = 0;
+    dialogs.files = {model.tableFile};
+    dialogs.answers = {true};
+    // The progress dialog is modal: close it once the task has ended.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<TProgressDialog*>(top); p && p->isVisible() && p->buttonCaption() == "Close")
+                p->clickButton();
+    });
+    closer.start(50);
+    w->L_ButtonClick();
+    EXPECT_EQ(w->lastTaskResult(), rcOk);
+    EXPECT_EQ(w->lastTaskText(), "Operation completed.");
+    EXPECT_TRUE(QFile::exists(dir.path("demo.mem")));
+    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), model.pictures - 1);
+
+    auto& ticks = w->workspace().ticks(ListKind::Melodies);
+    ticks[0] = ticks[2] = true;
+    w->flashClick();
+    EXPECT_EQ(w->lastTaskResult(), rcOk);
+    EXPECT_FALSE(ticks[0]);
+    EXPECT_FALSE(ticks[2]);
+}
+
+}  // namespace

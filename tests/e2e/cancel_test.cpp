@@ -1,0 +1,125 @@
+// Cancel pressed at every stage of a transfer: greeting the boot code, sending the loader,
+// waiting for the loader to confirm, switching the speed, reading and writing. Every stage must
+// end the task as aborted, with nothing half-done left behind: the service files as they were,
+// unwritten rows still ticked, the phone's flash unchanged and the port closed.
+#include "e2e/e2e_support.h"
+#include "editors/item_views.h"
+#include "files/phone_read_task.h"
+#include "files/phone_write_task.h"
+#include "files/workspace.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <chrono>
+#include <thread>
+
+using namespace qv;
+using namespace qvtest;
+using namespace e2e;
+
+namespace {
+
+struct Stage {
+    const char* name;
+    uint8_t task;
+    uint32_t baud;
+    QStringList phone;  // emulator options that hold the conversation at this stage
+    // Either the worker is held at the first bar update that matches, or the test waits for the
+    // phone's log line (or the bar text) and a moment more.
+    RecordingSink::GateCondition gate;
+    QByteArray phoneSays;
+    QString barShows;
+};
+
+bool midItem(const QString& text, const char* label, int position) {
+    return text.startsWith(QLatin1String(label)) && position > 0 && position < 100;
+}
+
+const Stage kStages[] = {
+    // The boot code never starts: the greeting goes on until Cancel.
+    {"greeting", tcReadFile, 115200, {"--boot-delay", "600000"}, {}, {}, "Waiting for phone's response..."},
+    {"upload", tcReadFile, 115200, {}, [](const QString&, int max, int pos) { return max == 7 && pos == 3; }, {}, {}},
+    // The loader never announces itself.
+    {"confirmation", tcReadFile, 115200, {"--start-delay", "600000"}, {}, "loader image received", {}},
+    // The loader takes the speed switch and never acknowledges it.
+    {"speed switch", tcReadFile, 115200, {"--silent-after", "1"}, {}, "silent from now on", {}},
+    {"read", tcReadFile, 115200, {}, [](const QString& t, int, int pos) { return midItem(t, "Reading pictures", pos); }, {}, {}},
+    {"write", tcWriteItems, 28800, {}, [](const QString& t, int, int pos) { return midItem(t, "Writing pictures", pos); }, {}, {}},
+};
+
+// Picture row 1 takes one write segment of two pieces, so Cancel after the first piece leaves
+// the segment unfinished.
+constexpr int kEditedRow = 1;
+
+TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
+    for (const Stage& stage : kStages) {
+        SCOPED_TRACE(stage.name);
+        ScratchDir dir;
+        const Dumps dumps = copyDumps(dir);
+        const QString table = copyBuiltPair(dir, "old");
+        Workspace ws;
+        ASSERT_TRUE(ws.open(table).ok());
+        ASSERT_TRUE(loadOperatorRecords(ws).ok());
+        if (stage.task == tcWriteItems) {
+            QByteArray blob;
+            ASSERT_TRUE(ws.readBlob(idTablePict, kEditedRow, blob).ok());
+            for (char& c : blob) c = char(~c);
+            ASSERT_TRUE(ws.writeBlob(idTablePict, kEditedRow, blob).ok());
+            ASSERT_TRUE(ws.dataFile().flush());
+            ws.ticks(ListKind::Pictures)[kEditedRow] = true;
+        }
+        const QByteArray sav = readAll(table), mem = readAll(dir.path("old.mem"));
+
+        PhoneEmulator phone(dir, dumps);
+        ASSERT_TRUE(phone.start(stage.phone));
+        LinkSession session;
+        session.link.versionAddress = ws.image().shapka.versionAddress;
+        session.setBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
+        session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, ws, {}); });
+        if (stage.gate) session.bar.armGate(stage.gate);
+        session.start(stage.task, phone.device(), stage.baud);
+
+        if (stage.gate) {
+            ASSERT_TRUE(session.bar.waitForGate(10000)) << session.bar.texts().join('\n').toStdString();
+            session.cancel();
+            session.bar.releaseGate();
+        } else {
+            if (!stage.phoneSays.isEmpty()) {
+                ASSERT_TRUE(phone.waitForLog(stage.phoneSays)) << phone.log().toStdString();
+            }
+            if (!stage.barShows.isEmpty()) {
+                ASSERT_TRUE(session.bar.waitForText(stage.barShows, 10000));
+            }
+            // Let the host settle into the stage's wait before the user presses Cancel.
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            session.cancel();
+        }
+        const auto r = session.waitForEnd(10000);
+        ASSERT_TRUE(r.has_value()) << "Cancel was not noticed";
+        EXPECT_EQ(*r, rcAborted);
+        EXPECT_EQ(session.bar.lastText(), "Operation aborted.");
+        EXPECT_TRUE(session.bar.errors().isEmpty()) << session.bar.errors().join('\n').toStdString();
+        EXPECT_FALSE(session.portOpenAtEnd());
+
+        EXPECT_TRUE(readAll(table) == sav);
+        EXPECT_TRUE(readAll(dir.path("old.mem")) == mem);
+        EXPECT_FALSE(QFile::exists(dir.path("old.sa2")) || QFile::exists(dir.path("old.me2")));
+        if (stage.task == tcWriteItems) {
+            EXPECT_TRUE(ws.ticks(ListKind::Pictures)[kEditedRow]);
+        }
+
+        EXPECT_EQ(phone.stop(), 0);
+        EXPECT_TRUE(readAll(dumps.dump1) == readAll(demo().dump1)) << firstDifference(readAll(dumps.dump1), readAll(demo().dump1));
+        EXPECT_TRUE(readAll(dumps.dump2) == readAll(demo().dump2)) << firstDifference(readAll(dumps.dump2), readAll(demo().dump2));
+        if (QLatin1String(stage.name) == QLatin1String("greeting")) {
+            // The host kept calling the switched-off phone, which never answered.
+            const auto heard = QRegularExpression("off +received (\\d+)").match(QString::fromLatin1(phone.log()));
+            ASSERT_TRUE(heard.hasMatch()) << phone.log().toStdString();
+            EXPECT_GT(heard.captured(1).toInt(), 0);
+            EXPECT_EQ(phone.count("greeting answered"), 0);
+        }
+    }
+}
+
+}  // namespace

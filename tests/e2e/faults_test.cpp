@@ -1,0 +1,216 @@
+// A phone that misbehaves: refused write segments, silence, lost bytes, line noise and a
+// firmware that does not answer AT commands. Each task must end in a known state: the right
+// message, the files and tick marks as the user can rely on, and the port closed.
+#include "e2e/e2e_support.h"
+#include "editors/item_views.h"
+#include "files/phone_read_task.h"
+#include "files/phone_write_task.h"
+#include "files/workspace.h"
+#include "link/result_codes.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+#include <algorithm>
+
+using namespace qv;
+using namespace qvtest;
+using namespace e2e;
+
+namespace {
+
+// How many write segments an item takes: none crosses a 64 KiB boundary of the loader address.
+int segmentsOf(uint32_t tableAddress, uint32_t length) {
+    const uint32_t at = tableAddress - 8;
+    int n = 0;
+    for (uint32_t done = 0; done < length; ++n) done += std::min(0x10000 - ((at + done) & 0xFFFF), length - done);
+    return n;
+}
+
+// A service file whose picture rows were edited and ticked, with the phone's dumps as they
+// are and as they must become when every ticked row is written.
+struct EditedPictures {
+    ScratchDir dir;
+    Dumps dumps = copyDumps(dir);
+    QString table = copyBuiltPair(dir, "edit");
+    Workspace ws;
+    std::array<QByteArray, 2> before, after;
+    std::vector<int> rows;
+
+    bool edit(std::vector<int> pictureRows) {
+        rows = std::move(pictureRows);
+        if (!ws.open(table).ok() || !loadOperatorRecords(ws).ok()) return false;
+        before = after = {readAll(dumps.dump1), readAll(dumps.dump2)};
+        for (int row : rows) {
+            QByteArray blob;
+            if (!ws.readBlob(idTablePict, row, blob).ok() || blob.isEmpty()) return false;
+            for (char& c : blob) c = char(~c);
+            if (!ws.writeBlob(idTablePict, row, blob).ok()) return false;
+            const DumpPlace p = placeOf(ws.image().pictures[size_t(row)].address);
+            after[size_t(p.dump)].replace(p.offset, blob.size(), blob);
+            ws.ticks(ListKind::Pictures)[size_t(row)] = true;
+        }
+        return ws.dataFile().flush();
+    }
+    // The phone's bytes of a row: as before the write, or as edited.
+    bool rowIs(const std::array<QByteArray, 2>& dumpsNow, int row, const std::array<QByteArray, 2>& like) const {
+        const PictEntry& e = ws.image().pictures[size_t(row)];
+        const DumpPlace p = placeOf(e.address);
+        return dumpsNow[size_t(p.dump)].mid(p.offset, e.size) == like[size_t(p.dump)].mid(p.offset, e.size);
+    }
+    std::array<QByteArray, 2> dumpsNow() const { return {readAll(dumps.dump1), readAll(dumps.dump2)}; }
+};
+
+TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
+    EditedPictures files;
+    ASSERT_TRUE(files.edit({0, 2, 5}));
+    const PictEntry& first = files.ws.image().pictures[0];
+    const int refused = segmentsOf(first.address, first.size) + 1;  // the second row's first segment
+
+    struct Case {
+        int refusals;
+        ResultCode result;
+        std::vector<bool> stillTicked;  // rows 0, 2, 5
+    };
+    for (const Case& c : {Case{1, rcOk, {false, false, false}}, Case{3, rcInvalidResponse, {false, true, true}}}) {
+        SCOPED_TRACE(testing::Message() << c.refusals << " refusals");
+        EditedPictures run;
+        ASSERT_TRUE(run.edit({0, 2, 5}));
+        PhoneEmulator phone(run.dir, run.dumps);
+        ASSERT_TRUE(phone.start({"--refuse-segment", QString::number(refused), "--refuse-times", QString::number(c.refusals)}));
+        LinkSession session;
+        session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, run.ws, {}); });
+        const auto r = session.run(tcWriteItems, phone.device(), 28800);
+        ASSERT_TRUE(r.has_value());
+        EXPECT_EQ(*r, c.result);
+        EXPECT_FALSE(session.portOpenAtEnd());
+        EXPECT_EQ(phone.count("refused as told"), c.refusals);
+        for (size_t i = 0; i < run.rows.size(); ++i)
+            EXPECT_EQ(run.ws.ticks(ListKind::Pictures)[size_t(run.rows[i])], c.stillTicked[i]) << "row " << run.rows[i];
+        if (c.result == rcOk) {
+            EXPECT_TRUE(session.bar.errors().isEmpty());
+        } else {
+            EXPECT_EQ(session.bar.errors(), QStringList{"Invalid response from target"});
+            EXPECT_EQ(phone.count("end of write"), 0);
+        }
+        EXPECT_EQ(phone.stop(), 0);  // the phone keeps what it programmed
+        const auto now = run.dumpsNow();
+        for (size_t i = 0; i < run.rows.size(); ++i)
+            EXPECT_TRUE(run.rowIs(now, run.rows[i], c.stillTicked[i] ? run.before : run.after)) << "row " << run.rows[i];
+    }
+}
+
+TEST(WriteFaults, LineNoiseBeforeEveryAcknowledgementIsSkipped) {
+    EditedPictures files;
+    ASSERT_TRUE(files.edit({1, 3}));
+    PhoneEmulator phone(files.dir, files.dumps);
+    ASSERT_TRUE(phone.start({"--garbage-before-ack", "3"}));
+    LinkSession session;
+    session.link.versionAddress = files.ws.image().shapka.versionAddress;
+    session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, files.ws, files.dir.path("backup.flp")); });
+    // At 115,200 baud the speed switch's acknowledgement comes behind noise too.
+    const auto r = session.run(tcWriteItems, phone.device(), 115200);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(*r, rcOk) << session.bar.errors().join('\n').toStdString();
+    EXPECT_EQ(session.bar.lastText(), "Operation completed.");
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware"));
+    EXPECT_EQ(phone.stop(), 0);
+    EXPECT_TRUE(files.dumpsNow() == files.after);
+}
+
+// The read stops; the service file the user had stays as it was and no temporary file is left.
+TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait) {
+    struct Case {
+        const char* name;
+        QStringList faults;
+        bool showProgress;
+        QByteArray phoneSays;
+    };
+    const Case cases[] = {
+        // S and its code, the version block (9 + 1), two pictures (9 + 1 each), then part of a command.
+        {"silent", {"--silent-after", "36"}, true, "silent from now on"},
+        // Without the version line the first read is the first picture's.
+        {"lost byte", {"--drop-read-byte", "100"}, false, "data byte 100 of this reply is lost"},
+    };
+    struct Run {
+        ScratchDir dir;
+        Dumps dumps = copyDumps(dir);
+        QString table = copyBuiltPair(dir, "old");
+        QByteArray sav = readAll(table);
+        QByteArray mem = readAll(dir.path("old.mem"));
+        Workspace ws;
+        std::unique_ptr<PhoneEmulator> phone;
+        std::unique_ptr<LinkSession> session;
+        QElapsedTimer clock;
+    };
+    // Both wait out the same 7 s, side by side.
+    std::array<Run, std::size(cases)> runs;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        Run& run = runs[i];
+        ASSERT_TRUE(run.ws.open(run.table).ok());
+        run.phone = std::make_unique<PhoneEmulator>(run.dir, run.dumps);
+        ASSERT_TRUE(run.phone->start(cases[i].faults));
+        run.session = std::make_unique<LinkSession>(cases[i].showProgress);
+        LinkSession& s = *run.session;
+        s.link.versionAddress = run.ws.image().shapka.versionAddress;
+        s.setBody(tcReadFile, [&s, &run] { return readPhoneIntoServiceFile(s.link, run.ws); });
+        run.clock.start();
+        s.start(tcReadFile, run.phone->device(), 115200);
+    }
+    for (size_t i = 0; i < runs.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        Run& run = runs[i];
+        const auto r = run.session->waitForEnd(20000);
+        const qint64 took = run.clock.elapsed();
+        ASSERT_TRUE(r.has_value());
+        EXPECT_EQ(resultMessage(*r), "No response from target");
+        EXPECT_GE(took, 7000);
+        EXPECT_LT(took, 7000 + 3000);
+        EXPECT_FALSE(run.session->portOpenAtEnd());
+        EXPECT_EQ(run.phone->count(cases[i].phoneSays), 1);
+        if (cases[i].showProgress) {
+            EXPECT_EQ(run.session->bar.errors(), QStringList{"No response from target"});
+        }
+        EXPECT_TRUE(readAll(run.table) == run.sav);
+        EXPECT_TRUE(readAll(run.dir.path("old.mem")) == run.mem);
+        EXPECT_FALSE(QFile::exists(run.dir.path("old.sa2")));
+        EXPECT_FALSE(QFile::exists(run.dir.path("old.me2")));
+    }
+}
+
+TEST(InfoFaults, AFirmwareThatIsDeafOrSaysErrorGivesNotAvailableAfterTheAnswerWait) {
+    struct Case {
+        const char* fault;
+        ScratchDir dir;
+        std::unique_ptr<PhoneEmulator> phone;
+        QProcess cli;
+        QElapsedTimer clock;
+    };
+    std::array<Case, 2> cases;
+    cases[0].fault = "--at-silent";
+    cases[1].fault = "--at-error";
+    // Both wait out the same 3 s, side by side.
+    for (Case& c : cases) {
+        c.phone = std::make_unique<PhoneEmulator>(c.dir, copyDumps(c.dir));
+        ASSERT_TRUE(c.phone->start({c.fault}));
+        c.clock.start();
+        c.cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"phone", "info", "--port", c.phone->device()});
+    }
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ASSERT_TRUE(c.cli.waitForFinished(20000));
+        const qint64 took = c.clock.elapsed();
+        EXPECT_EQ(c.cli.exitCode(), 1);
+        const QJsonObject shown = QJsonDocument::fromJson(c.cli.readAllStandardOutput()).object();
+        EXPECT_EQ(shown["model"].toString(), "N/A");
+        EXPECT_EQ(shown["version"].toString(), "N/A");
+        EXPECT_TRUE(c.cli.readAllStandardError().contains("Can not receive a response from the phone"));
+        EXPECT_GE(took, 3000);
+        EXPECT_LT(took, 3000 + 2500);
+        EXPECT_EQ(c.phone->count("AT command"), c.fault == QLatin1String("--at-error") ? 1 : 0);
+    }
+}
+
+}  // namespace

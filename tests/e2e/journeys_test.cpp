@@ -1,0 +1,217 @@
+// The user's journeys through the command-line tool against the emulated phone: reading the
+// phone into service files, writing edited items back with a backup, undoing them with the
+// backup, and the Info exchange.
+#include "e2e/e2e_support.h"
+#include "files/workspace.h"
+#include "image/byte_order.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qvtest;
+using namespace e2e;
+
+namespace {
+
+QJsonObject jsonOf(const CliRun& run) { return QJsonDocument::fromJson(run.out).object(); }
+
+std::string why(const CliRun& run) { return run.err.toStdString(); }
+
+TEST(PhoneJourney, ReadingThePhoneGivesWhatTheDumpImportGives) {
+    ScratchDir dir;
+    const Dumps dumps = copyDumps(dir);
+    PhoneEmulator phone(dir, dumps);
+    ASSERT_TRUE(phone.start());
+    const QString fromPhone = dir.path("phone.sav"), fromDumps = dir.path("dumps.sav");
+    copyFile(demo().tableFile, fromPhone);
+    copyFile(demo().tableFile, fromDumps);
+
+    const CliRun read = runCli(QStringList{"phone", "read", fromPhone, "--baud", "115200"} + phoneOptions(phone));
+    ASSERT_EQ(read.code, 0) << why(read);
+    const QJsonObject out = jsonOf(read);
+    EXPECT_EQ(out["pictures"].toInt(), demo().pictures - 1);
+    EXPECT_EQ(out["strings"].toInt(), demo().strings);
+    EXPECT_EQ(out["version"].toString(), "V10a P3 W20");
+    const CliRun imported = runCli({"build-from-dumps", fromDumps, dumps.dump1, dumps.dump2});
+    ASSERT_EQ(imported.code, 0) << why(imported);
+
+    const QByteArray memFromPhone = readAll(dir.path("phone.mem"));
+    EXPECT_TRUE(memFromPhone == readAll(dir.path("dumps.mem"))) << firstDifference(memFromPhone, readAll(dir.path("dumps.mem")));
+    EXPECT_FALSE(QFile::exists(dir.path("phone.sa2")) || QFile::exists(dir.path("phone.me2")));
+
+    Workspace original, a, b;
+    ASSERT_TRUE(original.open(demo().tableFile).ok());
+    ASSERT_TRUE(a.open(fromPhone).ok());
+    ASSERT_TRUE(b.open(fromDumps).ok());
+    MediaImage& phoneImage = a.image();
+    MediaImage& dumpImage = b.image();
+    // The read keeps the string ids of the table file; the import numbers them afresh.
+    for (uint32_t i = 0; i < phoneImage.count(idTableStr); ++i) {
+        EXPECT_EQ(phoneImage.strings[i].id, original.image().strings[i].id) << "string " << i;
+        dumpImage.strings[i].id = phoneImage.strings[i].id;
+    }
+    EXPECT_EQ(phoneImage.shapka.phoneType, dumpImage.shapka.phoneType);
+    EXPECT_EQ(phoneImage.shapka.versionAddress, dumpImage.shapka.versionAddress);
+    for (int id : kSectionOrder) {
+        EXPECT_EQ(phoneImage.entry(id).present, dumpImage.entry(id).present) << "table " << id;
+        EXPECT_EQ(phoneImage.count(id), dumpImage.count(id)) << "table " << id;
+        EXPECT_TRUE(phoneImage.tableBlock(id) == dumpImage.tableBlock(id))
+            << "table " << id << ": " << firstDifference(phoneImage.tableBlock(id), dumpImage.tableBlock(id));
+    }
+
+    EXPECT_EQ(phone.stop(), 0);
+    EXPECT_TRUE(readAll(dumps.dump1) == readAll(demo().dump1)) << "a read changed the phone's flash";
+    EXPECT_TRUE(readAll(dumps.dump2) == readAll(demo().dump2)) << "a read changed the phone's flash";
+}
+
+// Items edited in the data file, with the phone's bytes expected after writing them.
+struct EditedItems {
+    std::array<QByteArray, 2> expectedDumps;
+    std::array<QByteArray, 2> originalDumps;
+    struct Place {
+        uint32_t address;
+        uint32_t length;
+    };
+    std::vector<Place> written;  // in the order the write goes: pictures, melodies, operators, strings
+
+    void put(uint32_t address, const QByteArray& bytes) {
+        const DumpPlace p = placeOf(address);
+        expectedDumps[size_t(p.dump)].replace(p.offset, bytes.size(), bytes);
+        written.push_back({address, uint32_t(bytes.size())});
+    }
+    QByteArray original(uint32_t address, uint32_t length) const {
+        const DumpPlace p = placeOf(address);
+        return originalDumps[size_t(p.dump)].mid(p.offset, length);
+    }
+};
+
+// Changes bytes at the start, middle and end of the item in the data file.
+QByteArray flipBytes(QByteArray bytes) {
+    for (qsizetype at : {qsizetype(0), bytes.size() / 2, bytes.size() - 1}) bytes[at] = char(bytes[at] ^ 0xA5);
+    return bytes;
+}
+
+TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesIt) {
+    ScratchDir dir;
+    const Dumps dumps = copyDumps(dir);
+    const QString table = copyBuiltPair(dir, "edit");
+    EditedItems items;
+    items.originalDumps = {readAll(dumps.dump1), readAll(dumps.dump2)};
+    items.expectedDumps = items.originalDumps;
+    {
+        Workspace ws;
+        ASSERT_TRUE(ws.open(table).ok());
+        const MediaImage& image = ws.image();
+        for (const auto& [id, row] : {std::pair{idTablePict, 1}, std::pair{idTablePict, 4}, std::pair{idTableMel, 2}}) {
+            QByteArray blob;
+            ASSERT_TRUE(ws.readBlob(id, row, blob).ok());
+            ASSERT_GT(blob.size(), 0);
+            blob = flipBytes(blob);
+            ASSERT_TRUE(ws.writeBlob(id, row, blob).ok());
+            items.put(image.blob(id, row).address, blob);
+        }
+        // The operator: a new code and first name in its unpacked record; in the phone only
+        // those fields of the packed record change.
+        const int op = 3;
+        QByteArray record;
+        ASSERT_TRUE(ws.readBlob(idTableOper, op, record).ok());
+        ASSERT_EQ(record.size(), 184);
+        const QByteArray name("E2E-NAME-1");
+        ASSERT_EQ(image.operFormat.name1Length, name.size()) << "the demo's first name field changed";
+        putU16(reinterpret_cast<uint8_t*>(record.data()), 0x1234);
+        record.replace(4, name.size(), name);
+        ASSERT_TRUE(ws.writeBlob(idTableOper, op, record).ok());
+        const uint32_t opAddress = image.operators[op].address;
+        QByteArray packed = items.original(opAddress, image.operFormat.recordSize);
+        packed[0] = char(0x34);
+        packed[1] = char(0x12);
+        packed.replace(image.operFormat.name1Offset, name.size(), name);
+        items.put(opAddress, packed);
+
+        QByteArray text;
+        ASSERT_TRUE(ws.readBlob(idTableStr, 5, text).ok());
+        text = flipBytes(text);
+        ASSERT_TRUE(ws.writeBlob(idTableStr, 5, text).ok());
+        items.put(image.blob(idTableStr, 5).address, text);
+    }
+
+    PhoneEmulator phone(dir, dumps);
+    ASSERT_TRUE(phone.start());
+    const CliRun write = runCli(QStringList{"phone", "write", table, "--pictures", "1,4", "--melodies", "2", "--operators",
+                                            "3", "--strings", "5", "--backup", "--baud", "115200"} +
+                                    phoneOptions(phone),
+                                dir.path());
+    ASSERT_EQ(write.code, 0) << why(write);
+    const QJsonObject written = jsonOf(write)["written"].toObject();
+    EXPECT_EQ(written["pictures"].toInt(), 2);
+    EXPECT_EQ(written["operators"].toInt(), 1);
+    const QString backup = jsonOf(write)["backupFile"].toString();
+    ASSERT_TRUE(QFile::exists(backup)) << backup.toStdString();
+
+    // The phone keeps its flash in the dump files once the loader is told to finish.
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 1));
+    for (int d : {0, 1}) {
+        const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
+        EXPECT_TRUE(now == items.expectedDumps[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, items.expectedDumps[size_t(d)]);
+    }
+
+    // The backup holds the phone's old bytes of every written item, in the order written.
+    const QByteArray patch = readAll(backup);
+    qsizetype at = 0;
+    for (const auto& place : items.written) {
+        ASSERT_LE(at + 8, patch.size());
+        const auto* head = reinterpret_cast<const uint8_t*>(patch.constData() + at);
+        EXPECT_EQ(getU32(head), place.address);
+        EXPECT_EQ(getU32(head + 4), place.length);
+        EXPECT_TRUE(patch.mid(at + 8, place.length) == items.original(place.address, place.length));
+        at += 8 + place.length;
+    }
+    EXPECT_EQ(at, patch.size());
+
+    const CliRun restore = runCli(QStringList{"phone", "restore", backup, "--baud", "28800"} + phoneOptions(phone), dir.path());
+    ASSERT_EQ(restore.code, 0) << why(restore);
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 2));
+    EXPECT_EQ(phone.stop(), 0);
+    for (int d : {0, 1}) {
+        const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
+        EXPECT_TRUE(now == items.originalDumps[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, items.originalDumps[size_t(d)]);
+    }
+}
+
+TEST(PhoneCommandLine, InfoPrintsTheModelAndVersionThePhoneReports) {
+    ScratchDir dir;
+    PhoneEmulator phone(dir, copyDumps(dir));
+    ASSERT_TRUE(phone.start({"--model", "E2E-7", "--version", "V99z"}));
+    const CliRun info = runCli({"phone", "info", "--port", phone.device(), "--keypad-wait", "50"});
+    ASSERT_EQ(info.code, 0) << why(info);
+    EXPECT_EQ(jsonOf(info)["model"].toString(), " E2E-7");
+    EXPECT_EQ(jsonOf(info)["version"].toString(), " V99z");
+    // And the port is free again: a second request gets the same answer.
+    const CliRun again = runCli({"phone", "info", "--port", phone.device()});
+    EXPECT_EQ(jsonOf(again)["model"].toString(), " E2E-7") << why(again);
+}
+
+TEST(PhoneCommandLine, AnUnusableLoaderFileStopsTheReadBeforeThePortIsOpened) {
+    ScratchDir dir;
+    PhoneEmulator phone(dir, copyDumps(dir));
+    ASSERT_TRUE(phone.start());
+    const QString table = dir.path("r.sav");
+    copyFile(demo().tableFile, table);
+    writeAll(dir.path("short.bin"), QByteArray(100, 'x'));
+    struct Case {
+        QString loader;
+        const char* says;
+    };
+    for (const Case& c : {Case{dir.path("absent.bin"), "cannot be read"}, Case{dir.path("short.bin"), "must have exactly 7116"}}) {
+        const CliRun read = runCli({"phone", "read", table, "--port", phone.device(), "--loader", c.loader, "--keypad-wait", "50"});
+        EXPECT_EQ(read.code, 1);
+        EXPECT_TRUE(read.err.contains(c.says) && read.err.contains(QFile::encodeName(c.loader))) << why(read);
+        EXPECT_FALSE(QFile::exists(dir.path("r.mem")));
+    }
+    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
+}
+
+}  // namespace
