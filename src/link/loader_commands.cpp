@@ -6,6 +6,7 @@
 #include "link/debug_log.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace qv {
 namespace {
@@ -32,15 +33,28 @@ bool sendByte(PhoneLink& link, uint8_t byte) { return send(link, &byte, 1); }
 
 enum class Wait { Got, Aborted, Silent };
 
+// How long the phone may stay silent before a step gives up. Kept apart from the port's
+// time-out clock, whose starts and ends are logged: these waits restart on every byte.
+class SilenceLimit {
+public:
+    explicit SilenceLimit(int ms) : length_(ms) { restart(); }
+    void restart() { end_ = std::chrono::steady_clock::now() + length_; }
+    bool passed() const { return std::chrono::steady_clock::now() >= end_; }
+
+private:
+    std::chrono::milliseconds length_;
+    std::chrono::steady_clock::time_point end_;
+};
+
 // One byte from the loader. Cancel ends the wait at once; a phone that stays silent for
 // `silentMs` ends it too, so a pulled cable never hangs the task.
 Wait receiveByte(PhoneLink& link, uint8_t& byte, int silentMs = kAnswerWaitMs) {
-    link.port.clock().start(uint32_t(silentMs));
+    const SilenceLimit limit(silentMs);
     for (;;) {
         if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
         if (link.task.aborted()) return Wait::Aborted;
         if (link.port.readBytes(&byte, 1) == 1) return Wait::Got;
-        if (link.port.clock().reached()) return Wait::Silent;
+        if (limit.passed()) return Wait::Silent;
     }
 }
 
@@ -132,7 +146,7 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
         if (!sendByte(link, b)) return rcAborted;
 
     uint32_t got = 0;
-    link.port.clock().start(kAnswerWaitMs);
+    SilenceLimit silence(kAnswerWaitMs);
     while (got < length) {
         if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
         if (link.task.aborted()) return rcAborted;
@@ -141,8 +155,8 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
             got += uint32_t(n);
             bar.setPosition(percent(got, length));
             bar.repaint();
-            link.port.clock().start(kAnswerWaitMs);
-        } else if (link.port.clock().reached()) {
+            silence.restart();
+        } else if (silence.passed()) {
             writeLog(QStringLiteral("X:  Read block stopped after %1 of %2 bytes").arg(got).arg(length));
             return rcNoResponse;
         }

@@ -126,13 +126,14 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
         const char* name;
         QStringList faults;
         bool showProgress;
+        uint32_t baud;
         QByteArray phoneSays;
     };
     const Case cases[] = {
         // S and its code, the version block (9 + 1), two pictures (9 + 1 each), then part of a command.
-        {"silent", {"--silent-after", "36"}, true, "silent from now on"},
+        {"silent", {"--silent-after", "36"}, true, 115200, "silent from now on"},
         // Without the version line the first read is the first picture's.
-        {"lost byte", {"--drop-read-byte", "100"}, false, "data byte 100 of this reply is lost"},
+        {"lost byte", {"--drop-read-byte", "100"}, false, 28800, "data byte 100 of this reply is lost"},
     };
     struct Run {
         ScratchDir dir;
@@ -157,7 +158,7 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
         s.link.versionAddress = run.ws.image().shapka.versionAddress;
         s.setBody(tcReadFile, [&s, &run] { return readPhoneIntoServiceFile(s.link, run.ws); });
         run.clock.start();
-        s.start(tcReadFile, run.phone->device(), 115200);
+        s.start(tcReadFile, run.phone->device(), cases[i].baud);
     }
     for (size_t i = 0; i < runs.size(); ++i) {
         SCOPED_TRACE(cases[i].name);
@@ -180,36 +181,47 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
     }
 }
 
-TEST(InfoFaults, AFirmwareThatIsDeafOrSaysErrorGivesNotAvailableAfterTheAnswerWait) {
+TEST(InfoFaults, APhoneThatIsDeafSaysErrorOrIsMissingGivesNotAvailable) {
     struct Case {
-        const char* fault;
+        const char* fault;  // nullptr: no phone on the port at all
+        const char* says;
+        int atLeastMs, atMostMs;
         ScratchDir dir;
         std::unique_ptr<PhoneEmulator> phone;
         QProcess cli;
         QElapsedTimer clock;
     };
-    std::array<Case, 2> cases;
-    cases[0].fault = "--at-silent";
-    cases[1].fault = "--at-error";
-    // Both wait out the same 3 s, side by side.
+    const char* deaf = "Can not receive a response from the phone";
+    // The firmware cases wait out the 3 s answer time, side by side.
+    std::array<Case, 3> cases;
+    cases[0].fault = "--at-silent", cases[0].says = deaf, cases[0].atLeastMs = 3000, cases[0].atMostMs = 3000 + 2500;
+    cases[1].fault = "--at-error", cases[1].says = deaf, cases[1].atLeastMs = 3000, cases[1].atMostMs = 3000 + 2500;
+    cases[2].fault = nullptr, cases[2].says = "Can not open COM port", cases[2].atLeastMs = 0, cases[2].atMostMs = 2000;
     for (Case& c : cases) {
-        c.phone = std::make_unique<PhoneEmulator>(c.dir, copyDumps(c.dir));
-        ASSERT_TRUE(c.phone->start({c.fault}));
+        QString port = c.dir.path("no-such-port");
+        if (c.fault) {
+            c.phone = std::make_unique<PhoneEmulator>(c.dir, copyDumps(c.dir));
+            ASSERT_TRUE(c.phone->start({c.fault}));
+            port = c.phone->device();
+        }
         c.clock.start();
-        c.cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"phone", "info", "--port", c.phone->device()});
+        c.cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"phone", "info", "--port", port});
     }
     for (Case& c : cases) {
-        SCOPED_TRACE(c.fault);
+        SCOPED_TRACE(c.fault ? c.fault : "no phone");
         ASSERT_TRUE(c.cli.waitForFinished(20000));
         const qint64 took = c.clock.elapsed();
         EXPECT_EQ(c.cli.exitCode(), 1);
         const QJsonObject shown = QJsonDocument::fromJson(c.cli.readAllStandardOutput()).object();
         EXPECT_EQ(shown["model"].toString(), "N/A");
         EXPECT_EQ(shown["version"].toString(), "N/A");
-        EXPECT_TRUE(c.cli.readAllStandardError().contains("Can not receive a response from the phone"));
-        EXPECT_GE(took, 3000);
-        EXPECT_LT(took, 3000 + 2500);
-        EXPECT_EQ(c.phone->count("AT command"), c.fault == QLatin1String("--at-error") ? 1 : 0);
+        const QByteArray err = c.cli.readAllStandardError();
+        EXPECT_TRUE(err.contains(c.says)) << err.toStdString();
+        EXPECT_GE(took, c.atLeastMs);
+        EXPECT_LT(took, c.atMostMs);
+        if (c.phone) {
+            EXPECT_EQ(c.phone->count("AT command"), c.fault == QLatin1String("--at-error") ? 1 : 0);
+        }
     }
 }
 

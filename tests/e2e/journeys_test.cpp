@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
 #include <gtest/gtest.h>
+#include <csignal>
 
 using namespace qv;
 using namespace qvtest;
@@ -140,6 +142,13 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
 
     PhoneEmulator phone(dir, dumps);
     ASSERT_TRUE(phone.start());
+    // Nothing ticked: the conversation still runs to its end and changes nothing.
+    const CliRun nothing = runCli(QStringList{"phone", "write", table} + phoneOptions(phone), dir.path());
+    ASSERT_EQ(nothing.code, 0) << why(nothing);
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 1));
+    EXPECT_EQ(phone.count("end of write"), 1);
+    EXPECT_EQ(phone.count("write "), 1) << "only the end of write";
+
     const CliRun write = runCli(QStringList{"phone", "write", table, "--pictures", "1,4", "--melodies", "2", "--operators",
                                             "3", "--strings", "5", "--backup", "--baud", "115200"} +
                                     phoneOptions(phone),
@@ -152,7 +161,7 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
     ASSERT_TRUE(QFile::exists(backup)) << backup.toStdString();
 
     // The phone keeps its flash in the dump files once the loader is told to finish.
-    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 1));
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 2));
     for (int d : {0, 1}) {
         const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
         EXPECT_TRUE(now == items.expectedDumps[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, items.expectedDumps[size_t(d)]);
@@ -173,7 +182,7 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
 
     const CliRun restore = runCli(QStringList{"phone", "restore", backup, "--baud", "28800"} + phoneOptions(phone), dir.path());
     ASSERT_EQ(restore.code, 0) << why(restore);
-    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 2));
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 3));
     EXPECT_EQ(phone.stop(), 0);
     for (int d : {0, 1}) {
         const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
@@ -184,7 +193,8 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
 TEST(PhoneCommandLine, InfoPrintsTheModelAndVersionThePhoneReports) {
     ScratchDir dir;
     PhoneEmulator phone(dir, copyDumps(dir));
-    ASSERT_TRUE(phone.start({"--model", "E2E-7", "--version", "V99z"}));
+    // At the line's own pace the replies come in several pieces.
+    ASSERT_TRUE(phone.start({"--model", "E2E-7", "--version", "V99z", "--throttle"}));
     const CliRun info = runCli({"phone", "info", "--port", phone.device(), "--keypad-wait", "50"});
     ASSERT_EQ(info.code, 0) << why(info);
     EXPECT_EQ(jsonOf(info)["model"].toString(), " E2E-7");
@@ -212,6 +222,24 @@ TEST(PhoneCommandLine, AnUnusableLoaderFileStopsTheReadBeforeThePortIsOpened) {
         EXPECT_FALSE(QFile::exists(dir.path("r.mem")));
     }
     EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
+}
+
+TEST(PhoneCommandLine, CtrlCActsAsCancel) {
+    ScratchDir dir;
+    PhoneEmulator phone(dir, copyDumps(dir));
+    // The phone never comes back from the end key: the tool would greet it for ever.
+    ASSERT_TRUE(phone.start({"--boot-delay", "600000"}));
+    const QString table = dir.path("r.sav");
+    copyFile(demo().tableFile, table);
+    QProcess cli;
+    cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), QStringList{"phone", "read", table} + phoneOptions(phone));
+    ASSERT_TRUE(phone.waitForLog("end key"));
+    QThread::msleep(300);
+    ::kill(pid_t(cli.processId()), SIGINT);
+    ASSERT_TRUE(cli.waitForFinished(3000));
+    EXPECT_EQ(cli.exitCode(), 1);
+    EXPECT_EQ(cli.readAllStandardError().trimmed(), "Operation Aborted");
+    EXPECT_FALSE(QFile::exists(dir.path("r.mem")));
 }
 
 }  // namespace
