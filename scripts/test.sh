@@ -10,4 +10,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions="$here/scripts/lsan.supp"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+# The Windows serial device has to build too: checked with the MinGW-w64 cross compiler.
+x86_64-w64-mingw32-g++ -std=c++20 -Wall -Wextra -Werror -fsyntax-only -I"$here/src" "$here/src/link/win32_serial_device.cpp"
+echo "Windows serial device: builds with MinGW-w64"
 bash "$here/scripts/fuzz.sh" 15

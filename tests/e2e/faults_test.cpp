@@ -194,9 +194,10 @@ TEST(InfoFaults, APhoneThatIsDeafSaysErrorOrIsMissingGivesNotAvailable) {
     const char* deaf = "Can not receive a response from the phone";
     // The firmware cases wait out the 3 s answer time, side by side.
     std::array<Case, 3> cases;
-    cases[0].fault = "--at-silent", cases[0].says = deaf, cases[0].atLeastMs = 3000, cases[0].atMostMs = 3000 + 2500;
-    cases[1].fault = "--at-error", cases[1].says = deaf, cases[1].atLeastMs = 3000, cases[1].atMostMs = 3000 + 2500;
-    cases[2].fault = nullptr, cases[2].says = "Can not open COM port", cases[2].atLeastMs = 0, cases[2].atMostMs = 2000;
+    // Waited for in this order, so each one's time is its own.
+    cases[0].fault = nullptr, cases[0].says = "Can not open COM port", cases[0].atLeastMs = 0, cases[0].atMostMs = 2000;
+    cases[1].fault = "--at-silent", cases[1].says = deaf, cases[1].atLeastMs = 3000, cases[1].atMostMs = 3000 + 2500;
+    cases[2].fault = "--at-error", cases[2].says = deaf, cases[2].atLeastMs = 3000, cases[2].atMostMs = 3000 + 2500;
     for (Case& c : cases) {
         QString port = c.dir.path("no-such-port");
         if (c.fault) {

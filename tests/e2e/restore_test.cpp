@@ -30,7 +30,7 @@ QByteArray invertedAt(const std::array<QByteArray, 2>& dumps, uint32_t address, 
 }
 
 TEST(Restore, APatchCutShortWritesItsWholeRecordsAndStillEndsTheConversation) {
-    // One record straddles a 64 KiB boundary, one lies in the second dump.
+    // The first two records straddle a 64 KiB boundary, the second lies in the second dump.
     const uint32_t first = 0x0103FF00, second = 0x02100000, third = 0x01180000;
     struct Case {
         const char* name;
@@ -76,7 +76,7 @@ TEST(Restore, APatchCutShortWritesItsWholeRecordsAndStillEndsTheConversation) {
         // The conversation ended properly: the loader closed the writes and saved the flash.
         ASSERT_TRUE(phone.waitForLog("finish: back to the firmware"));
         EXPECT_EQ(phone.count("end of write"), 1);
-        EXPECT_EQ(phone.count(": ok"), c.wholeRecords == 2 ? 3 : 0) << "segments written";
+        EXPECT_EQ(phone.count(": ok"), c.wholeRecords == 2 ? 4 : 0) << "segments written";
         const QByteArray now1 = readAll(dumps.dump1), now2 = readAll(dumps.dump2);
         EXPECT_TRUE(now1 == expected[0]) << firstDifference(now1, expected[0]);
         EXPECT_TRUE(now2 == expected[1]) << firstDifference(now2, expected[1]);

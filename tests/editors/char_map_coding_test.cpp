@@ -71,3 +71,27 @@ TEST(CharMapCoding, WidePagesAndWildCodesStayInsideTheTables) {
 }
 
 }  // namespace
+
+#include "editors/list_texts.h"
+
+namespace {
+
+TEST(ListTexts, RowsReadAsTheListsShowThem) {
+    OperRecord r;
+    r.code0 = 0x0250;
+    r.code1 = 0x0001;
+    r.name1 = {'A', 'B', 'C'};
+    EXPECT_EQ(operatorRowText(r), "0250-01 ABC");
+    r.code1 = 0x1F2E;  // only the low byte of the second code word shows
+    r.name1.fill('x');
+    EXPECT_EQ(operatorRowText(r), "0250-2E xxxxxxxxxxx");  // at most 11 characters of the name
+    MelEntry m;
+    m.name = {5, 'R', 'i', 'n', 'g', '1'};
+    EXPECT_EQ(melodyRowText(0, m), "1 Ring1");
+    PictEntry p;
+    p.width = 128;
+    p.height = 160;
+    EXPECT_EQ(pictureRowText(p), "128x160");
+}
+
+}  // namespace
