@@ -2,6 +2,7 @@
 
 #include "app/about_dialog.h"
 #include "app/display_options_dialog.h"
+#include "app/editor_widgets.h"
 #include "app/file_name_edit.h"
 #include "app/language_tags.h"
 #include "app/progress_dialog.h"
@@ -62,31 +63,13 @@ private:
     TMyImageList& thumbs_;
 };
 
-QToolButton* toolButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon, int hintTag) {
-    auto* b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setIcon(parent->style()->standardIcon(icon));
-    b->setIconSize(QSize(22, 22));
-    b->setAutoRaise(true);
-    b->setFixedSize(34, 30);
-    setLanguageTag(b, hintTag);
-    return b;
-}
-
-QLabel* infoLabel(QWidget* parent, const char* name, QRect geometry) {
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    return l;
-}
-
 QListView* checkList(QWidget* parent, const char* name, CheckListModel* model) {
     auto* v = new QListView(parent);
     v->setObjectName(name);
     v->setModel(model);
     v->setUniformItemSizes(true);
     v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    v->setGeometry(10, 92, 250, 352);
+    v->setGeometry(10, 92, 250, 340);
     v->hide();
     return v;
 }
@@ -145,7 +128,7 @@ void TForm1::buildControls() {
     connect(info, &QToolButton::clicked, this, &TForm1::infoClick);
     connect(setting, &QToolButton::clicked, this, &TForm1::settingClick);
 
-    prosha = infoLabel(this, "prosha", QRect(205, 36, 350, 22));
+    prosha = infoLabel(this, "prosha", QRect(330, 36, 230, 22));
     QFont bold = prosha->font();
     bold.setBold(true);
     prosha->setFont(bold);
@@ -195,18 +178,19 @@ void TForm1::buildControls() {
     onCurrent(spisok_o, &TForm1::selectOperator);
     onCurrent(spisok_s, &TForm1::selectString);
 
-    image_3 = infoLabel(this, "image_3", QRect(276, 110, 220, 270));
-    image_3->setAlignment(Qt::AlignCenter);
-    razr = infoLabel(this, "razr", QRect(276, 392, 140, 18));
-    razr2 = infoLabel(this, "razr2", QRect(276, 96, 140, 18));
-    col_us = infoLabel(this, "col_us", QRect(420, 392, 140, 18));
-    dlina_us = infoLabel(this, "dlina_us", QRect(276, 412, 140, 18));
+    razr = infoLabel(this, "razr", QRect(276, 388, 80, 18));
+    razr2 = infoLabel(this, "razr2", QRect(356, 388, 100, 18));
+    col_us = infoLabel(this, "col_us", QRect(470, 388, 90, 18));
+    dlina_us = infoLabel(this, "dlina_us", QRect(276, 408, 140, 18));
     pic_siz = infoLabel(this, "pic_siz", QRect(420, 412, 140, 18));
     pic_off = infoLabel(this, "pic_off", QRect(276, 432, 280, 18));
     Label2 = infoLabel(this, "Label2", QRect(276, 372, 1, 1));
     Label4 = infoLabel(this, "Label4", QRect(276, 372, 1, 1));
-    name_oper = infoLabel(this, "name_oper", QRect(276, 120, 280, 60));
-    name_oper->setWordWrap(true);
+    buildPictureEditor();
+    buildMelodyEditor();
+    buildOperatorEditor();
+    buildStringEditor();
+    for (QListView* list : {spisok_p, spisok, spisok_o, spisok_s}) list->installEventFilter(this);
 
     Label5 = infoLabel(this, "Label5", QRect(20, 110, 300, 20));
     setLanguageTag(Label5, 8043);
@@ -294,26 +278,37 @@ void TForm1::pumpEvents(int ms) {
 
 // ---- Workspace view and modes ---------------------------------------------------------
 
+namespace {
+// Every control that belongs to one mode or another.
+std::vector<QWidget*> modeControls(std::initializer_list<QWidget*> controls) { return controls; }
+}  // namespace
+
 void TForm1::resetWorkspaceView() {
     prosha->clear();
-    for (QWidget* w : std::initializer_list<QWidget*>{razr, razr2, col_us, dlina_us, pic_siz, pic_off, image_3, Label2,
-                                                      Label4, name_oper, spisok_p, spisok, spisok_o, spisok_s, saveb,
-                                                      RestoreFile, apply_patch, Label5})
+    for (QWidget* w : modeControls({razr, razr2, col_us, dlina_us, pic_siz, pic_off, image_3, Label2, Label4, name_oper,
+                                    spisok_p, spisok, spisok_o, spisok_s, saveb, RestoreFile, apply_patch, Label5,
+                                    transp_l, mel_imp, name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l,
+                                    name_kod, Refresh_b, impbut, expbut, x_shyr, x_vys, transp, play_b, editstr,
+                                    atr_combo, cr_but, apply_but, editstr_l, findstr, findstr_l, Button2, melName}))
         w->hide();
     pictureModel_->clear();
     melodyModel_->clear();
     operatorModel_->clear();
     stringModel_->clear();
     thumbnails_.clear();
+    picture_ = QImage();
     flash->setEnabled(false);
     rezhym->setEnabled(ws_.hasDataFile());
     info->setEnabled(true);
 }
 
 void TForm1::hideModePanels() {
-    for (QWidget* w : std::initializer_list<QWidget*>{Label5, razr, razr2, col_us, dlina_us, pic_siz, pic_off, image_3,
-                                                      Label2, Label4, name_oper, spisok_p, spisok, spisok_o, spisok_s,
-                                                      L_Button, saveb, flash, RestoreFile, apply_patch})
+    for (QWidget* w : modeControls({Label5, editstr_l, mel_imp, name1, name2, name3, name1_l, name2_l, name3_l,
+                                    name_kod_l, name_kod, name_oper, image_3, razr, razr2, col_us, dlina_us, pic_siz,
+                                    pic_off, spisok_o, spisok, spisok_p, spisok_s, Refresh_b, Label2, Label4, L_Button,
+                                    impbut, expbut, saveb, flash, x_shyr, x_vys, transp, transp_l, play_b, Button2,
+                                    melName, editstr, atr_combo, cr_but, apply_but, RestoreFile, apply_patch,
+                                    findstr_l, findstr}))
         w->hide();
 }
 
@@ -327,7 +322,10 @@ void TForm1::ExpressButton1Click() {
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
     if (pictureModel_->rowCount() == 0) return;
     hideModePanels();
-    showControls({image_3, razr, razr2, col_us, dlina_us, spisok_p, Label2, Label4, L_Button, saveb, flash, pic_siz, pic_off});
+    razr2->setGeometry(356, 388, 110, 18);
+    dlina_us->setGeometry(276, 408, 140, 18);
+    showControls({image_3, razr, razr2, col_us, dlina_us, spisok_p, Label2, Label4, L_Button, impbut, expbut, saveb,
+                  flash, x_shyr, x_vys, transp, transp_l});
     if (spisok_p->currentIndex().isValid()) selectPicture(spisok_p->currentIndex().row());
     spisok_p->setFocus();
 }
@@ -338,8 +336,11 @@ void TForm1::ExpressButton2Click() {
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
     if (melodyModel_->rowCount() == 0) return;
     hideModePanels();
-    showControls({razr2, spisok, L_Button, flash, saveb, dlina_us});
+    razr2->setGeometry(276, 438, 70, 18);
+    dlina_us->setGeometry(346, 438, 140, 18);
+    showControls({razr2, spisok, L_Button, impbut, expbut, flash, saveb, dlina_us, play_b});
     if (spisok->currentIndex().isValid()) selectMelody(spisok->currentIndex().row());
+    placeMelodyRowControls();
     spisok->setFocus();
 }
 
@@ -349,7 +350,13 @@ void TForm1::ExpressButton3Click() {
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
     if (operatorModel_->rowCount() == 0) return;
     hideModePanels();
-    showControls({name_oper, spisok_o, L_Button, flash, saveb});
+    // The names may be as long as the phone's operator format allows, within their fields.
+    const OperFormat& f = ws_.image().operFormat;
+    name1->setMaxLength(std::min<int>(f.name1Length, 30));
+    name2->setMaxLength(std::min<int>(f.name2Length, 50));
+    name3->setMaxLength(std::min<int>(f.name3Length, 100));
+    showControls({name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l, name_kod, name_oper, spisok_o, Refresh_b,
+                  L_Button, flash, saveb});
     if (spisok_o->currentIndex().isValid()) selectOperator(spisok_o->currentIndex().row());
     spisok_o->setFocus();
 }
@@ -361,7 +368,10 @@ void TForm1::ExpressButton5Click() {
     mode_ = Mode::LangPack;
     if (stringModel_->rowCount() == 0) return;
     hideModePanels();
-    showControls({razr2, spisok_s, L_Button, flash, saveb, dlina_us});
+    razr2->setGeometry(276, 252, 110, 18);
+    dlina_us->setGeometry(386, 252, 100, 18);
+    showControls({findstr, razr2, spisok_s, L_Button, flash, saveb, dlina_us, editstr, atr_combo, cr_but, apply_but,
+                  editstr_l, findstr_l});
     if (spisok_s->currentIndex().isValid()) selectString(spisok_s->currentIndex().row());
     spisok_s->setFocus();
 }
@@ -445,49 +455,6 @@ void TForm1::fillStrings(TProgressDialog& progress) {
     }
     stringModel_->reset(texts, &ws_.ticks(ListKind::Strings));
     if (rows > 0) spisok_s->setCurrentIndex(stringModel_->index(0));
-}
-
-void TForm1::selectPicture(int row) {
-    if (row < 0 || row >= ws_.rowCount(ListKind::Pictures)) return;
-    const PictEntry& e = ws_.image().pictures[size_t(row)];
-    QImage picture;
-    pictureOfRow(ws_, row, picture);
-    // Larger pictures shrink to the preview; small ones show at their size.
-    const QSize room = image_3->size();
-    QPixmap shown = QPixmap::fromImage(picture);
-    if (picture.width() > room.width() || picture.height() > room.height())
-        shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::FastTransformation);
-    image_3->setPixmap(shown);
-    static const char* formatKeys[] = {"000", "001", "002", "003", "004", nullptr, nullptr, "005"};
-    if (e.format < 8 && formatKeys[e.format]) col_us->setText(langText(formatKeys[e.format]));
-    razr->setText(QStringLiteral("%1 x %2").arg(e.width).arg(e.height));
-    razr2->setText(langText("8036"));
-    dlina_us->setText(QString::number(e.size) + langText("006"));
-    pic_siz->setText(QStringLiteral("%1").arg(e.size, 4, 16, QChar('0')).toUpper());
-    pic_off->setText(QStringLiteral("%1").arg(e.address, 8, 16, QChar('0')).toUpper());
-}
-
-void TForm1::selectMelody(int row) {
-    if (row < 0 || row >= ws_.rowCount(ListKind::Melodies)) return;
-    razr2->setText(langText("010"));
-    dlina_us->setText(QString::number(ws_.image().melodies[size_t(row)].size) + langText("006"));
-}
-
-void TForm1::selectOperator(int row) {
-    if (row < 0 || row >= ws_.rowCount(ListKind::Operators)) return;
-    const OperRecord& r = ws_.image().operRecords[size_t(row)];
-    const CountryName& c = ws_.image().countries[std::min<size_t>(r.code0, kCountryCapacity - 1)];
-    const QByteArray country(reinterpret_cast<const char*>(c.bytes.data() + 1), std::min<int>(c.bytes[0], 6));
-    auto name = [](const auto& field) { return fromCp1251(nameUpToZero(field.data(), field.size())); };
-    name_oper->setText(langText("017") + QStringLiteral(" %1-%2 %3\n%4\n%5\n%6")
-                                            .arg(r.code0, 4, 16, QChar('0')).arg(r.code1 & 0xFF, 2, 16, QChar('0'))
-                                            .arg(fromCp1251(country), name(r.name1), name(r.name2), name(r.name3)));
-}
-
-void TForm1::selectString(int row) {
-    if (row < 0 || row >= ws_.rowCount(ListKind::Strings)) return;
-    razr2->setText(langText("072") + QLatin1Char(' ') + QString::number(ws_.image().strings[size_t(row)].length));
-    dlina_us->setText(QString::number(ws_.image().strings[size_t(row)].size) + langText("006"));
 }
 
 }  // namespace qv

@@ -13,19 +13,26 @@
 
 #include <QImage>
 #include <QWidget>
+#include <vector>
 #include <memory>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QPushButton;
+class QSpinBox;
 class QToolButton;
 class QFrame;
+class QKeyEvent;
 
 namespace qv {
 
 class TitleBar;
 class FileNameEdit;
 class TProgressDialog;
+class NameChooser;
 
 enum class Mode : uint8_t { Images = 0, Melodies = 1, Operators = 2, LangPack = 4, Restore = 5 };
 
@@ -33,6 +40,7 @@ struct MainWindowOptions {
     QString loaderPath;       // empty: loader.bin beside the program
     QString settingsPath;     // empty: setting.ini beside the program
     DialogService* dialogs = nullptr;  // null: real dialogs
+    QString exportFolder;     // empty: the program's folder (exported pictures and melodies)
     int keypadWaitMs = 4000;
 };
 
@@ -57,6 +65,22 @@ public:
     void ExpressButton3Click();
     void ExpressButton5Click();
     void ExpressButton6Click();
+
+    // The content editors (main_window_pictures.cpp, _melodies, _operators, _strings).
+    void impbutClick();
+    void expbutClick();
+    void refreshPicturePreview();
+    void play_bClick();
+    void spisokDblClick();
+    void Button2Click();
+    void melNameSelect(int index);
+    void Refresh_bClick();
+    void cr_butClick();
+    void atr_comboChange(int index);
+    void findstrChange(const QString& text);
+    void apply_butClick();
+    // What the melody list shows for a row: "n text" of its naming string, or its own text.
+    QString melodyShownText(int row) const;
 
     Workspace& workspace() { return ws_; }
     Mode mode() const { return mode_; }
@@ -89,6 +113,23 @@ private:
     void selectMelody(int row);
     void selectOperator(int row);
     void selectString(int row);
+    void buildPictureEditor();
+    void buildMelodyEditor();
+    void buildOperatorEditor();
+    void buildStringEditor();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool listKey(QListView* list, ListKind kind, QKeyEvent* key);
+    void deleteTickedRows(ListKind kind);
+    QListView* listOf(ListKind kind) const;
+    CheckListModel* modelOf(ListKind kind) const;
+    int currentRow(ListKind kind) const;
+    void importPictureFile(int row, const QString& path);
+    void importMelodyFile(int row, const QString& path);
+    QString exportFolder() const;
+    QString melodyFilter() const;
+    void placeMelodyRowControls();
+    void editstrEdited();
+    std::vector<QString> stringTexts() const;
     ResultCode runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body);
     void applyTextColour();
     void pumpEvents(int ms);
@@ -107,6 +148,9 @@ private:
     QString lastTaskText_;
     ResultCode lastTaskResult_ = rcOk;
 
+    QImage picture_;     // the selected picture, decoded, its entry's width × height
+    bool placingRowControls_ = false;
+
     QImage captured_;    // the screen under the window at the last capture
     QImage background_;  // its tinted copy, painted behind the controls
 
@@ -121,6 +165,24 @@ private:
     QLabel *image_3 = nullptr, *razr = nullptr, *razr2 = nullptr, *col_us = nullptr, *dlina_us = nullptr,
            *pic_siz = nullptr, *pic_off = nullptr, *Label2 = nullptr, *Label4 = nullptr, *Label5 = nullptr,
            *name_oper = nullptr;
+    // Pictures and melodies
+    QToolButton *impbut = nullptr, *expbut = nullptr, *play_b = nullptr;
+    QSpinBox *x_shyr = nullptr, *x_vys = nullptr;
+    QCheckBox* transp = nullptr;
+    QLabel* transp_l = nullptr;
+    FileNameEdit* mel_imp = nullptr;
+    QPushButton* Button2 = nullptr;
+    NameChooser* melName = nullptr;
+    // Operators
+    QLineEdit *name_kod = nullptr, *name1 = nullptr, *name2 = nullptr, *name3 = nullptr;
+    QLabel *name_kod_l = nullptr, *name1_l = nullptr, *name2_l = nullptr, *name3_l = nullptr;
+    QToolButton* Refresh_b = nullptr;
+    // Strings
+    QLineEdit *editstr = nullptr, *findstr = nullptr;
+    QLabel *editstr_l = nullptr, *findstr_l = nullptr;
+    QPushButton *cr_but = nullptr, *apply_but = nullptr;
+    QComboBox* atr_combo = nullptr;
+
     FileNameEdit* RestoreFile = nullptr;
     QToolButton* apply_patch = nullptr;
     QLabel* Label1 = nullptr;  // the about link

@@ -23,10 +23,11 @@ uint32_t baudOf(const Args& a, uint32_t fallback) {
     return uint32_t(b);
 }
 
-// A failed or aborted task: the message of its result code (or what the task said).
+// A failed or aborted task: the message of its result code, and what the task said of it.
 void failTransfer(PhoneSession& session, ResultCode rc) {
-    if (!session.link.failureDetail.isEmpty()) throw Failure(session.link.failureDetail);
-    failWith(rc);
+    const QString& detail = session.link.failureDetail;
+    if (rc == rcAborted || detail.isEmpty()) failWith(rc);
+    throw Failure(resultMessage(rc) + QStringLiteral(" (") + QString(detail).replace('\n', ' ') + QLatin1Char(')'));
 }
 
 QJsonValue info(const Args& a) {
@@ -36,7 +37,7 @@ QJsonValue info(const Args& a) {
     const QJsonObject shown{{"model", session.at.shownModel()}, {"version", session.at.shownVersion()}};
     if (rc != rcOk) {
         printJson(shown);
-        failWith(rc);
+        failTransfer(session, rc);
     }
     return shown;
 }

@@ -76,6 +76,7 @@ ResultCode PhoneSession::runInfo() {
     at.setDriverState(tatInactive);
     link.port.close();
     if (at.model() != QLatin1String("???") || at.version() != QLatin1String("???")) return rcOk;
+    link.failureDetail = link.port.openFailure();
     return at.lastFailure() == rcTimeout || at.lastFailure() == rcOk ? rcPhoneNotAnswering : at.lastFailure();
 }
 

@@ -35,7 +35,10 @@ ResultCode uploadLoader(PhoneLink& link) {
     if (link.task.aborted()) return rcAborted;
     if (link.portName.isEmpty()) return rcWrongComSettings;
     if (link.loaderImage.size() != kLoaderImageSize) return rcCantOpenFile;
-    if (link.port.openLoaderLink(link.portName, 28800) != rcOk) return rcComInitFailed;
+    if (link.port.openLoaderLink(link.portName, 28800) != rcOk) {
+        link.failureDetail = link.port.openFailure();
+        return rcComInitFailed;
+    }
 
     bool answered = false;
     while (!answered) {

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <thread>
 
@@ -13,9 +15,25 @@ SerialPort::SerialPort(std::unique_ptr<SerialDevice> device)
     : device_(std::move(device)),
       sleep_([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }) {}
 
+namespace {
+QString describeOpenFailure(const QString& name) {
+    const int e = errno;
+    QString why = QStringLiteral("Can not open the port %1: %2").arg(name, QString::fromLocal8Bit(std::strerror(e)));
+#ifndef _WIN32
+    if (e == EACCES || e == EPERM)
+        why += QStringLiteral(". Your user may not use serial ports: add it to the dialout group "
+                              "(sudo usermod -aG dialout $USER) and log in again.");
+#endif
+    return why;
+}
+}  // namespace
+
 ResultCode SerialPort::open(const QString& name) {
     writeLog("Opening COM port...");
+    openFailure_.clear();
+    errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), true)) {
+        openFailure_ = describeOpenFailure(name);
         writeLog("X:  COM port open failed.");
         return rcCantOpenCom;
     }
@@ -101,7 +119,10 @@ ResultCode SerialPort::setWorkingSpeed(uint32_t baud) {
 }
 
 ResultCode SerialPort::openAtLink(const QString& name) {
+    openFailure_.clear();
+    errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), false)) {
+        openFailure_ = describeOpenFailure(name);
         writeLog("X:  COM port open failed.");
         return rcCantOpenCom;
     }

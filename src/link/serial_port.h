@@ -17,6 +17,8 @@ public:
     explicit SerialPort(std::unique_ptr<SerialDevice> device = createPlatformSerialDevice());
 
     ResultCode open(const QString& name);
+    // Why the last open failed, for the user ("permission denied": not in the dialout group).
+    const QString& openFailure() const { return openFailure_; }
     ResultCode configureLoaderLink(uint32_t baud);
     ResultCode openLoaderLink(const QString& name, uint32_t baud);
     // Only the port side; the loader must have been switched first.
@@ -49,6 +51,7 @@ private:
     TimeoutClock clock_;
     Sleeper sleep_;
     bool loaderEvents_ = false;  // the loader link's two auxiliary events exist
+    QString openFailure_;
 };
 
 }  // namespace qv

@@ -122,4 +122,38 @@ TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
     }
 }
 
+// The window keeps one worker and one link for its whole life: a cancelled task must leave
+// nothing behind that spoils the next one.
+TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
+    ScratchDir dir;
+    const QString table = dir.path("next.sav");
+    copyFile(demo().tableFile, table);
+    Workspace ws;
+    ASSERT_TRUE(ws.open(table).ok());
+    LinkSession session;
+    session.link.versionAddress = ws.image().shapka.versionAddress;
+    session.setBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
+
+    ScratchDir firstDir, secondDir;
+    PhoneEmulator stuck(firstDir, copyDumps(firstDir));
+    ASSERT_TRUE(stuck.start({"--boot-delay", "600000"}));
+    session.start(tcReadFile, stuck.device(), 115200);
+    ASSERT_TRUE(stuck.waitForLog("end key"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    session.cancel();
+    ASSERT_EQ(session.waitForEnd(10000), std::optional<ResultCode>(rcAborted));
+
+    PhoneEmulator phone(secondDir, copyDumps(secondDir));
+    ASSERT_TRUE(phone.start());
+    const auto r = session.run(tcReadFile, phone.device(), 115200);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(*r, rcOk);
+    EXPECT_EQ(session.bar.lastText(), "Operation completed.");
+    EXPECT_TRUE(session.bar.errors().isEmpty()) << session.bar.errors().join('\n').toStdString();
+    EXPECT_FALSE(session.portOpenAtEnd());
+    QString builtMem = demo().builtTable;
+    builtMem.chop(4);
+    EXPECT_TRUE(readAll(dir.path("next.mem")) == readAll(builtMem + ".mem"));
+}
+
 }  // namespace

@@ -221,7 +221,7 @@ TEST(InfoFaults, APhoneThatIsDeafSaysErrorOrIsMissingGivesNotAvailable) {
         EXPECT_GE(took, c.atLeastMs);
         EXPECT_LT(took, c.atMostMs);
         if (c.phone) {
-            EXPECT_EQ(c.phone->count("AT command"), c.fault == QLatin1String("--at-error") ? 1 : 0);
+            EXPECT_EQ(c.phone->count("AT command"), c.fault == QLatin1String("--at-error") ? 1 : 0) << c.phone->log().toStdString();
         }
     }
 }

@@ -1,0 +1,153 @@
+// The picture editor: the preview with its scale and transparency, and importing and
+// exporting pictures (the Import and Export buttons also serve the melodies).
+#include "app/editor_widgets.h"
+#include "app/language_tags.h"
+#include "app/main_window.h"
+#include "base/language_table.h"
+#include "base/program_dir.h"
+#include "editors/edit_operations.h"
+#include "editors/item_views.h"
+#include "editors/picture_codec.h"
+#include "editors/thumbnail.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListView>
+#include <QSpinBox>
+#include <QToolButton>
+
+namespace qv {
+
+namespace {
+
+// The preview stays centred on this point of the window, whatever its scaled size.
+constexpr QPoint kPreviewCentre(386, 245);
+
+QSpinBox* scaleBox(QWidget* parent, const char* name, const QString& axis, QRect geometry, int hintTag) {
+    auto* s = new QSpinBox(parent);
+    s->setObjectName(name);
+    s->setRange(1, 400);
+    s->setValue(100);
+    s->setPrefix(axis + QLatin1Char(' '));
+    s->setSuffix(QStringLiteral(" %"));
+    s->setGeometry(geometry);
+    setLanguageTag(s, hintTag);
+    s->setToolTip(langText(QByteArray::number(hintTag - 800).constData()));
+    return s;
+}
+
+// Colour-depth captions of the formats; the two without one leave the label as it is.
+const char* depthKey(uint8_t format) {
+    static const char* keys[] = {"000", "001", "002", "003", "004", nullptr, nullptr, "005"};
+    return format < 8 ? keys[format] : nullptr;
+}
+
+}  // namespace
+
+void TForm1::buildPictureEditor() {
+    image_3 = infoLabel(this, "image_3", QRect(kPreviewCentre, QSize()));
+    image_3->lower();  // a large preview passes under the list and the labels
+    impbut = toolButton(this, "impbut", QStyle::SP_ArrowDown, 8803);
+    expbut = toolButton(this, "expbut", QStyle::SP_DriveHDIcon, 8804);
+    impbut->move(210, 32);
+    expbut->move(248, 32);
+    impbut->setEnabled(false);
+    expbut->setEnabled(false);
+    connect(impbut, &QToolButton::clicked, this, &TForm1::impbutClick);
+    connect(expbut, &QToolButton::clicked, this, &TForm1::expbutClick);
+
+    x_shyr = scaleBox(this, "x_shyr", QStringLiteral("X"), QRect(276, 428, 80, 22), 8824);
+    x_vys = scaleBox(this, "x_vys", QStringLiteral("Y"), QRect(362, 428, 80, 22), 8823);
+    transp = new QCheckBox(this);
+    transp->setObjectName("transp");
+    transp->setGeometry(430, 408, 18, 18);
+    transp_l = infoLabel(this, "transp_l", QRect(450, 408, 110, 18), 8018);
+    connect(x_shyr, &QSpinBox::valueChanged, this, &TForm1::refreshPicturePreview);
+    connect(x_vys, &QSpinBox::valueChanged, this, &TForm1::refreshPicturePreview);
+    connect(transp, &QCheckBox::toggled, this, &TForm1::refreshPicturePreview);
+}
+
+void TForm1::selectPicture(int row) {
+    if (row < 0 || row >= ws_.rowCount(ListKind::Pictures)) return;
+    const PictEntry& e = ws_.image().pictures[size_t(row)];
+    impbut->setEnabled(true);
+    expbut->setEnabled(true);
+    razr->setText(QStringLiteral("%1x%2").arg(e.width).arg(e.height));
+    if (!pictureOfRow(ws_, row, picture_)) picture_ = QImage();
+    refreshPicturePreview();
+}
+
+void TForm1::refreshPicturePreview() {
+    const int row = currentRow(ListKind::Pictures);
+    if (row < 0 || spisok_p->isHidden()) return;
+    const PictEntry& e = ws_.image().pictures[size_t(row)];
+    if (const char* key = depthKey(e.format)) col_us->setText(langText(key));
+    dlina_us->setText(QString::number(e.size) + langText("006"));
+    impbut->setEnabled(pictureImportOffered(e));
+
+    const int w = roundHalfEven(int64_t(x_shyr->value()) * e.width, 100);
+    const int h = roundHalfEven(int64_t(x_vys->value()) * e.height, 100);
+    razr2->setText(QStringLiteral("(%1x%2)").arg(w).arg(h));
+    image_3->setGeometry(kPreviewCentre.x() - w / 2, kPreviewCentre.y() - h / 2, w, h);
+    QImage shown;
+    if (!picture_.isNull() && w > 0 && h > 0)
+        shown = picture_.scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(QImage::Format_ARGB32);
+    // Transparent: every pixel of the bottom-left pixel's colour lets the window show through.
+    if (transp->isChecked() && !shown.isNull()) {
+        const QRgb key = shown.pixel(0, h - 1);
+        for (int y = 0; y < h; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(shown.scanLine(y));
+            for (int x = 0; x < w; ++x)
+                if (line[x] == key) line[x] = 0;
+        }
+    }
+    image_3->setPixmap(QPixmap::fromImage(shown));
+}
+
+QString TForm1::exportFolder() const {
+    return options_.exportFolder.isEmpty() ? programDirectory() : options_.exportFolder;
+}
+
+void TForm1::impbutClick() {
+    if (mode_ == Mode::Images) {
+        const int row = currentRow(ListKind::Pictures);
+        if (row < 0 || !pictureImportOffered(ws_.image().pictures[size_t(row)])) return;
+        const QString path =
+            dialogs().chooseOpenFile(langText("8036"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), QDir::currentPath());
+        if (!path.isEmpty()) importPictureFile(row, path);
+    } else if (mode_ == Mode::Melodies) {
+        const int row = currentRow(ListKind::Melodies);
+        if (row < 0) return;
+        const QString path = dialogs().chooseOpenFile(langText("8040"), melodyFilter(), QDir::currentPath());
+        if (!path.isEmpty()) importMelodyFile(row, path);
+    }
+}
+
+void TForm1::importPictureFile(int row, const QString& path) {
+    const EditOutcome out = importPicture(ws_, row, path);
+    if (out.stored) {
+        if (!pictureOfRow(ws_, row, picture_)) picture_ = QImage();
+        thumbnails_.replace(row, makeThumbnail(picture_));
+        refreshPicturePreview();
+    }
+    if (out.ticked) pictureModel_->ticksChanged();
+    spisok_p->viewport()->update();
+    if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText("8001"));
+}
+
+void TForm1::expbutClick() {
+    Status s;
+    if (mode_ == Mode::Images) {
+        const int row = currentRow(ListKind::Pictures);
+        if (row < 0) return;
+        s = exportPictureKeepingDepth(ws_, row, QDir(exportFolder()).filePath(pictureExportName(row)));
+    } else if (mode_ == Mode::Melodies) {
+        const int row = currentRow(ListKind::Melodies);
+        if (row < 0) return;
+        s = exportMelody(ws_, row, QDir(exportFolder()).filePath(melodyExportName(ws_, row, stringTexts())));
+    }
+    if (!s) dialogs().showError(s.message(), langText("016"));
+}
+
+}  // namespace qv
