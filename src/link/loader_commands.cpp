@@ -82,6 +82,19 @@ Wait receiveAck(PhoneLink& link, bool& accepted) {
     return Wait::Got;
 }
 
+// What a read or write block does first: the bar at 0 of 100, and the abort and size checks.
+ResultCode startBlock(PhoneLink& link, uint32_t length) {
+    if (link.task.aborted()) return rcAborted;
+    link.bar().setPosition(0);
+    link.bar().setMaximum(100);
+    link.bar().repaint();
+    if (link.task.abortSignal()) {
+        link.task.setTaskCode(tcAbort);
+        return rcAborted;
+    }
+    return length > uint32_t(link.buffer.size()) ? rcNotEnoughMemory : rcOk;
+}
+
 int percent(int64_t part, int64_t whole) { return whole == 0 ? 100 : int(roundHalfEvenQuotient(part * 100, whole)); }
 
 }  // namespace
@@ -129,16 +142,8 @@ ResultCode switchToWorkingSpeed(PhoneLink& link) {
 }
 
 ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
-    if (link.task.aborted()) return rcAborted;
+    if (const ResultCode rc = startBlock(link, length); rc != rcOk) return rc;
     ProgressSink& bar = link.bar();
-    bar.setPosition(0);
-    bar.setMaximum(100);
-    bar.repaint();
-    if (link.task.abortSignal()) {
-        link.task.setTaskCode(tcAbort);
-        return rcAborted;
-    }
-    if (length > uint32_t(link.buffer.size())) return rcNotEnoughMemory;
     uint8_t command[9] = {0x52};
     putBigEndian(command + 1, address);
     putBigEndian(command + 5, length);
@@ -171,16 +176,8 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
 }
 
 ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address) {
-    if (link.task.aborted()) return rcAborted;
+    if (const ResultCode rc = startBlock(link, length); rc != rcOk) return rc;
     ProgressSink& bar = link.bar();
-    bar.setPosition(0);
-    bar.setMaximum(100);
-    bar.repaint();
-    if (link.task.abortSignal()) {
-        link.task.setTaskCode(tcAbort);
-        return rcAborted;
-    }
-    if (length > uint32_t(link.buffer.size())) return rcNotEnoughMemory;
 
     uint32_t done = 0;
     while (done < length) {

@@ -63,19 +63,7 @@ ResultCode SerialPort::configureLoaderLink(uint32_t baud) {
         return rcCantReadComState;
     }
     writeLog("   OK: Obtaining COM State successfully finished");
-    s.baud = baud;
-    s.dataBits = 8;
-    s.twoStopBits = true;
-    s.xonLimit = 0;
-    s.xoffLimit = 0;
-    s.dtr = false;
-    s.rts = false;
-    pause(20);
-    if (!device_->applySettings(s)) {
-        writeLog("   X:  Setting COM State failed");
-        return rcCantSetComState;
-    }
-    writeLog("   OK: Setting COM State successfully finished");
+    if (const ResultCode rc = applyLoaderLineSettings(s, baud, 0, 0); rc != rcOk) return rc;
     if (!device_->setQueueSizes(65536, 65536)) {
         writeLog("   X:  Setting COM Queues failed");
         return rcCantSetComBuffer;
@@ -102,11 +90,16 @@ ResultCode SerialPort::openLoaderLink(const QString& name, uint32_t baud) {
 ResultCode SerialPort::setWorkingSpeed(uint32_t baud) {
     LineSettings s;
     if (!device_->readSettings(s)) return rcCantReadComState;
+    return applyLoaderLineSettings(s, baud, 2048, 512);
+}
+
+// Raw 8 bits, two stop bits, no handshake, DTR and RTS off; the port settles 20 ms first.
+ResultCode SerialPort::applyLoaderLineSettings(LineSettings s, uint32_t baud, int xonLimit, int xoffLimit) {
     s.baud = baud;
     s.dataBits = 8;
     s.twoStopBits = true;
-    s.xonLimit = 2048;
-    s.xoffLimit = 512;
+    s.xonLimit = xonLimit;
+    s.xoffLimit = xoffLimit;
     s.dtr = false;
     s.rts = false;
     pause(20);

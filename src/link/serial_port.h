@@ -47,6 +47,8 @@ public:
     void pause(int ms) { sleep_(ms); }
 
 private:
+    ResultCode applyLoaderLineSettings(LineSettings s, uint32_t baud, int xonLimit, int xoffLimit);
+
     std::unique_ptr<SerialDevice> device_;
     TimeoutClock clock_;
     Sleeper sleep_;
