@@ -34,7 +34,7 @@ void TCOMMThread::run() {
         switch (code) {
         case tcStart:
             writeLog("ttsStart");
-            link_.task.setTaskCode(tcIdle);
+            link_.task.replaceTaskCode(tcStart, tcIdle);
             break;
         case tcWriteItems:
         case tcApplyPatch:
@@ -43,7 +43,7 @@ void TCOMMThread::run() {
             break;
         case tcAbort:
             writeLog("ttsAbort");
-            link_.task.setTaskCode(tcIdle);
+            link_.task.replaceTaskCode(tcAbort, tcIdle);
             break;
         case tcAtProcessing:
             writeLog("ttsATProcessing");
@@ -57,7 +57,7 @@ void TCOMMThread::run() {
             link_.task.waitWhile(code, 200ms);
             break;
         default:
-            link_.task.setTaskCode(tcIdle);
+            link_.task.replaceTaskCode(code, tcIdle);
             break;
         }
     }

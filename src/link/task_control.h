@@ -30,6 +30,17 @@ public:
         changed_.notify_all();
     }
     bool aborted() const { return taskCode() == tcAbort; }
+    // Sets `desired` only if the code is still `expected`, so a worker going idle never
+    // swallows a task that was set meanwhile.
+    bool replaceTaskCode(uint8_t expected, uint8_t desired) {
+        bool done;
+        {
+            std::lock_guard lock(mutex_);
+            done = code_.compare_exchange_strong(expected, desired);
+        }
+        if (done) changed_.notify_all();
+        return done;
+    }
 
     // The abort signal: a manual-reset event, tested without waiting.
     void setAbortSignal() { abort_.store(true); }
