@@ -72,7 +72,11 @@ ResultCode PhoneSession::runInfo() {
     link.port.close();
     at.startInfoRequest();
     link.task.setTaskCode(tcAtProcessing);
-    waitForWorker();
+    if (waitForWorker()) {
+        at.setDriverState(tatInactive);
+        link.port.close();
+        return rcAborted;
+    }
     at.setDriverState(tatInactive);
     link.port.close();
     if (at.model() != QLatin1String("???") || at.version() != QLatin1String("???")) return rcOk;

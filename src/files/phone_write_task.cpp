@@ -104,10 +104,11 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
             bar.setText(itemProgressText(list.label, ++k, total));
             const BlobRef item = phoneItem(image, list.kind, int(i));
             if (backup.isOpen()) {
+                // Only bytes that really came from the phone go into the patch: a record
+                // filled up with stale buffer bytes would restore wrong data.
                 const ResultCode rc = readBlock(link, item.length, item.address - 8);
-                const bool kept = backup.append(item.address, link.buffer.data(), item.length);
                 if (rc != rcOk || link.task.aborted()) return failTask(link, rc == rcOk ? rcAborted : rc);
-                if (!kept) {
+                if (!backup.append(item.address, link.buffer.data(), item.length)) {
                     link.failureDetail = QStringLiteral("Can not write the backup file %1").arg(backup.name());
                     return failTask(link, rcFileWriteError);
                 }

@@ -43,6 +43,9 @@ void TCOMMThread::run() {
             break;
         case tcAbort:
             writeLog("ttsAbort");
+            // A task cancelled before the worker took it up (during the pause after the
+            // keypad command) still ends, as aborted.
+            if (busy_) reportOutcome(rcAborted);
             link_.task.replaceTaskCode(tcAbort, tcIdle);
             break;
         case tcAtProcessing:
@@ -73,6 +76,11 @@ void TCOMMThread::runTransfer(uint8_t code) {
     ResultCode r = body != bodies_.end() && body->second ? body->second() : rcAborted;
     // Cancel ends as aborted, whatever step noticed it last.
     if (r == rcOk && (link_.task.aborted() || link_.task.abortSignal())) r = rcAborted;
+    reportOutcome(r);
+}
+
+void TCOMMThread::reportOutcome(ResultCode r) {
+    ProgressSink& bar = link_.bar();
     bar.setButtonCaption(langText("055"));
     if (r == rcOk) {
         bar.setText(langText("019"));
@@ -89,6 +97,8 @@ void TCOMMThread::runTransfer(uint8_t code) {
 }
 
 void startTask(PhoneLink& link, AtExchange& at, TCOMMThread& worker, uint8_t code, const TaskStartSettings& settings) {
+    // A cancel from an earlier task must not stop this one before it starts.
+    link.task.clearAbortSignal();
     worker.markBusy();
     link.portName = settings.port;
     const bool unlock = settings.keyLock && (code == tcWriteItems || code == tcApplyPatch || code == tcReadFile);
@@ -100,6 +110,8 @@ void startTask(PhoneLink& link, AtExchange& at, TCOMMThread& worker, uint8_t cod
         else
             link.port.pause(settings.keypadWaitMs);
     }
+    // Cancelled during the pause: the worker has already reported the task as aborted.
+    if (link.task.abortSignal() || link.task.aborted() || !worker.busy()) return;
     link.portName = settings.port;
     link.workingSpeed = settings.baud;
     link.task.clearAbortSignal();

@@ -34,6 +34,8 @@ public:
 private:
     void run();
     void runTransfer(uint8_t code);
+    // The final bar text, the one error box, idle, and the end of the busy state.
+    void reportOutcome(ResultCode r);
 
     PhoneLink& link_;
     AtExchange& at_;

@@ -10,7 +10,7 @@
 #include <QJsonObject>
 #include <QThread>
 #include <gtest/gtest.h>
-#include <csignal>
+#include <signal.h>
 
 using namespace qv;
 using namespace qvtest;
@@ -224,22 +224,32 @@ TEST(PhoneCommandLine, AnUnusableLoaderFileStopsTheReadBeforeThePortIsOpened) {
     EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
 }
 
-TEST(PhoneCommandLine, CtrlCActsAsCancel) {
+// Ctrl-C pressed `afterEndKeyMs` after the phone took the end key; the pause after the keypad
+// command lasts `keypadWaitMs`. The phone never comes back from the end key, so without the
+// cancel the tool would greet it for ever.
+void expectCtrlCCancelsTheRead(int keypadWaitMs, int afterEndKeyMs) {
     ScratchDir dir;
     PhoneEmulator phone(dir, copyDumps(dir));
-    // The phone never comes back from the end key: the tool would greet it for ever.
     ASSERT_TRUE(phone.start({"--boot-delay", "600000"}));
     const QString table = dir.path("r.sav");
     copyFile(demo().tableFile, table);
     QProcess cli;
-    cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), QStringList{"phone", "read", table} + phoneOptions(phone));
+    cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"),
+              {"phone", "read", table, "--port", phone.device(), "--loader", demo().loaderFile, "--keypad-wait",
+               QString::number(keypadWaitMs)});
     ASSERT_TRUE(phone.waitForLog("end key"));
-    QThread::msleep(300);
+    QThread::msleep(afterEndKeyMs);
     ::kill(pid_t(cli.processId()), SIGINT);
-    ASSERT_TRUE(cli.waitForFinished(3000));
+    ASSERT_TRUE(cli.waitForFinished(keypadWaitMs + 3000)) << "the tool did not end after Ctrl-C";
     EXPECT_EQ(cli.exitCode(), 1);
     EXPECT_EQ(cli.readAllStandardError().trimmed(), "Operation Aborted");
     EXPECT_FALSE(QFile::exists(dir.path("r.mem")));
 }
+
+TEST(PhoneCommandLine, CtrlCWhileGreetingThePhoneCancels) { expectCtrlCCancelsTheRead(50, 300); }
+
+// Ctrl-C in the pause after the keypad command reaches the worker together with the task.
+// Enable once a task cancelled before the worker took it up ends as aborted.
+TEST(PhoneCommandLine, CtrlCInThePauseAfterTheKeypadCommandCancels) { expectCtrlCCancelsTheRead(1500, 300); }
 
 }  // namespace
