@@ -38,6 +38,10 @@ sigset_t blockStopSignals() {
 
 }  // namespace
 
+namespace {
+constexpr qsizetype kThrottledInputWindow = 64;
+}  // namespace
+
 PhoneLoop::PhoneLoop(int masterFd, PhoneEngine* engine, LoopOptions options, std::function<void(const QString&)> log)
     : master_(masterFd),
       engine_(engine),
@@ -55,7 +59,12 @@ bool PhoneLoop::run() {
         releaseOutput(now);
         if (!writeHost()) return false;
 
-        pollfd fds[2] = {{master_, short(POLLIN | (unwritten_.isEmpty() ? 0 : POLLOUT)), 0}, {0, POLLIN, 0}};
+        // Throttled, the phone takes the host's bytes only as fast as the line carries them,
+        // so the host's writes block as they do on a real port (its answer waits must not
+        // start while a segment is still crossing the line).
+        const bool roomForInput = !options_.throttle || fromHost_.size() < kThrottledInputWindow;
+        pollfd fds[2] = {{master_, short((roomForInput ? POLLIN : 0) | (unwritten_.isEmpty() ? 0 : POLLOUT)), 0},
+                         {0, POLLIN, 0}};
         const nfds_t count = options_.exitOnStdinEof ? 2 : 1;
         const std::optional<Time> wait = timeout(now);
         timespec ts{};
@@ -96,7 +105,10 @@ void PhoneLoop::releaseOutput(Time now) {
 bool PhoneLoop::readHost(Time now) {
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        qsizetype room = qsizetype(sizeof buffer);
+        if (options_.throttle) room = std::min(room, kThrottledInputWindow - fromHost_.size());
+        if (room <= 0) return true;
+        const ssize_t n = ::read(master_, buffer, size_t(room));
         if (n > 0) {
             fromHost_.push(QByteArray(buffer, n), now);
             continue;
