@@ -69,7 +69,6 @@ QFont stringPageFont(int page, const QFont& listFont) {
     case 1:
         f.setFamilies({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow"),
                        QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")});
-        f.setStretch(QFont::Condensed);
         f.setPointSize(10);
         f.setWeight(QFont::Normal);
         break;

@@ -18,13 +18,17 @@
 #include "editors/thumbnail.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QThread>
 #include <QTimer>
@@ -278,19 +282,14 @@ void TForm1::pumpEvents(int ms) {
 
 // ---- Workspace view and modes ---------------------------------------------------------
 
-namespace {
-// Every control that belongs to one mode or another.
-std::vector<QWidget*> modeControls(std::initializer_list<QWidget*> controls) { return controls; }
-}  // namespace
-
 void TForm1::resetWorkspaceView() {
     prosha->clear();
-    for (QWidget* w : modeControls({razr, razr2, col_us, dlina_us, pic_siz, pic_off, image_3, Label2, Label4, name_oper,
-                                    spisok_p, spisok, spisok_o, spisok_s, saveb, RestoreFile, apply_patch, Label5,
-                                    transp_l, mel_imp, name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l,
-                                    name_kod, Refresh_b, impbut, expbut, x_shyr, x_vys, transp, play_b, editstr,
-                                    atr_combo, cr_but, apply_but, editstr_l, findstr, findstr_l, Button2, melName}))
-        w->hide();
+    const std::initializer_list<QWidget*> controls{
+        razr, razr2, col_us, dlina_us, pic_siz, pic_off, image_3, Label2, Label4, name_oper, spisok_p, spisok, spisok_o,
+        spisok_s, saveb, RestoreFile, apply_patch, Label5, transp_l, mel_imp, name1, name2, name3, name1_l, name2_l,
+        name3_l, name_kod_l, name_kod, Refresh_b, impbut, expbut, x_shyr, x_vys, transp, play_b, editstr, atr_combo,
+        cr_but, apply_but, editstr_l, findstr, findstr_l, Button2, melName};
+    for (QWidget* w : controls) w->hide();
     pictureModel_->clear();
     melodyModel_->clear();
     operatorModel_->clear();
@@ -303,13 +302,12 @@ void TForm1::resetWorkspaceView() {
 }
 
 void TForm1::hideModePanels() {
-    for (QWidget* w : modeControls({Label5, editstr_l, mel_imp, name1, name2, name3, name1_l, name2_l, name3_l,
-                                    name_kod_l, name_kod, name_oper, image_3, razr, razr2, col_us, dlina_us, pic_siz,
-                                    pic_off, spisok_o, spisok, spisok_p, spisok_s, Refresh_b, Label2, Label4, L_Button,
-                                    impbut, expbut, saveb, flash, x_shyr, x_vys, transp, transp_l, play_b, Button2,
-                                    melName, editstr, atr_combo, cr_but, apply_but, RestoreFile, apply_patch,
-                                    findstr_l, findstr}))
-        w->hide();
+    const std::initializer_list<QWidget*> controls{
+        Label5, editstr_l, mel_imp, name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l, name_kod, name_oper,
+        image_3, razr, razr2, col_us, dlina_us, pic_siz, pic_off, spisok_o, spisok, spisok_p, spisok_s, Refresh_b,
+        Label2, Label4, L_Button, impbut, expbut, saveb, flash, x_shyr, x_vys, transp, transp_l, play_b, Button2,
+        melName, editstr, atr_combo, cr_but, apply_but, RestoreFile, apply_patch, findstr_l, findstr};
+    for (QWidget* w : controls) w->hide();
 }
 
 void TForm1::showControls(std::initializer_list<QWidget*> controls) {
@@ -338,6 +336,8 @@ void TForm1::ExpressButton2Click() {
     hideModePanels();
     razr2->setGeometry(276, 438, 70, 18);
     dlina_us->setGeometry(346, 438, 140, 18);
+    impbut->setEnabled(true);  // every melody can be imported and exported
+    expbut->setEnabled(true);
     showControls({razr2, spisok, L_Button, impbut, expbut, flash, saveb, dlina_us, play_b});
     if (spisok->currentIndex().isValid()) selectMelody(spisok->currentIndex().row());
     placeMelodyRowControls();

@@ -149,7 +149,6 @@ private:
     ResultCode lastTaskResult_ = rcOk;
 
     QImage picture_;     // the selected picture, decoded, its entry's width × height
-    bool placingRowControls_ = false;
 
     QImage captured_;    // the screen under the window at the last capture
     QImage background_;  // its tinted copy, painted behind the controls

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QRegion>
 #include <QListView>
 #include <QSpinBox>
 #include <QToolButton>
@@ -21,8 +22,10 @@ namespace qv {
 
 namespace {
 
-// The preview stays centred on this point of the window, whatever its scaled size.
+// The preview stays centred on this point of the window, whatever its scaled size, and is
+// cut off above this line so that a large one leaves the commands and modes readable.
 constexpr QPoint kPreviewCentre(386, 245);
+constexpr int kPreviewTop = 90;
 
 QSpinBox* scaleBox(QWidget* parent, const char* name, const QString& axis, QRect geometry, int hintTag) {
     auto* s = new QSpinBox(parent);
@@ -49,7 +52,7 @@ void TForm1::buildPictureEditor() {
     image_3 = infoLabel(this, "image_3", QRect(kPreviewCentre, QSize()));
     image_3->lower();  // a large preview passes under the list and the labels
     impbut = toolButton(this, "impbut", QStyle::SP_ArrowDown, 8803);
-    expbut = toolButton(this, "expbut", QStyle::SP_DriveHDIcon, 8804);
+    expbut = toolButton(this, "expbut", QStyle::SP_FileLinkIcon, 8804);
     impbut->move(210, 32);
     expbut->move(248, 32);
     impbut->setEnabled(false);
@@ -90,6 +93,8 @@ void TForm1::refreshPicturePreview() {
     const int h = roundHalfEven(int64_t(x_vys->value()) * e.height, 100);
     razr2->setText(QStringLiteral("(%1x%2)").arg(w).arg(h));
     image_3->setGeometry(kPreviewCentre.x() - w / 2, kPreviewCentre.y() - h / 2, w, h);
+    const QRect room(0, kPreviewTop, width(), height() - kPreviewTop);
+    image_3->setMask(QRegion(room.intersected(image_3->geometry()).translated(-image_3->pos())));
     QImage shown;
     if (!picture_.isNull() && w > 0 && h > 0)
         shown = picture_.scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(QImage::Format_ARGB32);

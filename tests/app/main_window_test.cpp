@@ -1,82 +1,18 @@
 // The main window's flows driven offscreen with scripted dialogs, against demo models and
 // the phone emulator.
-#include "app/main_window.h"
 #include "app/progress_dialog.h"
-#include "demo_model/demo_model.h"
-#include "support/test_support.h"
+#include "main_window_fixture.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QListView>
 #include <QProcess>
 #include <QTimer>
 #include <QToolButton>
-#include <deque>
-#include <gtest/gtest.h>
 
 using namespace qv;
 using namespace qvtest;
 
 namespace {
-
-class ScriptedDialogs final : public DialogService {
-public:
-    std::deque<QString> files;
-    std::deque<bool> answers;
-    int dataSource = 1;
-    QStringList titles, messages;
-
-    bool askYesNo(const QString& text, const QString&) override {
-        messages << text;
-        if (answers.empty()) return false;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void showMessage(const QString& text, const QString&) override { messages << text; }
-    void showError(const QString& text, const QString&) override { messages << text; }
-    QString chooseOpenFile(const QString& title, const QString&, const QString&) override {
-        titles << title;
-        if (files.empty()) return {};
-        const QString f = files.front();
-        files.pop_front();
-        return f;
-    }
-    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-    int chooseDataFileSource() override { return dataSource; }
-};
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        QString why;
-        auto m = makeDemoModel(dir.path(), {5, false, "demo"}, &why);
-        ASSERT_TRUE(m) << why.toStdString();
-        model = *m;
-        options.dialogs = &dialogs;
-        options.settingsPath = dir.path("setting.ini");
-        options.keypadWaitMs = 50;
-    }
-    std::unique_ptr<TForm1> window() {
-        auto w = std::make_unique<TForm1>(options);
-        w->show();
-        QApplication::processEvents();
-        return w;
-    }
-    template <typename T>
-    static T* child(TForm1& w, const char* name) {
-        return w.findChild<T*>(QString::fromLatin1(name));
-    }
-    void buildFromDumps(TForm1& w) {
-        dialogs.dataSource = 1;
-        dialogs.files = {model.tableFile, model.dump1, model.dump2};
-        w.L_ButtonClick();
-    }
-    ScratchDir dir;
-    DemoModel model;
-    ScriptedDialogs dialogs;
-    MainWindowOptions options;
-};
 
 TEST_F(MainWindowTest, OpenWithoutDataFileBuildsItFromDumpsAndShowsImages) {
     auto w = window();
@@ -90,7 +26,7 @@ TEST_F(MainWindowTest, OpenWithoutDataFileBuildsItFromDumpsAndShowsImages) {
     EXPECT_EQ(w->thumbnails().count(), model.pictures - 1);
     EXPECT_TRUE(child<QToolButton>(*w, "saveb")->isVisible());
     EXPECT_EQ(child<QLabel>(*w, "prosha")->text(), "demo.sav");
-    EXPECT_EQ(child<QLabel>(*w, "razr")->text(), "128 x 160");
+    EXPECT_EQ(child<QLabel>(*w, "razr")->text(), "128x160");
     EXPECT_EQ(w->mode(), Mode::Images);
 
     // Doing it again asks with exactly one suffix each time.

@@ -1,0 +1,642 @@
+// The content editors of the main window, driven offscreen through their controls with
+// scripted dialogs, over the demo model built from its flash dumps.
+#include "app/file_name_edit.h"
+#include "editors/bmp_file.h"
+#include "editors/char_map_coding.h"
+#include "editors/edit_operations.h"
+#include "editors/item_views.h"
+#include "main_window_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSet>
+#include <QSpinBox>
+#include <QTest>
+#include <QThread>
+#include <QToolButton>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+constexpr QRgb kRed = 0xFFFF0000;
+
+class EditorTest : public MainWindowTest {
+protected:
+    // A window over the demo model as new, its data file built again from the dumps.
+    std::unique_ptr<TForm1> opened() {
+        QFile::remove(dir.path("demo.mem"));
+        auto w = window();
+        buildFromDumps(*w);
+        return w;
+    }
+    static void selectRow(TForm1& w, const char* list, int row) {
+        auto* v = child<QListView>(w, list);
+        v->setCurrentIndex(v->model()->index(row, 0));
+        v->setFocus();
+    }
+    static QString rowText(TForm1& w, const char* list, int row) {
+        auto* v = child<QListView>(w, list);
+        return v->model()->data(v->model()->index(row, 0)).toString();
+    }
+    // The service file as saved, opened afresh.
+    std::unique_ptr<Workspace> reopened() {
+        auto ws = std::make_unique<Workspace>();
+        EXPECT_TRUE(ws->open(model.tableFile)) << "the saved service file does not open";
+        return ws;
+    }
+    QString bitmap(const char* name, int width, int height, QRgb colour) {
+        QImage img(width, height, QImage::Format_RGB32);
+        img.fill(colour);
+        const QString path = dir.path(name);
+        EXPECT_TRUE(writeBmp24File(img, path));
+        return path;
+    }
+    QString fileOf(const char* name, int bytes) {
+        QByteArray data(bytes, '\0');
+        for (int i = 0; i < bytes; ++i) data[i] = char('A' + i % 23);
+        writeAll(dir.path(name), data);
+        return dir.path(name);
+    }
+};
+
+bool reddish(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+
+// ---- Pictures ------------------------------------------------------------------------------
+
+TEST_F(EditorTest, ImportingABitmapReplacesThePictureItsThumbnailAndPreviewAndTicksIt) {
+    auto w = opened();
+    const QImage thumbBefore = w->thumbnails().image(0);
+    ASSERT_FALSE(reddish(thumbBefore.pixel(24, 24)));
+    dialogs.files = {bitmap("red.bmp", 128, 160, kRed)};
+    child<QToolButton>(*w, "impbut")->click();
+
+    EXPECT_EQ(dialogs.titles.last(), "Picture");
+    EXPECT_EQ(dialogs.filters.last(), "Bitmaps (*.bmp)|*.bmp");
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+    EXPECT_TRUE(reddish(w->thumbnails().image(0).pixel(24, 24)));
+    EXPECT_EQ(w->thumbnails().image(1), makeThumbnail([&] {
+                  QImage p;
+                  pictureOfRow(w->workspace(), 1, p);
+                  return p;
+              }()));
+    EXPECT_TRUE(reddish(child<QLabel>(*w, "image_3")->pixmap().toImage().pixel(64, 80)));
+    EXPECT_TRUE(w->workspace().ticks(ListKind::Pictures)[0]);
+    auto* list = child<QListView>(*w, "spisok_p");
+    EXPECT_EQ(list->model()->data(list->model()->index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    QImage stored;
+    ASSERT_TRUE(pictureOfRow(w->workspace(), 0, stored));
+    EXPECT_TRUE(reddish(stored.pixel(100, 150)));
+}
+
+TEST_F(EditorTest, ABitmapOfTheWrongShapeIsRefusedAndChangesNothing) {
+    auto w = opened();
+    const QImage thumbBefore = w->thumbnails().image(0);
+    QImage before;
+    pictureOfRow(w->workspace(), 0, before);
+    dialogs.files = {bitmap("wide.bmp", 160, 128, kRed)};
+    child<QToolButton>(*w, "impbut")->click();
+
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages.last(), "Incorrect permission X:Y");
+    EXPECT_FALSE(w->workspace().ticks(ListKind::Pictures)[0]);
+    EXPECT_EQ(w->thumbnails().image(0), thumbBefore);
+    QImage after;
+    pictureOfRow(w->workspace(), 0, after);
+    EXPECT_EQ(after, before);
+
+    // Cancelling the file choice does nothing at all.
+    child<QToolButton>(*w, "impbut")->click();
+    EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(EditorTest, ImportIsOfferedOnlyForFormatsThatCanBeWrittenBack) {
+    auto w = opened();
+    const struct {
+        int row;
+        bool offered;
+        const char* depth;
+    } cases[] = {
+        {0, true, "16 bit"},   // 16-bit colour
+        {6, true, "1 bit"},    // mono in bands of 8 rows
+        {8, false, "4 bit"},   // 4-bit grey
+        {9, false, "1 bit"},   // mono in row order
+        {10, false, "1 bit"},  // mono in 16-row column words
+        {13, true, "12 bit"},  // run-length colour
+    };
+    for (const auto& c : cases) {
+        selectRow(*w, "spisok_p", c.row);
+        EXPECT_EQ(child<QToolButton>(*w, "impbut")->isEnabled(), c.offered) << "row " << c.row;
+        EXPECT_EQ(child<QLabel>(*w, "col_us")->text(), c.depth) << "row " << c.row;
+        dialogs.titles.clear();
+        w->impbutClick();
+        EXPECT_EQ(dialogs.titles.size(), c.offered ? 1 : 0) << "row " << c.row;
+    }
+    // The buttons serve the melodies too, whatever picture was selected last.
+    selectRow(*w, "spisok_p", 8);
+    w->ExpressButton2Click();
+    EXPECT_TRUE(child<QToolButton>(*w, "impbut")->isEnabled());
+    w->ExpressButton1Click();
+    EXPECT_FALSE(child<QToolButton>(*w, "impbut")->isEnabled());
+}
+
+TEST_F(EditorTest, ThePreviewIsScaledWithHalvesToEvenAndStaysCentred) {
+    auto w = opened();
+    auto* sx = child<QSpinBox>(*w, "x_shyr");
+    auto* sy = child<QSpinBox>(*w, "x_vys");
+    auto* preview = child<QLabel>(*w, "image_3");
+    EXPECT_EQ(sx->value(), 100);
+    EXPECT_EQ(sx->minimum(), 1);
+    EXPECT_EQ(sx->maximum(), 400);
+    EXPECT_EQ(sy->maximum(), 400);
+    const struct {
+        int row;
+        int width;  // 0: the picture's own
+        int scaleX, scaleY;
+        QString size, scaled;
+    } cases[] = {
+        {20, 0, 150, 150, "13x10", "(20x15)"},    // 19.5 goes up to 20
+        {23, 0, 150, 150, "15x9", "(22x14)"},     // 22.5 goes down to 22, 13.5 up to 14
+        {0, 0, 101, 33, "128x160", "(129x53)"},
+        {0, 0, 1, 400, "128x160", "(1x640)"},
+        {4, 101, 150, 100, "101x64", "(152x64)"},  // 151.5
+        {4, 99, 150, 100, "99x64", "(148x64)"},    // 148.5
+    };
+    for (const auto& c : cases) {
+        if (c.width) w->workspace().image().pictures[size_t(c.row)].width = uint16_t(c.width);
+        selectRow(*w, "spisok_p", c.row == 0 ? 1 : 0);
+        selectRow(*w, "spisok_p", c.row);
+        sx->setValue(c.scaleX);
+        sy->setValue(c.scaleY);
+        EXPECT_EQ(child<QLabel>(*w, "razr")->text(), c.size);
+        EXPECT_EQ(child<QLabel>(*w, "razr2")->text(), c.scaled);
+        const QRect g = preview->geometry();
+        EXPECT_EQ(QStringLiteral("(%1x%2)").arg(g.width()).arg(g.height()), c.scaled) << "row " << c.row;
+        EXPECT_EQ(preview->pixmap().size(), g.size());
+        EXPECT_EQ(g.left(), 386 - g.width() / 2);
+        EXPECT_EQ(g.top(), 245 - g.height() / 2);
+    }
+}
+
+TEST_F(EditorTest, TransparencyTakesTheBottomLeftColourOutWithoutSmoothing) {
+    auto w = opened();
+    selectRow(*w, "spisok_p", 13);  // a red circle on a plain light background
+    child<QSpinBox>(*w, "x_shyr")->setValue(200);
+    auto shown = [&] { return child<QLabel>(*w, "image_3")->pixmap().toImage(); };
+    QImage opaque = shown();
+    ASSERT_EQ(opaque.size(), QSize(96, 48));
+    EXPECT_EQ(qAlpha(opaque.pixel(0, 47)), 255);
+    // Stretched without smoothing: only the picture's own colours appear.
+    QImage source;
+    pictureOfRow(w->workspace(), 13, source);
+    QSet<QRgb> own, stretched;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) own.insert(source.pixel(x, y) | 0xFF000000);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x) stretched.insert(opaque.pixel(x, y) | 0xFF000000);
+    EXPECT_TRUE(own.contains(stretched));
+
+    child<QCheckBox>(*w, "transp")->setChecked(true);
+    const QImage clear = shown();
+    EXPECT_EQ(qAlpha(clear.pixel(0, 47)), 0);
+    EXPECT_EQ(qAlpha(clear.pixel(95, 0)), 0);
+    EXPECT_EQ(qAlpha(clear.pixel(48, 24)), 255);
+    EXPECT_TRUE(reddish(clear.pixel(48, 24)));
+    EXPECT_EQ(child<QLabel>(*w, "transp_l")->text(), "Transparency");
+}
+
+TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
+    options.exportFolder = dir.path("out");
+    QDir().mkpath(options.exportFolder);
+    auto w = opened();
+    for (int row : {3, 10}) {
+        selectRow(*w, "spisok_p", row);
+        child<QToolButton>(*w, "expbut")->click();
+        const QString name = QDir(options.exportFolder).filePath(pictureExportName(row));
+        const auto written = readBmpFile(name);
+        ASSERT_TRUE(written) << name.toStdString();
+        QImage picture;
+        pictureOfRow(w->workspace(), row, picture);
+        ASSERT_EQ(QSize(written->width, written->height), picture.size());
+        for (int y = 0; y < picture.height(); y += 7)
+            for (int x = 0; x < picture.width(); x += 5)
+                EXPECT_EQ(written->pixel(x, y) & 0xFFFFFF, picture.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+    }
+    EXPECT_TRUE(QFile::exists(QDir(options.exportFolder).filePath("bitmap000A.bmp")));
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // A folder in the file's place cannot be written over.
+    QDir().mkpath(QDir(options.exportFolder).filePath("bitmap0000.bmp"));
+    selectRow(*w, "spisok_p", 0);
+    child<QToolButton>(*w, "expbut")->click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages.last().contains("bitmap0000.bmp"));
+}
+
+// ---- Melodies ------------------------------------------------------------------------------
+
+TEST_F(EditorTest, AMelodyLongerThanItsSlotIsRefusedButTicked) {
+    auto w = opened();
+    w->ExpressButton2Click();
+    EXPECT_EQ(child<QLabel>(*w, "razr2")->text(), "Melody");
+    EXPECT_EQ(child<QLabel>(*w, "dlina_us")->text(), "1200 byte");
+    Status s;
+    const QByteArray before = melodySlot(w->workspace(), 0, &s);
+    dialogs.files = {fileOf("long.mmf", 1201)};
+    child<QToolButton>(*w, "impbut")->click();
+
+    EXPECT_EQ(dialogs.titles.last(), "Open file");
+    EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_EQ(dialogs.messages.last(), "The file size should be less or is equal 1200 byte(s)");
+    EXPECT_EQ(melodySlot(w->workspace(), 0, &s), before);
+    EXPECT_TRUE(w->workspace().ticks(ListKind::Melodies)[0]);
+}
+
+TEST_F(EditorTest, TheFileBoxFollowsTheFocusedRowAndImportsIntoIt) {
+    auto w = opened();
+    w->ExpressButton2Click();
+    auto* box = child<FileNameEdit>(*w, "mel_imp");
+    auto* name = child<QPushButton>(*w, "Button2");
+    auto* list = child<QListView>(*w, "spisok");
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_TRUE(name->isVisible());
+    EXPECT_EQ(box->x(), list->x() + list->width() + 20);
+    const int firstTop = box->y();
+
+    selectRow(*w, "spisok", 2);
+    EXPECT_GT(box->y(), firstTop);
+    EXPECT_EQ(name->y() - box->y(), 2);
+    const QString tune = fileOf("tune.mmf", 1000);
+    dialogs.files = {tune};
+    box->browseButton()->click();
+    QApplication::processEvents();
+
+    EXPECT_EQ(dialogs.titles.last(), "Open melody file");
+    EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+    Status s;
+    const QByteArray slot = melodySlot(w->workspace(), 2, &s);
+    ASSERT_EQ(slot.size(), 3100);
+    EXPECT_EQ(slot.left(1000), readAll(tune));
+    EXPECT_EQ(slot.mid(1000), QByteArray(2100, '\0'));
+    EXPECT_EQ(box->text(), "tune.mmf");
+    EXPECT_TRUE(w->workspace().ticks(ListKind::Melodies)[2]);
+    EXPECT_FALSE(box->hasFocus());
+    // Another row shows its own remembered file, here none.
+    selectRow(*w, "spisok", 1);
+    EXPECT_EQ(box->text(), "");
+    selectRow(*w, "spisok", 2);
+    EXPECT_EQ(box->text(), "tune.mmf");
+
+    // Models that take DXM files ask for them, and cannot name melodies.
+    w->workspace().image().shapka.phoneType = 6;
+    box->browseButton()->click();
+    EXPECT_EQ(dialogs.filters.last(), "DXM files|*.dxm");
+    selectRow(*w, "spisok", 1);
+    EXPECT_FALSE(name->isEnabled());
+}
+
+TEST_F(EditorTest, AMelodyNamedByAStringShowsThatStringAndKeepsTheName) {
+    auto w = opened();
+    w->ExpressButton2Click();
+    EXPECT_EQ(w->melodyShownText(0), "1 Ring1");  // named by string row 20
+    EXPECT_EQ(w->melodyShownText(3), "4 Old phone");
+    selectRow(*w, "spisok", 3);
+    child<QPushButton>(*w, "Button2")->click();
+    auto* chooser = child<QComboBox>(*w, "melName");
+    ASSERT_TRUE(chooser->isVisible());
+    EXPECT_EQ(chooser->count(), model.strings);
+    EXPECT_EQ(chooser->currentIndex(), 0);
+    chooser->setCurrentIndex(12);
+    emit chooser->activated(12);
+    chooser->hidePopup();
+    QApplication::processEvents();
+
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_EQ(w->melodyShownText(3), "4 OK");
+    EXPECT_EQ(rowText(*w, "spisok", 3), "4 Old phone");  // the row's own text stays
+    auto saved = reopened();
+    EXPECT_EQ(saved->image().melodies[3].nameString, saved->image().strings[12].id);
+}
+
+TEST_F(EditorTest, DoubleClickOpensTheNamingStringOrPlaysTheMelody) {
+    options.exportFolder = dir.path("my tunes");
+    QDir().mkpath(options.exportFolder);
+    const QString played = dir.path("played.txt");
+    const QString player = dir.path("player.sh");
+    writeAll(player, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(played).toUtf8());
+    QFile::setPermissions(player, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    Settings settings;
+    settings.player = player;
+    ASSERT_TRUE(settings.save(options.settingsPath, nullptr));
+    auto w = opened();
+    w->ExpressButton2Click();
+    auto* list = child<QListView>(*w, "spisok");
+    auto doubleClick = [&](int row) {
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    };
+
+    doubleClick(0);
+    EXPECT_EQ(w->mode(), Mode::LangPack);
+    EXPECT_EQ(child<QListView>(*w, "spisok_s")->currentIndex().row(), 20);
+    EXPECT_EQ(child<QLineEdit>(*w, "editstr")->text(), "Ring1");
+
+    w->ExpressButton2Click();
+    doubleClick(3);  // no naming string: it plays, under the name without its space
+    const QString exported = QDir(options.exportFolder).filePath("melody_0003.mmf");
+    for (int i = 0; i < 100 && !QFile::exists(played); ++i) QThread::msleep(50);
+    ASSERT_TRUE(QFile::exists(played));
+    EXPECT_EQ(QString::fromUtf8(readAll(played)), exported);
+    EXPECT_EQ(QFileInfo(exported).size(), 4096);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+
+    // A player that cannot start says nothing.
+    settings.player = dir.path("no such player");
+    ASSERT_TRUE(settings.save(options.settingsPath, nullptr));
+    w->settings() = settings;
+    child<QToolButton>(*w, "play_b")->click();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+// ---- Operators -----------------------------------------------------------------------------
+
+TEST_F(EditorTest, AnOperatorEditIsStoredWithItsCodeAsHex) {
+    const struct {
+        const char* typed;
+        uint16_t stored;
+        const char* shown;
+    } cases[] = {{"1f", 0x001F, "1F"}, {"zz", 0, "00"}, {"", 0, "00"}};
+    for (const auto& c : cases) {
+        auto w = opened();
+        w->ExpressButton3Click();
+        selectRow(*w, "spisok_o", 0);
+        EXPECT_EQ(child<QLineEdit>(*w, "name1")->text(), "NordTel");
+        EXPECT_EQ(child<QLineEdit>(*w, "name_kod")->text(), "01");
+        EXPECT_EQ(child<QLabel>(*w, "name_oper")->text(), "Operator code - 0250-01    RUS");
+        EXPECT_EQ(child<QLineEdit>(*w, "name1")->maxLength(), 10);
+        EXPECT_EQ(child<QLineEdit>(*w, "name3")->maxLength(), 17);
+        child<QLineEdit>(*w, "name_kod")->setText(c.typed);
+        child<QLineEdit>(*w, "name1")->setText("Tele2");
+        child<QLineEdit>(*w, "name2")->clear();
+        child<QToolButton>(*w, "Refresh_b")->click();
+
+        const QString code = QString::fromLatin1(c.shown);
+        EXPECT_EQ(rowText(*w, "spisok_o", 0), "0250-" + code + " Tele2");
+        EXPECT_EQ(child<QLabel>(*w, "name_oper")->text(), "Operator code - 0250-" + code + "    RUS");
+        EXPECT_EQ(child<QLineEdit>(*w, "name_kod")->text(), code);
+        EXPECT_TRUE(w->workspace().ticks(ListKind::Operators)[0]);
+        // What the data file now holds.
+        ASSERT_TRUE(loadOperatorRecords(w->workspace()));
+        const OperRecord& r = w->workspace().image().operRecords[0];
+        EXPECT_EQ(r.code1, c.stored) << c.typed;
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(r.name1.data()), 6), QByteArray("Tele2\0", 6));
+        EXPECT_TRUE(std::all_of(r.name2.begin(), r.name2.end(), [](uint8_t b) { return b == 0; }));
+        EXPECT_TRUE(dialogs.messages.isEmpty());
+    }
+}
+
+// ---- Strings -------------------------------------------------------------------------------
+
+TEST_F(EditorTest, AStringEditWithALineBreakAndAFontPageIsStoredPadded) {
+    auto w = opened();
+    w->ExpressButton5Click();
+    selectRow(*w, "spisok_s", 2);
+    auto* edit = child<QLineEdit>(*w, "editstr");
+    EXPECT_EQ(edit->text(), QString::fromUtf8("Call¶register"));
+    EXPECT_EQ(child<QLabel>(*w, "razr2")->text(), "String length -");
+    EXPECT_EQ(child<QLabel>(*w, "dlina_us")->text(), "13");
+    EXPECT_EQ(child<QComboBox>(*w, "atr_combo")->currentIndex(), 2);
+    edit->clear();
+    QTest::keyClicks(edit, "Hi");
+    edit->setCursorPosition(1);
+    child<QPushButton>(*w, "cr_but")->click();
+    EXPECT_EQ(edit->text(), QString::fromUtf8("H¶i"));
+    EXPECT_EQ(edit->cursorPosition(), 1);
+    child<QComboBox>(*w, "atr_combo")->setCurrentIndex(1);
+    EXPECT_EQ(w->workspace().image().strings[2].fontAttribute, 1);  // at once, before Apply
+    child<QPushButton>(*w, "apply_but")->click();
+
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+    EXPECT_EQ(rowText(*w, "spisok_s", 2), QString::fromUtf8("H¶i"));
+    EXPECT_TRUE(w->workspace().ticks(ListKind::Strings)[2]);
+    auto saved = reopened();
+    EXPECT_EQ(saved->image().strings[2].fontAttribute, 1);
+    CharMapCoding coding;
+    coding.rebuild(saved->image().charMap);
+    QByteArray text;
+    ASSERT_TRUE(stringOfRow(*saved, coding, 2, text));
+    EXPECT_EQ(text, QByteArray("H\xB6i") + QByteArray(10, ' '));
+}
+
+TEST_F(EditorTest, TypingCannotMakeAStringLongerThanItsLength) {
+    auto w = opened();
+    w->ExpressButton5Click();
+    selectRow(*w, "spisok_s", 11);  // "Back", 4 characters
+    auto* edit = child<QLineEdit>(*w, "editstr");
+    edit->setFocus();
+    edit->setCursorPosition(1);
+    QTest::keyClicks(edit, "XY");
+    EXPECT_EQ(edit->text(), "Back");
+    EXPECT_EQ(edit->cursorPosition(), 1);
+    child<QPushButton>(*w, "cr_but")->click();  // no room for a line break either
+    EXPECT_EQ(edit->text(), "Back");
+    edit->clear();
+    QTest::keyClicks(edit, "Front");
+    EXPECT_EQ(edit->text(), "Fron");
+}
+
+TEST_F(EditorTest, SearchSelectsTheFirstStringThatBeginsWithTheText) {
+    auto w = opened();
+    w->ExpressButton5Click();
+    auto* search = child<QLineEdit>(*w, "findstr");
+    auto* list = child<QListView>(*w, "spisok_s");
+    const struct {
+        const char* typed;
+        int row;  // -1: the selection stays
+    } cases[] = {{"Mes", 1}, {"Me", 0}, {"Сооб", 24}, {"ssages", -1}, {"menu", -1}, {"Vol. 5", 38}, {"", 0}};
+    for (const auto& c : cases) {
+        selectRow(*w, "spisok_s", 5);
+        search->setText(QString::fromUtf8(c.typed));
+        const int expected = c.row < 0 ? 5 : c.row;
+        EXPECT_EQ(list->currentIndex().row(), expected) << c.typed;
+        EXPECT_EQ(child<QLineEdit>(*w, "editstr")->text(), rowText(*w, "spisok_s", expected)) << c.typed;
+    }
+}
+
+// ---- Deleting ticked rows ------------------------------------------------------------------
+
+struct ListCase {
+    const char* list;
+    void (TForm1::*mode)();
+    ListKind kind;
+};
+const ListCase kLists[] = {
+    {"spisok_p", &TForm1::ExpressButton1Click, ListKind::Pictures},
+    {"spisok", &TForm1::ExpressButton2Click, ListKind::Melodies},
+    {"spisok_o", &TForm1::ExpressButton3Click, ListKind::Operators},
+    {"spisok_s", &TForm1::ExpressButton5Click, ListKind::Strings},
+};
+
+TEST_F(EditorTest, DeleteRemovesTheRowsTickedWithShiftArrowsOnlyAfterYes) {
+    for (const ListCase& c : kLists) {
+        SCOPED_TRACE(c.list);
+        auto w = opened();
+        ((*w).*c.mode)();
+        auto* list = child<QListView>(*w, c.list);
+        ASSERT_TRUE(list->isVisible());
+        const int rows = list->model()->rowCount();
+        const QString third = rowText(*w, c.list, 3), fifth = rowText(*w, c.list, 5);
+        const QImage thumb3 = w->thumbnails().image(3);
+        selectRow(*w, c.list, 1);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        EXPECT_EQ(list->currentIndex().row(), 3);
+        const auto& ticks = w->workspace().ticks(c.kind);
+        EXPECT_TRUE(ticks[1] && ticks[2] && !ticks[3]);
+
+        dialogs.answers = {false};
+        QTest::keyClick(list, Qt::Key_Delete);
+        EXPECT_EQ(dialogs.messages.last(), "Do you realy want delete selected items?");
+        EXPECT_EQ(list->model()->rowCount(), rows);
+
+        dialogs.answers = {true};
+        QTest::keyClick(list, Qt::Key_Delete);
+        ASSERT_EQ(list->model()->rowCount(), rows - 2);
+        EXPECT_EQ(rowText(*w, c.list, 1), third);
+        EXPECT_EQ(list->currentIndex().row(), 3);  // the focus stays where it was
+        EXPECT_EQ(rowText(*w, c.list, 3), fifth);
+        EXPECT_EQ(std::count(ticks.begin(), ticks.end(), true), 0);
+        if (c.kind == ListKind::Pictures) {
+            EXPECT_EQ(w->thumbnails().count(), rows - 2);
+            EXPECT_EQ(w->thumbnails().image(1), thumb3);
+        }
+        EXPECT_EQ(reopened()->rowCount(c.kind), rows - 2);  // and saved
+    }
+}
+
+TEST_F(EditorTest, TheKeypadStarInvertsTheTicksExceptInTheStringList) {
+    for (const ListCase& c : kLists) {
+        SCOPED_TRACE(c.list);
+        auto w = opened();
+        ((*w).*c.mode)();
+        auto* list = child<QListView>(*w, c.list);
+        auto& ticks = w->workspace().ticks(c.kind);
+        ticks[0] = true;
+        QTest::keyClick(list, Qt::Key_Asterisk, Qt::KeypadModifier);
+        const bool inverts = c.kind != ListKind::Strings;
+        EXPECT_EQ(ticks[0], !inverts);
+        EXPECT_EQ(std::count(ticks.begin(), ticks.end(), true), inverts ? list->model()->rowCount() - 1 : 1);
+        // The star of the main keyboard is no command.
+        QTest::keyClick(list, Qt::Key_Asterisk);
+        EXPECT_EQ(ticks[0], !inverts);
+    }
+}
+
+TEST_F(EditorTest, DeletingAStringUnnamesItsMelodyAndKeepsTheOthersNamed) {
+    auto w = opened();
+    w->ExpressButton5Click();
+    auto* list = child<QListView>(*w, "spisok_s");
+    w->workspace().ticks(ListKind::Strings)[20] = true;  // "Ring1", the name of melody 1
+    selectRow(*w, "spisok_s", 20);
+    dialogs.answers = {true};
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(w->melodyShownText(0), "1 Ring1");  // its own name again
+    EXPECT_EQ(w->workspace().image().melodies[0].nameString, 0xFFFF);
+    EXPECT_EQ(w->melodyShownText(1), "2 Morning");
+    EXPECT_EQ(w->melodyShownText(7), "8 Alarm clock");  // string 8 lies before the deleted one
+}
+
+}  // namespace
+
+// ---- Texts ---------------------------------------------------------------------------------
+
+TEST_F(EditorTest, EditorControlsTakeTheirTextsFromTheLanguageTable) {
+    auto w = window();
+    const struct {
+        const char* control;
+        const char* hint;
+        const char* caption;  // nullptr: not checked
+    } cases[] = {
+        {"impbut", "Import", nullptr},
+        {"expbut", "Export", nullptr},
+        {"play_b", "Play", nullptr},
+        {"x_shyr", "Scale X", nullptr},
+        {"x_vys", "Scale Y", nullptr},
+        {"Button2", "Assign melody name", "..."},
+        {"Refresh_b", "Confirmation", nullptr},
+        {"name_kod", "Code of the operator", nullptr},
+        {"name1", "The first name of the operator (the maximal length of 10 symbols)", nullptr},
+        {"name3", "The third name of the operator (the maximal length of 50 symbols)", nullptr},
+        {"editstr", "Edit selected string", nullptr},
+        {"cr_but", "Insert LineFeed", "\xC2\xB6"},
+        {"apply_but", "Apply", "Ok"},
+        {"transp_l", nullptr, "Transparency"},
+        {"name_kod_l", nullptr, "Operator code"},
+        {"name2_l", nullptr, "Operator name #2"},
+        {"editstr_l", nullptr, "Edit string"},
+        {"findstr_l", nullptr, "Search string"},
+    };
+    for (const auto& c : cases) {
+        auto* widget = child<QWidget>(*w, c.control);
+        ASSERT_TRUE(widget) << c.control;
+        if (c.hint) {
+            EXPECT_EQ(widget->toolTip(), c.hint) << c.control;
+        }
+        if (!c.caption) continue;
+        EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(c.caption)) << c.control;
+    }
+    auto* pages = child<QComboBox>(*w, "atr_combo");
+    ASSERT_EQ(pages->count(), 4);
+    EXPECT_EQ(pages->itemText(0), "Normal");
+    EXPECT_EQ(pages->itemText(3), "Shrink+Bold");
+    EXPECT_EQ(child<FileNameEdit>(*w, "mel_imp")->dialogTitle(), "Open melody file");
+}
+
+// ---- Layout --------------------------------------------------------------------------------
+
+// Every mode's controls lie inside the window without covering each other (the preview may
+// pass under them). With QV_EDITOR_SHOTS set to a folder, each editor is also saved there as
+// editor_<mode>.png.
+TEST_F(EditorTest, EachModeKeepsItsControlsInsideTheWindowAndApart) {
+    auto w = opened();
+    const QString shots = qEnvironmentVariable("QV_EDITOR_SHOTS");
+    const struct {
+        const char* name;
+        void (TForm1::*mode)();
+        const char* list;
+        int row;
+    } modes[] = {
+        {"images", &TForm1::ExpressButton1Click, "spisok_p", 0},
+        {"melodies", &TForm1::ExpressButton2Click, "spisok", 2},
+        {"operators", &TForm1::ExpressButton3Click, "spisok_o", 0},
+        {"strings", &TForm1::ExpressButton5Click, "spisok_s", 2},
+        {"restore", &TForm1::ExpressButton6Click, nullptr, 0},
+    };
+    for (const auto& m : modes) {
+        SCOPED_TRACE(m.name);
+        ((*w).*m.mode)();
+        if (m.list) selectRow(*w, m.list, m.row);
+        QApplication::processEvents();
+        QList<QWidget*> shown;
+        for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (c->isVisible() && c->objectName() != "image_3" && c->width() > 1 && c->height() > 1) shown << c;
+        for (int i = 0; i < shown.size(); ++i) {
+            EXPECT_TRUE(w->rect().contains(shown[i]->geometry())) << shown[i]->objectName().toStdString();
+            for (int j = i + 1; j < shown.size(); ++j)
+                EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
+                    << shown[i]->objectName().toStdString() << " and " << shown[j]->objectName().toStdString();
+        }
+        if (!shots.isEmpty() && m.list) {
+            EXPECT_TRUE(w->grab().save(QDir(shots).filePath(QStringLiteral("editor_%1.png").arg(m.name))));
+        }
+    }
+}

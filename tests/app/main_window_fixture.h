@@ -1,0 +1,74 @@
+#pragma once
+// What the main window's tests share: dialogs answered from a script, and a window over a
+// demo model in a scratch folder.
+#include "app/main_window.h"
+#include "demo_model/demo_model.h"
+#include "support/test_support.h"
+
+#include <QApplication>
+#include <deque>
+#include <gtest/gtest.h>
+
+namespace qvtest {
+
+class ScriptedDialogs final : public qv::DialogService {
+public:
+    std::deque<QString> files;
+    std::deque<bool> answers;
+    int dataSource = 1;
+    QStringList titles, filters, messages;
+
+    bool askYesNo(const QString& text, const QString&) override {
+        messages << text;
+        if (answers.empty()) return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void showMessage(const QString& text, const QString&) override { messages << text; }
+    void showError(const QString& text, const QString&) override { messages << text; }
+    QString chooseOpenFile(const QString& title, const QString& filter, const QString&) override {
+        titles << title;
+        filters << filter;
+        if (files.empty()) return {};
+        const QString f = files.front();
+        files.pop_front();
+        return f;
+    }
+    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
+    int chooseDataFileSource() override { return dataSource; }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString why;
+        auto m = qv::makeDemoModel(dir.path(), {5, false, "demo"}, &why);
+        ASSERT_TRUE(m) << why.toStdString();
+        model = *m;
+        options.dialogs = &dialogs;
+        options.settingsPath = dir.path("setting.ini");
+        options.keypadWaitMs = 50;
+    }
+    std::unique_ptr<qv::TForm1> window() {
+        auto w = std::make_unique<qv::TForm1>(options);
+        w->show();
+        QApplication::processEvents();
+        return w;
+    }
+    template <typename T>
+    static T* child(qv::TForm1& w, const char* name) {
+        return w.findChild<T*>(QString::fromLatin1(name));
+    }
+    void buildFromDumps(qv::TForm1& w) {
+        dialogs.dataSource = 1;
+        dialogs.files = {model.tableFile, model.dump1, model.dump2};
+        w.L_ButtonClick();
+    }
+    ScratchDir dir;
+    qv::DemoModel model;
+    ScriptedDialogs dialogs;
+    qv::MainWindowOptions options;
+};
+
+}  // namespace qvtest
