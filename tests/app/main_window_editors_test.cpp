@@ -331,7 +331,10 @@ TEST_F(EditorTest, DoubleClickOpensTheNamingStringOrPlaysTheMelody) {
     QDir().mkpath(options.exportFolder);
     const QString played = dir.path("played.txt");
     const QString player = dir.path("player.sh");
-    writeAll(player, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\n").arg(played).toUtf8());
+    // The player writes its argument aside and then renames it, so the test never reads a
+    // file that is still being written.
+    writeAll(player, QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part' && mv '%1.part' '%1'\n")
+                         .arg(played).toUtf8());
     QFile::setPermissions(player, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     Settings settings;
     settings.player = player;
