@@ -14,6 +14,7 @@
 #include "base/program_dir.h"
 #include "editors/item_views.h"
 #include "editors/list_texts.h"
+#include "editors/parallel_for.h"
 #include "editors/picture_codec.h"
 #include "editors/thumbnail.h"
 
@@ -405,15 +406,26 @@ void TForm1::fillPictures(TProgressDialog& progress) {
     thumbnails_.clear();
     QStringList texts;
     texts.reserve(rows);
-    QImage picture;
-    for (int i = 0; i < rows; ++i) {
-        if (!pictureOfRow(ws_, i, picture)) picture = QImage();
-        thumbnails_.add(makeThumbnail(picture));
-        texts << pictureRowText(ws_.image().pictures[size_t(i)]);
-        if ((i & 63) == 0) {
-            progress.setPosition(i + 1);
-            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
+    // In chunks: the data file is read in order, the pictures are decoded and their
+    // thumbnails made on every core, and the window repaints between chunks.
+    constexpr int kChunk = 512;
+    const uint16_t phoneType = ws_.image().shapka.phoneType;
+    std::vector<QByteArray> blobs;
+    std::vector<QImage> thumbs;
+    for (int first = 0; first < rows; first += kChunk) {
+        const int n = std::min(kChunk, rows - first);
+        blobs.assign(size_t(n), QByteArray());
+        for (int k = 0; k < n; ++k) ws_.readBlob(idTablePict, first + k, blobs[size_t(k)]);
+        thumbs.assign(size_t(n), QImage());
+        parallelFor(n, [&](int k) {
+            const PictEntry& e = ws_.image().pictures[size_t(first + k)];
+            const PictureShape shape{e.width, e.height, e.format, e.variant, phoneType};
+            thumbs[size_t(k)] = makeThumbnail(cropToWidth(decodePicture(shape, blobs[size_t(k)]), e.width));
+        });
+        thumbnails_.addAll(thumbs);
+        for (int k = 0; k < n; ++k) texts << pictureRowText(ws_.image().pictures[size_t(first + k)]);
+        progress.setPosition(first + n);
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     pictureModel_->reset(texts, &ws_.ticks(ListKind::Pictures));
     mode_ = Mode::Images;

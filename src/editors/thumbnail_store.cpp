@@ -1,5 +1,7 @@
 #include "editors/thumbnail_store.h"
 
+#include "editors/parallel_for.h"
+
 #include <QPainter>
 #include <array>
 #include <vector>
@@ -143,6 +145,14 @@ QImage TMyImageList::unpack(const Entry& e) {
 bool TMyImageList::add(const QImage& image) {
     if (count() >= kCapacity) return false;
     entries_.push_back(pack(image));
+    return true;
+}
+
+bool TMyImageList::addAll(const std::vector<QImage>& images) {
+    if (count() + qsizetype(images.size()) > kCapacity) return false;
+    std::vector<Entry> packed(images.size());
+    parallelFor(int(images.size()), [&](int i) { packed[size_t(i)] = pack(images[size_t(i)]); });
+    entries_.insert(entries_.end(), std::make_move_iterator(packed.begin()), std::make_move_iterator(packed.end()));
     return true;
 }
 

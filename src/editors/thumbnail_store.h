@@ -23,6 +23,9 @@ public:
 
     int count() const { return int(entries_.size()); }
     bool add(const QImage& image);                  // false when the store is full
+    // Appends many at once, packing them on every core; false (and nothing added) when
+    // they do not fit.
+    bool addAll(const std::vector<QImage>& images);
     bool replace(int index, const QImage& image);   // false for an index outside the store
     bool remove(int index);                         // later images move down by one
     void clear();
