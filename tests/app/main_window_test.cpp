@@ -1,12 +1,16 @@
 // The main window's flows driven offscreen with scripted dialogs, against demo models and
 // the phone emulator.
+#include "app/info_dialog.h"
 #include "app/progress_dialog.h"
+#include "base/ini_file.h"
+#include "link/task_control.h"
 #include "main_window_fixture.h"
 
 #include <QLabel>
 #include <QListView>
 #include <QProcess>
 #include <QTimer>
+#include <QTest>
 #include <QToolButton>
 
 using namespace qv;
@@ -149,6 +153,97 @@ TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
     EXPECT_EQ(w->lastTaskResult(), rcOk);
     EXPECT_FALSE(ticks[0]);
     EXPECT_FALSE(ticks[2]);
+}
+
+
+TEST_F(MainWindowTest, StartUpAndCloseKeepTheSettings) {
+    auto w = window();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(child<QToolButton>(*w, "flash")->isEnabled());  // nothing open yet
+    w->close();
+    const IniFile saved = IniFile::load(options.settingsPath);
+    for (const char* key : {"Port", "BaudRD", "BaudWR", "KeyLock", "RestorePatch", "MEM"})
+        EXPECT_TRUE(saved.contains(u"COM", QString::fromLatin1(key))) << key;
+    EXPECT_EQ(saved.value(u"COM", u"BaudWR"), "28800");
+}
+
+TEST_F(MainWindowTest, FullFlashWithOneDumpAndCancelledDialogs) {
+    QString why;
+    auto one = makeDemoModel(dir.path("one"), {2, false, "one"}, &why);
+    ASSERT_TRUE(one && one->dump2.isEmpty());
+    auto w = window();
+    dialogs.files = {one->tableFile, one->dump1};
+    w->L_ButtonClick();
+    EXPECT_EQ(dialogs.titles, (QStringList{"Open service file", "Open file #1"}));
+    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), one->pictures - 1);
+
+    // The dump dialog cancelled: the workspace is reset and nothing is built.
+    dialogs.titles.clear();
+    dialogs.files = {model.tableFile};
+    w->L_ButtonClick();
+    EXPECT_EQ(dialogs.titles, (QStringList{"Open service file", "Open file #1"}));
+    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), 0);
+    EXPECT_FALSE(child<QToolButton>(*w, "saveb")->isVisible());
+    EXPECT_FALSE(QFile::exists(dir.path("demo.mem")));
+}
+
+TEST_F(MainWindowTest, SaveButtonRewritesTheServiceFileInPlace) {
+    auto w = window();
+    buildFromDumps(*w);
+    const QByteArray sav = readAll(model.tableFile);
+    w->workspace().image().melodies[0].nameString = 7;
+    child<QToolButton>(*w, "saveb")->click();
+    EXPECT_NE(readAll(model.tableFile), sav);
+    EXPECT_FALSE(QFile::exists(dir.path("demo.sa2")));
+    Workspace reread;
+    ASSERT_TRUE(reread.open(model.tableFile).ok());
+    EXPECT_EQ(reread.image().melodies[0].nameString, 7);
+}
+
+TEST(ProgressDialog, CancelThenCloseAndEscapeActsLikeTheButton) {
+    for (bool byEscape : {false, true}) {
+        TaskControl task;
+        task.setTaskCode(tcWriteItems);
+        TProgressDialog dialog(task, nullptr);
+        dialog.show();
+        auto press = [&] {
+            if (byEscape)
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            else
+                dialog.clickButton();
+        };
+        EXPECT_EQ(dialog.buttonCaption(), "Cancel");
+        press();
+        EXPECT_EQ(task.taskCode(), tcAbort);
+        EXPECT_TRUE(task.abortSignal());
+        EXPECT_EQ(dialog.buttonCaption(), "Close");
+        EXPECT_TRUE(dialog.isVisible());
+        press();
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(task.taskCode(), tcIdle);
+    }
+}
+
+TEST_F(MainWindowTest, InfoShowsTheEmulatedPhonesModelAndVersion) {
+    Emulator phone(model, dir.path());
+    Settings s;
+    s.port = phone.device;
+    ASSERT_TRUE(s.save(options.settingsPath, nullptr));
+    auto w = window();
+    QString shownModel, shownVersion;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* info = qobject_cast<TInfoDialog*>(top); info && info->isVisible() && info->model() != "???") {
+                shownModel = info->model();
+                shownVersion = info->version();
+                info->accept();
+            }
+    });
+    closer.start(50);
+    w->infoClick();
+    EXPECT_EQ(shownModel, " QV-100");
+    EXPECT_EQ(shownVersion, " V10a");
 }
 
 }  // namespace
