@@ -18,7 +18,7 @@ const QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255);
 const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255);
 
 // Fields of a bitmap file as a test wants to write them, sane or not.
-struct BmpSpec {
+struct BmpLayout {
     uint32_t headerSize = 40;
     int32_t width = 1, height = 1;
     uint16_t bpp = 24;
@@ -33,7 +33,7 @@ void put(QByteArray& b, int at, uint32_t v, int size) {
     for (int i = 0; i < size; ++i) b[at + i] = char(v >> (8 * i));
 }
 
-QByteArray build(const BmpSpec& s) {
+QByteArray build(const BmpLayout& s) {
     // Room for the 40-byte fields even when a test declares a shorter header.
     QByteArray file(14 + int(std::max<uint32_t>(s.headerSize, 40)), '\0');
     file[0] = 'B', file[1] = 'M';
@@ -73,8 +73,8 @@ Rows rowsOf(const qv::Bitmap& b) {
     return out;
 }
 
-BmpSpec spec(std::function<void(BmpSpec&)> change) {
-    BmpSpec s;
+BmpLayout layout(std::function<void(BmpLayout&)> change) {
+    BmpLayout s;
     change(s);
     return s;
 }
@@ -84,52 +84,52 @@ TEST(BmpReader, ReadsEveryDepthAndRowOrder) {
     greyPalette[1] = kRed, greyPalette[2] = kGreen, greyPalette[15] = kBlue;
     const struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpLayout shape;
         int bpp;
         Rows expected;
     } cases[] = {
-        {"1-bit, rows cross a byte, bottom-up", spec([](BmpSpec& s) {
+        {"1-bit, rows cross a byte, bottom-up", layout([](BmpLayout& s) {
              s.width = 10, s.height = 2, s.bpp = 1, s.palette = {kWhite, kBlack};
              s.rows = {bytes({0x80, 0x40}), bytes({0x00, 0xC0})};
          }),
          1, {{kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kBlack, kBlack},
              {kBlack, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kWhite, kBlack}}},
-        {"4-bit, high nibble first", spec([&](BmpSpec& s) {
+        {"4-bit, high nibble first", layout([&](BmpLayout& s) {
              s.width = 3, s.bpp = 4, s.palette = greyPalette, s.rows = {bytes({0x12, 0xF0})};
          }),
          4, {{kRed, kGreen, kBlue}}},
-        {"8-bit, short palette, index past it is black", spec([](BmpSpec& s) {
+        {"8-bit, short palette, index past it is black", layout([](BmpLayout& s) {
              s.width = 3, s.bpp = 8, s.colorsUsed = 2, s.palette = {kRed, kGreen}, s.rows = {bytes({1, 0, 200})};
          }),
          8, {{kGreen, kRed, kBlack}}},
-        {"24-bit top-down with padding", spec([](BmpSpec& s) {
+        {"24-bit top-down with padding", layout([](BmpLayout& s) {
              s.width = 2, s.height = -2, s.rows = {bytes({0, 0, 255, 0, 255, 0}), bytes({255, 0, 0, 1, 2, 3})};
          }),
          24, {{kRed, kGreen}, {kBlue, qRgb(3, 2, 1)}}},
-        {"16-bit 555", spec([](BmpSpec& s) { s.bpp = 16, s.rows = {bytes({0x00, 0x7C})}; }), 16, {{kRed}}},
-        {"16-bit 565 fields", spec([](BmpSpec& s) {
+        {"16-bit 555", layout([](BmpLayout& s) { s.bpp = 16, s.rows = {bytes({0x00, 0x7C})}; }), 16, {{kRed}}},
+        {"16-bit 565 fields", layout([](BmpLayout& s) {
              s.bpp = 16, s.compression = 3, s.masks = {0xF800, 0x07E0, 0x001F}, s.rows = {bytes({0xE0, 0x07})};
          }),
          16, {{kGreen}}},
-        {"16-bit 565 fields in a V5 header", spec([](BmpSpec& s) {
+        {"16-bit 565 fields in a V5 header", layout([](BmpLayout& s) {
              s.headerSize = 124, s.bpp = 16, s.compression = 3, s.masks = {0xF800, 0x07E0, 0x001F};
              s.rows = {bytes({0x1F, 0x00})};
          }),
          16, {{kBlue}}},
-        {"32-bit", spec([](BmpSpec& s) { s.bpp = 32, s.rows = {bytes({0x10, 0x20, 0x30, 0})}; }), 32,
+        {"32-bit", layout([](BmpLayout& s) { s.bpp = 32, s.rows = {bytes({0x10, 0x20, 0x30, 0})}; }), 32,
          {{qRgb(0x30, 0x20, 0x10)}}},
-        {"32-bit RGBX fields", spec([](BmpSpec& s) {
+        {"32-bit RGBX fields", layout([](BmpLayout& s) {
              s.bpp = 32, s.compression = 3, s.masks = {0xFF, 0xFF00, 0xFF0000}, s.rows = {bytes({0x10, 0x20, 0x30, 0})};
          }),
          32, {{qRgb(0x10, 0x20, 0x30)}}},
-        {"old core header, 3-byte palette", spec([](BmpSpec& s) {
+        {"old core header, 3-byte palette", layout([](BmpLayout& s) {
              s.headerSize = 12, s.width = 2, s.bpp = 1, s.palette = {kBlue, kRed}, s.rows = {bytes({0x40})};
          }),
          1, {{kBlue, kRed}}},
     };
     for (const Case& c : cases) {
         QString error;
-        const auto b = readBmp(build(c.spec), &error);
+        const auto b = readBmp(build(c.shape), &error);
         ASSERT_TRUE(b) << c.name << ": " << error.toStdString();
         EXPECT_EQ(b->bitsPerPixel, c.bpp) << c.name;
         EXPECT_EQ(rowsOf(*b), c.expected) << c.name;
@@ -137,7 +137,7 @@ TEST(BmpReader, ReadsEveryDepthAndRowOrder) {
 }
 
 TEST(BmpReader, ToleratesGapAndMissingLastPaddingAndReadsWhiteOutside) {
-    QByteArray file = build(spec([](BmpSpec& s) { s.rows = {bytes({0, 0, 0})}, s.dataOffset = 80; }));
+    QByteArray file = build(layout([](BmpLayout& s) { s.rows = {bytes({0, 0, 0})}, s.dataOffset = 80; }));
     file.chop(1);  // the only row's padding byte
     const auto b = readBmp(file);
     ASSERT_TRUE(b);
@@ -146,28 +146,28 @@ TEST(BmpReader, ToleratesGapAndMissingLastPaddingAndReadsWhiteOutside) {
 }
 
 TEST(BmpReader, RejectsDamagedAndHostileFiles) {
-    const BmpSpec good = spec([](BmpSpec& s) {
+    const BmpLayout good = layout([](BmpLayout& s) {
         s.width = 2, s.height = 2, s.bpp = 8, s.palette = {kBlack, kWhite}, s.rows = {bytes({0, 1}), bytes({1, 0})};
     });
     ASSERT_TRUE(readBmp(build(good)));
-    const std::pair<const char*, std::function<void(BmpSpec&)>> cases[] = {
-        {"RLE8", [](BmpSpec& s) { s.compression = 1; }},
-        {"RLE4", [](BmpSpec& s) { s.compression = 2, s.bpp = 4; }},
-        {"PNG inside", [](BmpSpec& s) { s.compression = 5; }},
-        {"bit fields on 8 bits", [](BmpSpec& s) { s.compression = 3; }},
-        {"zero width", [](BmpSpec& s) { s.width = 0; }},
-        {"negative width", [](BmpSpec& s) { s.width = -2; }},
-        {"zero height", [](BmpSpec& s) { s.height = 0; }},
-        {"absurd size", [](BmpSpec& s) { s.width = 100000, s.height = 100000; }},
-        {"most negative height", [](BmpSpec& s) { s.height = INT32_MIN; }},
-        {"2 bits per pixel", [](BmpSpec& s) { s.bpp = 2; }},
-        {"unknown header size", [](BmpSpec& s) { s.headerSize = 20; }},
-        {"offset into the header", [](BmpSpec& s) { s.dataOffset = 20; }},
-        {"pixels past the end", [](BmpSpec& s) { s.height = 3; }},
-        {"no room for a palette", [](BmpSpec& s) { s.palette.clear(), s.dataOffset = 54; }},
+    const std::pair<const char*, std::function<void(BmpLayout&)>> cases[] = {
+        {"RLE8", [](BmpLayout& s) { s.compression = 1; }},
+        {"RLE4", [](BmpLayout& s) { s.compression = 2, s.bpp = 4; }},
+        {"PNG inside", [](BmpLayout& s) { s.compression = 5; }},
+        {"bit fields on 8 bits", [](BmpLayout& s) { s.compression = 3; }},
+        {"zero width", [](BmpLayout& s) { s.width = 0; }},
+        {"negative width", [](BmpLayout& s) { s.width = -2; }},
+        {"zero height", [](BmpLayout& s) { s.height = 0; }},
+        {"absurd size", [](BmpLayout& s) { s.width = 100000, s.height = 100000; }},
+        {"most negative height", [](BmpLayout& s) { s.height = INT32_MIN; }},
+        {"2 bits per pixel", [](BmpLayout& s) { s.bpp = 2; }},
+        {"unknown header size", [](BmpLayout& s) { s.headerSize = 20; }},
+        {"offset into the header", [](BmpLayout& s) { s.dataOffset = 20; }},
+        {"pixels past the end", [](BmpLayout& s) { s.height = 3; }},
+        {"no room for a palette", [](BmpLayout& s) { s.palette.clear(), s.dataOffset = 54; }},
     };
     for (const auto& [name, change] : cases) {
-        BmpSpec s = good;
+        BmpLayout s = good;
         change(s);
         QString error;
         EXPECT_FALSE(readBmp(build(s), &error)) << name;
@@ -180,7 +180,7 @@ TEST(BmpReader, RejectsDamagedAndHostileFiles) {
 
 // Under the sanitizers these prove the reader never looks past the bytes it is given.
 TEST(BmpReader, EveryTruncationAndHeaderByteChangeIsSafe) {
-    const QByteArray file = build(spec([](BmpSpec& s) {
+    const QByteArray file = build(layout([](BmpLayout& s) {
         s.width = 5, s.height = 3, s.bpp = 4, s.palette.assign(16, kRed), s.rows.assign(3, bytes({0x12, 0x34, 0x50}));
     }));
     for (int n = 0; n < file.size() - 1; ++n) EXPECT_FALSE(readBmp(QByteArrayView(file.constData(), n))) << n;
