@@ -129,17 +129,7 @@ void TForm3::apply() {
 }
 
 void TForm3::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        apply();
-        break;
-    case Qt::Key_Escape:
-        reject();
-        break;
-    default:
-        QDialog::keyPressEvent(event);
-    }
+    if (!handleApplyCancelKey(this, event, [this] { apply(); })) QDialog::keyPressEvent(event);
 }
 
 void TForm3::reportSaveError(const QString& message) { QMessageBox::critical(this, langText("8075"), message); }

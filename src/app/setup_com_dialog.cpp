@@ -131,17 +131,7 @@ void TSetupComDialog::apply() {
 }
 
 void TSetupComDialog::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        apply();
-        break;
-    case Qt::Key_Escape:
-        reject();
-        break;
-    default:
-        QDialog::keyPressEvent(event);
-    }
+    if (!handleApplyCancelKey(this, event, [this] { apply(); })) QDialog::keyPressEvent(event);
 }
 
 void TSetupComDialog::reportSaveError(const QString& message) {

@@ -1,5 +1,7 @@
 #include "app/title_bar.h"
 
+#include <QKeyEvent>
+
 #include "app/language_tags.h"
 #include "app/skin.h"
 #include "base/language_table.h"
@@ -234,6 +236,20 @@ bool SkinnedDialogFrame::eventFilter(QObject* watched, QEvent* event) {
         applyLanguage(dialog_);
     }
     return QFrame::eventFilter(watched, event);
+}
+
+bool handleApplyCancelKey(QDialog* dialog, QKeyEvent* event, const std::function<void()>& apply) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        apply();
+        return true;
+    case Qt::Key_Escape:
+        dialog->reject();
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace qv

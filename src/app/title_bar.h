@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 // The skinned window parts: image buttons with a pressed look, the main window's title strip,
 // and the frame every small dialog shares.
 #include <QAbstractButton>
@@ -9,6 +10,7 @@
 
 class QAction;
 class QDialog;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 
@@ -95,6 +97,10 @@ private:
 // single-line panel, and a bold blue title line across the top (a label with its own object
 // name and language tag). Each time the dialog is shown it is centred on its parent window
 // (or the screen) and the language table is applied to it.
+// The keys of a dialog with Apply and Cancel: Enter applies, Escape cancels. Returns false
+// for any other key, which the dialog then handles as usual.
+bool handleApplyCancelKey(QDialog* dialog, QKeyEvent* event, const std::function<void()>& apply);
+
 class SkinnedDialogFrame : public QFrame {
     Q_OBJECT
 public:
