@@ -6,10 +6,12 @@
 #include <QSet>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace qv {
 class Workspace;
+class PairLockGuard;
 }
 
 namespace qv::cli {
@@ -31,6 +33,10 @@ std::vector<Command> editCommands();
 
 // Opens a service file for a command; fails unless the data file exists when `needData`.
 void openServiceFile(Workspace& workspace, const QString& path, bool needData);
+// The same for a command that changes the service file: the pair stays locked against other
+// processes from the open to the save, so that no other save falls between them.
+[[nodiscard]] std::unique_ptr<PairLockGuard> openServiceFileToChange(Workspace& workspace, const QString& path,
+                                                                     bool needData);
 // A row index given on the command line, checked against the list.
 int rowIndex(const QString& text, int rows);
 void printJson(const QJsonValue& value);

@@ -20,14 +20,14 @@ QByteArray phoneText(const QString& text, const char* what) {
 }
 
 QJsonObject outcome(const EditOutcome& o) {
-    if (!o.stored && !o.message.isEmpty()) throw Failure(o.message);
+    if (o.refused) throw Failure(o.message.isEmpty() ? QStringLiteral("The import was refused; nothing was stored") : o.message);
     return QJsonObject{{"stored", o.stored}, {"ticked", o.ticked}};
 }
 
 QJsonValue importPictureCmd(const Args& a) {
     a.requireCount(3, 3);
     Workspace ws;
-    openServiceFile(ws, a.positional(0), true);
+    const auto lock = openServiceFileToChange(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Pictures));
     if (!pictureImportOffered(ws.image().pictures[size_t(row)]))
         throw Failure(QStringLiteral("Import is not offered for this picture's format"));
@@ -49,7 +49,7 @@ QJsonValue exportMelodyCmd(const Args& a) {
 QJsonValue importMelodyCmd(const Args& a) {
     a.requireCount(3, 3);
     Workspace ws;
-    openServiceFile(ws, a.positional(0), true);
+    const auto lock = openServiceFileToChange(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Melodies));
     return outcome(importMelody(ws, row, a.positional(2)));
 }
@@ -57,7 +57,7 @@ QJsonValue importMelodyCmd(const Args& a) {
 QJsonValue setOperatorCmd(const Args& a) {
     a.requireCount(2, 2);
     Workspace ws;
-    openServiceFile(ws, a.positional(0), true);
+    const auto lock = openServiceFileToChange(ws, a.positional(0), true);
     if (Status s = loadOperatorRecords(ws); !s) throw Failure(s.message());
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Operators));
     const OperRecord& r = ws.image().operRecords[size_t(row)];
@@ -74,7 +74,7 @@ QJsonValue setOperatorCmd(const Args& a) {
 QJsonValue setStringCmd(const Args& a) {
     a.requireCount(3, 3);
     Workspace ws;
-    openServiceFile(ws, a.positional(0), true);
+    const auto lock = openServiceFileToChange(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Strings));
     const int page = a.has("page") ? int(a.number("page")) : ws.image().strings[size_t(row)].fontAttribute;
     CharMapCoding coding;
@@ -86,7 +86,7 @@ QJsonValue setStringCmd(const Args& a) {
 QJsonValue setMelodyNameCmd(const Args& a) {
     a.requireCount(3, 3);
     Workspace ws;
-    openServiceFile(ws, a.positional(0), true);
+    const auto lock = openServiceFileToChange(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Melodies));
     std::optional<int> stringRow;
     if (a.positional(2) != "none") stringRow = rowIndex(a.positional(2), ws.rowCount(ListKind::Strings));
@@ -104,7 +104,7 @@ QJsonValue deleteCmd(const Args& a) {
     const auto found = std::find_if(std::begin(kinds), std::end(kinds), [&](const auto& k) { return kind == k.first; });
     if (found == std::end(kinds)) throw UsageError("KIND must be pictures, melodies, operators or strings");
     Workspace ws;
-    openServiceFile(ws, a.positional(1), true);
+    const auto lock = openServiceFileToChange(ws, a.positional(1), true);
     if (found->second == ListKind::Operators)
         if (Status s = loadOperatorRecords(ws); !s) throw Failure(s.message());
     std::vector<int> rows;

@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+#include <exception>
+#include <new>
 
 namespace qv::cli {
 namespace {
@@ -61,6 +63,12 @@ int runCommandLine(const QStringList& input) {
             return 2;
         } catch (const Failure& e) {
             printLine(stderr, QString::fromStdString(e.what()));
+            return 1;
+        } catch (const std::bad_alloc&) {
+            printLine(stderr, QStringLiteral("quorvanta-cli %1: not enough memory for this operation").arg(name));
+            return 1;
+        } catch (const std::exception& e) {
+            printLine(stderr, QStringLiteral("quorvanta-cli %1: unexpected error: %2").arg(name, QString::fromLocal8Bit(e.what())));
             return 1;
         }
     }

@@ -1,4 +1,5 @@
 // decode-picture, encode-picture, export-picture and thumbnail.
+#include "base/file_output.h"
 #include "cli/cli_command.h"
 #include "editors/bmp_file.h"
 #include "editors/item_views.h"
@@ -7,6 +8,7 @@
 #include "files/workspace.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonObject>
 
 namespace qv::cli {
@@ -26,9 +28,13 @@ PictureShape shapeFrom(const Args& a) {
     return shape;
 }
 
+// Raw picture bytes: no picture is larger than a phone's flash.
 QByteArray readFile(const QString& path) {
     QFile f(path);
+    if (!QFileInfo(path).isFile()) throw Failure(QStringLiteral("Can not open %1: it is not a regular file").arg(path));
     if (!f.open(QIODevice::ReadOnly)) throw Failure(QStringLiteral("Can not open %1: %2").arg(path, f.errorString()));
+    if (f.size() > kMaxFlashBytes)
+        throw Failure(QStringLiteral("%1 has %2 bytes, more than any phone picture").arg(path).arg(f.size()));
     return f.readAll();
 }
 
@@ -65,9 +71,7 @@ QJsonValue encode(const Args& a) {
     if (r.kind == EncodeResult::NothingWritten)
         throw Failure(QStringLiteral("A %1-bit bitmap has no encoding for picture format %2; nothing was written")
                           .arg(bitmap->bitsPerPixel).arg(shape.format));
-    QFile out(a.positional(1));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(r.bytes) != r.bytes.size())
-        throw Failure(QStringLiteral("Can not write %1: %2").arg(a.positional(1), out.errorString()));
+    if (Status s = writeWholeFile(a.positional(1), r.bytes); !s) throw Failure(s.message());
     return QJsonObject{{"written", a.positional(1)}, {"size", double(r.bytes.size())}};
 }
 

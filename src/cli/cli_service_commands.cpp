@@ -110,7 +110,7 @@ QJsonObject written(const Workspace& ws) {
 QJsonValue save(const Args& a) {
     a.requireCount(1, 1);
     Workspace ws;
-    openServiceFile(ws, a.positional(0), true);
+    const auto lock = openServiceFileToChange(ws, a.positional(0), true);
     if (Status s = ws.save(); !s) throw Failure(s.message());
     return written(ws);
 }
@@ -118,7 +118,7 @@ QJsonValue save(const Args& a) {
 QJsonValue buildFromDumps(const Args& a) {
     a.requireCount(2, 3);
     Workspace ws;
-    openServiceFile(ws, a.positional(0), false);
+    const auto lock = openServiceFileToChange(ws, a.positional(0), false);
     if (ws.image().needsSecondDump() && a.positional().size() < 3)
         throw Failure(QStringLiteral("Phone type %1 needs a second flash dump (DUMP2)").arg(ws.image().shapka.phoneType));
     if (Status s = importFromFlashDumps(ws, a.positional(1), a.positional(2)); !s) throw Failure(s.message());
@@ -149,6 +149,13 @@ void openServiceFile(Workspace& workspace, const QString& path, bool needData) {
     if (needData && !workspace.hasDataFile())
         throw Failure(QStringLiteral("%1 has no data file; build it with phone read or build-from-dumps")
                           .arg(QFileInfo(path).fileName()));
+}
+
+std::unique_ptr<PairLockGuard> openServiceFileToChange(Workspace& workspace, const QString& path, bool needData) {
+    auto lock = workspace.lockPair(path);
+    if (!lock->status()) throw Failure(lock->status().message());
+    openServiceFile(workspace, path, needData);
+    return lock;
 }
 
 int rowIndex(const QString& text, int rows) {

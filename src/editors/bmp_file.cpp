@@ -1,9 +1,10 @@
 #include "editors/bmp_file.h"
 
+#include "base/file_output.h"
+
 #include "image/byte_order.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <bit>
 #include <limits>
 
@@ -304,12 +305,9 @@ bool writeBmp24File(const QImage& image, const QString& path, QString* error) {
         if (error) *error = QStringLiteral("There is no picture to write to \"%1\".").arg(path);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    const Status s = writeWholeFile(path, bytes);
+    if (!s && error) *error = s.message();
+    return s.ok();
 }
 
 }  // namespace qv

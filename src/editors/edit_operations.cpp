@@ -1,6 +1,7 @@
 #include "editors/edit_operations.h"
 
 #include "base/cp1251.h"
+#include "base/file_output.h"
 #include "base/language_table.h"
 #include "editors/bmp_file.h"
 #include "editors/item_views.h"
@@ -21,12 +22,6 @@ const QList<QRgb> kSixteenColours = {0xFF000000, 0xFF800000, 0xFF008000, 0xFF808
                                      0xFF008080, 0xFFC0C0C0, 0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00,
                                      0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF};
 
-Status writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        return Status::failure(QStringLiteral("Can not write %1: %2").arg(path, f.errorString()));
-    return {};
-}
 
 void putLE(QByteArray& b, int at, uint32_t v, int n) {
     for (int i = 0; i < n; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
@@ -79,6 +74,22 @@ bool hasUnsafeCharacter(const QByteArray& name) {
     return false;
 }
 
+// Names Windows keeps for devices, with or without an extension: a melody exported as "CON"
+// would go to the console, not to a file.
+bool isWindowsDeviceName(const QByteArray& name) {
+    const QByteArray stem = name.left(name.indexOf('.') < 0 ? name.size() : name.indexOf('.')).toUpper();
+    static const QList<QByteArray> fixed = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    if (fixed.contains(stem)) return true;
+    return stem.size() == 4 && (stem.startsWith("COM") || stem.startsWith("LPT")) && stem[3] >= '0' && stem[3] <= '9';
+}
+
+EditOutcome refusal(QString message) {
+    EditOutcome out;
+    out.refused = true;
+    out.message = std::move(message);
+    return out;
+}
+
 void tick(Workspace& ws, ListKind kind, int row) {
     auto& t = ws.ticks(kind);
     if (row >= 0 && size_t(row) < t.size()) t[size_t(row)] = true;
@@ -101,33 +112,22 @@ QString hex4(int row) { return QString::number(row, 16).toUpper().rightJustified
 QString pictureExportName(int row) { return QStringLiteral("bitmap%1.bmp").arg(hex4(row)); }
 
 EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
-    EditOutcome out;
-    if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) {
-        out.message = rowOutside(row, ws.rowCount(ListKind::Pictures)).message();
-        return out;
-    }
-    const PictEntry& e = ws.image().pictures[size_t(row)];
+    if (row < 0 || row >= ws.rowCount(ListKind::Pictures))
+        return refusal(rowOutside(row, ws.rowCount(ListKind::Pictures)).message());
+    const PictEntry e = ws.image().pictures[size_t(row)];
     QString why;
     const auto bitmap = readBmpFile(bitmapPath, &why);
-    if (!bitmap) {
-        out.message = why;
-        return out;
-    }
-    if (bitmap->width != e.width || bitmap->height != e.height) {
-        out.message = langText("012");
-        return out;
-    }
+    if (!bitmap) return refusal(why);
+    if (bitmap->width != e.width || bitmap->height != e.height) return refusal(langText("012"));
     const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().shapka.phoneType}, *bitmap,
                                          int(e.size));
+    EditOutcome out;
     out.ticked = true;  // a refused depth still marks the picture as changed
     if (r.kind == EncodeResult::Refused) {
+        out.refused = true;
         out.message = r.message;
     } else if (r.kind == EncodeResult::Encoded) {
-        if (Status s = ws.writeBlob(idTablePict, row, r.bytes); !s) {
-            out.message = s.message();
-            out.ticked = false;
-            return out;
-        }
+        if (Status s = ws.writeBlob(idTablePict, row, r.bytes); !s) return refusal(s.message());
         out.stored = true;
     }
     tick(ws, ListKind::Pictures, row);
@@ -147,8 +147,8 @@ Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
     QImage picture;
     if (Status s = pictureOfRow(ws, row, picture); !s) return s;
     const uint8_t format = ws.image().pictures[size_t(row)].format;
-    if (format == kFormatMono1) return writeFile(path, indexedBmp(picture, 1, {0xFF000000, 0xFFFFFFFF}));
-    if (format == kFormatGrey2 || format == kFormatGrey4) return writeFile(path, indexedBmp(picture, 4, kSixteenColours));
+    if (format == kFormatMono1) return writeWholeFile(path, indexedBmp(picture, 1, {0xFF000000, 0xFFFFFFFF}));
+    if (format == kFormatGrey2 || format == kFormatGrey4) return writeWholeFile(path, indexedBmp(picture, 4, kSixteenColours));
     QString why;
     return writeBmp24File(picture, path, &why) ? Status() : Status::failure(why);
 }
@@ -161,33 +161,32 @@ QByteArray melodySlot(Workspace& ws, int row, Status* status) {
 }
 
 EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
-    EditOutcome out;
-    if (row < 0 || row >= ws.rowCount(ListKind::Melodies)) {
-        out.message = rowOutside(row, ws.rowCount(ListKind::Melodies)).message();
-        return out;
-    }
+    if (row < 0 || row >= ws.rowCount(ListKind::Melodies))
+        return refusal(rowOutside(row, ws.rowCount(ListKind::Melodies)).message());
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        out.message = QStringLiteral("Can not open %1: %2").arg(path, f.errorString());
-        return out;
-    }
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return refusal(QStringLiteral("Can not open %1: %2").arg(path, QFileInfo(path).isFile() ? fileErrorReason(f)
+                                                                                                   : QStringLiteral("it is not a regular file")));
     const uint32_t slot = ws.image().melodies[size_t(row)].size;
     QByteArray bytes = f.read(qint64(slot) + 1);
+    EditOutcome out;
     out.ticked = true;
     tick(ws, ListKind::Melodies, row);
     if (uint32_t(bytes.size()) > slot || f.size() > qint64(slot)) {
+        out.refused = true;
         out.message = langText("013") + QLatin1Char(' ') + QString::number(slot) + langText("014");
-    } else {
-        bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
-        if (Status s = ws.writeBlob(idTableMel, row, bytes); !s) {
-            out.message = s.message();
-            return out;
-        }
-        out.stored = true;
-        if (row < kMruSlots) ws.melodyFileNames()[size_t(row)] = QFileInfo(path).absoluteFilePath();
+        return out;  // nothing stored: the remembered file names stay as they were
     }
+    bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
+    if (Status s = ws.writeBlob(idTableMel, row, bytes); !s) {
+        out.refused = true;
+        out.message = s.message();
+        return out;
+    }
+    out.stored = true;
+    if (row < kMruSlots) ws.melodyFileNames()[size_t(row)] = QFileInfo(path).absoluteFilePath();
     QString why;
-    if (!saveMelodyFileNames(ws.names().mru, ws.melodyFileNames(), &why) && out.message.isEmpty()) out.message = why;
+    if (!saveMelodyFileNames(ws.names().mru, ws.melodyFileNames(), &why)) out.message = why;
     return out;
 }
 
@@ -200,7 +199,7 @@ QString melodyExportName(const Workspace& ws, int row, const std::vector<QString
     const int named = melodyNameRow(ws, row);
     QByteArray base = named >= 0 && size_t(named) < stringTexts.size() ? toCp1251(stringTexts[size_t(named)])
                                                                          : melodyName(ws.image().melodies[size_t(row)]);
-    if (!base.isEmpty() && hasUnsafeCharacter(base))
+    if (!base.isEmpty() && (hasUnsafeCharacter(base) || isWindowsDeviceName(base)))
         base = QStringLiteral("melody_%1").arg(hex4(row)).toLatin1();
     const uint16_t type = ws.image().shapka.phoneType;
     return QString::fromLatin1(base) + ((type == 4 || type == 6) ? ".dxm" : ".mmf");
@@ -211,15 +210,17 @@ Status exportMelody(Workspace& ws, int row, const QString& path) {
     Status s;
     const QByteArray bytes = melodySlot(ws, row, &s);
     if (!s) return s;
-    return writeFile(path, bytes);
+    return writeWholeFile(path, bytes);
 }
 
 Status setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow) {
     if (melodyRow < 0 || melodyRow >= ws.rowCount(ListKind::Melodies)) return rowOutside(melodyRow, ws.rowCount(ListKind::Melodies));
     if (stringRow && (*stringRow < 0 || *stringRow >= ws.rowCount(ListKind::Strings)))
         return rowOutside(*stringRow, ws.rowCount(ListKind::Strings));
-    ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : 0xFFFF;
-    return ws.save();
+    return ws.edit([&] {
+        ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : 0xFFFF;
+        return Status();
+    });
 }
 
 uint16_t parseOperatorCode(const QString& text) {
@@ -238,37 +239,40 @@ Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
     for (int k = 0; k < 3; ++k)
         if (limits[k].first->size() > limits[k].second)
             return Status::failure(QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(limits[k].second));
-    OperRecord& r = ws.image().operRecords[size_t(row)];
-    r.name1.fill(0), r.name2.fill(0), r.name3.fill(0);
-    std::copy(name1.begin(), name1.end(), r.name1.begin());
-    std::copy(name2.begin(), name2.end(), r.name2.begin());
-    std::copy(name3.begin(), name3.end(), r.name3.begin());
-    r.code1 = parseOperatorCode(codeText);
-    QByteArray record(int(OperRecord::kSize), '\0');
-    r.write(reinterpret_cast<uint8_t*>(record.data()));
-    // The data file holds whole records; a shorter stored length takes what fits.
-    record.truncate(int(ws.image().blob(idTableOper, row).length));
-    if (Status s = ws.writeBlob(idTableOper, row, record); !s) return s;
-    tick(ws, ListKind::Operators, row);
-    return {};
+    return ws.edit([&] {
+        OperRecord& r = ws.image().operRecords[size_t(row)];
+        r.name1.fill(0), r.name2.fill(0), r.name3.fill(0);
+        std::copy(name1.begin(), name1.end(), r.name1.begin());
+        std::copy(name2.begin(), name2.end(), r.name2.begin());
+        std::copy(name3.begin(), name3.end(), r.name3.begin());
+        r.code1 = parseOperatorCode(codeText);
+        QByteArray record(int(OperRecord::kSize), '\0');
+        r.write(reinterpret_cast<uint8_t*>(record.data()));
+        // The data file holds whole records; a shorter stored length takes what fits.
+        record.truncate(int(ws.image().blob(idTableOper, row).length));
+        if (Status s = ws.writeBlob(idTableOper, row, record); !s) return s;
+        tick(ws, ListKind::Operators, row);
+        return Status();
+    });
 }
 
 Status applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page) {
     if (row < 0 || row >= ws.rowCount(ListKind::Strings)) return rowOutside(row, ws.rowCount(ListKind::Strings));
-    StrEntry& e = ws.image().strings[size_t(row)];
+    const StrEntry& e = ws.image().strings[size_t(row)];
     if (text.size() > int(e.length))
         return Status::failure(QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
     if (page < 0 || page > 5) return Status::failure(QStringLiteral("Font page %1 does not exist").arg(page));
-    e.fontAttribute = uint8_t(page);
     const QByteArray padded = text + QByteArray(int(e.length) - text.size(), ' ');
     QByteArray encoded = coding.encode(padded.left(std::min<int>(e.length, kMaxStringChars)), page);
     // The bytes past the encoded characters are zeros, never leftovers.
     encoded = encoded.left(e.size);
     encoded.append(QByteArray(int(e.size) - encoded.size(), '\0'));
-    if (Status s = ws.writeBlob(idTableStr, row, encoded); !s) return s;
-    if (Status s = ws.save(); !s) return s;
-    tick(ws, ListKind::Strings, row);
-    return {};
+    return ws.edit([&] {
+        ws.image().strings[size_t(row)].fontAttribute = uint8_t(page);
+        if (Status s = ws.writeBlob(idTableStr, row, encoded); !s) return s;
+        tick(ws, ListKind::Strings, row);
+        return Status();
+    });
 }
 
 int findStringRow(const std::vector<QString>& texts, const QString& prefix) {
@@ -285,43 +289,45 @@ Status deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
         doomed.insert(r);
     }
     if (doomed.empty()) return {};
-    MediaImage& m = ws.image();
-    const int id = tableOfList(kind);
-    const int entries = int(m.count(id));
-    if (kind == ListKind::Strings) {
-        // Melody names are string rows: a removed row leaves its melody unnamed, and rows
-        // after it move up by the number of removed rows before them.
-        for (int i = 0; i < int(m.count(idTableMel)); ++i) {
-            uint16_t& n = m.melodies[size_t(i)].nameString;
-            if (n == 0xFFFF || int(n) >= count) continue;
-            if (doomed.count(n)) {
-                n = 0xFFFF;
-            } else {
-                n = uint16_t(n - std::distance(doomed.begin(), doomed.lower_bound(n)));
+    return ws.edit([&] {
+        MediaImage& m = ws.image();
+        const int id = tableOfList(kind);
+        const int entries = int(m.count(id));
+        if (kind == ListKind::Strings) {
+            // Melody names are string rows: a removed row leaves its melody unnamed, and rows
+            // after it move up by the number of removed rows before them.
+            for (int i = 0; i < int(m.count(idTableMel)); ++i) {
+                uint16_t& n = m.melodies[size_t(i)].nameString;
+                if (n == 0xFFFF || int(n) >= count) continue;
+                if (doomed.count(n)) {
+                    n = 0xFFFF;
+                } else {
+                    n = uint16_t(n - std::distance(doomed.begin(), doomed.lower_bound(n)));
+                }
             }
         }
-    }
-    auto compact = [&](auto& table) {
-        int to = 0;
-        for (int from = 0; from < entries; ++from)
-            if (!doomed.count(from)) table[size_t(to++)] = table[size_t(from)];
-    };
-    switch (kind) {
-    case ListKind::Pictures: compact(m.pictures); break;
-    case ListKind::Melodies: compact(m.melodies); break;
-    case ListKind::Operators:
-        compact(m.operators);
-        compact(m.operRecords);
-        break;
-    case ListKind::Strings: compact(m.strings); break;
-    }
-    m.entry(id).count = uint32_t(entries - int(doomed.size()));
-    auto& ticks = ws.ticks(kind);
-    std::vector<bool> kept;
-    for (size_t i = 0; i < ticks.size(); ++i)
-        if (!doomed.count(int(i))) kept.push_back(ticks[i]);
-    ticks = kept;
-    return ws.save();
+        auto compact = [&](auto& table) {
+            int to = 0;
+            for (int from = 0; from < entries; ++from)
+                if (!doomed.count(from)) table[size_t(to++)] = table[size_t(from)];
+        };
+        switch (kind) {
+        case ListKind::Pictures: compact(m.pictures); break;
+        case ListKind::Melodies: compact(m.melodies); break;
+        case ListKind::Operators:
+            compact(m.operators);
+            compact(m.operRecords);
+            break;
+        case ListKind::Strings: compact(m.strings); break;
+        }
+        m.entry(id).count = uint32_t(entries - int(doomed.size()));
+        auto& ticks = ws.ticks(kind);
+        std::vector<bool> kept;
+        for (size_t i = 0; i < ticks.size(); ++i)
+            if (!doomed.count(int(i))) kept.push_back(ticks[i]);
+        ticks = kept;
+        return Status();
+    });
 }
 
 }  // namespace qv

@@ -1,8 +1,8 @@
 #pragma once
 // The editing operations both front ends use: picture and melody import and export, melody
-// naming, operator and string edits, deleting rows. Each changes an item in place in the
-// open data file, keeping its length, and ticks its row; deletions and string edits then
-// save the service file.
+// naming, operator and string edits, deleting rows. Each is one edit of the workspace: the
+// changed item keeps its length, the service file is saved as a new pair, and only then is
+// the row ticked; an edit that cannot be saved changes nothing.
 #include "base/status.h"
 #include "editors/char_map_coding.h"
 #include "files/workspace.h"
@@ -15,11 +15,13 @@
 
 namespace qv {
 
-// What an import did: whether bytes were stored, whether the row was ticked, and the
-// message the user is shown (empty when none).
+// What an import did: whether bytes were stored, whether the row was ticked, whether it was
+// refused, and the message the user is shown (empty when none; a translation may be empty,
+// so `refused` and not the message says whether the import failed).
 struct EditOutcome {
     bool stored = false;
     bool ticked = false;
+    bool refused = false;
     QString message;
 };
 

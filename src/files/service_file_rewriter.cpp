@@ -1,5 +1,7 @@
 #include "files/service_file_rewriter.h"
 
+#include "base/file_output.h"
+#include "files/table_file_reader.h"
 #include "files/zlib_section.h"
 
 #include <QDir>
@@ -8,9 +10,12 @@
 #include <QSaveFile>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <set>
 #include <system_error>
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -58,7 +63,56 @@ bool replaceFile(const QString& from, const QString& to, QString* why) {
 }
 
 Status writeFailure(const QFile& f) {
-    return Status::failure(QStringLiteral("Can not write %1: %2").arg(shortName(f.fileName()), f.errorString()));
+    return Status::failure(QStringLiteral("Can not write %1: %2").arg(shortName(f.fileName()), fileErrorReason(f)));
+}
+
+// A table file may claim the same bytes for many entries (every picture pointing at the whole
+// data file); a rewrite would then write them once for each. Real tables describe distinct
+// items within a phone's flash, so more than that, and more than the distinct items, is refused.
+Status checkOutputSize(const MediaImage& image, const BlobSource& source) {
+    qint64 total = 0, distinct = 0;
+    std::set<std::pair<uint32_t, uint32_t>> seen;
+    for (int id : {int(idTablePict), int(idTableMel), int(idTableOper), int(idTableStr)}) {
+        if (image.entry(id).present == 0) continue;
+        const int n = int(image.count(id));
+        for (int i = 0; i < n; ++i) {
+            const BlobRef b = image.blob(id, i);
+            const qint64 written = id == idTableOper ? qint64(OperRecord::kSize) : qint64(b.length);
+            total += written;
+            if (seen.insert({source.placeOf(b), b.length}).second) distinct += written;
+        }
+    }
+    if (total > kMaxFlashBytes && total > distinct)
+        return Status::failure(QStringLiteral("The table file claims %1 bytes of items for %2 bytes of distinct items; "
+                                              "it is damaged and is not rewritten.")
+                                   .arg(total).arg(distinct));
+    return {};
+}
+
+// What is swapped in must open again: the reader is the judge, not the writer.
+Status checkNewPairOpens(const ServiceFileNames& names) {
+    QFile table(names.sa2);
+    auto probe = std::make_unique<MediaImage>();
+    LoadedTables loaded;
+    Status s = table.open(QIODevice::ReadOnly) ? readTableFile(table, names.sa2, *probe, &loaded)
+                                               : Status::failure(fileErrorReason(table));
+    if (s) s = checkBlobsInside(*probe, loaded, QFileInfo(names.me2).size(), names.me2);
+    if (!s)
+        return Status::failure(QStringLiteral("The rewritten %1 would not open again (%2); the old files are kept.")
+                                   .arg(shortName(names.sav), s.message()));
+    return {};
+}
+
+// A file the user made read-only stays read-only; a new file gets the usual mode.
+void keepMode(const QString& oldFile, const QString& newFile) {
+#ifdef _WIN32
+    if (QFileInfo::exists(oldFile)) QFile::setPermissions(newFile, QFile::permissions(oldFile));
+#else
+    // The mode bits as they are: Qt's permission flags mix in what the current user may do.
+    struct stat st {};
+    if (::stat(QFile::encodeName(oldFile).constData(), &st) == 0)
+        ::chmod(QFile::encodeName(newFile).constData(), st.st_mode & 07777);
+#endif
 }
 
 class PairWriter {
@@ -68,6 +122,7 @@ public:
     Status run(const MediaImage& image, BlobSource& source, const RewriteOptions& options, MediaImage& out) {
         if (faultAt(RewriteStep::CreateFiles) != FaultKind::None)
             return Status::failure(QStringLiteral("Can not create %1: injected failure").arg(shortName(sav_.fileName())));
+        if (Status s = checkOutputSize(image, source); !s) return s;
         if (!sav_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(sav_);
         if (!mem_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(mem_);
 
@@ -152,10 +207,14 @@ Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOp
         PairWriter writer(names);
         s = writer.run(image, source, options, rewritten);
     }
+    if (s) s = checkNewPairOpens(names);
     if (!s) {
         QFile::remove(names.sa2);
         QFile::remove(names.me2);
+        return s;
     }
+    keepMode(names.sav, names.sa2);
+    keepMode(names.mem, names.me2);
     return s;
 }
 

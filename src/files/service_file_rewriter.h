@@ -18,6 +18,9 @@ public:
     // Fills `out` with the blob that the new data file stores for entry `index` of table `id`
     // (operators: one 184-byte record).
     virtual Status fetch(const MediaImage& image, int id, int index, QByteArray& out) = 0;
+    // Where an item's bytes come from, so that entries claiming the same bytes can be told
+    // apart from distinct items: the phone and flash dumps by address, the data file by offset.
+    virtual uint32_t placeOf(const BlobRef& blob) const { return blob.address; }
 };
 
 struct RewriteOptions {
@@ -34,7 +37,9 @@ using RewriteFaultHook = std::function<FaultKind(RewriteStep)>;
 void setRewriteFaultHook(RewriteFaultHook hook);
 
 // Writes ".sa2" and ".me2" from `image` and `source`; `rewritten` receives the image with the
-// new offsets and lengths. On failure both files are removed.
+// new offsets and lengths. The new files take the modes of the files they will replace, and
+// must open again as a service file before they are kept. On failure both files are removed.
+// `names` are the names of a rewrite (ServiceFileNames::resolvedForRewrite).
 Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
                     const ServiceFileNames& names, MediaImage& rewritten);
 
@@ -48,7 +53,8 @@ struct SwapResult {
 SwapResult swapNewPairIn(const ServiceFileNames& names);
 
 // Completes a swap that a crash interrupted (a marker is left), or removes the leftovers of a
-// rewrite that never reached its swap. Called before a table file is read.
+// rewrite that never reached its swap. Called before a table file is read, while the pair is
+// locked (PairLock): without the lock the leftovers may be another process's save in progress.
 Status recoverInterruptedRewrite(const ServiceFileNames& names);
 
 }  // namespace qv

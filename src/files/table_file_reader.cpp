@@ -72,6 +72,9 @@ Status checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qin
         const int n = int(image.count(id));
         for (int i = 0; i < n; ++i) {
             const BlobRef b = image.blob(id, i);
+            if (qint64(b.length) > kMaxFlashBytes)
+                return damaged(dataFileName, QStringLiteral("item %1 of the %2 claims %3 bytes, more than a phone's flash holds")
+                                                 .arg(i).arg(tableName(id)).arg(b.length));
             if (qint64(b.memOffset) + qint64(b.length) > dataSize)
                 return damaged(dataFileName, QStringLiteral("item %1 of the %2 lies outside it")
                                                  .arg(i).arg(tableName(id)));

@@ -1,10 +1,44 @@
 #include "files/workspace.h"
 
+#include "base/file_output.h"
 #include "files/data_file_source.h"
 
 #include <QFileInfo>
 
 namespace qv {
+
+namespace {
+
+constexpr ListKind kAllLists[] = {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings};
+
+// The data file's blobs, with the edit in progress laid over them.
+class EditedDataSource final : public DataFileSource {
+public:
+    EditedDataSource(QFile& dataFile, const std::map<std::pair<int, int>, QByteArray>& edited)
+        : DataFileSource(dataFile), edited_(edited) {}
+
+    Status fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
+        const auto it = edited_.find({id, index});
+        if (it == edited_.end()) return DataFileSource::fetch(image, id, index, out);
+        out = it->second;
+        if (id == idTableOper) out.resize(int(OperRecord::kSize), '\0');  // whole records, as the save writes them
+        return {};
+    }
+
+private:
+    const std::map<std::pair<int, int>, QByteArray>& edited_;
+};
+
+// Only regular files are service files: a device or a pipe would be read without end.
+Status checkRegularFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return Status::failure(QStringLiteral("Can not open %1: %2").arg(path, info.exists() ? QStringLiteral("it is not a regular file")
+                                                                                             : QStringLiteral("no such file")));
+    return {};
+}
+
+}  // namespace
 
 int tableOfList(ListKind kind) {
     switch (kind) {
@@ -31,42 +65,55 @@ void Workspace::resetLists() {
     for (auto& t : ticks_) t.clear();
 }
 
+std::unique_ptr<PairLockGuard> Workspace::lockPair(const QString& chosenName) {
+    return std::make_unique<PairLockGuard>(lock_, ServiceFileNames(chosenName).resolvedForRewrite().lock);
+}
+
 Status Workspace::open(const QString& chosenName) {
+    if (Status s = checkRegularFile(chosenName); !s) return s;
+    const auto guard = lockPair(chosenName);
+    if (!guard->status()) return guard->status();
+    return openLocked(chosenName);
+}
+
+Status Workspace::openLocked(const QString& chosenName) {
     auto next = std::make_unique<MediaImage>(*image_);  // absent tables keep what they held
     LoadedTables loaded;
     const ServiceFileNames names(chosenName);
-    if (Status s = recoverInterruptedRewrite(names); !s) return s;
+    if (Status s = recoverInterruptedRewrite(names.resolvedForRewrite()); !s) return s;
 
     QFile table(chosenName);
-    if (!table.open(QIODevice::ReadWrite) && !table.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Can not open %1: %2").arg(chosenName, table.errorString()));
+    if (!table.open(QIODevice::ReadOnly))
+        return Status::failure(QStringLiteral("Can not open %1: %2").arg(chosenName, fileErrorReason(table)));
     if (Status s = readTableFile(table, chosenName, *next, &loaded); !s) return s;
 
     QFile data(names.mem);
-    if (QFile::exists(names.mem)) {
-        if (!data.open(QIODevice::ReadWrite) && !data.open(QIODevice::ReadOnly))
-            return Status::failure(QStringLiteral("Can not open %1: %2").arg(names.mem, data.errorString()));
+    if (QFileInfo::exists(names.mem)) {
+        if (Status s = checkRegularFile(names.mem); !s) return s;
+        if (!data.open(QIODevice::ReadOnly))
+            return Status::failure(QStringLiteral("Can not open %1: %2").arg(names.mem, fileErrorReason(data)));
         if (Status s = checkBlobsInside(*next, loaded, data.size(), names.mem); !s) return s;
     }
 
     // Everything could be read: the new service file replaces the current one.
-    tableFile_.close();
-    dataFile_.close();
     image_ = std::move(next);
     loaded_ = loaded;
     chosenName_ = chosenName;
-    tableFile_.setFileName(chosenName);
-    if (!tableFile_.open(QIODevice::ReadWrite)) tableFile_.open(QIODevice::ReadOnly);
-    if (data.isOpen()) {
-        data.close();
-        dataFile_.setFileName(names.mem);
-        if (!dataFile_.open(QIODevice::ReadWrite)) dataFile_.open(QIODevice::ReadOnly);
-    }
+    reopenFiles(names);
     resetLists();
-    for (ListKind k : {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings})
-        ticks(k).assign(size_t(rowCount(k)), false);
+    for (ListKind k : kAllLists) ticks(k).assign(size_t(rowCount(k)), false);
     if (loaded_.test(idTableMel)) melodyFileNames_ = loadMelodyFileNames(names.mru);
     return {};
+}
+
+void Workspace::reopenFiles(const ServiceFileNames& names) {
+    // Both stay open for reading only: nothing writes into them; a rewrite replaces them.
+    tableFile_.close();
+    dataFile_.close();
+    tableFile_.setFileName(chosenName_);
+    tableFile_.open(QIODevice::ReadOnly);
+    dataFile_.setFileName(names.mem);
+    if (QFileInfo::exists(names.mem)) dataFile_.open(QIODevice::ReadOnly);
 }
 
 int Workspace::rowCount(ListKind kind) const {
@@ -77,6 +124,13 @@ int Workspace::rowCount(ListKind kind) const {
 }
 
 Status Workspace::readBlob(int table, int index, QByteArray& out) {
+    if (editing_) {
+        const auto it = editedBlobs_.find({table, index});
+        if (it != editedBlobs_.end()) {
+            out = it->second;
+            return {};
+        }
+    }
     const BlobRef b = image_->blob(table, index);
     out.clear();
     if (!dataFile_.isOpen()) return Status::failure(QStringLiteral("No data file is open"));
@@ -88,31 +142,65 @@ Status Workspace::readBlob(int table, int index, QByteArray& out) {
 }
 
 Status Workspace::writeBlob(int table, int index, const QByteArray& bytes) {
+    if (!editing_) return edit([&] { return writeBlob(table, index, bytes); });
     const BlobRef b = image_->blob(table, index);
     if (qsizetype(b.length) != bytes.size())
         return Status::failure(QStringLiteral("An item keeps its length of %1 bytes").arg(b.length));
-    if (!dataFile_.isOpen() || !dataFile_.isWritable() || !dataFile_.seek(b.memOffset) ||
-        dataFile_.write(bytes) != bytes.size() || !dataFile_.flush())
-        return Status::failure(QStringLiteral("Can not write %1: %2").arg(dataFile_.fileName(), dataFile_.errorString()));
+    editedBlobs_[{table, index}] = bytes;
     return {};
 }
 
-Status Workspace::save() {
+Status Workspace::edit(const std::function<Status()>& change) {
+    if (editing_) return change();  // part of the edit already in progress
     if (!hasDataFile()) return Status::failure(QStringLiteral("No service file with a data file is open"));
-    DataFileSource source(dataFile_);
-    return rewriteFrom(source, RewriteOptions{});
+    const auto guard = lockPair(chosenName_);
+    if (!guard->status()) return guard->status();
+
+    const auto imageBefore = std::make_unique<MediaImage>(*image_);
+    const auto ticksBefore = ticks_;
+    const LoadedTables loadedBefore = loaded_;
+    editing_ = true;
+    Status s = change();
+    editing_ = false;
+    bool newDataInPlace = false;
+    if (s) {
+        EditedDataSource source(dataFile_, editedBlobs_);
+        s = rewriteLocked(source, RewriteOptions{}, &newDataInPlace);
+    }
+    editedBlobs_.clear();
+    // Once the new data file is in place the edit is on the disk (an unfinished swap is
+    // completed at the next open); before that, nothing of it may stay.
+    if (!s && !newDataInPlace) {
+        *image_ = *imageBefore;
+        ticks_ = ticksBefore;
+        loaded_ = loadedBefore;
+    }
+    return s;
+}
+
+Status Workspace::save() {
+    if (editing_) return {};  // the edit in progress saves when it ends
+    if (!hasDataFile()) return Status::failure(QStringLiteral("No service file with a data file is open"));
+    return edit([] { return Status(); });
 }
 
 Status Workspace::rewriteFrom(BlobSource& source, const RewriteOptions& options) {
     if (!isOpen()) return Status::failure(QStringLiteral("No service file is open"));
+    const auto guard = lockPair(chosenName_);
+    if (!guard->status()) return guard->status();
+    return rewriteLocked(source, options, nullptr);
+}
+
+Status Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace) {
     if (Status s = checkRewritable(*image_, loaded_, chosenName_); !s) return s;
     const ServiceFileNames names(chosenName_);
+    const ServiceFileNames targets = names.resolvedForRewrite();
     auto rewritten = std::make_unique<MediaImage>();
-    if (Status s = writeNewPair(*image_, source, options, names, *rewritten); !s) return s;
+    if (Status s = writeNewPair(*image_, source, options, targets, *rewritten); !s) return s;
     if (options.beforeSwap) {
         if (Status s = options.beforeSwap(); !s) {
-            QFile::remove(names.sa2);
-            QFile::remove(names.me2);
+            QFile::remove(targets.sa2);
+            QFile::remove(targets.me2);
             return s;
         }
     }
@@ -120,23 +208,20 @@ Status Workspace::rewriteFrom(BlobSource& source, const RewriteOptions& options)
     // The platform may refuse to replace open files.
     tableFile_.close();
     dataFile_.close();
-    const SwapResult swap = swapNewPairIn(names);
+    const SwapResult swap = swapNewPairIn(targets);
+    if (newDataInPlace) *newDataInPlace = swap.newDataInPlace;
     if (swap.newDataInPlace) {
-        // The data file on disk is the new one: the image must address its blobs.
-        image_ = std::move(rewritten);
+        // The data file on disk is the new one: the image must address its blobs. Copied into
+        // the same object, so that references into the image stay valid.
+        *image_ = *rewritten;
         LoadedTables nowPresent;
         for (int id : kSectionOrder)
             if (image_->entry(id).present == id) nowPresent.set(size_t(id));
         loaded_ = nowPresent;
     }
-    const bool renamedTable = swap.status.ok();
-    chosenName_ = renamedTable ? names.sav : chosenName_;
-    tableFile_.setFileName(chosenName_);
-    if (!tableFile_.open(QIODevice::ReadWrite)) tableFile_.open(QIODevice::ReadOnly);
-    dataFile_.setFileName(names.mem);
-    if (QFile::exists(names.mem) && !dataFile_.open(QIODevice::ReadWrite)) dataFile_.open(QIODevice::ReadOnly);
-    for (ListKind k : {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings})
-        ticks(k).resize(size_t(rowCount(k)), false);
+    if (swap.status.ok()) chosenName_ = names.sav;
+    reopenFiles(ServiceFileNames(chosenName_));
+    for (ListKind k : kAllLists) ticks(k).resize(size_t(rowCount(k)), false);
     return swap.status;
 }
 

@@ -4,6 +4,7 @@
 // The main window and the command-line tool each own one.
 #include "base/status.h"
 #include "files/mru_file.h"
+#include "files/pair_lock.h"
 #include "files/service_file_names.h"
 #include "files/service_file_rewriter.h"
 #include "files/table_file_reader.h"
@@ -11,6 +12,8 @@
 
 #include <QFile>
 #include <QString>
+#include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -43,23 +46,37 @@ public:
     // Rows of a list: the picture list shows one row fewer than its table counts.
     int rowCount(ListKind kind) const;
 
-    // One item's blob in the open data file; an edit keeps the blob's length.
+    // One item's blob as the service file holds it (with the edit in progress, if any).
     Status readBlob(int table, int index, QByteArray& out);
+    // New bytes for an item, of the item's length. The open data file is never written in
+    // place: inside edit() the bytes are held until the edit is saved; alone, writing a blob
+    // is an edit of its own and saves the service file.
     Status writeBlob(int table, int index, const QByteArray& bytes);
+
+    // Runs `change` (which may change image() and call writeBlob()) and saves the result as a
+    // new pair. When the change or the save fails, the image, the ticks and the files are as
+    // they were before, and the failure is returned.
+    Status edit(const std::function<Status()>& change);
 
     // Rewrites the service file from the open data file (the save button).
     Status save();
+
+    // Keeps other processes from rewriting the pair for as long as the guard lives (a whole
+    // command-line edit: open, change, save). Saves take it themselves.
+    std::unique_ptr<PairLockGuard> lockPair(const QString& chosenName);
     // Builds the data file (and rewrites the table file) through `source`, then opens it.
     Status rewriteFrom(BlobSource& source, const RewriteOptions& options);
 
     std::vector<bool>& ticks(ListKind kind) { return ticks_[size_t(kind)]; }
     MelodyFileNames& melodyFileNames() { return melodyFileNames_; }
 
-    // The data file is open for reading and writing while the service file is current.
+    // The data file stays open for reading while the service file is current.
     QFile& dataFile() { return dataFile_; }
 
 private:
-    Status openFiles(const QString& chosenName, MediaImage& image, LoadedTables& loaded);
+    Status openLocked(const QString& chosenName);
+    Status rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace);
+    void reopenFiles(const ServiceFileNames& names);
     void resetLists();
 
     std::unique_ptr<MediaImage> image_;
@@ -69,6 +86,10 @@ private:
     LoadedTables loaded_;
     std::array<std::vector<bool>, 4> ticks_;
     MelodyFileNames melodyFileNames_;
+    PairLock lock_;
+    // The blobs of the edit in progress, by table and index.
+    std::map<std::pair<int, int>, QByteArray> editedBlobs_;
+    bool editing_ = false;
 };
 
 }  // namespace qv

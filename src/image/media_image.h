@@ -36,6 +36,10 @@ constexpr int kCharMapTailOfAux6 = kCharMapBlockSize - int(CharMap::kSize);  // 
 // The transfer buffer through which every phone read and write passes.
 constexpr int kTransferBufferSize = 128000;
 
+// No phone of this generation has more flash than this: no item, and no data file's worth of
+// items, is larger.
+constexpr qint64 kMaxFlashBytes = qint64(64) * 1024 * 1024;
+
 // Order in which sections stand in a table file and are read.
 constexpr std::array<int, 9> kSectionOrder = {1, 6, 2, 5, 9, 3, 4, 7, 8};
 

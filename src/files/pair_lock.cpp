@@ -1,0 +1,128 @@
+#include "files/pair_lock.h"
+
+#include "files/service_file_names.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <chrono>
+#include <thread>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace qv {
+namespace {
+
+constexpr intptr_t kNoFile = -2;  // held, but the folder allows no lock file
+constexpr int kRetryMs = 25;
+
+#ifdef _WIN32
+intptr_t openLockFile(const QString& path, QString& why, bool& cannotCreate) {
+    HANDLE h = CreateFileW(reinterpret_cast<LPCWSTR>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = GetLastError();
+        cannotCreate = e == ERROR_ACCESS_DENIED || e == ERROR_WRITE_PROTECT;
+        why = QStringLiteral("system error %1").arg(e);
+        return -1;
+    }
+    return reinterpret_cast<intptr_t>(h);
+}
+bool tryLock(intptr_t handle) {
+    OVERLAPPED o{};
+    return LockFileEx(reinterpret_cast<HANDLE>(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o);
+}
+// The lock file stays on Windows; an open handle keeps it from being replaced under us.
+bool stillNamed(intptr_t, const QString&) { return true; }
+void closeLockFile(intptr_t handle, const QString&) { CloseHandle(reinterpret_cast<HANDLE>(handle)); }
+#else
+intptr_t openLockFile(const QString& path, QString& why, bool& cannotCreate) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        cannotCreate = errno == EACCES || errno == EROFS || errno == EPERM;
+        why = QString::fromLocal8Bit(std::strerror(errno));
+        return -1;
+    }
+    return fd;
+}
+bool tryLock(intptr_t handle) { return ::flock(int(handle), LOCK_EX | LOCK_NB) == 0; }
+// The holder removes the lock file when it lets go; a process that was waiting on the removed
+// file must not count its lock, so it checks that the name still leads to its file.
+bool stillNamed(intptr_t handle, const QString& path) {
+    struct stat held {}, named {};
+    return ::fstat(int(handle), &held) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+void closeLockFile(intptr_t handle, const QString& path) {
+    if (!path.isEmpty()) ::unlink(QFile::encodeName(path).constData());
+    ::close(int(handle));  // also drops the lock
+}
+#endif
+
+}  // namespace
+
+PairLock::~PairLock() {
+    if (depth_ > 0) {
+        depth_ = 1;
+        release();
+    }
+}
+
+Status PairLock::acquire(const QString& lockPath, int waitMs) {
+    if (depth_ > 0) {
+        if (lockPath != path_)
+            return Status::failure(QStringLiteral("Can not lock %1 while %2 is locked").arg(lockPath, path_));
+        ++depth_;
+        return {};
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    intptr_t handle = -1;
+    for (;;) {
+        QString why;
+        bool cannotCreate = false;
+        handle = openLockFile(lockPath, why, cannotCreate);
+        if (handle == -1) {
+            if (!cannotCreate)
+                return Status::failure(QStringLiteral("Can not lock %1: %2").arg(QFileInfo(lockPath).fileName(), why));
+            // A folder where no lock file can be made (read-only media) allows no rewrite either.
+            path_ = lockPath;
+            handle_ = kNoFile;
+            depth_ = 1;
+            return {};
+        }
+        if (tryLock(handle)) {
+            if (stillNamed(handle, lockPath)) break;
+            closeLockFile(handle, QString());
+            continue;
+        }
+        closeLockFile(handle, QString());
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return Status::failure(
+                QStringLiteral("The service file %1 is in use by another program (it is being saved or read from the phone); try again when it has finished.")
+                    .arg(QFileInfo(withExtension(lockPath, ".sav")).fileName()));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMs));
+    }
+    path_ = lockPath;
+    handle_ = handle;
+    depth_ = 1;
+    return {};
+}
+
+void PairLock::release() {
+    if (depth_ == 0 || --depth_ > 0) return;
+    if (handle_ >= 0) closeLockFile(handle_, path_);
+    handle_ = -1;
+    path_.clear();
+}
+
+}  // namespace qv
