@@ -1,0 +1,222 @@
+// quorvanta-cli when the world is hostile: a full disk, kill -9 in the middle of an edit, a
+// second process on the same pair, a device given as a table file. Afterwards the pair is the
+// old one or the new one, never a mix, and every failure says so.
+#include "demo_model/demo_model.h"
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <cstdio>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    QByteArray out, err;
+};
+
+CliRun cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+struct Pair {
+    QByteArray sav, mem;
+    bool operator==(const Pair& o) const { return sav == o.sav && mem == o.mem; }
+};
+
+Pair pairAt(const QString& sav) {
+    return {readAll(sav), readAll(QString(sav).replace(".sav", ".mem"))};
+}
+
+void copyPair(const QString& fromSav, const QString& toSav) {
+    for (const char* ext : {".sav", ".mem"}) {
+        QString from = fromSav, to = toSav;
+        from.replace(".sav", ext), to.replace(".sav", ext);
+        QFile::remove(to);
+        ASSERT_TRUE(QFile::copy(from, to)) << from.toStdString();
+    }
+}
+
+// A demo model with its data file built, made once for the whole program.
+class CliFaults : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir = new ScratchDir;
+        QString why;
+        const auto model = makeDemoModel(dir->path(), {5, true, "full"}, &why);
+        ASSERT_TRUE(model) << why.toStdString();
+        sav = new QString(model->tableFile);
+        const CliRun built = cli({"build-from-dumps", model->tableFile, model->dump1, model->dump2});
+        ASSERT_EQ(built.code, 0) << built.err.toStdString();
+    }
+    static void TearDownTestSuite() {
+        delete sav;
+        delete dir;
+    }
+    static inline ScratchDir* dir = nullptr;
+    static inline QString* sav = nullptr;
+};
+
+// A tmpfs of `kilobytes` mounted for one test; only root may mount, so others skip.
+class SmallDisk {
+public:
+    SmallDisk(const QString& at, int kilobytes) : path_(at) {
+        QDir().mkpath(at);
+        const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
+        mounted_ = ::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(at).constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    // Fills what is left, so that the next write finds no room.
+    void fill() {
+        QFile f(path_ + "/filler");
+        f.open(QIODevice::WriteOnly);
+        const QByteArray block(4096, 'F');
+        while (f.write(block) == block.size() && f.flush()) {
+        }
+        f.close();
+    }
+    QStringList files() const { return QDir(path_).entryList(QDir::Files | QDir::Hidden); }
+
+private:
+    QString path_;
+    bool mounted_ = false;
+};
+
+TEST_F(CliFaults, WritingToAFullDiskFailsWithTheSystemsReasonAndLeavesNoFile) {
+    SmallDisk disk(dir->path("full-disk"), 256);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+    disk.fill();
+    const QString out = dir->path("full-disk/out");
+    const QString raw = dir->path("raw.bin");
+    writeAll(raw, QByteArray(2 * 16 * 16, '\x11'));
+    const QString bmp = dir->path("in.bmp");
+    ASSERT_EQ(cli({"decode-picture", "--width", "16", "--height", "16", "--format", "5", "--variant", "0",
+                   "--phone-type", "5", raw, bmp}).code, 0);
+    const QList<QStringList> commands = {
+        {"export-melody", *sav, "0", out},
+        {"thumbnail", *sav, "1", out},
+        {"export-picture", *sav, "0", out},
+        {"export-picture", *sav, "2", out},
+        {"encode-picture", "--width", "16", "--height", "16", "--format", "5", "--variant", "0", "--phone-type", "5",
+         "--size", "512", bmp, out},
+    };
+    for (const QStringList& args : commands) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains("No space left on device")) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("Unknown error"));
+        EXPECT_EQ(disk.files(), QStringList{"filler"});
+    }
+}
+
+TEST_F(CliFaults, AnEditOnAFullDiskKeepsTheOldPair) {
+    // Room for the pair and a little more, not for a second pair.
+    const qint64 pairBytes = QFileInfo(*sav).size() + QFileInfo(QString(*sav).replace(".sav", ".mem")).size();
+    SmallDisk disk(dir->path("tight-disk"), int(pairBytes / 1024) + 512);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+    const QString there = dir->path("tight-disk/full.sav");
+    copyPair(*sav, there);
+    const Pair before = pairAt(there);
+    for (const QStringList& args : QList<QStringList>{{"set-string", there, "3", "Abc", "--page", "2"},
+                                                      {"save", there},
+                                                      {"delete", "strings", there, "4"}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains("No space left on device")) << r.err.toStdString();
+        EXPECT_TRUE(pairAt(there) == before);
+        EXPECT_EQ(disk.files().size(), 2) << disk.files().join(' ').toStdString();
+    }
+}
+
+TEST_F(CliFaults, KillDuringAnEditLeavesTheOldOrTheNewPair) {
+    const QString work = dir->path("killed.sav");
+    const QStringList edit = {"set-string", work, "7", "Kil", "--page", "1"};
+    copyPair(*sav, work);
+    const Pair oldPair = pairAt(work);
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(cli(edit).code, 0);
+    const qint64 editMs = std::max<qint64>(clock.elapsed(), 50);
+    const Pair newPair = pairAt(work);
+    ASSERT_FALSE(newPair == oldPair);
+
+    int sawOld = 0, sawNew = 0;
+    const int runs = qEnvironmentVariableIntValue("QV_KILL_RUNS") > 0 ? qEnvironmentVariableIntValue("QV_KILL_RUNS") : 50;
+    for (int run = 0; run < runs; ++run) {
+        copyPair(*sav, work);
+        QProcess p;
+        p.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), edit);
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(QRandomGenerator::global()->bounded(quint32(editMs * 1.2) + 1));
+        ::kill(pid_t(p.processId()), SIGKILL);
+        p.waitForFinished();
+        // The next open completes or drops what the killed process left.
+        const CliRun shown = cli({"show", work});
+        ASSERT_EQ(shown.code, 0) << "run " << run << ": " << shown.err.toStdString();
+        const Pair now = pairAt(work);
+        ASSERT_TRUE(now == oldPair || now == newPair) << "run " << run << " left a mix";
+        (now == oldPair ? sawOld : sawNew)++;
+        const QStringList leftovers = QDir(dir->path()).entryList({"killed.*"}, QDir::Files);
+        EXPECT_EQ(leftovers.size(), 2) << leftovers.join(' ').toStdString();
+    }
+    std::printf("kill -9 during set-string: %d runs left the old pair, %d the new\n", sawOld, sawNew);
+}
+
+TEST_F(CliFaults, AReaderDuringAnotherProcessSaveNeverBreaksIt) {
+    const QString work = dir->path("shared.sav");
+    copyPair(*sav, work);
+    for (int run = 0; run < 10; ++run) {
+        QProcess saver;
+        saver.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"save", work});
+        ASSERT_TRUE(saver.waitForStarted());
+        for (int k = 0; k < 3; ++k) {
+            const CliRun shown = cli({"show", work});
+            EXPECT_EQ(shown.code, 0) << shown.err.toStdString();
+        }
+        saver.waitForFinished(120000);
+        EXPECT_EQ(saver.exitCode(), 0) << "run " << run << ": " << saver.readAllStandardError().toStdString();
+    }
+}
+
+TEST_F(CliFaults, ADeviceGivenAsATableFileIsOneLineOfError) {
+    const CliRun r = cli({"show", "/dev/zero"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("not a regular file"));
+}
+
+TEST_F(CliFaults, ARefusedMelodyImportChangesNothing) {
+    const QString work = dir->path("melody.sav");
+    copyPair(*sav, work);
+    const QString mru = dir->path("melody.mru");
+    writeAll(mru, "[MRU]\r\nName1=kept.mmf\r\n");
+    const Pair before = pairAt(work);
+    const QString huge = dir->path("huge.mmf");
+    writeAll(huge, QByteArray(1 << 20, 'M'));
+    const CliRun r = cli({"import-melody", work, "1", huge});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(pairAt(work) == before);
+    EXPECT_EQ(readAll(mru), QByteArray("[MRU]\r\nName1=kept.mmf\r\n"));
+}
+
+}  // namespace

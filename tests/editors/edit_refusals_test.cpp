@@ -1,0 +1,103 @@
+// Edits that are refused, or whose save fails, change nothing and say so by their result, not
+// by their text; names that would reach a device are never used for an export.
+#include "base/ini_file.h"
+#include "base/language_table.h"
+#include "demo_model/demo_model.h"
+#include "editors/bmp_file.h"
+#include "editors/edit_operations.h"
+#include "files/flash_dump_source.h"
+#include "support/test_support.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+class EditRefusals : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString why;
+        auto m = makeDemoModel(dir.path(), {5, false, "demo"}, &why);
+        ASSERT_TRUE(m) << why.toStdString();
+        model = *m;
+        ASSERT_TRUE(ws.open(model.tableFile).ok());
+        ASSERT_TRUE(importFromFlashDumps(ws, model.dump1, model.dump2).ok());
+        sav = readAll(model.tableFile);
+        mem = readAll(ServiceFileNames(model.tableFile).mem);
+    }
+    void TearDown() override {
+        setRewriteFaultHook({});
+        languageTable().loadDefaults();
+    }
+    bool pairUnchanged() {
+        return readAll(model.tableFile) == sav && readAll(ServiceFileNames(model.tableFile).mem) == mem;
+    }
+    QString bitmapOf(int row) {
+        const QString path = dir.path(QStringLiteral("p%1.bmp").arg(row));
+        EXPECT_TRUE(exportPicture24(ws, row, path).ok());
+        return path;
+    }
+    ScratchDir dir;
+    DemoModel model;
+    Workspace ws;
+    QByteArray sav, mem;
+};
+
+TEST_F(EditRefusals, AnEmptyTranslationStillRefusesTheImport) {
+    const QString ini = dir.path("language.ini");
+    writeAll(ini, "[Language]\r\n012=\r\n");
+    languageTable().load(IniFile::load(ini), ini);
+    ASSERT_TRUE(langText("012").isEmpty());
+
+    const QString wrongSize = dir.path("wrong.bmp");
+    QImage small(3, 3, QImage::Format_RGB32);
+    small.fill(Qt::white);
+    ASSERT_TRUE(writeBmp24File(small, wrongSize));
+    const EditOutcome o = importPicture(ws, 0, wrongSize);
+    EXPECT_TRUE(o.refused);
+    EXPECT_FALSE(o.stored);
+    EXPECT_TRUE(pairUnchanged());
+}
+
+TEST_F(EditRefusals, AnEditWhoseSaveFailsIsNotStoredNorTicked) {
+    const int row = 1;
+    const QString bitmap = bitmapOf(row);
+    QImage changed(bitmap);
+    changed.invertPixels();
+    ASSERT_TRUE(writeBmp24File(changed, bitmap));
+    setRewriteFaultHook([](RewriteStep at) { return at == RewriteStep::SwapData ? FaultKind::Fail : FaultKind::None; });
+
+    const EditOutcome picture = importPicture(ws, row, bitmap);
+    EXPECT_TRUE(picture.refused);
+    EXPECT_FALSE(picture.stored);
+    EXPECT_FALSE(ws.ticks(ListKind::Pictures)[size_t(row)]);
+
+    CharMapCoding coding;
+    coding.rebuild(ws.image().charMap);
+    const uint8_t page = ws.image().strings[2].fontAttribute;
+    EXPECT_FALSE(applyString(ws, coding, 2, "AB", page == 1 ? 2 : 1).ok());
+    EXPECT_EQ(ws.image().strings[2].fontAttribute, page);
+    EXPECT_FALSE(ws.ticks(ListKind::Strings)[2]);
+
+    EXPECT_FALSE(deleteRows(ws, ListKind::Melodies, {0}).ok());
+    EXPECT_EQ(ws.rowCount(ListKind::Melodies), int(model.melodies));
+    EXPECT_TRUE(pairUnchanged());
+}
+
+TEST_F(EditRefusals, MelodyNamesThatAreWindowsDevicesTakeTheFallback) {
+    std::vector<QString> strings(size_t(ws.rowCount(ListKind::Strings)));
+    ws.image().melodies[3].nameString = 4;
+    for (const char* device : {"CON", "nul", "Aux.txt", "COM1", "lpt9", "PRN"}) {
+        strings[4] = device;
+        EXPECT_EQ(melodyExportName(ws, 3, strings), "melody_0003.mmf") << device;
+    }
+    for (const char* fine : {"Comet", "COM", "Console", "NULL"}) {
+        strings[4] = fine;
+        EXPECT_EQ(melodyExportName(ws, 3, strings), QString(fine) + ".mmf") << fine;
+    }
+}
+
+}  // namespace
