@@ -51,10 +51,13 @@ Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image
                                          .arg(tableName(id)).arg(e.count).arg(capacity));
         if (qint64(e.offset) + qint64(e.zsize) > fileSize)
             return damaged(fileName, QStringLiteral("the %1 lies outside the file").arg(tableName(id)));
+        const int room = id == idTableCharMap ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
+        // Even bytes that do not compress at all pack to little more than the block itself.
+        if (qint64(e.zsize) > qint64(room) + room / 8 + 1024)
+            return damaged(fileName, QStringLiteral("the %1 is larger than its block could ever pack to").arg(tableName(id)));
         if (!file.seek(e.offset)) return damaged(fileName, QStringLiteral("it cannot be read"));
         const QByteArray stream = file.read(e.zsize);
         if (stream.size() != qsizetype(e.zsize)) return damaged(fileName, QStringLiteral("it cannot be read"));
-        const int room = id == idTableCharMap ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
         QString why;
         const auto block = inflateSection(stream, room, &why);
         if (!block) return damaged(fileName, QStringLiteral("the %1 cannot be unpacked: %2").arg(tableName(id), why));
