@@ -22,12 +22,7 @@
 namespace qv {
 namespace {
 
-RewriteFaultHook& faultHook() {
-    static RewriteFaultHook hook;
-    return hook;
-}
-
-FaultKind faultAt(RewriteStep step) { return faultHook() ? faultHook()(step) : FaultKind::None; }
+FaultKind faultAt(const RewriteFaultHook& hook, RewriteStep step) { return hook ? hook(step) : FaultKind::None; }
 
 QString shortName(const QString& path) { return QFileInfo(path).fileName(); }
 
@@ -117,10 +112,11 @@ void keepMode(const QString& oldFile, const QString& newFile) {
 
 class PairWriter {
 public:
-    PairWriter(const ServiceFileNames& names) : sav_(names.sa2), mem_(names.me2) {}
+    PairWriter(const ServiceFileNames& names, const RewriteFaultHook& faultHook)
+        : sav_(names.sa2), mem_(names.me2), faultHook_(faultHook) {}
 
     Status run(const MediaImage& image, BlobSource& source, const RewriteOptions& options, MediaImage& out) {
-        if (faultAt(RewriteStep::CreateFiles) != FaultKind::None)
+        if (faultAt(faultHook_, RewriteStep::CreateFiles) != FaultKind::None)
             return Status::failure(QStringLiteral("Can not create %1: injected failure").arg(shortName(sav_.fileName())));
         if (Status s = checkOutputSize(image, source); !s) return s;
         if (!sav_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(sav_);
@@ -138,7 +134,7 @@ public:
                 if (Status s = writeSection(out, idTableCountry); !s) return s;
         }
         if (Status s = writeShapka(out); !s) return s;
-        if (faultAt(RewriteStep::Flush) != FaultKind::None || !syncFile(sav_) || !syncFile(mem_))
+        if (faultAt(faultHook_, RewriteStep::Flush) != FaultKind::None || !syncFile(sav_) || !syncFile(mem_))
             return Status::failure(QStringLiteral("Can not write %1 to the disk").arg(shortName(mem_.fileName())));
         sav_.close();
         mem_.close();
@@ -158,7 +154,7 @@ private:
         QByteArray blob;
         for (int i = 0; i < n; ++i) {
             if (Status s = source.fetch(image, id, i, blob); !s) return s;
-            if (faultAt(RewriteStep::WriteItems) != FaultKind::None) return writeFailure(mem_);
+            if (faultAt(faultHook_, RewriteStep::WriteItems) != FaultKind::None) return writeFailure(mem_);
             // A running offset: asking the file for its size would flush it for every item.
             const uint32_t offset = uint32_t(memEnd_);
             if (mem_.write(blob) != blob.size()) return writeFailure(mem_);
@@ -179,7 +175,7 @@ private:
 
     Status writeSection(MediaImage& image, int id) {
         const QByteArray packed = deflateSection(image.tableBlock(id));
-        if (packed.isEmpty() || faultAt(RewriteStep::WriteTables) != FaultKind::None)
+        if (packed.isEmpty() || faultAt(faultHook_, RewriteStep::WriteTables) != FaultKind::None)
             return Status::failure(QStringLiteral("Can not compress the %1").arg(id));
         ShapkaEntry& e = image.entry(id);
         e.present = uint8_t(id);
@@ -191,12 +187,11 @@ private:
 
     QFile sav_;
     QFile mem_;
+    const RewriteFaultHook& faultHook_;
     qint64 memEnd_ = 0;
 };
 
 }  // namespace
-
-void setRewriteFaultHook(RewriteFaultHook hook) { faultHook() = std::move(hook); }
 
 Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
                     const ServiceFileNames& names, MediaImage& rewritten) {
@@ -204,7 +199,7 @@ Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOp
     QFile::remove(names.swapMarker);
     Status s;
     {
-        PairWriter writer(names);
+        PairWriter writer(names, options.faultHook);
         s = writer.run(image, source, options, rewritten);
     }
     if (s) s = checkNewPairOpens(names);
@@ -218,7 +213,7 @@ Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOp
     return s;
 }
 
-SwapResult swapNewPairIn(const ServiceFileNames& names) {
+SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& faultHook) {
     SwapResult result;
     auto giveUp = [&](const QString& message) {
         QFile::remove(names.swapMarker);
@@ -229,7 +224,7 @@ SwapResult swapNewPairIn(const ServiceFileNames& names) {
     };
 
     // The marker says: both new files are complete; whoever finds it finishes the swap.
-    const FaultKind markerFault = faultAt(RewriteStep::Marker);
+    const FaultKind markerFault = faultAt(faultHook, RewriteStep::Marker);
     if (markerFault == FaultKind::Crash) return {Status::failure("crash"), false};
     {
         QFile marker(names.swapMarker);
@@ -240,14 +235,14 @@ SwapResult swapNewPairIn(const ServiceFileNames& names) {
     syncFolderOf(names.swapMarker);
 
     QString why;
-    const FaultKind dataFault = faultAt(RewriteStep::SwapData);
+    const FaultKind dataFault = faultAt(faultHook, RewriteStep::SwapData);
     if (dataFault == FaultKind::Crash) return {Status::failure("crash"), false};
     if (dataFault == FaultKind::Fail) why = QStringLiteral("injected failure");
     if (dataFault == FaultKind::Fail || !replaceFile(names.me2, names.mem, &why))
         return giveUp(QStringLiteral("Can not replace %1 (%2); the old files are kept.").arg(shortName(names.mem), why));
     result.newDataInPlace = true;
 
-    const FaultKind tableFault = faultAt(RewriteStep::SwapTable);
+    const FaultKind tableFault = faultAt(faultHook, RewriteStep::SwapTable);
     if (tableFault == FaultKind::Crash) return {Status::failure("crash"), true};
     if (tableFault == FaultKind::Fail) why = QStringLiteral("injected failure");
     if (tableFault == FaultKind::Fail || !replaceFile(names.sa2, names.sav, &why)) {
@@ -259,7 +254,7 @@ SwapResult swapNewPairIn(const ServiceFileNames& names) {
         return result;
     }
     syncFolderOf(names.sav);
-    if (faultAt(RewriteStep::Finish) == FaultKind::Crash) return {Status::failure("crash"), true};
+    if (faultAt(faultHook, RewriteStep::Finish) == FaultKind::Crash) return {Status::failure("crash"), true};
     QFile::remove(names.swapMarker);
     return result;
 }

@@ -23,18 +23,19 @@ public:
     virtual uint32_t placeOf(const BlobRef& blob) const { return blob.address; }
 };
 
+// Steps at which tests make a rewrite fail (and clean up) or stop dead as a crash would.
+enum class RewriteStep { CreateFiles, WriteItems, WriteTables, Flush, Marker, SwapData, SwapTable, Finish };
+enum class FaultKind { None, Fail, Crash };
+using RewriteFaultHook = std::function<FaultKind(RewriteStep)>;
+
 struct RewriteOptions {
     bool renumberStrings = true;  // saving and the dump import; the phone read leaves ids alone
     // Runs when the new pair is complete, before it is swapped in (the phone read finishes its
     // conversation here); a failure drops the new pair.
     std::function<Status()> beforeSwap;
+    // Tests make steps fail here; empty in the programs.
+    RewriteFaultHook faultHook;
 };
-
-// Steps at which tests make a rewrite fail (and clean up) or stop dead as a crash would.
-enum class RewriteStep { CreateFiles, WriteItems, WriteTables, Flush, Marker, SwapData, SwapTable, Finish };
-enum class FaultKind { None, Fail, Crash };
-using RewriteFaultHook = std::function<FaultKind(RewriteStep)>;
-void setRewriteFaultHook(RewriteFaultHook hook);
 
 // Writes ".sa2" and ".me2" from `image` and `source`; `rewritten` receives the image with the
 // new offsets and lengths. The new files take the modes of the files they will replace, and
@@ -50,7 +51,7 @@ struct SwapResult {
 };
 
 // Swaps ".sa2"/".me2" in for ".sav"/".mem". The files must be closed by the caller.
-SwapResult swapNewPairIn(const ServiceFileNames& names);
+SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& faultHook = {});
 
 // Completes a swap that a crash interrupted (a marker is left), or removes the leftovers of a
 // rewrite that never reached its swap. Called before a table file is read, while the pair is

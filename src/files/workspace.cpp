@@ -196,7 +196,9 @@ Status Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& option
     const ServiceFileNames names(chosenName_);
     const ServiceFileNames targets = names.resolvedForRewrite();
     auto rewritten = std::make_unique<MediaImage>();
-    if (Status s = writeNewPair(*image_, source, options, targets, *rewritten); !s) return s;
+    RewriteOptions withHook = options;
+    if (faultHook_) withHook.faultHook = faultHook_;
+    if (Status s = writeNewPair(*image_, source, withHook, targets, *rewritten); !s) return s;
     if (options.beforeSwap) {
         if (Status s = options.beforeSwap(); !s) {
             QFile::remove(targets.sa2);
@@ -208,7 +210,7 @@ Status Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& option
     // The platform may refuse to replace open files.
     tableFile_.close();
     dataFile_.close();
-    const SwapResult swap = swapNewPairIn(targets);
+    const SwapResult swap = swapNewPairIn(targets, withHook.faultHook);
     if (newDataInPlace) *newDataInPlace = swap.newDataInPlace;
     if (swap.newDataInPlace) {
         // The data file on disk is the new one: the image must address its blobs. Copied into

@@ -61,6 +61,9 @@ public:
     // Rewrites the service file from the open data file (the save button).
     Status save();
 
+    // Tests make the steps of every later rewrite of this workspace fail or stop dead.
+    void setRewriteFaultHook(RewriteFaultHook hook) { faultHook_ = std::move(hook); }
+
     // Keeps other processes from rewriting the pair for as long as the guard lives (a whole
     // command-line edit: open, change, save). Saves take it themselves.
     std::unique_ptr<PairLockGuard> lockPair(const QString& chosenName);
@@ -90,6 +93,7 @@ private:
     // The blobs of the edit in progress, by table and index.
     std::map<std::pair<int, int>, QByteArray> editedBlobs_;
     bool editing_ = false;
+    RewriteFaultHook faultHook_;
 };
 
 }  // namespace qv

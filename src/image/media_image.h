@@ -33,9 +33,6 @@ constexpr int kAux5Size = 2064;
 constexpr int kCharMapBlockSize = 4112;
 constexpr int kCharMapTailOfAux6 = kCharMapBlockSize - int(CharMap::kSize);  // 3,564
 
-// The transfer buffer through which every phone read and write passes.
-constexpr int kTransferBufferSize = 128000;
-
 // No phone of this generation has more flash than this: no item, and no data file's worth of
 // items, is larger.
 constexpr qint64 kMaxFlashBytes = qint64(64) * 1024 * 1024;
@@ -56,7 +53,6 @@ struct MediaImage {
     std::array<MelEntry, kMelCapacity> melodies{};
     std::array<OperEntry, kOperCapacity> operators{};
     std::array<OperRecord, kOperCapacity> operRecords{};
-    OperRecord operRecordBuffer;  // staging record while records are unpacked
     std::array<CountryName, kCountryCapacity> countries{};
     std::array<StrEntry, kStrCapacity> strings{};
     CharMap charMap;

@@ -29,8 +29,7 @@ protected:
         mem = readAll(ServiceFileNames(model.tableFile).mem);
     }
     void TearDown() override {
-        setRewriteFaultHook({});
-        languageTable().loadDefaults();
+                languageTable().loadDefaults();
     }
     bool pairUnchanged() {
         return readAll(model.tableFile) == sav && readAll(ServiceFileNames(model.tableFile).mem) == mem;
@@ -68,7 +67,7 @@ TEST_F(EditRefusals, AnEditWhoseSaveFailsIsNotStoredNorTicked) {
     QImage changed(bitmap);
     changed.invertPixels();
     ASSERT_TRUE(writeBmp24File(changed, bitmap));
-    setRewriteFaultHook([](RewriteStep at) { return at == RewriteStep::SwapData ? FaultKind::Fail : FaultKind::None; });
+    ws.setRewriteFaultHook([](RewriteStep at) { return at == RewriteStep::SwapData ? FaultKind::Fail : FaultKind::None; });
 
     const EditOutcome picture = importPicture(ws, row, bitmap);
     EXPECT_TRUE(picture.refused);

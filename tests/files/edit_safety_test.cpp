@@ -27,7 +27,7 @@ protected:
         oldSav = readAll(sav);
         oldMem = readAll(mem);
     }
-    void TearDown() override { setRewriteFaultHook({}); }
+    void TearDown() override { ws.setRewriteFaultHook({}); }
 
     // The edit of a string's bytes and its font page together, as the string editor makes it.
     Status editString() {
@@ -52,10 +52,9 @@ TEST_F(EditSafetyTest, AnEditThatCannotBeSavedLeavesFilesAndWorkspaceAsTheyWere)
     for (RewriteStep step : kSteps) {
         SCOPED_TRACE(int(step));
         SetUp();
-        setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Fail : FaultKind::None; });
+        ws.setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Fail : FaultKind::None; });
         const Status s = editString();
-        setRewriteFaultHook({});
-        ASSERT_FALSE(s.ok());
+                ASSERT_FALSE(s.ok());
 
         Workspace fresh;
         ASSERT_TRUE(fresh.open(sav).ok());

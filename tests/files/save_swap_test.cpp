@@ -27,7 +27,7 @@ protected:
         oldSav = readAll(sav);
         oldMem = readAll(mem);
     }
-    void TearDown() override { setRewriteFaultHook({}); }
+    void TearDown() override { ws.setRewriteFaultHook({}); }
 
     // Every listed blob of a freshly opened workspace equals the model's: the pair is whole.
     // Returns the melody count so the caller can tell the old pair (3) from the new (2).
@@ -67,10 +67,9 @@ TEST_F(SaveSwapTest, FailureAtEachStepKeepsOnePairAndTheWorkspaceConsistent) {
     for (RewriteStep step : kSteps) {
         SCOPED_TRACE(int(step));
         SetUp();
-        setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Fail : FaultKind::None; });
+        ws.setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Fail : FaultKind::None; });
         const Status s = ws.save();
-        setRewriteFaultHook({});
-        if (step == RewriteStep::Finish) {
+                if (step == RewriteStep::Finish) {
             EXPECT_TRUE(s.ok());  // nothing to fail there
         } else {
             EXPECT_FALSE(s.ok());
@@ -92,10 +91,9 @@ TEST_F(SaveSwapTest, CrashAtEachStepIsRepairedByTheNextOpen) {
     for (RewriteStep step : {RewriteStep::Marker, RewriteStep::SwapData, RewriteStep::SwapTable, RewriteStep::Finish}) {
         SCOPED_TRACE(int(step));
         SetUp();
-        setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Crash : FaultKind::None; });
+        ws.setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Crash : FaultKind::None; });
         (void)ws.save();
-        setRewriteFaultHook({});
-        const int mels = checkPairOnDisk();
+                const int mels = checkPairOnDisk();
         // Once the marker is on disk the new pair is complete and the next open finishes the swap.
         EXPECT_EQ(mels, step == RewriteStep::Marker ? 3 : 2);
     }
