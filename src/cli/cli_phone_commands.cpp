@@ -16,13 +16,6 @@
 namespace qv::cli {
 namespace {
 
-uint32_t baudOf(const Args& a, uint32_t fallback) {
-    if (!a.has("baud")) return fallback;
-    const long long b = a.number("baud");
-    if (b <= 0 || b > 4000000) throw UsageError("--baud is out of range");
-    return uint32_t(b);
-}
-
 // A failed or aborted task: the message of its result code, and what the task said of it.
 void failTransfer(PhoneSession& session, ResultCode rc) {
     const QString& detail = session.link.failureDetail;
@@ -47,10 +40,11 @@ QJsonValue read(const Args& a) {
     Workspace ws;
     openServiceFile(ws, a.positional(1), false);
     PhoneSession session(a);
+    const uint32_t baud = session.transferSpeed(session.settings.baudRD, "BaudRD");
     session.requireLoader();
     session.link.versionAddress = ws.image().shapka.versionAddress;
     session.worker.setTaskBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
-    const ResultCode rc = session.runTransfer(tcReadFile, baudOf(a, session.settings.baudRD));
+    const ResultCode rc = session.runTransfer(tcReadFile, baud);
     if (rc != rcOk) failTransfer(session, rc);
     const ServiceFileNames n = ws.names();
     return QJsonObject{{"tableFile", n.sav},
@@ -95,18 +89,23 @@ QJsonValue write(const Args& a) {
         ticked[name] = stillTicked(ws, kind).size();
     }
     PhoneSession session(a);
+    const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();
     session.link.versionAddress = ws.image().shapka.versionAddress;
     const QString backup = a.flag("backup") ? QDir::current().filePath(backupFileName(QDateTime::currentDateTime())) : QString();
+    // The task makes the backup with its first record; a file of that name from before is not ours.
+    const auto backupWritten = [&backup, before = !backup.isEmpty() && QFile::exists(backup)] {
+        return !backup.isEmpty() && !before && QFile::exists(backup);
+    };
     session.worker.setTaskBody(tcWriteItems, [&] { return writeTickedItems(session.link, ws, backup); });
-    const ResultCode rc = session.runTransfer(tcWriteItems, baudOf(a, session.settings.baudWR));
+    const ResultCode rc = session.runTransfer(tcWriteItems, baud);
     if (rc != rcOk) {
-        if (!backup.isEmpty() && QFile::exists(backup))
+        if (backupWritten())
             std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("The phone's old bytes so far are in %1").arg(backup)));
         failTransfer(session, rc);
     }
     QJsonObject out{{"written", ticked}};
-    if (!backup.isEmpty()) out["backupFile"] = backup;
+    if (backupWritten()) out["backupFile"] = backup;
     return out;
 }
 
@@ -118,9 +117,10 @@ QJsonValue restore(const Args& a) {
     QString why;
     if (!checkRestorePatch(patch, &why)) throw Failure(why);
     PhoneSession session(a);
+    const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();
     session.worker.setTaskBody(tcApplyPatch, [&] { return applyRestorePatch(session.link, patch); });
-    const ResultCode rc = session.runTransfer(tcApplyPatch, baudOf(a, session.settings.baudWR));
+    const ResultCode rc = session.runTransfer(tcApplyPatch, baud);
     if (rc != rcOk) failTransfer(session, rc);
     return QJsonObject{{"patchFile", a.positional(1)}, {"bytes", double(patch.size())}};
 }
@@ -142,10 +142,15 @@ std::vector<Command> phoneCommands() {
     return {
         {"phone",
          "info | read FILE.sav | write FILE.sav [--backup] [--pictures LIST] [--melodies LIST] [--operators LIST] "
-         "[--strings LIST] | restore PATCH.flp   [--port NAME] [--loader PATH] [--keypad-wait MS] [--baud B]",
+         "[--strings LIST] | restore PATCH.flp   [--port NAME] [--loader PATH] [--keypad-wait MS] [--baud B] "
+         "[--boot-timeout S]",
          "Talks to the phone: model and version (info), reads it into new service files (read), writes ticked rows "
-         "(write; LIST is comma-separated row indexes or 'all'; --backup saves the old bytes as a restore patch), "
-         "or writes a restore patch back (restore). Ctrl-C acts as Cancel.",
+         "(write; LIST is comma-separated row indexes or 'all'; --backup saves the old bytes as a restore patch, "
+         "made only once the first of them was read), or writes a restore patch back (restore). B must be a speed "
+         "the loader knows: 9600, 19200, 28800, 38400, 115200 or 230400. read, write and restore wait for the phone's "
+         "boot code until Ctrl-C (after 10 s they remind you once to connect the cable and press and hold the power "
+         "button); --boot-timeout S gives up when the boot code, or the loader it started, has not answered after "
+         "S seconds. Ctrl-C acts as Cancel.",
          valued,
          {"backup"},
          phone},

@@ -1,6 +1,8 @@
 #include "cli/phone_session.h"
 
+#include "base/language_table.h"
 #include "base/program_dir.h"
+#include "link/loader_commands.h"
 
 #include <QDir>
 #include <atomic>
@@ -10,7 +12,7 @@
 
 namespace qv::cli {
 
-const QSet<QString> kPhoneOptions = {"port", "loader", "keypad-wait", "baud"};
+const QSet<QString> kPhoneOptions = {"port", "loader", "keypad-wait", "baud", "boot-timeout"};
 
 namespace {
 
@@ -23,6 +25,14 @@ PhoneSession::PhoneSession(const Args& args) : settings(Settings::load()), args_
     settings.port = args.value("port", settings.port);
     if (args.has("keypad-wait")) keypadWaitMs_ = int(args.number("keypad-wait"));
     if (keypadWaitMs_ < 0) throw UsageError("--keypad-wait must not be negative");
+    if (args.has("boot-timeout")) {
+        const long long s = args.number("boot-timeout");
+        if (s <= 0 || s > 24 * 3600) throw UsageError("--boot-timeout takes seconds from 1 to 86400");
+        link.bootWait.giveUpAfter = std::chrono::seconds(s);
+    }
+    // Nobody may be watching a bar: say once, on its own line, what the phone needs.
+    link.bootWait.remindAfter = kBootReminderAfter;
+    link.bootWait.remind = [this] { progress.note(langText("018")); };
     link.progress = &progress;
     link.portName = settings.port;
     at.portSetting = [this] { return settings.port; };
@@ -41,6 +51,19 @@ void PhoneSession::requireLoader() {
     const QString path = args_.value("loader", QDir(programDirectory()).filePath("loader.bin"));
     QString why;
     if (!loadLoaderImage(path, link.loaderImage, &why)) throw Failure(why);
+}
+
+uint32_t PhoneSession::transferSpeed(uint32_t setting, const char* settingName) const {
+    uint32_t baud = setting;
+    if (args_.has("baud")) {
+        const long long b = args_.number("baud");
+        if (b <= 0 || b > 4000000) throw UsageError("--baud is out of range");
+        baud = uint32_t(b);
+    }
+    if (const QString why = speedRefusal(baud); !why.isEmpty())
+        throw Failure(why + (args_.has("baud") ? QStringLiteral(" (--baud)")
+                                               : QStringLiteral(" (the %1 setting)").arg(QLatin1String(settingName))));
+    return baud;
 }
 
 bool PhoneSession::waitForWorker() {

@@ -9,10 +9,14 @@
 #include "link/phone_link.h"
 
 #include <QString>
+#include <chrono>
 
 namespace qv::cli {
 
-extern const QSet<QString> kPhoneOptions;  // --port, --loader, --keypad-wait, --baud
+extern const QSet<QString> kPhoneOptions;  // --port, --loader, --keypad-wait, --baud, --boot-timeout
+
+// After this long without the boot code's answer the user is told, once, what to do.
+inline constexpr std::chrono::seconds kBootReminderAfter{10};
 
 class PhoneSession {
 public:
@@ -21,6 +25,9 @@ public:
 
     // Reads the loader image (the transfer tasks need it); fails before any port is touched.
     void requireLoader();
+    // Fails, before any port is touched, when the loader has no code for the speed a transfer
+    // would run at (--baud, or the setting named `settingName`).
+    uint32_t transferSpeed(uint32_t setting, const char* settingName) const;
     // Task start (keypad command, pause, speed) and the wait for the worker's outcome.
     ResultCode runTransfer(uint8_t code, uint32_t baud);
     // The Info exchange; returns the driver's failure code (0 when a value was learnt).

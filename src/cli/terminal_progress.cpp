@@ -33,6 +33,18 @@ void TerminalProgress::showError(const QString& text, const QString&) {
     std::lock_guard lock(mutex_);
     error_ = text;
 }
+void TerminalProgress::note(const QString& line) {
+    std::lock_guard lock(mutex_);
+    const QByteArray text = line.toUtf8();
+    if (tty_ && !lastDrawn_.isEmpty()) {
+        std::fprintf(stderr, "\r\x1b[K%s\n", text.constData());
+        std::fputs((lastDrawn_ + QStringLiteral("\x1b[K")).toUtf8().constData(), stderr);
+    } else {
+        std::fprintf(stderr, "%s\n", text.constData());
+    }
+    std::fflush(stderr);
+}
+
 QString TerminalProgress::errorText() const {
     std::lock_guard lock(mutex_);
     return error_;

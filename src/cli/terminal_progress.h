@@ -18,6 +18,8 @@ public:
     void setVersionLine(const QString& text, bool visible) override;
     void setButtonCaption(const QString&) override {}
     void showError(const QString& text, const QString& caption) override;
+    // A line for the user on stderr, terminal or not; the bar, if any, is drawn again below it.
+    void note(const QString& line);
 
     QString errorText() const;
     QString versionLine() const;

@@ -48,15 +48,22 @@ bool itemsFit(PhoneLink& link, Workspace& ws) {
     return true;
 }
 
-// The backup patch: flushed after every record and closed on every path, because it is the
-// user's only way back after a write that stopped half way.
+// The backup patch: created with its first record, so that a task that never got the phone's
+// old bytes leaves no file that claims to hold them; flushed after every record and closed on
+// every path, because it is the user's only way back after a write that stopped half way.
 class BackupFile {
 public:
     explicit BackupFile(const QString& path) : file_(path) {}
     ~BackupFile() { file_.close(); }
-    bool open() { return file_.open(QIODevice::WriteOnly | QIODevice::Truncate); }
-    bool isOpen() const { return file_.isOpen(); }
+    bool wanted() const { return !file_.fileName().isEmpty(); }
+    // Whether the file can be made at all; checked before the phone is called.
+    bool canCreate() const {
+        const QFileInfo info(file_.fileName());
+        const QFileInfo folder(info.absolutePath());
+        return folder.isDir() && folder.isWritable() && (!info.exists() || info.isWritable());
+    }
     bool append(uint32_t address, const uint8_t* data, uint32_t length) {
+        if (!file_.isOpen() && !file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
         uint8_t head[8];
         putU32(head, address);
         putU32(head + 4, length);
@@ -86,7 +93,7 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
     if (!itemsFit(link, ws)) return failTask(link, rcNotEnoughMemory);
 
     BackupFile backup(backupPath);
-    if (!backupPath.isEmpty() && !backup.open()) {
+    if (backup.wanted() && !backup.canCreate()) {
         link.failureDetail = QStringLiteral("Can not create the backup file %1").arg(backupPath);
         return failTask(link, rcFileWriteError);
     }
@@ -103,7 +110,7 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
             if (!ticks[i]) continue;
             bar.setText(itemProgressText(list.label, ++k, total));
             const BlobRef item = phoneItem(image, list.kind, int(i));
-            if (backup.isOpen()) {
+            if (backup.wanted()) {
                 // Only bytes that really came from the phone go into the patch: a record
                 // filled up with stale buffer bytes would restore wrong data.
                 const ResultCode rc = readBlock(link, item.length, item.address - 8);

@@ -13,7 +13,8 @@ namespace qv {
 QString backupFileName(const QDateTime& at);
 
 // The body of task 2. Operators are packed from the image's record array, which the
-// operator list fills. `backupPath` empty: no backup. A row is unticked once written.
+// operator list fills. `backupPath` empty: no backup; otherwise the file is made with the
+// first record of old bytes, so it exists only when it holds some. A row is unticked once written.
 ResultCode writeTickedItems(PhoneLink& link, Workspace& workspace, const QString& backupPath);
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 
 #include "base/language_table.h"
 #include "link/debug_log.h"
+#include "link/loader_commands.h"
 
 #include <chrono>
 
@@ -79,6 +80,11 @@ void TCOMMThread::runTransfer(uint8_t code) {
     reportOutcome(r);
 }
 
+void TCOMMThread::refuseTask(ResultCode r) {
+    busy_ = true;
+    reportOutcome(r);
+}
+
 void TCOMMThread::reportOutcome(ResultCode r) {
     ProgressSink& bar = link_.bar();
     bar.setButtonCaption(langText("055"));
@@ -99,9 +105,16 @@ void TCOMMThread::reportOutcome(ResultCode r) {
 void startTask(PhoneLink& link, AtExchange& at, TCOMMThread& worker, uint8_t code, const TaskStartSettings& settings) {
     // A cancel from an earlier task must not stop this one before it starts.
     link.task.clearAbortSignal();
+    const bool transfer = code == tcWriteItems || code == tcApplyPatch || code == tcReadFile;
+    if (const QString why = transfer ? speedRefusal(settings.baud) : QString(); !why.isEmpty()) {
+        writeLog(QStringLiteral("X:  %1").arg(why));
+        link.failureDetail = why;
+        worker.refuseTask(rcWrongComSettings);
+        return;
+    }
     worker.markBusy();
     link.portName = settings.port;
-    const bool unlock = settings.keyLock && (code == tcWriteItems || code == tcApplyPatch || code == tcReadFile);
+    const bool unlock = settings.keyLock && transfer;
     at.getPhoneState(unlock ? kKeypadUnlockThenEnd : kKeypadEndKey);
     link.port.close();
     if (settings.keypadWaitMs > 0) {

@@ -30,6 +30,9 @@ public:
     // True from a task start until the worker has reported its outcome.
     bool busy() const { return busy_.load(); }
     void markBusy() { busy_.store(true); }
+    // Ends a task that cannot start as the worker ends a failed one (final bar text, the one
+    // error box with the link's failure detail, onTaskEnded); called by the task start.
+    void refuseTask(ResultCode r);
 
 private:
     void run();
@@ -56,7 +59,8 @@ struct TaskStartSettings {
 };
 
 // Presses the phone's end key by AT command, closes the port, waits for the phone to switch
-// off, and hands the task to the worker with the abort signal clear.
+// off, and hands the task to the worker with the abort signal clear. A transfer at a speed the
+// loader has no code for is refused first (result 8, nothing sent to the phone).
 void startTask(PhoneLink& link, AtExchange& at, TCOMMThread& worker, uint8_t code, const TaskStartSettings& settings);
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include "base/rounding.h"
 #include "link/debug_log.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <chrono>
 
@@ -22,16 +23,16 @@ void putBigEndian(uint8_t* p, uint32_t v) {
     p[3] = uint8_t(v);
 }
 
-// A write that wrote nothing ends the task as aborted.
-bool send(PhoneLink& link, const uint8_t* bytes, int count) {
-    if (link.port.writeBytes(bytes, count, link.task) == count) return true;
-    link.task.setTaskCode(tcAbort);
-    return false;
+// 0 when every byte went out. A write stopped by the abort signal ends the task as aborted; a
+// port that refused the bytes or went away ends it with the port's failure.
+ResultCode send(PhoneLink& link, const uint8_t* bytes, int count) {
+    if (link.port.writeBytes(bytes, count, link.task) == count) return rcOk;
+    return link.port.shortWriteCode(link.task);
 }
 
-bool sendByte(PhoneLink& link, uint8_t byte) { return send(link, &byte, 1); }
+ResultCode sendByte(PhoneLink& link, uint8_t byte) { return send(link, &byte, 1); }
 
-enum class Wait { Got, Aborted, Silent };
+enum class Wait { Got, Aborted, Silent, Lost };
 
 // How long the phone may stay silent before a step gives up. Kept apart from the port's
 // time-out clock, whose starts and ends are logged: these waits restart on every byte.
@@ -54,11 +55,18 @@ Wait receiveByte(PhoneLink& link, uint8_t& byte, int silentMs = kAnswerWaitMs) {
         if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
         if (link.task.aborted()) return Wait::Aborted;
         if (link.port.readBytes(&byte, 1) == 1) return Wait::Got;
+        if (link.port.lost()) return Wait::Lost;
         if (limit.passed()) return Wait::Silent;
     }
 }
 
-ResultCode failed(Wait w) { return w == Wait::Aborted ? rcAborted : rcNoResponse; }
+ResultCode failed(PhoneLink& link, Wait w) {
+    switch (w) {
+    case Wait::Aborted: return rcAborted;
+    case Wait::Lost: return link.port.lostCode();
+    default: return rcNoResponse;
+    }
+}
 
 // The answer to a write segment or to the end of write: 0x21, possibly behind line noise.
 // Returns Got with `accepted` telling whether the 0x21 came.
@@ -66,17 +74,18 @@ Wait receiveAck(PhoneLink& link, bool& accepted) {
     accepted = false;
     if (!link.port.waitForInput(link.task)) {
         if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
-        return link.task.aborted() ? Wait::Aborted : Wait::Silent;
+        if (link.task.aborted()) return Wait::Aborted;
+        return link.port.lost() ? Wait::Lost : Wait::Silent;
     }
     uint8_t byte = 0;
-    if (link.port.readBytes(&byte, 1) != 1) return Wait::Silent;
+    if (link.port.readBytes(&byte, 1) != 1) return link.port.lost() ? Wait::Lost : Wait::Silent;
     // Bytes that are not the acknowledgement: look briefly for one behind them.
     while (byte != kAck) {
         if (link.task.abortSignal()) {
             link.task.setTaskCode(tcAbort);
             return Wait::Aborted;
         }
-        if (receiveByte(link, byte, 100) != Wait::Got) return Wait::Got;
+        if (const Wait w = receiveByte(link, byte, 100); w != Wait::Got) return w == Wait::Lost ? w : Wait::Got;
     }
     accepted = true;
     return Wait::Got;
@@ -98,6 +107,20 @@ ResultCode startBlock(PhoneLink& link, uint32_t length) {
 int percent(int64_t part, int64_t whole) { return whole == 0 ? 100 : int(roundHalfEvenQuotient(part * 100, whole)); }
 
 }  // namespace
+
+bool loaderKnowsSpeed(uint32_t baud) { return baud == kLoaderStartSpeed || loaderSpeedCode(baud) >= 0; }
+
+const std::vector<uint32_t>& loaderSpeeds() {
+    static const std::vector<uint32_t> speeds = {9600, 19200, kLoaderStartSpeed, 38400, 115200, 230400};
+    return speeds;
+}
+
+QString speedRefusal(uint32_t baud) {
+    if (loaderKnowsSpeed(baud)) return {};
+    QStringList known;
+    for (uint32_t b : loaderSpeeds()) known.append(QString::number(b));
+    return QStringLiteral("The loader cannot work at %1 baud; it knows %2").arg(baud).arg(known.join(QStringLiteral(", ")));
+}
 
 int loaderSpeedCode(uint32_t baud) {
     switch (baud) {
@@ -125,16 +148,17 @@ ResultCode speedSwitch(PhoneLink& link) {
     const int code = loaderSpeedCode(link.workingSpeed);
     const uint8_t bytes[2] = {uint8_t(code < 0 ? 0x00 : 0x53), uint8_t(code < 0 ? 0x00 : code)};
     link.port.pause(10);
-    if (!sendByte(link, bytes[0]) || !sendByte(link, bytes[1])) return rcAborted;
+    for (uint8_t b : bytes)
+        if (const ResultCode rc = sendByte(link, b); rc != rcOk) return rc;
     uint8_t byte = 0;
     do {
-        if (const Wait w = receiveByte(link, byte); w != Wait::Got) return failed(w);
+        if (const Wait w = receiveByte(link, byte); w != Wait::Got) return failed(link, w);
     } while (byte != kAck);
     return rcOk;
 }
 
 ResultCode switchToWorkingSpeed(PhoneLink& link) {
-    if (link.workingSpeed == 28800) return rcOk;  // the loader already runs at 28,800
+    if (link.workingSpeed == kLoaderStartSpeed) return rcOk;  // the loader already runs at 28,800
     if (const ResultCode rc = speedSwitch(link); rc != rcOk) return rc;
     if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != rcOk) return rc;
     versionDisplay(link);
@@ -148,7 +172,7 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
     putBigEndian(command + 1, address);
     putBigEndian(command + 5, length);
     for (uint8_t b : command)
-        if (!sendByte(link, b)) return rcAborted;
+        if (const ResultCode rc = sendByte(link, b); rc != rcOk) return rc;
 
     uint32_t got = 0;
     SilenceLimit silence(kAnswerWaitMs);
@@ -161,6 +185,9 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
             bar.setPosition(percent(got, length));
             bar.repaint();
             silence.restart();
+        } else if (link.port.lost()) {
+            writeLog(QStringLiteral("X:  Read block stopped after %1 of %2 bytes").arg(got).arg(length));
+            return link.port.lostCode();
         } else if (silence.passed()) {
             writeLog(QStringLiteral("X:  Read block stopped after %1 of %2 bytes").arg(got).arg(length));
             return rcNoResponse;
@@ -169,10 +196,10 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
     if (link.task.aborted()) return rcAborted;
     uint8_t trailer = 0;
     for (int i = 0; i < 2; ++i)
-        if (const Wait w = receiveByte(link, trailer); w != Wait::Got) return failed(w);
+        if (const Wait w = receiveByte(link, trailer); w != Wait::Got) return failed(link, w);
     bar.setPosition(100);
     bar.repaint();
-    return sendByte(link, kAck) ? rcOk : rcAborted;
+    return sendByte(link, kAck);
 }
 
 ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address) {
@@ -191,20 +218,20 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address) {
             uint8_t head[9] = {0x57};
             putBigEndian(head + 1, at);
             putBigEndian(head + 5, segment);
-            if (!send(link, head, 9)) return rcAborted;
+            if (const ResultCode rc = send(link, head, 9); rc != rcOk) return rc;
             for (uint32_t sent = 0; sent < segment;) {
                 const uint32_t piece = std::min<uint32_t>(8192, segment - sent);
-                if (!send(link, data + sent, int(piece))) return rcAborted;
+                if (const ResultCode rc = send(link, data + sent, int(piece)); rc != rcOk) return rc;
                 sent += piece;
                 bar.setPosition(percent(done + sent, length));
                 bar.repaint();
             }
             const uint16_t sum = segmentChecksum(at, segment, data);
             const uint8_t tail[2] = {uint8_t(sum >> 8), uint8_t(sum)};
-            if (!send(link, tail, 2)) return rcAborted;
+            if (const ResultCode rc = send(link, tail, 2); rc != rcOk) return rc;
             link.port.clearInput();
             answer = receiveAck(link, accepted);
-            if (answer == Wait::Aborted) return rcAborted;
+            if (answer == Wait::Aborted || answer == Wait::Lost) return failed(link, answer);
             if (!accepted)
                 writeLog(QStringLiteral("X:  Write segment at %1 (%2 bytes) %3")
                              .arg(at, 8, 16, QChar('0')).arg(segment)
@@ -226,17 +253,17 @@ ResultCode endOfWrite(PhoneLink& link) {
     link.bar().repaint();
     const uint8_t command[5] = {0x57, 0, 0, 0, 0};
     for (uint8_t b : command)
-        if (!sendByte(link, b)) return rcAborted;
+        if (const ResultCode rc = sendByte(link, b); rc != rcOk) return rc;
     if (link.task.aborted()) return rcAborted;
     bool accepted = false;
     const Wait w = receiveAck(link, accepted);
-    if (w != Wait::Got) return failed(w);
+    if (w != Wait::Got) return failed(link, w);
     return accepted ? rcOk : rcInvalidResponse;
 }
 
 ResultCode finish(PhoneLink& link) {
     if (link.task.aborted()) return rcAborted;
-    if (!sendByte(link, 0x75)) return rcAborted;
+    if (const ResultCode rc = sendByte(link, 0x75); rc != rcOk) return rc;
     return link.task.aborted() ? rcAborted : rcOk;
 }
 

@@ -4,10 +4,20 @@
 // acknowledges with 0x21. Data pass through the link's transfer buffer from its first byte.
 #include "link/phone_link.h"
 
+#include <vector>
+
 namespace qv {
 
-// The speed code the loader understands, or -1 for a speed it does not know.
+// The speed the loader starts at; it needs no speed switch.
+constexpr uint32_t kLoaderStartSpeed = 28800;
+// The speed code the loader understands, or -1 for a speed it has no code for.
 int loaderSpeedCode(uint32_t baud);
+// Whether a transfer can run at `baud`: the start speed or one with a speed code.
+bool loaderKnowsSpeed(uint32_t baud);
+// Those speeds, slowest first.
+const std::vector<uint32_t>& loaderSpeeds();
+// Why a transfer cannot run at `baud`, naming the speeds it can; empty when it can.
+QString speedRefusal(uint32_t baud);
 // Checksum of a write segment: 0xFFFF minus every byte of address, length and data.
 uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data);
 

@@ -1,6 +1,10 @@
 #include "link/loader_upload.h"
 
 #include "base/language_table.h"
+#include "link/debug_log.h"
+
+#include <chrono>
+#include <optional>
 
 namespace qv {
 
@@ -16,16 +20,75 @@ const std::array<uint8_t, 41> kBootHeader = {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr uint8_t kGreeting = 0x45;
 constexpr uint8_t kBootAnswer = 0x43;
 constexpr uint8_t kConfirmation = 0x21;
 constexpr int kLoaderChunk = 1024;
+// The phone is greeted at most this often, whatever the port answers.
+constexpr auto kGreetingPeriod = std::chrono::milliseconds(12);
 
-// One byte from the phone; false when the abort signal is set first.
-bool receiveByte(PhoneLink& link, uint8_t& byte) {
+// The end of one of the upload's two waits; none when the link waits until Cancel.
+std::optional<Clock::time_point> deadlineOf(const PhoneLink& link) {
+    if (link.bootWait.giveUpAfter.count() <= 0) return std::nullopt;
+    return Clock::now() + link.bootWait.giveUpAfter;
+}
+
+QString secondsOf(std::chrono::milliseconds ms) { return QString::number(double(ms.count()) / 1000.0); }
+
+// A write that came up short: the user's abort (the task code is left alone), or the port's failure.
+ResultCode writeFailure(PhoneLink& link) {
+    if (link.task.abortSignal() || link.task.aborted()) return rcAborted;
+    return link.port.shortWriteCode(link.task);
+}
+
+// One byte from the phone. Stops on the abort signal, a port that is gone and the deadline.
+ResultCode receiveByte(PhoneLink& link, uint8_t& byte, const std::optional<Clock::time_point>& deadline) {
     for (;;) {
-        if (link.port.readBytes(&byte, 1) == 1) return true;
-        if (link.task.abortSignal()) return false;
+        if (link.port.readBytes(&byte, 1) == 1) return rcOk;
+        if (link.task.abortSignal()) return rcAborted;
+        if (link.port.lost()) return link.port.lostCode();
+        if (deadline && Clock::now() >= *deadline) {
+            writeLog("X:  The loader did not confirm its start");
+            link.failureDetail = QStringLiteral("The loader did not confirm its start within %1 s of being sent")
+                                     .arg(secondsOf(link.bootWait.giveUpAfter));
+            return rcNoResponse;
+        }
+    }
+}
+
+// Greets the boot code until it answers. Waits until Cancel unless the link gives up.
+ResultCode awaitBootAnswer(PhoneLink& link) {
+    const Clock::time_point started = Clock::now();
+    const std::optional<Clock::time_point> deadline = deadlineOf(link);
+    const BootWait& wait = link.bootWait;
+    bool reminded = false;
+    for (;;) {
+        if (link.task.aborted()) return rcAborted;  // the task code stays 7
+        if (link.task.abortSignal()) return rcAborted;
+        const Clock::time_point greeted = Clock::now();
+        const uint8_t greeting = kGreeting;
+        if (link.port.writeBytes(&greeting, 1, link.task) != 1) return writeFailure(link);
+        link.port.pause(2);
+        uint8_t reply = 0;
+        if (link.port.readBytes(&reply, 1) == 1 && reply == kBootAnswer) return rcOk;
+        if (link.port.lost()) return link.port.lostCode();
+        // Bytes that are not the answer come back at once: still greet no faster than this.
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - greeted);
+        if (spent < kGreetingPeriod) link.port.pause(int((kGreetingPeriod - spent).count()));
+
+        const Clock::time_point now = Clock::now();
+        if (!reminded && wait.remindAfter.count() > 0 && now - started >= wait.remindAfter) {
+            reminded = true;
+            if (wait.remind) wait.remind();
+        }
+        if (deadline && now >= *deadline) {
+            writeLog("X:  The boot code did not answer");
+            link.failureDetail = QStringLiteral("The phone's boot code did not answer within %1 s")
+                                     .arg(secondsOf(wait.giveUpAfter));
+            return rcPhoneNotAnswering;
+        }
     }
 }
 
@@ -40,21 +103,13 @@ ResultCode uploadLoader(PhoneLink& link) {
         return rcComInitFailed;
     }
 
-    bool answered = false;
-    while (!answered) {
-        if (link.task.aborted()) break;
-        if (link.task.abortSignal()) return rcAborted;
-        const uint8_t greeting = kGreeting;
-        if (link.port.writeBytes(&greeting, 1, link.task) == 0) return rcAborted;
-        link.port.pause(2);
-        uint8_t reply = 0;
-        if (link.port.readBytes(&reply, 1) == 1 && reply == kBootAnswer) answered = true;
-    }
+    if (const ResultCode rc = awaitBootAnswer(link); rc != rcOk) return rc;
     if (link.task.aborted()) return rcAborted;
 
     link.port.pause(4);
     for (size_t i = 0; i < kBootHeader.size(); ++i)
-        if (link.port.writeBytes(&kBootHeader[i], 1, link.task) == 0 && i == 0) return rcAborted;
+        if (link.port.writeBytes(&kBootHeader[i], 1, link.task) != 1 && (i == 0 || link.port.lost()))
+            return writeFailure(link);
 
     ProgressSink& bar = link.bar();
     bar.setText(langText("064"));
@@ -66,6 +121,7 @@ ResultCode uploadLoader(PhoneLink& link) {
     for (int offset = 0; offset < kLoaderImageSize; offset += kLoaderChunk) {
         if (link.task.aborted()) return rcAborted;
         link.port.writeChunk(image + offset, std::min(kLoaderChunk, kLoaderImageSize - offset));
+        if (link.port.lost()) return link.port.lostCode();
         bar.setPosition(++step);
         bar.repaint();
         if (link.task.aborted()) return rcAborted;
@@ -74,14 +130,15 @@ ResultCode uploadLoader(PhoneLink& link) {
     if (link.task.aborted()) return rcAborted;
 
     link.port.clearInput();
+    const std::optional<Clock::time_point> deadline = deadlineOf(link);
     uint8_t byte = 0;
     do {
-        if (!receiveByte(link, byte)) return rcAborted;
+        if (const ResultCode rc = receiveByte(link, byte, deadline); rc != rcOk) return rc;
     } while (byte != kConfirmation);
     for (int i = 0; i < 3; ++i)
-        if (!receiveByte(link, byte)) return rcAborted;
+        if (const ResultCode rc = receiveByte(link, byte, deadline); rc != rcOk) return rc;
     const uint8_t confirm = kConfirmation;
-    return link.port.writeBytes(&confirm, 1, link.task) == 1 ? rcOk : rcAborted;
+    return link.port.writeBytes(&confirm, 1, link.task) == 1 ? rcOk : writeFailure(link);
 }
 
 }  // namespace qv

@@ -7,6 +7,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
+#include <functional>
 #include <vector>
 
 namespace qv {
@@ -18,6 +20,19 @@ constexpr int kTransferBufferBytes = 128000;
 // port is touched.
 bool loadLoaderImage(const QString& path, QByteArray& image, QString* error);
 
+// How the loader upload waits for the phone. By default it waits until Cancel: for the boot
+// code's answer while the user presses the power button, and for the started loader's
+// confirmation. A front end without a Cancel button a person watches (the command line) may
+// give up, and may remind the user what to do.
+struct BootWait {
+    // Each of the two waits ends after this long; zero: never.
+    std::chrono::milliseconds giveUpAfter{0};
+    // After this long without the boot code's answer `remind` is called, once per upload,
+    // on the worker thread; zero: never.
+    std::chrono::milliseconds remindAfter{0};
+    std::function<void()> remind;
+};
+
 struct PhoneLink {
     SerialPort port;
     TaskControl task;
@@ -26,6 +41,7 @@ struct PhoneLink {
     uint32_t workingSpeed = 115200;
     uint32_t versionAddress = 0;  // where the version display reads the software version
     QByteArray loaderImage;
+    BootWait bootWait;
     std::vector<uint8_t> buffer = std::vector<uint8_t>(kTransferBufferBytes);
     // A task that fails for a reason its result code cannot name says it here; the worker's
     // error box shows it instead of the code's message.

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #include "link/linux_custom_speed.h"
@@ -15,6 +16,9 @@
 namespace qv {
 namespace {
 
+// What the kernel answers once the device has gone: an unplugged adapter or a pseudo-terminal
+// whose other side closed is hung up, and every call on it fails with one of these.
+bool meansGone(int e) { return e == EIO || e == ENXIO || e == ENODEV || e == EPIPE || e == EBADF; }
 
 class PosixSerialDevice final : public SerialDevice {
 public:
@@ -22,6 +26,7 @@ public:
 
     bool open(const std::string& name, bool exclusive) override {
         close();
+        lost_ = false;
         // O_NONBLOCK only for the open itself: a port whose carrier line is down must not hang it.
         fd_ = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0) return false;
@@ -116,17 +121,36 @@ public:
 
     int inputCount() override {
         int n = 0;
-        if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &n) != 0) return -1;
+        if (fd_ < 0) return -1;
+        if (::ioctl(fd_, FIONREAD, &n) != 0) {
+            noteFailure();
+            return -1;
+        }
         return n;
     }
 
+    // A hang-up ends the wait at once and marks the device gone; so does a device node that
+    // was removed while we waited.
     bool waitForInput(int ms) override {
-        if (fd_ < 0) return false;
+        if (fd_ < 0 || lost_) return false;
         pollfd p{fd_, POLLIN, 0};
         int rc;
         do rc = ::poll(&p, 1, ms);
         while (rc < 0 && errno == EINTR);
-        return rc > 0 && (p.revents & POLLIN);
+        if (rc < 0) {
+            noteFailure();
+            return false;
+        }
+        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            lost_ = true;
+            return false;
+        }
+        if (rc == 0) {
+            struct stat node {};
+            if (::fstat(fd_, &node) == 0 && node.st_nlink == 0) lost_ = true;
+            return false;
+        }
+        return (p.revents & POLLIN) != 0;
     }
 
     int read(uint8_t* buffer, int wanted) override {
@@ -134,7 +158,11 @@ public:
         ssize_t n;
         do n = ::read(fd_, buffer, size_t(wanted));
         while (n < 0 && errno == EINTR);
-        return n < 0 ? -1 : int(n);
+        if (n < 0) {
+            noteFailure();
+            return -1;
+        }
+        return int(n);
     }
 
     int write(const uint8_t* buffer, int count) override {
@@ -143,11 +171,14 @@ public:
         while (done < count) {
             const ssize_t n = ::write(fd_, buffer + done, size_t(count - done));
             if (n < 0 && errno == EINTR) continue;
+            if (n < 0) noteFailure();
             if (n <= 0) return done > 0 ? done : -1;
             done += int(n);
         }
         return done;
     }
+
+    bool lost() const override { return lost_; }
 
     // After the drain nothing of ours waits in a real port's output queue; a pseudo-terminal's
     // drain returns before the other side has read, so flushing the output there would throw
@@ -182,6 +213,10 @@ private:
         }
     }
 
+    void noteFailure() {
+        if (meansGone(errno)) lost_ = true;
+    }
+
     void setModemLine(int line, bool on) {
         // Pseudo-terminals and some adapters have no modem lines; that is not an error.
         ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &line);
@@ -191,6 +226,7 @@ private:
     LineSettings current_;
     Timeouts timeouts_;
     uint32_t eventMask_ = 0;
+    bool lost_ = false;
 };
 
 }  // namespace

@@ -56,6 +56,11 @@ public:
     virtual bool purge() = 0;
     // The same for the input queue alone.
     virtual bool clearInput() = 0;
+
+    // True once a call found the device gone (cable or adapter pulled, device node removed):
+    // it fails for good then, which a caller must tell apart from "nothing has arrived yet".
+    // Cleared by the next open.
+    virtual bool lost() const { return false; }
 };
 
 std::unique_ptr<SerialDevice> createPlatformSerialDevice();

@@ -31,6 +31,7 @@ QString describeOpenFailure(const QString& name) {
 ResultCode SerialPort::open(const QString& name) {
     writeLog("Opening COM port...");
     openFailure_.clear();
+    lost_ = rcOk;
     errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), true)) {
         openFailure_ = describeOpenFailure(name);
@@ -113,6 +114,7 @@ ResultCode SerialPort::applyLoaderLineSettings(LineSettings s, uint32_t baud, in
 
 ResultCode SerialPort::openAtLink(const QString& name) {
     openFailure_.clear();
+    lost_ = rcOk;
     errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), false)) {
         openFailure_ = describeOpenFailure(name);
@@ -155,12 +157,28 @@ ResultCode SerialPort::close() {
     return rc;
 }
 
+bool SerialPort::checkLost(ResultCode code) {
+    if (lost_ != rcOk) return true;
+    if (!device_->lost()) return false;
+    lost_ = code;
+    writeLog(QStringLiteral("X:  COM port lost: %1").arg(resultMessage(code)));
+    return true;
+}
+
 int SerialPort::readBytes(uint8_t* buffer, int wanted) {
+    if (lost_ != rcOk) return 0;
     // Instead of a fixed 10 ms pause, wait at most that long and go on as soon as bytes arrive.
-    if (!device_->waitForInput(10)) return 0;
+    if (!device_->waitForInput(10)) {
+        checkLost(rcComReadFailed);
+        return 0;
+    }
     const int waiting = device_->inputCount();
-    if (waiting <= 0) return 0;
+    if (waiting <= 0) {
+        checkLost(rcComReadFailed);
+        return 0;
+    }
     const int n = device_->read(buffer, std::min(wanted, waiting));
+    if (n < 0) checkLost(rcComReadFailed);
     return n < 0 ? 0 : n;
 }
 
@@ -168,12 +186,12 @@ int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& 
     int done = 0;
     int failures = 0;
     while (done < count) {
-        if (task.abortSignal()) return done;
+        if (task.abortSignal() || lost_ != rcOk) return done;
         const int piece = std::min(4096, count - done);
         const int n = device_->write(buffer + done, piece);
         if (n <= 0) {
-            // A failed piece is tried again; a port that is gone would loop for ever.
-            if (!device_->isOpen() || ++failures > 50) return done;
+            // A failed piece is tried again, unless the device is gone.
+            if (checkLost(rcComWriteFailed) || !device_->isOpen() || ++failures > 50) return done;
             pause(10);
             continue;
         }
@@ -183,14 +201,31 @@ int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& 
     return done;
 }
 
+ResultCode SerialPort::shortWriteCode(TaskControl& task) const {
+    if (task.abortSignal() || task.aborted()) {
+        task.setTaskCode(tcAbort);
+        return rcAborted;
+    }
+    return lost_ != rcOk ? lost_ : rcComWriteFailed;
+}
+
 ResultCode SerialPort::writeChunk(const uint8_t* buffer, int count) {
     pause(1);
-    return device_->write(buffer, count) == count ? rcOk : rcComWriteFailed;
+    if (lost_ != rcOk) return rcComWriteFailed;
+    if (device_->write(buffer, count) == count) return rcOk;
+    checkLost(rcComWriteFailed);
+    return rcComWriteFailed;
 }
 
 int SerialPort::inputCount() {
+    if (lost_ != rcOk) return -1;
     device_->waitForInput(10);
-    return device_->inputCount();
+    const int n = device_->inputCount();
+    if (n < 0 || device_->lost()) {
+        checkLost(rcComReadFailed);
+        return -1;
+    }
+    return n;
 }
 
 bool SerialPort::waitForInput(const TaskControl& task) {

@@ -27,10 +27,21 @@ public:
     ResultCode close();
     bool isOpen() const { return device_->isOpen(); }
 
+    // Once a read or a write found the device gone (cable pulled, adapter unplugged), the code
+    // that names the failure: 18 (read failed) or 17 (write failed); 0 while the port is sound.
+    // Reads and writes return at once from then on. The next open clears it.
+    ResultCode lostCode() const { return lost_; }
+    bool lost() const { return lost_ != rcOk; }
+
     // Up to `wanted` bytes of those waiting; waits at most 10 ms for the first to arrive.
+    // 0 when none came, or at once when the device is gone (see lostCode()).
     int readBytes(uint8_t* buffer, int wanted);
-    // In pieces of at most 4,096 bytes; stops before a piece when the abort signal is set.
+    // In pieces of at most 4,096 bytes; stops before a piece when the abort signal is set,
+    // and at once when the device is gone. A piece that fails otherwise is tried again.
     int writeBytes(const uint8_t* buffer, int count, const TaskControl& task);
+    // Why a write came up short: 1 (and task code 7) when the abort signal stopped it,
+    // otherwise the port's failure (17 when the device is still there but refused the bytes).
+    ResultCode shortWriteCode(TaskControl& task) const;
     // All bytes in one write: 0, or 17 when fewer went out.
     ResultCode writeChunk(const uint8_t* buffer, int count);
     int inputCount();
@@ -48,12 +59,15 @@ public:
 
 private:
     ResultCode applyLoaderLineSettings(LineSettings s, uint32_t baud, int xonLimit, int xoffLimit);
+    // Takes note when the device says it is gone; `code` names the step that found out.
+    bool checkLost(ResultCode code);
 
     std::unique_ptr<SerialDevice> device_;
     TimeoutClock clock_;
     Sleeper sleep_;
     bool loaderEvents_ = false;  // the loader link's two auxiliary events exist
     QString openFailure_;
+    ResultCode lost_ = rcOk;
 };
 
 }  // namespace qv

@@ -7,12 +7,31 @@
 namespace qv {
 namespace {
 
+// What the communications calls answer once an adapter has been unplugged: the handle stays,
+// every call on it fails with one of these.
+bool meansGone(DWORD e) {
+    switch (e) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_OPERATION_ABORTED:
+        return true;
+    default:
+        return false;
+    }
+}
+
 class Win32SerialDevice final : public SerialDevice {
 public:
     ~Win32SerialDevice() override { close(); }
 
     bool open(const std::string& name, bool exclusive) override {
         close();
+        lost_ = false;
         // "COM10" and above need the device namespace prefix; it works for every port.
         const std::string path = name.rfind("\\\\.\\", 0) == 0 ? name : "\\\\.\\" + name;
         const DWORD share = exclusive ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE);
@@ -96,7 +115,10 @@ public:
     int inputCount() override {
         DWORD errors = 0;
         COMSTAT stat{};
-        if (!ClearCommError(handle_, &errors, &stat)) return -1;
+        if (!ClearCommError(handle_, &errors, &stat)) {
+            noteFailure();
+            return -1;
+        }
         return int(stat.cbInQue);
     }
 
@@ -112,13 +134,19 @@ public:
 
     int read(uint8_t* buffer, int wanted) override {
         DWORD got = 0;
-        if (!ReadFile(handle_, buffer, DWORD(wanted), &got, nullptr)) return -1;
+        if (!ReadFile(handle_, buffer, DWORD(wanted), &got, nullptr)) {
+            noteFailure();
+            return -1;
+        }
         return int(got);
     }
 
     int write(const uint8_t* buffer, int count) override {
         DWORD put = 0;
-        if (!WriteFile(handle_, buffer, DWORD(count), &put, nullptr)) return -1;
+        if (!WriteFile(handle_, buffer, DWORD(count), &put, nullptr)) {
+            noteFailure();
+            return -1;
+        }
         return int(put);
     }
 
@@ -130,8 +158,15 @@ public:
     }
     bool clearInput() override { return PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR) != 0; }
 
+    bool lost() const override { return lost_; }
+
 private:
+    void noteFailure() {
+        if (meansGone(GetLastError())) lost_ = true;
+    }
+
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    bool lost_ = false;
 };
 
 }  // namespace

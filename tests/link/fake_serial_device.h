@@ -19,6 +19,10 @@ public:
     bool failOpen = false, failTimeouts = false;
     bool opened = false;
     int openCount = 0;
+    // The cable is pulled: every read, write and status call fails and lost() says why.
+    bool gone = false;
+    // Called on every wait for input (a test's watchdog against a caller that polls for ever).
+    std::function<void()> onPoll;
 
     void answer(std::initializer_list<uint8_t> bytes) { input_.insert(input_.end(), bytes); }
     void answer(const std::vector<uint8_t>& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
@@ -54,9 +58,13 @@ public:
     bool setQueueSizes(uint32_t, uint32_t) override { return opened; }
     bool readEventMask(uint32_t& m) override { return opened && (m = 1, true); }
     bool setEventMask(uint32_t) override { return opened; }
-    int inputCount() override { return opened ? int(input_.size()) : -1; }
-    bool waitForInput(int) override { return !input_.empty(); }
+    int inputCount() override { return opened && !gone ? int(input_.size()) : -1; }
+    bool waitForInput(int) override {
+        if (onPoll) onPoll();
+        return !gone && !input_.empty();
+    }
     int read(uint8_t* buffer, int wanted) override {
+        if (gone) return -1;
         int n = 0;
         while (n < wanted && !input_.empty()) {
             buffer[n++] = input_.front();
@@ -65,12 +73,13 @@ public:
         return n;
     }
     int write(const uint8_t* buffer, int count) override {
-        if (!opened) return -1;
+        if (!opened || gone) return -1;
         std::vector<uint8_t> bytes(buffer, buffer + count);
         written.insert(written.end(), bytes.begin(), bytes.end());
         if (phone) phone(*this, bytes);
         return count;
     }
+    bool lost() const override { return gone; }
     bool purge() override {
         input_.clear();
         return opened;

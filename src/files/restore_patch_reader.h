@@ -1,0 +1,47 @@
+#pragma once
+// The records of a restore patch (and of the backup a phone write makes): a u32 table address
+// and a u32 length n, both little-endian, then n bytes; up to the end of the file, with no
+// header and no trailer.
+#include <QIODevice>
+#include <QString>
+#include <cstdint>
+
+namespace qv {
+
+struct PatchRecord {
+    qint64 offset = 0;     // where the record starts in the file
+    uint32_t address = 0;  // as the table holds it; the loader is given address - 8
+    uint32_t length = 0;
+};
+
+class RestorePatchReader {
+public:
+    enum class Step {
+        Record,    // the next whole record
+        End,       // the file ended after a whole record (or was empty)
+        CutShort,  // the file ends inside a record's head or data
+        TooLarge,  // the record carries more than `maxLength` bytes
+        ReadError, // the device refused to seek or read
+    };
+
+    // Reads from the start of `patch`; a record may carry at most `maxLength` bytes.
+    RestorePatchReader(QIODevice& patch, uint32_t maxLength);
+
+    // With `data` (room for maxLength bytes) the record's bytes are read into it; without, they
+    // are skipped. After anything but Record the reader stays where it stopped.
+    Step next(PatchRecord& record, uint8_t* data);
+    // What is wrong and where, after CutShort, TooLarge or ReadError.
+    const QString& problem() const { return problem_; }
+
+private:
+    Step stop(Step step, QString problem);
+
+    QIODevice& patch_;
+    uint32_t maxLength_;
+    qint64 size_;
+    qint64 at_ = 0;
+    Step stopped_ = Step::Record;
+    QString problem_;
+};
+
+}  // namespace qv
