@@ -133,6 +133,7 @@ public:
     }
     bool purge() override { return inner_->purge(); }
     bool clearInput() override { return inner_->clearInput(); }
+    bool lost() const override { return inner_->lost(); }
 
 private:
     std::unique_ptr<SerialDevice> inner_;
