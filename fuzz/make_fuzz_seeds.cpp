@@ -1,9 +1,13 @@
 // make_fuzz_seeds OUTDIR
 // Writes the seed inputs of the fuzz targets: OUTDIR/fuzz_table_file holds the demo model's table
 // files (as they stand and packed, see table_fuzz_input.h) and an empty directory;
-// OUTDIR/fuzz_bmp holds small bitmaps of every depth and header kind the reader knows.
+// OUTDIR/fuzz_bmp holds small bitmaps of every depth and header kind the reader knows;
+// OUTDIR/fuzz_ini_file holds a language.ini in both encodings, a setting.ini and a .mru file.
+#include "base/ini_file.h"
+#include "base/language_table.h"
 #include "demo_model/demo_model.h"
 #include "editors/bmp_file.h"
+#include "files/settings.h"
 #include "files/table_file_reader.h"
 #include "image/byte_order.h"
 #include "table_fuzz_input.h"
@@ -160,6 +164,48 @@ bool bmpSeeds(const QString& outDir) {
     return ok;
 }
 
+// A few translated texts, so the seeds hold more than the defaults.
+const std::pair<const char*, const char*> kRussian[] = {
+    {"006", "байт"}, {"019", "Операция завершена."}, {"8030", "Картинки"}, {"8112", "с телефона"},
+};
+
+QByteArray languageIni(bool utf8) {
+    LanguageTable defaults;
+    defaults.loadDefaults();
+    IniFile ini = utf8 ? IniFile::parse("\xEF\xBB\xBF") : IniFile{};
+    ini.setValue(u"Language", u"000", QString());  // the section comes first
+    for (int slot = 0; slot < LanguageTable::kSlotCount; ++slot)
+        if (const QString key = LanguageTable::keyOfSlot(slot); !key.isEmpty())
+            ini.setValue(u"Language", key, defaults.slot(slot).trimmed());
+    for (const auto& [key, text] : kRussian)
+        ini.setValue(u"Language", QString::fromLatin1(key), QString::fromUtf8(text));
+    return ini.toBytes();
+}
+
+bool iniSeeds(const QString& outDir) {
+    bool ok = writeFile(outDir + QStringLiteral("/language.ini"), languageIni(false));
+    ok &= writeFile(outDir + QStringLiteral("/language_utf8.ini"), languageIni(true));
+
+    Settings settings;
+    settings.port = QStringLiteral("/dev/ttyUSB0");
+    settings.player = QStringLiteral("C:\\Program Files\\Player\\psmplay.exe");
+    IniFile setting;
+    settings.store(setting);
+    ok &= writeFile(outDir + QStringLiteral("/setting.ini"), setting.toBytes());
+
+    IniFile mru;
+    mru.setValue(u"MRU", u"Name1", QStringLiteral("/home/user/ring.mmf"));
+    mru.setValue(u"MRU", u"Name2", QString::fromUtf8("C:\\Мелодии\\утро.mmf"));
+    ok &= writeFile(outDir + QStringLiteral("/demo.mru"), mru.toBytes());
+
+    // What hands leave in such files: comments, quotes, odd spacing and case, repeated names,
+    // a header with trailing text, lines before any header, no final line end.
+    ok &= writeFile(outDir + QStringLiteral("/by_hand.ini"),
+                    "k=before\n; comment\n[com] ; ports\n  port = \"COM3 \" \nBaudRD=38 400\nport=COM4\r\n\r\n"
+                    "[Language\n[LANGUAGE]\n8030==x\n=y\n[Face]\nColor=-1\n[COM]\nKeyLock=1");
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,9 +216,11 @@ int main(int argc, char** argv) {
     const QString out = QString::fromLocal8Bit(argv[1]);
     const QString tables = out + QStringLiteral("/fuzz_table_file");
     const QString bitmaps = out + QStringLiteral("/fuzz_bmp");
-    if (!QDir().mkpath(tables) || !QDir().mkpath(bitmaps)) {
+    const QString inis = out + QStringLiteral("/fuzz_ini_file");
+    if (!QDir().mkpath(tables) || !QDir().mkpath(bitmaps) || !QDir().mkpath(inis)) {
         std::fprintf(stderr, "make_fuzz_seeds: cannot create %s\n", argv[1]);
         return 1;
     }
-    return tableSeeds(tables) && bmpSeeds(bitmaps) ? 0 : 1;
+    const bool iniOk = iniSeeds(inis);
+    return tableSeeds(tables) && bmpSeeds(bitmaps) && iniOk ? 0 : 1;
 }

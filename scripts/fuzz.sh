@@ -16,7 +16,7 @@ cmake -S "$here" -B "$build" -G "Unix Makefiles" \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
     -DQV_SANITIZE=OFF -DQV_BUILD_FUZZ=ON -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target fuzz_table_file fuzz_bmp make_fuzz_seeds
+cmake --build "$build" -j"$(nproc)" --target fuzz_table_file fuzz_bmp fuzz_restore_patch fuzz_ini_file make_fuzz_seeds
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -25,12 +25,18 @@ export QT_QPA_PLATFORM=offscreen
 
 rm -rf "$build/seeds"
 "$build/bin/make_fuzz_seeds" "$build/seeds"
+# Restore patch seeds: two whole records, and the same cut short inside the second's data.
+mkdir -p "$build/seeds/fuzz_restore_patch"
+printf '\x00\xff\x03\x01\x04\x00\x00\x00ABCD\x00\x00\x10\x02\x03\x00\x00\x00xyz' >"$build/seeds/fuzz_restore_patch/two.flp"
+printf '\x00\xff\x03\x01\x04\x00\x00\x00ABCD\x00\x00\x10\x02\x03\x00\x00\x00x' >"$build/seeds/fuzz_restore_patch/cut.flp"
 mkdir -p "$build/crashes"
 
 # Longest input per target: a demo table file is about 12 KB; the seed bitmaps are under 1 KB.
 declare -A max_len=([fuzz_table_file]=16384 [fuzz_bmp]=8192)
+max_len[fuzz_restore_patch]=4096  # patches: a few records of a few hundred bytes
+max_len[fuzz_ini_file]=32768  # language.ini with every key is about 8 KB
 failed=()
-for target in fuzz_table_file fuzz_bmp; do
+for target in fuzz_table_file fuzz_bmp fuzz_restore_patch fuzz_ini_file; do
     corpus="$build/corpus/$target"
     mkdir -p "$corpus"
     echo "== $target: ${seconds}s"

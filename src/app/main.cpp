@@ -1,6 +1,7 @@
 // quorvanta [--debug] [--loader PATH] [FILE.sav]
 #include "app/main_window.h"
 #include "base/language_table.h"
+#include "base/last_resort.h"
 #include "link/debug_log.h"
 
 #include <QApplication>
@@ -31,6 +32,7 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    qv::installLastResortHandler("quorvanta");
     QuorvantaApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quorvanta"));
     qv::MainWindowOptions options;
@@ -52,7 +54,10 @@ int main(int argc, char** argv) {
             file = args[i];
         }
     }
-    qv::TForm1 window(options);
+    qv::TForm1 window(options);  // loads the language table
+    // The window has no console: a language.ini that could not be used is noted in the log.
+    if (const QString warning = qv::languageTable().loadWarning(); !warning.isEmpty())
+        qv::writeLog(QStringLiteral("X: ") + warning);
     app.setApplicationDisplayName(qv::langText("8001"));
     window.show();
     if (!file.isEmpty())

@@ -1,9 +1,11 @@
 #include "base/ini_file.h"
 
+#include "base/file_output.h"
+
 #include "base/cp1251.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace qv {
 namespace {
@@ -27,12 +29,52 @@ bool parseHeader(QStringView trimmed, QString* name) {
     return true;
 }
 
+QString tooLargeProblem() { return QStringLiteral("larger than %1 KiB").arg(IniFile::kMaxFileSize / 1024); }
+
 }  // namespace
 
 IniFile IniFile::load(const QString& path) {
+    IniFile refused;
+    // Checked before opening: opening a pipe would wait for a writer, and reading a device
+    // such as /dev/zero would never end.
+    const QFileInfo info(path);
+    if (!info.exists()) return refused;
+    if (!info.isFile()) {
+        refused.problem_ = QStringLiteral("not a regular file");
+        return refused;
+    }
+    if (info.size() > kMaxFileSize) {
+        refused.problem_ = tooLargeProblem();
+        return refused;
+    }
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return IniFile{};
-    IniFile ini = parse(f.readAll());
+    if (!f.open(QIODevice::ReadOnly)) {
+        refused.problem_ = QStringLiteral("can not be read: %1").arg(f.errorString());
+        return refused;
+    }
+    if (f.isSequential()) {  // replaced by something else since the check above
+        refused.problem_ = QStringLiteral("not a regular file");
+        return refused;
+    }
+    const QByteArray bytes = f.read(kMaxFileSize + 1);
+    if (f.error() != QFileDevice::NoError) {
+        refused.problem_ = QStringLiteral("can not be read: %1").arg(f.errorString());
+        return refused;
+    }
+    return fromFileBytes(bytes);
+}
+
+IniFile IniFile::fromFileBytes(const QByteArray& bytes) {
+    IniFile refused;
+    if (bytes.size() > kMaxFileSize) {
+        refused.problem_ = tooLargeProblem();
+        return refused;
+    }
+    if (bytes.contains('\0')) {
+        refused.problem_ = QStringLiteral("holds NUL bytes, so it is no text file");
+        return refused;
+    }
+    IniFile ini = parse(bytes);
     ini.exists_ = true;
     return ini;
 }
@@ -96,6 +138,11 @@ bool IniFile::contains(QStringView section, QStringView key) const {
 void IniFile::setValue(QStringView section, QStringView key, const QString& value) {
     QString v = value;
     v.replace(u'\r', u' ').replace(u'\n', u' ');
+    // Reading trims the value and takes off one pair of quotes; a value that would lose
+    // something that way is written inside one more pair.
+    const bool needsQuotes = !v.isEmpty() && (v.front().isSpace() || v.back().isSpace() ||
+                                              (v.size() >= 2 && v.startsWith(u'"') && v.endsWith(u'"')));
+    const QString written = needsQuotes ? u'"' + v + u'"' : v;
 
     qsizetype si = sectionIndex(section);
     if (si < 0) {
@@ -111,7 +158,7 @@ void IniFile::setValue(QStringView section, QStringView key, const QString& valu
     if (ki >= 0) {
         Line& l = s.lines[ki];
         l.value = v;
-        l.text = l.key + u'=' + v;
+        l.text = l.key + u'=' + written;
         return;
     }
     // After the section's last entry, so blank lines and comments that lead into the next
@@ -120,23 +167,31 @@ void IniFile::setValue(QStringView section, QStringView key, const QString& valu
     for (size_t i = 0; i < s.lines.size(); ++i)
         if (!s.lines[i].key.isEmpty()) pos = i + 1;
     const QString k = key.toString();
-    s.lines.insert(s.lines.begin() + qsizetype(pos), Line{k + u'=' + v, k, v});
+    s.lines.insert(s.lines.begin() + qsizetype(pos), Line{k + u'=' + written, k, v});
 }
 
-bool IniFile::save(const QString& path, QString* error) const {
+QByteArray IniFile::toBytes() const {
     QString text;
     for (const Section& s : sections_) {
         if (s.hasHeader) text += s.header + QStringLiteral("\r\n");
         for (const Line& l : s.lines) text += l.text + QStringLiteral("\r\n");
     }
-    const QByteArray bytes = utf8_ ? kUtf8Bom + text.toUtf8() : toCp1251(text);
+    return utf8_ ? kUtf8Bom + text.toUtf8() : toCp1251(text);
+}
 
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        if (error) *error = QStringLiteral("Can not write %1: %2").arg(path, f.errorString());
+bool IniFile::save(const QString& path, QString* error) const {
+    const auto refuse = [&](const QString& why) {
+        if (error) *error = QStringLiteral("Can not write %1: %2").arg(path, why);
         return false;
-    }
-    return true;
+    };
+    if (!problem_.isEmpty())
+        return refuse(QStringLiteral("the file there was not read (%1), so it is left as it is").arg(problem_));
+    if (const QFileInfo target(path); target.exists() && !target.isFile())
+        return refuse(QStringLiteral("not a regular file"));
+
+    const Status written = writeWholeFile(path, toBytes());
+    if (!written && error) *error = written.message();
+    return written.ok();
 }
 
 }  // namespace qv

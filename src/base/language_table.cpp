@@ -13,7 +13,8 @@ struct Default {
 };
 
 // Keys whose default is empty ("8054".."8059", "8071".."8074", ...) are left out.
-// The wording (typos included) is what users and translators know; keep it as it is.
+// The wording (typos included) is what users and translators know; keep it as it is unless it
+// says something it does not mean ("012" is about the picture's width and height).
 constexpr Default kDefaults[] = {
     {"000", "1 bit"},
     {"001", "2 bit"},
@@ -27,7 +28,7 @@ constexpr Default kDefaults[] = {
     {"009", "Pictures loading..."},
     {"010", "Melody"},
     {"011", "The quantity of colors should be: 2, 16, 256 or 65000"},
-    {"012", "Incorrect permission X:Y"},
+    {"012", "Incorrect resolution X:Y"},
     {"013", "The file size should be less or is equal"},
     {"014", "byte(s)"},
     {"015", "The file with media data is not retrieved. For its creation it is necessary to connect "
@@ -216,16 +217,26 @@ QString LanguageTable::keyOfSlot(int slot) {
 void LanguageTable::loadDefaults() {
     fillDefaults();
     finish();
+    loadWarning_.clear();
 }
 
-void LanguageTable::load(const QString& programDir) {
+QString LanguageTable::load(const QString& programDir) {
+    const QString path = QDir(programDir).filePath(QStringLiteral("language.ini"));
+    return load(IniFile::load(path), path);
+}
+
+QString LanguageTable::load(const IniFile& ini, const QString& path) {
     fillDefaults();
-    const IniFile ini = IniFile::load(QDir(programDir).filePath(QStringLiteral("language.ini")));
     for (int i = 0; i < kSlotCount; ++i) {
         const QString key = keyOfSlot(i);
         if (!key.isEmpty()) slots_[i] = ini.value(u"Language", key, slots_[i]);
     }
     finish();
+    loadWarning_.clear();
+    if (!ini.problem().isEmpty())
+        loadWarning_ = QStringLiteral("%1 is ignored (%2); the built-in English texts are used")
+                           .arg(QDir::toNativeSeparators(path), ini.problem());
+    return loadWarning_;
 }
 
 void LanguageTable::fillDefaults() {

@@ -8,6 +8,8 @@
 
 namespace qv {
 
+class IniFile;
+
 class LanguageTable {
 public:
     static constexpr int kSlotCount = 214;
@@ -21,7 +23,13 @@ public:
     // The built-in texts, with the leading-space rule applied.
     void loadDefaults();
     // Section "Language" of language.ini in programDir; whatever is missing keeps its default.
-    void load(const QString& programDir);
+    // A language.ini that is no INI text (see IniFile::load) leaves every default in place;
+    // the returned warning, also kept as loadWarning(), names the file and says why. This
+    // layer has no log, so the front ends pass it on. Empty when nothing was wrong.
+    QString load(const QString& programDir);
+    // As above, from a file already loaded from path (the path is for the warning).
+    QString load(const IniFile& ini, const QString& path);
+    const QString& loadWarning() const { return loadWarning_; }
 
     QString text(QStringView key) const;  // empty for a key the table does not list
     QString slot(int slot) const;         // empty outside 0..213
@@ -31,6 +39,7 @@ private:
     void finish();  // the leading-space rule, and slot 100 emptied
 
     std::array<QString, kSlotCount> slots_;
+    QString loadWarning_;
 };
 
 // Starts out holding the defaults, so code that runs before (or without) a load still has texts.

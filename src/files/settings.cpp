@@ -18,9 +18,19 @@ int64_t number(const IniFile& ini, QStringView section, QStringView key, int64_t
 
 QString Settings::defaultPath() { return QDir(programDirectory()).filePath(QStringLiteral("setting.ini")); }
 
-Settings Settings::load(const QString& path) {
-    Settings s;
+Settings Settings::load(const QString& path, QString* warning) {
     const IniFile ini = IniFile::load(path);
+    if (warning) {
+        warning->clear();
+        if (!ini.problem().isEmpty())
+            *warning = QStringLiteral("%1 is ignored (%2); the default settings are used")
+                           .arg(QDir::toNativeSeparators(path), ini.problem());
+    }
+    return fromIni(ini);
+}
+
+Settings Settings::fromIni(const IniFile& ini) {
+    Settings s;
     s.port = ini.value(u"COM", u"Port", s.port);
     s.baudRD = uint32_t(number(ini, u"COM", u"BaudRD", s.baudRD));
     s.baudWR = uint32_t(number(ini, u"COM", u"BaudWR", s.baudWR));
@@ -36,6 +46,11 @@ Settings Settings::load(const QString& path) {
 
 bool Settings::save(const QString& path, QString* error) const {
     IniFile ini = IniFile::load(path);
+    store(ini);
+    return ini.save(path, error);
+}
+
+void Settings::store(IniFile& ini) const {
     ini.setValue(u"COM", u"Port", port);
     ini.setValue(u"COM", u"BaudRD", QString::number(baudRD));
     ini.setValue(u"COM", u"BaudWR", QString::number(baudWR));
@@ -46,7 +61,6 @@ bool Settings::save(const QString& path, QString* error) const {
     ini.setValue(u"Face", u"Transparency", QString::number(transparency));
     ini.setValue(u"Face", u"BackColor", QString::number(backColor));
     ini.setValue(u"Face", u"Color", QString::number(color));
-    return ini.save(path, error);
 }
 
 }  // namespace qv

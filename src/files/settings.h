@@ -5,6 +5,8 @@
 
 namespace qv {
 
+class IniFile;
+
 struct Settings {
     QString port = QStringLiteral("COM1");
     uint32_t baudRD = 115200;
@@ -18,9 +20,16 @@ struct Settings {
     uint32_t color = 0xFF0000;
 
     static QString defaultPath();  // setting.ini beside the program
-    // Missing file, section or key, or a malformed number: that key's default.
-    static Settings load(const QString& path = defaultPath());
-    // Writes all ten keys.
+    // Missing file, section or key, or a malformed number: that key's default. A file that is
+    // no INI text (a device, a directory, too large, binary; see IniFile::load) gives all
+    // defaults, and *warning (when given) names the file and says why.
+    static Settings load(const QString& path = defaultPath(), QString* warning = nullptr);
+    // The values of an already loaded file.
+    static Settings fromIni(const IniFile& ini);
+    // Sets all ten keys in ini.
+    void store(IniFile& ini) const;
+    // Writes all ten keys. Refuses, leaving it as it is, to replace a file that load() could
+    // not read.
     bool save(const QString& path, QString* error) const;
 };
 

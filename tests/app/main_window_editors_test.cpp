@@ -104,7 +104,7 @@ TEST_F(EditorTest, ABitmapOfTheWrongShapeIsRefusedAndChangesNothing) {
     child<QToolButton>(*w, "impbut")->click();
 
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages.last(), "Incorrect permission X:Y");
+    EXPECT_EQ(dialogs.messages.last(), "Incorrect resolution X:Y");
     EXPECT_FALSE(w->workspace().ticks(ListKind::Pictures)[0]);
     EXPECT_EQ(w->thumbnails().image(0), thumbBefore);
     QImage after;

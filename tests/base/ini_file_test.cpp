@@ -1,10 +1,13 @@
 #include "base/ini_file.h"
 
+#include "base/not_ini_files.h"
 #include "support/test_support.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -60,6 +63,64 @@ TEST(IniFile, MissingFileIsEmpty) {
     EXPECT_TRUE(IniFile::load(dir.path("some.ini")).exists());
 }
 
+TEST(IniFile, WhatIsNoIniTextIsNotRead) {
+    for (const qvtest::NotIniFile& c : qvtest::notIniFiles()) {
+        qvtest::ScratchDir dir;
+        const QString path = dir.path("x.ini");
+        c.make(path);
+        const IniFile ini = IniFile::load(path);
+        EXPECT_FALSE(ini.exists()) << c.name;
+        EXPECT_TRUE(ini.problem().contains(QLatin1String(c.reason))) << c.name << ": " << ini.problem().toStdString();
+        EXPECT_FALSE(ini.contains(u"Language", u"8030")) << c.name;
+    }
+
+    qvtest::ScratchDir dir;
+    qvtest::writeAll(dir.path("limit.ini"), qvtest::textOfSize(IniFile::kMaxFileSize));
+    const IniFile atLimit = IniFile::load(dir.path("limit.ini"));
+    EXPECT_TRUE(atLimit.exists());
+    EXPECT_TRUE(atLimit.problem().isEmpty()) << atLimit.problem().toStdString();
+    EXPECT_EQ(atLimit.value(u"Language", u"8030"), "Bilder");
+    EXPECT_TRUE(IniFile::load(dir.path("none.ini")).problem().isEmpty()) << "a missing file is no problem";
+}
+
+// lstat's view of a path: what it is, its size, and the bytes of a small regular file.
+QString fingerprint(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return QStringLiteral("missing");
+    QString f = QStringLiteral("mode %1 size %2").arg(st.st_mode & S_IFMT).arg(qint64(st.st_size));
+    if (S_ISREG(st.st_mode) && st.st_size < 4096) f += QString::fromLatin1(qvtest::readAll(path).toHex());
+    return f;
+}
+
+TEST(IniFile, FileThatWasNotReadIsNeverReplaced) {
+    for (const qvtest::NotIniFile& c : qvtest::notIniFiles()) {
+        qvtest::ScratchDir dir;
+        const QString path = dir.path("setting.ini");
+        c.make(path);
+        if (QFileInfo(path).isSymLink()) continue;  // never risk writing through a link to a real device
+        const QString before = fingerprint(path);
+        IniFile ini = IniFile::load(path);
+        ini.setValue(u"COM", u"Port", QStringLiteral("COM3"));
+        QString error;
+        EXPECT_FALSE(ini.save(path, &error)) << c.name;
+        EXPECT_TRUE(error.contains(path)) << c.name << ": " << error.toStdString();
+        EXPECT_EQ(fingerprint(path), before) << c.name;
+    }
+
+    // A link to something that is no regular file, saved to without loading it first.
+    qvtest::ScratchDir dir;
+    const QString pipe = dir.path("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, dir.path("setting.ini")));
+    IniFile fresh;
+    fresh.setValue(u"COM", u"Port", QStringLiteral("COM3"));
+    EXPECT_FALSE(fresh.save(dir.path("setting.ini")));
+    EXPECT_TRUE(QFileInfo(dir.path("setting.ini")).isSymLink());
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(pipe).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the pipe was replaced";
+}
+
 TEST(IniFile, SaveKeepsEverythingItDidNotChange) {
     qvtest::ScratchDir dir;
     const QString path = dir.path("setting.ini");
@@ -103,6 +164,31 @@ TEST(IniFile, SaveKeepsUtf8Files) {
     utf8.setValue(u"S", u"j", QStringLiteral("1"));
     ASSERT_TRUE(utf8.save(dir.path("u.ini")));
     EXPECT_EQ(qvtest::readAll(dir.path("u.ini")), QByteArray("\xEF\xBB\xBF[S]\r\nk=\xE4\xB8\xAD\r\nj=1\r\n"));
+}
+
+TEST(IniFile, EveryValueReadsBackAsItWasSet) {
+    const std::pair<QString, QString> cases[] = {
+        {"plain", "plain"},
+        {" leading space", " leading space"},
+        {"C:\\Players\\play.exe ", "C:\\Players\\play.exe "},
+        {QString::fromUtf8("no-break space\u00A0"), QString::fromUtf8("no-break space\u00A0")},
+        {"\"quoted\"", "\"quoted\""},
+        {"\"", "\""},
+        {"one \"inner\" pair", "one \"inner\" pair"},
+        {"two\r\nlines\n", "two  lines "},
+        {"", ""},
+    };
+    qvtest::ScratchDir dir;
+    const QString path = dir.path("setting.ini");
+    for (const auto& [value, expected] : cases) {
+        IniFile ini = IniFile::load(path);
+        ini.setValue(u"Melody", u"Player", value);
+        ini.setValue(u"Melody", u"Next", QStringLiteral("x"));
+        ASSERT_TRUE(ini.save(path));
+        const IniFile back = IniFile::load(path);
+        EXPECT_EQ(back.value(u"Melody", u"Player"), expected) << value.toStdString();
+        EXPECT_EQ(back.value(u"Melody", u"Next"), "x") << value.toStdString();
+    }
 }
 
 // The old file is replaced, never written over: a second name for it still shows the old

@@ -1,6 +1,9 @@
 #include "base/language_table.h"
 
+#include "base/not_ini_files.h"
 #include "support/test_support.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +63,7 @@ TEST(LanguageTable, WithoutFileEveryTextIsItsDefault) {
         {"023", " Phone is not responding! Make sure you phone is connected and switched on..."},
         {"052", " of"},
         {"024", "No Error. Operation succedeed."},
+        {"012", "Incorrect resolution X:Y"},
         {"8030", "Images"},
         {"8054", ""},
         {"8203", "Shrink+Bold"},
@@ -89,6 +93,27 @@ TEST(LanguageTable, FileValuesFollowTheSameRules) {
     EXPECT_EQ(t.text(u"014"), QString::fromUtf8(" байт"));
     EXPECT_EQ(t.text(u"052"), " ") << "the leading space is added even to an empty text";
     EXPECT_EQ(t.text(u"8200"), "  Normal, wide ");
+}
+
+TEST(LanguageTable, FileThatIsNoTextLeavesTheDefaultsAndSaysWhy) {
+    for (const qvtest::NotIniFile& c : qvtest::notIniFiles()) {
+        qvtest::ScratchDir dir;
+        const QString path = dir.path("language.ini");
+        c.make(path);
+        LanguageTable t;
+        const QString warning = t.load(dir.path());
+        EXPECT_TRUE(changedSlots(t).empty()) << c.name;
+        EXPECT_TRUE(warning.contains(QDir::toNativeSeparators(path))) << c.name << ": " << warning.toStdString();
+        EXPECT_TRUE(warning.contains(QLatin1String(c.reason))) << c.name << ": " << warning.toStdString();
+        EXPECT_EQ(t.loadWarning(), warning) << c.name;
+
+        // With a proper file the next load takes it and forgets the warning.
+        qvtest::ScratchDir mended;
+        qvtest::writeAll(mended.path("language.ini"), qvtest::kTranslatedEntry);
+        EXPECT_TRUE(t.load(mended.path()).isEmpty()) << c.name;
+        EXPECT_TRUE(t.loadWarning().isEmpty()) << c.name;
+        EXPECT_EQ(t.text(u"8030"), "Bilder") << c.name;
+    }
 }
 
 TEST(LanguageTable, OtherSectionIsIgnored) {

@@ -68,7 +68,7 @@ TEST_F(EditTest, PictureImportRefusals) {
     EditOutcome o = importPicture(ws, row, dir.path("turned.bmp"));
     EXPECT_FALSE(o.stored);
     EXPECT_FALSE(o.ticked);
-    EXPECT_EQ(o.message, "Incorrect permission X:Y");
+    EXPECT_EQ(o.message, "Incorrect resolution X:Y");
     EXPECT_EQ(blob(idTablePict, row), before);
 
     o = importPicture(ws, row, dir.path("missing.bmp"));

@@ -9,10 +9,23 @@
 
 namespace {
 
+constexpr const char* kUsage = "quorvanta-demo-model OUTDIR [--phone-type T] [--full] [--name BASE]";
+
 int usage(const QString& why) {
-    std::fprintf(stderr, "%s (usage: quorvanta-demo-model OUTDIR [--phone-type T] [--full] [--name BASE])\n",
-                 qPrintable(why));
+    std::fprintf(stderr, "%s (usage: %s)\n", qPrintable(why), kUsage);
     return 1;
+}
+
+int help() {
+    std::printf("Usage: %s\n"
+                "Writes a synthetic phone model into OUTDIR: its table file BASE.sav and its flash\n"
+                "dumps BASE_1.bif (and BASE_2.bif when it needs two), and prints what it wrote as\n"
+                "one JSON object.\n"
+                "  --phone-type T  the model's phone type (default 5)\n"
+                "  --full          every picture and string slot in use\n"
+                "  --name BASE     the base name of the files (default demo)\n",
+                kUsage);
+    return 0;
 }
 
 }  // namespace
@@ -23,7 +36,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         const bool hasValue = i + 1 < argc;
-        if (arg == QLatin1String("--full")) {
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            return help();
+        } else if (arg == QLatin1String("--full")) {
             options.fullTables = true;
         } else if (arg == QLatin1String("--phone-type") && hasValue) {
             bool ok = false;

@@ -1,0 +1,94 @@
+// The files beside the programs: language.ini and setting.ini that are no INI text must not
+// stop quorvanta-cli; and the demo model maker answers --help.
+#include "base/not_ini_files.h"
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace qvtest;
+
+struct ProgramRun {
+    int code = -1;
+    QByteArray out, err;
+};
+
+ProgramRun run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+void removePath(const QString& path) {
+    if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink()) QDir(path).removeRecursively();
+    QFile::remove(path);
+}
+
+// quorvanta-cli reads language.ini and setting.ini beside itself, so it runs from a copy in a
+// folder of the test's own.
+class ProgramFiles : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir = new ScratchDir;
+        copyOk = QFile::copy(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), program());
+    }
+    static void TearDownTestSuite() { delete dir; }
+    void SetUp() override { ASSERT_TRUE(copyOk) << "quorvanta-cli is not built"; }
+    void TearDown() override {
+        removePath(dir->path("language.ini"));
+        removePath(dir->path("setting.ini"));
+    }
+    static QString program() { return dir->path("quorvanta-cli"); }
+
+    static inline ScratchDir* dir = nullptr;
+    static inline bool copyOk = false;
+};
+
+TEST_F(ProgramFiles, LanguageFileThatIsNoTextIsIgnoredWithOneWarning) {
+    for (const NotIniFile& c : notIniFiles()) {
+        const QString path = dir->path("language.ini");
+        c.make(path);
+        const ProgramRun r = run(program(), {"--help"});
+        EXPECT_EQ(r.code, 0) << c.name << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains("Usage")) << c.name;
+        const QList<QByteArray> lines = r.err.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 1) << c.name << ": " << r.err.toStdString();
+        EXPECT_TRUE(lines[0].contains("warning")) << c.name;
+        EXPECT_TRUE(lines[0].contains(QFile::encodeName(QDir::toNativeSeparators(path)))) << c.name;
+        removePath(path);
+    }
+}
+
+TEST_F(ProgramFiles, PhoneCommandRunsOnBuiltInTextsAndDefaultSettings) {
+    const QStringList info = {"phone", "info", "--port", dir->path("no-such-port")};
+
+    writeAll(dir->path("language.ini"), "[Language]\r\n034=Port kaputt\r\n");
+    ProgramRun r = run(program(), info);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.startsWith("Port kaputt")) << r.err.toStdString();
+
+    removePath(dir->path("language.ini"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir->path("language.ini")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir->path("setting.ini")));
+    r = run(program(), info);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("warning")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("\nCan not open COM port")) << r.err.toStdString();
+}
+
+TEST(DemoModelProgram, HelpGoesToStdoutAndSucceeds) {
+    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model");
+    if (!QFileInfo::exists(program)) GTEST_SKIP() << "the program is not built";
+    const ProgramRun r = run(program, {"--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_TRUE(r.out.startsWith("Usage: quorvanta-demo-model OUTDIR")) << r.out.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
+
+}  // namespace
