@@ -30,6 +30,8 @@ std::vector<Command> serviceFileCommands();
 std::vector<Command> pictureCommands();
 std::vector<Command> phoneCommands();
 std::vector<Command> editCommands();
+std::vector<Command> bulkCommands();
+std::vector<Command> machineCommands();
 
 // Opens a service file for a command; fails unless the data file exists when `needData`.
 void openServiceFile(Workspace& workspace, const QString& path, bool needData);

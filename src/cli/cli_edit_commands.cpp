@@ -117,7 +117,8 @@ QJsonValue deleteCmd(const Args& a) {
 
 std::vector<Command> editCommands() {
     return {
-        {"import-picture", "FILE.sav INDEX IN.bmp", "Replaces a picture in the data file as the import button does.", {}, {},
+        {"import-picture", "FILE.sav INDEX IN.bmp|IN.png",
+         "Replaces a picture in the data file as the import button does (BMP, PNG or any image Qt reads).", {}, {},
          importPictureCmd},
         {"export-melody", "FILE.sav INDEX OUT", "Writes the melody's whole slot to OUT.", {}, {}, exportMelodyCmd},
         {"import-melody", "FILE.sav INDEX IN", "Replaces a melody as the import does and remembers IN in the .mru file.", {},

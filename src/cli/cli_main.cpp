@@ -17,6 +17,7 @@ std::vector<Command> allCommands() {
     std::vector<Command> all = serviceFileCommands();
     for (auto& c : pictureCommands()) all.push_back(std::move(c));
     for (auto& c : editCommands()) all.push_back(std::move(c));
+    for (auto& c : bulkCommands()) all.push_back(std::move(c));
     for (auto& c : phoneCommands()) all.push_back(std::move(c));
     return all;
 }

@@ -2,6 +2,7 @@
 #include "base/file_output.h"
 #include "cli/cli_command.h"
 #include "editors/bmp_file.h"
+#include "editors/edit_operations.h"
 #include "editors/item_views.h"
 #include "editors/picture_codec.h"
 #include "editors/thumbnail.h"
@@ -61,7 +62,7 @@ QJsonValue encode(const Args& a) {
     const long long size = a.number("size");
     if (size < 0 || size > 0x7FFFFFFF) throw UsageError("--size is out of range");
     QString why;
-    const auto bitmap = readBmpFile(a.positional(0), &why);
+    const auto bitmap = readImageFile(a.positional(0), &why);
     if (!bitmap) throw Failure(why);
     if (bitmap->width != shape.width || bitmap->height != shape.height)
         throw Failure(QStringLiteral("The bitmap is %1x%2, the picture %3x%4")
@@ -83,11 +84,18 @@ QImage pictureOf(const Args& a, Workspace& ws) {
     return image;
 }
 
+// A BMP is 24-bit; PNG and the other formats Qt writes keep the picture's own depth, so that
+// importing the file again gives the same bytes.
 QJsonValue exportPicture(const Args& a) {
     a.requireCount(3, 3);
     Workspace ws;
     const QImage image = pictureOf(a, ws);
-    writeBmp(image, a.positional(2));
+    if (writtenThroughQt(a.positional(2))) {
+        const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Pictures));
+        if (Status s = exportPictureKeepingDepth(ws, row, a.positional(2)); !s) throw Failure(s.message());
+    } else {
+        writeBmp(image, a.positional(2));
+    }
     return wroteImage(a.positional(2), image);
 }
 
@@ -108,8 +116,11 @@ std::vector<Command> pictureCommands() {
         {"decode-picture", "--width W --height H --format F --variant V --phone-type T IN.bin OUT.bmp",
          "Decodes raw picture bytes to a 24-bit BMP of W x H.", kShapeOptions, {}, decode},
         {"encode-picture", "--width W --height H --format F --variant V --phone-type T --size N IN.bmp OUT.bin",
-         "Encodes a BMP as the import does; OUT is exactly N bytes.", encodeOptions, {}, encode},
-        {"export-picture", "FILE.sav INDEX OUT.bmp", "Writes a picture as a 24-bit BMP of its width x height.", {}, {},
+         "Encodes a BMP (or PNG, or any image Qt reads) as the import does; OUT is exactly N bytes.", encodeOptions, {}, encode},
+        {"export-picture", "FILE.sav INDEX OUT.bmp|OUT.png",
+         "Writes a picture of its width x height: a 24-bit BMP, or by the name's extension a PNG (or another format Qt "
+         "writes) in the picture's own depth.",
+         {}, {},
          exportPicture},
         {"thumbnail", "FILE.sav INDEX OUT.bmp", "Writes a picture's 48 x 48 thumbnail as a 24-bit BMP.", {}, {},
          thumbnail},

@@ -4,7 +4,9 @@
 
 #include "image/byte_order.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <bit>
 #include <limits>
 
@@ -243,24 +245,94 @@ std::optional<Bitmap> readBmp(QByteArrayView data, QString* error) {
     return Parser(data, error).run();
 }
 
-std::optional<Bitmap> readBmpFile(const QString& path, QString* error) {
+namespace {
+
+// The whole file, read in chunks up to a limit rather than trusting size(), which a device file
+// reports as 0.
+std::optional<QByteArray> readCapped(const QString& path, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error) *error = QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString());
         return std::nullopt;
     }
-    // Read in chunks up to a limit rather than trusting size(), which a device file reports as 0.
     QByteArray data;
     for (QByteArray chunk; data.size() <= kMaxFileSize && !(chunk = file.read(1 << 20)).isEmpty();) data += chunk;
     if (data.size() > kMaxFileSize) {
         if (error) *error = QStringLiteral("\"%1\" is too large for a bitmap.").arg(path);
         return std::nullopt;
     }
+    return data;
+}
+
+std::optional<Bitmap> readFileWith(const QString& path, QString* error,
+                                   std::optional<Bitmap> (*reader)(QByteArrayView, QString*)) {
+    const auto data = readCapped(path, error);
+    if (!data) return std::nullopt;
     QString why;
-    auto bmp = readBmp(data, &why);
+    auto bmp = reader(*data, &why);
     if (!bmp && error) *error = QStringLiteral("\"%1\": %2").arg(path, why);
     return bmp;
 }
+
+}  // namespace
+
+std::optional<Bitmap> readBmpFile(const QString& path, QString* error) { return readFileWith(path, error, readBmp); }
+
+std::optional<Bitmap> bitmapFromImage(const QImage& image, QString* error) {
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
+        if (error) *error = QStringLiteral("The image has no pixels.");
+        return std::nullopt;
+    }
+    if (qint64(image.width()) * image.height() > kMaxBitmapPixels) {
+        if (error) *error = QStringLiteral("The image is too large (%1 x %2).").arg(image.width()).arg(image.height());
+        return std::nullopt;
+    }
+    Bitmap bmp;
+    bmp.width = image.width();
+    bmp.height = image.height();
+    const qsizetype colours = image.colorTable().size();
+    bmp.bitsPerPixel = colours == 0 ? 24 : colours <= 2 ? 1 : colours <= 16 ? 4 : colours <= 256 ? 8 : 24;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    bmp.pixels.resize(size_t(bmp.width) * size_t(bmp.height));
+    for (int y = 0; y < bmp.height; ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        QRgb* out = bmp.pixels.data() + size_t(y) * size_t(bmp.width);
+        for (int x = 0; x < bmp.width; ++x) {
+            const int a = qAlpha(src[x]);
+            const auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+            out[x] = a == 255 ? qRgb(qRed(src[x]), qGreen(src[x]), qBlue(src[x]))
+                              : qRgb(over(qRed(src[x])), over(qGreen(src[x])), over(qBlue(src[x])));
+        }
+    }
+    return bmp;
+}
+
+std::optional<Bitmap> readImage(QByteArrayView data, QString* error) {
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return readBmp(data, error);
+    QByteArray bytes = data.toByteArray();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(false);
+    if (!reader.canRead()) {
+        if (error) *error = QStringLiteral("Not an image file of a known format.");
+        return std::nullopt;
+    }
+    // Refused before decoding: a small file may claim a huge picture.
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > kMaxBitmapPixels) {
+        if (error) *error = QStringLiteral("The image is too large (%1 x %2).").arg(size.width()).arg(size.height());
+        return std::nullopt;
+    }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        if (error) *error = QStringLiteral("The image can not be read: %1.").arg(reader.errorString());
+        return std::nullopt;
+    }
+    return bitmapFromImage(image, error);
+}
+
+std::optional<Bitmap> readImageFile(const QString& path, QString* error) { return readFileWith(path, error, readImage); }
 
 QByteArray writeBmp24(const QImage& image) {
     if (image.isNull()) return {};

@@ -26,6 +26,17 @@ constexpr qint64 kMaxBitmapPixels = qint64(64) * 1024 * 1024;
 std::optional<Bitmap> readBmp(QByteArrayView data, QString* error = nullptr);
 std::optional<Bitmap> readBmpFile(const QString& path, QString* error = nullptr);
 
+// An image of any format Qt reads (PNG, ...) as the bitmap the encoder takes. Qt does not keep
+// a file's bit depth, so the depth stands for the pixel format: an image with a colour table of
+// at most 2 colours counts as 1-bit, at most 16 as 4-bit, at most 256 as 8-bit; everything else
+// (true colour, grey levels without a table, 16-bit) as 24-bit. Translucent pixels are laid
+// over white.
+std::optional<Bitmap> bitmapFromImage(const QImage& image, QString* error = nullptr);
+// Windows bitmaps (found by their "BM" signature, whatever the file is called) by readBmp, so
+// that they keep their own depth; any other file through Qt and bitmapFromImage.
+std::optional<Bitmap> readImage(QByteArrayView data, QString* error = nullptr);
+std::optional<Bitmap> readImageFile(const QString& path, QString* error = nullptr);
+
 // 24-bit uncompressed, bottom-up, 2835 pixels per metre (72 dpi). An empty array for a null image.
 QByteArray writeBmp24(const QImage& image);
 bool writeBmp24File(const QImage& image, const QString& path, QString* error = nullptr);

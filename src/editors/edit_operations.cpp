@@ -8,8 +8,10 @@
 #include "editors/list_texts.h"
 #include "editors/picture_codec.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <algorithm>
 #include <set>
 
@@ -25,6 +27,16 @@ const QList<QRgb> kSixteenColours = {0xFF000000, 0xFF800000, 0xFF008000, 0xFF808
 
 void putLE(QByteArray& b, int at, uint32_t v, int n) {
     for (int i = 0; i < n; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+int nearestColour(QRgb c, const QList<QRgb>& palette) {
+    int best = 0, bestDistance = INT_MAX;
+    for (int i = 0; i < palette.size(); ++i) {
+        const int dr = qRed(c) - qRed(palette[i]), dg = qGreen(c) - qGreen(palette[i]), db = qBlue(c) - qBlue(palette[i]);
+        const int d = dr * dr + dg * dg + db * db;
+        if (d < bestDistance) best = i, bestDistance = d;
+    }
+    return best;
 }
 
 // A palette bitmap of 1 or 4 bits per pixel, each pixel mapped to the nearest palette colour.
@@ -47,24 +59,37 @@ QByteArray indexedBmp(const QImage& image, int bits, const QList<QRgb>& palette)
     putLE(out, 42, 2835, 4);
     putLE(out, 46, uint32_t(palette.size()), 4);
     for (int i = 0; i < palette.size(); ++i) putLE(out, 54 + 4 * i, palette[i] & 0xFFFFFF, 4);
-    auto nearest = [&](QRgb c) {
-        int best = 0, bestDistance = INT_MAX;
-        for (int i = 0; i < palette.size(); ++i) {
-            const int dr = qRed(c) - qRed(palette[i]), dg = qGreen(c) - qGreen(palette[i]), db = qBlue(c) - qBlue(palette[i]);
-            const int d = dr * dr + dg * dg + db * db;
-            if (d < bestDistance) best = i, bestDistance = d;
-        }
-        return best;
-    };
     for (int y = 0; y < h; ++y) {
         char* row = out.data() + offset + (h - 1 - y) * stride;
         for (int x = 0; x < w; ++x) {
-            const int index = nearest(image.pixel(x, y));
+            const int index = nearestColour(image.pixel(x, y), palette);
             const int bit = x * bits;
             row[bit / 8] = char(uint8_t(row[bit / 8]) | (index << (8 - bits - bit % 8)));
         }
     }
     return out;
+}
+
+// The same mapping into a QImage with a colour table, for the formats Qt writes.
+QImage indexedImage(const QImage& image, QImage::Format format, const QList<QRgb>& palette) {
+    QImage out(image.size(), format);
+    out.setColorTable(palette);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) out.setPixel(x, y, uint(nearestColour(image.pixel(x, y), palette)));
+    return out;
+}
+
+const QList<QRgb> kBlackWhite = {0xFF000000, 0xFFFFFFFF};
+
+Status writeThroughQt(const QImage& image, const QString& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
+    if (!writer.write(image))
+        return Status::failure(QStringLiteral("Can not write %1: %2").arg(path, writer.errorString()));
+    buffer.close();
+    return writeWholeFile(path, bytes);
 }
 
 bool hasUnsafeCharacter(const QByteArray& name) {
@@ -116,7 +141,7 @@ EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
         return refusal(rowOutside(row, ws.rowCount(ListKind::Pictures)).message());
     const PictEntry e = ws.image().pictures[size_t(row)];
     QString why;
-    const auto bitmap = readBmpFile(bitmapPath, &why);
+    const auto bitmap = readImageFile(bitmapPath, &why);
     if (!bitmap) return refusal(why);
     if (bitmap->width != e.width || bitmap->height != e.height) return refusal(langText("012"));
     const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().shapka.phoneType}, *bitmap,
@@ -134,20 +159,40 @@ EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
     return out;
 }
 
+bool writtenThroughQt(const QString& path) {
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    return !suffix.isEmpty() && suffix != "bmp" && suffix != "dib" && QImageWriter::supportedImageFormats().contains(suffix);
+}
+
 Status exportPicture24(Workspace& ws, int row, const QString& path) {
     if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
     QImage picture;
     if (Status s = pictureOfRow(ws, row, picture); !s) return s;
+    if (writtenThroughQt(path)) return writeThroughQt(picture.convertToFormat(QImage::Format_RGB32), path);
     QString why;
     return writeBmp24File(picture, path, &why) ? Status() : Status::failure(why);
 }
 
-Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
+Status pictureKeepingDepth(Workspace& ws, int row, QImage& out) {
     if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
     QImage picture;
     if (Status s = pictureOfRow(ws, row, picture); !s) return s;
     const uint8_t format = ws.image().pictures[size_t(row)].format;
-    if (format == kFormatMono1) return writeWholeFile(path, indexedBmp(picture, 1, {0xFF000000, 0xFFFFFFFF}));
+    if (format == kFormatMono1)
+        out = indexedImage(picture, QImage::Format_Mono, kBlackWhite);
+    else if (format == kFormatGrey2 || format == kFormatGrey4)
+        out = indexedImage(picture, QImage::Format_Indexed8, kSixteenColours);
+    else
+        out = picture.convertToFormat(QImage::Format_RGB32);
+    return {};
+}
+
+Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
+    QImage picture;
+    if (Status s = pictureKeepingDepth(ws, row, picture); !s) return s;
+    if (writtenThroughQt(path)) return writeThroughQt(picture, path);
+    const uint8_t format = ws.image().pictures[size_t(row)].format;
+    if (format == kFormatMono1) return writeWholeFile(path, indexedBmp(picture, 1, kBlackWhite));
     if (format == kFormatGrey2 || format == kFormatGrey4) return writeWholeFile(path, indexedBmp(picture, 4, kSixteenColours));
     QString why;
     return writeBmp24File(picture, path, &why) ? Status() : Status::failure(why);

@@ -25,12 +25,20 @@ struct EditOutcome {
     QString message;
 };
 
-// Pictures
+// Pictures. Import takes Windows bitmaps and every image format Qt reads (readImageFile).
 EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath);
-// The picture as a bitmap in the depth its format suggests (1-bit mono, 16-colour greys,
-// 24-bit), so that exporting and importing again gives the same bytes.
+// The picture in the depth its format suggests (1-bit mono, 16-colour greys, 24-bit), so that
+// exporting and importing again gives the same bytes. The file format follows the name:
+// ".bmp" (and any name Qt has no writer for) a Windows bitmap, ".png" and the other formats Qt
+// writes through Qt.
 Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path);
+// 24-bit: a Windows bitmap, or for another name Qt writes (".png", ...) that format.
 Status exportPicture24(Workspace& ws, int row, const QString& path);
+// The picture of a row as exportPictureKeepingDepth writes it: Format_Mono (black, white),
+// Format_Indexed8 with the standard 16 colours, or Format_RGB32.
+Status pictureKeepingDepth(Workspace& ws, int row, QImage& out);
+// Whether a file of that name is written through Qt rather than as a Windows bitmap.
+bool writtenThroughQt(const QString& path);
 // "bitmap000A.bmp"
 QString pictureExportName(int row);
 // Import is not offered for 4-bit pictures, 16-row column words and row-order mono pictures.

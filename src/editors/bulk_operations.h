@@ -1,0 +1,79 @@
+#pragma once
+// Whole lists at once: the interface strings as a gettext PO file for translators, the pictures
+// and the melodies as a folder of files. An import reads and checks every item before it changes
+// anything; refused items are listed, and then either nothing changes or (when asked) the rest is
+// applied. The changes are one edit of the workspace: one save, every changed row ticked as the
+// single editors tick it.
+#include "base/status.h"
+#include "files/workspace.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <vector>
+
+namespace qv {
+
+// One item that could not be taken.
+struct BulkProblem {
+    int row = -1;    // the list row, -1 when the item names none
+    QString file;    // where it came from: a file, or "file:line" in a PO file
+    QString reason;
+};
+
+struct BulkResult {
+    // A failure of the batch as a whole (a folder that cannot be read, a save that failed);
+    // nothing was changed then.
+    Status status;
+    // Import: the rows changed and ticked, in increasing order. Export: the rows written.
+    std::vector<int> rows;
+    // The file of each of `rows`.
+    std::vector<QString> files;
+    std::vector<BulkProblem> problems;
+    // Import: items whose content is what the row already holds.
+    int unchanged = 0;
+    // Strings: rows whose entry is marked fuzzy; like untranslated ones they are left alone.
+    std::vector<int> fuzzy;
+};
+
+enum class BulkMode {
+    AllOrNothing,  // a refused item leaves everything as it was
+    SkipInvalid,   // the items that are fine are applied all the same
+};
+
+// --- Strings ---
+// One PO entry per string row: msgctxt the row, msgid the text without its padding spaces and
+// with the phone's line break (182, "¶") as "\n", msgstr empty, and an extracted comment with
+// the length limit and the font page. `language` fills the header's Language field.
+QByteArray stringsPo(Workspace& ws, const QString& language, Status* status);
+BulkResult exportStrings(Workspace& ws, const QString& poPath, const QString& language = {});
+// Applies every entry with a non-empty msgstr (not marked fuzzy) whose text differs from what
+// the phone would show now, padded and encoded as the string editor does, in the string's own
+// font page. "\n" and "¶" are the line break. Spaces beyond the length limit at the end of a
+// text are dropped (they are the padding). Refused: a row that does not exist or has several
+// entries, a text longer than its string, a character that the phone's code page or font does
+// not have. A PO file that cannot be read is refused whole, whatever the mode.
+BulkResult importStrings(Workspace& ws, const QString& poPath, BulkMode mode);
+BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fileName, BulkMode mode);
+
+// --- Pictures ---
+enum class PictureFileType { Png, Bmp };
+// "00003_128x160.png": the row in five digits, the picture's size.
+QString pictureFileName(const Workspace& ws, int row, PictureFileType type);
+// Every picture in the depth its format suggests (see exportPictureKeepingDepth). The folder is
+// made when missing; files of the same names are replaced.
+BulkResult exportPictures(Workspace& ws, const QString& folder, PictureFileType type);
+// Every file whose name begins with a number is taken for that picture row (BMP, PNG or any
+// format Qt reads), unless it shows what the row already shows. The rules are the single
+// import's: the same size, an import offered for the format, a depth the encoder takes.
+BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode);
+
+// --- Melodies ---
+// "00003_" and the melody's export name (melodyExportName), so that names never collide.
+QString melodyFileName(Workspace& ws, int row, const std::vector<QString>& stringTexts);
+BulkResult exportMelodies(Workspace& ws, const QString& folder);
+// Every file whose name begins with a number replaces that melody when its bytes, padded with
+// zeros to the slot, differ from the slot; a file larger than the slot is refused. Changed
+// melodies remember their files in the .mru file, as the single import does.
+BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode);
+
+}  // namespace qv

@@ -1,0 +1,150 @@
+// The whole-list commands as scripts use them: a PO file and folders in, JSON out, refusals
+// listed on stderr with exit code 1 and the pair left byte for byte as it was.
+#include "demo_model/demo_model.h"
+#include "files/service_file_names.h"
+#include "support/test_support.h"
+
+#include <QDir>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+struct ProgramRun {
+    int code = -1;
+    QByteArray out, err;
+    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
+};
+
+ProgramRun run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+ProgramRun cli(const QStringList& args) { return run(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), args); }
+
+class BulkCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString why;
+        const auto m = makeDemoModel(dir.path(), {5, false, "demo"}, &why);
+        ASSERT_TRUE(m) << why.toStdString();
+        sav = m->tableFile;
+        ASSERT_EQ(cli({"build-from-dumps", sav, m->dump1, m->dump2}).code, 0);
+        before = pair();
+        memBefore = readAll(ServiceFileNames(sav).mem);
+    }
+    QByteArray pair() const { return readAll(sav) + readAll(ServiceFileNames(sav).mem); }
+    ScratchDir dir;
+    QString sav;
+    QByteArray before, memBefore;
+};
+
+TEST_F(BulkCommands, StringsThroughPoFile) {
+    const QString po = dir.path("s.po");
+    ProgramRun r = cli({"export-strings", sav, po, "--language", "ru"});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(r.json()["rows"].toInt(), 40);
+    const QByteArray text = readAll(po);
+    EXPECT_TRUE(text.contains("\"Language: ru\\n\"\n"));
+    EXPECT_TRUE(text.contains("#. at most 13 characters, font page 2\nmsgctxt \"2\"\nmsgid \"\"\n\"Call\\n\"\n\"register\"\n"));
+
+    if (const QString msgfmt = QStandardPaths::findExecutable("msgfmt"); !msgfmt.isEmpty()) {
+        const ProgramRun check = run(msgfmt, {"-c", "-o", dir.path("s.mo"), po});
+        EXPECT_EQ(check.code, 0) << check.err.constData();
+        EXPECT_FALSE(check.err.contains("warning")) << check.err.constData();
+    }
+
+    r = cli({"import-strings", sav, po});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.json()["changed"].toArray().isEmpty());
+    EXPECT_EQ(pair(), before);
+
+    QByteArray translated = text;
+    translated.replace("msgid \"Menu\"\nmsgstr \"\"", "msgid \"Menu\"\nmsgstr \"Меню\"");
+    translated.replace("\"register\"\nmsgstr \"\"", "\"register\"\nmsgstr \"Журнал\\nвызов\"");
+    writeAll(po, translated);
+    r = cli({"import-strings", sav, po});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QJsonArray changed = r.json()["changed"].toArray();
+    ASSERT_EQ(changed.size(), 2);
+    EXPECT_EQ(changed[0].toObject()["index"].toInt(), 0);
+    EXPECT_EQ(changed[1].toObject()["index"].toInt(), 2);
+    const QJsonArray strings = QJsonDocument::fromJson(cli({"list", "strings", sav}).out).array();
+    EXPECT_EQ(strings[0].toObject()["text"].toString(), QString::fromUtf8("Меню"));
+    EXPECT_EQ(strings[2].toObject()["text"].toString(), QString::fromUtf8("Журнал¶вызов "));
+}
+
+TEST_F(BulkCommands, RefusalsAreListedAndChangeNothing) {
+    const QString po = dir.path("bad.po");
+    writeAll(po, "msgctxt \"1\"\nmsgid \"\"\nmsgstr \"Inbox\"\n\n"
+                 "msgctxt \"0\"\nmsgid \"\"\nmsgstr \"Far too long\"\n\n"
+                 "msgctxt \"77\"\nmsgid \"\"\nmsgstr \"x\"\n");
+    ProgramRun r = cli({"import-strings", sav, po});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("row 0: " + po.toUtf8() + ":6: the text has 12 characters")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains(po.toUtf8() + ":10: msgctxt \"77\" names no string row"));
+    EXPECT_TRUE(r.err.contains("nothing was changed"));
+    EXPECT_EQ(pair(), before);
+
+    r = cli({"import-strings", sav, po, "--skip-invalid"});
+    EXPECT_EQ(r.code, 1);
+    ASSERT_EQ(r.json()["changed"].toArray().size(), 1);
+    EXPECT_EQ(r.json()["changed"].toArray()[0].toObject()["index"].toInt(), 1);
+    EXPECT_TRUE(r.err.contains("2 item(s) refused; 1 row(s) changed"));
+    EXPECT_NE(pair(), before);
+}
+
+TEST_F(BulkCommands, PictureAndMelodyFolders) {
+    const QString pics = dir.path("pics"), mel = dir.path("mel");
+    ASSERT_EQ(cli({"export-pictures", sav, pics}).code, 0);  // PNG by default
+    EXPECT_TRUE(QFileInfo::exists(QDir(pics).filePath("00000_128x160.png")));
+    ASSERT_EQ(cli({"export-melodies", sav, mel}).code, 0);
+    EXPECT_EQ(cli({"import-pictures", sav, pics}).json()["unchanged"].toInt(), 26);
+    EXPECT_EQ(cli({"import-melodies", sav, mel}).json()["unchanged"].toInt(), 8);
+    EXPECT_EQ(pair(), before);
+    EXPECT_EQ(cli({"export-pictures", sav, pics, "--format", "gif"}).code, 2);
+
+    // A changed picture and melody go in; each command saves once and names the rows.
+    QImage changed(QDir(pics).filePath("00005_96x64.png"));
+    changed.fill(Qt::red);
+    ASSERT_TRUE(changed.save(QDir(pics).filePath("00005_96x64.png")));
+    writeAll(QDir(mel).filePath("00003_melody_0003.mmf"), "short tune");
+    ProgramRun r = cli({"import-pictures", sav, pics});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(r.json()["changed"].toArray()[0].toObject()["index"].toInt(), 5);
+    r = cli({"import-melodies", sav, mel});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_EQ(r.json()["changed"].toArray()[0].toObject()["index"].toInt(), 3);
+
+    // A picture too large for its row stops the whole folder.
+    const QByteArray now = pair();
+    ASSERT_TRUE(QImage(200, 200, QImage::Format_RGB32).save(QDir(pics).filePath("00001_128x160.png")));
+    r = cli({"import-pictures", sav, pics});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains("row 1: ")) << r.err.constData();
+    EXPECT_EQ(pair(), now);
+}
+
+TEST_F(BulkCommands, SinglePictureInPng) {
+    const QString png = dir.path("p.png");
+    ASSERT_EQ(cli({"export-picture", sav, "7", png}).code, 0);  // 2-bit grey in column pages
+    ASSERT_TRUE(readAll(png).startsWith("\x89PNG"));
+    const ProgramRun r = cli({"import-picture", sav, "7", png});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.json()["stored"].toBool());
+    EXPECT_EQ(readAll(ServiceFileNames(sav).mem), memBefore);  // the same bytes went back
+}
+
+}  // namespace
