@@ -2,6 +2,7 @@
 // listed on stderr with exit code 1 and the pair left byte for byte as it was.
 #include "demo_model/demo_model.h"
 #include "files/service_file_names.h"
+#include "cli/program_run.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -17,21 +18,6 @@ using namespace qv;
 using namespace qvtest;
 
 namespace {
-
-struct ProgramRun {
-    int code = -1;
-    QByteArray out, err;
-    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
-};
-
-ProgramRun run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
-
-ProgramRun cli(const QStringList& args) { return run(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), args); }
 
 class BulkCommands : public ::testing::Test {
 protected:
@@ -60,7 +46,7 @@ TEST_F(BulkCommands, StringsThroughPoFile) {
     EXPECT_TRUE(text.contains("#. at most 13 characters, font page 2\nmsgctxt \"2\"\nmsgid \"\"\n\"Call\\n\"\n\"register\"\n"));
 
     if (const QString msgfmt = QStandardPaths::findExecutable("msgfmt"); !msgfmt.isEmpty()) {
-        const ProgramRun check = run(msgfmt, {"-c", "-o", dir.path("s.mo"), po});
+        const ProgramRun check = runProgram(msgfmt, {"-c", "-o", dir.path("s.mo"), po});
         EXPECT_EQ(check.code, 0) << check.err.constData();
         EXPECT_FALSE(check.err.contains("warning")) << check.err.constData();
     }

@@ -1,6 +1,7 @@
 // quorvanta-cli as scripts use it: JSON on stdout, one line on stderr, exit codes 0/1/2.
 #include "demo_model/demo_model.h"
 #include "editors/bmp_file.h"
+#include "cli/program_run.h"
 #include "support/test_support.h"
 
 #include <QJsonArray>
@@ -15,19 +16,7 @@ using namespace qvtest;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QByteArray out, err;
-    QJsonDocument json() const { return QJsonDocument::fromJson(out); }
-};
-
-CliRun cli(const QStringList& args, const QString& cwd = {}) {
-    QProcess p;
-    if (!cwd.isEmpty()) p.setWorkingDirectory(cwd);
-    p.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
+using CliRun = ProgramRun;
 
 class CliTest : public ::testing::Test {
 protected:

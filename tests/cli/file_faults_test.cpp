@@ -2,6 +2,7 @@
 // second process on the same pair, a device given as a table file. Afterwards the pair is the
 // old one or the new one, never a mix, and every failure says so.
 #include "demo_model/demo_model.h"
+#include "cli/program_run.h"
 #include "support/test_support.h"
 
 #include <QDir>
@@ -22,17 +23,7 @@ using namespace qvtest;
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
+using CliRun = ProgramRun;
 
 struct Pair {
     QByteArray sav, mem;

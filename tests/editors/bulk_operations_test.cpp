@@ -1,7 +1,7 @@
 // Whole lists at once on the demo model: strings through a PO file, pictures and melodies
 // through a folder. Round trips change no byte; refused batches leave the pair as it was.
 #include "base/cp1251.h"
-#include "demo_model/demo_model.h"
+#include "editors/demo_workspace.h"
 #include "editors/bmp_file.h"
 #include "editors/bulk_operations.h"
 #include "editors/char_map_coding.h"
@@ -21,29 +21,11 @@ using namespace qvtest;
 
 namespace {
 
-class BulkTest : public ::testing::Test {
+class BulkTest : public DemoWorkspaceTest {
 protected:
-    void SetUp() override {
-        QString why;
-        auto m = makeDemoModel(dir.path("model"), {5, false, "demo"}, &why);
-        ASSERT_TRUE(m) << why.toStdString();
-        model = *m;
-        ASSERT_TRUE(ws.open(model.tableFile).ok());
-        ASSERT_TRUE(importFromFlashDumps(ws, model.dump1, model.dump2).ok());
-        sav = readAll(model.tableFile);
-        mem = readAll(ServiceFileNames(model.tableFile).mem);
-    }
-    bool pairUnchanged() const {
-        return readAll(model.tableFile) == sav && readAll(ServiceFileNames(model.tableFile).mem) == mem;
-    }
     bool noTicks(ListKind kind) {
         const auto& t = ws.ticks(kind);
         return std::none_of(t.begin(), t.end(), [](bool b) { return b; });
-    }
-    QByteArray blob(int table, int row) {
-        QByteArray b;
-        EXPECT_TRUE(ws.readBlob(table, row, b).ok());
-        return b;
     }
     // The exported PO file with `translate` filling the translations.
     QByteArray translatedPo(const std::function<QString(int row, const PoEntry&)>& translate) {
@@ -54,10 +36,6 @@ protected:
         for (PoEntry& e : entries) e.translation = translate(e.context->toInt(), e);
         return writePo({}, {{"Content-Type", "text/plain; charset=UTF-8"}}, entries);
     }
-    ScratchDir dir;
-    DemoModel model;
-    Workspace ws;
-    QByteArray sav, mem;
 };
 
 TEST_F(BulkTest, StringsRoundTripChangesNoByte) {

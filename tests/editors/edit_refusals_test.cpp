@@ -2,7 +2,7 @@
 // by their text; names that would reach a device are never used for an export.
 #include "base/ini_file.h"
 #include "base/language_table.h"
-#include "demo_model/demo_model.h"
+#include "editors/demo_workspace.h"
 #include "editors/bmp_file.h"
 #include "editors/edit_operations.h"
 #include "files/flash_dump_source.h"
@@ -16,33 +16,14 @@ using namespace qvtest;
 
 namespace {
 
-class EditRefusals : public ::testing::Test {
+class EditRefusals : public DemoWorkspaceTest {
 protected:
-    void SetUp() override {
-        QString why;
-        auto m = makeDemoModel(dir.path(), {5, false, "demo"}, &why);
-        ASSERT_TRUE(m) << why.toStdString();
-        model = *m;
-        ASSERT_TRUE(ws.open(model.tableFile).ok());
-        ASSERT_TRUE(importFromFlashDumps(ws, model.dump1, model.dump2).ok());
-        sav = readAll(model.tableFile);
-        mem = readAll(ServiceFileNames(model.tableFile).mem);
-    }
-    void TearDown() override {
-                languageTable().loadDefaults();
-    }
-    bool pairUnchanged() {
-        return readAll(model.tableFile) == sav && readAll(ServiceFileNames(model.tableFile).mem) == mem;
-    }
+    void TearDown() override { languageTable().loadDefaults(); }
     QString bitmapOf(int row) {
         const QString path = dir.path(QStringLiteral("p%1.bmp").arg(row));
         EXPECT_TRUE(exportPicture24(ws, row, path).ok());
         return path;
     }
-    ScratchDir dir;
-    DemoModel model;
-    Workspace ws;
-    QByteArray sav, mem;
 };
 
 TEST_F(EditRefusals, AnEmptyTranslationStillRefusesTheImport) {
