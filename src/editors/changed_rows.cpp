@@ -1,0 +1,56 @@
+#include "editors/changed_rows.h"
+
+#include <QFileInfo>
+#include <map>
+
+namespace qv {
+
+ChangedRows rowsChangedSince(Workspace& ws, const QString& olderTableFile) {
+    ChangedRows result;
+    Workspace older;
+    if (Status s = older.open(olderTableFile); !s) {
+        result.status = s;
+        return result;
+    }
+    if (!older.hasDataFile()) {
+        result.status = Status::failure(QStringLiteral("%1 has no data file to compare with").arg(QFileInfo(olderTableFile).fileName()));
+        return result;
+    }
+    if (older.image().shapka.phoneType != ws.image().shapka.phoneType) {
+        result.status = Status::failure(QStringLiteral("%1 belongs to another phone type (%2, not %3)")
+                                            .arg(QFileInfo(olderTableFile).fileName())
+                                            .arg(older.image().shapka.phoneType)
+                                            .arg(ws.image().shapka.phoneType));
+        return result;
+    }
+    const ListKind kinds[] = {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings};
+    for (ListKind kind : kinds) {
+        const int table = tableOfList(kind);
+        std::map<std::pair<uint32_t, uint32_t>, int> olderRows;  // (address, length) -> row
+        for (int row = 0; row < older.rowCount(kind); ++row) {
+            const BlobRef b = older.image().blob(table, row);
+            olderRows.emplace(std::pair{b.address, b.length}, row);
+        }
+        QByteArray now, before;
+        for (int row = 0; row < ws.rowCount(kind); ++row) {
+            const BlobRef b = ws.image().blob(table, row);
+            const auto match = olderRows.find({b.address, b.length});
+            bool differs = match == olderRows.end();
+            if (!differs) {
+                if (Status s = ws.readBlob(table, row, now); !s) {
+                    result.status = s;
+                    return result;
+                }
+                if (Status s = older.readBlob(table, match->second, before); !s) {
+                    result.status = s;
+                    return result;
+                }
+                differs = now != before;
+            }
+            if (differs) result.rows[size_t(kind)].push_back(row);
+        }
+    }
+    return result;
+}
+
+}  // namespace qv
