@@ -20,6 +20,16 @@ public:
     virtual QString chooseSaveFile(const QString& title, const QString& filter, const QString& suggested) = 0;
     // The CreateMEM dialog: 0 "by Mobile", 1 "by FullFlash"; it records the choice in the settings.
     virtual int chooseDataFileSource() = 0;
+    // A folder; empty when cancelled.
+    virtual QString chooseFolder(const QString& title, const QString& directory) {
+        (void)title, (void)directory;
+        return {};
+    }
+    // An error with a long list behind it (the problems of a refused batch), shown scrollable
+    // and copyable.
+    virtual void showErrorDetails(const QString& text, const QString& caption, const QString& details) {
+        showError(text + QLatin1Char('\n') + details, caption);
+    }
 };
 
 // Turns "Service file|*.sav" into Qt's "Service file (*.sav)".

@@ -56,4 +56,15 @@ QString QtDialogService::chooseSaveFile(const QString& title, const QString& fil
 
 int QtDialogService::chooseDataFileSource() { return TForm2::ask(parent_, settingsPath_); }
 
+QString QtDialogService::chooseFolder(const QString& title, const QString& directory) {
+    return QFileDialog::getExistingDirectory(parent_, title, directory);
+}
+
+void QtDialogService::showErrorDetails(const QString& text, const QString& caption, const QString& details) {
+    // The details pane of a message box scrolls and lets the user select and copy the list.
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, parent_);
+    box.setDetailedText(details);
+    box.exec();
+}
+
 }  // namespace qv

@@ -18,6 +18,8 @@ public:
     QString chooseOpenFile(const QString& title, const QString& filter, const QString& directory) override;
     QString chooseSaveFile(const QString& title, const QString& filter, const QString& suggested) override;
     int chooseDataFileSource() override;
+    QString chooseFolder(const QString& title, const QString& directory) override;
+    void showErrorDetails(const QString& text, const QString& caption, const QString& details) override;
 
 private:
     QPointer<QWidget> parent_;
