@@ -17,8 +17,13 @@
 // bytes' wire time. A slightly negative host idle means the host's next request went out
 // while its previous acknowledgement was still on the line.
 //
-// usage: bench_transfer [--runs N] [--baud B] [--ack-delay MS] [--start-delay MS] [--emu PATH]
+// usage: bench_transfer [--runs N] [--baud B] [--ack-delay MS] [--start-delay MS] [--usb-latency-ms MS]
+//                       [--strings N] [--write all|strings] [--backup] [--no-verify] [--emu PATH]
 //                       [--keep DIR] [--trace] [--log]
+// --usb-latency-ms puts a USB serial adapter between the host and the phone (the emulator's
+// option of that name). --strings N reads a model with N strings (the full model's first N, and
+// the usual pictures) instead of the demo model. --write strings writes every string instead of
+// every item; --backup keeps the phone's old bytes first; --no-verify skips the read-back.
 // --log turns the debug log on (written to the working folder, the scratch folder here), as a
 // user who keeps it on would run the transfer.
 #include "demo_model/demo_model.h"
@@ -215,10 +220,11 @@ void dropStaleInput(const QString& device) {
 // ---------------------------------------------------------------------------------------------
 // Analysis
 
-enum Phase { OpenLink, Upload, SpeedSwitch, VersionBlock, Items, EndWrite, Finish, Closing, kPhases };
+enum Phase { OpenLink, Upload, SpeedSwitch, VersionBlock, Items, EndWrite, ReadBack, Finish, Closing, kPhases };
 const char* phaseName(int p) {
     static const char* names[] = {"open loader link", "loader upload",  "speed switch",   "version block",
-                                  "items",            "end of write",   "finish",         "close and files"};
+                                  "items",            "end of write",   "read back",      "finish",
+                                  "close and files"};
     return names[p];
 }
 
@@ -298,6 +304,7 @@ Report analyse(const std::vector<Event>& events, double taskStart, double taskEn
         case Event::Text:
             if (e.text == accepted) phase = SpeedSwitch;
             else if (e.text == writingDone) phase = EndWrite;
+            else if (e.text.startsWith(QLatin1String("Checking what was written"))) phase = ReadBack;
             else if (phase < Items && std::any_of(itemLabels.begin(), itemLabels.end(),
                                                    [&](const QString& l) { return e.text.startsWith(l); }))
                 phase = Items;
@@ -405,6 +412,11 @@ struct Options {
     uint32_t baud = 115200;
     int ackDelay = 15;
     int startDelay = 30;
+    int usbLatencyMs = 0;
+    int strings = 0;  // 0: the demo model as it is
+    bool writeStringsOnly = false;
+    bool backup = false;
+    bool verify = true;
     QString emu;
     QString keep;
     bool trace = false;
@@ -427,7 +439,8 @@ TaskResult runTask(const Options& o, const DemoModel& model, const QByteArray& l
     Emulator emu;
     const QStringList args = {"--dump1", model.dump1, "--dump2", model.dump2, "--throttle", "--stats",
                               "--boot-delay", "0", "--start-delay", QString::number(o.startDelay),
-                              "--ack-delay", QString::number(o.ackDelay), "--exit-on-stdin-eof"};
+                              "--ack-delay", QString::number(o.ackDelay), "--exit-on-stdin-eof",
+                              "--usb-latency-ms", QString::number(o.usbLatencyMs)};
     if (!emu.start(o.emu, args, &out.error)) return out;
 
     Trace trace;
@@ -482,7 +495,7 @@ QString thousands(double v, int decimals = 0) {
     return s;
 }
 
-void printReport(const char* title, const TaskResult& t, const Options& o) {
+void printReport(const char* title, const TaskResult& t, const Options& o, double goal) {
     const Report& r = t.report;
     const double total = r.fromFirstByte();
     const double wire = r.wireMs();
@@ -495,8 +508,8 @@ void printReport(const char* title, const TaskResult& t, const Options& o) {
                     double(b.first + b.second) * byteMs(baud), qPrintable(thousands(double(b.first))),
                     qPrintable(thousands(double(b.second))));
     std::printf("  wire time                 %9.1f ms\n", wire);
-    std::printf("  ratio total / wire        %9.3f     (goal <= 1.15: %s)\n", total / wire,
-                total / wire <= 1.15 ? "met" : "missed");
+    std::printf("  ratio total / wire        %9.3f     (goal <= %.2f: %s)\n", total / wire, goal,
+                total / wire <= goal ? "met" : "missed");
     std::printf("  emulator counts:");
     for (const auto& [mode, b] : t.stats)
         std::printf("  %s %llu in / %llu out;", qPrintable(mode), static_cast<unsigned long long>(b.received),
@@ -548,13 +561,20 @@ int main(int argc, char** argv) {
         else if (a == "--baud" && more) o.baud = args[++i].toUInt();
         else if (a == "--ack-delay" && more) o.ackDelay = args[++i].toInt();
         else if (a == "--start-delay" && more) o.startDelay = args[++i].toInt();
+        else if (a == "--usb-latency-ms" && more) o.usbLatencyMs = args[++i].toInt();
+        else if (a == "--strings" && more) o.strings = std::max(1, args[++i].toInt());
+        else if (a == "--write" && more) o.writeStringsOnly = args[++i] == QLatin1String("strings");
+        else if (a == "--backup") o.backup = true;
+        else if (a == "--no-verify") o.verify = false;
         else if (a == "--emu" && more) o.emu = args[++i];
         else if (a == "--keep" && more) o.keep = args[++i];
         else if (a == "--trace") o.trace = true;
         else if (a == "--log") o.log = true;
         else
             return fail(QStringLiteral("unknown argument %1 (usage: bench_transfer [--runs N] [--baud B] "
-                                       "[--ack-delay MS] [--start-delay MS] [--emu PATH] [--keep DIR] [--trace] [--log])")
+                                       "[--ack-delay MS] [--start-delay MS] [--usb-latency-ms MS] [--strings N] "
+                                       "[--write all|strings] [--backup] [--no-verify] [--emu PATH] [--keep DIR] "
+                                       "[--trace] [--log])")
                             .arg(a));
     }
     if (!QFile::exists(o.emu)) return fail(QStringLiteral("no emulator at %1 (build quorvanta-phone-emu)").arg(o.emu));
@@ -582,32 +602,50 @@ int main(int argc, char** argv) {
         DemoModelOptions mo;
         mo.phoneType = 5;
         QString error;
-        const auto model = makeDemoModel(folder, mo, &error);
+        auto model = makeDemoModel(folder, mo, &error);
         if (!model) return fail(error);
+        const int usualPictures = model->pictures;
+        if (o.strings > 0) {
+            // The full model's dumps, read only as far as its first N strings and the usual
+            // number of pictures.
+            mo.fullTables = true;
+            model = makeDemoModel(folder, mo, &error);
+            if (!model) return fail(error);
+            model->pictures = usualPictures;
+            model->strings = std::min(model->strings, o.strings);
+        }
         if (run == 0)
             std::printf("demo model, phone type 5: %d pictures, %d melodies, %d operators, %d strings; "
-                        "emulator --throttle --ack-delay %d --start-delay %d\n",
-                        model->pictures, model->melodies, model->operators, model->strings, o.ackDelay, o.startDelay);
+                        "emulator --throttle --ack-delay %d --start-delay %d --usb-latency-ms %d\n",
+                        model->pictures, model->melodies, model->operators, model->strings, o.ackDelay, o.startDelay,
+                        o.usbLatencyMs);
 
         Workspace ws;
         if (Status s = ws.open(model->tableFile); !s) return fail(s.message());
+        ws.image().entry(idTablePict).count = uint32_t(model->pictures);
+        ws.image().entry(idTableStr).count = uint32_t(model->strings);
         const TaskResult read = runTask(o, *model, loader, readLabels, [&](PhoneLink& link) {
             link.versionAddress = ws.image().shapka.versionAddress;
             return readPhoneIntoServiceFile(link, ws);
         });
         if (!read.ok) return fail(QStringLiteral("read: ") + read.error);
-        printReport("read the whole phone", read, o);
+        // Behind a USB adapter the goal allows for its latency; on a native port the read runs
+        // within 5 % of its wire time.
+        printReport("read the whole phone", read, o, o.usbLatencyMs > 0 ? 1.20 : 1.05);
         readRatios.push_back(read.report.fromFirstByte() / read.report.wireMs());
 
         if (Status s = loadOperatorRecords(ws); !s) return fail(s.message());
-        for (ListKind k : {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings})
-            std::fill(ws.ticks(k).begin(), ws.ticks(k).end(), true);
+        for (ListKind k : {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings}) {
+            auto& ticks = ws.ticks(k);
+            std::fill(ticks.begin(), ticks.end(), !o.writeStringsOnly || k == ListKind::Strings);
+        }
+        const QString backup = o.backup ? QDir(folder).filePath("backup.flp") : QString();
         const TaskResult write = runTask(o, *model, loader, writeLabels, [&](PhoneLink& link) {
             link.versionAddress = ws.image().shapka.versionAddress;
-            return writeTickedItems(link, ws, QString());
+            return writeTickedItems(link, ws, backup, o.verify);
         });
         if (!write.ok) return fail(QStringLiteral("write: ") + write.error);
-        printReport("write every item", write, o);
+        printReport(o.writeStringsOnly ? "write every string" : "write every item", write, o, 1.25);
         writeRatios.push_back(write.report.fromFirstByte() / write.report.wireMs());
     }
     if (o.runs > 1)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer, and
-# runs the whole test suite (and a short run of each fuzz target).
+# runs the whole test suite (and a short run of each fuzz target), then builds the Debian package
+# from a Release build and checks it installed (scripts/package_check.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-check"
@@ -14,3 +15,4 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 x86_64-w64-mingw32-g++ -std=c++20 -Wall -Wextra -Werror -fsyntax-only -I"$here/src" "$here/src/link/win32_serial_device.cpp"
 echo "Windows serial device: builds with MinGW-w64"
 bash "$here/scripts/fuzz.sh" 15
+bash "$here/scripts/package_check.sh"

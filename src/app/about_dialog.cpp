@@ -3,8 +3,10 @@
 #include "app/language_tags.h"
 #include "app/skin.h"
 #include "app/title_bar.h"
+#include "base/language_table.h"
+#include "quorvanta_version.h"
 
-#include <QCoreApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -12,7 +14,15 @@ namespace qv {
 
 Tform7::Tform7(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("About"));
-    frame_ = new SkinnedDialogFrame(this, QSize(300, 190), QStringLiteral("Label1"), 8100);
+    // The dialog grows with the notice, so that no line of it is cut off whatever the font.
+    constexpr int kWidth = 300, kTextLeft = 14, kTextWidth = kWidth - 2 * kTextLeft, kTextTop = 80;
+    const QRect needed = QFontMetrics(font()).boundingRect(QRect(0, 0, kTextWidth, 10000),
+                                                           Qt::TextWordWrap | Qt::AlignHCenter, notice());
+    const int textHeight = needed.height() + 4;
+    const QImage closeNormal = skin::dialogCloseImage(false);
+    const int buttonTop = kTextTop + textHeight + 8;
+    frame_ = new SkinnedDialogFrame(this, QSize(kWidth, buttonTop + closeNormal.height() + 10), QStringLiteral("Label1"),
+                                    8100);
 
     auto* name = new QLabel(QStringLiteral("Quorvanta"), frame_);
     name->setObjectName(QStringLiteral("ProgramName"));
@@ -21,25 +31,24 @@ Tform7::Tform7(QWidget* parent) : QDialog(parent) {
     big.setPointSizeF(big.pointSizeF() * 1.6);
     name->setFont(big);
     name->setAlignment(Qt::AlignCenter);
-    name->setGeometry(10, 26, 280, 30);
+    name->setGeometry(10, 26, kWidth - 20, 30);
 
     auto* version = new QLabel(frame_);
     version->setObjectName(QStringLiteral("ProgramVersion"));
-    version->setText(QCoreApplication::applicationVersion());
+    version->setText(langText("8087") + QStringLiteral(" " QV_VERSION));
     version->setAlignment(Qt::AlignCenter);
-    version->setGeometry(10, 56, 280, 16);
+    version->setGeometry(10, 58, kWidth - 20, 18);
 
     auto* text = new QLabel(notice(), frame_);
     text->setObjectName(QStringLiteral("Notice"));
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    text->setGeometry(14, 78, 272, 70);
+    text->setGeometry(kTextLeft, kTextTop, kTextWidth, textHeight);
 
-    const QImage closeNormal = skin::dialogCloseImage(false);
     bsatur_n = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
     bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
     setLanguageTag(bsatur_n, 8901);
-    bsatur_n->move((300 - closeNormal.width()) / 2, 156);
+    bsatur_n->move((kWidth - closeNormal.width()) / 2, buttonTop);
     connect(bsatur_n, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// "About...": the program's name and its notice; closes on its close image or any key.
+// "About...": the program's name, version and notice; closes on its close image or any key.
 #include <QDialog>
 
 namespace qv {

@@ -1,15 +1,26 @@
-// quorvanta [--debug] [--loader PATH] [FILE.sav]
+// quorvanta [--debug] [--loader PATH] [--settings FILE] [--keypad-wait MS] [FILE.sav]
 #include "app/main_window.h"
 #include "base/language_table.h"
 #include "base/last_resort.h"
+#include "files/file_places.h"
 #include "link/debug_log.h"
+#include "quorvanta_version.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -29,12 +40,99 @@ public:
     }
 };
 
+// The man page is made from this text: "Title:" starts a section, "  TERM" and the lines
+// indented by six spaces below it are one entry.
+const char* const kHelp =
+    "Usage: quorvanta [--debug] [--loader PATH] [--settings FILE] [--keypad-wait MS] [FILE.sav]\n"
+    "\n"
+    "Options:\n"
+    "  --debug\n"
+    "      Writes the debug log rozezu.log in the current folder.\n"
+    "  --loader PATH\n"
+    "      The phone's 7,116-byte loader image (default: loader.bin beside the program).\n"
+    "  --settings FILE\n"
+    "      The settings file to read and write instead of setting.ini (which lies beside the\n"
+    "      program, or in the per-user configuration folder of an installed copy).\n"
+    "  --keypad-wait MS\n"
+    "      The pause after the keypad command, in milliseconds (default 4000).\n"
+    "  --paths\n"
+    "      Prints where this copy keeps its settings, looks for language.ini, and writes\n"
+    "      exports and backups (making the per-user folders an installed copy uses).\n"
+    "  --version\n"
+    "      Prints the version.\n"
+    "  --help\n"
+    "      Prints this help.\n";
+
+void printPaths() {
+    const qv::FilePlaces places = qv::FilePlaces::current();
+    const auto line = [](const char* what, const QString& path) {
+        std::printf("%-9s %s\n", what, QDir::toNativeSeparators(path).toLocal8Bit().constData());
+    };
+    line("settings", places.settingsPath());
+    for (const QString& path : places.languagePaths()) line("language", path);
+    line("exports", places.exportFolder());
+    line("backups", places.backupFolder());
+}
+
+#ifdef Q_OS_UNIX
+// SIGTERM (a session that ends, kill), SIGINT (Ctrl-C where it was started) and SIGHUP close
+// the window as its close button does, so the settings are saved. The handler only writes a
+// byte; the event loop reads it. Installed before the window exists, so that a signal that
+// comes early waits in the socket instead of ending the program unsaved.
+int g_quitSignal[2] = {-1, -1};
+
+void onQuitSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_quitSignal[1], &byte, 1);
+}
+
+void catchQuitSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_quitSignal) != 0) return;
+    struct sigaction action = {};
+    action.sa_handler = onQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+void closeOnQuitSignal(QWidget* window) {
+    if (g_quitSignal[0] < 0) return;
+    auto* notifier = new QSocketNotifier(qintptr(g_quitSignal[0]), QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window, notifier] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(g_quitSignal[0], &byte, 1);
+        notifier->setEnabled(false);
+        window->close();
+    });
+}
+#else
+void catchQuitSignals() {}
+void closeOnQuitSignal(QWidget*) {}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
     qv::installLastResortHandler("quorvanta");
+    // Answered before the application starts, so that they need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::puts("quorvanta " QV_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--paths") == 0) {
+            printPaths();
+            return 0;
+        }
+    }
+    catchQuitSignals();
     QuorvantaApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quorvanta"));
+    app.setApplicationVersion(QStringLiteral(QV_VERSION));
     qv::MainWindowOptions options;
     QString file;
     const QStringList args = QApplication::arguments();
@@ -47,9 +145,6 @@ int main(int argc, char** argv) {
             options.settingsPath = args[++i];
         } else if (args[i] == "--keypad-wait" && i + 1 < args.size()) {
             options.keypadWaitMs = args[++i].toInt();
-        } else if (args[i] == "--help") {
-            std::puts("Usage: quorvanta [--debug] [--loader PATH] [--settings PATH] [--keypad-wait MS] [FILE.sav]");
-            return 0;
         } else if (!args[i].startsWith("--")) {
             file = args[i];
         }
@@ -59,6 +154,7 @@ int main(int argc, char** argv) {
     if (const QString warning = qv::languageTable().loadWarning(); !warning.isEmpty())
         qv::writeLog(QStringLiteral("X: ") + warning);
     app.setApplicationDisplayName(qv::langText("8001"));
+    closeOnQuitSignal(&window);
     window.show();
     if (!file.isEmpty())
         QTimer::singleShot(0, &window, [&window, file] { window.openServiceFile(QFileInfo(file).absoluteFilePath()); });

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "files/file_places.h"
 
 #include "app/about_dialog.h"
 #include "app/display_options_dialog.h"
@@ -19,11 +20,16 @@
 #include "editors/thumbnail.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -55,7 +61,7 @@ public:
         const QRect box(option.rect.left() + 22, option.rect.top() + 12, 48, 48);
         thumbs_.draw(*p, box.left(), box.top(), index.row());
         QStyleOptionButton check;
-        check.rect = QRect(option.rect.left() + 3, option.rect.top() + 28, 16, 16);
+        check.rect = tickBox(option.rect);
         check.state = QStyle::State_Enabled |
                       (index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
         QApplication::style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, p);
@@ -64,7 +70,37 @@ public:
                     index.data().toString());
     }
 
+    // The row's own tick box takes the click: a left click on it ticks or unticks the row once
+    // (the press and a double click are swallowed so the list does not act on them too), and
+    // Space on the focused row does the same.
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override {
+        if (!(index.flags() & Qt::ItemIsUserCheckable) || !(index.flags() & Qt::ItemIsEnabled)) return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::LeftButton || !tickBox(option.rect).contains(mouse->position().toPoint()))
+                return false;
+            if (event->type() != QEvent::MouseButtonRelease) return true;
+            break;
+        }
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key != Qt::Key_Space && key != Qt::Key_Select) return false;
+            break;
+        }
+        default:
+            return false;
+        }
+        const bool ticked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        return model->setData(index, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    }
+
 private:
+    static QRect tickBox(const QRect& row) { return {row.left() + 3, row.top() + 28, 16, 16}; }
+
     TMyImageList& thumbs_;
 };
 
@@ -84,20 +120,34 @@ QListView* checkList(QWidget* parent, const char* name, CheckListModel* model) {
 TForm1::TForm1(const MainWindowOptions& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), options_(options) {
     setObjectName("TForm1");
-    languageTable().load(programDirectory());
+    languageTable().load(FilePlaces::current().languageFolder());
     if (options_.settingsPath.isEmpty()) options_.settingsPath = Settings::defaultPath();
     if (!options_.dialogs) ownDialogs_ = std::make_unique<QtDialogService>(this, options_.settingsPath);
     setFixedSize(kClientWidth, kClientHeight);
     setWindowTitle(langText("8001"));
     settings_ = Settings::load(options_.settingsPath);
+    // The window opens where it asks to be (the middle of the screen), so that the screen
+    // beneath it can be read before it shows; the window manager may still place it
+    // elsewhere, and the background follows it there.
+    seeThrough_ = screenCanBeRead();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.x() + (area.width() - kClientWidth) / 2, area.y() + (area.height() - kClientHeight) / 2);
+    }
+    placeSettle_ = new QTimer(this);
+    placeSettle_->setSingleShot(true);
+    placeSettle_->setInterval(150);
+    connect(placeSettle_, &QTimer::timeout, this, &TForm1::recaptureBackground);
     buildControls();
     resetWorkspaceView();
+    qApp->installEventFilter(this);  // the Alt key alone opens the window menu, whatever has the focus
     at_.portSetting = [this] { return settings_.port; };
     link_.task.setTaskCode(tcStart);
     worker_.start();
 }
 
 TForm1::~TForm1() {
+    qApp->removeEventFilter(this);
     worker_.stop();
     link_.port.close();
 }
@@ -115,7 +165,16 @@ void TForm1::buildControls() {
         dialog.exec();
         rebuildBackground();
     });
-    connect(titleBar_, &TitleBar::dragFinished, this, [this](QPoint, QPoint) { rebuildBackground(); });
+    // Where the screen can be read the title bar drags an outline and the window moves on
+    // release, so that the screen at the new place is read before the window covers it.
+    titleBar_->setOutlineDrag(seeThrough_);
+    connect(titleBar_, &TitleBar::outlineReleased, this, &TForm1::dragOutlineReleased);
+    connect(titleBar_, &TitleBar::dragFinished, this, [this](QPoint oldPos, QPoint newPos) {
+        if (seeThrough_)
+            recaptureBackground();
+        else
+            composeBackgroundAfterMove(newPos - oldPos, QImage());
+    });
 
     L_Button = toolButton(this, "L_Button", QStyle::SP_DialogOpenButton, 8802);
     saveb = toolButton(this, "saveb", QStyle::SP_DialogSaveButton, 8806);
@@ -141,12 +200,20 @@ void TForm1::buildControls() {
     rezhym = new QFrame(this);
     rezhym->setObjectName("rezhym");
     rezhym->setGeometry(10, 64, 549, 24);
+    // The mode buttons keep a plate of their own, so their captions read on any background
+    // (a mode that cannot be chosen yet is greyed, not faded away), and the mode in front
+    // stays pressed.
+    rezhym->setStyleSheet(QStringLiteral(
+        "QPushButton { color: #102060; background: #e8ecf4; border: 1px solid #30589b; border-radius: 3px; }"
+        "QPushButton:hover { background: #ffffff; }"
+        "QPushButton:checked { color: #ffffff; background: #3058b8; border-color: #102060; font-weight: bold; }"
+        "QPushButton:disabled { color: #4a4a4a; background: #d0d0d0; border-color: #8a8a8a; }"));
     auto modeButton = [&](const char* name, int tag, int index) {
         auto* b = new QPushButton(rezhym);
         b->setObjectName(name);
         setLanguageTag(b, tag);
         b->setGeometry(index * 110, 0, 106, 24);
-        b->setFlat(true);
+        b->setCheckable(true);
         return b;
     };
     ExpressButton1 = modeButton("ExpressButton1", 8030, 0);
@@ -169,11 +236,6 @@ void TForm1::buildControls() {
     spisok = checkList(this, "spisok", melodyModel_);
     spisok_o = checkList(this, "spisok_o", operatorModel_);
     spisok_s = checkList(this, "spisok_s", stringModel_);
-    // A click on the tick box of a picture row ticks it (the delegate draws its own box).
-    connect(spisok_p, &QListView::clicked, this, [this](const QModelIndex& i) {
-        const QPoint at = spisok_p->viewport()->mapFromGlobal(QCursor::pos());
-        if (at.x() < 20) pictureModel_->setData(i, i.data(Qt::CheckStateRole).toInt() == Qt::Checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
-    });
     auto onCurrent = [this](QListView* v, void (TForm1::*select)(int)) {
         connect(v->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, select](const QModelIndex& i) { if (i.isValid()) (this->*select)(i.row()); });
@@ -195,7 +257,7 @@ void TForm1::buildControls() {
     buildMelodyEditor();
     buildOperatorEditor();
     buildStringEditor();
-    for (QListView* list : {spisok_p, spisok, spisok_o, spisok_s}) list->installEventFilter(this);
+    // The lists' keys reach eventFilter through the application-wide filter installed at creation.
 
     Label5 = infoLabel(this, "Label5", QRect(20, 110, 300, 20));
     setLanguageTag(Label5, 8043);
@@ -212,38 +274,123 @@ void TForm1::buildControls() {
     Label1->setText(QStringLiteral("<a href=\"#\">About...</a>"));
     setLanguageTag(Label1, 8820);
     connect(Label1, &QLabel::linkActivated, this, [this] { Tform7(this).exec(); });
-    Label9 = infoLabel(this, "Label9", QRect(140, 436, 120, 16));
+    Label9 = infoLabel(this, "Label9", QRect(132, 436, 140, 16));
     Label9->setText(QStringLiteral("<a href=\"https://quorvanta.example.org/\">quorvanta.example.org</a>"));
     Label9->setOpenExternalLinks(true);
     setLanguageTag(Label9, 8805);
+    // As wide as its text (it ends before the scale boxes at x 276).
+    Label9->resize(std::min(Label9->sizeHint().width() + 2, 276 - 4 - Label9->x()), Label9->height());
 }
 
 void TForm1::showEvent(QShowEvent* event) {
     applyLanguage(this);
     applyTextColour();
+    // The first show comes before the window is on the screen: what lies where it will
+    // appear can be read as it is.
+    if (seeThrough_ && captured_.isNull() && !event->spontaneous()) {
+        capturedAt_ = geometry();
+        captured_ = captureScreenUnder(capturedAt_);
+    }
     rebuildBackground();
     QWidget::showEvent(event);
 }
 
 bool TForm1::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) rebuildBackground();
+    switch (e->type()) {
+    case QEvent::WindowActivate:
+        if (seeThrough_) QTimer::singleShot(0, this, &TForm1::recaptureBackground);
+        break;
+    case QEvent::WindowDeactivate:
+        altAlone_ = false;
+        break;
+    case QEvent::Move:
+        // Placed or moved by the window manager (not by our own drag, which brings its
+        // background along): read the screen at the new place once the window rests.
+        if (seeThrough_ && isVisible() && !capturing_ && geometry() != capturedAt_) placeSettle_->start();
+        break;
+    default:
+        break;
+    }
     return QWidget::event(e);
 }
 
-void TForm1::rebuildBackground() {
-    const QRect under(mapToGlobal(QPoint(0, 0)), size());
-    // The window itself must not be in the picture: capture only while it is not shown yet
-    // or from what was captured before.
-    if (!isVisible() || captured_.isNull()) captured_ = captureScreenUnder(under);
-    if (captured_.isNull() || captured_.size() != size()) {
-        // The windowing system does not let us read the screen: a plain fill of the colour.
-        QImage plain(size(), QImage::Format_RGB32);
-        plain.fill(QColor(int(settings_.backColor & 0xFF), int((settings_.backColor >> 8) & 0xFF),
-                          int((settings_.backColor >> 16) & 0xFF)));
-        captured_ = plain;
+// The Alt key pressed and let go with nothing in between opens the window menu at the
+// window's corner + (10, 10), whichever control has the focus.
+void TForm1::watchAltKey(QObject* watched, QEvent* event) {
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        altAlone_ = key->key() == Qt::Key_Alt && !key->isAutoRepeat() &&
+                    !(key->modifiers() & ~(Qt::AltModifier | Qt::KeypadModifier));
+        break;
     }
-    background_ = tintBackground(captured_, settings_.backColor, settings_.transparency);
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Alt && altAlone_ && !key->isAutoRepeat()) {
+            altAlone_ = false;
+            titleBar_->popupWindowMenu(mapToGlobal(QPoint(10, 10)));
+        }
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+        altAlone_ = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::rebuildBackground() {
+    // Without a capture (a compositor, a system that does not let a program read the screen, a
+    // read that gave nothing) the background is the plain colour, which the tint keeps as it is.
+    background_ = captured_.isNull() || captured_.size() != size()
+                      ? plainBackground(size(), settings_.backColor)
+                      : tintBackground(captured_, settings_.backColor, settings_.transparency);
     update();
+}
+
+void TForm1::recaptureBackground() {
+    placeSettle_->stop();
+    if (!seeThrough_ || capturing_ || !isVisible() || isMinimized() || titleBar_->dragging()) {
+        rebuildBackground();
+        return;
+    }
+    capturing_ = true;
+    // The window keeps its place and the focus but shows nothing (its shape lies outside it)
+    // while the screen is read; the windows beneath get a moment to repaint.
+    setMask(QRegion(-2, -2, 1, 1));
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QThread::msleep(80);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    capturedAt_ = geometry();
+    captured_ = captureScreenUnder(capturedAt_);
+    clearMask();
+    capturing_ = false;
+    rebuildBackground();
+    applyTextColour();
+}
+
+void TForm1::composeBackgroundAfterMove(QPoint offset, const QImage& screenNow) {
+    if (!captured_.isNull() && captured_.size() == size())
+        captured_ = composeMovedBackground(captured_, offset, screenNow, settings_.backColor);
+    else
+        captured_ = screenNow.size() == size() ? screenNow : QImage();
+    capturedAt_ = QRect(capturedAt_.topLeft() + offset, size());
+    rebuildBackground();
+    applyTextColour();
+}
+
+// The outline was let go at `newPos`: the screen there is read while the window still stands
+// at `oldPos` (the part it covers comes from the last capture), then the window moves.
+void TForm1::dragOutlineReleased(QPoint oldPos, QPoint newPos) {
+    if (newPos == oldPos) return;
+    const QImage screenNow = seeThrough_ ? captureScreenUnder(QRect(newPos, size())) : QImage();
+    capturedAt_ = QRect(oldPos, size());
+    composeBackgroundAfterMove(newPos - oldPos, screenNow);
+    move(newPos);
 }
 
 void TForm1::paintEvent(QPaintEvent*) {
@@ -256,6 +403,7 @@ void TForm1::paintEvent(QPaintEvent*) {
 void TForm1::applyTextColour() {
     const QColor text(int(settings_.color & 0xFF), int((settings_.color >> 8) & 0xFF), int((settings_.color >> 16) & 0xFF));
     for (QLabel* l : findChildren<QLabel*>()) {
+        if (titleBar_->isAncestorOf(l)) continue;  // the title keeps its own colour on the title strip
         QPalette pal = l->palette();
         pal.setColor(QPalette::WindowText, text);
         l->setPalette(pal);
@@ -286,7 +434,7 @@ void TForm1::pumpEvents(int ms) {
 void TForm1::resetWorkspaceView() {
     prosha->clear();
     const std::initializer_list<QWidget*> controls{
-        razr, razr2, col_us, dlina_us, pic_siz, pic_off, image_3, Label2, Label4, name_oper, spisok_p, spisok, spisok_o,
+        razr, razr2, col_us, dlina_us, pic_siz, pic_off, pic_area, Label2, Label4, name_oper, spisok_p, spisok, spisok_o,
         spisok_s, saveb, RestoreFile, apply_patch, Label5, transp_l, mel_imp, name1, name2, name3, name1_l, name2_l,
         name3_l, name_kod_l, name_kod, Refresh_b, impbut, expbut, x_shyr, x_vys, transp, play_b, editstr, atr_combo,
         cr_but, apply_but, editstr_l, findstr, findstr_l, Button2, melName};
@@ -298,14 +446,85 @@ void TForm1::resetWorkspaceView() {
     thumbnails_.clear();
     picture_ = QImage();
     flash->setEnabled(false);
-    rezhym->setEnabled(ws_.hasDataFile());
+    // Restore needs no service file; the list modes wait for one with its data.
+    for (QPushButton* b : {ExpressButton1, ExpressButton2, ExpressButton3, ExpressButton5})
+        b->setEnabled(ws_.hasDataFile());
     info->setEnabled(true);
+    showMode();
+}
+
+void TForm1::setMode(Mode mode) {
+    mode_ = mode;
+    showMode();
+}
+
+// The button of the mode in front stays pressed (a click on a button whose mode did not
+// change, or on the pressed one, leaves it so).
+void TForm1::showMode() {
+    const bool open = ws_.hasDataFile();
+    ExpressButton1->setChecked(open && mode_ == Mode::Images);
+    ExpressButton2->setChecked(open && mode_ == Mode::Melodies);
+    ExpressButton3->setChecked(open && mode_ == Mode::Operators);
+    ExpressButton5->setChecked(open && mode_ == Mode::LangPack);
+    ExpressButton6->setChecked(mode_ == Mode::Restore);
+}
+
+// A list left with no rows: nothing is selected, so nothing describes an item and the
+// commands that need one stand disabled until a row is selected again.
+void TForm1::showNoSelection(ListKind kind) {
+    switch (kind) {
+    case ListKind::Pictures:
+        picture_ = QImage();
+        image_3->clear();
+        image_3->resize(0, 0);
+        for (QLabel* l : {razr, razr2, col_us, dlina_us}) l->clear();
+        impbut->setEnabled(false);
+        expbut->setEnabled(false);
+        break;
+    case ListKind::Melodies:
+        for (QLabel* l : {razr2, dlina_us}) l->clear();
+        impbut->setEnabled(false);
+        expbut->setEnabled(false);
+        play_b->setEnabled(false);
+        placeMelodyRowControls();
+        break;
+    case ListKind::Operators:
+        for (QLineEdit* e : {name_kod, name1, name2, name3}) e->clear();
+        name_oper->clear();
+        Refresh_b->setEnabled(false);
+        break;
+    case ListKind::Strings:
+        editstr->clear();
+        for (QLabel* l : {razr2, dlina_us}) l->clear();
+        apply_but->setEnabled(false);
+        cr_but->setEnabled(false);
+        break;
+    }
+}
+
+// Import or Export pressed in a mode whose list is empty (its controls are those of the mode
+// before): says so. Returns false when the mode's list has rows.
+bool TForm1::explainEmptyMode(const char* action) {
+    const char* list = nullptr;
+    CheckListModel* model = nullptr;
+    switch (mode_) {
+    case Mode::Images: list = "picture", model = pictureModel_; break;
+    case Mode::Melodies: list = "melody", model = melodyModel_; break;
+    case Mode::Operators: list = "operator", model = operatorModel_; break;
+    case Mode::LangPack: list = "string", model = stringModel_; break;
+    case Mode::Restore: return false;
+    }
+    if (model->rowCount() > 0) return false;
+    dialogs().showMessage(QStringLiteral("The %1 list is empty: there is nothing to %2.")
+                              .arg(QLatin1String(list), QLatin1String(action)),
+                          langText("8001"));
+    return true;
 }
 
 void TForm1::hideModePanels() {
     const std::initializer_list<QWidget*> controls{
         Label5, editstr_l, mel_imp, name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l, name_kod, name_oper,
-        image_3, razr, razr2, col_us, dlina_us, pic_siz, pic_off, spisok_o, spisok, spisok_p, spisok_s, Refresh_b,
+        pic_area, razr, razr2, col_us, dlina_us, pic_siz, pic_off, spisok_o, spisok, spisok_p, spisok_s, Refresh_b,
         Label2, Label4, L_Button, impbut, expbut, saveb, flash, x_shyr, x_vys, transp, transp_l, play_b, Button2,
         melName, editstr, atr_combo, cr_but, apply_but, RestoreFile, apply_patch, findstr_l, findstr};
     for (QWidget* w : controls) w->hide();
@@ -316,21 +535,21 @@ void TForm1::showControls(std::initializer_list<QWidget*> controls) {
 }
 
 void TForm1::ExpressButton1Click() {
-    mode_ = Mode::Images;
+    setMode(Mode::Images);
     L_Button->show();
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
     if (pictureModel_->rowCount() == 0) return;
     hideModePanels();
     razr2->setGeometry(356, 388, 110, 18);
     dlina_us->setGeometry(276, 408, 140, 18);
-    showControls({image_3, razr, razr2, col_us, dlina_us, spisok_p, Label2, Label4, L_Button, impbut, expbut, saveb,
+    showControls({pic_area, razr, razr2, col_us, dlina_us, spisok_p, Label2, Label4, L_Button, impbut, expbut, saveb,
                   flash, x_shyr, x_vys, transp, transp_l});
     if (spisok_p->currentIndex().isValid()) selectPicture(spisok_p->currentIndex().row());
     spisok_p->setFocus();
 }
 
 void TForm1::ExpressButton2Click() {
-    mode_ = Mode::Melodies;
+    setMode(Mode::Melodies);
     L_Button->show();
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
     if (melodyModel_->rowCount() == 0) return;
@@ -339,6 +558,7 @@ void TForm1::ExpressButton2Click() {
     dlina_us->setGeometry(346, 438, 140, 18);
     impbut->setEnabled(true);  // every melody can be imported and exported
     expbut->setEnabled(true);
+    play_b->setEnabled(true);
     showControls({razr2, spisok, L_Button, impbut, expbut, flash, saveb, dlina_us, play_b});
     if (spisok->currentIndex().isValid()) selectMelody(spisok->currentIndex().row());
     placeMelodyRowControls();
@@ -346,16 +566,19 @@ void TForm1::ExpressButton2Click() {
 }
 
 void TForm1::ExpressButton3Click() {
-    mode_ = Mode::Operators;
+    setMode(Mode::Operators);
     L_Button->show();
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
     if (operatorModel_->rowCount() == 0) return;
     hideModePanels();
     // The names may be as long as the phone's operator format allows, within their fields.
     const OperFormat& f = ws_.image().operFormat;
-    name1->setMaxLength(std::min<int>(f.name1Length, 30));
-    name2->setMaxLength(std::min<int>(f.name2Length, 50));
-    name3->setMaxLength(std::min<int>(f.name3Length, 100));
+    nameLimits_[0] = std::min<int>(f.name1Length, 30);
+    nameLimits_[1] = std::min<int>(f.name2Length, 50);
+    nameLimits_[2] = std::min<int>(f.name3Length, 100);
+    name1->setMaxLength(nameLimits_[0]);
+    name2->setMaxLength(nameLimits_[1]);
+    name3->setMaxLength(nameLimits_[2]);
     showControls({name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l, name_kod, name_oper, spisok_o, Refresh_b,
                   L_Button, flash, saveb});
     if (spisok_o->currentIndex().isValid()) selectOperator(spisok_o->currentIndex().row());
@@ -363,10 +586,13 @@ void TForm1::ExpressButton3Click() {
 }
 
 void TForm1::ExpressButton5Click() {
-    if (ws_.image().isReversedOrderModel()) return;  // strings stay closed on these models
+    if (ws_.image().isReversedOrderModel()) {  // strings stay closed on these models
+        showMode();
+        return;
+    }
     L_Button->show();
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
-    mode_ = Mode::LangPack;
+    setMode(Mode::LangPack);
     if (stringModel_->rowCount() == 0) return;
     hideModePanels();
     razr2->setGeometry(276, 252, 110, 18);
@@ -378,7 +604,7 @@ void TForm1::ExpressButton5Click() {
 }
 
 void TForm1::ExpressButton6Click() {
-    mode_ = Mode::Restore;
+    setMode(Mode::Restore);
     hideModePanels();
     showControls({RestoreFile, apply_patch, Label5, L_Button});
 }
@@ -428,7 +654,7 @@ void TForm1::fillPictures(TProgressDialog& progress) {
         QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     pictureModel_->reset(texts, &ws_.ticks(ListKind::Pictures));
-    mode_ = Mode::Images;
+    setMode(Mode::Images);
     if (rows > 0) spisok_p->setCurrentIndex(pictureModel_->index(0));
 }
 

@@ -12,6 +12,7 @@
 #include "link/phone_link.h"
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 #include <memory>
@@ -26,6 +27,7 @@ class QSpinBox;
 class QToolButton;
 class QFrame;
 class QKeyEvent;
+class QScrollArea;
 
 namespace qv {
 
@@ -89,8 +91,19 @@ public:
     // For tests and scripts: the last progress dialog's final bar text.
     QString lastTaskText() const { return lastTaskText_; }
     ResultCode lastTaskResult() const { return lastTaskResult_; }
-    // Rebuilds the tinted background (after display options or a move).
+    // Tints the background again from the last capture (after the display options changed).
     void rebuildBackground();
+    // Reads the screen under the window where it stands now and tints it: the window steps
+    // out of the way while the screen is read. Runs on every activation and after the window
+    // manager placed or moved the window.
+    void recaptureBackground();
+    // After the window moved by `offset` (new place minus old): what it covered before comes
+    // from the last capture, the rest from `screenNow` (the screen at the new place, read
+    // before the window got there; null: not readable).
+    void composeBackgroundAfterMove(QPoint offset, const QImage& screenNow);
+    // Whether the screen under the window can be read here (an X server without a compositor).
+    bool seesThrough() const { return seeThrough_; }
+    QImage backgroundImage() const { return background_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -103,6 +116,12 @@ private:
     void resetWorkspaceView();
     void hideModePanels();
     void showControls(std::initializer_list<QWidget*> controls);
+    void setMode(Mode mode);
+    void showMode();
+    void showNoSelection(ListKind kind);
+    bool explainEmptyMode(const char* action);
+    void dragOutlineReleased(QPoint oldPos, QPoint newPos);
+    void watchAltKey(QObject* watched, QEvent* event);
     bool loadPass(int pass, const QString& chosen);
     void fillLists();
     void fillPictures(TProgressDialog& progress);
@@ -150,8 +169,14 @@ private:
 
     QImage picture_;     // the selected picture, decoded, its entry's width × height
 
-    QImage captured_;    // the screen under the window at the last capture
-    QImage background_;  // its tinted copy, painted behind the controls
+    QImage captured_;    // the screen under the window at the last capture (null: not read)
+    QRect capturedAt_;   // where on the screen it was read
+    QImage background_;  // its tinted copy (or the plain fill), painted behind the controls
+    bool seeThrough_ = false;
+    bool capturing_ = false;
+    bool altAlone_ = false;  // Alt is down and nothing else was pressed since
+    QTimer* placeSettle_ = nullptr;
+    int nameLimits_[3] = {10, 25, 50};
 
     TitleBar* titleBar_ = nullptr;
     QLabel* prosha = nullptr;
@@ -161,6 +186,7 @@ private:
                 *ExpressButton5 = nullptr, *ExpressButton6 = nullptr;
     QListView *spisok_p = nullptr, *spisok = nullptr, *spisok_o = nullptr, *spisok_s = nullptr;
     CheckListModel *pictureModel_ = nullptr, *melodyModel_ = nullptr, *operatorModel_ = nullptr, *stringModel_ = nullptr;
+    QScrollArea* pic_area = nullptr;  // the preview's own area, scrolling a preview larger than it
     QLabel *image_3 = nullptr, *razr = nullptr, *razr2 = nullptr, *col_us = nullptr, *dlina_us = nullptr,
            *pic_siz = nullptr, *pic_off = nullptr, *Label2 = nullptr, *Label4 = nullptr, *Label5 = nullptr,
            *name_oper = nullptr;

@@ -3,6 +3,7 @@
 #include "app/file_name_edit.h"
 #include "app/info_dialog.h"
 #include "app/main_window.h"
+#include "files/file_places.h"
 #include "app/progress_dialog.h"
 #include "app/setup_com_dialog.h"
 #include "base/language_table.h"
@@ -114,8 +115,9 @@ void TForm1::flashClick() {
     if (!ws_.hasDataFile()) return;
     settings_ = Settings::load(options_.settingsPath);
     link_.versionAddress = ws_.image().shapka.versionAddress;
-    const QString backup = settings_.restorePatch ? QDir::current().filePath(backupFileName(QDateTime::currentDateTime())) : QString();
-    runPhoneTask(tcWriteItems, settings_.baudWR, [this, backup] { return writeTickedItems(link_, ws_, backup); });
+    const QString backup = settings_.restorePatch ? QDir(FilePlaces::current().backupFolder()).filePath(backupFileName(QDateTime::currentDateTime())) : QString();
+    const bool verify = settings_.verify != 0;
+    runPhoneTask(tcWriteItems, settings_.baudWR, [this, backup, verify] { return writeTickedItems(link_, ws_, backup, verify); });
     for (CheckListModel* m : {pictureModel_, melodyModel_, operatorModel_, stringModel_}) m->ticksChanged();
 }
 
@@ -128,7 +130,8 @@ void TForm1::apply_patchClick() {
         return;
     }
     settings_ = Settings::load(options_.settingsPath);
-    runPhoneTask(tcApplyPatch, settings_.baudWR, [this, &patch] { return applyRestorePatch(link_, patch); });
+    const bool verify = settings_.verify != 0;
+    runPhoneTask(tcApplyPatch, settings_.baudWR, [this, &patch, verify] { return applyRestorePatch(link_, patch, verify); });
 }
 
 void TForm1::infoClick() {

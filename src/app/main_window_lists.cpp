@@ -45,6 +45,7 @@ std::vector<QString> TForm1::stringTexts() const {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    watchAltKey(watched, event);
     if (event->type() == QEvent::KeyPress)
         for (ListKind kind : {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings})
             if (watched == listOf(kind)) return listKey(listOf(kind), kind, static_cast<QKeyEvent*>(event));
@@ -93,10 +94,7 @@ void TForm1::deleteTickedRows(ListKind kind) {
             for (auto row = doomed.rbegin(); row != doomed.rend(); ++row) thumbnails_.remove(*row);
         model->reset(kept, &ws_.ticks(kind));
         if (!kept.isEmpty()) list->setCurrentIndex(model->index(std::min<int>(focus, int(kept.size()) - 1)));
-        if (kept.isEmpty() && kind == ListKind::Pictures) {
-            picture_ = QImage();
-            image_3->clear();
-        }
+        if (kept.isEmpty()) showNoSelection(kind);
         // Melodies named by a deleted string lose their names; the others follow their strings.
         if (kind == ListKind::Strings) spisok->viewport()->update();
         if (kind == ListKind::Melodies) placeMelodyRowControls();

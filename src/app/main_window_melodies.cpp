@@ -61,6 +61,8 @@ void TForm1::buildMelodyEditor() {
 
     melName = new NameChooser(this);
     melName->setObjectName("melName");
+    // 19 rows and a scroll bar, on every style (some styles otherwise drop the whole list down).
+    melName->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     melName->setMaxVisibleItems(19);
     melName->hide();
     connect(melName, &QComboBox::activated, this, &TForm1::melNameSelect);

@@ -54,10 +54,16 @@ void TForm1::buildOperatorEditor() {
 void TForm1::selectOperator(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Operators)) return;
     const OperRecord& r = ws_.image().operRecords[size_t(row)];
-    // A name longer than the field's limit shows as much as the field takes.
-    name1->setText(shownName(r.name1, 11));
-    name2->setText(shownName(r.name2, 26));
-    name3->setText(shownName(r.name3, 51));
+    // A name longer than the field's limit (it can only come from the phone) shows up to 11,
+    // 26 and 51 characters, whole as far as that goes: typing can shorten it, never lengthen
+    // it, and Apply refuses it (saying the limit) until it fits, rather than cutting it.
+    const std::pair<QLineEdit*, QString> names[] = {
+        {name1, shownName(r.name1, 11)}, {name2, shownName(r.name2, 26)}, {name3, shownName(r.name3, 51)}};
+    for (int i = 0; i < 3; ++i) {
+        names[i].first->setMaxLength(std::max<int>(nameLimits_[i], int(names[i].second.size())));
+        names[i].first->setText(names[i].second);
+    }
+    Refresh_b->setEnabled(true);
     name_kod->setText(hex(r.code1 & 0xFF, 2));
     name_oper->setText(operatorInfo(ws_.image(), r));
 }

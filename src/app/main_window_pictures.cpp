@@ -4,16 +4,17 @@
 #include "app/language_tags.h"
 #include "app/main_window.h"
 #include "base/language_table.h"
-#include "base/program_dir.h"
 #include "editors/edit_operations.h"
 #include "editors/item_views.h"
 #include "editors/picture_codec.h"
 #include "editors/thumbnail.h"
+#include "files/file_places.h"
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
-#include <QRegion>
+#include <QScrollArea>
 #include <QListView>
 #include <QSpinBox>
 #include <QToolButton>
@@ -22,10 +23,9 @@ namespace qv {
 
 namespace {
 
-// The preview stays centred on this point of the window, whatever its scaled size, and is
-// cut off above this line so that a large one leaves the commands and modes readable.
-constexpr QPoint kPreviewCentre(386, 245);
-constexpr int kPreviewTop = 90;
+// The preview's own area, right of the list and above the labels: a preview smaller than it
+// stays centred in it, a larger one scrolls inside it.
+constexpr QRect kPreviewArea(266, 94, 292, 290);
 
 QSpinBox* scaleBox(QWidget* parent, const char* name, const QString& axis, QRect geometry, int hintTag) {
     auto* s = new QSpinBox(parent);
@@ -49,8 +49,18 @@ const char* depthKey(uint8_t format) {
 }  // namespace
 
 void TForm1::buildPictureEditor() {
-    image_3 = infoLabel(this, "image_3", QRect(kPreviewCentre, QSize()));
-    image_3->lower();  // a large preview passes under the list and the labels
+    pic_area = new QScrollArea(this);
+    pic_area->setObjectName("pic_area");
+    pic_area->setGeometry(kPreviewArea);
+    pic_area->setFrameShape(QFrame::NoFrame);
+    pic_area->setAlignment(Qt::AlignCenter);
+    pic_area->setWidgetResizable(false);
+    pic_area->setFocusPolicy(Qt::NoFocus);
+    image_3 = infoLabel(pic_area, "image_3", QRect());
+    pic_area->setWidget(image_3);
+    // The window's background shows around the preview and through its transparent colour.
+    for (QWidget* w : {static_cast<QWidget*>(pic_area), pic_area->viewport(), static_cast<QWidget*>(image_3)})
+        w->setAutoFillBackground(false);
     impbut = toolButton(this, "impbut", QStyle::SP_ArrowDown, 8803);
     expbut = toolButton(this, "expbut", QStyle::SP_FileLinkIcon, 8804);
     impbut->move(210, 32);
@@ -92,9 +102,7 @@ void TForm1::refreshPicturePreview() {
     const int w = roundHalfEven(int64_t(x_shyr->value()) * e.width, 100);
     const int h = roundHalfEven(int64_t(x_vys->value()) * e.height, 100);
     razr2->setText(QStringLiteral("(%1x%2)").arg(w).arg(h));
-    image_3->setGeometry(kPreviewCentre.x() - w / 2, kPreviewCentre.y() - h / 2, w, h);
-    const QRect room(0, kPreviewTop, width(), height() - kPreviewTop);
-    image_3->setMask(QRegion(room.intersected(image_3->geometry()).translated(-image_3->pos())));
+    image_3->resize(w, h);
     QImage shown;
     if (!picture_.isNull() && w > 0 && h > 0)
         shown = picture_.scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(QImage::Format_ARGB32);
@@ -111,15 +119,17 @@ void TForm1::refreshPicturePreview() {
 }
 
 QString TForm1::exportFolder() const {
-    return options_.exportFolder.isEmpty() ? programDirectory() : options_.exportFolder;
+    return options_.exportFolder.isEmpty() ? FilePlaces::current().exportFolder() : options_.exportFolder;
 }
 
 void TForm1::impbutClick() {
+    if (explainEmptyMode("import")) return;
     if (mode_ == Mode::Images) {
         const int row = currentRow(ListKind::Pictures);
         if (row < 0 || !pictureImportOffered(ws_.image().pictures[size_t(row)])) return;
         const QString path =
-            dialogs().chooseOpenFile(langText("8036"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), QDir::currentPath());
+            dialogs().chooseOpenFile(langText("8036"), QStringLiteral("Bitmaps (*.bmp)|*.bmp|TIF|*.tif|PNG|*.png"),
+                                     QDir::currentPath());
         if (!path.isEmpty()) importPictureFile(row, path);
     } else if (mode_ == Mode::Melodies) {
         const int row = currentRow(ListKind::Melodies);
@@ -142,17 +152,28 @@ void TForm1::importPictureFile(int row, const QString& path) {
 }
 
 void TForm1::expbutClick() {
+    if (explainEmptyMode("export")) return;
     Status s;
+    QString file;
     if (mode_ == Mode::Images) {
         const int row = currentRow(ListKind::Pictures);
         if (row < 0) return;
-        s = exportPictureKeepingDepth(ws_, row, QDir(exportFolder()).filePath(pictureExportName(row)));
+        file = QFileInfo(QDir(exportFolder()).filePath(pictureExportName(row))).absoluteFilePath();
+        s = exportPictureKeepingDepth(ws_, row, file);
     } else if (mode_ == Mode::Melodies) {
         const int row = currentRow(ListKind::Melodies);
         if (row < 0) return;
-        s = exportMelody(ws_, row, QDir(exportFolder()).filePath(melodyExportName(ws_, row, stringTexts())));
+        file = QFileInfo(QDir(exportFolder()).filePath(melodyExportName(ws_, row, stringTexts()))).absoluteFilePath();
+        s = exportMelody(ws_, row, file);
+    } else {
+        return;
     }
-    if (!s) dialogs().showError(s.message(), langText("016"));
+    if (!s) {
+        dialogs().showError(s.message(), langText("016"));
+    } else if (options_.exportFolder.isEmpty() && !FilePlaces::current().usesProgramFolder()) {
+        // Beside the program the user knows where to look; in the per-user folder they would not.
+        dialogs().showMessage(QDir::toNativeSeparators(file), langText("8004"));
+    }
 }
 
 }  // namespace qv

@@ -18,7 +18,17 @@ namespace qv {
 
 namespace {
 constexpr QChar kLineBreak(0x00B6);  // "¶", the phone's line break in cp1251 text
+
+bool phoneCanShow(QChar c) { return charToCp1251(c) >= 0; }
+
+// The characters of `text` the phone cannot show, each once, in order.
+QString unshowable(const QString& text) {
+    QString found;
+    for (QChar c : text)
+        if (!phoneCanShow(c) && !found.contains(c)) found += c;
+    return found;
 }
+}  // namespace
 
 void TForm1::buildStringEditor() {
     spisok_s->setItemDelegate(new StringRowDelegate(
@@ -55,6 +65,8 @@ void TForm1::buildStringEditor() {
 void TForm1::selectString(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Strings)) return;
     const StrEntry& e = ws_.image().strings[size_t(row)];
+    apply_but->setEnabled(true);
+    cr_but->setEnabled(true);
     razr2->setText(langText("072"));
     dlina_us->setText(QString::number(e.length));
     editstr->setText(stringModel_->data(stringModel_->index(row), Qt::DisplayRole).toString());
@@ -62,13 +74,20 @@ void TForm1::selectString(int row) {
     atr_combo->setCurrentIndex(e.fontAttribute < atr_combo->count() ? e.fontAttribute : -1);
 }
 
-// Typing never makes the text longer than the string: what was just typed before the caret goes.
+// Typing (or pasting) keeps to what the phone can show: a character outside its code page
+// goes at once, and the text never grows longer than the string: what was just typed before
+// the caret goes.
 void TForm1::editstrEdited() {
     const int row = currentRow(ListKind::Strings);
     if (row < 0) return;
     const int length = ws_.image().strings[size_t(row)].length;
     QString text = editstr->text();
     int caret = editstr->cursorPosition();
+    for (int i = int(text.size()) - 1; i >= 0; --i)
+        if (!phoneCanShow(text[i])) {
+            text.remove(i, 1);
+            if (i < caret) --caret;
+        }
     while (text.size() > length && caret > 0) text.remove(--caret, 1);
     if (text != editstr->text()) {
         editstr->setText(text);
@@ -109,6 +128,13 @@ void TForm1::apply_butClick() {
     const int row = currentRow(ListKind::Strings);
     if (row < 0) return;
     const QString text = editstr->text();
+    // Text that did not come from typing (a search, a program) is checked here: nothing is
+    // stored while it holds a character the phone cannot show.
+    if (const QString bad = unshowable(text); !bad.isEmpty()) {
+        dialogs().showError(QStringLiteral("The string holds characters the phone cannot show: %1").arg(bad),
+                            langText("016"));
+        return;
+    }
     const Status s = applyString(ws_, coding_, row, toCp1251(text), ws_.image().strings[size_t(row)].fontAttribute);
     if (!s) {
         dialogs().showError(s.message(), langText("016"));

@@ -1,29 +1,14 @@
 #include "app/serial_ports.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSet>
+#include <QSerialPortInfo>
 #include <algorithm>
-
-#ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
 
 namespace qv {
 namespace {
 
-QStringList fallbackPorts() {
-    QStringList ports;
-    for (int i = 1; i <= 8; ++i) ports << QStringLiteral("COM%1").arg(i);
-    return ports;
-}
-
-// Natural order on device names: a common stem compares by its trailing number.
+// Natural order on device paths: a common stem compares by its trailing number.
 bool naturalLess(const QString& a, const QString& b) {
     static const QRegularExpression tail(QStringLiteral("^(.*?)(\\d+)$"));
     const auto ma = tail.match(a), mb = tail.match(b);
@@ -32,99 +17,55 @@ bool naturalLess(const QString& a, const QString& b) {
     return a < b;
 }
 
-void sortNatural(QStringList& list) { std::sort(list.begin(), list.end(), naturalLess); }
-
-// A ttyS node exists for every possible legacy port; only one with a UART behind it is real.
-bool hasUart(const QString& sysTtyDir, const QString& name) {
-    const QString base = QDir(sysTtyDir).filePath(name);
-    if (!QFileInfo::exists(base)) return true;  // no kernel information: take the node as it is
-    QFile type(QDir(base).filePath(QStringLiteral("type")));
-    if (type.open(QIODevice::ReadOnly)) return type.readAll().trimmed() != "0";
-    return QFileInfo::exists(QDir(base).filePath(QStringLiteral("device")));
-}
+QString hex4(uint16_t v) { return QStringLiteral("%1").arg(v, 4, 16, QLatin1Char('0')); }
 
 }  // namespace
 
-QStringList serialPortsUnder(const QString& devDir, const QString& sysTtyDir) {
-    const QDir dev(devDir);
-    QStringList result;
-    QSet<QString> seen;  // by the device a name leads to
-    auto addGroup = [&result, &seen](QStringList group) {
-        sortNatural(group);
-        for (const QString& p : group) {
-            const QString canonical = QFileInfo(p).canonicalFilePath();
-            if (seen.contains(canonical)) continue;
-            seen.insert(canonical);
-            result << p;
-        }
-    };
-
-    QStringList usb;
-    const QDir byId(dev.filePath(QStringLiteral("serial/by-id")));
-    for (const QFileInfo& link : byId.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
-        const QString target = link.canonicalFilePath();
-        if (!target.isEmpty()) usb << target;
-    }
-    addGroup(usb);
-
-    const QStringList names = dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
-                                            QDir::Files | QDir::System, QDir::Name);
-    QStringList adapters;
-    for (const QString& n : names) adapters << dev.filePath(n);
-    addGroup(adapters);
-
-    QStringList legacy;
-    for (const QString& n : dev.entryList({QStringLiteral("ttyS*")}, QDir::Files | QDir::System, QDir::Name))
-        if (hasUart(sysTtyDir, n)) legacy << dev.filePath(n);
-    addGroup(legacy);
-    return result;
+void orderSerialPorts(QList<SerialPortEntry>& ports) {
+    std::stable_sort(ports.begin(), ports.end(), [](const SerialPortEntry& a, const SerialPortEntry& b) {
+        if (a.isUsb() != b.isUsb()) return a.isUsb();
+        return naturalLess(a.path, b.path);
+    });
 }
 
-QStringList portsByValueName(QList<QPair<QString, QString>> values) {
-    std::stable_sort(values.begin(), values.end(), [](const auto& a, const auto& b) {
-        return QString::compare(a.first, b.first, Qt::CaseInsensitive) < 0;
-    });
-    QStringList ports;
-    for (const auto& v : values)
-        if (!v.second.isEmpty()) ports << v.second;
+QList<SerialPortEntry> machineSerialPorts() {
+    QList<SerialPortEntry> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        SerialPortEntry e;
+#ifdef Q_OS_WIN
+        e.path = info.portName();  // the serial device adds the \\.\ prefix itself
+#else
+        e.path = info.systemLocation();
+#endif
+        e.name = info.portName();
+        e.description = info.description().trimmed();
+        e.manufacturer = info.manufacturer().trimmed();
+        if (info.hasVendorIdentifier()) e.vendorId = info.vendorIdentifier();
+        if (info.hasProductIdentifier()) e.productId = info.productIdentifier();
+        e.serialNumber = info.serialNumber().trimmed();
+        ports << e;
+    }
+    orderSerialPorts(ports);
     return ports;
 }
 
-#ifdef Q_OS_WIN
-namespace {
-// Read directly: value names such as "\Device\Serial0" hold backslashes, which QSettings
-// would take for key separators.
-bool readSerialCommKey(QList<QPair<QString, QString>>* values) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD nameLen = 256;
-        wchar_t data[256];
-        DWORD dataBytes = sizeof(data) - sizeof(wchar_t);
-        DWORD type = 0;
-        const LONG rc = RegEnumValueW(key, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataBytes);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS || type != REG_SZ) continue;
-        data[dataBytes / sizeof(wchar_t)] = 0;
-        values->append({QString::fromWCharArray(name, int(nameLen)), QString::fromWCharArray(data)});
-    }
-    RegCloseKey(key);
-    return true;
+QString serialPortLabel(const SerialPortEntry& port) {
+    QString details = !port.description.isEmpty() ? port.description : port.manufacturer;
+    if (port.vendorId && port.productId)
+        details += QStringLiteral("%1(%2:%3)").arg(details.isEmpty() ? "" : " ", hex4(*port.vendorId), hex4(*port.productId));
+    if (details.isEmpty() || port.name.isEmpty()) return port.path;
+    return port.name + QStringLiteral(" \u2014 ") + details;
 }
-}  // namespace
-#endif
 
-QStringList enumerateSerialPorts() {
-    QStringList ports;
-#ifdef Q_OS_WIN
-    QList<QPair<QString, QString>> values;
-    if (readSerialCommKey(&values)) ports = portsByValueName(values);
-#else
-    ports = serialPortsUnder(QStringLiteral("/dev"), QStringLiteral("/sys/class/tty"));
-#endif
-    return ports.isEmpty() ? fallbackPorts() : ports;
+QList<SerialPortEntry> serialPortsFromPaths(const QStringList& paths) {
+    QList<SerialPortEntry> ports;
+    for (const QString& p : paths) {
+        SerialPortEntry e;
+        e.path = p;
+        e.name = QFileInfo(p).fileName();
+        ports << e;
+    }
+    return ports;
 }
 
 }  // namespace qv

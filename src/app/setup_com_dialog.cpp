@@ -2,11 +2,11 @@
 
 #include "app/file_name_edit.h"
 #include "app/language_tags.h"
-#include "app/serial_ports.h"
 #include "app/skin.h"
 #include "app/title_bar.h"
 #include "base/language_table.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -52,10 +52,31 @@ const QStringList& TSetupComDialog::speeds() {
     return list;
 }
 
+namespace {
+
+QList<SerialPortEntry> machinePortsOrFallback() {
+    QList<SerialPortEntry> ports = machineSerialPorts();
+#ifdef Q_OS_WIN
+    if (ports.isEmpty())
+        for (int i = 1; i <= 8; ++i) ports << serialPortsFromPaths({QStringLiteral("COM%1").arg(i)});
+#endif
+    return ports;
+}
+
+SerialPortSource sourceOf(const QStringList& paths) {
+    if (paths.isEmpty()) return machinePortsOrFallback;
+    return [paths] { return serialPortsFromPaths(paths); };
+}
+
+}  // namespace
+
 TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, const QStringList& ports)
+    : TSetupComDialog(settingsPath, parent, sourceOf(ports)) {}
+
+TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, const SerialPortSource& ports)
     : QDialog(parent), settingsPath_(settingsPath) {
     setObjectName(QStringLiteral("SetupCom"));
-    frame_ = new SkinnedDialogFrame(this, QSize(306, 267), QStringLiteral("Label1"), 8065);
+    frame_ = new SkinnedDialogFrame(this, QSize(306, 289), QStringLiteral("Label1"), 8065);
     QWidget* body = frame_;
     settings_ = Settings::load(settingsPath_);
 
@@ -65,13 +86,19 @@ TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, c
     cbCom->setEditable(true);
     cbCom->setInsertPolicy(QComboBox::NoInsert);
     cbCom->setGeometry(16, 45, 274, 22);
-    cbCom->addItems(ports.isEmpty() ? enumerateSerialPorts() : ports);
-    const int portIndex = cbCom->findText(settings_.port);
+    // Each entry shows the port's name and carries its device path.
+    QList<SerialPortEntry> found = ports();
+    orderSerialPorts(found);
+    for (const SerialPortEntry& p : found) cbCom->addItem(serialPortLabel(p), p.path);
+    // The drop-down may be wider than the field, so that long names show whole.
+    cbCom->view()->setMinimumWidth(cbCom->view()->sizeHintForColumn(0) + 8);
+    const int portIndex = cbCom->findData(settings_.port);
     if (portIndex >= 0) {
         cbCom->setCurrentIndex(portIndex);
-    } else if (!settings_.port.isEmpty() && QFileInfo::exists(settings_.port)) {
-        // A device the search does not find (a pseudo-terminal, a renamed adapter) stays chosen.
-        cbCom->addItem(settings_.port);
+    } else if (!settings_.port.isEmpty() && (QFileInfo::exists(settings_.port) || cbCom->count() == 0)) {
+        // A device the search does not find (a pseudo-terminal, a renamed adapter) stays chosen,
+        // and so does any setting when the machine reports no port at all.
+        cbCom->addItem(settings_.port, settings_.port);
         cbCom->setCurrentIndex(cbCom->count() - 1);
     } else {
         cbCom->setCurrentIndex(0);
@@ -87,25 +114,30 @@ TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, c
 
     CheckRest = checkBox(body, "CheckRest", 8070, QRect(16, 146, 274, 20));
     CheckRest->setChecked(settings_.restorePatch != 0);
+    // The language table has no text for it.
+    CheckVerify = new QCheckBox(QStringLiteral("Read back and check what was written"), body);
+    CheckVerify->setObjectName(QStringLiteral("CheckVerify"));
+    CheckVerify->setGeometry(16, 168, 274, 20);
+    CheckVerify->setChecked(settings_.verify != 0);
 
-    label(body, "Label4", 8066, QRect(16, 172, 274, 16));
+    label(body, "Label4", 8066, QRect(16, 194, 274, 16));
     player_name = new FileNameEdit(body);
     player_name->setObjectName(QStringLiteral("player_name"));
     setLanguageTag(player_name, 9168);  // its file dialog is titled "Path to player"
     player_name->setFilter(QStringLiteral("EXE files|*.exe"));
     player_name->setDefaultSuffix(QStringLiteral("*.exe"));
     player_name->setStartDir(QStringLiteral("."));
-    player_name->setGeometry(16, 189, 274, 22);
+    player_name->setGeometry(16, 211, 274, 22);
     player_name->setText(settings_.player);
 
     bsatur_n = new ImageButton(skin::applyImage(false), skin::applyImage(true), body);
     bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
     setLanguageTag(bsatur_n, 8862);
-    bsatur_n->move(306 / 2 - 24 - 8, 228);
+    bsatur_n->move(306 / 2 - 24 - 8, 250);
     bclose_n = new ImageButton(skin::cancelImage(false), skin::cancelImage(true), body);
     bclose_n->setObjectName(QStringLiteral("bclose_n"));
     setLanguageTag(bclose_n, 8861);
-    bclose_n->move(306 / 2 + 8, 228);
+    bclose_n->move(306 / 2 + 8, 250);
     connect(bsatur_n, &QAbstractButton::clicked, this, &TSetupComDialog::apply);
     connect(bclose_n, &QAbstractButton::clicked, this, &QDialog::reject);
     // Enter applies wherever the focus is, the editable port list included.
@@ -115,11 +147,12 @@ TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, c
 
 void TSetupComDialog::apply() {
     Settings s = settings_;
-    s.port = cbCom->currentText().trimmed();
+    s.port = chosenPort();
     s.baudRD = cbCOMSpeedRD->currentText().toUInt();
     s.baudWR = cbCOMSpeedWR->currentText().toUInt();
     s.keyLock = CheckBox1->isChecked() ? 1 : 0;
     s.restorePatch = CheckRest->isChecked() ? 1 : 0;
+    s.verify = CheckVerify->isChecked() ? 1 : 0;
     s.player = player_name->text();
     QString error;
     if (!s.save(settingsPath_, &error)) {
@@ -128,6 +161,12 @@ void TSetupComDialog::apply() {
     }
     settings_ = s;
     accept();
+}
+
+QString TSetupComDialog::chosenPort() const {
+    const QString text = cbCom->currentText().trimmed();
+    const int shown = cbCom->findText(text);  // an entry chosen, or its label typed whole
+    return shown >= 0 ? cbCom->itemData(shown).toString() : text;
 }
 
 void TSetupComDialog::keyPressEvent(QKeyEvent* event) {

@@ -1,8 +1,9 @@
 #pragma once
-// "Setup COM port": the serial port, the two transfer speeds, the keypad-lock and restore
-// patch options and the melody player. Created for each opening; it loads the settings file
-// itself, and Apply (or Enter) stores all values and saves the file, Cancel (or Escape)
-// closes without saving.
+// "Setup COM port": the serial port (listed by name, or typed as a device path), the two
+// transfer speeds, the keypad-lock, restore patch and verify options and the melody player.
+// Created for each opening; it loads the settings file itself, and Apply (or Enter) stores
+// all values and saves the file, Cancel (or Escape) closes without saving.
+#include "app/serial_ports.h"
 #include "files/settings.h"
 
 #include <QDialog>
@@ -19,8 +20,10 @@ class SkinnedDialogFrame;
 class TSetupComDialog : public QDialog {
     Q_OBJECT
 public:
-    // `ports` replaces the enumerated serial ports (tests); empty means enumerate.
+    // `ports` (bare device paths) replaces the machine's serial ports; empty means the machine's.
     explicit TSetupComDialog(const QString& settingsPath, QWidget* parent = nullptr, const QStringList& ports = {});
+    // The port list from `ports` (tests give a stub).
+    TSetupComDialog(const QString& settingsPath, QWidget* parent, const SerialPortSource& ports);
 
     static const QStringList& speeds();  // 9600 ... 230400, the only ones offered
 
@@ -38,6 +41,9 @@ protected:
     virtual void reportSaveError(const QString& message);
 
 private:
+    // The device of the port list's choice, or the path typed into it.
+    QString chosenPort() const;
+
     QString settingsPath_;
     Settings settings_;
     SkinnedDialogFrame* frame_;
@@ -46,6 +52,7 @@ private:
     QComboBox* cbCOMSpeedRD;
     QComboBox* cbCOMSpeedWR;
     QCheckBox* CheckRest;
+    QCheckBox* CheckVerify;  // read back what a write or restore wrote
     FileNameEdit* player_name;
     ImageButton* bsatur_n;
     ImageButton* bclose_n;

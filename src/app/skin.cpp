@@ -7,6 +7,16 @@
 #include <QPixmap>
 #include <QScreen>
 #include <algorithm>
+#include <cstdlib>
+
+#if defined(Q_OS_LINUX) && __has_include(<xcb/xcb.h>) && QT_CONFIG(xcb)
+#define QV_HAVE_XCB 1
+#include <QtGui/qguiapplication_platform.h>
+#include <dlfcn.h>
+#include <xcb/xcb.h>
+#else
+#define QV_HAVE_XCB 0
+#endif
 
 namespace qv {
 
@@ -209,6 +219,46 @@ bool platformHidesScreen() {
     return name == u"offscreen" || name == u"minimal" || name.startsWith(u"wayland");
 }
 
+#if QV_HAVE_XCB
+// The xcb calls come from the libxcb the xcb platform plugin already loaded, so the program
+// itself needs no X library to start on other platforms.
+bool compositorRunning() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return false;
+    void* lib = dlopen("libxcb.so.1", RTLD_LAZY | RTLD_NOLOAD);
+    if (!lib) return false;
+    const auto intern = reinterpret_cast<decltype(&xcb_intern_atom)>(dlsym(lib, "xcb_intern_atom"));
+    const auto internReply = reinterpret_cast<decltype(&xcb_intern_atom_reply)>(dlsym(lib, "xcb_intern_atom_reply"));
+    const auto owner = reinterpret_cast<decltype(&xcb_get_selection_owner)>(dlsym(lib, "xcb_get_selection_owner"));
+    const auto ownerReply =
+        reinterpret_cast<decltype(&xcb_get_selection_owner_reply)>(dlsym(lib, "xcb_get_selection_owner_reply"));
+    bool running = false;
+    if (intern && internReply && owner && ownerReply) {
+        // The screen number of DISPLAY (":0.1" is screen 1).
+        const QString display = qEnvironmentVariable("DISPLAY");
+        const int colon = int(display.lastIndexOf(u':'));
+        const int dot = int(display.indexOf(u'.', colon + 1));
+        const int screen = colon >= 0 && dot > colon ? display.mid(dot + 1).toInt() : 0;
+        const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
+        if (xcb_intern_atom_reply_t* atom =
+                internReply(c, intern(c, 1, uint16_t(name.size()), name.constData()), nullptr)) {
+            if (atom->atom != XCB_ATOM_NONE) {
+                if (xcb_get_selection_owner_reply_t* o = ownerReply(c, owner(c, atom->atom), nullptr)) {
+                    running = o->owner != XCB_NONE;
+                    free(o);
+                }
+            }
+            free(atom);
+        }
+    }
+    dlclose(lib);
+    return running;
+}
+#else
+bool compositorRunning() { return false; }
+#endif
+
 bool allBlack(const QImage& img) {
     for (int y = 0; y < img.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
@@ -246,6 +296,12 @@ QImage captureScreenUnder(const QRect& globalRect) {
     }
     if (allBlack(part)) return {};
     return part;
+}
+
+bool screenCanBeRead() {
+    const QString name = QGuiApplication::platformName();
+    if (name == u"windows") return true;
+    return name == u"xcb" && !compositorRunning();
 }
 
 QImage plainBackground(QSize size, uint32_t backColor) {

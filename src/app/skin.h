@@ -41,6 +41,12 @@ QImage tintBackground(const QImage& captured, uint32_t backColor, int transparen
 // Wayland) or hands back nothing but black. Callers then fill with the background colour.
 QImage captureScreenUnder(const QRect& globalRect);
 
+// Whether a program can read what the screen shows beneath its windows: on an X server
+// without a compositing manager (no owner of the _NET_WM_CM_S<screen> selection) and on
+// Windows. Under a compositor the screen read back is not what the user sees, and Wayland,
+// macOS and the offscreen platform do not offer it.
+bool screenCanBeRead();
+
 // A plain RGB32 image in the background colour, for when the screen cannot be read.
 QImage plainBackground(QSize size, uint32_t backColor);
 

@@ -100,6 +100,8 @@ TitleBar::TitleBar(QWidget* parent) : QWidget(parent) {
     connect(&settle_, &QTimer::timeout, this, &TitleBar::finishSystemMove);
 }
 
+TitleBar::~TitleBar() { delete outline_; }
+
 void TitleBar::setTitle(const QString& title) { title_->setText(title); }
 
 QString TitleBar::title() const { return title_->text(); }
@@ -138,8 +140,13 @@ void TitleBar::mousePressEvent(QMouseEvent* event) {
 }
 
 void TitleBar::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton) || (drag_ != Drag::Pressed && drag_ != Drag::Following)) {
+    if (!(event->buttons() & Qt::LeftButton) || (drag_ != Drag::Pressed && drag_ != Drag::Following && drag_ != Drag::Outline)) {
         event->ignore();
+        return;
+    }
+    if (drag_ == Drag::Outline || (drag_ == Drag::Pressed && outlineDrag_)) {
+        drag_ = Drag::Outline;
+        showOutline(startPos_ + event->globalPosition().toPoint() - pressGlobal_);
         return;
     }
     if (drag_ == Drag::Pressed) {
@@ -164,10 +171,42 @@ void TitleBar::mouseReleaseEvent(QMouseEvent* event) {
         finishSystemMove();
         return;
     }
+    if (drag_ == Drag::Outline) {
+        drag_ = Drag::None;
+        outline_->hide();
+        if (outlinePos_ != startPos_) emit outlineReleased(startPos_, outlinePos_);
+        return;
+    }
     const bool dragging = drag_ == Drag::Following;
     drag_ = Drag::None;
     const QPoint now = window()->pos();
     if (dragging && now != startPos_) emit dragFinished(startPos_, now);
+}
+
+// The outline: a frame two pixels wide just outside the window's rectangle at `topLeft`, so
+// that it never lies over the screen the window will show through at that place.
+void TitleBar::showOutline(QPoint topLeft) {
+    constexpr int kLine = 2;
+    const QSize size = window()->size();
+    if (!outline_) {
+        outline_ = new QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                                            Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput |
+                                            Qt::WindowDoesNotAcceptFocus);
+        outline_->setObjectName(QStringLiteral("dragOutline"));
+        outline_->setAttribute(Qt::WA_ShowWithoutActivating);
+        outline_->setAutoFillBackground(true);
+        QPalette pal = outline_->palette();
+        pal.setColor(QPalette::Window, QColor(0x10, 0x20, 0x60));
+        outline_->setPalette(pal);
+    }
+    const QRect outer(QPoint(0, 0), size + QSize(2 * kLine, 2 * kLine));
+    if (outline_->size() != outer.size() || outline_->mask().isEmpty()) {
+        outline_->setFixedSize(outer.size());
+        outline_->setMask(QRegion(outer).subtracted(QRegion(outer.adjusted(kLine, kLine, -kLine, -kLine))));
+    }
+    outlinePos_ = topLeft;
+    outline_->move(topLeft - QPoint(kLine, kLine));
+    outline_->show();
 }
 
 void TitleBar::finishSystemMove() {

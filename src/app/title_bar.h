@@ -41,10 +41,14 @@ private:
 // Dragging the strip with the left button moves the top-level window: by the window system
 // where it offers that (the move then counts as finished once the window has rested for a
 // moment), else by following the mouse. Either way dragFinished reports the move.
+// In outline mode the window stays where it is while an outline of it follows the mouse;
+// letting go reports outlineReleased with the outline's place and leaves the move to the
+// window (which reads the screen there first).
 class TitleBar : public QWidget {
     Q_OBJECT
 public:
     explicit TitleBar(QWidget* parent = nullptr);
+    ~TitleBar() override;
 
     void setTitle(const QString& title);
     QString title() const;
@@ -57,6 +61,10 @@ public:
     // The window menu at a global position (the icon's click, or the Alt key at the window's
     // corner + (10, 10)).
     void popupWindowMenu(const QPoint& globalPos);
+    void setOutlineDrag(bool on) { outlineDrag_ = on; }
+    bool dragging() const { return drag_ != Drag::None && drag_ != Drag::Pressed; }
+    // The outline shown while dragging in outline mode (null before the first drag).
+    QWidget* outline() const { return outline_; }
 
     QSize sizeHint() const override;
 
@@ -65,6 +73,7 @@ signals:
     void minimiseClicked();
     void optionsClicked();
     void dragFinished(QPoint oldPos, QPoint newPos);
+    void outlineReleased(QPoint oldPos, QPoint newPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -76,6 +85,7 @@ protected:
 
 private:
     void finishSystemMove();
+    void showOutline(QPoint topLeft);
 
     QLabel* icon_;
     QLabel* title_;
@@ -86,11 +96,14 @@ private:
     QAction* minimiseItem_;
     QAction* closeItem_;
 
-    enum class Drag { None, Pressed, Following, System };
+    enum class Drag { None, Pressed, Following, System, Outline };
     Drag drag_ = Drag::None;
     QPoint pressGlobal_;
     QPoint startPos_;
     QTimer settle_;  // ends a move the window system carries out
+    bool outlineDrag_ = false;
+    QWidget* outline_ = nullptr;
+    QPoint outlinePos_;
 };
 
 // The common look of the small dialogs: no system frame, a fixed client size filled by a

@@ -2,6 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "link/debug_log.h"
+#include "quorvanta_version.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,6 +20,7 @@ std::vector<Command> allCommands() {
     for (auto& c : editCommands()) all.push_back(std::move(c));
     for (auto& c : bulkCommands()) all.push_back(std::move(c));
     for (auto& c : phoneCommands()) all.push_back(std::move(c));
+    for (auto& c : machineCommands()) all.push_back(std::move(c));
     return all;
 }
 
@@ -30,7 +32,8 @@ void printLine(FILE* to, const QString& text) {
 void printOverview(FILE* to) {
     printLine(to, "Usage: quorvanta-cli [--debug] COMMAND [ARGUMENTS]\n\nCommands:");
     for (const Command& c : allCommands()) printLine(to, QStringLiteral("  %1 %2\n      %3").arg(c.name, c.usage, c.help));
-    printLine(to, "\nquorvanta-cli COMMAND --help describes one command. --debug writes rozezu.log in the current folder.");
+    printLine(to, "\nquorvanta-cli COMMAND --help describes one command. --debug writes rozezu.log in the current folder.\n"
+                  "--version prints the version.");
 }
 
 }  // namespace
@@ -44,6 +47,10 @@ void printJson(const QJsonValue& value) {
 int runCommandLine(const QStringList& input) {
     QStringList words = input;
     if (words.removeAll("--debug") > 0) setDebugLogEnabled(true);
+    if (words.size() == 1 && words.first() == "--version") {
+        printLine(stdout, QStringLiteral("quorvanta-cli " QV_VERSION));
+        return 0;
+    }
     if (words.isEmpty() || words.first() == "--help" || words.first() == "-h" || words.first() == "help") {
         printOverview(words.isEmpty() ? stderr : stdout);
         return words.isEmpty() ? 2 : 0;

@@ -20,6 +20,7 @@ namespace {
 void failTransfer(PhoneSession& session, ResultCode rc) {
     const QString& detail = session.link.failureDetail;
     if (rc == rcAborted || detail.isEmpty()) failWith(rc);
+    if (rc == rcWriteNotVerified) throw Failure(detail);  // it names the row itself
     throw Failure(resultMessage(rc) + QStringLiteral(" (") + QString(detail).replace('\n', ' ') + QLatin1Char(')'));
 }
 
@@ -27,7 +28,9 @@ QJsonValue info(const Args& a) {
     a.requireCount(1, 1);
     PhoneSession session(a);
     const ResultCode rc = session.runInfo();
-    const QJsonObject shown{{"model", session.at.shownModel()}, {"version", session.at.shownVersion()}};
+    // The bare values: the phone's answers without the space the dialog shows them after.
+    const QJsonObject shown{{"model", session.at.shownModel().trimmed()},
+                            {"version", session.at.shownVersion().trimmed()}};
     if (rc != rcOk) {
         printJson(shown);
         failTransfer(session, rc);
@@ -97,7 +100,8 @@ QJsonValue write(const Args& a) {
     const auto backupWritten = [&backup, before = !backup.isEmpty() && QFile::exists(backup)] {
         return !backup.isEmpty() && !before && QFile::exists(backup);
     };
-    session.worker.setTaskBody(tcWriteItems, [&] { return writeTickedItems(session.link, ws, backup); });
+    const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
+    session.worker.setTaskBody(tcWriteItems, [&] { return writeTickedItems(session.link, ws, backup, verify); });
     const ResultCode rc = session.runTransfer(tcWriteItems, baud);
     if (rc != rcOk) {
         if (backupWritten())
@@ -119,7 +123,8 @@ QJsonValue restore(const Args& a) {
     PhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();
-    session.worker.setTaskBody(tcApplyPatch, [&] { return applyRestorePatch(session.link, patch); });
+    const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
+    session.worker.setTaskBody(tcApplyPatch, [&] { return applyRestorePatch(session.link, patch, verify); });
     const ResultCode rc = session.runTransfer(tcApplyPatch, baud);
     if (rc != rcOk) failTransfer(session, rc);
     return QJsonObject{{"patchFile", a.positional(1)}, {"bytes", double(patch.size())}};
@@ -141,18 +146,20 @@ std::vector<Command> phoneCommands() {
     valued.unite({"pictures", "melodies", "operators", "strings"});
     return {
         {"phone",
-         "info | read FILE.sav | write FILE.sav [--backup] [--pictures LIST] [--melodies LIST] [--operators LIST] "
-         "[--strings LIST] | restore PATCH.flp   [--port NAME] [--loader PATH] [--keypad-wait MS] [--baud B] "
-         "[--boot-timeout S]",
+         "info | read FILE.sav | write FILE.sav [--backup] [--no-verify] [--pictures LIST] [--melodies LIST] "
+         "[--operators LIST] [--strings LIST] | restore PATCH.flp [--no-verify]   [--port NAME] [--loader PATH] "
+         "[--keypad-wait MS] [--baud B] [--boot-timeout S]",
          "Talks to the phone: model and version (info), reads it into new service files (read), writes ticked rows "
          "(write; LIST is comma-separated row indexes or 'all'; --backup saves the old bytes as a restore patch, "
-         "made only once the first of them was read), or writes a restore patch back (restore). B must be a speed "
-         "the loader knows: 9600, 19200, 28800, 38400, 115200 or 230400. read, write and restore wait for the phone's "
+         "made only once the first of them was read), or writes a restore patch back (restore). write and restore "
+         "read back what they wrote before letting go of the phone (the Verify setting, on by default); a row the "
+         "phone does not hold as written fails the command, naming the row; --no-verify skips the read-back. B must "
+         "be a speed the loader knows: 9600, 19200, 28800, 38400, 115200 or 230400. read, write and restore wait for the phone's "
          "boot code until Ctrl-C (after 10 s they remind you once to connect the cable and press and hold the power "
          "button); --boot-timeout S gives up when the boot code, or the loader it started, has not answered after "
          "S seconds. Ctrl-C acts as Cancel.",
          valued,
-         {"backup"},
+         {"backup", "no-verify"},
          phone},
     };
 }

@@ -2,6 +2,7 @@
 #include "base/last_resort.h"
 #include "base/program_dir.h"
 #include "cli/cli_main.h"
+#include "files/file_places.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -9,7 +10,7 @@
 int main(int argc, char** argv) {
     qv::installLastResortHandler("quorvanta-cli");
     QCoreApplication app(argc, argv);
-    if (const QString warning = qv::languageTable().load(qv::programDirectory()); !warning.isEmpty())
+    if (const QString warning = qv::languageTable().load(qv::FilePlaces::current().languageFolder()); !warning.isEmpty())
         std::fprintf(stderr, "quorvanta-cli: warning: %s\n", qPrintable(warning));
     QStringList words = QCoreApplication::arguments();
     words.removeFirst();

@@ -2,6 +2,7 @@
 
 #include "base/language_table.h"
 #include "files/transfer_steps.h"
+#include "link/block_plan.h"
 #include "link/debug_log.h"
 #include "link/loader_commands.h"
 
@@ -17,7 +18,9 @@ const char* readLabel(int id) {
     }
 }
 
-// Blobs read from the phone, at each item's address less 8.
+// Blobs read from the phone, at each item's address less 8. The rewriter asks item by item;
+// the first item of a run of neighbours fetches the whole run in one Read block, and the rest
+// are handed out from it.
 class PhoneReadSource final : public BlobSource {
 public:
     explicit PhoneReadSource(PhoneLink& link) : link_(link) {}
@@ -25,33 +28,88 @@ public:
 
     Status fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
         writeLog(QStringLiteral("Reading - %1").arg(index));
-        link_.bar().setText(itemProgressText(readLabel(id), index + 1, int(image.count(id))));
-        const BlobRef b = image.blob(id, index);
-        const uint32_t size = id == idTableOper ? image.operFormat.recordSize : b.length;
-        if (size > uint32_t(link_.buffer.size())) {
-            link_.failureDetail = QStringLiteral("Item %1 of table %2 has %3 bytes, more than the %4 a transfer can carry")
-                                      .arg(index).arg(id).arg(size).arg(link_.buffer.size());
-            return stop(rcNotEnoughMemory);
+        const int count = int(image.count(id));
+        if (id != table_ || index < int(run_.first) || index >= int(run_.first + run_.count)) {
+            if (Status s = fetchRunFrom(image, id, index); !s) return s;
+        } else {
+            showItem(id, index, count);
         }
-        const ResultCode rc = readBlock(link_, size, b.address - 8);
-        if (rc != rcOk || link_.task.aborted()) return stop(rc == rcOk ? rcAborted : rc);
-        const auto* data = reinterpret_cast<const char*>(link_.buffer.data());
+        const PhoneRange& item = items_[size_t(index)];
+        const auto* data = reinterpret_cast<const char*>(held_.constData()) + (item.address - run_.address);
         if (id == idTableOper) {
-            const OperRecord record = unpackOperatorRecord(QByteArrayView(data, qsizetype(size)), image.operFormat);
+            const OperRecord record = unpackOperatorRecord(QByteArrayView(data, qsizetype(item.length)), image.operFormat);
             out.resize(int(OperRecord::kSize));
             record.write(reinterpret_cast<uint8_t*>(out.data()));
         } else {
-            out = QByteArray(data, int(size));
+            out = QByteArray(data, int(item.length));
         }
         return {};
     }
 
 private:
+    // The run of neighbours that starts with the first of `items`.
+    BlockRun firstRun(std::span<const PhoneRange> items) const {
+        // Planning more than the buffer can hold would only be thrown away.
+        size_t n = 0;
+        uint64_t bytes = 0;
+        while (n < items.size() && bytes <= link_.buffer.size()) bytes += items[n++].length + 1;
+        return planReads(items.first(n), uint32_t(link_.buffer.size()), gapWorthReading(link_.workingSpeed)).front();
+    }
+
+    // The text counts every item once, in order, as its bytes arrive: a burst that brings
+    // several items at once shows each of them. Items handed out from a run that was read
+    // already have been shown.
+    void showItem(int id, int index, int count) {
+        while (shown_ < index) link_.bar().setText(itemProgressText(readLabel(id), ++shown_ + 1, count));
+    }
+
+    // The table's items at their loader addresses, once per table.
+    void planTable(const MediaImage& image, int id) {
+        table_ = id;
+        shown_ = -1;
+        items_.clear();
+        const int count = int(image.count(id));
+        items_.reserve(size_t(count));
+        for (int i = 0; i < count; ++i) {
+            const BlobRef b = image.blob(id, i);
+            items_.push_back({b.address - 8, id == idTableOper ? image.operFormat.recordSize : b.length});
+        }
+    }
+
+    Status fetchRunFrom(const MediaImage& image, int id, int index) {
+        if (id != table_) planTable(image, id);
+        const int count = int(items_.size());
+        const uint32_t size = items_[size_t(index)].length;
+        if (size > uint32_t(link_.buffer.size())) {
+            showItem(id, index, count);
+            link_.failureDetail = QStringLiteral("Item %1 of table %2 has %3 bytes, more than the %4 a transfer can carry")
+                                      .arg(index).arg(id).arg(size).arg(link_.buffer.size());
+            return stop(rcNotEnoughMemory);
+        }
+        // The run starts at the item asked for; the rewriter asks in table order.
+        const std::span<const PhoneRange> rest(items_.data() + index, items_.size() - size_t(index));
+        run_ = firstRun(rest);
+        run_.first += size_t(index);
+        const ResultCode rc = readRun(link_, items_, run_, [&](size_t item) { showItem(id, int(item), count); });
+        if (rc != rcOk) {
+            run_ = {};
+            return stop(rc);
+        }
+        held_ = QByteArray(reinterpret_cast<const char*>(link_.buffer.data()), qsizetype(run_.length));
+        return {};
+    }
+
     Status stop(ResultCode rc) {
         failure = rc;
         return Status::failure(resultMessage(rc));
     }
+
     PhoneLink& link_;
+    int table_ = -1;
+    std::vector<PhoneRange> items_;
+    BlockRun run_;
+    QByteArray held_;
+    int shown_ = -1;  // the item whose progress text shows
 };
 
 }  // namespace

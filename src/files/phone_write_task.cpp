@@ -4,6 +4,7 @@
 #include "files/transfer_steps.h"
 #include "image/byte_order.h"
 #include "link/debug_log.h"
+#include "link/block_plan.h"
 #include "link/loader_commands.h"
 
 #include <QFile>
@@ -76,6 +77,36 @@ private:
     QFile file_;
 };
 
+// The bytes a row sends to the phone, exactly `length` of them: the data file's blob, or for an
+// operator its record packed from the image.
+Status itemBytes(Workspace& ws, ListKind kind, int row, uint32_t length, QByteArray& out) {
+    if (kind == ListKind::Operators) {
+        out = packOperatorRecord(ws.image().operRecords[size_t(row)], ws.image().operFormat);
+    } else if (Status s = ws.readBlob(tableOfList(kind), row, out); !s) {
+        return s;
+    }
+    if (out.size() > qsizetype(length)) out.truncate(qsizetype(length));
+    else if (out.size() < qsizetype(length)) out.append(QByteArray(qsizetype(length) - out.size(), '\0'));
+    return {};
+}
+
+const char* listName(ListKind kind) {
+    switch (kind) {
+    case ListKind::Pictures: return "pictures";
+    case ListKind::Melodies: return "melodies";
+    case ListKind::Operators: return "operators";
+    case ListKind::Strings: return "strings";
+    }
+    return "";
+}
+
+// A row that went to the phone.
+struct WrittenRow {
+    ListKind kind;
+    int row;
+    PhoneRange range;
+};
+
 }  // namespace
 
 QString backupFileName(const QDateTime& at) {
@@ -85,7 +116,7 @@ QString backupFileName(const QDateTime& at) {
         .arg(d.year()).arg(d.month()).arg(d.day()).arg(t.hour()).arg(t.minute()).arg(t.second());
 }
 
-ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backupPath) {
+ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backupPath, bool verify) {
     ProgressSink& bar = link.bar();
     bar.setText(langText("048"));
     bar.setPosition(0);
@@ -99,49 +130,104 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
     }
     if (const ResultCode rc = prepareLoader(link, TaskKind::Write); rc != rcOk) return failTask(link, rc);
 
-    MediaImage& image = ws.image();
+    const MediaImage& image = ws.image();
+    const uint32_t bufferSize = uint32_t(link.buffer.size());
+    std::vector<WrittenRow> written;
+    QByteArray data;
     for (const ListPlan& list : kLists) {
         auto& ticks = ws.ticks(list.kind);
-        const int total = int(std::count(ticks.begin(), ticks.end(), true));
-        if (total == 0) continue;
-        int k = 0;
+        std::vector<int> rows;
+        std::vector<PhoneRange> ranges;
         for (size_t i = 0; i < ticks.size(); ++i) {
-            writeLog(QStringLiteral("Reading - %1").arg(i));
             if (!ticks[i]) continue;
-            bar.setText(itemProgressText(list.label, ++k, total));
             const BlobRef item = phoneItem(image, list.kind, int(i));
+            rows.push_back(int(i));
+            ranges.push_back({item.address - 8, item.length});
+        }
+        const int total = int(rows.size());
+        if (total == 0) continue;
+        size_t logged = 0;  // rows named in the log so far
+        const auto logRowsTo = [&](size_t lastRow) {
+            for (; logged <= lastRow && logged < ticks.size(); ++logged) writeLog(QStringLiteral("Reading - %1").arg(logged));
+        };
+        // The text counts every item once, in order, as its bytes go out; the old bytes of a
+        // batch are read while its first item shows.
+        int shown = 0;
+        const auto showItem = [&](size_t k) {
+            while (shown <= int(k)) bar.setText(itemProgressText(list.label, ++shown, total));
+        };
+        // Neighbours go together: their old bytes in one Read block, and those that lie exactly
+        // next to each other in one Write block.
+        const std::span<const PhoneRange> all(ranges);
+        for (const BlockRun& batch : planReads(all, bufferSize, gapWorthReading(link.workingSpeed))) {
+            logRowsTo(size_t(rows[batch.first + batch.count - 1]));
+            showItem(batch.first);
             if (backup.wanted()) {
                 // Only bytes that really came from the phone go into the patch: a record
                 // filled up with stale buffer bytes would restore wrong data.
-                const ResultCode rc = readBlock(link, item.length, item.address - 8);
+                if (const ResultCode rc = readRun(link, ranges, batch, {}); rc != rcOk) return failTask(link, rc);
+                for (size_t j = batch.first; j < batch.first + batch.count; ++j) {
+                    const PhoneRange& r = ranges[j];
+                    if (!backup.append(r.address + 8, link.buffer.data() + (r.address - batch.address), r.length)) {
+                        link.failureDetail = QStringLiteral("Can not write the backup file %1").arg(backup.name());
+                        return failTask(link, rcFileWriteError);
+                    }
+                }
+            }
+            for (BlockRun run : planWrites(all.subspan(batch.first, batch.count), bufferSize)) {
+                run.first += batch.first;
+                BlockItems track;
+                for (size_t j = run.first; j < run.first + run.count; ++j) {
+                    const PhoneRange& r = ranges[j];
+                    if (Status s = itemBytes(ws, list.kind, rows[j], r.length, data); !s) {
+                        link.failureDetail = s.message();
+                        return failTask(link, rcFileReadError);
+                    }
+                    const uint32_t at = r.address - run.address;
+                    std::copy(data.begin(), data.end(), link.buffer.begin() + at);
+                    track.ends.push_back(at + r.length);
+                }
+                track.passed = [&](int passed) {
+                    if (size_t(passed) < run.count) showItem(run.first + size_t(passed));
+                };
+                showItem(run.first);
+                const ResultCode rc = writeBlock(link, run.length, run.address, run.count > 1 ? &track : nullptr);
                 if (rc != rcOk || link.task.aborted()) return failTask(link, rc == rcOk ? rcAborted : rc);
-                if (!backup.append(item.address, link.buffer.data(), item.length)) {
-                    link.failureDetail = QStringLiteral("Can not write the backup file %1").arg(backup.name());
-                    return failTask(link, rcFileWriteError);
+                for (size_t j = run.first; j < run.first + run.count; ++j) {
+                    ticks[size_t(rows[j])] = false;  // written: only now is the row's change in the phone
+                    written.push_back({list.kind, rows[j], ranges[j]});
                 }
             }
-            if (list.kind == ListKind::Operators) {
-                const QByteArray packed = packOperatorRecord(image.operRecords[i], image.operFormat);
-                std::copy(packed.begin(), packed.end(), link.buffer.begin());
-            } else {
-                QByteArray data;
-                if (Status s = ws.readBlob(tableOfList(list.kind), int(i), data); !s) {
-                    link.failureDetail = s.message();
-                    return failTask(link, rcFileReadError);
-                }
-                std::copy(data.begin(), data.end(), link.buffer.begin());
-            }
-            const ResultCode rc = writeBlock(link, item.length, item.address - 8);
-            if (rc != rcOk || link.task.aborted()) return failTask(link, rc == rcOk ? rcAborted : rc);
-            ticks[i] = false;  // written: only now is the row's change in the phone
         }
+        logRowsTo(ticks.size() - 1);
     }
     writeLog("Write shapka[idTablePict]");
     if (const ResultCode rc = endOfWrite(link); rc != rcOk || link.task.aborted())
         return failTask(link, rc == rcOk ? rcAborted : rc);
+
+    // Read every written item back before the loader lets go of the phone.
+    std::vector<size_t> differing;
+    if (verify) {
+        std::vector<PhoneRange> ranges;
+        ranges.reserve(written.size());
+        for (const WrittenRow& w : written) ranges.push_back(w.range);
+        const ResultCode rc = verifyWritten(link, ranges, [&](size_t i, QByteArray& out) {
+            return itemBytes(ws, written[i].kind, written[i].row, written[i].range.length, out);
+        }, differing);
+        if (rc != rcOk || link.task.aborted()) return failTask(link, rc == rcOk ? rcAborted : rc);
+    }
     if (const ResultCode rc = finish(link); rc != rcOk || link.task.aborted())
         return failTask(link, rc == rcOk ? rcAborted : rc);
     if (const ResultCode rc = link.port.close(); rc != rcOk) return failTask(link, rc);
+    if (!differing.empty()) {
+        // The rows stay to be written again.
+        for (size_t i : differing) ws.ticks(written[i].kind)[size_t(written[i].row)] = true;
+        const WrittenRow& first = written[differing.front()];
+        link.failureDetail = QStringLiteral("%1: %2 row %3").arg(QLatin1String(kWriteNotVerifiedMessage),
+                                                                  QLatin1String(listName(first.kind))).arg(first.row);
+        if (differing.size() > 1) link.failureDetail += QStringLiteral(" and %1 more").arg(differing.size() - 1);
+        return failTask(link, rcWriteNotVerified);
+    }
     bar.setButtonCaption(langText("055"));
     bar.setText(langText("056"));
     return rcOk;

@@ -18,7 +18,7 @@ bool checkRestorePatch(QIODevice& patch, QString* error) {
     return false;
 }
 
-ResultCode applyRestorePatch(PhoneLink& link, QIODevice& patch) {
+ResultCode applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
     link.bar().setText(langText("048"));
     if (link.task.aborted()) return rcAborted;
     QString why;
@@ -32,17 +32,45 @@ ResultCode applyRestorePatch(PhoneLink& link, QIODevice& patch) {
     RestorePatchReader reader(patch, uint32_t(link.buffer.size()));
     PatchRecord record;
     RestorePatchReader::Step step;
+    std::vector<PatchRecord> written;
     while ((step = reader.next(record, link.buffer.data())) == RestorePatchReader::Step::Record) {
         const ResultCode rc = writeBlock(link, record.length, record.address - 8);
         if (rc != rcOk || link.task.aborted()) return failTask(link, rc == rcOk ? rcAborted : rc);
+        written.push_back(record);
     }
     // A patch that stops being readable: what was whole is in the phone; the conversation
     // still ends properly before the fault is reported.
     if (const ResultCode rc = endOfWrite(link); rc != rcOk || link.task.aborted())
         return failTask(link, rc == rcOk ? rcAborted : rc);
+    std::vector<size_t> differing;
+    if (verify) {
+        std::vector<PhoneRange> ranges;
+        ranges.reserve(written.size());
+        for (const PatchRecord& r : written) ranges.push_back({r.address - 8, r.length});
+        const ResultCode rc = verifyWritten(link, ranges, [&](size_t i, QByteArray& out) -> Status {
+            const PatchRecord& r = written[i];
+            if (patch.seek(r.offset + 8)) {
+                out = patch.read(qint64(r.length));
+                if (out.size() == qsizetype(r.length)) return {};
+            }
+            return Status::failure(QStringLiteral("The patch file cannot be read at offset %1: %2")
+                                       .arg(r.offset + 8).arg(patch.errorString()));
+        }, differing);
+        if (rc != rcOk || link.task.aborted()) return failTask(link, rc == rcOk ? rcAborted : rc);
+    }
     if (const ResultCode rc = finish(link); rc != rcOk || link.task.aborted())
         return failTask(link, rc == rcOk ? rcAborted : rc);
     if (const ResultCode rc = link.port.close(); rc != rcOk) return failTask(link, rc);
+    if (!differing.empty()) {
+        const PatchRecord& first = written[differing.front()];
+        link.failureDetail = QStringLiteral("%1: patch record %2 (address 0x%3, offset %4 of the file)")
+                                 .arg(QLatin1String(kWriteNotVerifiedMessage))
+                                 .arg(differing.front() + 1)
+                                 .arg(first.address, 8, 16, QChar('0'))
+                                 .arg(first.offset);
+        if (differing.size() > 1) link.failureDetail += QStringLiteral(" and %1 more").arg(differing.size() - 1);
+        return failTask(link, rcWriteNotVerified);
+    }
     if (step != RestorePatchReader::Step::End) {
         link.failureDetail = reader.problem() + QStringLiteral("; the records before it were written");
         return failTask(link, step == RestorePatchReader::Step::TooLarge ? rcNotEnoughMemory : rcFileReadError);

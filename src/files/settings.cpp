@@ -1,7 +1,7 @@
 #include "files/settings.h"
 
 #include "base/ini_file.h"
-#include "base/program_dir.h"
+#include "files/file_places.h"
 
 #include <QDir>
 
@@ -16,7 +16,7 @@ int64_t number(const IniFile& ini, QStringView section, QStringView key, int64_t
 
 }  // namespace
 
-QString Settings::defaultPath() { return QDir(programDirectory()).filePath(QStringLiteral("setting.ini")); }
+QString Settings::defaultPath() { return FilePlaces::current().settingsPath(); }
 
 Settings Settings::load(const QString& path, QString* warning) {
     const IniFile ini = IniFile::load(path);
@@ -37,6 +37,7 @@ Settings Settings::fromIni(const IniFile& ini) {
     s.keyLock = uint8_t(number(ini, u"COM", u"KeyLock", s.keyLock));
     s.restorePatch = uint8_t(number(ini, u"COM", u"RestorePatch", s.restorePatch));
     s.mem = uint8_t(number(ini, u"COM", u"MEM", s.mem));
+    s.verify = uint8_t(number(ini, u"COM", u"Verify", s.verify));
     s.player = ini.value(u"Melody", u"Player", s.player);
     s.transparency = int32_t(number(ini, u"Face", u"Transparency", s.transparency));
     s.backColor = uint32_t(number(ini, u"Face", u"BackColor", s.backColor));
@@ -57,6 +58,7 @@ void Settings::store(IniFile& ini) const {
     ini.setValue(u"COM", u"KeyLock", QString::number(keyLock));
     ini.setValue(u"COM", u"RestorePatch", QString::number(restorePatch));
     ini.setValue(u"COM", u"MEM", QString::number(mem));
+    ini.setValue(u"COM", u"Verify", QString::number(verify));
     ini.setValue(u"Melody", u"Player", player);
     ini.setValue(u"Face", u"Transparency", QString::number(transparency));
     ini.setValue(u"Face", u"BackColor", QString::number(backColor));

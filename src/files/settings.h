@@ -1,5 +1,5 @@
 #pragma once
-// The user's settings, kept in setting.ini beside the program.
+// The user's settings, kept in setting.ini (beside the program, or per user: see FilePlaces).
 #include <QString>
 #include <cstdint>
 
@@ -14,21 +14,26 @@ struct Settings {
     uint8_t keyLock = 0;
     uint8_t restorePatch = 0;
     uint8_t mem = 0;
+    uint8_t verify = 1;  // a write or restore reads back what it wrote
+#ifdef Q_OS_WIN
     QString player = QStringLiteral("psmplay.exe");
+#else
+    QString player = QStringLiteral("xdg-open");  // the desktop's own player for the file's type
+#endif
     int32_t transparency = 11;
     uint32_t backColor = 0xC0C0C0;  // red in the low byte
     uint32_t color = 0xFF0000;
 
-    static QString defaultPath();  // setting.ini beside the program
+    static QString defaultPath();  // FilePlaces::current().settingsPath()
     // Missing file, section or key, or a malformed number: that key's default. A file that is
     // no INI text (a device, a directory, too large, binary; see IniFile::load) gives all
     // defaults, and *warning (when given) names the file and says why.
     static Settings load(const QString& path = defaultPath(), QString* warning = nullptr);
     // The values of an already loaded file.
     static Settings fromIni(const IniFile& ini);
-    // Sets all ten keys in ini.
+    // Sets all keys in ini.
     void store(IniFile& ini) const;
-    // Writes all ten keys. Refuses, leaving it as it is, to replace a file that load() could
+    // Writes all keys. Refuses, leaving it as it is, to replace a file that load() could
     // not read.
     bool save(const QString& path, QString* error) const;
 };

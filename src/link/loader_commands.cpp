@@ -106,6 +106,34 @@ ResultCode startBlock(PhoneLink& link, uint32_t length) {
 
 int percent(int64_t part, int64_t whole) { return whole == 0 ? 100 : int(roundHalfEvenQuotient(part * 100, whole)); }
 
+// Counts the items of a block that have gone by. Without items it does nothing.
+class ItemCounter {
+public:
+    explicit ItemCounter(const BlockItems* items) : items_(items) {}
+    void reached(uint32_t bytes) {
+        if (!items_) return;
+        int n = passed_;
+        while (n < int(items_->ends.size()) && items_->ends[size_t(n)] <= bytes) ++n;
+        if (n == passed_) return;
+        passed_ = n;
+        if (items_->passed) items_->passed(n);
+    }
+    // How much of a write to send in one piece from `at`: up to the end of the item in flight,
+    // so that the next one shows when it starts, but not in pieces so small that the calls cost
+    // more than the bytes.
+    uint32_t piece(uint32_t at, uint32_t most) const {
+        if (!items_) return most;
+        constexpr uint32_t kSmallest = 512;
+        for (uint32_t end : items_->ends)
+            if (end > at) return std::min(most, std::max(kSmallest, end - at));
+        return most;
+    }
+
+private:
+    const BlockItems* items_;
+    int passed_ = 0;
+};
+
 }  // namespace
 
 bool loaderKnowsSpeed(uint32_t baud) { return baud == kLoaderStartSpeed || loaderSpeedCode(baud) >= 0; }
@@ -165,9 +193,10 @@ ResultCode switchToWorkingSpeed(PhoneLink& link) {
     return rcOk;
 }
 
-ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
+ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items) {
     if (const ResultCode rc = startBlock(link, length); rc != rcOk) return rc;
     ProgressSink& bar = link.bar();
+    ItemCounter counter(items);
     uint8_t command[9] = {0x52};
     putBigEndian(command + 1, address);
     putBigEndian(command + 5, length);
@@ -182,6 +211,7 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
         const int n = link.port.readBytes(link.buffer.data() + got, int(length - got));
         if (n > 0) {
             got += uint32_t(n);
+            counter.reached(got);
             bar.setPosition(percent(got, length));
             bar.repaint();
             silence.restart();
@@ -202,9 +232,10 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address) {
     return sendByte(link, kAck);
 }
 
-ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address) {
+ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items) {
     if (const ResultCode rc = startBlock(link, length); rc != rcOk) return rc;
     ProgressSink& bar = link.bar();
+    ItemCounter counter(items);
 
     uint32_t done = 0;
     while (done < length) {
@@ -220,9 +251,10 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address) {
             putBigEndian(head + 5, segment);
             if (const ResultCode rc = send(link, head, 9); rc != rcOk) return rc;
             for (uint32_t sent = 0; sent < segment;) {
-                const uint32_t piece = std::min<uint32_t>(8192, segment - sent);
+                const uint32_t piece = counter.piece(done + sent, std::min<uint32_t>(8192, segment - sent));
                 if (const ResultCode rc = send(link, data + sent, int(piece)); rc != rcOk) return rc;
                 sent += piece;
+                counter.reached(done + sent);
                 bar.setPosition(percent(done + sent, length));
                 bar.repaint();
             }

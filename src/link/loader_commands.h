@@ -4,6 +4,7 @@
 // acknowledges with 0x21. Data pass through the link's transfer buffer from its first byte.
 #include "link/phone_link.h"
 
+#include <functional>
 #include <vector>
 
 namespace qv {
@@ -21,11 +22,19 @@ QString speedRefusal(uint32_t baud);
 // Checksum of a write segment: 0xFFFF minus every byte of address, length and data.
 uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data);
 
+// Several items moved in one block: where each ends in the block (offsets from the block's
+// first byte, in the items' order), and what to call whenever more of them, counted from the
+// first, have gone by completely. A caller shows each item as its bytes go by.
+struct BlockItems {
+    std::vector<uint32_t> ends;
+    std::function<void(int passed)> passed;
+};
+
 ResultCode speedSwitch(PhoneLink& link);
 // Speed switch, then the port's speed, then the version display; nothing at 28,800.
 ResultCode switchToWorkingSpeed(PhoneLink& link);
-ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address);
-ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address);
+ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items = nullptr);
+ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items = nullptr);
 ResultCode endOfWrite(PhoneLink& link);
 ResultCode finish(PhoneLink& link);
 void versionDisplay(PhoneLink& link);

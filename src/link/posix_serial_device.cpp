@@ -12,6 +12,9 @@
 #include <termios.h>
 #include <unistd.h>
 #include "link/linux_custom_speed.h"
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 namespace qv {
 namespace {
@@ -33,6 +36,7 @@ public:
         const int flags = ::fcntl(fd_, F_GETFL);
         ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
         if (exclusive) ::ioctl(fd_, TIOCEXCL);
+        askLowLatency();
         termios t{};
         if (::tcgetattr(fd_, &t) == 0) {
             ::cfmakeraw(&t);
@@ -51,6 +55,7 @@ public:
         // The exclusive flag belongs to the device, not to this descriptor: a pseudo-terminal
         // that someone else keeps open would refuse the next open.
         ::ioctl(fd_, TIOCNXCL);
+        giveBackLowLatency();
         const int rc = ::close(fd_);
         fd_ = -1;
         return rc == 0;
@@ -213,6 +218,30 @@ private:
         }
     }
 
+    // A USB serial adapter holds a short answer back until its latency timer runs out (16 ms
+    // on the common chips); every request and answer of the loader would pay that. The serial
+    // driver's low-latency flag makes the adapter hand over at once. A device that does not know
+    // the flag (a pseudo-terminal, a plain UART) refuses, and works as before.
+    void askLowLatency() {
+#ifdef __linux__
+        serial_struct serial{};
+        if (::ioctl(fd_, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY)) return;
+        serial.flags |= ASYNC_LOW_LATENCY;
+        lowLatencySet_ = ::ioctl(fd_, TIOCSSERIAL, &serial) == 0;
+#endif
+    }
+    // What the device had before it was opened: the next program finds it as it was.
+    void giveBackLowLatency() {
+#ifdef __linux__
+        if (!lowLatencySet_) return;
+        lowLatencySet_ = false;
+        serial_struct serial{};
+        if (::ioctl(fd_, TIOCGSERIAL, &serial) != 0) return;
+        serial.flags &= ~ASYNC_LOW_LATENCY;
+        ::ioctl(fd_, TIOCSSERIAL, &serial);
+#endif
+    }
+
     void noteFailure() {
         if (meansGone(errno)) lost_ = true;
     }
@@ -227,6 +256,7 @@ private:
     Timeouts timeouts_;
     uint32_t eventMask_ = 0;
     bool lost_ = false;
+    bool lowLatencySet_ = false;  // we turned the driver's low-latency flag on at open
 };
 
 }  // namespace

@@ -34,6 +34,10 @@ inline constexpr ResultCode rcPhoneNotAnswering = 22;
 // 23 has no name of its own; it shows "Unknown Error" like every code past 22.
 inline constexpr ResultCode rcNoAnswerYet = 24;  // AT layer: keep polling, never shown as a failure
 inline constexpr ResultCode rcTimeout = 25;
+// The bytes read back after a write are not those written. The language table has no text for
+// it; its message is kWriteNotVerifiedMessage.
+inline constexpr ResultCode rcWriteNotVerified = 26;
+inline constexpr char kWriteNotVerifiedMessage[] = "The phone does not hold what was written";
 
 // The message from the language table at the time of the call; bit 7 is ignored.
 QString resultMessage(ResultCode code);

@@ -140,7 +140,7 @@ TEST_F(SetupCom, EnterWritesAllTenKeysIncludingThoseNotShown) {
     EXPECT_EQ(file.value(u"COM", u"MEM"), "1");
     EXPECT_EQ(file.value(u"Face", u"Transparency"), "40");
     EXPECT_EQ(file.value(u"Face", u"BackColor"), "12632256");
-    EXPECT_EQ(file.value(u"Melody", u"Player"), "psmplay.exe");
+    EXPECT_EQ(file.value(u"Melody", u"Player"), Settings().player);
     EXPECT_EQ(dlg.settings().port, "/dev/ttyUSB3");
 }
 

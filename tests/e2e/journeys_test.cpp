@@ -197,11 +197,11 @@ TEST(PhoneCommandLine, InfoPrintsTheModelAndVersionThePhoneReports) {
     ASSERT_TRUE(phone.start({"--model", "E2E-7", "--version", "V99z", "--throttle"}));
     const CliRun info = runCli({"phone", "info", "--port", phone.device(), "--keypad-wait", "50"});
     ASSERT_EQ(info.code, 0) << why(info);
-    EXPECT_EQ(jsonOf(info)["model"].toString(), " E2E-7");
-    EXPECT_EQ(jsonOf(info)["version"].toString(), " V99z");
+    EXPECT_EQ(jsonOf(info)["model"].toString(), "E2E-7");
+    EXPECT_EQ(jsonOf(info)["version"].toString(), "V99z");
     // And the port is free again: a second request gets the same answer.
     const CliRun again = runCli({"phone", "info", "--port", phone.device()});
-    EXPECT_EQ(jsonOf(again)["model"].toString(), " E2E-7") << why(again);
+    EXPECT_EQ(jsonOf(again)["model"].toString(), "E2E-7") << why(again);
 }
 
 TEST(PhoneCommandLine, AnUnusableLoaderFileStopsTheReadBeforeThePortIsOpened) {

@@ -76,12 +76,14 @@ std::optional<EmuOptions> parseEmuOptions(const QStringList& args, QString* erro
         {"--link", text(o.linkPath)},
         {"--write-loader", text(o.writeLoaderPath)},
         {"--throttle", flag(o.throttle)},
+        {"--usb-latency-ms", delay(o.usbLatency)},
         {"--verbose", flag(o.verbose)},
         {"--stats", flag(o.stats)},
         {"--exit-on-stdin-eof", flag(o.exitOnStdinEof)},
         {"--help", flag(o.help)},
         {"--refuse-segment", count(f.refuseSegment, 1, INT32_MAX)},
         {"--refuse-times", count(f.refuseTimes, 1, INT32_MAX)},
+        {"--corrupt-write-segment", count(f.corruptWriteSegment, 1, INT32_MAX)},
         {"--silent-after", count(f.silentAfter, 0, kMaxCount)},
         {"--drop-read-byte", count(f.dropReadByte, 1, kMaxCount)},
         {"--garbage-before-ack", count(f.garbageBeforeAck, 0, 65536)},
@@ -114,12 +116,15 @@ QString emuUsage() {
         "  --ack-delay MS              before answering a write (15)\n"
         "  --link PATH                 symlink to the device\n"
         "  --throttle                  pace bytes at the simulated line rate\n"
+        "  --usb-latency-ms N          the host sits behind a USB adapter: whole 62-byte packets,\n"
+        "                              a partial one N ms after its first byte (0: a native port)\n"
         "  --exit-on-stdin-eof         also stop when standard input ends\n"
         "  --verbose                   log to standard error\n"
         "  --stats                     bytes per mode to standard error at exit\n"
         "  --write-loader PATH         write the accepted loader image and exit\n"
         "faults (counted over the emulator's life):\n"
         "  --refuse-segment N [--refuse-times K]  answer '?' to the N-th write segment\n"
+        "  --corrupt-write-segment N   acknowledge the N-th write segment but store one byte wrong\n"
         "  --silent-after N            no answer after N bytes in loader mode\n"
         "  --drop-read-byte N          lose the N-th data byte of the first read\n"
         "  --garbage-before-ack N      N bytes 0x55 before every '!' of the loader\n"

@@ -15,6 +15,7 @@ struct EmuOptions {
     QString linkPath;
     QString writeLoaderPath;  // write the stand-in loader there and exit
     bool throttle = false;
+    Time usbLatency{0};  // the host's USB adapter holds a partial packet back this long
     bool verbose = false;
     bool stats = false;
     bool exitOnStdinEof = false;

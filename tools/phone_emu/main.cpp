@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
 
     PhoneEngine engine(options->phone, &flash);
     engine.setLogger(log);
-    PhoneLoop loop(pty.masterFd(), &engine, {options->throttle, options->exitOnStdinEof}, log);
+    PhoneLoop loop(pty.masterFd(), &engine, {options->throttle, options->exitOnStdinEof, options->usbLatency}, log);
     const bool clean = loop.run();
 
     // Flash keeps what was programmed even when the host never said it was done.

@@ -26,6 +26,14 @@ public:
     char pop(Time due);
     // Every byte that has crossed by `now`.
     QByteArray releaseDue(Time now, uint32_t currentBaud);
+    // The same, byte by byte, each with the time it finished crossing: take(byte, time).
+    template <typename Take>
+    void releaseEach(Time now, uint32_t currentBaud, Take&& take) {
+        while (const auto due = headDue(currentBaud)) {
+            if (*due > now) break;
+            take(pop(*due), *due);
+        }
+    }
 
 private:
     struct Chunk {

@@ -224,8 +224,17 @@ bool PhoneEngine::acceptSegment(const LoaderCommand& c) {
         fault = QStringLiteral("checksum %1, expected %2").arg(c.checksumSent).arg(c.checksumComputed);
     else if (c.length > kMaxSegment || (c.address & 0xFFFF) + uint64_t(c.length) > kMaxSegment)
         fault = QStringLiteral("crosses a 64 KiB boundary");
-    else if (!flash_->write(c.address, c.data)) fault = QStringLiteral("past the end of the dump");
-    log(what + (fault.isEmpty() ? QStringLiteral("ok") : fault));
+    QByteArray stored = c.data;
+    QString note;
+    if (fault.isEmpty() && !stored.isEmpty() && !corrupted_ && segmentCount_ == settings_.faults.corruptWriteSegment) {
+        // Acknowledged all the same: only reading the bytes back shows it.
+        corrupted_ = true;
+        const qsizetype at = stored.size() / 2;
+        stored[at] = char(~stored[at]);
+        note = QStringLiteral(" (byte %1 stored wrong, as told)").arg(at);
+    }
+    if (fault.isEmpty() && !flash_->write(c.address, stored)) fault = QStringLiteral("past the end of the dump");
+    log(what + (fault.isEmpty() ? QStringLiteral("ok") + note : fault));
     return fault.isEmpty();
 }
 

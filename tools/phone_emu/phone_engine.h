@@ -109,6 +109,7 @@ private:
     bool readReplied_ = false;
     int segmentCount_ = 0;
     int refusalsLeft_ = 0;
+    bool corrupted_ = false;  // the segment to store wrongly has been stored
     uint32_t refusedAddress_ = 0;
     uint32_t refusedLength_ = 0;
 };

@@ -48,7 +48,8 @@ PhoneLoop::PhoneLoop(int masterFd, PhoneEngine* engine, LoopOptions options, std
       options_(options),
       log_(std::move(log)),
       fromHost_(options.throttle),
-      toHost_(options.throttle) {}
+      toHost_(options.throttle),
+      adapter_(options.usbLatency) {}
 
 bool PhoneLoop::run() {
     const sigset_t waitMask = blockStopSignals();
@@ -99,7 +100,12 @@ void PhoneLoop::deliverInput(Time now) {
 
 void PhoneLoop::releaseOutput(Time now) {
     for (Outgoing& out : engine_->takeOutput()) toHost_.push(std::move(out.bytes), out.at, out.baud);
-    unwritten_.append(toHost_.releaseDue(now, engine_->baud()));
+    if (adapter_.passesThrough()) {
+        unwritten_.append(toHost_.releaseDue(now, engine_->baud()));
+        return;
+    }
+    toHost_.releaseEach(now, engine_->baud(), [this](char byte, Time crossed) { adapter_.receive(byte, crossed); });
+    unwritten_.append(adapter_.release(now));
 }
 
 bool PhoneLoop::readHost(Time now) {
@@ -145,7 +151,7 @@ bool PhoneLoop::stdinEnded() {
 
 std::optional<Time> PhoneLoop::timeout(Time now) const {
     std::optional<Time> wake = engine_->nextDeadline();
-    for (const auto due : {fromHost_.headDue(engine_->baud()), toHost_.headDue(engine_->baud())})
+    for (const auto due : {fromHost_.headDue(engine_->baud()), toHost_.headDue(engine_->baud()), adapter_.nextDeadline()})
         if (due && (!wake || *due < *wake)) wake = due;
     if (!wake) return std::nullopt;
     if (*wake <= now) return Time(0);

@@ -3,6 +3,7 @@
 // hands it to the engine at its (possibly throttled) arrival time, and writes the answers.
 #include "phone_emu/paced_line.h"
 #include "phone_emu/phone_engine.h"
+#include "phone_emu/usb_adapter.h"
 
 #include <QString>
 #include <functional>
@@ -12,6 +13,8 @@ namespace qv::emu {
 struct LoopOptions {
     bool throttle = false;
     bool exitOnStdinEof = false;
+    // The host sits behind a USB adapter with this latency timer (0: a native port).
+    Time usbLatency{0};
 };
 
 class PhoneLoop {
@@ -36,6 +39,7 @@ private:
     std::function<void(const QString&)> log_;
     PacedLine fromHost_;
     PacedLine toHost_;
+    UsbAdapter adapter_;
     QByteArray unwritten_;  // released but not yet taken by the pty
 };
 

@@ -13,6 +13,7 @@ namespace qv::emu {
 struct FaultPlan {
     int refuseSegment = 0;     // the N-th write segment (from 1) is answered '?'; 0 = never
     int refuseTimes = 1;       // how often that segment is refused when it is sent again at once
+    int corruptWriteSegment = 0;  // the N-th write segment (from 1) is acknowledged, one byte stored wrong
     int64_t silentAfter = -1;  // loader bytes answered before the phone goes silent; -1 = never
     int64_t dropReadByte = 0;  // the N-th data byte (from 1) of the first read reply is lost
     int garbageBeforeAck = 0;  // junk bytes in front of every '!' of the loader

@@ -1,0 +1,171 @@
+// An installed copy (its program folder not writable) keeps its settings and exports in the
+// per-user folders; the port list shows the ports by name and stores their device paths.
+#include "app/serial_ports.h"
+#include "app/setup_com_dialog.h"
+#include "base/ini_file.h"
+#include "editors/edit_operations.h"
+#include "files/file_places.h"
+#include "main_window_fixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace qv;
+
+namespace {
+
+class InstalledCopy : public qvtest::MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        options.settingsPath.clear();  // the window finds its settings itself
+        QDir().mkpath(dir.path("program"));
+        places.programFolder = dir.path("program");
+        places.configFolder = dir.path("config/Quorvanta");
+        places.dataFolder = dir.path("data/Quorvanta");
+    }
+    void TearDown() override {
+        QFile::setPermissions(places.programFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // Root may write anywhere: for a test running as root the folder is also the installed one.
+    void makeProgramFolderReadOnly() {
+        QFile::setPermissions(places.programFolder, QFile::ReadOwner | QFile::ExeOwner);
+        if (qvtest::runningAsRoot()) places.installedFolders << places.programFolder;
+    }
+    void exportPicture(TForm1& w, int row) {
+        auto* list = child<QListView>(w, "spisok_p");
+        list->setCurrentIndex(list->model()->index(row, 0));
+        child<QToolButton>(w, "expbut")->click();
+    }
+    FilePlaces places;
+};
+
+TEST_F(InstalledCopy, SetupComApplyWritesThePerUserSettingsFile) {
+    makeProgramFolderReadOnly();
+    ScopedFilePlaces scoped(places);
+    auto w = window();
+    QTimer::singleShot(0, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dlg = qobject_cast<TSetupComDialog*>(top); dlg && dlg->isVisible()) {
+                dlg->findChild<QComboBox*>("cbCom")->setEditText("/dev/ttyUSB7");
+                QTest::keyClick(dlg, Qt::Key_Return);
+            }
+    });
+    w->settingClick();
+
+    const QString perUser = dir.path("config/Quorvanta/setting.ini");
+    ASSERT_TRUE(QFileInfo::exists(perUser));
+    EXPECT_EQ(IniFile::load(perUser).value(u"COM", u"Port"), "/dev/ttyUSB7");
+    EXPECT_FALSE(QFileInfo::exists(dir.path("program/setting.ini")));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+}
+
+TEST_F(InstalledCopy, APictureIsExportedToThePerUserFolderAndTheWindowSaysWhere) {
+    makeProgramFolderReadOnly();
+    {
+        ScopedFilePlaces scoped(places);
+        auto w = window();
+        buildFromDumps(*w);
+        dialogs.messages.clear();
+        exportPicture(*w, 3);
+        const QString file = QDir(places.dataFolder).filePath(pictureExportName(3));
+        EXPECT_TRUE(QFileInfo(file).size() > 0) << file.toStdString();
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages[0], QDir::toNativeSeparators(file));
+    }
+
+    // A portable copy exports beside itself, as it always did, and says nothing.
+    TearDown();
+    places.installedFolders.clear();
+    ScopedFilePlaces scoped(places);
+    auto w = window();
+    QFile::remove(dir.path("demo.mem"));
+    buildFromDumps(*w);
+    dialogs.messages.clear();
+    exportPicture(*w, 3);
+    EXPECT_TRUE(QFileInfo::exists(QDir(places.programFolder).filePath(pictureExportName(3))));
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+}
+
+// ---- The port list ----------------------------------------------------------------------
+
+SerialPortEntry port(const char* path, const char* description = "", std::optional<uint16_t> vid = {},
+                     std::optional<uint16_t> pid = {}, const char* manufacturer = "") {
+    SerialPortEntry e;
+    e.path = path;
+    e.name = QFileInfo(e.path).fileName();
+    e.description = description;
+    e.manufacturer = manufacturer;
+    e.vendorId = vid;
+    e.productId = pid;
+    return e;
+}
+
+TEST(SerialPortLabel, NamesThePortByWhatTheSystemKnowsOfIt) {
+    const std::pair<SerialPortEntry, const char*> cases[] = {
+        {port("/dev/ttyUSB0", "FT232R USB UART", 0x0403, 0x6001), "ttyUSB0 \u2014 FT232R USB UART (0403:6001)"},
+        {port("/dev/ttyACM0", "", 0x1004, 0x61aa, "LG Electronics"), "ttyACM0 \u2014 LG Electronics (1004:61aa)"},
+        {port("/dev/ttyS0", "16550A"), "ttyS0 \u2014 16550A"},
+        {port("/dev/ttyS1"), "/dev/ttyS1"},  // nothing but its device
+        {port("COM3", "Prolific USB-to-Serial", 0x067b, 0x2303), "COM3 \u2014 Prolific USB-to-Serial (067b:2303)"},
+    };
+    for (const auto& [entry, label] : cases) EXPECT_EQ(serialPortLabel(entry), QString::fromUtf8(label)) << label;
+}
+
+class PortList : public ::testing::Test {
+protected:
+    QString path() const { return dir.path("setting.ini"); }
+    static QStringList labels(QComboBox* c) {
+        QStringList l;
+        for (int i = 0; i < c->count(); ++i) l << c->itemText(i);
+        return l;
+    }
+    qvtest::ScratchDir dir;
+    QList<SerialPortEntry> machine = {port("/dev/ttyS0"), port("/dev/ttyUSB10", "FT232R USB UART", 0x0403, 0x6001),
+                                      port("/dev/ttyACM0", "", 0x1004, 0x61aa, "LG Electronics"),
+                                      port("/dev/ttyUSB2", "CP2102", 0x10c4, 0xea60)};
+    SerialPortSource stub() const {
+        return [this] { return machine; };
+    }
+};
+
+TEST_F(PortList, ShowsUsbAdaptersFirstByNameAndStoresTheDevicePath) {
+    qvtest::writeAll(path(), "[COM]\r\nPort=/dev/ttyUSB10\r\n");
+    TSetupComDialog dlg(path(), nullptr, stub());
+    auto* cb = dlg.findChild<QComboBox*>("cbCom");
+    EXPECT_EQ(labels(cb), (QStringList{QString::fromUtf8("ttyACM0 \u2014 LG Electronics (1004:61aa)"),
+                                       QString::fromUtf8("ttyUSB2 \u2014 CP2102 (10c4:ea60)"),
+                                       QString::fromUtf8("ttyUSB10 \u2014 FT232R USB UART (0403:6001)"),
+                                       "/dev/ttyS0"}));
+    EXPECT_EQ(cb->currentIndex(), 2);  // the configured device, found by its path
+
+    dlg.apply();  // applied unchanged: the path, not the label
+    EXPECT_EQ(IniFile::load(path()).value(u"COM", u"Port"), "/dev/ttyUSB10");
+
+    TSetupComDialog again(path(), nullptr, stub());
+    again.findChild<QComboBox*>("cbCom")->setCurrentIndex(0);
+    again.apply();
+    EXPECT_EQ(again.settings().port, "/dev/ttyACM0");
+
+    TSetupComDialog typed(path(), nullptr, stub());
+    typed.findChild<QComboBox*>("cbCom")->setEditText(" /dev/ttyUSB5 ");
+    typed.apply();
+    EXPECT_EQ(typed.settings().port, "/dev/ttyUSB5");
+}
+
+TEST_F(PortList, WithoutAnyPortTheConfiguredOneStaysAndIsKept) {
+    machine.clear();
+    qvtest::writeAll(path(), "[COM]\r\nPort=/dev/ttyUSB0\r\n");
+    TSetupComDialog dlg(path(), nullptr, stub());
+    EXPECT_EQ(dlg.findChild<QComboBox*>("cbCom")->currentText(), "/dev/ttyUSB0");
+    dlg.apply();
+    EXPECT_EQ(IniFile::load(path()).value(u"COM", u"Port"), "/dev/ttyUSB0");
+}
+
+}  // namespace

@@ -1,0 +1,405 @@
+// The main window as a user meets it: tick boxes, the string field's characters, the mode bar,
+// empty lists, the preview's area, the see-through background after a move, the title bar's
+// outline drag, the window menu on Alt, and the small texts.
+#include "app/skin.h"
+#include "app/title_bar.h"
+#include "base/cp1251.h"
+#include "editors/edit_operations.h"
+#include "main_window_fixture.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+class WindowUse : public MainWindowTest {
+protected:
+    std::unique_ptr<TForm1> opened() {
+        QFile::remove(dir.path("demo.mem"));
+        auto w = window();
+        buildFromDumps(*w);
+        return w;
+    }
+    static void selectRow(TForm1& w, const char* list, int row) {
+        auto* v = child<QListView>(w, list);
+        v->setCurrentIndex(v->model()->index(row, 0));
+        v->setFocus();
+    }
+    static bool ticked(QListView* v, int row) {
+        return v->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    }
+    // Ticks every row of the list in front and deletes them, answering Yes.
+    void deleteAll(TForm1& w, const char* list) {
+        auto* v = child<QListView>(w, list);
+        v->setFocus();
+        for (int row = 0; row < v->model()->rowCount(); ++row)
+            v->model()->setData(v->model()->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+        dialogs.answers = {true};
+        QTest::keyClick(v, Qt::Key_Delete);
+        ASSERT_EQ(v->model()->rowCount(), 0) << list;
+    }
+};
+
+// Where a list draws the tick box of a row: the picture rows draw their own at the left of the
+// row's middle, the other lists leave it to the style.
+QPoint tickBoxCentre(QListView* v, int row) {
+    const QModelIndex index = v->model()->index(row, 0);
+    const QRect r = v->visualRect(index);
+    if (v->objectName() == "spisok_p") return {r.left() + 11, r.top() + 36};
+    QStyleOptionViewItem opt;
+    opt.initFrom(v->viewport());
+    opt.rect = r;
+    opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    opt.text = index.data().toString();
+    opt.checkState = Qt::Unchecked;
+    return v->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, v).center();
+}
+
+// ---- 1. Tick boxes ---------------------------------------------------------------------------
+
+TEST_F(WindowUse, OneClickOnTheTickBoxOfAnyListTicksTheRowOnceAndTheRowItselfDoesNot) {
+    auto w = opened();
+    const struct {
+        void (TForm1::*mode)();
+        const char* list;
+        ListKind kind;
+    } lists[] = {
+        {&TForm1::ExpressButton1Click, "spisok_p", ListKind::Pictures},
+        {&TForm1::ExpressButton2Click, "spisok", ListKind::Melodies},
+        {&TForm1::ExpressButton3Click, "spisok_o", ListKind::Operators},
+        {&TForm1::ExpressButton5Click, "spisok_s", ListKind::Strings},
+    };
+    for (const auto& l : lists) {
+        SCOPED_TRACE(l.list);
+        ((*w).*l.mode)();
+        auto* v = child<QListView>(*w, l.list);
+        ASSERT_TRUE(v->isVisible());
+        QApplication::processEvents();
+        const QPoint box = tickBoxCentre(v, 1);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, box);
+        EXPECT_TRUE(ticked(v, 1));
+        EXPECT_TRUE(w->workspace().ticks(l.kind)[1]);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, box);
+        EXPECT_FALSE(ticked(v, 1));
+        // A click on the row's text selects it and leaves the tick alone.
+        const QRect row = v->visualRect(v->model()->index(2, 0));
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, QPoint(row.right() - 10, row.center().y()));
+        EXPECT_FALSE(ticked(v, 2));
+        EXPECT_EQ(v->currentIndex().row(), 2);
+    }
+}
+
+// ---- 2. Characters of the string field -------------------------------------------------------
+
+TEST_F(WindowUse, TheStringFieldRefusesCharactersThePhoneCannotShowAndOkStoresNothingWithThem) {
+    auto w = opened();
+    w->ExpressButton5Click();
+    selectRow(*w, "spisok_s", 2);
+    auto* edit = child<QLineEdit>(*w, "editstr");
+    const int length = w->workspace().image().strings[2].length;
+    ASSERT_GE(length, 3);
+    edit->clear();
+    for (QChar c : QString::fromUtf8("A\u263AB\u4E2D")) {  // typed one by one, as a keyboard sends them
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+    }
+    EXPECT_EQ(edit->text(), "AB");
+    EXPECT_EQ(edit->cursorPosition(), 2);
+    // A pasted text loses them too; Cyrillic letters and the line break stay.
+    edit->selectAll();
+    edit->insert(QString::fromUtf8("\u0416\u2603\u00B6"));
+    EXPECT_EQ(edit->text(), QString::fromUtf8("\u0416\u00B6"));
+
+    // A text that did not come from typing is checked by Ok: named, and nothing changes.
+    QByteArray before;
+    ASSERT_TRUE(w->workspace().readBlob(idTableStr, 2, before));
+    const QString listed = child<QListView>(*w, "spisok_s")->model()->index(2, 0).data().toString();
+    edit->setText(QString::fromUtf8("x\u263A"));
+    child<QPushButton>(*w, "apply_but")->click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages.last().contains(QChar(0x263A))) << dialogs.messages.last().toStdString();
+    QByteArray after;
+    ASSERT_TRUE(w->workspace().readBlob(idTableStr, 2, after));
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(child<QListView>(*w, "spisok_s")->model()->index(2, 0).data().toString(), listed);
+    EXPECT_FALSE(w->workspace().ticks(ListKind::Strings)[2]);
+}
+
+// ---- 3. The see-through background after a move ----------------------------------------------
+
+QImage filled(QSize size, QRgb colour) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(colour);
+    return img;
+}
+
+TEST_F(WindowUse, AfterAMoveTheCoveredPartComesFromTheLastCaptureAndTheRestFromTheScreen) {
+    Settings s;
+    s.transparency = 100;
+    ASSERT_TRUE(s.save(options.settingsPath, nullptr));
+    auto w = window();
+    const QSize size = w->size();
+    // No screen to read here: the plain colour.
+    EXPECT_EQ(w->backgroundImage().pixel(5, 30), colorFromValue(s.backColor).rgb());
+
+    // A capture arriving later is used, not the plain fill of the start.
+    w->composeBackgroundAfterMove(QPoint(0, 0), filled(size, 0xFF112233));
+    EXPECT_EQ(w->backgroundImage().pixel(5, 30), 0xFF112233);
+
+    w->composeBackgroundAfterMove(QPoint(100, 50), filled(size, 0xFF445566));
+    const QImage bg = w->backgroundImage();
+    EXPECT_EQ(bg.pixel(0, 0), 0xFF112233);  // covered before: from the last capture
+    EXPECT_EQ(bg.pixel(size.width() - 101, size.height() - 51), 0xFF112233);
+    EXPECT_EQ(bg.pixel(size.width() - 100, 0), 0xFF445566);  // newly uncovered: from the screen
+    EXPECT_EQ(bg.pixel(0, size.height() - 50), 0xFF445566);
+
+    // The transparency applies to what was captured: 11 % of the screen, 89 % of the colour.
+    s.transparency = 11;
+    w->settings() = s;
+    w->rebuildBackground();
+    const QColor c = colorFromValue(s.backColor);
+    EXPECT_EQ(QColor(w->backgroundImage().pixel(0, 0)),
+              QColor((c.red() * 89 + 0x11 * 11) / 100, (c.green() * 89 + 0x22 * 11) / 100, (c.blue() * 89 + 0x33 * 11) / 100));
+}
+
+TEST(TitleBarOutline, TheWindowStaysWhileTheOutlineFollowsAndTheReleaseReportsTheNewPlace) {
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.setGeometry(100, 100, 300, 200);
+    auto* bar = new TitleBar(&window);
+    bar->setGeometry(0, 0, 300, bar->height());
+    bar->setOutlineDrag(true);
+    window.show();
+    const QPoint start = window.pos();
+    QSignalSpy released(bar, &TitleBar::outlineReleased);
+    QSignalSpy finished(bar, &TitleBar::dragFinished);
+    auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(type, QPointF(50, 10), QPointF(global), button, held, Qt::NoModifier);
+        QApplication::sendEvent(bar, &e);
+    };
+    const QPoint press = bar->mapToGlobal(QPoint(50, 10));
+    send(QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, press + QPoint(10, 5), Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, press + QPoint(40, 30), Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(bar->outline());
+    EXPECT_TRUE(bar->outline()->isVisible());
+    // Just outside the window's rectangle at its new place.
+    EXPECT_EQ(bar->outline()->geometry(), QRect(start + QPoint(40, 30) - QPoint(2, 2), window.size() + QSize(4, 4)));
+    EXPECT_EQ(window.pos(), start);
+    send(QEvent::MouseButtonRelease, press + QPoint(40, 30), Qt::LeftButton, Qt::NoButton);
+
+    EXPECT_FALSE(bar->outline()->isVisible());
+    EXPECT_EQ(window.pos(), start);  // the window moves itself once it has read the screen there
+    EXPECT_EQ(finished.count(), 0);
+    ASSERT_EQ(released.count(), 1);
+    EXPECT_EQ(released[0][0].toPoint(), start);
+    EXPECT_EQ(released[0][1].toPoint(), start + QPoint(40, 30));
+}
+
+// ---- 4. The mode bar ---------------------------------------------------------------------
+
+// The contrast (WCAG) between a button's plate (its commonest colour) and the colour that stands
+// out most from it (its caption), as drawn on the window.
+double captionContrast(TForm1& w, QPushButton* b) {
+    const QImage img = w.grab(QRect(b->mapTo(&w, QPoint(0, 0)), b->size())).toImage();
+    QHash<QRgb, int> counts;
+    for (int y = 3; y < img.height() - 3; ++y)
+        for (int x = 3; x < img.width() - 3; ++x) ++counts[img.pixel(x, y)];
+    const QRgb plate = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(),
+                                        [](auto a, auto b) { return a.second < b.second; })->first;
+    auto luminance = [](QRgb c) {
+        auto lin = [](int v) { return v <= 10 ? v / 255.0 / 12.92 : std::pow((v / 255.0 + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+    };
+    double best = 1;
+    for (QRgb c : counts.keys()) {
+        const double a = luminance(c), p = luminance(plate);
+        best = std::max(best, (std::max(a, p) + 0.05) / (std::min(a, p) + 0.05));
+    }
+    return best;
+}
+
+TEST_F(WindowUse, RestoreNeedsNoServiceFileAndTheModeInFrontStaysPressed) {
+    auto w = window();
+    auto* restore = child<QPushButton>(*w, "ExpressButton6");
+    auto* images = child<QPushButton>(*w, "ExpressButton1");
+    EXPECT_TRUE(restore->isEnabled());
+    EXPECT_TRUE(restore->isVisibleTo(w.get()));
+    EXPECT_FALSE(images->isEnabled());
+    // A mode that cannot be chosen yet still reads.
+    EXPECT_GE(captionContrast(*w, images), 4.5);
+    restore->click();
+    EXPECT_EQ(w->mode(), Mode::Restore);
+    EXPECT_TRUE(child<QWidget>(*w, "RestoreFile")->isVisible());
+    EXPECT_TRUE(child<QToolButton>(*w, "apply_patch")->isVisible());
+    EXPECT_TRUE(restore->isChecked());
+
+    buildFromDumps(*w);
+    const char* buttons[] = {"ExpressButton1", "ExpressButton2", "ExpressButton3", "ExpressButton5", "ExpressButton6"};
+    for (const char* pressed : {"ExpressButton3", "ExpressButton2", "ExpressButton2", "ExpressButton6", "ExpressButton5",
+                                "ExpressButton1"}) {
+        child<QPushButton>(*w, pressed)->click();
+        for (const char* b : buttons)
+            EXPECT_EQ(child<QPushButton>(*w, b)->isChecked(), QByteArray(b) == pressed) << pressed << " then " << b;
+    }
+}
+
+TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
+    options.exportFolder = dir.path();
+    auto w = opened();
+    w->ExpressButton2Click();
+    deleteAll(*w, "spisok");
+    w->ExpressButton1Click();
+    w->ExpressButton2Click();  // the pictures' controls stay, the melodies are in front
+    EXPECT_EQ(w->mode(), Mode::Melodies);
+    EXPECT_TRUE(child<QPushButton>(*w, "ExpressButton2")->isChecked());
+    dialogs.messages.clear();
+    child<QToolButton>(*w, "expbut")->click();
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages.last(), "The melody list is empty: there is nothing to export.");
+    child<QToolButton>(*w, "impbut")->click();
+    EXPECT_EQ(dialogs.messages.last(), "The melody list is empty: there is nothing to import.");
+    EXPECT_TRUE(dialogs.titles.filter("Picture").isEmpty());
+}
+
+// ---- 5. Every row deleted ------------------------------------------------------------------
+
+TEST_F(WindowUse, WithEveryRowDeletedNothingDescribesAnItemAndItsCommandsStandDisabled) {
+    auto w = opened();
+    deleteAll(*w, "spisok_p");
+    for (const char* label : {"razr", "razr2", "col_us", "dlina_us"})
+        EXPECT_TRUE(child<QLabel>(*w, label)->text().isEmpty()) << label;
+    EXPECT_TRUE(child<QLabel>(*w, "image_3")->pixmap().isNull());
+    EXPECT_FALSE(child<QToolButton>(*w, "impbut")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>(*w, "expbut")->isEnabled());
+
+    w->ExpressButton3Click();
+    deleteAll(*w, "spisok_o");
+    for (const char* field : {"name1", "name2", "name3", "name_kod"})
+        EXPECT_TRUE(child<QLineEdit>(*w, field)->text().isEmpty()) << field;
+    EXPECT_TRUE(child<QLabel>(*w, "name_oper")->text().isEmpty());
+    EXPECT_FALSE(child<QToolButton>(*w, "Refresh_b")->isEnabled());
+
+    w->ExpressButton5Click();
+    deleteAll(*w, "spisok_s");
+    EXPECT_TRUE(child<QLineEdit>(*w, "editstr")->text().isEmpty());
+    EXPECT_FALSE(child<QPushButton>(*w, "apply_but")->isEnabled());
+}
+
+// ---- 6. The preview's area ----------------------------------------------------------------
+
+TEST_F(WindowUse, ThePreviewKeepsToItsAreaAndScrollsWhenLarger) {
+    auto w = opened();
+    auto* area = child<QScrollArea>(*w, "pic_area");
+    ASSERT_TRUE(area);
+    auto* preview = child<QLabel>(*w, "image_3");
+    EXPECT_EQ(preview->parentWidget(), area->viewport());
+    for (const char* other : {"spisok_p", "razr", "razr2", "col_us", "dlina_us", "x_shyr", "transp", "rezhym"})
+        EXPECT_FALSE(area->geometry().intersects(child<QWidget>(*w, other)->geometry())) << other;
+
+    selectRow(*w, "spisok_p", 0);  // 128 × 160
+    QApplication::processEvents();
+    EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(area->verticalScrollBar()->maximum(), 0);
+    child<QSpinBox>(*w, "x_shyr")->setValue(400);
+    child<QSpinBox>(*w, "x_vys")->setValue(400);
+    QApplication::processEvents();
+    EXPECT_EQ(preview->size(), QSize(512, 640));
+    EXPECT_GT(area->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+    EXPECT_TRUE(area->horizontalScrollBar()->isVisible());
+    // Whatever of it shows lies inside the area.
+    const QRect shown = QRect(preview->mapTo(w.get(), QPoint(0, 0)), preview->size())
+                            .intersected(QRect(area->viewport()->mapTo(w.get(), QPoint(0, 0)), area->viewport()->size()));
+    EXPECT_TRUE(area->geometry().contains(shown));
+}
+
+// ---- 7. Smaller things ---------------------------------------------------------------------
+
+TEST_F(WindowUse, TheWebLinkShowsItsWholeTextAndTheTitleKeepsItsOwnColour) {
+    auto w = window();
+    auto* link = child<QLabel>(*w, "Label9");
+    EXPECT_GE(link->contentsRect().width(), link->fontMetrics().horizontalAdvance("quorvanta.example.org"));
+    EXPECT_FALSE(link->geometry().intersects(child<QWidget>(*w, "x_shyr")->geometry()));
+
+    // The text colour (blue by default) is for the labels on the window, not the title strip.
+    auto* title = w->findChild<TitleBar*>()->titleLabel();
+    EXPECT_EQ(child<QLabel>(*w, "razr")->palette().color(QPalette::WindowText), colorFromValue(w->settings().color));
+    EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(Qt::white));
+}
+
+TEST_F(WindowUse, AltAloneOpensTheWindowMenuAtTheCornerAndAltWithAKeyDoesNot) {
+    auto w = opened();
+    QMenu* menu = w->findChild<TitleBar*>()->windowMenu();
+    auto* list = child<QListView>(*w, "spisok_p");
+    list->setFocus();
+    QTest::keyPress(list, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyClick(list, Qt::Key_X, Qt::AltModifier);
+    QTest::keyRelease(list, Qt::Key_Alt);
+    EXPECT_FALSE(menu->isVisible());
+
+    QTest::keyPress(list, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(list, Qt::Key_Alt);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->pos(), w->mapToGlobal(QPoint(10, 10)));
+    menu->hide();
+}
+
+// Such a name can only come from the phone. It shows as the first 11 characters; Apply never
+// cuts it silently: the editing layer refuses a name beyond the format's limit and says so.
+TEST_F(WindowUse, AnOperatorNameLongerThanItsFieldShowsElevenCharactersAndIsNeverCutSilently) {
+    auto w = opened();
+    OperRecord& r = w->workspace().image().operRecords[0];
+    const QByteArray longName("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");  // all 30 bytes, no zero
+    ASSERT_EQ(longName.size(), int(r.name1.size()));
+    std::copy(longName.begin(), longName.end(), r.name1.begin());
+    w->ExpressButton3Click();
+    selectRow(*w, "spisok_o", 1);
+    selectRow(*w, "spisok_o", 0);
+    auto* name1 = child<QLineEdit>(*w, "name1");
+    EXPECT_EQ(name1->text(), "ABCDEFGHIJK");
+    EXPECT_EQ(name1->maxLength(), 11);  // what is there can be shortened, not lengthened
+    child<QToolButton>(*w, "Refresh_b")->click();
+    const QByteArray stored(reinterpret_cast<const char*>(r.name1.data()), int(r.name1.size()));
+    EXPECT_EQ(stored, longName);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages.last().contains("at most")) << dialogs.messages.last().toStdString();
+    // A name within the limit keeps the limit for typing.
+    selectRow(*w, "spisok_o", 1);
+    EXPECT_EQ(name1->maxLength(), std::min<int>(w->workspace().image().operFormat.name1Length, 30));
+}
+
+TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAndThePictureDialogOffersTif) {
+    auto w = opened();
+    w->ExpressButton2Click();
+    selectRow(*w, "spisok", 0);
+    child<QPushButton>(*w, "Button2")->click();
+    auto* chooser = w->findChild<QComboBox*>("melName");
+    ASSERT_TRUE(chooser->view()->isVisible());
+    ASSERT_GT(chooser->count(), 19);
+    const int rowHeight = chooser->view()->sizeHintForRow(0);
+    EXPECT_LE(chooser->view()->viewport()->height(), 19 * rowHeight + 2);
+    EXPECT_GE(chooser->view()->viewport()->height(), 18 * rowHeight);
+    chooser->hidePopup();
+
+    w->ExpressButton1Click();
+    selectRow(*w, "spisok_p", 0);
+    child<QToolButton>(*w, "impbut")->click();
+    EXPECT_TRUE(dialogs.filters.last().startsWith("Bitmaps (*.bmp)|*.bmp|TIF|*.tif")) << dialogs.filters.last().toStdString();
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// The machine's side of both programs: `quorvanta-cli ports`, --version, and the man pages
+// made from --help.
+#include "quorvanta_version.h"
+#include "support/test_support.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ProgramRun {
+    int code = -1;
+    QByteArray out, err;
+};
+
+ProgramRun run(const char* program, const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(QV_BIN_DIR "/") + program, args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+TEST(Ports, PrintsAJsonListOfPortsWithTheirNamesUsbFirst) {
+    const ProgramRun r = run("quorvanta-cli", {"ports"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+    ASSERT_TRUE(doc.isArray()) << "an empty machine still gives a list: " << r.out.toStdString();
+
+    const QStringList keys = {"description", "manufacturer", "path", "productId", "serialNumber", "vendorId"};
+    bool seenOther = false;
+    for (const QJsonValue& v : doc.array()) {
+        ASSERT_TRUE(v.isObject());
+        const QJsonObject port = v.toObject();
+        EXPECT_EQ(port.keys(), keys);
+        EXPECT_FALSE(port["path"].toString().isEmpty());
+        for (const char* text : {"description", "manufacturer", "serialNumber"}) EXPECT_TRUE(port[text].isString());
+        for (const char* id : {"vendorId", "productId"}) {
+            const QJsonValue n = port[id];
+            EXPECT_TRUE(n.isNull() || (n.isDouble() && n.toDouble() >= 0 && n.toDouble() <= 0xFFFF)) << id;
+        }
+        const bool usb = !port["vendorId"].isNull();
+        EXPECT_FALSE(usb && seenOther) << "a USB adapter after another port: " << r.out.toStdString();
+        seenOther = seenOther || !usb;
+    }
+
+    EXPECT_EQ(run("quorvanta-cli", {"ports", "extra"}).code, 2);
+}
+
+TEST(Version, BothProgramsPrintTheProjectVersion) {
+    for (const char* program : {"quorvanta-cli", "quorvanta"}) {
+        const ProgramRun r = run(program, {"--version"});
+        EXPECT_EQ(r.code, 0) << program;
+        EXPECT_EQ(r.out, QByteArray(program) + " " QV_VERSION "\n") << program;
+    }
+}
+
+// The man page holds every entry of the program's --help: each "  TERM" line is a .TP entry
+// with the term's first word in bold (hyphens escaped as roff wants them).
+TEST(ManPages, HoldEveryEntryOfTheProgramsHelpAndTheVersion) {
+    for (const char* program : {"quorvanta-cli", "quorvanta"}) {
+        const ProgramRun help = run(program, {"--help"});
+        ASSERT_EQ(help.code, 0) << program;
+        const QString pagePath = QStringLiteral(QV_BIN_DIR "/../man/%1.1").arg(program);
+        ASSERT_TRUE(QFileInfo::exists(pagePath)) << pagePath.toStdString();
+        EXPECT_TRUE(QFileInfo(pagePath + ".gz").size() > 0) << program;
+        const QString page = QString::fromUtf8(qvtest::readAll(pagePath));
+
+        EXPECT_TRUE(page.startsWith(".TH ")) << program;
+        EXPECT_TRUE(page.section('\n', 0, 0).contains("Quorvanta " QV_VERSION)) << program;
+        const QString usage = QString::fromUtf8(help.out).section('\n', 0, 0);
+        ASSERT_TRUE(usage.startsWith("Usage: ")) << program;
+        const QString synopsis = usage.section(' ', 2).replace('-', "\\-");
+        EXPECT_TRUE(page.contains(".SH SYNOPSIS\n.B " + QString(program).replace('-', "\\-") + "\n" + synopsis + "\n"))
+            << program;
+
+        int entries = 0;
+        static const QRegularExpression term(QStringLiteral("^  (\\S+)"), QRegularExpression::MultilineOption);
+        for (auto it = term.globalMatch(QString::fromUtf8(help.out)); it.hasNext();) {
+            const QString word = it.next().captured(1);
+            EXPECT_TRUE(page.contains(".TP\n\\fB" + QString(word).replace('-', "\\-") + "\\fR"))
+                << program << ": " << word.toStdString();
+            ++entries;
+        }
+        EXPECT_GT(entries, 3) << program;
+        EXPECT_EQ(page.count(".TP\n\\fB"), entries) << program;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// Which items go together in one Read or Write block, and how a write of several items reports
+// them as their bytes go out.
+#include "link/block_plan.h"
+#include "link/fake_serial_device.h"
+#include "link/loader_commands.h"
+#include "link/phone_link.h"
+
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Runs = std::vector<std::tuple<size_t, size_t, uint32_t, uint32_t>>;  // first, count, address, length
+
+Runs runsOf(const std::vector<BlockRun>& runs) {
+    Runs out;
+    for (const BlockRun& r : runs) out.emplace_back(r.first, r.count, r.address, r.length);
+    return out;
+}
+
+TEST(BlockPlan, AGapIsReadThroughWhenItCostsLessThanARoundTrip) {
+    // 12 bytes of command, trailer and acknowledgement, and 16 ms of adapter latency.
+    EXPECT_EQ(gapWorthReading(115200), 12u + 168u);
+    EXPECT_EQ(gapWorthReading(28800), 12u + 42u);
+
+    struct Case {
+        const char* name;
+        std::vector<PhoneRange> items;
+        uint32_t maxBlock, maxGap;
+        Runs reads;
+    };
+    const Case cases[] = {
+        {"back to back and across small gaps", {{100, 10}, {110, 5}, {120, 30}}, 1000, 5, {{0, 3, 100, 50}}},
+        {"a gap one byte too wide", {{100, 10}, {116, 4}}, 1000, 5, {{0, 1, 100, 10}, {1, 1, 116, 4}}},
+        {"the block would outgrow the buffer", {{0, 60}, {60, 40}, {100, 1}}, 100, 0, {{0, 2, 0, 100}, {2, 1, 100, 1}}},
+        {"an item before the block starts", {{500, 10}, {400, 10}}, 1000, 1000, {{0, 1, 500, 10}, {1, 1, 400, 10}}},
+        {"shared and overlapping bytes", {{0, 20}, {0, 20}, {10, 20}, {5, 5}}, 1000, 0, {{0, 4, 0, 30}}},
+        {"empty items join anywhere", {{0xFFFFFFF0u, 0}, {50, 10}, {7, 0}, {60, 2}}, 1000, 0, {{0, 4, 50, 12}}},
+        {"an item larger than the buffer stands alone", {{0, 10}, {10, 500}, {510, 1}}, 100, 0,
+         {{0, 1, 0, 10}, {1, 1, 10, 500}, {2, 1, 510, 1}}},
+        {"near the top of the address space", {{0xFFFFFF00u, 0x80}, {0xFFFFFF80u, 0x80}}, 1000, 0,
+         {{0, 2, 0xFFFFFF00u, 0x100}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(runsOf(planReads(c.items, c.maxBlock, c.maxGap)), c.reads) << c.name;
+}
+
+TEST(BlockPlan, WritesJoinOnlyItemsThatLieExactlyNextToEachOther) {
+    const std::vector<PhoneRange> items = {{100, 10}, {110, 10}, {121, 4}, {125, 0}, {125, 5}, {120, 10}, {130, 60}};
+    EXPECT_EQ(runsOf(planWrites(items, 1000)),
+              (Runs{{0, 2, 100, 20}, {2, 3, 121, 9}, {5, 2, 120, 70}}));
+    // Within the buffer only.
+    EXPECT_EQ(runsOf(planWrites(std::vector<PhoneRange>{{0, 50}, {50, 50}, {100, 50}}, 100)),
+              (Runs{{0, 2, 0, 100}, {2, 1, 100, 50}}));
+    EXPECT_TRUE(planWrites({}, 100).empty());
+}
+
+struct BlockFixture : ::testing::Test {
+    BlockFixture() {
+        auto owned = std::make_unique<FakeSerialDevice>();
+        dev = owned.get();
+        link.port = SerialPort(std::move(owned));
+        link.port.setSleeper([](int) {});
+        link.task.setTaskCode(tcWriteItems);
+        link.port.open("ttyFAKE");
+    }
+    FakeSerialDevice* dev;
+    PhoneLink link;
+};
+
+TEST_F(BlockFixture, AWriteOfSeveralItemsSendsTheSameBytesInPiecesThatEndWithItems) {
+    Bytes pending;
+    dev->phone = [&](FakeSerialDevice& d, const Bytes& w) {
+        pending.insert(pending.end(), w.begin(), w.end());
+        if (pending.size() < 9) return;
+        const uint32_t n = uint32_t(pending[5] << 24 | pending[6] << 16 | pending[7] << 8 | pending[8]);
+        if (pending.size() < 9 + n + 2) return;
+        pending.clear();
+        d.answerAfterClear({0x21});
+    };
+    for (size_t i = 0; i < 20000; ++i) link.buffer[i] = uint8_t(i * 31 + i / 256);
+    // Crossing a 64 KiB boundary: two segments either way.
+    const uint32_t address = 0x0FFFF000;
+    ASSERT_EQ(writeBlock(link, 20000, address), rcOk);
+    const Bytes whole = dev->written;
+
+    dev->written.clear();
+    std::vector<int> told;
+    BlockItems items{{1000, 1300, 4096, 4100, 15000, 20000}, [&](int passed) { told.push_back(passed); }};
+    ASSERT_EQ(writeBlock(link, 20000, address, &items), rcOk);
+    EXPECT_EQ(dev->written, whole) << "the wire carries the same segments and checksums";
+    EXPECT_EQ(told, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+}
+
+}  // namespace
