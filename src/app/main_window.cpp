@@ -1,4 +1,6 @@
 #include "app/main_window.h"
+
+#include "app/list_batch_actions.h"
 #include "files/file_places.h"
 
 #include "app/about_dialog.h"
@@ -258,6 +260,11 @@ void TForm1::buildControls() {
     buildOperatorEditor();
     buildStringEditor();
     // The lists' keys reach eventFilter through the application-wide filter installed at creation.
+    batchActions_ = new ListBatchActions(this, ws_, dialogs(),
+                                         {[this](ListKind kind) { refreshList(kind); }, [this] { return exportFolder(); }});
+    batchActions_->attach(spisok_p, ListKind::Pictures);
+    batchActions_->attach(spisok, ListKind::Melodies);
+    batchActions_->attach(spisok_s, ListKind::Strings);
 
     Label5 = infoLabel(this, "Label5", QRect(20, 110, 300, 20));
     setLanguageTag(Label5, 8043);
@@ -622,6 +629,18 @@ void TForm1::fillLists() {
     QApplication::processEvents();
     fillStrings(progress);
     QApplication::processEvents();
+}
+
+void TForm1::refreshList(ListKind kind) {
+    TProgressDialog progress(link_.task, this);
+    progress.hideCancelArea();
+    progress.show();
+    switch (kind) {
+    case ListKind::Pictures: fillPictures(progress); break;
+    case ListKind::Melodies: fillMelodies(); break;
+    case ListKind::Operators: fillOperators(); break;
+    case ListKind::Strings: fillStrings(progress); break;
+    }
 }
 
 void TForm1::fillPictures(TProgressDialog& progress) {

@@ -35,6 +35,7 @@ class TitleBar;
 class FileNameEdit;
 class TProgressDialog;
 class NameChooser;
+class ListBatchActions;
 
 enum class Mode : uint8_t { Images = 0, Melodies = 1, Operators = 2, LangPack = 4, Restore = 5 };
 
@@ -124,6 +125,8 @@ private:
     void watchAltKey(QObject* watched, QEvent* event);
     bool loadPass(int pass, const QString& chosen);
     void fillLists();
+    // One list shown anew after a whole-list import.
+    void refreshList(ListKind kind);
     void fillPictures(TProgressDialog& progress);
     void fillMelodies();
     void fillOperators();
@@ -162,6 +165,7 @@ private:
     AtExchange at_{link_};
     TCOMMThread worker_{link_, at_};
     TMyImageList thumbnails_;
+    ListBatchActions* batchActions_ = nullptr;  // the lists' right-click batches
     CharMapCoding coding_;
     Mode mode_ = Mode::Images;
     QString lastTaskText_;
