@@ -1,5 +1,6 @@
 // phone info, read, write and restore.
 #include "cli/cli_command.h"
+#include "editors/changed_rows.h"
 #include "cli/phone_session.h"
 #include "editors/item_views.h"
 #include "files/phone_read_task.h"
@@ -86,6 +87,13 @@ QJsonValue write(const Args& a) {
                                                       {"melodies", ListKind::Melodies},
                                                       {"operators", ListKind::Operators},
                                                       {"strings", ListKind::Strings}};
+    if (a.has("changed-since")) {
+        // Every row whose item differs from the older service file: a whole translation at once.
+        const ChangedRows changed = rowsChangedSince(ws, a.value("changed-since"));
+        if (!changed.status) throw Failure(changed.status.message());
+        for (const auto& [name, kind] : lists)
+            for (int row : changed.rows[size_t(kind)]) ws.ticks(kind)[size_t(row)] = true;
+    }
     QJsonObject ticked;
     for (const auto& [name, kind] : lists) {
         if (a.has(name)) tickRows(ws, kind, a.value(name));
@@ -143,14 +151,15 @@ QJsonValue phone(const Args& a) {
 
 std::vector<Command> phoneCommands() {
     QSet<QString> valued = kPhoneOptions;
-    valued.unite({"pictures", "melodies", "operators", "strings"});
+    valued.unite({"pictures", "melodies", "operators", "strings", "changed-since"});
     return {
         {"phone",
          "info | read FILE.sav | write FILE.sav [--backup] [--no-verify] [--pictures LIST] [--melodies LIST] "
-         "[--operators LIST] [--strings LIST] | restore PATCH.flp [--no-verify]   [--port NAME] [--loader PATH] "
+         "[--operators LIST] [--strings LIST] [--changed-since OLD.sav] | restore PATCH.flp [--no-verify]   [--port NAME] [--loader PATH] "
          "[--keypad-wait MS] [--baud B] [--boot-timeout S]",
          "Talks to the phone: model and version (info), reads it into new service files (read), writes ticked rows "
-         "(write; LIST is comma-separated row indexes or 'all'; --backup saves the old bytes as a restore patch, "
+         "(write; LIST is comma-separated row indexes or 'all'; --changed-since also ticks every row whose item differs "
+         "from OLD.sav, an older service file of the same phone; --backup saves the old bytes as a restore patch, "
          "made only once the first of them was read), or writes a restore patch back (restore). write and restore "
          "read back what they wrote before letting go of the phone (the Verify setting, on by default); a row the "
          "phone does not hold as written fails the command, naming the row; --no-verify skips the read-back. B must "
