@@ -56,9 +56,10 @@ void TForm1::selectOperator(int row) {
     const OperRecord& r = ws_.image().operRecords[size_t(row)];
     // A name longer than the field's limit (it can only come from the phone) shows up to 11,
     // 26 and 51 characters, whole as far as that goes: typing can shorten it, never lengthen
-    // it, and Apply refuses it (saying the limit) until it fits, rather than cutting it.
+    // it, and Apply writes it back as shown.
     const std::pair<QLineEdit*, QString> names[] = {
-        {name1, shownName(r.name1, 11)}, {name2, shownName(r.name2, 26)}, {name3, shownName(r.name3, 51)}};
+        {name1, shownName(r.name1, kOperatorNameShown[0])}, {name2, shownName(r.name2, kOperatorNameShown[1])},
+        {name3, shownName(r.name3, kOperatorNameShown[2])}};
     for (int i = 0; i < 3; ++i) {
         names[i].first->setMaxLength(std::max<int>(nameLimits_[i], int(names[i].second.size())));
         names[i].first->setText(names[i].second);

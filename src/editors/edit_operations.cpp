@@ -278,9 +278,16 @@ Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
                      const QByteArray& name3) {
     if (row < 0 || row >= ws.rowCount(ListKind::Operators)) return rowOutside(row, ws.rowCount(ListKind::Operators));
     const OperFormat& f = ws.image().operFormat;
-    const std::pair<const QByteArray*, int> limits[] = {{&name1, std::min<int>(f.name1Length, 30)},
-                                                        {&name2, std::min<int>(f.name2Length, 50)},
-                                                        {&name3, std::min<int>(f.name3Length, 100)}};
+    const OperRecord& current = ws.image().operRecords[size_t(row)];
+    // A name stored longer than its format allows (it came from the phone) is shown up to 11,
+    // 26 and 51 characters; that much may be written back as shown.
+    auto shownLength = [](const auto& field, int shown) {
+        return std::min<int>(shown, int(std::find(field.begin(), field.end(), uint8_t(0)) - field.begin()));
+    };
+    const std::pair<const QByteArray*, int> limits[] = {
+        {&name1, std::max(std::min<int>(f.name1Length, 30), shownLength(current.name1, kOperatorNameShown[0]))},
+        {&name2, std::max(std::min<int>(f.name2Length, 50), shownLength(current.name2, kOperatorNameShown[1]))},
+        {&name3, std::max(std::min<int>(f.name3Length, 100), shownLength(current.name3, kOperatorNameShown[2]))}};
     for (int k = 0; k < 3; ++k)
         if (limits[k].first->size() > limits[k].second)
             return Status::failure(QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(limits[k].second));

@@ -57,7 +57,9 @@ int melodyNameRow(const Workspace& ws, int row);
 Status setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow);
 
 // Operators: code as typed (hex, invalid → 0), names as cp1251 bytes. A name longer than the
-// operator format allows is refused.
+// operator format allows is refused, unless it is no longer than what the editor shows of the
+// stored name (at most kOperatorNameShown characters): that is written back as shown.
+constexpr int kOperatorNameShown[3] = {11, 26, 51};
 Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1,
                      const QByteArray& name2, const QByteArray& name3);
 uint16_t parseOperatorCode(const QString& text);
