@@ -220,7 +220,7 @@ void BM_ThumbnailStore(benchmark::State& state) {
     bool tookAll = true;
     for (auto _ : state) {
         state.PauseTiming();
-        auto store = std::make_unique<TMyImageList>();
+        auto store = std::make_unique<ThumbnailStore>();
         malloc_trim(0);
         const size_t before = heapInUse();
         state.ResumeTiming();

@@ -625,7 +625,7 @@ int main(int argc, char** argv) {
         ws.image().entry(idTablePict).count = uint32_t(model->pictures);
         ws.image().entry(idTableStr).count = uint32_t(model->strings);
         const TaskResult read = runTask(o, *model, loader, readLabels, [&](PhoneLink& link) {
-            link.versionAddress = ws.image().shapka.versionAddress;
+            link.versionAddress = ws.image().directory.versionAddress;
             return readPhoneIntoServiceFile(link, ws);
         });
         if (!read.ok) return fail(QStringLiteral("read: ") + read.error);
@@ -641,7 +641,7 @@ int main(int argc, char** argv) {
         }
         const QString backup = o.backup ? QDir(folder).filePath("backup.flp") : QString();
         const TaskResult write = runTask(o, *model, loader, writeLabels, [&](PhoneLink& link) {
-            link.versionAddress = ws.image().shapka.versionAddress;
+            link.versionAddress = ws.image().directory.versionAddress;
             return writeTickedItems(link, ws, backup, o.verify);
         });
         if (!write.ok) return fail(QStringLiteral("write: ") + write.error);

@@ -39,7 +39,7 @@ double decodeAlone(const QString& sav) {
 double openInWindow(const QString& sav) {
     MainWindowOptions options;
     options.settingsPath = QDir::temp().filePath("bench-setting.ini");
-    TForm1 window(options);
+    MainWindow window(options);
     window.show();
     QApplication::processEvents();
     QElapsedTimer t;

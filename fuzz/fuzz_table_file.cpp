@@ -48,20 +48,20 @@ qint64 blobsEnd(const MediaImage& image, const LoadedTables& loaded) {
 
 // What a rewrite writes for the loaded tables: their whole blocks under the same directory.
 QByteArray rewrittenTables(const MediaImage& image, const LoadedTables& loaded) {
-    Shapka dir = image.shapka;
+    TableDirectory dir = image.directory;
     QByteArray sections;
     for (int id : kSectionOrder) {
-        ShapkaEntry& e = dir.entries[size_t(id)];
+        DirectoryEntry& e = dir.entries[size_t(id)];
         if (!loaded.test(size_t(id))) {
-            e = ShapkaEntry{};
+            e = DirectoryEntry{};
             continue;
         }
         const QByteArray stream = deflateSection(image.tableBlock(id));
-        e.offset = uint32_t(Shapka::kSize + sections.size());
+        e.offset = uint32_t(TableDirectory::kSize + sections.size());
         e.zsize = uint32_t(stream.size());
         sections += stream;
     }
-    QByteArray file(qsizetype(Shapka::kSize), '\0');
+    QByteArray file(qsizetype(TableDirectory::kSize), '\0');
     dir.write(reinterpret_cast<uint8_t*>(file.data()));
     return file + sections;
 }
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadedTables loadedAgain;
     if (!readInto(again, reread, loadedAgain)) broken("the rewritten tables cannot be read back");
     if (loadedAgain != loaded) broken("the rewritten file loads other tables");
-    if (reread.shapka.phoneType != image.shapka.phoneType) broken("the phone type changed in the rewrite");
+    if (reread.directory.phoneType != image.directory.phoneType) broken("the phone type changed in the rewrite");
     for (int id : kSectionOrder) {
         if (!loaded.test(size_t(id))) continue;
         if (reread.count(id) != image.count(id)) broken("a table's count changed in the rewrite");

@@ -65,9 +65,9 @@ bool tableSeeds(const QString& outDir) {
         for (int id : kSectionOrder)
             if (loaded.test(size_t(id))) blocks[id] = image->tableBlock(id);
         ok &= writeFile(QStringLiteral("%1/demo_type%2.packed").arg(outDir).arg(phoneType),
-                        fuzz::makeInput(true, kSeedDataSize, fuzz::makePackedBody(image->shapka, blocks)));
+                        fuzz::makeInput(true, kSeedDataSize, fuzz::makePackedBody(image->directory, blocks)));
     }
-    const Shapka empty;
+    const TableDirectory empty;
     ok &= writeFile(outDir + QStringLiteral("/empty.packed"), fuzz::makeInput(true, 0, fuzz::makePackedBody(empty, {})));
     return ok;
 }

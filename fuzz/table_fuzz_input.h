@@ -57,13 +57,13 @@ inline QByteArray makeInput(bool packed, uint32_t dataSize, QByteArrayView body)
 // The table file that a packed body stands for. A body shorter than the directory is taken as
 // it is (the reader must refuse it); sections cut short by the end of the input stay short.
 inline QByteArray packTableFile(QByteArrayView body) {
-    if (body.size() < qsizetype(Shapka::kSize)) return body.toByteArray();
-    Shapka dir;
+    if (body.size() < qsizetype(TableDirectory::kSize)) return body.toByteArray();
+    TableDirectory dir;
     dir.read(reinterpret_cast<const uint8_t*>(body.data()));
     QByteArray sections;
-    qsizetype pos = qsizetype(Shapka::kSize);
+    qsizetype pos = qsizetype(TableDirectory::kSize);
     for (int id : kSectionOrder) {
-        ShapkaEntry& e = dir.entries[size_t(id)];
+        DirectoryEntry& e = dir.entries[size_t(id)];
         if (e.present != id) continue;
         qsizetype length = 0;
         if (body.size() - pos >= 2) {
@@ -73,19 +73,19 @@ inline QByteArray packTableFile(QByteArrayView body) {
         length = std::min(length, body.size() - pos);
         const QByteArray stream = deflateSection(body.sliced(pos, length));
         pos += length;
-        e.offset = uint32_t(Shapka::kSize + sections.size());
+        e.offset = uint32_t(TableDirectory::kSize + sections.size());
         e.zsize = uint32_t(stream.size());
         sections += stream;
     }
-    QByteArray file(qsizetype(Shapka::kSize), '\0');
+    QByteArray file(qsizetype(TableDirectory::kSize), '\0');
     dir.write(reinterpret_cast<uint8_t*>(file.data()));
     return file + sections;
 }
 
 // The packed body of a directory and the blocks of its present tables; trailing zero bytes of
 // a block are dropped, since a short section leaves the rest of a fresh image's block zero.
-inline QByteArray makePackedBody(const Shapka& dir, const std::map<int, QByteArray>& blocks) {
-    QByteArray out(qsizetype(Shapka::kSize), '\0');
+inline QByteArray makePackedBody(const TableDirectory& dir, const std::map<int, QByteArray>& blocks) {
+    QByteArray out(qsizetype(TableDirectory::kSize), '\0');
     dir.write(reinterpret_cast<uint8_t*>(out.data()));
     for (int id : kSectionOrder) {
         if (dir.entries[size_t(id)].present != id) continue;

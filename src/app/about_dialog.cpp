@@ -12,7 +12,7 @@
 
 namespace qv {
 
-Tform7::Tform7(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("About"));
     // The dialog grows with the notice, so that no line of it is cut off whatever the font.
     constexpr int kWidth = 300, kTextLeft = 14, kTextWidth = kWidth - 2 * kTextLeft, kTextTop = 80;
@@ -52,14 +52,14 @@ Tform7::Tform7(QWidget* parent) : QDialog(parent) {
     connect(bsatur_n, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 
-QString Tform7::notice() {
+QString AboutDialog::notice() {
     return QStringLiteral(
         "A service tool for the media of feature phones: pictures, melodies, operator names "
         "and texts, read from the phone, edited and written back.\n"
         "Keep a copy of every service file you write to a phone.");
 }
 
-void Tform7::keyPressEvent(QKeyEvent* event) {
+void AboutDialog::keyPressEvent(QKeyEvent* event) {
     // Modifier keys alone do not count as a key press.
     switch (event->key()) {
     case Qt::Key_Shift:

@@ -7,10 +7,10 @@ namespace qv {
 class ImageButton;
 class SkinnedDialogFrame;
 
-class Tform7 : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Tform7(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
     static QString notice();
 
 protected:

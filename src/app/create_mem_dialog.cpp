@@ -12,7 +12,7 @@
 
 namespace qv {
 
-TForm2::TForm2(const QString& settingsPath, QWidget* parent) : QDialog(parent), settingsPath_(settingsPath) {
+CreateMemDialog::CreateMemDialog(const QString& settingsPath, QWidget* parent) : QDialog(parent), settingsPath_(settingsPath) {
     setObjectName(QStringLiteral("CreateMEM"));
     frame_ = new SkinnedDialogFrame(this, QSize(242, 137), QStringLiteral("Label1"), 8110);
     settings_ = Settings::load(settingsPath_);
@@ -36,29 +36,29 @@ TForm2::TForm2(const QString& settingsPath, QWidget* parent) : QDialog(parent), 
     connect(Image8, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 
-int TForm2::ask(QWidget* parent, const QString& settingsPath) {
-    TForm2 dialog(settingsPath, parent);
+int CreateMemDialog::ask(QWidget* parent, const QString& settingsPath) {
+    CreateMemDialog dialog(settingsPath, parent);
     dialog.exec();
     return dialog.choice();
 }
 
-int TForm2::choice() const { return RadioGroup1->itemIndex(); }
+int CreateMemDialog::choice() const { return RadioGroup1->itemIndex(); }
 
-void TForm2::showEvent(QShowEvent* event) {
+void CreateMemDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // The file may have been edited by hand since the program started.
     settings_ = Settings::load(settingsPath_);
     RadioGroup1->setItemIndex(settings_.mem == 1 ? 1 : 0);
 }
 
-void TForm2::done(int) {
+void CreateMemDialog::done(int) {
     settings_.mem = uint8_t(choice());
     QString error;
     if (!settings_.save(settingsPath_, &error)) reportSaveError(error);
     QDialog::done(QDialog::Accepted);
 }
 
-void TForm2::keyPressEvent(QKeyEvent* event) {
+void CreateMemDialog::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -70,6 +70,6 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void TForm2::reportSaveError(const QString& message) { QMessageBox::critical(this, langText("8110"), message); }
+void CreateMemDialog::reportSaveError(const QString& message) { QMessageBox::critical(this, langText("8110"), message); }
 
 }  // namespace qv

@@ -15,10 +15,10 @@ class ImageButton;
 class RadioGroup;
 class SkinnedDialogFrame;
 
-class TForm2 : public QDialog {
+class CreateMemDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm2(const QString& settingsPath, QWidget* parent = nullptr);
+    explicit CreateMemDialog(const QString& settingsPath, QWidget* parent = nullptr);
 
     // Shows the dialog modally and returns the choice (also saved in the settings file).
     static int ask(QWidget* parent, const QString& settingsPath);

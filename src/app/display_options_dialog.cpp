@@ -34,7 +34,7 @@ QIcon swatch(const QColor& color) {
 
 }  // namespace
 
-TForm3::TForm3(Settings& settings, const QString& settingsPath, QWidget* parent)
+DisplayOptionsDialog::DisplayOptionsDialog(Settings& settings, const QString& settingsPath, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       settingsPath_(settingsPath),
@@ -74,8 +74,8 @@ TForm3::TForm3(Settings& settings, const QString& settingsPath, QWidget* parent)
     };
     BackColorButton = colorRow("Label1", 8076, "BackColorButton", 24);
     TextColorButton = colorRow("Label2", 8077, "TextColorButton", 196);
-    connect(BackColorButton, &QToolButton::clicked, this, &TForm3::chooseBackColor);
-    connect(TextColorButton, &QToolButton::clicked, this, &TForm3::chooseTextColor);
+    connect(BackColorButton, &QToolButton::clicked, this, &DisplayOptionsDialog::chooseBackColor);
+    connect(TextColorButton, &QToolButton::clicked, this, &DisplayOptionsDialog::chooseTextColor);
     showColors();
 
     bsatur_n = new ImageButton(skin::applyImage(false), skin::applyImage(true), frame_);
@@ -86,40 +86,40 @@ TForm3::TForm3(Settings& settings, const QString& settingsPath, QWidget* parent)
     bclose_n->setObjectName(QStringLiteral("bclose_n"));
     setLanguageTag(bclose_n, 8878);
     bclose_n->move(369 / 2 + 8, 114);
-    connect(bsatur_n, &QAbstractButton::clicked, this, &TForm3::apply);
+    connect(bsatur_n, &QAbstractButton::clicked, this, &DisplayOptionsDialog::apply);
     connect(bclose_n, &QAbstractButton::clicked, this, &QDialog::reject);
 }
 
-TForm3::~TForm3() { g_displayOptionsOpen = false; }
+DisplayOptionsDialog::~DisplayOptionsDialog() { g_displayOptionsOpen = false; }
 
-bool TForm3::displayOptionsOpen() { return g_displayOptionsOpen; }
+bool DisplayOptionsDialog::displayOptionsOpen() { return g_displayOptionsOpen; }
 
-void TForm3::clearDisplayOptionsOpen() { g_displayOptionsOpen = false; }
+void DisplayOptionsDialog::clearDisplayOptionsOpen() { g_displayOptionsOpen = false; }
 
-void TForm3::setColorChooser(ColorChooser chooser) {
+void DisplayOptionsDialog::setColorChooser(ColorChooser chooser) {
     chooser_ = chooser ? std::move(chooser) : ColorChooser(chooseWithDialog);
 }
 
-int TForm3::transparency() const { return TrackBar1->value(); }
+int DisplayOptionsDialog::transparency() const { return TrackBar1->value(); }
 
-void TForm3::chooseBackColor() {
+void DisplayOptionsDialog::chooseBackColor() {
     const QColor c = chooser_(back_, this, languageTable().text(u"8076"));
     if (c.isValid()) back_ = c;
     showColors();
 }
 
-void TForm3::chooseTextColor() {
+void DisplayOptionsDialog::chooseTextColor() {
     const QColor c = chooser_(text_, this, languageTable().text(u"8077"));
     if (c.isValid()) text_ = c;
     showColors();
 }
 
-void TForm3::showColors() {
+void DisplayOptionsDialog::showColors() {
     BackColorButton->setIcon(swatch(back_));
     TextColorButton->setIcon(swatch(text_));
 }
 
-void TForm3::apply() {
+void DisplayOptionsDialog::apply() {
     settings_.transparency = TrackBar1->value();
     settings_.backColor = valueFromColor(back_);
     settings_.color = valueFromColor(text_);
@@ -128,10 +128,10 @@ void TForm3::apply() {
     accept();
 }
 
-void TForm3::keyPressEvent(QKeyEvent* event) {
+void DisplayOptionsDialog::keyPressEvent(QKeyEvent* event) {
     if (!handleApplyCancelKey(this, event, [this] { apply(); })) QDialog::keyPressEvent(event);
 }
 
-void TForm3::reportSaveError(const QString& message) { QMessageBox::critical(this, langText("8075"), message); }
+void DisplayOptionsDialog::reportSaveError(const QString& message) { QMessageBox::critical(this, langText("8075"), message); }
 
 }  // namespace qv

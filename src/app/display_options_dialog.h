@@ -16,14 +16,14 @@ struct Settings;
 class ImageButton;
 class SkinnedDialogFrame;
 
-class TForm3 : public QDialog {
+class DisplayOptionsDialog : public QDialog {
     Q_OBJECT
 public:
     // Returns the chosen colour, or an invalid one when the user cancelled.
     using ColorChooser = std::function<QColor(const QColor& initial, QWidget* parent, const QString& title)>;
 
-    TForm3(Settings& settings, const QString& settingsPath, QWidget* parent = nullptr);
-    ~TForm3() override;
+    DisplayOptionsDialog(Settings& settings, const QString& settingsPath, QWidget* parent = nullptr);
+    ~DisplayOptionsDialog() override;
 
     // True while a display options dialog exists; the main window clears it when the
     // application loses the focus.

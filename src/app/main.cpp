@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
             file = args[i];
         }
     }
-    qv::TForm1 window(options);  // loads the language table
+    qv::MainWindow window(options);  // loads the language table
     // The window has no console: a language.ini that could not be used is noted in the log.
     if (const QString warning = qv::languageTable().loadWarning(); !warning.isEmpty())
         qv::writeLog(QStringLiteral("X: ") + warning);

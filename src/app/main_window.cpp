@@ -53,7 +53,7 @@ constexpr int kClientHeight = 456;
 // The picture list: 72-pixel rows with the thumbnail and the size text.
 class PictureRowDelegate final : public QStyledItemDelegate {
 public:
-    PictureRowDelegate(TMyImageList& thumbs, QObject* parent) : QStyledItemDelegate(parent), thumbs_(thumbs) {}
+    PictureRowDelegate(ThumbnailStore& thumbs, QObject* parent) : QStyledItemDelegate(parent), thumbs_(thumbs) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
         return {option.rect.width(), 72};
     }
@@ -103,7 +103,7 @@ public:
 private:
     static QRect tickBox(const QRect& row) { return {row.left() + 3, row.top() + 28, 16, 16}; }
 
-    TMyImageList& thumbs_;
+    ThumbnailStore& thumbs_;
 };
 
 QListView* checkList(QWidget* parent, const char* name, CheckListModel* model) {
@@ -119,9 +119,9 @@ QListView* checkList(QWidget* parent, const char* name, CheckListModel* model) {
 
 }  // namespace
 
-TForm1::TForm1(const MainWindowOptions& options, QWidget* parent)
+MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), options_(options) {
-    setObjectName("TForm1");
+    setObjectName("MainWindow");
     languageTable().load(FilePlaces::current().languageFolder());
     if (options_.settingsPath.isEmpty()) options_.settingsPath = Settings::defaultPath();
     if (!options_.dialogs) ownDialogs_ = std::make_unique<QtDialogService>(this, options_.settingsPath);
@@ -139,7 +139,7 @@ TForm1::TForm1(const MainWindowOptions& options, QWidget* parent)
     placeSettle_ = new QTimer(this);
     placeSettle_->setSingleShot(true);
     placeSettle_->setInterval(150);
-    connect(placeSettle_, &QTimer::timeout, this, &TForm1::recaptureBackground);
+    connect(placeSettle_, &QTimer::timeout, this, &MainWindow::recaptureBackground);
     buildControls();
     resetWorkspaceView();
     qApp->installEventFilter(this);  // the Alt key alone opens the window menu, whatever has the focus
@@ -148,29 +148,29 @@ TForm1::TForm1(const MainWindowOptions& options, QWidget* parent)
     worker_.start();
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     worker_.stop();
     link_.port.close();
 }
 
-DialogService& TForm1::dialogs() { return options_.dialogs ? *options_.dialogs : *ownDialogs_; }
+DialogService& MainWindow::dialogs() { return options_.dialogs ? *options_.dialogs : *ownDialogs_; }
 
-void TForm1::buildControls() {
+void MainWindow::buildControls() {
     titleBar_ = new TitleBar(this);
     titleBar_->setTitle(langText("8001"));
     titleBar_->setGeometry(0, 0, kClientWidth, 25);
     connect(titleBar_, &TitleBar::closeClicked, this, &QWidget::close);
     connect(titleBar_, &TitleBar::minimiseClicked, this, &QWidget::showMinimized);
     connect(titleBar_, &TitleBar::optionsClicked, this, [this] {
-        TForm3 dialog(settings_, options_.settingsPath, this);
+        DisplayOptionsDialog dialog(settings_, options_.settingsPath, this);
         dialog.exec();
         rebuildBackground();
     });
     // Where the screen can be read the title bar drags an outline and the window moves on
     // release, so that the screen at the new place is read before the window covers it.
     titleBar_->setOutlineDrag(seeThrough_);
-    connect(titleBar_, &TitleBar::outlineReleased, this, &TForm1::dragOutlineReleased);
+    connect(titleBar_, &TitleBar::outlineReleased, this, &MainWindow::dragOutlineReleased);
     connect(titleBar_, &TitleBar::dragFinished, this, [this](QPoint oldPos, QPoint newPos) {
         if (seeThrough_)
             recaptureBackground();
@@ -188,11 +188,11 @@ void TForm1::buildControls() {
         b->move(x, 32);
         x += 38;
     }
-    connect(L_Button, &QToolButton::clicked, this, &TForm1::L_ButtonClick);
-    connect(saveb, &QToolButton::clicked, this, &TForm1::savebClick);
-    connect(flash, &QToolButton::clicked, this, &TForm1::flashClick);
-    connect(info, &QToolButton::clicked, this, &TForm1::infoClick);
-    connect(setting, &QToolButton::clicked, this, &TForm1::settingClick);
+    connect(L_Button, &QToolButton::clicked, this, &MainWindow::L_ButtonClick);
+    connect(saveb, &QToolButton::clicked, this, &MainWindow::savebClick);
+    connect(flash, &QToolButton::clicked, this, &MainWindow::flashClick);
+    connect(info, &QToolButton::clicked, this, &MainWindow::infoClick);
+    connect(setting, &QToolButton::clicked, this, &MainWindow::settingClick);
 
     prosha = infoLabel(this, "prosha", QRect(330, 36, 230, 22));
     QFont bold = prosha->font();
@@ -223,11 +223,11 @@ void TForm1::buildControls() {
     ExpressButton3 = modeButton("ExpressButton3", 8032, 2);
     ExpressButton5 = modeButton("ExpressButton5", 8049, 3);
     ExpressButton6 = modeButton("ExpressButton6", 8050, 4);
-    connect(ExpressButton1, &QPushButton::clicked, this, &TForm1::ExpressButton1Click);
-    connect(ExpressButton2, &QPushButton::clicked, this, &TForm1::ExpressButton2Click);
-    connect(ExpressButton3, &QPushButton::clicked, this, &TForm1::ExpressButton3Click);
-    connect(ExpressButton5, &QPushButton::clicked, this, &TForm1::ExpressButton5Click);
-    connect(ExpressButton6, &QPushButton::clicked, this, &TForm1::ExpressButton6Click);
+    connect(ExpressButton1, &QPushButton::clicked, this, &MainWindow::ExpressButton1Click);
+    connect(ExpressButton2, &QPushButton::clicked, this, &MainWindow::ExpressButton2Click);
+    connect(ExpressButton3, &QPushButton::clicked, this, &MainWindow::ExpressButton3Click);
+    connect(ExpressButton5, &QPushButton::clicked, this, &MainWindow::ExpressButton5Click);
+    connect(ExpressButton6, &QPushButton::clicked, this, &MainWindow::ExpressButton6Click);
 
     pictureModel_ = new CheckListModel(this);
     melodyModel_ = new CheckListModel(this);
@@ -238,14 +238,14 @@ void TForm1::buildControls() {
     spisok = checkList(this, "spisok", melodyModel_);
     spisok_o = checkList(this, "spisok_o", operatorModel_);
     spisok_s = checkList(this, "spisok_s", stringModel_);
-    auto onCurrent = [this](QListView* v, void (TForm1::*select)(int)) {
+    auto onCurrent = [this](QListView* v, void (MainWindow::*select)(int)) {
         connect(v->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, select](const QModelIndex& i) { if (i.isValid()) (this->*select)(i.row()); });
     };
-    onCurrent(spisok_p, &TForm1::selectPicture);
-    onCurrent(spisok, &TForm1::selectMelody);
-    onCurrent(spisok_o, &TForm1::selectOperator);
-    onCurrent(spisok_s, &TForm1::selectString);
+    onCurrent(spisok_p, &MainWindow::selectPicture);
+    onCurrent(spisok, &MainWindow::selectMelody);
+    onCurrent(spisok_o, &MainWindow::selectOperator);
+    onCurrent(spisok_s, &MainWindow::selectString);
 
     razr = infoLabel(this, "razr", QRect(276, 388, 80, 18));
     razr2 = infoLabel(this, "razr2", QRect(356, 388, 100, 18));
@@ -275,12 +275,12 @@ void TForm1::buildControls() {
     setLanguageTag(RestoreFile, 9144);
     apply_patch = toolButton(this, "apply_patch", QStyle::SP_DialogApplyButton, 8810);
     apply_patch->move(450, 132);
-    connect(apply_patch, &QToolButton::clicked, this, &TForm1::apply_patchClick);
+    connect(apply_patch, &QToolButton::clicked, this, &MainWindow::apply_patchClick);
 
     Label1 = infoLabel(this, "Label1", QRect(10, 436, 120, 16));
     Label1->setText(QStringLiteral("<a href=\"#\">About...</a>"));
     setLanguageTag(Label1, 8820);
-    connect(Label1, &QLabel::linkActivated, this, [this] { Tform7(this).exec(); });
+    connect(Label1, &QLabel::linkActivated, this, [this] { AboutDialog(this).exec(); });
     Label9 = infoLabel(this, "Label9", QRect(132, 436, 140, 16));
     Label9->setText(QStringLiteral("<a href=\"https://quorvanta.example.org/\">quorvanta.example.org</a>"));
     Label9->setOpenExternalLinks(true);
@@ -289,7 +289,7 @@ void TForm1::buildControls() {
     Label9->resize(std::min(Label9->sizeHint().width() + 2, 276 - 4 - Label9->x()), Label9->height());
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     applyLanguage(this);
     applyTextColour();
     // The first show comes before the window is on the screen: what lies where it will
@@ -302,10 +302,10 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-bool TForm1::event(QEvent* e) {
+bool MainWindow::event(QEvent* e) {
     switch (e->type()) {
     case QEvent::WindowActivate:
-        if (seeThrough_) QTimer::singleShot(0, this, &TForm1::recaptureBackground);
+        if (seeThrough_) QTimer::singleShot(0, this, &MainWindow::recaptureBackground);
         break;
     case QEvent::WindowDeactivate:
         altAlone_ = false;
@@ -323,7 +323,7 @@ bool TForm1::event(QEvent* e) {
 
 // The Alt key pressed and let go with nothing in between opens the window menu at the
 // window's corner + (10, 10), whichever control has the focus.
-void TForm1::watchAltKey(QObject* watched, QEvent* event) {
+void MainWindow::watchAltKey(QObject* watched, QEvent* event) {
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return;
     switch (event->type()) {
@@ -350,7 +350,7 @@ void TForm1::watchAltKey(QObject* watched, QEvent* event) {
     }
 }
 
-void TForm1::rebuildBackground() {
+void MainWindow::rebuildBackground() {
     // Without a capture (a compositor, a system that does not let a program read the screen, a
     // read that gave nothing) the background is the plain colour, which the tint keeps as it is.
     background_ = captured_.isNull() || captured_.size() != size()
@@ -359,7 +359,7 @@ void TForm1::rebuildBackground() {
     update();
 }
 
-void TForm1::recaptureBackground() {
+void MainWindow::recaptureBackground() {
     placeSettle_->stop();
     if (!seeThrough_ || capturing_ || !isVisible() || isMinimized() || titleBar_->dragging()) {
         rebuildBackground();
@@ -380,7 +380,7 @@ void TForm1::recaptureBackground() {
     applyTextColour();
 }
 
-void TForm1::composeBackgroundAfterMove(QPoint offset, const QImage& screenNow) {
+void MainWindow::composeBackgroundAfterMove(QPoint offset, const QImage& screenNow) {
     if (!captured_.isNull() && captured_.size() == size())
         captured_ = composeMovedBackground(captured_, offset, screenNow, settings_.backColor);
     else
@@ -392,7 +392,7 @@ void TForm1::composeBackgroundAfterMove(QPoint offset, const QImage& screenNow) 
 
 // The outline was let go at `newPos`: the screen there is read while the window still stands
 // at `oldPos` (the part it covers comes from the last capture), then the window moves.
-void TForm1::dragOutlineReleased(QPoint oldPos, QPoint newPos) {
+void MainWindow::dragOutlineReleased(QPoint oldPos, QPoint newPos) {
     if (newPos == oldPos) return;
     const QImage screenNow = seeThrough_ ? captureScreenUnder(QRect(newPos, size())) : QImage();
     capturedAt_ = QRect(oldPos, size());
@@ -400,14 +400,14 @@ void TForm1::dragOutlineReleased(QPoint oldPos, QPoint newPos) {
     move(newPos);
 }
 
-void TForm1::paintEvent(QPaintEvent*) {
+void MainWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!background_.isNull()) p.drawImage(0, 0, background_);
     p.setPen(QColor(32, 48, 96));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void TForm1::applyTextColour() {
+void MainWindow::applyTextColour() {
     const QColor text(int(settings_.color & 0xFF), int((settings_.color >> 8) & 0xFF), int((settings_.color >> 16) & 0xFF));
     for (QLabel* l : findChildren<QLabel*>()) {
         if (titleBar_->isAncestorOf(l)) continue;  // the title keeps its own colour on the title strip
@@ -418,7 +418,7 @@ void TForm1::applyTextColour() {
     update();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     link_.task.setTaskCode(tcIdle);
     thumbnails_.clear();
     ws_.close();
@@ -427,7 +427,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TForm1::pumpEvents(int ms) {
+void MainWindow::pumpEvents(int ms) {
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < ms) {
@@ -438,7 +438,7 @@ void TForm1::pumpEvents(int ms) {
 
 // ---- Workspace view and modes ---------------------------------------------------------
 
-void TForm1::resetWorkspaceView() {
+void MainWindow::resetWorkspaceView() {
     prosha->clear();
     const std::initializer_list<QWidget*> controls{
         razr, razr2, col_us, dlina_us, pic_siz, pic_off, pic_area, Label2, Label4, name_oper, spisok_p, spisok, spisok_o,
@@ -460,14 +460,14 @@ void TForm1::resetWorkspaceView() {
     showMode();
 }
 
-void TForm1::setMode(Mode mode) {
+void MainWindow::setMode(Mode mode) {
     mode_ = mode;
     showMode();
 }
 
 // The button of the mode in front stays pressed (a click on a button whose mode did not
 // change, or on the pressed one, leaves it so).
-void TForm1::showMode() {
+void MainWindow::showMode() {
     const bool open = ws_.hasDataFile();
     ExpressButton1->setChecked(open && mode_ == Mode::Images);
     ExpressButton2->setChecked(open && mode_ == Mode::Melodies);
@@ -478,7 +478,7 @@ void TForm1::showMode() {
 
 // A list left with no rows: nothing is selected, so nothing describes an item and the
 // commands that need one stand disabled until a row is selected again.
-void TForm1::showNoSelection(ListKind kind) {
+void MainWindow::showNoSelection(ListKind kind) {
     switch (kind) {
     case ListKind::Pictures:
         picture_ = QImage();
@@ -511,7 +511,7 @@ void TForm1::showNoSelection(ListKind kind) {
 
 // Import or Export pressed in a mode whose list is empty (its controls are those of the mode
 // before): says so. Returns false when the mode's list has rows.
-bool TForm1::explainEmptyMode(const char* action) {
+bool MainWindow::explainEmptyMode(const char* action) {
     const char* list = nullptr;
     CheckListModel* model = nullptr;
     switch (mode_) {
@@ -528,7 +528,7 @@ bool TForm1::explainEmptyMode(const char* action) {
     return true;
 }
 
-void TForm1::hideModePanels() {
+void MainWindow::hideModePanels() {
     const std::initializer_list<QWidget*> controls{
         Label5, editstr_l, mel_imp, name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l, name_kod, name_oper,
         pic_area, razr, razr2, col_us, dlina_us, pic_siz, pic_off, spisok_o, spisok, spisok_p, spisok_s, Refresh_b,
@@ -537,11 +537,11 @@ void TForm1::hideModePanels() {
     for (QWidget* w : controls) w->hide();
 }
 
-void TForm1::showControls(std::initializer_list<QWidget*> controls) {
+void MainWindow::showControls(std::initializer_list<QWidget*> controls) {
     for (QWidget* w : controls) w->show();
 }
 
-void TForm1::ExpressButton1Click() {
+void MainWindow::ExpressButton1Click() {
     setMode(Mode::Images);
     L_Button->show();
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
@@ -555,7 +555,7 @@ void TForm1::ExpressButton1Click() {
     spisok_p->setFocus();
 }
 
-void TForm1::ExpressButton2Click() {
+void MainWindow::ExpressButton2Click() {
     setMode(Mode::Melodies);
     L_Button->show();
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
@@ -572,7 +572,7 @@ void TForm1::ExpressButton2Click() {
     spisok->setFocus();
 }
 
-void TForm1::ExpressButton3Click() {
+void MainWindow::ExpressButton3Click() {
     setMode(Mode::Operators);
     L_Button->show();
     RestoreFile->hide(), apply_patch->hide(), Label5->hide();
@@ -592,7 +592,7 @@ void TForm1::ExpressButton3Click() {
     spisok_o->setFocus();
 }
 
-void TForm1::ExpressButton5Click() {
+void MainWindow::ExpressButton5Click() {
     if (ws_.image().isReversedOrderModel()) {  // strings stay closed on these models
         showMode();
         return;
@@ -610,7 +610,7 @@ void TForm1::ExpressButton5Click() {
     spisok_s->setFocus();
 }
 
-void TForm1::ExpressButton6Click() {
+void MainWindow::ExpressButton6Click() {
     setMode(Mode::Restore);
     hideModePanels();
     showControls({RestoreFile, apply_patch, Label5, L_Button});
@@ -618,8 +618,8 @@ void TForm1::ExpressButton6Click() {
 
 // ---- Lists -----------------------------------------------------------------------------
 
-void TForm1::fillLists() {
-    TProgressDialog progress(link_.task, this);
+void MainWindow::fillLists() {
+    ProgressDialog progress(link_.task, this);
     progress.hideCancelArea();
     progress.show();
     fillPictures(progress);
@@ -631,8 +631,8 @@ void TForm1::fillLists() {
     QApplication::processEvents();
 }
 
-void TForm1::refreshList(ListKind kind) {
-    TProgressDialog progress(link_.task, this);
+void MainWindow::refreshList(ListKind kind) {
+    ProgressDialog progress(link_.task, this);
     progress.hideCancelArea();
     progress.show();
     switch (kind) {
@@ -643,7 +643,7 @@ void TForm1::refreshList(ListKind kind) {
     }
 }
 
-void TForm1::fillPictures(TProgressDialog& progress) {
+void MainWindow::fillPictures(ProgressDialog& progress) {
     const int rows = ws_.rowCount(ListKind::Pictures);
     progress.setMaximum(rows);
     progress.setPosition(0);
@@ -654,7 +654,7 @@ void TForm1::fillPictures(TProgressDialog& progress) {
     // In chunks: the data file is read in order, the pictures are decoded and their
     // thumbnails made on every core, and the window repaints between chunks.
     constexpr int kChunk = 512;
-    const uint16_t phoneType = ws_.image().shapka.phoneType;
+    const uint16_t phoneType = ws_.image().directory.phoneType;
     std::vector<QByteArray> blobs;
     std::vector<QImage> thumbs;
     for (int first = 0; first < rows; first += kChunk) {
@@ -677,7 +677,7 @@ void TForm1::fillPictures(TProgressDialog& progress) {
     if (rows > 0) spisok_p->setCurrentIndex(pictureModel_->index(0));
 }
 
-void TForm1::fillMelodies() {
+void MainWindow::fillMelodies() {
     QStringList texts;
     const int rows = ws_.rowCount(ListKind::Melodies);
     for (int i = 0; i < rows; ++i) texts << melodyRowText(i, ws_.image().melodies[size_t(i)]);
@@ -685,7 +685,7 @@ void TForm1::fillMelodies() {
     if (rows > 0) spisok->setCurrentIndex(melodyModel_->index(0));
 }
 
-void TForm1::fillOperators() {
+void MainWindow::fillOperators() {
     QStringList texts;
     loadOperatorRecords(ws_);
     const int rows = ws_.rowCount(ListKind::Operators);
@@ -694,7 +694,7 @@ void TForm1::fillOperators() {
     if (rows > 0) spisok_o->setCurrentIndex(operatorModel_->index(0));
 }
 
-void TForm1::fillStrings(TProgressDialog& progress) {
+void MainWindow::fillStrings(ProgressDialog& progress) {
     coding_.rebuild(ws_.image().charMap);
     const int rows = ws_.rowCount(ListKind::Strings);
     progress.setMaximum(rows);

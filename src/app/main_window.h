@@ -1,5 +1,5 @@
 #pragma once
-// TForm1: the skinned main window. It owns the workspace, the phone link and its worker,
+// MainWindow: the skinned main window. It owns the workspace, the phone link and its worker,
 // and holds the command handlers, each named after its control and event.
 #include "app/check_list_model.h"
 #include "app/dialog_service.h"
@@ -33,7 +33,7 @@ namespace qv {
 
 class TitleBar;
 class FileNameEdit;
-class TProgressDialog;
+class ProgressDialog;
 class NameChooser;
 class ListBatchActions;
 
@@ -47,11 +47,11 @@ struct MainWindowOptions {
     int keypadWaitMs = 4000;
 };
 
-class TForm1 final : public QWidget {
+class MainWindow final : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The open flow (L_Button), with a file already chosen when `chosen` is given (a file
     // named on the command line).
@@ -88,7 +88,7 @@ public:
     Workspace& workspace() { return ws_; }
     Mode mode() const { return mode_; }
     Settings& settings() { return settings_; }
-    TMyImageList& thumbnails() { return thumbnails_; }
+    ThumbnailStore& thumbnails() { return thumbnails_; }
     // For tests and scripts: the last progress dialog's final bar text.
     QString lastTaskText() const { return lastTaskText_; }
     ResultCode lastTaskResult() const { return lastTaskResult_; }
@@ -127,10 +127,10 @@ private:
     void fillLists();
     // One list shown anew after a whole-list import.
     void refreshList(ListKind kind);
-    void fillPictures(TProgressDialog& progress);
+    void fillPictures(ProgressDialog& progress);
     void fillMelodies();
     void fillOperators();
-    void fillStrings(TProgressDialog& progress);
+    void fillStrings(ProgressDialog& progress);
     void selectPicture(int row);
     void selectMelody(int row);
     void selectOperator(int row);
@@ -163,8 +163,8 @@ private:
     Workspace ws_;
     PhoneLink link_;
     AtExchange at_{link_};
-    TCOMMThread worker_{link_, at_};
-    TMyImageList thumbnails_;
+    PhoneWorker worker_{link_, at_};
+    ThumbnailStore thumbnails_;
     ListBatchActions* batchActions_ = nullptr;  // the lists' right-click batches
     CharMapCoding coding_;
     Mode mode_ = Mode::Images;

@@ -25,14 +25,14 @@
 
 namespace qv {
 
-void TForm1::L_ButtonClick() { openServiceFile(QString()); }
+void MainWindow::L_ButtonClick() { openServiceFile(QString()); }
 
-void TForm1::openServiceFile(const QString& chosen) {
+void MainWindow::openServiceFile(const QString& chosen) {
     link_.task.setTaskCode(tcIdle);
     if (!loadPass(0, chosen)) loadPass(1, ws_.chosenName());
 }
 
-bool TForm1::loadPass(int pass, const QString& preset) {
+bool MainWindow::loadPass(int pass, const QString& preset) {
     QString chosen = preset;
     if (pass == 0 && chosen.isEmpty()) {
         chosen = dialogs().chooseOpenFile(langText("8037"), QStringLiteral("Service file|*.sav"), QDir::currentPath());
@@ -58,7 +58,7 @@ bool TForm1::loadPass(int pass, const QString& preset) {
     settings_ = Settings::load(options_.settingsPath);  // the dialog stored its choice there
     if (source == 0) {
         if (!dialogs().askYesNo(langText("015"), langText("016"))) return true;
-        link_.versionAddress = ws_.image().shapka.versionAddress;
+        link_.versionAddress = ws_.image().directory.versionAddress;
         runPhoneTask(tcReadFile, settings_.baudRD, [this] { return readPhoneIntoServiceFile(link_, ws_); });
         return false;
     }
@@ -76,19 +76,19 @@ bool TForm1::loadPass(int pass, const QString& preset) {
     return false;
 }
 
-void TForm1::savebClick() {
+void MainWindow::savebClick() {
     if (!ws_.hasDataFile()) return;
     if (Status s = ws_.save(); !s) dialogs().showError(s.message(), langText("016"));
 }
 
-ResultCode TForm1::runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body) {
+ResultCode MainWindow::runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body) {
     QString why;
     const QString loader = options_.loaderPath.isEmpty() ? QDir(programDirectory()).filePath("loader.bin") : options_.loaderPath;
     if (!loadLoaderImage(loader, link_.loaderImage, &why)) {
         dialogs().showError(why, langText("022"));
         return rcCantOpenFile;
     }
-    TProgressDialog progress(link_.task, this);
+    ProgressDialog progress(link_.task, this);
     progress.taskRunning = [this] { return worker_.busy(); };
     progress.errorBox = [this](const QString& text, const QString& caption) { dialogs().showError(text, caption); };
     link_.progress = &progress;
@@ -111,17 +111,17 @@ ResultCode TForm1::runPhoneTask(uint8_t code, uint32_t baud, std::function<Resul
     return result;
 }
 
-void TForm1::flashClick() {
+void MainWindow::flashClick() {
     if (!ws_.hasDataFile()) return;
     settings_ = Settings::load(options_.settingsPath);
-    link_.versionAddress = ws_.image().shapka.versionAddress;
+    link_.versionAddress = ws_.image().directory.versionAddress;
     const QString backup = settings_.restorePatch ? QDir(FilePlaces::current().backupFolder()).filePath(backupFileName(QDateTime::currentDateTime())) : QString();
     const bool verify = settings_.verify != 0;
     runPhoneTask(tcWriteItems, settings_.baudWR, [this, backup, verify] { return writeTickedItems(link_, ws_, backup, verify); });
     for (CheckListModel* m : {pictureModel_, melodyModel_, operatorModel_, stringModel_}) m->ticksChanged();
 }
 
-void TForm1::apply_patchClick() {
+void MainWindow::apply_patchClick() {
     const QString path = RestoreFile->text().trimmed();
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
     QFile patch(path);
@@ -134,7 +134,7 @@ void TForm1::apply_patchClick() {
     runPhoneTask(tcApplyPatch, settings_.baudWR, [this, &patch, verify] { return applyRestorePatch(link_, patch, verify); });
 }
 
-void TForm1::infoClick() {
+void MainWindow::infoClick() {
     TInfoDialog dialog(this);
     link_.port.close();
     if (at_.driverState() == tatInactive) {
@@ -161,7 +161,7 @@ void TForm1::infoClick() {
     at_.setDriverState(tatInactive);
 }
 
-void TForm1::settingClick() {
+void MainWindow::settingClick() {
     TSetupComDialog dialog(options_.settingsPath, this);
     if (dialog.exec() == QDialog::Accepted) settings_ = Settings::load(options_.settingsPath);
 }

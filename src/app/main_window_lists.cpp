@@ -11,7 +11,7 @@
 
 namespace qv {
 
-QListView* TForm1::listOf(ListKind kind) const {
+QListView* MainWindow::listOf(ListKind kind) const {
     switch (kind) {
     case ListKind::Pictures: return spisok_p;
     case ListKind::Melodies: return spisok;
@@ -21,7 +21,7 @@ QListView* TForm1::listOf(ListKind kind) const {
     return spisok_s;
 }
 
-CheckListModel* TForm1::modelOf(ListKind kind) const {
+CheckListModel* MainWindow::modelOf(ListKind kind) const {
     switch (kind) {
     case ListKind::Pictures: return pictureModel_;
     case ListKind::Melodies: return melodyModel_;
@@ -31,12 +31,12 @@ CheckListModel* TForm1::modelOf(ListKind kind) const {
     return stringModel_;
 }
 
-int TForm1::currentRow(ListKind kind) const {
+int MainWindow::currentRow(ListKind kind) const {
     const QModelIndex i = listOf(kind)->currentIndex();
     return i.isValid() && i.row() < ws_.rowCount(kind) ? i.row() : -1;
 }
 
-std::vector<QString> TForm1::stringTexts() const {
+std::vector<QString> MainWindow::stringTexts() const {
     std::vector<QString> texts;
     const int rows = stringModel_->rowCount();
     texts.reserve(size_t(rows));
@@ -44,7 +44,7 @@ std::vector<QString> TForm1::stringTexts() const {
     return texts;
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     watchAltKey(watched, event);
     if (event->type() == QEvent::KeyPress)
         for (ListKind kind : {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings})
@@ -52,7 +52,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool TForm1::listKey(QListView* list, ListKind kind, QKeyEvent* key) {
+bool MainWindow::listKey(QListView* list, ListKind kind, QKeyEvent* key) {
     CheckListModel* model = modelOf(kind);
     const bool arrow = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
     if (arrow && (key->modifiers() & Qt::ShiftModifier)) {
@@ -71,7 +71,7 @@ bool TForm1::listKey(QListView* list, ListKind kind, QKeyEvent* key) {
     return false;
 }
 
-void TForm1::deleteTickedRows(ListKind kind) {
+void MainWindow::deleteTickedRows(ListKind kind) {
     CheckListModel* model = modelOf(kind);
     QListView* list = listOf(kind);
     const int rows = model->rowCount();

@@ -23,10 +23,10 @@ namespace {
 constexpr int kRowBoxHeight = 22;  // the file box and the chooser beside a melody row
 }
 
-void TForm1::buildMelodyEditor() {
+void MainWindow::buildMelodyEditor() {
     play_b = toolButton(this, "play_b", QStyle::SP_MediaPlay, 8841);
     play_b->move(286, 32);
-    connect(play_b, &QToolButton::clicked, this, &TForm1::play_bClick);
+    connect(play_b, &QToolButton::clicked, this, &MainWindow::play_bClick);
     spisok->setItemDelegate(new MelodyRowDelegate([this](int row) { return melodyShownText(row); }, spisok));
     connect(spisok, &QListView::doubleClicked, this, [this] { spisokDblClick(); });
     connect(spisok->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeMelodyRowControls(); });
@@ -57,7 +57,7 @@ void TForm1::buildMelodyEditor() {
     setLanguageTag(Button2, 8845);
     Button2->setToolTip(langText("8045"));
     Button2->setFocusPolicy(Qt::NoFocus);
-    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
 
     melName = new NameChooser(this);
     melName->setObjectName("melName");
@@ -65,7 +65,7 @@ void TForm1::buildMelodyEditor() {
     melName->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     melName->setMaxVisibleItems(19);
     melName->hide();
-    connect(melName, &QComboBox::activated, this, &TForm1::melNameSelect);
+    connect(melName, &QComboBox::activated, this, &MainWindow::melNameSelect);
     connect(melName, &NameChooser::closed, this, [this] {
         QTimer::singleShot(0, this, [this] {
             melName->hide();
@@ -74,12 +74,12 @@ void TForm1::buildMelodyEditor() {
     });
 }
 
-QString TForm1::melodyFilter() const {
-    const uint16_t type = ws_.image().shapka.phoneType;
+QString MainWindow::melodyFilter() const {
+    const uint16_t type = ws_.image().directory.phoneType;
     return type == 4 || type == 6 ? QStringLiteral("DXM files|*.dxm") : QStringLiteral("SMAF files|*.mmf");
 }
 
-QString TForm1::melodyShownText(int row) const {
+QString MainWindow::melodyShownText(int row) const {
     const QString own = melodyModel_->data(melodyModel_->index(row), Qt::DisplayRole).toString();
     if (row < 0 || row >= ws_.rowCount(ListKind::Melodies)) return own;
     const int named = melodyNameRow(ws_, row);
@@ -88,7 +88,7 @@ QString TForm1::melodyShownText(int row) const {
            stringModel_->data(stringModel_->index(named), Qt::DisplayRole).toString();
 }
 
-void TForm1::selectMelody(int row) {
+void MainWindow::selectMelody(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Melodies)) return;
     razr2->setText(langText("010"));
     dlina_us->setText(QString::number(ws_.image().melodies[size_t(row)].size) + langText("006"));
@@ -96,7 +96,7 @@ void TForm1::selectMelody(int row) {
 }
 
 // The file box and the name button sit beside the focused row while it is wholly in view.
-void TForm1::placeMelodyRowControls() {
+void MainWindow::placeMelodyRowControls() {
     const QModelIndex current = spisok->currentIndex();
     QRect r;
     bool shown = !spisok->isHidden() && current.isValid() && current.row() < ws_.rowCount(ListKind::Melodies);
@@ -124,14 +124,14 @@ void TForm1::placeMelodyRowControls() {
     Button2->raise();
 }
 
-void TForm1::importMelodyFile(int row, const QString& path) {
+void MainWindow::importMelodyFile(int row, const QString& path) {
     const EditOutcome out = importMelody(ws_, row, path);
     if (out.ticked) melodyModel_->ticksChanged();
     placeMelodyRowControls();
     if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText("8001"));
 }
 
-void TForm1::play_bClick() {
+void MainWindow::play_bClick() {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0) return;
     const QString file = QFileInfo(QDir(exportFolder()).filePath(melodyExportName(ws_, row, stringTexts()))).absoluteFilePath();
@@ -147,7 +147,7 @@ void TForm1::play_bClick() {
                             bare ? QString() : player.absolutePath());
 }
 
-void TForm1::spisokDblClick() {
+void MainWindow::spisokDblClick() {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0) return;
     const int named = melodyNameRow(ws_, row);
@@ -159,7 +159,7 @@ void TForm1::spisokDblClick() {
     }
 }
 
-void TForm1::Button2Click() {
+void MainWindow::Button2Click() {
     if (currentRow(ListKind::Melodies) < 0) return;
     melName->clear();
     QStringList texts;
@@ -173,7 +173,7 @@ void TForm1::Button2Click() {
     melName->showPopup();
 }
 
-void TForm1::melNameSelect(int index) {
+void MainWindow::melNameSelect(int index) {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0 || index < 0) return;
     if (Status s = setMelodyName(ws_, row, index); !s) dialogs().showError(s.message(), langText("016"));

@@ -36,7 +36,7 @@ QString shownName(const Field& field, int most) {
 
 }  // namespace
 
-void TForm1::buildOperatorEditor() {
+void MainWindow::buildOperatorEditor() {
     name_oper = infoLabel(this, "name_oper", QRect(276, 96, 284, 20));
     name_kod_l = infoLabel(this, "name_kod_l", QRect(276, 126, 200, 18), 8012);
     name_kod = lineEdit(this, "name_kod", QRect(276, 144, 44, 24), 2, 8828);
@@ -48,10 +48,10 @@ void TForm1::buildOperatorEditor() {
     name3 = lineEdit(this, "name3", QRect(276, 294, 284, 24), 50, 8825);
     Refresh_b = toolButton(this, "Refresh_b", QStyle::SP_DialogApplyButton, 8810);
     Refresh_b->move(276, 330);
-    connect(Refresh_b, &QToolButton::clicked, this, &TForm1::Refresh_bClick);
+    connect(Refresh_b, &QToolButton::clicked, this, &MainWindow::Refresh_bClick);
 }
 
-void TForm1::selectOperator(int row) {
+void MainWindow::selectOperator(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Operators)) return;
     const OperRecord& r = ws_.image().operRecords[size_t(row)];
     // A name longer than the field's limit (it can only come from the phone) shows up to 11,
@@ -69,7 +69,7 @@ void TForm1::selectOperator(int row) {
     name_oper->setText(operatorInfo(ws_.image(), r));
 }
 
-void TForm1::Refresh_bClick() {
+void MainWindow::Refresh_bClick() {
     const int row = currentRow(ListKind::Operators);
     if (row < 0) return;
     const Status s = applyOperator(ws_, row, name_kod->text(), toCp1251(name1->text()), toCp1251(name2->text()),

@@ -48,7 +48,7 @@ const char* depthKey(uint8_t format) {
 
 }  // namespace
 
-void TForm1::buildPictureEditor() {
+void MainWindow::buildPictureEditor() {
     pic_area = new QScrollArea(this);
     pic_area->setObjectName("pic_area");
     pic_area->setGeometry(kPreviewArea);
@@ -67,8 +67,8 @@ void TForm1::buildPictureEditor() {
     expbut->move(248, 32);
     impbut->setEnabled(false);
     expbut->setEnabled(false);
-    connect(impbut, &QToolButton::clicked, this, &TForm1::impbutClick);
-    connect(expbut, &QToolButton::clicked, this, &TForm1::expbutClick);
+    connect(impbut, &QToolButton::clicked, this, &MainWindow::impbutClick);
+    connect(expbut, &QToolButton::clicked, this, &MainWindow::expbutClick);
 
     x_shyr = scaleBox(this, "x_shyr", QStringLiteral("X"), QRect(276, 428, 80, 22), 8824);
     x_vys = scaleBox(this, "x_vys", QStringLiteral("Y"), QRect(362, 428, 80, 22), 8823);
@@ -76,12 +76,12 @@ void TForm1::buildPictureEditor() {
     transp->setObjectName("transp");
     transp->setGeometry(430, 408, 18, 18);
     transp_l = infoLabel(this, "transp_l", QRect(450, 408, 110, 18), 8018);
-    connect(x_shyr, &QSpinBox::valueChanged, this, &TForm1::refreshPicturePreview);
-    connect(x_vys, &QSpinBox::valueChanged, this, &TForm1::refreshPicturePreview);
-    connect(transp, &QCheckBox::toggled, this, &TForm1::refreshPicturePreview);
+    connect(x_shyr, &QSpinBox::valueChanged, this, &MainWindow::refreshPicturePreview);
+    connect(x_vys, &QSpinBox::valueChanged, this, &MainWindow::refreshPicturePreview);
+    connect(transp, &QCheckBox::toggled, this, &MainWindow::refreshPicturePreview);
 }
 
-void TForm1::selectPicture(int row) {
+void MainWindow::selectPicture(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Pictures)) return;
     const PictEntry& e = ws_.image().pictures[size_t(row)];
     impbut->setEnabled(true);
@@ -91,7 +91,7 @@ void TForm1::selectPicture(int row) {
     refreshPicturePreview();
 }
 
-void TForm1::refreshPicturePreview() {
+void MainWindow::refreshPicturePreview() {
     const int row = currentRow(ListKind::Pictures);
     if (row < 0 || spisok_p->isHidden()) return;
     const PictEntry& e = ws_.image().pictures[size_t(row)];
@@ -118,11 +118,11 @@ void TForm1::refreshPicturePreview() {
     image_3->setPixmap(QPixmap::fromImage(shown));
 }
 
-QString TForm1::exportFolder() const {
+QString MainWindow::exportFolder() const {
     return options_.exportFolder.isEmpty() ? FilePlaces::current().exportFolder() : options_.exportFolder;
 }
 
-void TForm1::impbutClick() {
+void MainWindow::impbutClick() {
     if (explainEmptyMode("import")) return;
     if (mode_ == Mode::Images) {
         const int row = currentRow(ListKind::Pictures);
@@ -139,7 +139,7 @@ void TForm1::impbutClick() {
     }
 }
 
-void TForm1::importPictureFile(int row, const QString& path) {
+void MainWindow::importPictureFile(int row, const QString& path) {
     const EditOutcome out = importPicture(ws_, row, path);
     if (out.stored) {
         if (!pictureOfRow(ws_, row, picture_)) picture_ = QImage();
@@ -151,7 +151,7 @@ void TForm1::importPictureFile(int row, const QString& path) {
     if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText("8001"));
 }
 
-void TForm1::expbutClick() {
+void MainWindow::expbutClick() {
     if (explainEmptyMode("export")) return;
     Status s;
     QString file;

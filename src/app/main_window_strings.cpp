@@ -30,7 +30,7 @@ QString unshowable(const QString& text) {
 }
 }  // namespace
 
-void TForm1::buildStringEditor() {
+void MainWindow::buildStringEditor() {
     spisok_s->setItemDelegate(new StringRowDelegate(
         [this](int row) { return row < ws_.rowCount(ListKind::Strings) ? int(ws_.image().strings[size_t(row)].fontAttribute) : -1; },
         spisok_s));
@@ -56,13 +56,13 @@ void TForm1::buildStringEditor() {
     apply_but->setToolTip(langText("8048"));
 
     connect(editstr, &QLineEdit::textEdited, this, [this] { editstrEdited(); });
-    connect(cr_but, &QPushButton::clicked, this, &TForm1::cr_butClick);
-    connect(atr_combo, &QComboBox::currentIndexChanged, this, &TForm1::atr_comboChange);
-    connect(findstr, &QLineEdit::textChanged, this, &TForm1::findstrChange);
-    connect(apply_but, &QPushButton::clicked, this, &TForm1::apply_butClick);
+    connect(cr_but, &QPushButton::clicked, this, &MainWindow::cr_butClick);
+    connect(atr_combo, &QComboBox::currentIndexChanged, this, &MainWindow::atr_comboChange);
+    connect(findstr, &QLineEdit::textChanged, this, &MainWindow::findstrChange);
+    connect(apply_but, &QPushButton::clicked, this, &MainWindow::apply_butClick);
 }
 
-void TForm1::selectString(int row) {
+void MainWindow::selectString(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Strings)) return;
     const StrEntry& e = ws_.image().strings[size_t(row)];
     apply_but->setEnabled(true);
@@ -77,7 +77,7 @@ void TForm1::selectString(int row) {
 // Typing (or pasting) keeps to what the phone can show: a character outside its code page
 // goes at once, and the text never grows longer than the string: what was just typed before
 // the caret goes.
-void TForm1::editstrEdited() {
+void MainWindow::editstrEdited() {
     const int row = currentRow(ListKind::Strings);
     if (row < 0) return;
     const int length = ws_.image().strings[size_t(row)].length;
@@ -95,7 +95,7 @@ void TForm1::editstrEdited() {
     }
 }
 
-void TForm1::cr_butClick() {
+void MainWindow::cr_butClick() {
     const int row = currentRow(ListKind::Strings);
     if (row < 0) return;
     QString text = editstr->text();
@@ -108,7 +108,7 @@ void TForm1::cr_butClick() {
     editstr->setFocus();
 }
 
-void TForm1::atr_comboChange(int index) {
+void MainWindow::atr_comboChange(int index) {
     const int row = currentRow(ListKind::Strings);
     if (row < 0 || index < 0) return;
     ws_.image().strings[size_t(row)].fontAttribute = uint8_t(index);
@@ -116,7 +116,7 @@ void TForm1::atr_comboChange(int index) {
     editstr->setFocus();
 }
 
-void TForm1::findstrChange(const QString& text) {
+void MainWindow::findstrChange(const QString& text) {
     const int row = findStringRow(stringTexts(), text);
     if (row < 0) return;
     spisok_s->setCurrentIndex(stringModel_->index(row));
@@ -124,7 +124,7 @@ void TForm1::findstrChange(const QString& text) {
     editstr->setText(stringModel_->data(stringModel_->index(row), Qt::DisplayRole).toString());
 }
 
-void TForm1::apply_butClick() {
+void MainWindow::apply_butClick() {
     const int row = currentRow(ListKind::Strings);
     if (row < 0) return;
     const QString text = editstr->text();

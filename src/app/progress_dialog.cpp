@@ -25,7 +25,7 @@ void onUiThread(QObject* target, F f) {
 }
 }  // namespace
 
-TProgressDialog::TProgressDialog(TaskControl& task, QWidget* parent) : QDialog(parent), task_(task) {
+ProgressDialog::ProgressDialog(TaskControl& task, QWidget* parent) : QDialog(parent), task_(task) {
     setObjectName("Progress");
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(438, 120);
@@ -56,45 +56,45 @@ TProgressDialog::TProgressDialog(TaskControl& task, QWidget* parent) : QDialog(p
     layout->addWidget(version_);
     layout->addWidget(bar_);
     layout->addWidget(button_, 0, Qt::AlignHCenter);
-    connect(button_, &QPushButton::clicked, this, &TProgressDialog::clickButton);
+    connect(button_, &QPushButton::clicked, this, &ProgressDialog::clickButton);
 }
 
-void TProgressDialog::showEvent(QShowEvent* event) {
+void ProgressDialog::showEvent(QShowEvent* event) {
     applyLanguage(this);
     if (parentWidget()) move(parentWidget()->geometry().center() - rect().center());
     QDialog::showEvent(event);
 }
 
-void TProgressDialog::setText(const QString& text) {
+void ProgressDialog::setText(const QString& text) {
     onUiThread(this, [this, text] { bar_->setFormat(QString(text).replace('%', "%%")); });
 }
-void TProgressDialog::setMaximum(int maximum) {
+void ProgressDialog::setMaximum(int maximum) {
     onUiThread(this, [this, maximum] { bar_->setMaximum(std::max(maximum, 1)); });
 }
-void TProgressDialog::setPosition(int position) {
+void ProgressDialog::setPosition(int position) {
     onUiThread(this, [this, position] { bar_->setValue(std::clamp(position, 0, bar_->maximum())); });
 }
-void TProgressDialog::setVersionLine(const QString& text, bool visible) {
+void ProgressDialog::setVersionLine(const QString& text, bool visible) {
     onUiThread(this, [this, text, visible] {
         version_->setText(text);
         version_->setVisible(visible);
     });
 }
-void TProgressDialog::setButtonCaption(const QString& caption) {
+void ProgressDialog::setButtonCaption(const QString& caption) {
     onUiThread(this, [this, caption] { button_->setText(caption); });
 }
-void TProgressDialog::showError(const QString& text, const QString& caption) {
+void ProgressDialog::showError(const QString& text, const QString& caption) {
     onUiThread(this, [this, text, caption] {
         if (errorBox) errorBox(text, caption);
     });
 }
 
-void TProgressDialog::hideCancelArea() { button_->hide(); }
+void ProgressDialog::hideCancelArea() { button_->hide(); }
 
-QString TProgressDialog::barText() const { return bar_->format().replace("%%", "%"); }
-QString TProgressDialog::buttonCaption() const { return button_->text(); }
+QString ProgressDialog::barText() const { return bar_->format().replace("%%", "%"); }
+QString ProgressDialog::buttonCaption() const { return button_->text(); }
 
-void TProgressDialog::clickButton() {
+void ProgressDialog::clickButton() {
     const QString caption = button_->text();
     if (caption == langText("068")) {
         // A cancelled task may still be finishing its step: let it end before closing.
@@ -112,7 +112,7 @@ void TProgressDialog::clickButton() {
     }
 }
 
-void TProgressDialog::keyPressEvent(QKeyEvent* event) {
+void ProgressDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         clickButton();  // Escape acts exactly like the button
         return;

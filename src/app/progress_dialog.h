@@ -15,10 +15,10 @@ namespace qv {
 
 class TaskControl;
 
-class TProgressDialog final : public QDialog, public ProgressSink {
+class ProgressDialog final : public QDialog, public ProgressSink {
     Q_OBJECT
 public:
-    TProgressDialog(TaskControl& task, QWidget* parent);
+    ProgressDialog(TaskControl& task, QWidget* parent);
 
     // ProgressSink, callable from any thread.
     void setText(const QString& text) override;

@@ -54,7 +54,7 @@ QString QtDialogService::chooseSaveFile(const QString& title, const QString& fil
     return QFileDialog::getSaveFileName(parent_, title, suggested, qtFileFilter(filter));
 }
 
-int QtDialogService::chooseDataFileSource() { return TForm2::ask(parent_, settingsPath_); }
+int QtDialogService::chooseDataFileSource() { return CreateMemDialog::ask(parent_, settingsPath_); }
 
 QString QtDialogService::chooseFolder(const QString& title, const QString& directory) {
     return QFileDialog::getExistingDirectory(parent_, title, directory);

@@ -46,7 +46,7 @@ QJsonValue read(const Args& a) {
     PhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudRD, "BaudRD");
     session.requireLoader();
-    session.link.versionAddress = ws.image().shapka.versionAddress;
+    session.link.versionAddress = ws.image().directory.versionAddress;
     session.worker.setTaskBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
     const ResultCode rc = session.runTransfer(tcReadFile, baud);
     if (rc != rcOk) failTransfer(session, rc);
@@ -102,7 +102,7 @@ QJsonValue write(const Args& a) {
     PhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();
-    session.link.versionAddress = ws.image().shapka.versionAddress;
+    session.link.versionAddress = ws.image().directory.versionAddress;
     const QString backup = a.flag("backup") ? QDir::current().filePath(backupFileName(QDateTime::currentDateTime())) : QString();
     // The task makes the backup with its first record; a file of that name from before is not ours.
     const auto backupWritten = [&backup, before = !backup.isEmpty() && QFile::exists(backup)] {

@@ -19,10 +19,10 @@ QJsonValue show(const Args& a) {
     a.requireCount(1, 1);
     Workspace ws;
     openServiceFile(ws, a.positional(0), false);
-    const Shapka& s = ws.image().shapka;
+    const TableDirectory& s = ws.image().directory;
     QJsonObject tables;
     for (int id = 1; id <= 9; ++id) {
-        const ShapkaEntry& e = s.entries[size_t(id)];
+        const DirectoryEntry& e = s.entries[size_t(id)];
         tables[QString::number(id)] = QJsonObject{{"present", e.present}, {"offset", double(e.offset)},
                                                   {"count", double(e.count)}, {"zsize", double(e.zsize)}};
     }
@@ -120,7 +120,7 @@ QJsonValue buildFromDumps(const Args& a) {
     Workspace ws;
     const auto lock = openServiceFileToChange(ws, a.positional(0), false);
     if (ws.image().needsSecondDump() && a.positional().size() < 3)
-        throw Failure(QStringLiteral("Phone type %1 needs a second flash dump (DUMP2)").arg(ws.image().shapka.phoneType));
+        throw Failure(QStringLiteral("Phone type %1 needs a second flash dump (DUMP2)").arg(ws.image().directory.phoneType));
     if (Status s = importFromFlashDumps(ws, a.positional(1), a.positional(2)); !s) throw Failure(s.message());
     QJsonObject out = written(ws);
     out["pictures"] = ws.rowCount(ListKind::Pictures);

@@ -35,7 +35,7 @@ public:
 
     PhoneLink link;
     AtExchange at{link};
-    TCOMMThread worker{link, at};
+    PhoneWorker worker{link, at};
     TerminalProgress progress;
     Settings settings;
 

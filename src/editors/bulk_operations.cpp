@@ -365,7 +365,7 @@ BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode) {
             refuse(QStringLiteral("import is not offered for this picture's format"));
             continue;
         }
-        const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().shapka.phoneType},
+        const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().directory.phoneType},
                                              *bitmap, int(e.size));
         if (r.kind == EncodeResult::Refused) {
             refuse(r.message);

@@ -16,11 +16,11 @@ ChangedRows rowsChangedSince(Workspace& ws, const QString& olderTableFile) {
         result.status = Status::failure(QStringLiteral("%1 has no data file to compare with").arg(QFileInfo(olderTableFile).fileName()));
         return result;
     }
-    if (older.image().shapka.phoneType != ws.image().shapka.phoneType) {
+    if (older.image().directory.phoneType != ws.image().directory.phoneType) {
         result.status = Status::failure(QStringLiteral("%1 belongs to another phone type (%2, not %3)")
                                             .arg(QFileInfo(olderTableFile).fileName())
-                                            .arg(older.image().shapka.phoneType)
-                                            .arg(ws.image().shapka.phoneType));
+                                            .arg(older.image().directory.phoneType)
+                                            .arg(ws.image().directory.phoneType));
         return result;
     }
     const ListKind kinds[] = {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings};

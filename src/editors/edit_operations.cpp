@@ -144,7 +144,7 @@ EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
     const auto bitmap = readImageFile(bitmapPath, &why);
     if (!bitmap) return refusal(why);
     if (bitmap->width != e.width || bitmap->height != e.height) return refusal(langText("012"));
-    const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().shapka.phoneType}, *bitmap,
+    const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().directory.phoneType}, *bitmap,
                                          int(e.size));
     EditOutcome out;
     out.ticked = true;  // a refused depth still marks the picture as changed
@@ -246,7 +246,7 @@ QString melodyExportName(const Workspace& ws, int row, const std::vector<QString
                                                                          : melodyName(ws.image().melodies[size_t(row)]);
     if (!base.isEmpty() && (hasUnsafeCharacter(base) || isWindowsDeviceName(base)))
         base = QStringLiteral("melody_%1").arg(hex4(row)).toLatin1();
-    const uint16_t type = ws.image().shapka.phoneType;
+    const uint16_t type = ws.image().directory.phoneType;
     return QString::fromLatin1(base) + ((type == 4 || type == 6) ? ".dxm" : ".mmf");
 }
 

@@ -8,7 +8,7 @@ Status pictureOfRow(Workspace& workspace, int row, QImage& out) {
     QByteArray bytes;
     if (Status s = workspace.readBlob(idTablePict, row, bytes); !s) return s;
     const PictEntry& e = workspace.image().pictures[size_t(row)];
-    const PictureShape shape{e.width, e.height, e.format, e.variant, workspace.image().shapka.phoneType};
+    const PictureShape shape{e.width, e.height, e.format, e.variant, workspace.image().directory.phoneType};
     out = cropToWidth(decodePicture(shape, bytes), e.width);
     return {};
 }

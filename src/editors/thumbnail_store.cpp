@@ -49,14 +49,14 @@ qsizetype rowBytes(int width, int bits) { return (qsizetype(width) * bits + 7) /
 
 }  // namespace
 
-TMyImageList::TMyImageList(int width, int height) : width_(width), height_(height) {}
+ThumbnailStore::ThumbnailStore(int width, int height) : width_(width), height_(height) {}
 
-void TMyImageList::setSize(int width, int height) {
+void ThumbnailStore::setSize(int width, int height) {
     width_ = width;
     height_ = height;
 }
 
-TMyImageList::Entry TMyImageList::pack(const QImage& image) {
+ThumbnailStore::Entry ThumbnailStore::pack(const QImage& image) {
     Entry e;
     if (image.isNull()) return e;
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
@@ -115,7 +115,7 @@ TMyImageList::Entry TMyImageList::pack(const QImage& image) {
     return e;
 }
 
-QImage TMyImageList::unpack(const Entry& e) {
+QImage ThumbnailStore::unpack(const Entry& e) {
     if (e.width <= 0 || e.height <= 0) return {};
     QImage img(e.width, e.height, QImage::Format_RGB32);
     const auto* p = reinterpret_cast<const uint8_t*>(e.data.constData());
@@ -142,13 +142,13 @@ QImage TMyImageList::unpack(const Entry& e) {
     return img;
 }
 
-bool TMyImageList::add(const QImage& image) {
+bool ThumbnailStore::add(const QImage& image) {
     if (count() >= kCapacity) return false;
     entries_.push_back(pack(image));
     return true;
 }
 
-bool TMyImageList::addAll(const std::vector<QImage>& images) {
+bool ThumbnailStore::addAll(const std::vector<QImage>& images) {
     if (count() + qsizetype(images.size()) > kCapacity) return false;
     std::vector<Entry> packed(images.size());
     parallelFor(int(images.size()), [&](int i) { packed[size_t(i)] = pack(images[size_t(i)]); });
@@ -156,23 +156,23 @@ bool TMyImageList::addAll(const std::vector<QImage>& images) {
     return true;
 }
 
-bool TMyImageList::replace(int index, const QImage& image) {
+bool ThumbnailStore::replace(int index, const QImage& image) {
     if (!valid(index)) return false;
     entries_[size_t(index)] = pack(image);
     return true;
 }
 
-bool TMyImageList::remove(int index) {
+bool ThumbnailStore::remove(int index) {
     if (!valid(index)) return false;
     entries_.erase(entries_.begin() + index);
     return true;
 }
 
-void TMyImageList::clear() { entries_.clear(); }
+void ThumbnailStore::clear() { entries_.clear(); }
 
-QImage TMyImageList::image(int index) const { return valid(index) ? unpack(entries_[size_t(index)]) : QImage(); }
+QImage ThumbnailStore::image(int index) const { return valid(index) ? unpack(entries_[size_t(index)]) : QImage(); }
 
-void TMyImageList::draw(QPainter& painter, int x, int y, int index) const {
+void ThumbnailStore::draw(QPainter& painter, int x, int y, int index) const {
     if (!valid(index)) return;
     const QImage img = unpack(entries_[size_t(index)]);
     const QRect source = img.rect() & QRect(0, 0, width_, height_);
@@ -180,7 +180,7 @@ void TMyImageList::draw(QPainter& painter, int x, int y, int index) const {
     painter.drawImage(QPoint(x, y), img, source);
 }
 
-qsizetype TMyImageList::storedBytes() const {
+qsizetype ThumbnailStore::storedBytes() const {
     qsizetype total = 0;
     for (const Entry& e : entries_) total += e.data.size();
     return total;

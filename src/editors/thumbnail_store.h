@@ -10,11 +10,11 @@ class QPainter;
 
 namespace qv {
 
-class TMyImageList {
+class ThumbnailStore {
 public:
     static constexpr int kCapacity = 32768;
 
-    explicit TMyImageList(int width = kThumbnailSize, int height = kThumbnailSize);
+    explicit ThumbnailStore(int width = kThumbnailSize, int height = kThumbnailSize);
 
     // The size every image is drawn with, whatever size it was added at.
     int width() const { return width_; }

@@ -123,7 +123,7 @@ public:
         if (!mem_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(mem_);
 
         out = image;
-        if (Status s = writeShapka(out); !s) return s;
+        if (Status s = writeDirectory(out); !s) return s;
         for (int id : kSectionOrder) {
             if (id == idTableCountry) continue;  // written right after table 3
             if (out.entry(id).present == 0) continue;
@@ -133,7 +133,7 @@ public:
             if (id == idTableOper)
                 if (Status s = writeSection(out, idTableCountry); !s) return s;
         }
-        if (Status s = writeShapka(out); !s) return s;
+        if (Status s = writeDirectory(out); !s) return s;
         if (faultAt(faultHook_, RewriteStep::Flush) != FaultKind::None || !syncFile(sav_) || !syncFile(mem_))
             return Status::failure(QStringLiteral("Can not write %1 to the disk").arg(shortName(mem_.fileName())));
         sav_.close();
@@ -142,9 +142,9 @@ public:
     }
 
 private:
-    Status writeShapka(const MediaImage& image) {
-        QByteArray head(int(Shapka::kSize), '\0');
-        image.shapka.write(reinterpret_cast<uint8_t*>(head.data()));
+    Status writeDirectory(const MediaImage& image) {
+        QByteArray head(int(TableDirectory::kSize), '\0');
+        image.directory.write(reinterpret_cast<uint8_t*>(head.data()));
         if (!sav_.seek(0) || sav_.write(head) != head.size()) return writeFailure(sav_);
         return {};
     }
@@ -177,7 +177,7 @@ private:
         const QByteArray packed = deflateSection(image.tableBlock(id));
         if (packed.isEmpty() || faultAt(faultHook_, RewriteStep::WriteTables) != FaultKind::None)
             return Status::failure(QStringLiteral("Can not compress the %1").arg(id));
-        ShapkaEntry& e = image.entry(id);
+        DirectoryEntry& e = image.entry(id);
         e.present = uint8_t(id);
         e.offset = uint32_t(sav_.size());
         e.zsize = uint32_t(packed.size());

@@ -34,17 +34,17 @@ Status damaged(const QString& fileName, const QString& what) {
 Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image, LoadedTables* loaded) {
     LoadedTables got;
     if (!file.seek(0)) return damaged(fileName, QStringLiteral("it cannot be read"));
-    const QByteArray head = file.read(qint64(Shapka::kSize));
-    if (head.size() != qsizetype(Shapka::kSize))
+    const QByteArray head = file.read(qint64(TableDirectory::kSize));
+    if (head.size() != qsizetype(TableDirectory::kSize))
         return damaged(fileName, QStringLiteral("it is shorter than its 220-byte directory"));
-    image.shapka.read(reinterpret_cast<const uint8_t*>(head.constData()));
+    image.directory.read(reinterpret_cast<const uint8_t*>(head.constData()));
     const qint64 fileSize = file.size();
     const bool operatorsReadable = image.isPresent(idTableOperFmt);
 
     for (int id : kSectionOrder) {
         if (!image.isPresent(id)) continue;
         if ((id == idTableOper || id == idTableCountry) && !operatorsReadable) continue;
-        const ShapkaEntry& e = image.entry(id);
+        const DirectoryEntry& e = image.entry(id);
         const int capacity = tableCapacity(id);
         if (capacity > 0 && e.count > uint32_t(capacity))
             return damaged(fileName, QStringLiteral("the %1 counts %2 items, more than its %3")

@@ -111,11 +111,11 @@ Status MediaImage::loadTableBlock(int id, QByteArrayView bytes) {
 }
 
 bool MediaImage::isReversedOrderModel() const {
-    return shapka.phoneType == 4 || shapka.phoneType == 6 || shapka.phoneType == 8;
+    return directory.phoneType == 4 || directory.phoneType == 6 || directory.phoneType == 8;
 }
 
 bool MediaImage::needsSecondDump() const {
-    const uint16_t t = shapka.phoneType;
+    const uint16_t t = directory.phoneType;
     return t == 3 || t == 4 || t == 5 || t == 6 || t == 8;
 }
 

@@ -48,7 +48,7 @@ struct BlobRef {
 };
 
 struct MediaImage {
-    Shapka shapka;
+    TableDirectory directory;
     std::array<PictEntry, kPictCapacity> pictures{};
     std::array<MelEntry, kMelCapacity> melodies{};
     std::array<OperEntry, kOperCapacity> operators{};
@@ -60,8 +60,8 @@ struct MediaImage {
     std::array<uint8_t, kAux5Size> aux5{};
     OperFormat operFormat;
 
-    ShapkaEntry& entry(int id) { return shapka.entries[size_t(id)]; }
-    const ShapkaEntry& entry(int id) const { return shapka.entries[size_t(id)]; }
+    DirectoryEntry& entry(int id) { return directory.entries[size_t(id)]; }
+    const DirectoryEntry& entry(int id) const { return directory.entries[size_t(id)]; }
     // Present for opening a file: the entry's byte equals the table id.
     bool isPresent(int id) const { return entry(id).present == id; }
     uint32_t count(int id) const { return entry(id).count; }

@@ -12,14 +12,14 @@ template <size_t N>
 void putBytes(uint8_t* p, const std::array<uint8_t, N>& src) { std::copy_n(src.begin(), N, p); }
 }  // namespace
 
-void ShapkaEntry::read(const uint8_t* p) {
+void DirectoryEntry::read(const uint8_t* p) {
     present = p[0];
     getBytes(reserved, p + 1);
     offset = getU32(p + 4);
     count = getU32(p + 8);
     zsize = getU32(p + 12);
 }
-void ShapkaEntry::write(uint8_t* p) const {
+void DirectoryEntry::write(uint8_t* p) const {
     p[0] = present;
     putBytes(p + 1, reserved);
     putU32(p + 4, offset);
@@ -27,14 +27,14 @@ void ShapkaEntry::write(uint8_t* p) const {
     putU32(p + 12, zsize);
 }
 
-void Shapka::read(const uint8_t* p) {
+void TableDirectory::read(const uint8_t* p) {
     phoneType = getU16(p);
     getBytes(reserved2, p + 2);
     versionAddress = getU32(p + 4);
     getBytes(reserved8, p + 8);
     for (int k = 0; k < kEntries; ++k) entries[k].read(p + 12 + 16 * k);
 }
-void Shapka::write(uint8_t* p) const {
+void TableDirectory::write(uint8_t* p) const {
     putU16(p, phoneType);
     putBytes(p + 2, reserved2);
     putU32(p + 4, versionAddress);

@@ -8,7 +8,7 @@
 
 namespace qv {
 
-struct ShapkaEntry {
+struct DirectoryEntry {
     static constexpr size_t kSize = 16;
     uint8_t present = 0;  // the table id when present, 0 when absent
     std::array<uint8_t, 3> reserved{};
@@ -20,14 +20,14 @@ struct ShapkaEntry {
 };
 
 // The 220-byte directory at the start of the table file.
-struct Shapka {
+struct TableDirectory {
     static constexpr size_t kSize = 220;
     static constexpr int kEntries = 13;
     uint16_t phoneType = 0;
     std::array<uint8_t, 2> reserved2{};
     uint32_t versionAddress = 0;
     std::array<uint8_t, 4> reserved8{};
-    std::array<ShapkaEntry, kEntries> entries{};
+    std::array<DirectoryEntry, kEntries> entries{};
     void read(const uint8_t* p);
     void write(uint8_t* p) const;
 };

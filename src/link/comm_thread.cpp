@@ -8,19 +8,19 @@
 
 namespace qv {
 
-TCOMMThread::TCOMMThread(PhoneLink& link, AtExchange& at) : link_(link), at_(at) {}
+PhoneWorker::PhoneWorker(PhoneLink& link, AtExchange& at) : link_(link), at_(at) {}
 
-TCOMMThread::~TCOMMThread() { stop(); }
+PhoneWorker::~PhoneWorker() { stop(); }
 
-void TCOMMThread::setTaskBody(uint8_t code, TaskBody body) { bodies_[code] = std::move(body); }
+void PhoneWorker::setTaskBody(uint8_t code, TaskBody body) { bodies_[code] = std::move(body); }
 
-void TCOMMThread::start() {
+void PhoneWorker::start() {
     if (thread_.joinable()) return;
     quit_ = false;
     thread_ = std::thread([this] { run(); });
 }
 
-void TCOMMThread::stop() {
+void PhoneWorker::stop() {
     if (!thread_.joinable()) return;
     quit_ = true;
     link_.task.setAbortSignal();
@@ -28,7 +28,7 @@ void TCOMMThread::stop() {
     thread_.join();
 }
 
-void TCOMMThread::run() {
+void PhoneWorker::run() {
     using namespace std::chrono_literals;
     while (!quit_) {
         const uint8_t code = link_.task.taskCode();
@@ -67,7 +67,7 @@ void TCOMMThread::run() {
     }
 }
 
-void TCOMMThread::runTransfer(uint8_t code) {
+void PhoneWorker::runTransfer(uint8_t code) {
     busy_ = true;
     link_.failureDetail.clear();
     if (code == tcReadFile) writeLog("ttsReadFile");
@@ -80,12 +80,12 @@ void TCOMMThread::runTransfer(uint8_t code) {
     reportOutcome(r);
 }
 
-void TCOMMThread::refuseTask(ResultCode r) {
+void PhoneWorker::refuseTask(ResultCode r) {
     busy_ = true;
     reportOutcome(r);
 }
 
-void TCOMMThread::reportOutcome(ResultCode r) {
+void PhoneWorker::reportOutcome(ResultCode r) {
     ProgressSink& bar = link_.bar();
     bar.setButtonCaption(langText("055"));
     if (r == rcOk) {
@@ -102,7 +102,7 @@ void TCOMMThread::reportOutcome(ResultCode r) {
     busy_ = false;
 }
 
-void startTask(PhoneLink& link, AtExchange& at, TCOMMThread& worker, uint8_t code, const TaskStartSettings& settings) {
+void startTask(PhoneLink& link, AtExchange& at, PhoneWorker& worker, uint8_t code, const TaskStartSettings& settings) {
     // A cancel from an earlier task must not stop this one before it starts.
     link.task.clearAbortSignal();
     const bool transfer = code == tcWriteItems || code == tcApplyPatch || code == tcReadFile;

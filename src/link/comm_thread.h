@@ -12,12 +12,12 @@
 
 namespace qv {
 
-class TCOMMThread {
+class PhoneWorker {
 public:
     using TaskBody = std::function<ResultCode()>;
 
-    TCOMMThread(PhoneLink& link, AtExchange& at);
-    ~TCOMMThread();
+    PhoneWorker(PhoneLink& link, AtExchange& at);
+    ~PhoneWorker();
 
     // The bodies of the transfer tasks (codes 2, 3 and 6).
     void setTaskBody(uint8_t code, TaskBody body);
@@ -61,6 +61,6 @@ struct TaskStartSettings {
 // Presses the phone's end key by AT command, closes the port, waits for the phone to switch
 // off, and hands the task to the worker with the abort signal clear. A transfer at a speed the
 // loader has no code for is refused first (result 8, nothing sent to the phone).
-void startTask(PhoneLink& link, AtExchange& at, TCOMMThread& worker, uint8_t code, const TaskStartSettings& settings);
+void startTask(PhoneLink& link, AtExchange& at, PhoneWorker& worker, uint8_t code, const TaskStartSettings& settings);
 
 }  // namespace qv

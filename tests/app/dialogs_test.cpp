@@ -170,7 +170,7 @@ using CreateMem = SettingsFile;
 
 TEST_F(CreateMem, OffersTheStoredChoiceAndEscapeKeepsAndSavesIt) {
     write("[COM]\r\nMEM=1\r\n");
-    TForm2 dlg(path());
+    CreateMemDialog dlg(path());
     dlg.show();
     EXPECT_EQ(child<QLabel>(&dlg, "Label1")->text(), "Create MEM file");
     auto* group = child<RadioGroup>(&dlg, "RadioGroup1");
@@ -185,7 +185,7 @@ TEST_F(CreateMem, OffersTheStoredChoiceAndEscapeKeepsAndSavesIt) {
 }
 
 TEST_F(CreateMem, ReadsTheFileAgainWhenShownAndTheCloseImageStoresTheSelection) {
-    TForm2 dlg(path());                                  // no file yet: "by Mobile"
+    CreateMemDialog dlg(path());                                  // no file yet: "by Mobile"
     write("[COM]\r\nMEM=1\r\nPort=COM9\r\n");            // edited by hand meanwhile
     dlg.show();
     auto* group = child<RadioGroup>(&dlg, "RadioGroup1");
@@ -209,9 +209,9 @@ TEST_F(CreateMem, AskReturnsTheChoiceOfTheModalDialog) {
     write("[COM]\r\nMEM=1\r\n");
     QTimer::singleShot(0, [] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<TForm2*>(w) && w->isVisible()) QTest::keyClick(w, Qt::Key_Return);
+            if (qobject_cast<CreateMemDialog*>(w) && w->isVisible()) QTest::keyClick(w, Qt::Key_Return);
     });
-    EXPECT_EQ(TForm2::ask(nullptr, path()), 1);
+    EXPECT_EQ(CreateMemDialog::ask(nullptr, path()), 1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -221,8 +221,8 @@ using DisplayOptions = SettingsFile;
 TEST_F(DisplayOptions, ApplyCopiesTheValuesIntoTheSettingsAndSavesThem) {
     Settings s;
     {
-        TForm3 dlg(s, path());
-        EXPECT_TRUE(TForm3::displayOptionsOpen());
+        DisplayOptionsDialog dlg(s, path());
+        EXPECT_TRUE(DisplayOptionsDialog::displayOptionsOpen());
         QList<QColor> answers = {QColor(10, 20, 30), QColor(255, 0, 0)};
         dlg.setColorChooser([&answers](const QColor&, QWidget*, const QString&) { return answers.takeFirst(); });
         dlg.show();
@@ -234,7 +234,7 @@ TEST_F(DisplayOptions, ApplyCopiesTheValuesIntoTheSettingsAndSavesThem) {
         QTest::keyClick(&dlg, Qt::Key_Return);
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
     }
-    EXPECT_FALSE(TForm3::displayOptionsOpen());
+    EXPECT_FALSE(DisplayOptionsDialog::displayOptionsOpen());
     EXPECT_EQ(s.transparency, 40);
     EXPECT_EQ(s.backColor, 10u | 20u << 8 | 30u << 16);
     EXPECT_EQ(s.color, 0x0000FFu);
@@ -247,7 +247,7 @@ TEST_F(DisplayOptions, ApplyCopiesTheValuesIntoTheSettingsAndSavesThem) {
 TEST_F(DisplayOptions, CancelAndACancelledColourChangeNothing) {
     Settings s;
     s.transparency = 70;
-    TForm3 dlg(s, path());
+    DisplayOptionsDialog dlg(s, path());
     dlg.setColorChooser([](const QColor&, QWidget*, const QString&) { return QColor(); });
     dlg.show();
     QTest::mouseClick(child<QToolButton>(&dlg, "BackColorButton"), Qt::LeftButton);
@@ -257,8 +257,8 @@ TEST_F(DisplayOptions, CancelAndACancelledColourChangeNothing) {
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(s.transparency, 70);
     EXPECT_FALSE(QFile::exists(path()));
-    TForm3::clearDisplayOptionsOpen();  // as the main window does when the program loses the focus
-    EXPECT_FALSE(TForm3::displayOptionsOpen());
+    DisplayOptionsDialog::clearDisplayOptionsOpen();  // as the main window does when the program loses the focus
+    EXPECT_FALSE(DisplayOptionsDialog::displayOptionsOpen());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -272,7 +272,7 @@ struct KeyCase {
 
 TEST(DialogKeys, TheKeysThatCloseEachDialog) {
     auto info = [] { return std::unique_ptr<QDialog>(new TInfoDialog); };
-    auto about = [] { return std::unique_ptr<QDialog>(new Tform7); };
+    auto about = [] { return std::unique_ptr<QDialog>(new AboutDialog); };
     const KeyCase cases[] = {
         {"info Enter", info, Qt::Key_Return, true},   {"info Escape", info, Qt::Key_Escape, true},
         {"info Space", info, Qt::Key_Space, true},    {"info letter", info, Qt::Key_A, false},

@@ -38,7 +38,7 @@ protected:
         QFile::setPermissions(places.programFolder, QFile::ReadOwner | QFile::ExeOwner);
         if (qvtest::runningAsRoot()) places.installedFolders << places.programFolder;
     }
-    void exportPicture(TForm1& w, int row) {
+    void exportPicture(MainWindow& w, int row) {
         auto* list = child<QListView>(w, "spisok_p");
         list->setCurrentIndex(list->model()->index(row, 0));
         child<QToolButton>(w, "expbut")->click();

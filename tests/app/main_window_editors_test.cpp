@@ -30,18 +30,18 @@ constexpr QRgb kRed = 0xFFFF0000;
 class EditorTest : public MainWindowTest {
 protected:
     // A window over the demo model as new, its data file built again from the dumps.
-    std::unique_ptr<TForm1> opened() {
+    std::unique_ptr<MainWindow> opened() {
         QFile::remove(dir.path("demo.mem"));
         auto w = window();
         buildFromDumps(*w);
         return w;
     }
-    static void selectRow(TForm1& w, const char* list, int row) {
+    static void selectRow(MainWindow& w, const char* list, int row) {
         auto* v = child<QListView>(w, list);
         v->setCurrentIndex(v->model()->index(row, 0));
         v->setFocus();
     }
-    static QString rowText(TForm1& w, const char* list, int row) {
+    static QString rowText(MainWindow& w, const char* list, int row) {
         auto* v = child<QListView>(w, list);
         return v->model()->data(v->model()->index(row, 0)).toString();
     }
@@ -298,7 +298,7 @@ TEST_F(EditorTest, TheFileBoxFollowsTheFocusedRowAndImportsIntoIt) {
     EXPECT_EQ(box->text(), "tune.mmf");
 
     // Models that take DXM files ask for them, and cannot name melodies.
-    w->workspace().image().shapka.phoneType = 6;
+    w->workspace().image().directory.phoneType = 6;
     box->browseButton()->click();
     EXPECT_EQ(dialogs.filters.last(), "DXM files|*.dxm");
     selectRow(*w, "spisok", 1);
@@ -481,14 +481,14 @@ TEST_F(EditorTest, SearchSelectsTheFirstStringThatBeginsWithTheText) {
 
 struct ListCase {
     const char* list;
-    void (TForm1::*mode)();
+    void (MainWindow::*mode)();
     ListKind kind;
 };
 const ListCase kLists[] = {
-    {"spisok_p", &TForm1::ExpressButton1Click, ListKind::Pictures},
-    {"spisok", &TForm1::ExpressButton2Click, ListKind::Melodies},
-    {"spisok_o", &TForm1::ExpressButton3Click, ListKind::Operators},
-    {"spisok_s", &TForm1::ExpressButton5Click, ListKind::Strings},
+    {"spisok_p", &MainWindow::ExpressButton1Click, ListKind::Pictures},
+    {"spisok", &MainWindow::ExpressButton2Click, ListKind::Melodies},
+    {"spisok_o", &MainWindow::ExpressButton3Click, ListKind::Operators},
+    {"spisok_s", &MainWindow::ExpressButton5Click, ListKind::Strings},
 };
 
 TEST_F(EditorTest, DeleteRemovesTheRowsTickedWithShiftArrowsOnlyAfterYes) {
@@ -616,15 +616,15 @@ TEST_F(EditorTest, EachModeKeepsItsControlsInsideTheWindowAndApart) {
     const QString shots = qEnvironmentVariable("QV_EDITOR_SHOTS");
     const struct {
         const char* name;
-        void (TForm1::*mode)();
+        void (MainWindow::*mode)();
         const char* list;
         int row;
     } modes[] = {
-        {"images", &TForm1::ExpressButton1Click, "spisok_p", 0},
-        {"melodies", &TForm1::ExpressButton2Click, "spisok", 2},
-        {"operators", &TForm1::ExpressButton3Click, "spisok_o", 0},
-        {"strings", &TForm1::ExpressButton5Click, "spisok_s", 2},
-        {"restore", &TForm1::ExpressButton6Click, nullptr, 0},
+        {"images", &MainWindow::ExpressButton1Click, "spisok_p", 0},
+        {"melodies", &MainWindow::ExpressButton2Click, "spisok", 2},
+        {"operators", &MainWindow::ExpressButton3Click, "spisok_o", 0},
+        {"strings", &MainWindow::ExpressButton5Click, "spisok_s", 2},
+        {"restore", &MainWindow::ExpressButton6Click, nullptr, 0},
     };
     for (const auto& m : modes) {
         SCOPED_TRACE(m.name);

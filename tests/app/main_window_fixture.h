@@ -50,17 +50,17 @@ protected:
         options.settingsPath = dir.path("setting.ini");
         options.keypadWaitMs = 50;
     }
-    std::unique_ptr<qv::TForm1> window() {
-        auto w = std::make_unique<qv::TForm1>(options);
+    std::unique_ptr<qv::MainWindow> window() {
+        auto w = std::make_unique<qv::MainWindow>(options);
         w->show();
         QApplication::processEvents();
         return w;
     }
     template <typename T>
-    static T* child(qv::TForm1& w, const char* name) {
+    static T* child(qv::MainWindow& w, const char* name) {
         return w.findChild<T*>(QString::fromLatin1(name));
     }
-    void buildFromDumps(qv::TForm1& w) {
+    void buildFromDumps(qv::MainWindow& w) {
         dialogs.dataSource = 1;
         dialogs.files = {model.tableFile, model.dump1, model.dump2};
         w.L_ButtonClick();

@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [] {
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* p = qobject_cast<TProgressDialog*>(top); p && p->isVisible() && p->buttonCaption() == "Close")
+            if (auto* p = qobject_cast<ProgressDialog*>(top); p && p->isVisible() && p->buttonCaption() == "Close")
                 p->clickButton();
     });
     closer.start(50);
@@ -204,7 +204,7 @@ TEST(ProgressDialog, CancelThenCloseAndEscapeActsLikeTheButton) {
     for (bool byEscape : {false, true}) {
         TaskControl task;
         task.setTaskCode(tcWriteItems);
-        TProgressDialog dialog(task, nullptr);
+        ProgressDialog dialog(task, nullptr);
         dialog.show();
         auto press = [&] {
             if (byEscape)

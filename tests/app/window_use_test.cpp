@@ -29,13 +29,13 @@ namespace {
 
 class WindowUse : public MainWindowTest {
 protected:
-    std::unique_ptr<TForm1> opened() {
+    std::unique_ptr<MainWindow> opened() {
         QFile::remove(dir.path("demo.mem"));
         auto w = window();
         buildFromDumps(*w);
         return w;
     }
-    static void selectRow(TForm1& w, const char* list, int row) {
+    static void selectRow(MainWindow& w, const char* list, int row) {
         auto* v = child<QListView>(w, list);
         v->setCurrentIndex(v->model()->index(row, 0));
         v->setFocus();
@@ -44,7 +44,7 @@ protected:
         return v->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
     }
     // Ticks every row of the list in front and deletes them, answering Yes.
-    void deleteAll(TForm1& w, const char* list) {
+    void deleteAll(MainWindow& w, const char* list) {
         auto* v = child<QListView>(w, list);
         v->setFocus();
         for (int row = 0; row < v->model()->rowCount(); ++row)
@@ -75,14 +75,14 @@ QPoint tickBoxCentre(QListView* v, int row) {
 TEST_F(WindowUse, OneClickOnTheTickBoxOfAnyListTicksTheRowOnceAndTheRowItselfDoesNot) {
     auto w = opened();
     const struct {
-        void (TForm1::*mode)();
+        void (MainWindow::*mode)();
         const char* list;
         ListKind kind;
     } lists[] = {
-        {&TForm1::ExpressButton1Click, "spisok_p", ListKind::Pictures},
-        {&TForm1::ExpressButton2Click, "spisok", ListKind::Melodies},
-        {&TForm1::ExpressButton3Click, "spisok_o", ListKind::Operators},
-        {&TForm1::ExpressButton5Click, "spisok_s", ListKind::Strings},
+        {&MainWindow::ExpressButton1Click, "spisok_p", ListKind::Pictures},
+        {&MainWindow::ExpressButton2Click, "spisok", ListKind::Melodies},
+        {&MainWindow::ExpressButton3Click, "spisok_o", ListKind::Operators},
+        {&MainWindow::ExpressButton5Click, "spisok_s", ListKind::Strings},
     };
     for (const auto& l : lists) {
         SCOPED_TRACE(l.list);
@@ -214,7 +214,7 @@ TEST(TitleBarOutline, TheWindowStaysWhileTheOutlineFollowsAndTheReleaseReportsTh
 
 // The contrast (WCAG) between a button's plate (its commonest colour) and the colour that stands
 // out most from it (its caption), as drawn on the window.
-double captionContrast(TForm1& w, QPushButton* b) {
+double captionContrast(MainWindow& w, QPushButton* b) {
     const QImage img = w.grab(QRect(b->mapTo(&w, QPoint(0, 0)), b->size())).toImage();
     QHash<QRgb, int> counts;
     for (int y = 3; y < img.height() - 3; ++y)

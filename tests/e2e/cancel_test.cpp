@@ -74,7 +74,7 @@ TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
         PhoneEmulator phone(dir, dumps);
         ASSERT_TRUE(phone.start(stage.phone));
         LinkSession session;
-        session.link.versionAddress = ws.image().shapka.versionAddress;
+        session.link.versionAddress = ws.image().directory.versionAddress;
         session.setBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
         session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, ws, {}); });
         if (stage.gate) session.bar.armGate(stage.gate);
@@ -131,7 +131,7 @@ TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
     Workspace ws;
     ASSERT_TRUE(ws.open(table).ok());
     LinkSession session;
-    session.link.versionAddress = ws.image().shapka.versionAddress;
+    session.link.versionAddress = ws.image().directory.versionAddress;
     session.setBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
 
     ScratchDir firstDir, secondDir;

@@ -127,7 +127,7 @@ public:
     explicit LinkSession(bool showProgress = true);
     ~LinkSession();
 
-    void setBody(uint8_t code, qv::TCOMMThread::TaskBody body) { worker.setTaskBody(code, std::move(body)); }
+    void setBody(uint8_t code, qv::PhoneWorker::TaskBody body) { worker.setTaskBody(code, std::move(body)); }
     // The task start: keypad command, a short pause, then the worker takes over.
     void start(uint8_t code, const QString& device, uint32_t baud);
     // The task's result, or nothing if it has not ended within `ms`.
@@ -144,7 +144,7 @@ public:
     qv::PhoneLink link;
     qv::AtExchange at{link};
     RecordingSink bar;
-    qv::TCOMMThread worker{link, at};
+    qv::PhoneWorker worker{link, at};
 
 private:
     mutable std::mutex mutex_;

@@ -108,7 +108,7 @@ TEST(WriteFaults, LineNoiseBeforeEveryAcknowledgementIsSkipped) {
     PhoneEmulator phone(files.dir, files.dumps);
     ASSERT_TRUE(phone.start({"--garbage-before-ack", "3"}));
     LinkSession session;
-    session.link.versionAddress = files.ws.image().shapka.versionAddress;
+    session.link.versionAddress = files.ws.image().directory.versionAddress;
     session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, files.ws, files.dir.path("backup.flp")); });
     // At 115,200 baud the speed switch's acknowledgement comes behind noise too.
     const auto r = session.run(tcWriteItems, phone.device(), 115200);
@@ -155,7 +155,7 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
         ASSERT_TRUE(run.phone->start(cases[i].faults));
         run.session = std::make_unique<LinkSession>(cases[i].showProgress);
         LinkSession& s = *run.session;
-        s.link.versionAddress = run.ws.image().shapka.versionAddress;
+        s.link.versionAddress = run.ws.image().directory.versionAddress;
         s.setBody(tcReadFile, [&s, &run] { return readPhoneIntoServiceFile(s.link, run.ws); });
         run.clock.start();
         s.start(tcReadFile, run.phone->device(), cases[i].baud);

@@ -29,7 +29,7 @@ TEST(GroupedTransfer, AReadInGroupsThroughAUsbAdapterGivesTheDumpImportsDataAndC
     Workspace ws;
     ASSERT_TRUE(ws.open(table).ok());
     LinkSession session;
-    session.link.versionAddress = ws.image().shapka.versionAddress;
+    session.link.versionAddress = ws.image().directory.versionAddress;
     session.setBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
     const auto r = session.run(tcReadFile, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());

@@ -55,8 +55,8 @@ TEST(PhoneJourney, ReadingThePhoneGivesWhatTheDumpImportGives) {
         EXPECT_EQ(phoneImage.strings[i].id, original.image().strings[i].id) << "string " << i;
         dumpImage.strings[i].id = phoneImage.strings[i].id;
     }
-    EXPECT_EQ(phoneImage.shapka.phoneType, dumpImage.shapka.phoneType);
-    EXPECT_EQ(phoneImage.shapka.versionAddress, dumpImage.shapka.versionAddress);
+    EXPECT_EQ(phoneImage.directory.phoneType, dumpImage.directory.phoneType);
+    EXPECT_EQ(phoneImage.directory.versionAddress, dumpImage.directory.versionAddress);
     for (int id : kSectionOrder) {
         EXPECT_EQ(phoneImage.entry(id).present, dumpImage.entry(id).present) << "table " << id;
         EXPECT_EQ(phoneImage.count(id), dumpImage.count(id)) << "table " << id;

@@ -198,10 +198,10 @@ std::unique_ptr<LoadedModel> makeAndLoad(const qvtest::ScratchDir& dir, uint16_t
     if (!made) throw std::runtime_error(error.toStdString());
     m->model = *made;
     m->sav = qvtest::readAll(made->tableFile);
-    m->img->shapka.read(reinterpret_cast<const uint8_t*>(m->sav.constData()));
+    m->img->directory.read(reinterpret_cast<const uint8_t*>(m->sav.constData()));
     std::vector<std::pair<uint32_t, int>> byOffset;
     for (int id : kSectionOrder) {
-        const ShapkaEntry& e = m->img->entry(id);
+        const DirectoryEntry& e = m->img->entry(id);
         byOffset.push_back({e.offset, id});
         m->sections[id] = inflateWhole(m->sav.mid(e.offset, e.zsize), storedTableSize(id) + 4096);
         if (!m->img->loadTableBlock(id, m->sections[id]).ok()) throw std::runtime_error("bad section");
@@ -261,9 +261,9 @@ protected:
 TEST_P(DemoModelFiles, TableFileHoldsLevelNineSectionsBackToBackInFileOrder) {
     const std::vector<int> expected(kSectionOrder.begin(), kSectionOrder.end());
     EXPECT_EQ(m->fileOrder, expected);
-    uint32_t end = Shapka::kSize;
+    uint32_t end = TableDirectory::kSize;
     for (int id : m->fileOrder) {
-        const ShapkaEntry& e = m->img->entry(id);
+        const DirectoryEntry& e = m->img->entry(id);
         EXPECT_EQ(e.present, id);
         EXPECT_EQ(e.offset, end) << id;
         EXPECT_EQ(uint8_t(m->sav[e.offset + 1]) >> 6, 3) << "table " << id << " not at the best level";
@@ -271,7 +271,7 @@ TEST_P(DemoModelFiles, TableFileHoldsLevelNineSectionsBackToBackInFileOrder) {
         end = e.offset + e.zsize;
     }
     EXPECT_EQ(qsizetype(end), m->sav.size());
-    EXPECT_EQ(m->img->shapka.phoneType, GetParam());
+    EXPECT_EQ(m->img->directory.phoneType, GetParam());
     EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("demo.mem")))) << "the model is opened as new";
 }
 
@@ -289,10 +289,10 @@ TEST_P(DemoModelFiles, CountsMatchTheContentAndNoItemHasADataFileOffset) {
 }
 
 TEST_P(DemoModelFiles, ReservedBytesCarryAPattern) {
-    const Shapka& s = m->img->shapka;
+    const TableDirectory& s = m->img->directory;
     auto nonZero = [](const auto& a) { return std::any_of(a.begin(), a.end(), [](uint8_t b) { return b != 0; }); };
     EXPECT_TRUE(nonZero(s.reserved2) && nonZero(s.reserved8));
-    for (const ShapkaEntry& e : s.entries) EXPECT_TRUE(nonZero(e.reserved));
+    for (const DirectoryEntry& e : s.entries) EXPECT_TRUE(nonZero(e.reserved));
     EXPECT_TRUE(nonZero(m->img->charMap.reserved0));
     EXPECT_TRUE(nonZero(m->img->operFormat.reserved0));
     // Block 6 is not blank, and the id-7 section repeats its start after the character map.
@@ -310,7 +310,7 @@ TEST_P(DemoModelFiles, ItemsLieInsideTheDumpsApartFromEachOther) {
     std::set<int> dumpsUsed;
     for (const Item& it : allItems(*m)) dumpsUsed.insert(it.dump);
     EXPECT_EQ(dumpsUsed, (std::set<int>{1, 2})) << "both dumps hold items";
-    const QByteArray version = m->at(m->img->shapka.versionAddress + 8, 128);
+    const QByteArray version = m->at(m->img->directory.versionAddress + 8, 128);
     const QByteArray text(kDemoVersionText);
     EXPECT_EQ(version.left(text.size()), text);
     EXPECT_EQ(version.mid(text.size()).count('\0'), 128 - text.size());

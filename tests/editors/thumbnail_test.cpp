@@ -68,7 +68,7 @@ QImage numbered(int n) {
     return img;
 }
 
-QImage drawn(const qv::TMyImageList& store, int index, int x = 10, int y = 20) {
+QImage drawn(const qv::ThumbnailStore& store, int index, int x = 10, int y = 20) {
     QImage canvas = solid(100, 100, kWhite);
     QPainter p(&canvas);
     store.draw(p, x, y, index);
@@ -85,19 +85,19 @@ TEST(ThumbnailStore, KeepsImagesExactlyAtEveryPackingDepth) {
                     const int k = (x * 31 + y * 17) % colours;
                     img.setPixel(x, y, qRgb(k % 256, k / 256 * 40, 255 - k % 7));
                 }
-            qv::TMyImageList store;
+            qv::ThumbnailStore store;
             ASSERT_TRUE(store.add(img));
             EXPECT_EQ(store.image(0), img) << colours << " colours, " << size.width() << "x" << size.height();
         }
     }
     // A two-grey thumbnail with its frame takes 2 bits a pixel, not a 32-bit image.
-    qv::TMyImageList store;
+    qv::ThumbnailStore store;
     for (int i = 0; i < 10; ++i) store.add(qv::makeThumbnail(solid(20 + i, 30, kRed)));
     EXPECT_LE(store.storedBytes(), 10 * (48 * 48 / 4 + 12));
 }
 
 TEST(ThumbnailStore, DeleteAndReplaceKeepRowOrder) {
-    qv::TMyImageList store;
+    qv::ThumbnailStore store;
     for (int i = 1; i <= 3; ++i) store.add(numbered(i));
     ASSERT_TRUE(store.replace(2, numbered(9)));
     ASSERT_TRUE(store.remove(0));
@@ -112,7 +112,7 @@ TEST(ThumbnailStore, DeleteAndReplaceKeepRowOrder) {
 }
 
 TEST(ThumbnailStore, EmptyStoreAndBadIndicesChangeNothing) {
-    qv::TMyImageList store;
+    qv::ThumbnailStore store;
     EXPECT_FALSE(store.replace(0, numbered(1)));
     EXPECT_FALSE(store.remove(0));
     EXPECT_EQ(drawn(store, 0), solid(100, 100, kWhite));
@@ -129,7 +129,7 @@ TEST(ThumbnailStore, EmptyStoreAndBadIndicesChangeNothing) {
 }
 
 TEST(ThumbnailStore, DrawsUnscaledWithinTheStoreSize) {
-    qv::TMyImageList store;
+    qv::ThumbnailStore store;
     EXPECT_EQ(QSize(store.width(), store.height()), QSize(48, 48));
     store.setSize(10, 6);
     store.add(solid(48, 48, kRed));
@@ -140,9 +140,9 @@ TEST(ThumbnailStore, DrawsUnscaledWithinTheStoreSize) {
 }
 
 TEST(ThumbnailStore, RefusesImagesPastCapacity) {
-    qv::TMyImageList store;
+    qv::ThumbnailStore store;
     const QImage tiny = solid(1, 1, kRed);
-    for (int i = 0; i < qv::TMyImageList::kCapacity; ++i) ASSERT_TRUE(store.add(tiny)) << i;
+    for (int i = 0; i < qv::ThumbnailStore::kCapacity; ++i) ASSERT_TRUE(store.add(tiny)) << i;
     EXPECT_FALSE(store.add(tiny));
     EXPECT_EQ(store.count(), 32768);
 }

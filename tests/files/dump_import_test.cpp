@@ -83,7 +83,7 @@ TEST(DumpImport, SavedTwiceGivesTheSameBytesAndTheSameItems) {
     for (int id : {1, 2, 3, 8}) EXPECT_EQ(reread.image().count(id), im.ws.image().count(id));
     EXPECT_EQ(reread.image().tableBlock(idTableCharMap), im.ws.image().tableBlock(idTableCharMap));
     EXPECT_EQ(reread.image().tableBlock(idTableAux6), im.ws.image().tableBlock(idTableAux6));
-    EXPECT_EQ(reread.image().shapka.reserved8, im.ws.image().shapka.reserved8);
+    EXPECT_EQ(reread.image().directory.reserved8, im.ws.image().directory.reserved8);
 }
 
 TEST(DumpImport, MissingOrShortDumpsAreClearErrors) {

@@ -167,10 +167,10 @@ TEST_F(ServiceFileTest, SaveCompactsInTableOrderRenumbersStringsAndIsStable) {
     // Reserved bytes of the directory and of the records survive.
     Workspace again;
     ASSERT_TRUE(again.open(sav).ok());
-    EXPECT_EQ(again.image().shapka.reserved2, model.image->shapka.reserved2);
-    EXPECT_EQ(again.image().shapka.reserved8, model.image->shapka.reserved8);
-    EXPECT_EQ(again.image().shapka.entries[5].reserved, model.image->shapka.entries[5].reserved);
-    EXPECT_EQ(again.image().shapka.entries[11].offset, 0x11111111u);
+    EXPECT_EQ(again.image().directory.reserved2, model.image->directory.reserved2);
+    EXPECT_EQ(again.image().directory.reserved8, model.image->directory.reserved8);
+    EXPECT_EQ(again.image().directory.entries[5].reserved, model.image->directory.entries[5].reserved);
+    EXPECT_EQ(again.image().directory.entries[11].offset, 0x11111111u);
     EXPECT_EQ(again.image().strings[3].reserved22, model.image->strings[3].reserved22);
     EXPECT_EQ(again.image().pictures[1].reserved, model.image->pictures[1].reserved);
 }

@@ -17,12 +17,12 @@ QByteArray pattern(int n, int seed) {
 
 SmallServiceFile::SmallServiceFile() : image(std::make_unique<MediaImage>()) {
     MediaImage& m = *image;
-    m.shapka.phoneType = 5;
-    m.shapka.reserved2 = {0xA1, 0xA2};
-    m.shapka.versionAddress = 0x01001000;
-    m.shapka.reserved8 = {0xB1, 0xB2, 0xB3, 0xB4};
-    for (int k = 0; k < Shapka::kEntries; ++k) m.shapka.entries[size_t(k)].reserved = {uint8_t(k), 0xC0, 0xDE};
-    m.shapka.entries[11].offset = 0x11111111;  // an unused entry carried unchanged
+    m.directory.phoneType = 5;
+    m.directory.reserved2 = {0xA1, 0xA2};
+    m.directory.versionAddress = 0x01001000;
+    m.directory.reserved8 = {0xB1, 0xB2, 0xB3, 0xB4};
+    for (int k = 0; k < TableDirectory::kEntries; ++k) m.directory.entries[size_t(k)].reserved = {uint8_t(k), 0xC0, 0xDE};
+    m.directory.entries[11].offset = 0x11111111;  // an unused entry carried unchanged
 
     const int pictureSizes[] = {16 * 16 / 8, 8 * 4 * 2, 2};
     const uint16_t dims[][2] = {{16, 16}, {8, 4}, {1, 1}};
@@ -89,14 +89,14 @@ QByteArray SmallServiceFile::tableFileBytes() const {
     QByteArray body;
     for (int id : tables) {
         const QByteArray packed = deflateSection(m.tableBlock(id));
-        ShapkaEntry& e = m.entry(id);
+        DirectoryEntry& e = m.entry(id);
         e.present = uint8_t(id);
-        e.offset = uint32_t(Shapka::kSize + body.size());
+        e.offset = uint32_t(TableDirectory::kSize + body.size());
         e.zsize = uint32_t(packed.size());
         body += packed;
     }
-    QByteArray head(int(Shapka::kSize), '\0');
-    m.shapka.write(reinterpret_cast<uint8_t*>(head.data()));
+    QByteArray head(int(TableDirectory::kSize), '\0');
+    m.directory.write(reinterpret_cast<uint8_t*>(head.data()));
     return head + body;
 }
 

@@ -131,7 +131,7 @@ TEST(MediaImage, OperatorRecordsPackAndUnpackByTheFormat) {
 TEST(MediaImage, ModelFlags) {
     MediaImage m;
     for (uint16_t t : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}) {
-        m.shapka.phoneType = t;
+        m.directory.phoneType = t;
         EXPECT_EQ(m.isReversedOrderModel(), t == 4 || t == 6 || t == 8) << t;
         EXPECT_EQ(m.needsSecondDump(), t == 3 || t == 4 || t == 5 || t == 6 || t == 8) << t;
     }

@@ -98,7 +98,7 @@ public:
 TEST_F(AtFixture, WorkerTurnsResultsIntoFinalTextsAndOneErrorBox) {
     RecordingSink sink;
     link.progress = &sink;
-    TCOMMThread worker(link, at);
+    PhoneWorker worker(link, at);
     std::atomic<int> runs{0};
     ResultCode next = rcOk;
     worker.setTaskBody(tcWriteItems, [&] {

@@ -197,7 +197,7 @@ TEST(LoaderSpeeds, TheTaskStartRefusesASpeedWithoutACodeBeforeThePhoneIsCalled) 
     link->progress = &sink;
     link->task.setTaskCode(tcIdle);
     AtExchange at(*link);
-    TCOMMThread worker(*link, at);
+    PhoneWorker worker(*link, at);
     bool bodyRan = false;
     worker.setTaskBody(tcWriteItems, [&] {
         bodyRan = true;

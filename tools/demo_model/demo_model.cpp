@@ -40,7 +40,7 @@ bool addPictures(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool 
     const int n = int(pictures.size());
     for (int i = 0; i < n; ++i) {
         const DemoPicture& p = pictures[size_t(i)];
-        const auto bytes = writePhonePicture(p.image, p.format, p.variant, img.shapka.phoneType, error);
+        const auto bytes = writePhonePicture(p.image, p.format, p.variant, img.directory.phoneType, error);
         if (!bytes) return false;
         if (bytes->size() > kPictureBufferSize)
             return fail(error, QStringLiteral("picture %1 takes more than 64 KiB").arg(i));
@@ -141,31 +141,31 @@ void fillAuxBlocks(MediaImage& img) {
 }
 
 // A pattern that a rewrite which drops the bytes it does not understand cannot reproduce.
-void markShapka(Shapka& s) {
+void markDirectory(TableDirectory& s) {
     s.reserved2 = {0x51, 0x56};
     s.reserved8 = {0xC3, 0x3C, 0x96, 0x69};
-    for (int k = 0; k < Shapka::kEntries; ++k) {
-        ShapkaEntry& e = s.entries[size_t(k)];
+    for (int k = 0; k < TableDirectory::kEntries; ++k) {
+        DirectoryEntry& e = s.entries[size_t(k)];
         e.reserved = {uint8_t(0xB0 + k), 0x5A, uint8_t(0xA0 ^ k)};
         if (k == 0 || k >= 10) e.offset = 0x0BAD0000u | uint32_t(k);  // entries never used
     }
 }
 
 std::optional<QByteArray> tableFileBytes(MediaImage& img, QString* error) {
-    QByteArray file(int(Shapka::kSize), '\0');
+    QByteArray file(int(TableDirectory::kSize), '\0');
     for (int id : kSectionOrder) {
         const QByteArray section = deflateSection(img.tableBlock(id));
         if (section.isEmpty()) {
             fail(error, QStringLiteral("table %1 cannot be compressed").arg(id));
             return std::nullopt;
         }
-        ShapkaEntry& e = img.entry(id);
+        DirectoryEntry& e = img.entry(id);
         e.present = uint8_t(id);
         e.offset = uint32_t(file.size());
         e.zsize = uint32_t(section.size());
         file += section;
     }
-    img.shapka.write(reinterpret_cast<uint8_t*>(file.data()));
+    img.directory.write(reinterpret_cast<uint8_t*>(file.data()));
     return file;
 }
 
@@ -189,9 +189,9 @@ std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOpt
         return std::nullopt;
     }
     auto img = std::make_unique<MediaImage>();
-    img->shapka.phoneType = options.phoneType;
-    img->shapka.versionAddress = kDemoVersionAddress;
-    markShapka(img->shapka);
+    img->directory.phoneType = options.phoneType;
+    img->directory.versionAddress = kDemoVersionAddress;
+    markDirectory(img->directory);
     const DumpPlan plan{img->needsSecondDump()};
     FlashDumps flash(plan.two ? 2 : 1);
 
