@@ -69,7 +69,7 @@ void ListBatchActions::exportAll(ListKind kind) {
                                                    start + QStringLiteral("/strings.po"));
         if (po.isEmpty()) return;
         const BulkResult r = runBatch(tr("Writing the strings…"), [this, po] { return exportStrings(ws_, po); });
-        report(r, tr("%1 strings written to %2").arg(r.rows.size()).arg(po), {});
+        report(r, tr("Written to %1: %2 strings.").arg(po).arg(r.rows.size()), {});
         return;
     }
     const QString folder = dialogs_.chooseFolder(tr("Export all %1 to the folder").arg(itemsOf(kind)), start);
@@ -77,7 +77,7 @@ void ListBatchActions::exportAll(ListKind kind) {
     const BulkResult r = runBatch(tr("Writing the %1…").arg(itemsOf(kind)), [this, kind, folder] {
         return kind == ListKind::Pictures ? exportPictures(ws_, folder, PictureFileType::Png) : exportMelodies(ws_, folder);
     });
-    report(r, tr("%1 files written to %2").arg(r.rows.size()).arg(folder), {});
+    report(r, tr("Written to %1: %2 files.").arg(folder).arg(r.rows.size()), {});
 }
 
 void ListBatchActions::importAll(ListKind kind) {
@@ -97,8 +97,8 @@ void ListBatchActions::importAll(ListKind kind) {
     }
     const BulkResult r = runBatch(tr("Importing the %1…").arg(itemsOf(kind)), batch);
     if (!r.rows.empty() && hooks_.listChanged) hooks_.listChanged(kind);
-    report(r, tr("%1 %2 changed and ticked for the phone, %3 unchanged").arg(r.rows.size()).arg(itemsOf(kind)).arg(r.unchanged),
-           tr("%1 items were refused; nothing was changed.").arg(r.problems.size()));
+    report(r, tr("Changed and ticked for the phone: %1. Unchanged: %2.").arg(r.rows.size()).arg(r.unchanged),
+           tr("Refused: %1 (listed below); nothing was changed.").arg(r.problems.size()));
 }
 
 BulkResult ListBatchActions::runBatch(const QString& label, const std::function<BulkResult()>& batch) {
@@ -120,7 +120,7 @@ void ListBatchActions::report(const BulkResult& r, const QString& done, const QS
     if (!r.status) {
         dialogs_.showErrorDetails(r.status.message(), kCaption, problemLines(r.problems));
     } else if (!r.problems.empty()) {
-        dialogs_.showErrorDetails(refused.isEmpty() ? tr("%1 items could not be taken.").arg(r.problems.size()) : refused,
+        dialogs_.showErrorDetails(refused.isEmpty() ? tr("Not written: %1 (listed below).").arg(r.problems.size()) : refused,
                                   kCaption, problemLines(r.problems));
     } else {
         dialogs_.showMessage(done, kCaption);
