@@ -33,14 +33,16 @@ Status readInto(QByteArray& file, MediaImage& image, LoadedTables& loaded) {
     return readTableFile(buffer, QStringLiteral("fuzz.sav"), image, &loaded);
 }
 
-// The end of the furthest blob of the loaded tables.
-qint64 blobsEnd(const MediaImage& image, const LoadedTables& loaded) {
+// The end of the furthest blob of the loaded tables; `largest` the longest blob.
+qint64 blobsEnd(const MediaImage& image, const LoadedTables& loaded, qint64& largest) {
     qint64 end = 0;
+    largest = 0;
     for (int id : {int(idTablePict), int(idTableMel), int(idTableOper), int(idTableStr)}) {
         if (!loaded.test(size_t(id))) continue;
         for (uint32_t i = 0; i < image.count(id); ++i) {
             const BlobRef b = image.blob(id, int(i));
             end = std::max(end, qint64(b.memOffset) + qint64(b.length));
+            largest = std::max(largest, qint64(b.length));
         }
     }
     return end;
@@ -80,8 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (loaded.test(id) && !image.isPresent(int(id))) broken("a table was loaded that the directory does not mark present");
 
     const QString dataName = QStringLiteral("fuzz.mem");
-    const qint64 end = blobsEnd(image, loaded);
-    if (!checkBlobsInside(image, loaded, end, dataName)) broken("blobs refused by a data file that holds them all");
+    qint64 largest = 0;
+    const qint64 end = blobsEnd(image, loaded, largest);
+    // An item larger than any phone's flash is refused whatever the data file holds.
+    const bool tooLarge = largest > kMaxFlashBytes;
+    if (bool(checkBlobsInside(image, loaded, end, dataName)) == tooLarge)
+        broken(tooLarge ? "an item larger than any phone's flash was let through" : "blobs refused by a data file that holds them all");
     if (end > 0 && checkBlobsInside(image, loaded, end - 1, dataName)) broken("a blob past the data file's end was let through");
     (void)checkBlobsInside(image, loaded, qint64(in.dataSize), dataName);
 

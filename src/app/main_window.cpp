@@ -178,81 +178,81 @@ void MainWindow::buildControls() {
             composeBackgroundAfterMove(newPos - oldPos, QImage());
     });
 
-    L_Button = toolButton(this, "L_Button", QStyle::SP_DialogOpenButton, 8802);
-    saveb = toolButton(this, "saveb", QStyle::SP_DialogSaveButton, 8806);
+    openButton = toolButton(this, "openButton", QStyle::SP_DialogOpenButton, 8802);
+    saveButton = toolButton(this, "saveButton", QStyle::SP_DialogSaveButton, 8806);
     flash = toolButton(this, "flash", QStyle::SP_ArrowUp, 8811);
     info = toolButton(this, "info", QStyle::SP_MessageBoxInformation, 8813);
     setting = toolButton(this, "setting", QStyle::SP_FileDialogDetailedView, 8814);
     int x = 10;
-    for (QToolButton* b : {L_Button, saveb, flash, info, setting}) {
+    for (QToolButton* b : {openButton, saveButton, flash, info, setting}) {
         b->move(x, 32);
         x += 38;
     }
-    connect(L_Button, &QToolButton::clicked, this, &MainWindow::L_ButtonClick);
-    connect(saveb, &QToolButton::clicked, this, &MainWindow::savebClick);
-    connect(flash, &QToolButton::clicked, this, &MainWindow::flashClick);
-    connect(info, &QToolButton::clicked, this, &MainWindow::infoClick);
-    connect(setting, &QToolButton::clicked, this, &MainWindow::settingClick);
+    connect(openButton, &QToolButton::clicked, this, &MainWindow::openClicked);
+    connect(saveButton, &QToolButton::clicked, this, &MainWindow::saveClicked);
+    connect(flash, &QToolButton::clicked, this, &MainWindow::flashClicked);
+    connect(info, &QToolButton::clicked, this, &MainWindow::infoClicked);
+    connect(setting, &QToolButton::clicked, this, &MainWindow::settingsClicked);
 
-    prosha = infoLabel(this, "prosha", QRect(330, 36, 230, 22));
-    QFont bold = prosha->font();
+    fileNameLabel = infoLabel(this, "fileNameLabel", QRect(330, 36, 230, 22));
+    QFont bold = fileNameLabel->font();
     bold.setBold(true);
-    prosha->setFont(bold);
+    fileNameLabel->setFont(bold);
 
-    rezhym = new QFrame(this);
-    rezhym->setObjectName("rezhym");
-    rezhym->setGeometry(10, 64, 549, 24);
+    modeBar = new QFrame(this);
+    modeBar->setObjectName("modeBar");
+    modeBar->setGeometry(10, 64, 549, 24);
     // The mode buttons keep a plate of their own, so their captions read on any background
     // (a mode that cannot be chosen yet is greyed, not faded away), and the mode in front
     // stays pressed.
-    rezhym->setStyleSheet(QStringLiteral(
+    modeBar->setStyleSheet(QStringLiteral(
         "QPushButton { color: #102060; background: #e8ecf4; border: 1px solid #30589b; border-radius: 3px; }"
         "QPushButton:hover { background: #ffffff; }"
         "QPushButton:checked { color: #ffffff; background: #3058b8; border-color: #102060; font-weight: bold; }"
         "QPushButton:disabled { color: #4a4a4a; background: #d0d0d0; border-color: #8a8a8a; }"));
     auto modeButton = [&](const char* name, int tag, int index) {
-        auto* b = new QPushButton(rezhym);
+        auto* b = new QPushButton(modeBar);
         b->setObjectName(name);
         setLanguageTag(b, tag);
         b->setGeometry(index * 110, 0, 106, 24);
         b->setCheckable(true);
         return b;
     };
-    ExpressButton1 = modeButton("ExpressButton1", 8030, 0);
-    ExpressButton2 = modeButton("ExpressButton2", 8031, 1);
-    ExpressButton3 = modeButton("ExpressButton3", 8032, 2);
-    ExpressButton5 = modeButton("ExpressButton5", 8049, 3);
-    ExpressButton6 = modeButton("ExpressButton6", 8050, 4);
-    connect(ExpressButton1, &QPushButton::clicked, this, &MainWindow::ExpressButton1Click);
-    connect(ExpressButton2, &QPushButton::clicked, this, &MainWindow::ExpressButton2Click);
-    connect(ExpressButton3, &QPushButton::clicked, this, &MainWindow::ExpressButton3Click);
-    connect(ExpressButton5, &QPushButton::clicked, this, &MainWindow::ExpressButton5Click);
-    connect(ExpressButton6, &QPushButton::clicked, this, &MainWindow::ExpressButton6Click);
+    imagesButton = modeButton("imagesButton", 8030, 0);
+    melodiesButton = modeButton("melodiesButton", 8031, 1);
+    operatorsButton = modeButton("operatorsButton", 8032, 2);
+    langPackButton = modeButton("langPackButton", 8049, 3);
+    restoreButton = modeButton("restoreButton", 8050, 4);
+    connect(imagesButton, &QPushButton::clicked, this, &MainWindow::showImages);
+    connect(melodiesButton, &QPushButton::clicked, this, &MainWindow::showMelodies);
+    connect(operatorsButton, &QPushButton::clicked, this, &MainWindow::showOperators);
+    connect(langPackButton, &QPushButton::clicked, this, &MainWindow::showLangPack);
+    connect(restoreButton, &QPushButton::clicked, this, &MainWindow::showRestore);
 
     pictureModel_ = new CheckListModel(this);
     melodyModel_ = new CheckListModel(this);
     operatorModel_ = new CheckListModel(this);
     stringModel_ = new CheckListModel(this);
-    spisok_p = checkList(this, "spisok_p", pictureModel_);
-    spisok_p->setItemDelegate(new PictureRowDelegate(thumbnails_, spisok_p));
-    spisok = checkList(this, "spisok", melodyModel_);
-    spisok_o = checkList(this, "spisok_o", operatorModel_);
-    spisok_s = checkList(this, "spisok_s", stringModel_);
+    pictureList = checkList(this, "pictureList", pictureModel_);
+    pictureList->setItemDelegate(new PictureRowDelegate(thumbnails_, pictureList));
+    melodyList = checkList(this, "melodyList", melodyModel_);
+    operatorList = checkList(this, "operatorList", operatorModel_);
+    stringList = checkList(this, "stringList", stringModel_);
     auto onCurrent = [this](QListView* v, void (MainWindow::*select)(int)) {
         connect(v->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, select](const QModelIndex& i) { if (i.isValid()) (this->*select)(i.row()); });
     };
-    onCurrent(spisok_p, &MainWindow::selectPicture);
-    onCurrent(spisok, &MainWindow::selectMelody);
-    onCurrent(spisok_o, &MainWindow::selectOperator);
-    onCurrent(spisok_s, &MainWindow::selectString);
+    onCurrent(pictureList, &MainWindow::selectPicture);
+    onCurrent(melodyList, &MainWindow::selectMelody);
+    onCurrent(operatorList, &MainWindow::selectOperator);
+    onCurrent(stringList, &MainWindow::selectString);
 
-    razr = infoLabel(this, "razr", QRect(276, 388, 80, 18));
-    razr2 = infoLabel(this, "razr2", QRect(356, 388, 100, 18));
-    col_us = infoLabel(this, "col_us", QRect(470, 388, 90, 18));
-    dlina_us = infoLabel(this, "dlina_us", QRect(276, 408, 140, 18));
-    pic_siz = infoLabel(this, "pic_siz", QRect(420, 412, 140, 18));
-    pic_off = infoLabel(this, "pic_off", QRect(276, 432, 280, 18));
+    pictureSizeLabel = infoLabel(this, "pictureSizeLabel", QRect(276, 388, 80, 18));
+    scaledSizeLabel = infoLabel(this, "scaledSizeLabel", QRect(356, 388, 100, 18));
+    colourDepthLabel = infoLabel(this, "colourDepthLabel", QRect(470, 388, 90, 18));
+    byteSizeLabel = infoLabel(this, "byteSizeLabel", QRect(276, 408, 140, 18));
+    itemSizeLabel = infoLabel(this, "itemSizeLabel", QRect(420, 412, 140, 18));
+    itemOffsetLabel = infoLabel(this, "itemOffsetLabel", QRect(276, 432, 280, 18));
     Label2 = infoLabel(this, "Label2", QRect(276, 372, 1, 1));
     Label4 = infoLabel(this, "Label4", QRect(276, 372, 1, 1));
     buildPictureEditor();
@@ -262,31 +262,31 @@ void MainWindow::buildControls() {
     // The lists' keys reach eventFilter through the application-wide filter installed at creation.
     batchActions_ = new ListBatchActions(this, ws_, dialogs(),
                                          {[this](ListKind kind) { refreshList(kind); }, [this] { return exportFolder(); }});
-    batchActions_->attach(spisok_p, ListKind::Pictures);
-    batchActions_->attach(spisok, ListKind::Melodies);
-    batchActions_->attach(spisok_s, ListKind::Strings);
+    batchActions_->attach(pictureList, ListKind::Pictures);
+    batchActions_->attach(melodyList, ListKind::Melodies);
+    batchActions_->attach(stringList, ListKind::Strings);
 
-    Label5 = infoLabel(this, "Label5", QRect(20, 110, 300, 20));
-    setLanguageTag(Label5, 8043);
-    RestoreFile = new FileNameEdit(this);
-    RestoreFile->setObjectName("RestoreFile");
-    RestoreFile->setGeometry(20, 134, 420, 26);
-    RestoreFile->setFilter(QStringLiteral("Patch files|*.flp"));
-    setLanguageTag(RestoreFile, 9144);
-    apply_patch = toolButton(this, "apply_patch", QStyle::SP_DialogApplyButton, 8810);
-    apply_patch->move(450, 132);
-    connect(apply_patch, &QToolButton::clicked, this, &MainWindow::apply_patchClick);
+    restoreCaption = infoLabel(this, "restoreCaption", QRect(20, 110, 300, 20));
+    setLanguageTag(restoreCaption, 8043);
+    restoreFileEdit = new FileNameEdit(this);
+    restoreFileEdit->setObjectName("restoreFileEdit");
+    restoreFileEdit->setGeometry(20, 134, 420, 26);
+    restoreFileEdit->setFilter(QStringLiteral("Patch files|*.flp"));
+    setLanguageTag(restoreFileEdit, 9144);
+    applyPatchButton = toolButton(this, "applyPatchButton", QStyle::SP_DialogApplyButton, 8810);
+    applyPatchButton->move(450, 132);
+    connect(applyPatchButton, &QToolButton::clicked, this, &MainWindow::applyPatchClicked);
 
-    Label1 = infoLabel(this, "Label1", QRect(10, 436, 120, 16));
-    Label1->setText(QStringLiteral("<a href=\"#\">About...</a>"));
-    setLanguageTag(Label1, 8820);
-    connect(Label1, &QLabel::linkActivated, this, [this] { AboutDialog(this).exec(); });
-    Label9 = infoLabel(this, "Label9", QRect(132, 436, 140, 16));
-    Label9->setText(QStringLiteral("<a href=\"https://quorvanta.example.org/\">quorvanta.example.org</a>"));
-    Label9->setOpenExternalLinks(true);
-    setLanguageTag(Label9, 8805);
+    aboutLink = infoLabel(this, "aboutLink", QRect(10, 436, 120, 16));
+    aboutLink->setText(QStringLiteral("<a href=\"#\">About...</a>"));
+    setLanguageTag(aboutLink, 8820);
+    connect(aboutLink, &QLabel::linkActivated, this, [this] { AboutDialog(this).exec(); });
+    webLink = infoLabel(this, "webLink", QRect(132, 436, 140, 16));
+    webLink->setText(QStringLiteral("<a href=\"https://quorvanta.example.org/\">quorvanta.example.org</a>"));
+    webLink->setOpenExternalLinks(true);
+    setLanguageTag(webLink, 8805);
     // As wide as its text (it ends before the scale boxes at x 276).
-    Label9->resize(std::min(Label9->sizeHint().width() + 2, 276 - 4 - Label9->x()), Label9->height());
+    webLink->resize(std::min(webLink->sizeHint().width() + 2, 276 - 4 - webLink->x()), webLink->height());
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -439,12 +439,12 @@ void MainWindow::pumpEvents(int ms) {
 // ---- Workspace view and modes ---------------------------------------------------------
 
 void MainWindow::resetWorkspaceView() {
-    prosha->clear();
+    fileNameLabel->clear();
     const std::initializer_list<QWidget*> controls{
-        razr, razr2, col_us, dlina_us, pic_siz, pic_off, pic_area, Label2, Label4, name_oper, spisok_p, spisok, spisok_o,
-        spisok_s, saveb, RestoreFile, apply_patch, Label5, transp_l, mel_imp, name1, name2, name3, name1_l, name2_l,
-        name3_l, name_kod_l, name_kod, Refresh_b, impbut, expbut, x_shyr, x_vys, transp, play_b, editstr, atr_combo,
-        cr_but, apply_but, editstr_l, findstr, findstr_l, Button2, melName};
+        pictureSizeLabel, scaledSizeLabel, colourDepthLabel, byteSizeLabel, itemSizeLabel, itemOffsetLabel, previewArea, Label2, Label4, operatorInfoLabel, pictureList, melodyList, operatorList,
+        stringList, saveButton, restoreFileEdit, applyPatchButton, restoreCaption, transparentLabel, melodyFileEdit, name1, name2, name3, name1_l, name2_l,
+        name3_l, operatorCodeLabel, operatorCodeEdit, applyOperatorButton, importButton, exportButton, zoomWidth, zoomHeight, transparentCheck, playButton, stringEdit, fontPageCombo,
+        lineBreakButton, applyStringButton, stringEditLabel, searchEdit, searchLabel, melodyNameButton, melodyNameChooser};
     for (QWidget* w : controls) w->hide();
     pictureModel_->clear();
     melodyModel_->clear();
@@ -454,7 +454,7 @@ void MainWindow::resetWorkspaceView() {
     picture_ = QImage();
     flash->setEnabled(false);
     // Restore needs no service file; the list modes wait for one with its data.
-    for (QPushButton* b : {ExpressButton1, ExpressButton2, ExpressButton3, ExpressButton5})
+    for (QPushButton* b : {imagesButton, melodiesButton, operatorsButton, langPackButton})
         b->setEnabled(ws_.hasDataFile());
     info->setEnabled(true);
     showMode();
@@ -469,11 +469,11 @@ void MainWindow::setMode(Mode mode) {
 // change, or on the pressed one, leaves it so).
 void MainWindow::showMode() {
     const bool open = ws_.hasDataFile();
-    ExpressButton1->setChecked(open && mode_ == Mode::Images);
-    ExpressButton2->setChecked(open && mode_ == Mode::Melodies);
-    ExpressButton3->setChecked(open && mode_ == Mode::Operators);
-    ExpressButton5->setChecked(open && mode_ == Mode::LangPack);
-    ExpressButton6->setChecked(mode_ == Mode::Restore);
+    imagesButton->setChecked(open && mode_ == Mode::Images);
+    melodiesButton->setChecked(open && mode_ == Mode::Melodies);
+    operatorsButton->setChecked(open && mode_ == Mode::Operators);
+    langPackButton->setChecked(open && mode_ == Mode::LangPack);
+    restoreButton->setChecked(mode_ == Mode::Restore);
 }
 
 // A list left with no rows: nothing is selected, so nothing describes an item and the
@@ -482,29 +482,29 @@ void MainWindow::showNoSelection(ListKind kind) {
     switch (kind) {
     case ListKind::Pictures:
         picture_ = QImage();
-        image_3->clear();
-        image_3->resize(0, 0);
-        for (QLabel* l : {razr, razr2, col_us, dlina_us}) l->clear();
-        impbut->setEnabled(false);
-        expbut->setEnabled(false);
+        picturePreview->clear();
+        picturePreview->resize(0, 0);
+        for (QLabel* l : {pictureSizeLabel, scaledSizeLabel, colourDepthLabel, byteSizeLabel}) l->clear();
+        importButton->setEnabled(false);
+        exportButton->setEnabled(false);
         break;
     case ListKind::Melodies:
-        for (QLabel* l : {razr2, dlina_us}) l->clear();
-        impbut->setEnabled(false);
-        expbut->setEnabled(false);
-        play_b->setEnabled(false);
+        for (QLabel* l : {scaledSizeLabel, byteSizeLabel}) l->clear();
+        importButton->setEnabled(false);
+        exportButton->setEnabled(false);
+        playButton->setEnabled(false);
         placeMelodyRowControls();
         break;
     case ListKind::Operators:
-        for (QLineEdit* e : {name_kod, name1, name2, name3}) e->clear();
-        name_oper->clear();
-        Refresh_b->setEnabled(false);
+        for (QLineEdit* e : {operatorCodeEdit, name1, name2, name3}) e->clear();
+        operatorInfoLabel->clear();
+        applyOperatorButton->setEnabled(false);
         break;
     case ListKind::Strings:
-        editstr->clear();
-        for (QLabel* l : {razr2, dlina_us}) l->clear();
-        apply_but->setEnabled(false);
-        cr_but->setEnabled(false);
+        stringEdit->clear();
+        for (QLabel* l : {scaledSizeLabel, byteSizeLabel}) l->clear();
+        applyStringButton->setEnabled(false);
+        lineBreakButton->setEnabled(false);
         break;
     }
 }
@@ -530,10 +530,10 @@ bool MainWindow::explainEmptyMode(const char* action) {
 
 void MainWindow::hideModePanels() {
     const std::initializer_list<QWidget*> controls{
-        Label5, editstr_l, mel_imp, name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l, name_kod, name_oper,
-        pic_area, razr, razr2, col_us, dlina_us, pic_siz, pic_off, spisok_o, spisok, spisok_p, spisok_s, Refresh_b,
-        Label2, Label4, L_Button, impbut, expbut, saveb, flash, x_shyr, x_vys, transp, transp_l, play_b, Button2,
-        melName, editstr, atr_combo, cr_but, apply_but, RestoreFile, apply_patch, findstr_l, findstr};
+        restoreCaption, stringEditLabel, melodyFileEdit, name1, name2, name3, name1_l, name2_l, name3_l, operatorCodeLabel, operatorCodeEdit, operatorInfoLabel,
+        previewArea, pictureSizeLabel, scaledSizeLabel, colourDepthLabel, byteSizeLabel, itemSizeLabel, itemOffsetLabel, operatorList, melodyList, pictureList, stringList, applyOperatorButton,
+        Label2, Label4, openButton, importButton, exportButton, saveButton, flash, zoomWidth, zoomHeight, transparentCheck, transparentLabel, playButton, melodyNameButton,
+        melodyNameChooser, stringEdit, fontPageCombo, lineBreakButton, applyStringButton, restoreFileEdit, applyPatchButton, searchLabel, searchEdit};
     for (QWidget* w : controls) w->hide();
 }
 
@@ -541,41 +541,41 @@ void MainWindow::showControls(std::initializer_list<QWidget*> controls) {
     for (QWidget* w : controls) w->show();
 }
 
-void MainWindow::ExpressButton1Click() {
+void MainWindow::showImages() {
     setMode(Mode::Images);
-    L_Button->show();
-    RestoreFile->hide(), apply_patch->hide(), Label5->hide();
+    openButton->show();
+    restoreFileEdit->hide(), applyPatchButton->hide(), restoreCaption->hide();
     if (pictureModel_->rowCount() == 0) return;
     hideModePanels();
-    razr2->setGeometry(356, 388, 110, 18);
-    dlina_us->setGeometry(276, 408, 140, 18);
-    showControls({pic_area, razr, razr2, col_us, dlina_us, spisok_p, Label2, Label4, L_Button, impbut, expbut, saveb,
-                  flash, x_shyr, x_vys, transp, transp_l});
-    if (spisok_p->currentIndex().isValid()) selectPicture(spisok_p->currentIndex().row());
-    spisok_p->setFocus();
+    scaledSizeLabel->setGeometry(356, 388, 110, 18);
+    byteSizeLabel->setGeometry(276, 408, 140, 18);
+    showControls({previewArea, pictureSizeLabel, scaledSizeLabel, colourDepthLabel, byteSizeLabel, pictureList, Label2, Label4, openButton, importButton, exportButton, saveButton,
+                  flash, zoomWidth, zoomHeight, transparentCheck, transparentLabel});
+    if (pictureList->currentIndex().isValid()) selectPicture(pictureList->currentIndex().row());
+    pictureList->setFocus();
 }
 
-void MainWindow::ExpressButton2Click() {
+void MainWindow::showMelodies() {
     setMode(Mode::Melodies);
-    L_Button->show();
-    RestoreFile->hide(), apply_patch->hide(), Label5->hide();
+    openButton->show();
+    restoreFileEdit->hide(), applyPatchButton->hide(), restoreCaption->hide();
     if (melodyModel_->rowCount() == 0) return;
     hideModePanels();
-    razr2->setGeometry(276, 438, 70, 18);
-    dlina_us->setGeometry(346, 438, 140, 18);
-    impbut->setEnabled(true);  // every melody can be imported and exported
-    expbut->setEnabled(true);
-    play_b->setEnabled(true);
-    showControls({razr2, spisok, L_Button, impbut, expbut, flash, saveb, dlina_us, play_b});
-    if (spisok->currentIndex().isValid()) selectMelody(spisok->currentIndex().row());
+    scaledSizeLabel->setGeometry(276, 438, 70, 18);
+    byteSizeLabel->setGeometry(346, 438, 140, 18);
+    importButton->setEnabled(true);  // every melody can be imported and exported
+    exportButton->setEnabled(true);
+    playButton->setEnabled(true);
+    showControls({scaledSizeLabel, melodyList, openButton, importButton, exportButton, flash, saveButton, byteSizeLabel, playButton});
+    if (melodyList->currentIndex().isValid()) selectMelody(melodyList->currentIndex().row());
     placeMelodyRowControls();
-    spisok->setFocus();
+    melodyList->setFocus();
 }
 
-void MainWindow::ExpressButton3Click() {
+void MainWindow::showOperators() {
     setMode(Mode::Operators);
-    L_Button->show();
-    RestoreFile->hide(), apply_patch->hide(), Label5->hide();
+    openButton->show();
+    restoreFileEdit->hide(), applyPatchButton->hide(), restoreCaption->hide();
     if (operatorModel_->rowCount() == 0) return;
     hideModePanels();
     // The names may be as long as the phone's operator format allows, within their fields.
@@ -586,34 +586,34 @@ void MainWindow::ExpressButton3Click() {
     name1->setMaxLength(nameLimits_[0]);
     name2->setMaxLength(nameLimits_[1]);
     name3->setMaxLength(nameLimits_[2]);
-    showControls({name1, name2, name3, name1_l, name2_l, name3_l, name_kod_l, name_kod, name_oper, spisok_o, Refresh_b,
-                  L_Button, flash, saveb});
-    if (spisok_o->currentIndex().isValid()) selectOperator(spisok_o->currentIndex().row());
-    spisok_o->setFocus();
+    showControls({name1, name2, name3, name1_l, name2_l, name3_l, operatorCodeLabel, operatorCodeEdit, operatorInfoLabel, operatorList, applyOperatorButton,
+                  openButton, flash, saveButton});
+    if (operatorList->currentIndex().isValid()) selectOperator(operatorList->currentIndex().row());
+    operatorList->setFocus();
 }
 
-void MainWindow::ExpressButton5Click() {
+void MainWindow::showLangPack() {
     if (ws_.image().isReversedOrderModel()) {  // strings stay closed on these models
         showMode();
         return;
     }
-    L_Button->show();
-    RestoreFile->hide(), apply_patch->hide(), Label5->hide();
+    openButton->show();
+    restoreFileEdit->hide(), applyPatchButton->hide(), restoreCaption->hide();
     setMode(Mode::LangPack);
     if (stringModel_->rowCount() == 0) return;
     hideModePanels();
-    razr2->setGeometry(276, 252, 110, 18);
-    dlina_us->setGeometry(386, 252, 100, 18);
-    showControls({findstr, razr2, spisok_s, L_Button, flash, saveb, dlina_us, editstr, atr_combo, cr_but, apply_but,
-                  editstr_l, findstr_l});
-    if (spisok_s->currentIndex().isValid()) selectString(spisok_s->currentIndex().row());
-    spisok_s->setFocus();
+    scaledSizeLabel->setGeometry(276, 252, 110, 18);
+    byteSizeLabel->setGeometry(386, 252, 100, 18);
+    showControls({searchEdit, scaledSizeLabel, stringList, openButton, flash, saveButton, byteSizeLabel, stringEdit, fontPageCombo, lineBreakButton, applyStringButton,
+                  stringEditLabel, searchLabel});
+    if (stringList->currentIndex().isValid()) selectString(stringList->currentIndex().row());
+    stringList->setFocus();
 }
 
-void MainWindow::ExpressButton6Click() {
+void MainWindow::showRestore() {
     setMode(Mode::Restore);
     hideModePanels();
-    showControls({RestoreFile, apply_patch, Label5, L_Button});
+    showControls({restoreFileEdit, applyPatchButton, restoreCaption, openButton});
 }
 
 // ---- Lists -----------------------------------------------------------------------------
@@ -674,7 +674,7 @@ void MainWindow::fillPictures(ProgressDialog& progress) {
     }
     pictureModel_->reset(texts, &ws_.ticks(ListKind::Pictures));
     setMode(Mode::Images);
-    if (rows > 0) spisok_p->setCurrentIndex(pictureModel_->index(0));
+    if (rows > 0) pictureList->setCurrentIndex(pictureModel_->index(0));
 }
 
 void MainWindow::fillMelodies() {
@@ -682,7 +682,7 @@ void MainWindow::fillMelodies() {
     const int rows = ws_.rowCount(ListKind::Melodies);
     for (int i = 0; i < rows; ++i) texts << melodyRowText(i, ws_.image().melodies[size_t(i)]);
     melodyModel_->reset(texts, &ws_.ticks(ListKind::Melodies));
-    if (rows > 0) spisok->setCurrentIndex(melodyModel_->index(0));
+    if (rows > 0) melodyList->setCurrentIndex(melodyModel_->index(0));
 }
 
 void MainWindow::fillOperators() {
@@ -691,7 +691,7 @@ void MainWindow::fillOperators() {
     const int rows = ws_.rowCount(ListKind::Operators);
     for (int i = 0; i < rows; ++i) texts << operatorRowText(ws_.image().operRecords[size_t(i)]);
     operatorModel_->reset(texts, &ws_.ticks(ListKind::Operators));
-    if (rows > 0) spisok_o->setCurrentIndex(operatorModel_->index(0));
+    if (rows > 0) operatorList->setCurrentIndex(operatorModel_->index(0));
 }
 
 void MainWindow::fillStrings(ProgressDialog& progress) {
@@ -711,7 +711,7 @@ void MainWindow::fillStrings(ProgressDialog& progress) {
         }
     }
     stringModel_->reset(texts, &ws_.ticks(ListKind::Strings));
-    if (rows > 0) spisok_s->setCurrentIndex(stringModel_->index(0));
+    if (rows > 0) stringList->setCurrentIndex(stringModel_->index(0));
 }
 
 }  // namespace qv

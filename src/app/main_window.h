@@ -53,35 +53,35 @@ public:
     explicit MainWindow(const MainWindowOptions& options = {}, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The open flow (L_Button), with a file already chosen when `chosen` is given (a file
+    // The open flow (openButton), with a file already chosen when `chosen` is given (a file
     // named on the command line).
-    void L_ButtonClick();
+    void openClicked();
     void openServiceFile(const QString& chosen);
-    void savebClick();
-    void flashClick();
-    void apply_patchClick();
-    void infoClick();
-    void settingClick();
+    void saveClicked();
+    void flashClicked();
+    void applyPatchClicked();
+    void infoClicked();
+    void settingsClicked();
 
-    void ExpressButton1Click();
-    void ExpressButton2Click();
-    void ExpressButton3Click();
-    void ExpressButton5Click();
-    void ExpressButton6Click();
+    void showImages();
+    void showMelodies();
+    void showOperators();
+    void showLangPack();
+    void showRestore();
 
     // The content editors (main_window_pictures.cpp, _melodies, _operators, _strings).
-    void impbutClick();
-    void expbutClick();
+    void importClicked();
+    void exportClicked();
     void refreshPicturePreview();
-    void play_bClick();
-    void spisokDblClick();
-    void Button2Click();
-    void melNameSelect(int index);
-    void Refresh_bClick();
-    void cr_butClick();
-    void atr_comboChange(int index);
-    void findstrChange(const QString& text);
-    void apply_butClick();
+    void playClicked();
+    void melodyListDoubleClicked();
+    void chooseMelodyName();
+    void melodyNameChosen(int index);
+    void applyOperatorClicked();
+    void insertLineBreak();
+    void fontPageChanged(int index);
+    void searchChanged(const QString& text);
+    void applyStringClicked();
     // What the melody list shows for a row: "n text" of its naming string, or its own text.
     QString melodyShownText(int row) const;
 
@@ -150,7 +150,7 @@ private:
     QString exportFolder() const;
     QString melodyFilter() const;
     void placeMelodyRowControls();
-    void editstrEdited();
+    void stringEdited();
     std::vector<QString> stringTexts() const;
     ResultCode runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body);
     void applyTextColour();
@@ -183,39 +183,39 @@ private:
     int nameLimits_[3] = {10, 25, 50};
 
     TitleBar* titleBar_ = nullptr;
-    QLabel* prosha = nullptr;
-    QToolButton *L_Button = nullptr, *saveb = nullptr, *flash = nullptr, *info = nullptr, *setting = nullptr;
-    QFrame* rezhym = nullptr;
-    QPushButton *ExpressButton1 = nullptr, *ExpressButton2 = nullptr, *ExpressButton3 = nullptr,
-                *ExpressButton5 = nullptr, *ExpressButton6 = nullptr;
-    QListView *spisok_p = nullptr, *spisok = nullptr, *spisok_o = nullptr, *spisok_s = nullptr;
+    QLabel* fileNameLabel = nullptr;
+    QToolButton *openButton = nullptr, *saveButton = nullptr, *flash = nullptr, *info = nullptr, *setting = nullptr;
+    QFrame* modeBar = nullptr;
+    QPushButton *imagesButton = nullptr, *melodiesButton = nullptr, *operatorsButton = nullptr,
+                *langPackButton = nullptr, *restoreButton = nullptr;
+    QListView *pictureList = nullptr, *melodyList = nullptr, *operatorList = nullptr, *stringList = nullptr;
     CheckListModel *pictureModel_ = nullptr, *melodyModel_ = nullptr, *operatorModel_ = nullptr, *stringModel_ = nullptr;
-    QScrollArea* pic_area = nullptr;  // the preview's own area, scrolling a preview larger than it
-    QLabel *image_3 = nullptr, *razr = nullptr, *razr2 = nullptr, *col_us = nullptr, *dlina_us = nullptr,
-           *pic_siz = nullptr, *pic_off = nullptr, *Label2 = nullptr, *Label4 = nullptr, *Label5 = nullptr,
-           *name_oper = nullptr;
+    QScrollArea* previewArea = nullptr;  // the preview's own area, scrolling a preview larger than it
+    QLabel *picturePreview = nullptr, *pictureSizeLabel = nullptr, *scaledSizeLabel = nullptr, *colourDepthLabel = nullptr, *byteSizeLabel = nullptr,
+           *itemSizeLabel = nullptr, *itemOffsetLabel = nullptr, *Label2 = nullptr, *Label4 = nullptr, *restoreCaption = nullptr,
+           *operatorInfoLabel = nullptr;
     // Pictures and melodies
-    QToolButton *impbut = nullptr, *expbut = nullptr, *play_b = nullptr;
-    QSpinBox *x_shyr = nullptr, *x_vys = nullptr;
-    QCheckBox* transp = nullptr;
-    QLabel* transp_l = nullptr;
-    FileNameEdit* mel_imp = nullptr;
-    QPushButton* Button2 = nullptr;
-    NameChooser* melName = nullptr;
+    QToolButton *importButton = nullptr, *exportButton = nullptr, *playButton = nullptr;
+    QSpinBox *zoomWidth = nullptr, *zoomHeight = nullptr;
+    QCheckBox* transparentCheck = nullptr;
+    QLabel* transparentLabel = nullptr;
+    FileNameEdit* melodyFileEdit = nullptr;
+    QPushButton* melodyNameButton = nullptr;
+    NameChooser* melodyNameChooser = nullptr;
     // Operators
-    QLineEdit *name_kod = nullptr, *name1 = nullptr, *name2 = nullptr, *name3 = nullptr;
-    QLabel *name_kod_l = nullptr, *name1_l = nullptr, *name2_l = nullptr, *name3_l = nullptr;
-    QToolButton* Refresh_b = nullptr;
+    QLineEdit *operatorCodeEdit = nullptr, *name1 = nullptr, *name2 = nullptr, *name3 = nullptr;
+    QLabel *operatorCodeLabel = nullptr, *name1_l = nullptr, *name2_l = nullptr, *name3_l = nullptr;
+    QToolButton* applyOperatorButton = nullptr;
     // Strings
-    QLineEdit *editstr = nullptr, *findstr = nullptr;
-    QLabel *editstr_l = nullptr, *findstr_l = nullptr;
-    QPushButton *cr_but = nullptr, *apply_but = nullptr;
-    QComboBox* atr_combo = nullptr;
+    QLineEdit *stringEdit = nullptr, *searchEdit = nullptr;
+    QLabel *stringEditLabel = nullptr, *searchLabel = nullptr;
+    QPushButton *lineBreakButton = nullptr, *applyStringButton = nullptr;
+    QComboBox* fontPageCombo = nullptr;
 
-    FileNameEdit* RestoreFile = nullptr;
-    QToolButton* apply_patch = nullptr;
-    QLabel* Label1 = nullptr;  // the about link
-    QLabel* Label9 = nullptr;  // the web link
+    FileNameEdit* restoreFileEdit = nullptr;
+    QToolButton* applyPatchButton = nullptr;
+    QLabel* aboutLink = nullptr;  // the about link
+    QLabel* webLink = nullptr;  // the web link
 };
 
 }  // namespace qv

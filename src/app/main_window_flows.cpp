@@ -25,7 +25,7 @@
 
 namespace qv {
 
-void MainWindow::L_ButtonClick() { openServiceFile(QString()); }
+void MainWindow::openClicked() { openServiceFile(QString()); }
 
 void MainWindow::openServiceFile(const QString& chosen) {
     link_.task.setTaskCode(tcIdle);
@@ -46,12 +46,12 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
     resetWorkspaceView();
     if (ws_.hasDataFile()) {
         fillLists();
-        saveb->show();
-        rezhym->setEnabled(true);
+        saveButton->show();
+        modeBar->setEnabled(true);
         flash->setEnabled(true);
         info->setEnabled(true);
-        ExpressButton1Click();
-        prosha->setText(QFileInfo(chosen).fileName());
+        showImages();
+        fileNameLabel->setText(QFileInfo(chosen).fileName());
         return true;
     }
     const int source = dialogs().chooseDataFileSource();
@@ -76,7 +76,7 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
     return false;
 }
 
-void MainWindow::savebClick() {
+void MainWindow::saveClicked() {
     if (!ws_.hasDataFile()) return;
     if (Status s = ws_.save(); !s) dialogs().showError(s.message(), langText("016"));
 }
@@ -111,7 +111,7 @@ ResultCode MainWindow::runPhoneTask(uint8_t code, uint32_t baud, std::function<R
     return result;
 }
 
-void MainWindow::flashClick() {
+void MainWindow::flashClicked() {
     if (!ws_.hasDataFile()) return;
     settings_ = Settings::load(options_.settingsPath);
     link_.versionAddress = ws_.image().directory.versionAddress;
@@ -121,8 +121,8 @@ void MainWindow::flashClick() {
     for (CheckListModel* m : {pictureModel_, melodyModel_, operatorModel_, stringModel_}) m->ticksChanged();
 }
 
-void MainWindow::apply_patchClick() {
-    const QString path = RestoreFile->text().trimmed();
+void MainWindow::applyPatchClicked() {
+    const QString path = restoreFileEdit->text().trimmed();
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
     QFile patch(path);
     if (!patch.open(QIODevice::ReadOnly)) {
@@ -134,7 +134,7 @@ void MainWindow::apply_patchClick() {
     runPhoneTask(tcApplyPatch, settings_.baudWR, [this, &patch, verify] { return applyRestorePatch(link_, patch, verify); });
 }
 
-void MainWindow::infoClick() {
+void MainWindow::infoClicked() {
     TInfoDialog dialog(this);
     link_.port.close();
     if (at_.driverState() == tatInactive) {
@@ -161,7 +161,7 @@ void MainWindow::infoClick() {
     at_.setDriverState(tatInactive);
 }
 
-void MainWindow::settingClick() {
+void MainWindow::settingsClicked() {
     TSetupComDialog dialog(options_.settingsPath, this);
     if (dialog.exec() == QDialog::Accepted) settings_ = Settings::load(options_.settingsPath);
 }

@@ -13,12 +13,12 @@ namespace qv {
 
 QListView* MainWindow::listOf(ListKind kind) const {
     switch (kind) {
-    case ListKind::Pictures: return spisok_p;
-    case ListKind::Melodies: return spisok;
-    case ListKind::Operators: return spisok_o;
+    case ListKind::Pictures: return pictureList;
+    case ListKind::Melodies: return melodyList;
+    case ListKind::Operators: return operatorList;
     case ListKind::Strings: break;
     }
-    return spisok_s;
+    return stringList;
 }
 
 CheckListModel* MainWindow::modelOf(ListKind kind) const {
@@ -96,7 +96,7 @@ void MainWindow::deleteTickedRows(ListKind kind) {
         if (!kept.isEmpty()) list->setCurrentIndex(model->index(std::min<int>(focus, int(kept.size()) - 1)));
         if (kept.isEmpty()) showNoSelection(kind);
         // Melodies named by a deleted string lose their names; the others follow their strings.
-        if (kind == ListKind::Strings) spisok->viewport()->update();
+        if (kind == ListKind::Strings) melodyList->viewport()->update();
         if (kind == ListKind::Melodies) placeMelodyRowControls();
     }
     if (!saved) dialogs().showError(saved.message(), langText("016"));

@@ -24,52 +24,52 @@ constexpr int kRowBoxHeight = 22;  // the file box and the chooser beside a melo
 }
 
 void MainWindow::buildMelodyEditor() {
-    play_b = toolButton(this, "play_b", QStyle::SP_MediaPlay, 8841);
-    play_b->move(286, 32);
-    connect(play_b, &QToolButton::clicked, this, &MainWindow::play_bClick);
-    spisok->setItemDelegate(new MelodyRowDelegate([this](int row) { return melodyShownText(row); }, spisok));
-    connect(spisok, &QListView::doubleClicked, this, [this] { spisokDblClick(); });
-    connect(spisok->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeMelodyRowControls(); });
+    playButton = toolButton(this, "playButton", QStyle::SP_MediaPlay, 8841);
+    playButton->move(286, 32);
+    connect(playButton, &QToolButton::clicked, this, &MainWindow::playClicked);
+    melodyList->setItemDelegate(new MelodyRowDelegate([this](int row) { return melodyShownText(row); }, melodyList));
+    connect(melodyList, &QListView::doubleClicked, this, [this] { melodyListDoubleClicked(); });
+    connect(melodyList->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeMelodyRowControls(); });
 
-    mel_imp = new FileNameEdit(this);
-    mel_imp->setObjectName("mel_imp");
-    setLanguageTag(mel_imp, 9142);
-    mel_imp->setDialogTitle(langText("8042"));
-    mel_imp->setChooser([this](QWidget*, const FileRequest& request) {
-        const QString chosen = dialogs().chooseOpenFile(request.title, mel_imp->filter(), request.directory);
+    melodyFileEdit = new FileNameEdit(this);
+    melodyFileEdit->setObjectName("melodyFileEdit");
+    setLanguageTag(melodyFileEdit, 9142);
+    melodyFileEdit->setDialogTitle(langText("8042"));
+    melodyFileEdit->setChooser([this](QWidget*, const FileRequest& request) {
+        const QString chosen = dialogs().chooseOpenFile(request.title, melodyFileEdit->filter(), request.directory);
         // Chosen or not, the focus leaves the box.
         QTimer::singleShot(0, this, [this] { focusNextChild(); });
         return chosen;
     });
-    connect(mel_imp, &FileNameEdit::beforeDialog, this, [this] {
+    connect(melodyFileEdit, &FileNameEdit::beforeDialog, this, [this] {
         const QString filter = melodyFilter();
-        mel_imp->setFilter(filter);
-        mel_imp->setDefaultSuffix(filter.section(u'|', 1));
+        melodyFileEdit->setFilter(filter);
+        melodyFileEdit->setDefaultSuffix(filter.section(u'|', 1));
     });
-    connect(mel_imp, &FileNameEdit::fileChosen, this, [this](const QString& path) {
+    connect(melodyFileEdit, &FileNameEdit::fileChosen, this, [this](const QString& path) {
         const int row = currentRow(ListKind::Melodies);
         if (row >= 0) importMelodyFile(row, path);
         placeMelodyRowControls();
     });
 
-    Button2 = new QPushButton(QStringLiteral("..."), this);
-    Button2->setObjectName("Button2");
-    setLanguageTag(Button2, 8845);
-    Button2->setToolTip(langText("8045"));
-    Button2->setFocusPolicy(Qt::NoFocus);
-    connect(Button2, &QPushButton::clicked, this, &MainWindow::Button2Click);
+    melodyNameButton = new QPushButton(QStringLiteral("..."), this);
+    melodyNameButton->setObjectName("melodyNameButton");
+    setLanguageTag(melodyNameButton, 8845);
+    melodyNameButton->setToolTip(langText("8045"));
+    melodyNameButton->setFocusPolicy(Qt::NoFocus);
+    connect(melodyNameButton, &QPushButton::clicked, this, &MainWindow::chooseMelodyName);
 
-    melName = new NameChooser(this);
-    melName->setObjectName("melName");
+    melodyNameChooser = new NameChooser(this);
+    melodyNameChooser->setObjectName("melodyNameChooser");
     // 19 rows and a scroll bar, on every style (some styles otherwise drop the whole list down).
-    melName->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    melName->setMaxVisibleItems(19);
-    melName->hide();
-    connect(melName, &QComboBox::activated, this, &MainWindow::melNameSelect);
-    connect(melName, &NameChooser::closed, this, [this] {
+    melodyNameChooser->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    melodyNameChooser->setMaxVisibleItems(19);
+    melodyNameChooser->hide();
+    connect(melodyNameChooser, &QComboBox::activated, this, &MainWindow::melodyNameChosen);
+    connect(melodyNameChooser, &NameChooser::closed, this, [this] {
         QTimer::singleShot(0, this, [this] {
-            melName->hide();
-            if (spisok->isVisible()) spisok->setFocus();
+            melodyNameChooser->hide();
+            if (melodyList->isVisible()) melodyList->setFocus();
         });
     });
 }
@@ -90,38 +90,38 @@ QString MainWindow::melodyShownText(int row) const {
 
 void MainWindow::selectMelody(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Melodies)) return;
-    razr2->setText(langText("010"));
-    dlina_us->setText(QString::number(ws_.image().melodies[size_t(row)].size) + langText("006"));
+    scaledSizeLabel->setText(langText("010"));
+    byteSizeLabel->setText(QString::number(ws_.image().melodies[size_t(row)].size) + langText("006"));
     placeMelodyRowControls();
 }
 
 // The file box and the name button sit beside the focused row while it is wholly in view.
 void MainWindow::placeMelodyRowControls() {
-    const QModelIndex current = spisok->currentIndex();
+    const QModelIndex current = melodyList->currentIndex();
     QRect r;
-    bool shown = !spisok->isHidden() && current.isValid() && current.row() < ws_.rowCount(ListKind::Melodies);
+    bool shown = !melodyList->isHidden() && current.isValid() && current.row() < ws_.rowCount(ListKind::Melodies);
     if (shown) {
-        r = spisok->visualRect(current);
-        shown = r.top() >= 0 && r.top() < spisok->viewport()->height() - r.height();
+        r = melodyList->visualRect(current);
+        shown = r.top() >= 0 && r.top() < melodyList->viewport()->height() - r.height();
     }
     if (!shown) {
-        mel_imp->hide();
-        Button2->hide();
+        melodyFileEdit->hide();
+        melodyNameButton->hide();
         return;
     }
     const int row = current.row();
-    const QPoint at = spisok->viewport()->mapTo(this, r.topLeft());
+    const QPoint at = melodyList->viewport()->mapTo(this, r.topLeft());
     const int top = at.y() + (r.height() - kRowBoxHeight) / 2;
-    const int right = spisok->x() + spisok->width();
-    mel_imp->setGeometry(right + 20, top, 260, kRowBoxHeight);
-    Button2->setGeometry(right + 1, top + 2, 18, kRowBoxHeight - 4);
+    const int right = melodyList->x() + melodyList->width();
+    melodyFileEdit->setGeometry(right + 20, top, 260, kRowBoxHeight);
+    melodyNameButton->setGeometry(right + 1, top + 2, 18, kRowBoxHeight - 4);
     const QString remembered = row < kMruSlots ? ws_.melodyFileNames()[size_t(row)] : QString();
-    mel_imp->setText(remembered.isEmpty() ? QString() : QFileInfo(remembered).fileName());
-    Button2->setEnabled(!ws_.image().isReversedOrderModel());
-    mel_imp->show();
-    Button2->show();
-    mel_imp->raise();
-    Button2->raise();
+    melodyFileEdit->setText(remembered.isEmpty() ? QString() : QFileInfo(remembered).fileName());
+    melodyNameButton->setEnabled(!ws_.image().isReversedOrderModel());
+    melodyFileEdit->show();
+    melodyNameButton->show();
+    melodyFileEdit->raise();
+    melodyNameButton->raise();
 }
 
 void MainWindow::importMelodyFile(int row, const QString& path) {
@@ -131,7 +131,7 @@ void MainWindow::importMelodyFile(int row, const QString& path) {
     if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText("8001"));
 }
 
-void MainWindow::play_bClick() {
+void MainWindow::playClicked() {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0) return;
     const QString file = QFileInfo(QDir(exportFolder()).filePath(melodyExportName(ws_, row, stringTexts()))).absoluteFilePath();
@@ -147,37 +147,37 @@ void MainWindow::play_bClick() {
                             bare ? QString() : player.absolutePath());
 }
 
-void MainWindow::spisokDblClick() {
+void MainWindow::melodyListDoubleClicked() {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0) return;
     const int named = melodyNameRow(ws_, row);
     if (named >= 0 && named < stringModel_->rowCount()) {
-        spisok_s->setCurrentIndex(stringModel_->index(named));
-        ExpressButton5Click();
+        stringList->setCurrentIndex(stringModel_->index(named));
+        showLangPack();
     } else {
-        play_bClick();
+        playClicked();
     }
 }
 
-void MainWindow::Button2Click() {
+void MainWindow::chooseMelodyName() {
     if (currentRow(ListKind::Melodies) < 0) return;
-    melName->clear();
+    melodyNameChooser->clear();
     QStringList texts;
     for (const QString& t : stringTexts()) texts << t;
-    melName->addItems(texts);
-    melName->setCurrentIndex(texts.isEmpty() ? -1 : 0);
-    melName->setGeometry(mel_imp->geometry());
-    melName->show();
-    melName->raise();
-    melName->setFocus();
-    melName->showPopup();
+    melodyNameChooser->addItems(texts);
+    melodyNameChooser->setCurrentIndex(texts.isEmpty() ? -1 : 0);
+    melodyNameChooser->setGeometry(melodyFileEdit->geometry());
+    melodyNameChooser->show();
+    melodyNameChooser->raise();
+    melodyNameChooser->setFocus();
+    melodyNameChooser->showPopup();
 }
 
-void MainWindow::melNameSelect(int index) {
+void MainWindow::melodyNameChosen(int index) {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0 || index < 0) return;
     if (Status s = setMelodyName(ws_, row, index); !s) dialogs().showError(s.message(), langText("016"));
-    spisok->viewport()->update();
+    melodyList->viewport()->update();
 }
 
 }  // namespace qv

@@ -37,18 +37,18 @@ QString shownName(const Field& field, int most) {
 }  // namespace
 
 void MainWindow::buildOperatorEditor() {
-    name_oper = infoLabel(this, "name_oper", QRect(276, 96, 284, 20));
-    name_kod_l = infoLabel(this, "name_kod_l", QRect(276, 126, 200, 18), 8012);
-    name_kod = lineEdit(this, "name_kod", QRect(276, 144, 44, 24), 2, 8828);
+    operatorInfoLabel = infoLabel(this, "operatorInfoLabel", QRect(276, 96, 284, 20));
+    operatorCodeLabel = infoLabel(this, "operatorCodeLabel", QRect(276, 126, 200, 18), 8012);
+    operatorCodeEdit = lineEdit(this, "operatorCodeEdit", QRect(276, 144, 44, 24), 2, 8828);
     name1_l = infoLabel(this, "name1_l", QRect(276, 176, 200, 18), 8007);
     name1 = lineEdit(this, "name1", QRect(276, 194, 284, 24), 10, 8827);
     name2_l = infoLabel(this, "name2_l", QRect(276, 226, 200, 18), 8008);
     name2 = lineEdit(this, "name2", QRect(276, 244, 284, 24), 25, 8826);
     name3_l = infoLabel(this, "name3_l", QRect(276, 276, 200, 18), 8009);
     name3 = lineEdit(this, "name3", QRect(276, 294, 284, 24), 50, 8825);
-    Refresh_b = toolButton(this, "Refresh_b", QStyle::SP_DialogApplyButton, 8810);
-    Refresh_b->move(276, 330);
-    connect(Refresh_b, &QToolButton::clicked, this, &MainWindow::Refresh_bClick);
+    applyOperatorButton = toolButton(this, "applyOperatorButton", QStyle::SP_DialogApplyButton, 8810);
+    applyOperatorButton->move(276, 330);
+    connect(applyOperatorButton, &QToolButton::clicked, this, &MainWindow::applyOperatorClicked);
 }
 
 void MainWindow::selectOperator(int row) {
@@ -64,15 +64,15 @@ void MainWindow::selectOperator(int row) {
         names[i].first->setMaxLength(std::max<int>(nameLimits_[i], int(names[i].second.size())));
         names[i].first->setText(names[i].second);
     }
-    Refresh_b->setEnabled(true);
-    name_kod->setText(hex(r.code1 & 0xFF, 2));
-    name_oper->setText(operatorInfo(ws_.image(), r));
+    applyOperatorButton->setEnabled(true);
+    operatorCodeEdit->setText(hex(r.code1 & 0xFF, 2));
+    operatorInfoLabel->setText(operatorInfo(ws_.image(), r));
 }
 
-void MainWindow::Refresh_bClick() {
+void MainWindow::applyOperatorClicked() {
     const int row = currentRow(ListKind::Operators);
     if (row < 0) return;
-    const Status s = applyOperator(ws_, row, name_kod->text(), toCp1251(name1->text()), toCp1251(name2->text()),
+    const Status s = applyOperator(ws_, row, operatorCodeEdit->text(), toCp1251(name1->text()), toCp1251(name2->text()),
                                    toCp1251(name3->text()));
     if (!s) {
         dialogs().showError(s.message(), langText("016"));
@@ -81,8 +81,8 @@ void MainWindow::Refresh_bClick() {
     const OperRecord& r = ws_.image().operRecords[size_t(row)];
     operatorModel_->setText(row, operatorRowText(r));
     operatorModel_->ticksChanged();
-    name_kod->setText(hex(r.code1 & 0xFF, 2));
-    name_oper->setText(operatorInfo(ws_.image(), r));
+    operatorCodeEdit->setText(hex(r.code1 & 0xFF, 2));
+    operatorInfoLabel->setText(operatorInfo(ws_.image(), r));
 }
 
 }  // namespace qv

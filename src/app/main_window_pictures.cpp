@@ -49,65 +49,65 @@ const char* depthKey(uint8_t format) {
 }  // namespace
 
 void MainWindow::buildPictureEditor() {
-    pic_area = new QScrollArea(this);
-    pic_area->setObjectName("pic_area");
-    pic_area->setGeometry(kPreviewArea);
-    pic_area->setFrameShape(QFrame::NoFrame);
-    pic_area->setAlignment(Qt::AlignCenter);
-    pic_area->setWidgetResizable(false);
-    pic_area->setFocusPolicy(Qt::NoFocus);
-    image_3 = infoLabel(pic_area, "image_3", QRect());
-    pic_area->setWidget(image_3);
+    previewArea = new QScrollArea(this);
+    previewArea->setObjectName("previewArea");
+    previewArea->setGeometry(kPreviewArea);
+    previewArea->setFrameShape(QFrame::NoFrame);
+    previewArea->setAlignment(Qt::AlignCenter);
+    previewArea->setWidgetResizable(false);
+    previewArea->setFocusPolicy(Qt::NoFocus);
+    picturePreview = infoLabel(previewArea, "picturePreview", QRect());
+    previewArea->setWidget(picturePreview);
     // The window's background shows around the preview and through its transparent colour.
-    for (QWidget* w : {static_cast<QWidget*>(pic_area), pic_area->viewport(), static_cast<QWidget*>(image_3)})
+    for (QWidget* w : {static_cast<QWidget*>(previewArea), previewArea->viewport(), static_cast<QWidget*>(picturePreview)})
         w->setAutoFillBackground(false);
-    impbut = toolButton(this, "impbut", QStyle::SP_ArrowDown, 8803);
-    expbut = toolButton(this, "expbut", QStyle::SP_FileLinkIcon, 8804);
-    impbut->move(210, 32);
-    expbut->move(248, 32);
-    impbut->setEnabled(false);
-    expbut->setEnabled(false);
-    connect(impbut, &QToolButton::clicked, this, &MainWindow::impbutClick);
-    connect(expbut, &QToolButton::clicked, this, &MainWindow::expbutClick);
+    importButton = toolButton(this, "importButton", QStyle::SP_ArrowDown, 8803);
+    exportButton = toolButton(this, "exportButton", QStyle::SP_FileLinkIcon, 8804);
+    importButton->move(210, 32);
+    exportButton->move(248, 32);
+    importButton->setEnabled(false);
+    exportButton->setEnabled(false);
+    connect(importButton, &QToolButton::clicked, this, &MainWindow::importClicked);
+    connect(exportButton, &QToolButton::clicked, this, &MainWindow::exportClicked);
 
-    x_shyr = scaleBox(this, "x_shyr", QStringLiteral("X"), QRect(276, 428, 80, 22), 8824);
-    x_vys = scaleBox(this, "x_vys", QStringLiteral("Y"), QRect(362, 428, 80, 22), 8823);
-    transp = new QCheckBox(this);
-    transp->setObjectName("transp");
-    transp->setGeometry(430, 408, 18, 18);
-    transp_l = infoLabel(this, "transp_l", QRect(450, 408, 110, 18), 8018);
-    connect(x_shyr, &QSpinBox::valueChanged, this, &MainWindow::refreshPicturePreview);
-    connect(x_vys, &QSpinBox::valueChanged, this, &MainWindow::refreshPicturePreview);
-    connect(transp, &QCheckBox::toggled, this, &MainWindow::refreshPicturePreview);
+    zoomWidth = scaleBox(this, "zoomWidth", QStringLiteral("X"), QRect(276, 428, 80, 22), 8824);
+    zoomHeight = scaleBox(this, "zoomHeight", QStringLiteral("Y"), QRect(362, 428, 80, 22), 8823);
+    transparentCheck = new QCheckBox(this);
+    transparentCheck->setObjectName("transparentCheck");
+    transparentCheck->setGeometry(430, 408, 18, 18);
+    transparentLabel = infoLabel(this, "transparentLabel", QRect(450, 408, 110, 18), 8018);
+    connect(zoomWidth, &QSpinBox::valueChanged, this, &MainWindow::refreshPicturePreview);
+    connect(zoomHeight, &QSpinBox::valueChanged, this, &MainWindow::refreshPicturePreview);
+    connect(transparentCheck, &QCheckBox::toggled, this, &MainWindow::refreshPicturePreview);
 }
 
 void MainWindow::selectPicture(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Pictures)) return;
     const PictEntry& e = ws_.image().pictures[size_t(row)];
-    impbut->setEnabled(true);
-    expbut->setEnabled(true);
-    razr->setText(QStringLiteral("%1x%2").arg(e.width).arg(e.height));
+    importButton->setEnabled(true);
+    exportButton->setEnabled(true);
+    pictureSizeLabel->setText(QStringLiteral("%1x%2").arg(e.width).arg(e.height));
     if (!pictureOfRow(ws_, row, picture_)) picture_ = QImage();
     refreshPicturePreview();
 }
 
 void MainWindow::refreshPicturePreview() {
     const int row = currentRow(ListKind::Pictures);
-    if (row < 0 || spisok_p->isHidden()) return;
+    if (row < 0 || pictureList->isHidden()) return;
     const PictEntry& e = ws_.image().pictures[size_t(row)];
-    if (const char* key = depthKey(e.format)) col_us->setText(langText(key));
-    dlina_us->setText(QString::number(e.size) + langText("006"));
-    impbut->setEnabled(pictureImportOffered(e));
+    if (const char* key = depthKey(e.format)) colourDepthLabel->setText(langText(key));
+    byteSizeLabel->setText(QString::number(e.size) + langText("006"));
+    importButton->setEnabled(pictureImportOffered(e));
 
-    const int w = roundHalfEven(int64_t(x_shyr->value()) * e.width, 100);
-    const int h = roundHalfEven(int64_t(x_vys->value()) * e.height, 100);
-    razr2->setText(QStringLiteral("(%1x%2)").arg(w).arg(h));
-    image_3->resize(w, h);
+    const int w = roundHalfEven(int64_t(zoomWidth->value()) * e.width, 100);
+    const int h = roundHalfEven(int64_t(zoomHeight->value()) * e.height, 100);
+    scaledSizeLabel->setText(QStringLiteral("(%1x%2)").arg(w).arg(h));
+    picturePreview->resize(w, h);
     QImage shown;
     if (!picture_.isNull() && w > 0 && h > 0)
         shown = picture_.scaled(w, h, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(QImage::Format_ARGB32);
     // Transparent: every pixel of the bottom-left pixel's colour lets the window show through.
-    if (transp->isChecked() && !shown.isNull()) {
+    if (transparentCheck->isChecked() && !shown.isNull()) {
         const QRgb key = shown.pixel(0, h - 1);
         for (int y = 0; y < h; ++y) {
             auto* line = reinterpret_cast<QRgb*>(shown.scanLine(y));
@@ -115,14 +115,14 @@ void MainWindow::refreshPicturePreview() {
                 if (line[x] == key) line[x] = 0;
         }
     }
-    image_3->setPixmap(QPixmap::fromImage(shown));
+    picturePreview->setPixmap(QPixmap::fromImage(shown));
 }
 
 QString MainWindow::exportFolder() const {
     return options_.exportFolder.isEmpty() ? FilePlaces::current().exportFolder() : options_.exportFolder;
 }
 
-void MainWindow::impbutClick() {
+void MainWindow::importClicked() {
     if (explainEmptyMode("import")) return;
     if (mode_ == Mode::Images) {
         const int row = currentRow(ListKind::Pictures);
@@ -147,11 +147,11 @@ void MainWindow::importPictureFile(int row, const QString& path) {
         refreshPicturePreview();
     }
     if (out.ticked) pictureModel_->ticksChanged();
-    spisok_p->viewport()->update();
+    pictureList->viewport()->update();
     if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText("8001"));
 }
 
-void MainWindow::expbutClick() {
+void MainWindow::exportClicked() {
     if (explainEmptyMode("export")) return;
     Status s;
     QString file;

@@ -39,9 +39,9 @@ protected:
         if (qvtest::runningAsRoot()) places.installedFolders << places.programFolder;
     }
     void exportPicture(MainWindow& w, int row) {
-        auto* list = child<QListView>(w, "spisok_p");
+        auto* list = child<QListView>(w, "pictureList");
         list->setCurrentIndex(list->model()->index(row, 0));
-        child<QToolButton>(w, "expbut")->click();
+        child<QToolButton>(w, "exportButton")->click();
     }
     FilePlaces places;
 };
@@ -57,7 +57,7 @@ TEST_F(InstalledCopy, SetupComApplyWritesThePerUserSettingsFile) {
                 QTest::keyClick(dlg, Qt::Key_Return);
             }
     });
-    w->settingClick();
+    w->settingsClicked();
 
     const QString perUser = dir.path("config/Quorvanta/setting.ini");
     ASSERT_TRUE(QFileInfo::exists(perUser));

@@ -75,7 +75,7 @@ TEST_F(EditorTest, ImportingABitmapReplacesThePictureItsThumbnailAndPreviewAndTi
     const QImage thumbBefore = w->thumbnails().image(0);
     ASSERT_FALSE(reddish(thumbBefore.pixel(24, 24)));
     dialogs.files = {bitmap("red.bmp", 128, 160, kRed)};
-    child<QToolButton>(*w, "impbut")->click();
+    child<QToolButton>(*w, "importButton")->click();
 
     EXPECT_EQ(dialogs.titles.last(), "Picture");
     EXPECT_EQ(dialogs.filters.last(), "Bitmaps (*.bmp)|*.bmp|TIF|*.tif|PNG|*.png");
@@ -86,9 +86,9 @@ TEST_F(EditorTest, ImportingABitmapReplacesThePictureItsThumbnailAndPreviewAndTi
                   pictureOfRow(w->workspace(), 1, p);
                   return p;
               }()));
-    EXPECT_TRUE(reddish(child<QLabel>(*w, "image_3")->pixmap().toImage().pixel(64, 80)));
+    EXPECT_TRUE(reddish(child<QLabel>(*w, "picturePreview")->pixmap().toImage().pixel(64, 80)));
     EXPECT_TRUE(w->workspace().ticks(ListKind::Pictures)[0]);
-    auto* list = child<QListView>(*w, "spisok_p");
+    auto* list = child<QListView>(*w, "pictureList");
     EXPECT_EQ(list->model()->data(list->model()->index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
     QImage stored;
     ASSERT_TRUE(pictureOfRow(w->workspace(), 0, stored));
@@ -101,7 +101,7 @@ TEST_F(EditorTest, ABitmapOfTheWrongShapeIsRefusedAndChangesNothing) {
     QImage before;
     pictureOfRow(w->workspace(), 0, before);
     dialogs.files = {bitmap("wide.bmp", 160, 128, kRed)};
-    child<QToolButton>(*w, "impbut")->click();
+    child<QToolButton>(*w, "importButton")->click();
 
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages.last(), "Incorrect resolution X:Y");
@@ -112,7 +112,7 @@ TEST_F(EditorTest, ABitmapOfTheWrongShapeIsRefusedAndChangesNothing) {
     EXPECT_EQ(after, before);
 
     // Cancelling the file choice does nothing at all.
-    child<QToolButton>(*w, "impbut")->click();
+    child<QToolButton>(*w, "importButton")->click();
     EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
@@ -131,26 +131,26 @@ TEST_F(EditorTest, ImportIsOfferedOnlyForFormatsThatCanBeWrittenBack) {
         {13, true, "12 bit"},  // run-length colour
     };
     for (const auto& c : cases) {
-        selectRow(*w, "spisok_p", c.row);
-        EXPECT_EQ(child<QToolButton>(*w, "impbut")->isEnabled(), c.offered) << "row " << c.row;
-        EXPECT_EQ(child<QLabel>(*w, "col_us")->text(), c.depth) << "row " << c.row;
+        selectRow(*w, "pictureList", c.row);
+        EXPECT_EQ(child<QToolButton>(*w, "importButton")->isEnabled(), c.offered) << "row " << c.row;
+        EXPECT_EQ(child<QLabel>(*w, "colourDepthLabel")->text(), c.depth) << "row " << c.row;
         dialogs.titles.clear();
-        w->impbutClick();
+        w->importClicked();
         EXPECT_EQ(dialogs.titles.size(), c.offered ? 1 : 0) << "row " << c.row;
     }
     // The buttons serve the melodies too, whatever picture was selected last.
-    selectRow(*w, "spisok_p", 8);
-    w->ExpressButton2Click();
-    EXPECT_TRUE(child<QToolButton>(*w, "impbut")->isEnabled());
-    w->ExpressButton1Click();
-    EXPECT_FALSE(child<QToolButton>(*w, "impbut")->isEnabled());
+    selectRow(*w, "pictureList", 8);
+    w->showMelodies();
+    EXPECT_TRUE(child<QToolButton>(*w, "importButton")->isEnabled());
+    w->showImages();
+    EXPECT_FALSE(child<QToolButton>(*w, "importButton")->isEnabled());
 }
 
 TEST_F(EditorTest, ThePreviewIsScaledWithHalvesToEvenAndStaysCentred) {
     auto w = opened();
-    auto* sx = child<QSpinBox>(*w, "x_shyr");
-    auto* sy = child<QSpinBox>(*w, "x_vys");
-    auto* preview = child<QLabel>(*w, "image_3");
+    auto* sx = child<QSpinBox>(*w, "zoomWidth");
+    auto* sy = child<QSpinBox>(*w, "zoomHeight");
+    auto* preview = child<QLabel>(*w, "picturePreview");
     EXPECT_EQ(sx->value(), 100);
     EXPECT_EQ(sx->minimum(), 1);
     EXPECT_EQ(sx->maximum(), 400);
@@ -170,12 +170,12 @@ TEST_F(EditorTest, ThePreviewIsScaledWithHalvesToEvenAndStaysCentred) {
     };
     for (const auto& c : cases) {
         if (c.width) w->workspace().image().pictures[size_t(c.row)].width = uint16_t(c.width);
-        selectRow(*w, "spisok_p", c.row == 0 ? 1 : 0);
-        selectRow(*w, "spisok_p", c.row);
+        selectRow(*w, "pictureList", c.row == 0 ? 1 : 0);
+        selectRow(*w, "pictureList", c.row);
         sx->setValue(c.scaleX);
         sy->setValue(c.scaleY);
-        EXPECT_EQ(child<QLabel>(*w, "razr")->text(), c.size);
-        EXPECT_EQ(child<QLabel>(*w, "razr2")->text(), c.scaled);
+        EXPECT_EQ(child<QLabel>(*w, "pictureSizeLabel")->text(), c.size);
+        EXPECT_EQ(child<QLabel>(*w, "scaledSizeLabel")->text(), c.scaled);
         const QRect g = preview->geometry();
         EXPECT_EQ(QStringLiteral("(%1x%2)").arg(g.width()).arg(g.height()), c.scaled) << "row " << c.row;
         EXPECT_EQ(preview->pixmap().size(), g.size());
@@ -188,9 +188,9 @@ TEST_F(EditorTest, ThePreviewIsScaledWithHalvesToEvenAndStaysCentred) {
 
 TEST_F(EditorTest, TransparencyTakesTheBottomLeftColourOutWithoutSmoothing) {
     auto w = opened();
-    selectRow(*w, "spisok_p", 13);  // a red circle on a plain light background
-    child<QSpinBox>(*w, "x_shyr")->setValue(200);
-    auto shown = [&] { return child<QLabel>(*w, "image_3")->pixmap().toImage(); };
+    selectRow(*w, "pictureList", 13);  // a red circle on a plain light background
+    child<QSpinBox>(*w, "zoomWidth")->setValue(200);
+    auto shown = [&] { return child<QLabel>(*w, "picturePreview")->pixmap().toImage(); };
     QImage opaque = shown();
     ASSERT_EQ(opaque.size(), QSize(96, 48));
     EXPECT_EQ(qAlpha(opaque.pixel(0, 47)), 255);
@@ -204,13 +204,13 @@ TEST_F(EditorTest, TransparencyTakesTheBottomLeftColourOutWithoutSmoothing) {
         for (int x = 0; x < 96; ++x) stretched.insert(opaque.pixel(x, y) | 0xFF000000);
     EXPECT_TRUE(own.contains(stretched));
 
-    child<QCheckBox>(*w, "transp")->setChecked(true);
+    child<QCheckBox>(*w, "transparentCheck")->setChecked(true);
     const QImage clear = shown();
     EXPECT_EQ(qAlpha(clear.pixel(0, 47)), 0);
     EXPECT_EQ(qAlpha(clear.pixel(95, 0)), 0);
     EXPECT_EQ(qAlpha(clear.pixel(48, 24)), 255);
     EXPECT_TRUE(reddish(clear.pixel(48, 24)));
-    EXPECT_EQ(child<QLabel>(*w, "transp_l")->text(), "Transparency");
+    EXPECT_EQ(child<QLabel>(*w, "transparentLabel")->text(), "Transparency");
 }
 
 TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
@@ -218,8 +218,8 @@ TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
     QDir().mkpath(options.exportFolder);
     auto w = opened();
     for (int row : {3, 10}) {
-        selectRow(*w, "spisok_p", row);
-        child<QToolButton>(*w, "expbut")->click();
+        selectRow(*w, "pictureList", row);
+        child<QToolButton>(*w, "exportButton")->click();
         const QString name = QDir(options.exportFolder).filePath(pictureExportName(row));
         const auto written = readBmpFile(name);
         ASSERT_TRUE(written) << name.toStdString();
@@ -235,8 +235,8 @@ TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
 
     // A folder in the file's place cannot be written over.
     QDir().mkpath(QDir(options.exportFolder).filePath("bitmap0000.bmp"));
-    selectRow(*w, "spisok_p", 0);
-    child<QToolButton>(*w, "expbut")->click();
+    selectRow(*w, "pictureList", 0);
+    child<QToolButton>(*w, "exportButton")->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.last().contains("bitmap0000.bmp"));
 }
@@ -245,13 +245,13 @@ TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
 
 TEST_F(EditorTest, AMelodyLongerThanItsSlotIsRefusedButTicked) {
     auto w = opened();
-    w->ExpressButton2Click();
-    EXPECT_EQ(child<QLabel>(*w, "razr2")->text(), "Melody");
-    EXPECT_EQ(child<QLabel>(*w, "dlina_us")->text(), "1200 byte");
+    w->showMelodies();
+    EXPECT_EQ(child<QLabel>(*w, "scaledSizeLabel")->text(), "Melody");
+    EXPECT_EQ(child<QLabel>(*w, "byteSizeLabel")->text(), "1200 byte");
     Status s;
     const QByteArray before = melodySlot(w->workspace(), 0, &s);
     dialogs.files = {fileOf("long.mmf", 1201)};
-    child<QToolButton>(*w, "impbut")->click();
+    child<QToolButton>(*w, "importButton")->click();
 
     EXPECT_EQ(dialogs.titles.last(), "Open file");
     EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
@@ -263,16 +263,16 @@ TEST_F(EditorTest, AMelodyLongerThanItsSlotIsRefusedButTicked) {
 
 TEST_F(EditorTest, TheFileBoxFollowsTheFocusedRowAndImportsIntoIt) {
     auto w = opened();
-    w->ExpressButton2Click();
-    auto* box = child<FileNameEdit>(*w, "mel_imp");
-    auto* name = child<QPushButton>(*w, "Button2");
-    auto* list = child<QListView>(*w, "spisok");
+    w->showMelodies();
+    auto* box = child<FileNameEdit>(*w, "melodyFileEdit");
+    auto* name = child<QPushButton>(*w, "melodyNameButton");
+    auto* list = child<QListView>(*w, "melodyList");
     ASSERT_TRUE(box->isVisible());
     EXPECT_TRUE(name->isVisible());
     EXPECT_EQ(box->x(), list->x() + list->width() + 20);
     const int firstTop = box->y();
 
-    selectRow(*w, "spisok", 2);
+    selectRow(*w, "melodyList", 2);
     EXPECT_GT(box->y(), firstTop);
     EXPECT_EQ(name->y() - box->y(), 2);
     const QString tune = fileOf("tune.mmf", 1000);
@@ -292,27 +292,27 @@ TEST_F(EditorTest, TheFileBoxFollowsTheFocusedRowAndImportsIntoIt) {
     EXPECT_TRUE(w->workspace().ticks(ListKind::Melodies)[2]);
     EXPECT_FALSE(box->hasFocus());
     // Another row shows its own remembered file, here none.
-    selectRow(*w, "spisok", 1);
+    selectRow(*w, "melodyList", 1);
     EXPECT_EQ(box->text(), "");
-    selectRow(*w, "spisok", 2);
+    selectRow(*w, "melodyList", 2);
     EXPECT_EQ(box->text(), "tune.mmf");
 
     // Models that take DXM files ask for them, and cannot name melodies.
     w->workspace().image().directory.phoneType = 6;
     box->browseButton()->click();
     EXPECT_EQ(dialogs.filters.last(), "DXM files|*.dxm");
-    selectRow(*w, "spisok", 1);
+    selectRow(*w, "melodyList", 1);
     EXPECT_FALSE(name->isEnabled());
 }
 
 TEST_F(EditorTest, AMelodyNamedByAStringShowsThatStringAndKeepsTheName) {
     auto w = opened();
-    w->ExpressButton2Click();
+    w->showMelodies();
     EXPECT_EQ(w->melodyShownText(0), "1 Ring1");  // named by string row 20
     EXPECT_EQ(w->melodyShownText(3), "4 Old phone");
-    selectRow(*w, "spisok", 3);
-    child<QPushButton>(*w, "Button2")->click();
-    auto* chooser = child<QComboBox>(*w, "melName");
+    selectRow(*w, "melodyList", 3);
+    child<QPushButton>(*w, "melodyNameButton")->click();
+    auto* chooser = child<QComboBox>(*w, "melodyNameChooser");
     ASSERT_TRUE(chooser->isVisible());
     EXPECT_EQ(chooser->count(), model.strings);
     EXPECT_EQ(chooser->currentIndex(), 0);
@@ -323,7 +323,7 @@ TEST_F(EditorTest, AMelodyNamedByAStringShowsThatStringAndKeepsTheName) {
 
     EXPECT_FALSE(chooser->isVisible());
     EXPECT_EQ(w->melodyShownText(3), "4 OK");
-    EXPECT_EQ(rowText(*w, "spisok", 3), "4 Old phone");  // the row's own text stays
+    EXPECT_EQ(rowText(*w, "melodyList", 3), "4 Old phone");  // the row's own text stays
     auto saved = reopened();
     EXPECT_EQ(saved->image().melodies[3].nameString, saved->image().strings[12].id);
 }
@@ -342,8 +342,8 @@ TEST_F(EditorTest, DoubleClickOpensTheNamingStringOrPlaysTheMelody) {
     settings.player = player;
     ASSERT_TRUE(settings.save(options.settingsPath, nullptr));
     auto w = opened();
-    w->ExpressButton2Click();
-    auto* list = child<QListView>(*w, "spisok");
+    w->showMelodies();
+    auto* list = child<QListView>(*w, "melodyList");
     auto doubleClick = [&](int row) {
         const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -352,10 +352,10 @@ TEST_F(EditorTest, DoubleClickOpensTheNamingStringOrPlaysTheMelody) {
 
     doubleClick(0);
     EXPECT_EQ(w->mode(), Mode::LangPack);
-    EXPECT_EQ(child<QListView>(*w, "spisok_s")->currentIndex().row(), 20);
-    EXPECT_EQ(child<QLineEdit>(*w, "editstr")->text(), "Ring1");
+    EXPECT_EQ(child<QListView>(*w, "stringList")->currentIndex().row(), 20);
+    EXPECT_EQ(child<QLineEdit>(*w, "stringEdit")->text(), "Ring1");
 
-    w->ExpressButton2Click();
+    w->showMelodies();
     doubleClick(3);  // no naming string: it plays, under the name without its space
     const QString exported = QDir(options.exportFolder).filePath("melody_0003.mmf");
     for (int i = 0; i < 100 && !QFile::exists(played); ++i) QThread::msleep(50);
@@ -368,7 +368,7 @@ TEST_F(EditorTest, DoubleClickOpensTheNamingStringOrPlaysTheMelody) {
     settings.player = dir.path("no such player");
     ASSERT_TRUE(settings.save(options.settingsPath, nullptr));
     w->settings() = settings;
-    child<QToolButton>(*w, "play_b")->click();
+    child<QToolButton>(*w, "playButton")->click();
     EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
@@ -382,22 +382,22 @@ TEST_F(EditorTest, AnOperatorEditIsStoredWithItsCodeAsHex) {
     } cases[] = {{"1f", 0x001F, "1F"}, {"zz", 0, "00"}, {"", 0, "00"}};
     for (const auto& c : cases) {
         auto w = opened();
-        w->ExpressButton3Click();
-        selectRow(*w, "spisok_o", 0);
+        w->showOperators();
+        selectRow(*w, "operatorList", 0);
         EXPECT_EQ(child<QLineEdit>(*w, "name1")->text(), "NordTel");
-        EXPECT_EQ(child<QLineEdit>(*w, "name_kod")->text(), "01");
-        EXPECT_EQ(child<QLabel>(*w, "name_oper")->text(), "Operator code - 0250-01    RUS");
+        EXPECT_EQ(child<QLineEdit>(*w, "operatorCodeEdit")->text(), "01");
+        EXPECT_EQ(child<QLabel>(*w, "operatorInfoLabel")->text(), "Operator code - 0250-01    RUS");
         EXPECT_EQ(child<QLineEdit>(*w, "name1")->maxLength(), 10);
         EXPECT_EQ(child<QLineEdit>(*w, "name3")->maxLength(), 17);
-        child<QLineEdit>(*w, "name_kod")->setText(c.typed);
+        child<QLineEdit>(*w, "operatorCodeEdit")->setText(c.typed);
         child<QLineEdit>(*w, "name1")->setText("Tele2");
         child<QLineEdit>(*w, "name2")->clear();
-        child<QToolButton>(*w, "Refresh_b")->click();
+        child<QToolButton>(*w, "applyOperatorButton")->click();
 
         const QString code = QString::fromLatin1(c.shown);
-        EXPECT_EQ(rowText(*w, "spisok_o", 0), "0250-" + code + " Tele2");
-        EXPECT_EQ(child<QLabel>(*w, "name_oper")->text(), "Operator code - 0250-" + code + "    RUS");
-        EXPECT_EQ(child<QLineEdit>(*w, "name_kod")->text(), code);
+        EXPECT_EQ(rowText(*w, "operatorList", 0), "0250-" + code + " Tele2");
+        EXPECT_EQ(child<QLabel>(*w, "operatorInfoLabel")->text(), "Operator code - 0250-" + code + "    RUS");
+        EXPECT_EQ(child<QLineEdit>(*w, "operatorCodeEdit")->text(), code);
         EXPECT_TRUE(w->workspace().ticks(ListKind::Operators)[0]);
         // What the data file now holds.
         ASSERT_TRUE(loadOperatorRecords(w->workspace()));
@@ -413,25 +413,25 @@ TEST_F(EditorTest, AnOperatorEditIsStoredWithItsCodeAsHex) {
 
 TEST_F(EditorTest, AStringEditWithALineBreakAndAFontPageIsStoredPadded) {
     auto w = opened();
-    w->ExpressButton5Click();
-    selectRow(*w, "spisok_s", 2);
-    auto* edit = child<QLineEdit>(*w, "editstr");
+    w->showLangPack();
+    selectRow(*w, "stringList", 2);
+    auto* edit = child<QLineEdit>(*w, "stringEdit");
     EXPECT_EQ(edit->text(), QString::fromUtf8("Call¶register"));
-    EXPECT_EQ(child<QLabel>(*w, "razr2")->text(), "String length -");
-    EXPECT_EQ(child<QLabel>(*w, "dlina_us")->text(), "13");
-    EXPECT_EQ(child<QComboBox>(*w, "atr_combo")->currentIndex(), 2);
+    EXPECT_EQ(child<QLabel>(*w, "scaledSizeLabel")->text(), "String length -");
+    EXPECT_EQ(child<QLabel>(*w, "byteSizeLabel")->text(), "13");
+    EXPECT_EQ(child<QComboBox>(*w, "fontPageCombo")->currentIndex(), 2);
     edit->clear();
     QTest::keyClicks(edit, "Hi");
     edit->setCursorPosition(1);
-    child<QPushButton>(*w, "cr_but")->click();
+    child<QPushButton>(*w, "lineBreakButton")->click();
     EXPECT_EQ(edit->text(), QString::fromUtf8("H¶i"));
     EXPECT_EQ(edit->cursorPosition(), 1);
-    child<QComboBox>(*w, "atr_combo")->setCurrentIndex(1);
+    child<QComboBox>(*w, "fontPageCombo")->setCurrentIndex(1);
     EXPECT_EQ(w->workspace().image().strings[2].fontAttribute, 1);  // at once, before Apply
-    child<QPushButton>(*w, "apply_but")->click();
+    child<QPushButton>(*w, "applyStringButton")->click();
 
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
-    EXPECT_EQ(rowText(*w, "spisok_s", 2), QString::fromUtf8("H¶i"));
+    EXPECT_EQ(rowText(*w, "stringList", 2), QString::fromUtf8("H¶i"));
     EXPECT_TRUE(w->workspace().ticks(ListKind::Strings)[2]);
     auto saved = reopened();
     EXPECT_EQ(saved->image().strings[2].fontAttribute, 1);
@@ -444,15 +444,15 @@ TEST_F(EditorTest, AStringEditWithALineBreakAndAFontPageIsStoredPadded) {
 
 TEST_F(EditorTest, TypingCannotMakeAStringLongerThanItsLength) {
     auto w = opened();
-    w->ExpressButton5Click();
-    selectRow(*w, "spisok_s", 11);  // "Back", 4 characters
-    auto* edit = child<QLineEdit>(*w, "editstr");
+    w->showLangPack();
+    selectRow(*w, "stringList", 11);  // "Back", 4 characters
+    auto* edit = child<QLineEdit>(*w, "stringEdit");
     edit->setFocus();
     edit->setCursorPosition(1);
     QTest::keyClicks(edit, "XY");
     EXPECT_EQ(edit->text(), "Back");
     EXPECT_EQ(edit->cursorPosition(), 1);
-    child<QPushButton>(*w, "cr_but")->click();  // no room for a line break either
+    child<QPushButton>(*w, "lineBreakButton")->click();  // no room for a line break either
     EXPECT_EQ(edit->text(), "Back");
     edit->clear();
     QTest::keyClicks(edit, "Front");
@@ -461,19 +461,19 @@ TEST_F(EditorTest, TypingCannotMakeAStringLongerThanItsLength) {
 
 TEST_F(EditorTest, SearchSelectsTheFirstStringThatBeginsWithTheText) {
     auto w = opened();
-    w->ExpressButton5Click();
-    auto* search = child<QLineEdit>(*w, "findstr");
-    auto* list = child<QListView>(*w, "spisok_s");
+    w->showLangPack();
+    auto* search = child<QLineEdit>(*w, "searchEdit");
+    auto* list = child<QListView>(*w, "stringList");
     const struct {
         const char* typed;
         int row;  // -1: the selection stays
     } cases[] = {{"Mes", 1}, {"Me", 0}, {"Сооб", 24}, {"ssages", -1}, {"menu", -1}, {"Vol. 5", 38}, {"", 0}};
     for (const auto& c : cases) {
-        selectRow(*w, "spisok_s", 5);
+        selectRow(*w, "stringList", 5);
         search->setText(QString::fromUtf8(c.typed));
         const int expected = c.row < 0 ? 5 : c.row;
         EXPECT_EQ(list->currentIndex().row(), expected) << c.typed;
-        EXPECT_EQ(child<QLineEdit>(*w, "editstr")->text(), rowText(*w, "spisok_s", expected)) << c.typed;
+        EXPECT_EQ(child<QLineEdit>(*w, "stringEdit")->text(), rowText(*w, "stringList", expected)) << c.typed;
     }
 }
 
@@ -485,10 +485,10 @@ struct ListCase {
     ListKind kind;
 };
 const ListCase kLists[] = {
-    {"spisok_p", &MainWindow::ExpressButton1Click, ListKind::Pictures},
-    {"spisok", &MainWindow::ExpressButton2Click, ListKind::Melodies},
-    {"spisok_o", &MainWindow::ExpressButton3Click, ListKind::Operators},
-    {"spisok_s", &MainWindow::ExpressButton5Click, ListKind::Strings},
+    {"pictureList", &MainWindow::showImages, ListKind::Pictures},
+    {"melodyList", &MainWindow::showMelodies, ListKind::Melodies},
+    {"operatorList", &MainWindow::showOperators, ListKind::Operators},
+    {"stringList", &MainWindow::showLangPack, ListKind::Strings},
 };
 
 TEST_F(EditorTest, DeleteRemovesTheRowsTickedWithShiftArrowsOnlyAfterYes) {
@@ -548,10 +548,10 @@ TEST_F(EditorTest, TheKeypadStarInvertsTheTicksExceptInTheStringList) {
 
 TEST_F(EditorTest, DeletingAStringUnnamesItsMelodyAndKeepsTheOthersNamed) {
     auto w = opened();
-    w->ExpressButton5Click();
-    auto* list = child<QListView>(*w, "spisok_s");
+    w->showLangPack();
+    auto* list = child<QListView>(*w, "stringList");
     w->workspace().ticks(ListKind::Strings)[20] = true;  // "Ring1", the name of melody 1
-    selectRow(*w, "spisok_s", 20);
+    selectRow(*w, "stringList", 20);
     dialogs.answers = {true};
     QTest::keyClick(list, Qt::Key_Delete);
     EXPECT_EQ(w->melodyShownText(0), "1 Ring1");  // its own name again
@@ -571,24 +571,24 @@ TEST_F(EditorTest, EditorControlsTakeTheirTextsFromTheLanguageTable) {
         const char* hint;
         const char* caption;  // nullptr: not checked
     } cases[] = {
-        {"impbut", "Import", nullptr},
-        {"expbut", "Export", nullptr},
-        {"play_b", "Play", nullptr},
-        {"x_shyr", "Scale X", nullptr},
-        {"x_vys", "Scale Y", nullptr},
-        {"Button2", "Assign melody name", "..."},
-        {"Refresh_b", "Confirmation", nullptr},
-        {"name_kod", "Code of the operator", nullptr},
+        {"importButton", "Import", nullptr},
+        {"exportButton", "Export", nullptr},
+        {"playButton", "Play", nullptr},
+        {"zoomWidth", "Scale X", nullptr},
+        {"zoomHeight", "Scale Y", nullptr},
+        {"melodyNameButton", "Assign melody name", "..."},
+        {"applyOperatorButton", "Confirmation", nullptr},
+        {"operatorCodeEdit", "Code of the operator", nullptr},
         {"name1", "The first name of the operator (the maximal length of 10 symbols)", nullptr},
         {"name3", "The third name of the operator (the maximal length of 50 symbols)", nullptr},
-        {"editstr", "Edit selected string", nullptr},
-        {"cr_but", "Insert LineFeed", "\xC2\xB6"},
-        {"apply_but", "Apply", "Ok"},
-        {"transp_l", nullptr, "Transparency"},
-        {"name_kod_l", nullptr, "Operator code"},
+        {"stringEdit", "Edit selected string", nullptr},
+        {"lineBreakButton", "Insert LineFeed", "\xC2\xB6"},
+        {"applyStringButton", "Apply", "Ok"},
+        {"transparentLabel", nullptr, "Transparency"},
+        {"operatorCodeLabel", nullptr, "Operator code"},
         {"name2_l", nullptr, "Operator name #2"},
-        {"editstr_l", nullptr, "Edit string"},
-        {"findstr_l", nullptr, "Search string"},
+        {"stringEditLabel", nullptr, "Edit string"},
+        {"searchLabel", nullptr, "Search string"},
     };
     for (const auto& c : cases) {
         auto* widget = child<QWidget>(*w, c.control);
@@ -599,11 +599,11 @@ TEST_F(EditorTest, EditorControlsTakeTheirTextsFromTheLanguageTable) {
         if (!c.caption) continue;
         EXPECT_EQ(widget->property("text").toString(), QString::fromUtf8(c.caption)) << c.control;
     }
-    auto* pages = child<QComboBox>(*w, "atr_combo");
+    auto* pages = child<QComboBox>(*w, "fontPageCombo");
     ASSERT_EQ(pages->count(), 4);
     EXPECT_EQ(pages->itemText(0), "Normal");
     EXPECT_EQ(pages->itemText(3), "Shrink+Bold");
-    EXPECT_EQ(child<FileNameEdit>(*w, "mel_imp")->dialogTitle(), "Open melody file");
+    EXPECT_EQ(child<FileNameEdit>(*w, "melodyFileEdit")->dialogTitle(), "Open melody file");
 }
 
 // ---- Layout --------------------------------------------------------------------------------
@@ -620,11 +620,11 @@ TEST_F(EditorTest, EachModeKeepsItsControlsInsideTheWindowAndApart) {
         const char* list;
         int row;
     } modes[] = {
-        {"images", &MainWindow::ExpressButton1Click, "spisok_p", 0},
-        {"melodies", &MainWindow::ExpressButton2Click, "spisok", 2},
-        {"operators", &MainWindow::ExpressButton3Click, "spisok_o", 0},
-        {"strings", &MainWindow::ExpressButton5Click, "spisok_s", 2},
-        {"restore", &MainWindow::ExpressButton6Click, nullptr, 0},
+        {"images", &MainWindow::showImages, "pictureList", 0},
+        {"melodies", &MainWindow::showMelodies, "melodyList", 2},
+        {"operators", &MainWindow::showOperators, "operatorList", 0},
+        {"strings", &MainWindow::showLangPack, "stringList", 2},
+        {"restore", &MainWindow::showRestore, nullptr, 0},
     };
     for (const auto& m : modes) {
         SCOPED_TRACE(m.name);
@@ -633,7 +633,7 @@ TEST_F(EditorTest, EachModeKeepsItsControlsInsideTheWindowAndApart) {
         QApplication::processEvents();
         QList<QWidget*> shown;
         for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (c->isVisible() && c->objectName() != "image_3" && c->width() > 1 && c->height() > 1) shown << c;
+            if (c->isVisible() && c->objectName() != "picturePreview" && c->width() > 1 && c->height() > 1) shown << c;
         for (int i = 0; i < shown.size(); ++i) {
             EXPECT_TRUE(w->rect().contains(shown[i]->geometry())) << shown[i]->objectName().toStdString();
             for (int j = i + 1; j < shown.size(); ++j)

@@ -63,7 +63,7 @@ protected:
     void buildFromDumps(qv::MainWindow& w) {
         dialogs.dataSource = 1;
         dialogs.files = {model.tableFile, model.dump1, model.dump2};
-        w.L_ButtonClick();
+        w.openClicked();
     }
     ScratchDir dir;
     qv::DemoModel model;

@@ -22,15 +22,15 @@ TEST_F(MainWindowTest, OpenWithoutDataFileBuildsItFromDumpsAndShowsImages) {
     auto w = window();
     buildFromDumps(*w);
     EXPECT_EQ(dialogs.titles, (QStringList{"Open service file", "Open file #1", "Open file #2"}));
-    auto* pictures = child<QListView>(*w, "spisok_p");
+    auto* pictures = child<QListView>(*w, "pictureList");
     ASSERT_TRUE(pictures);
     EXPECT_TRUE(pictures->isVisible());
     EXPECT_EQ(pictures->model()->rowCount(), model.pictures - 1);
     EXPECT_EQ(pictures->currentIndex().row(), 0);
     EXPECT_EQ(w->thumbnails().count(), model.pictures - 1);
-    EXPECT_TRUE(child<QToolButton>(*w, "saveb")->isVisible());
-    EXPECT_EQ(child<QLabel>(*w, "prosha")->text(), "demo.sav");
-    EXPECT_EQ(child<QLabel>(*w, "razr")->text(), "128x160");
+    EXPECT_TRUE(child<QToolButton>(*w, "saveButton")->isVisible());
+    EXPECT_EQ(child<QLabel>(*w, "fileNameLabel")->text(), "demo.sav");
+    EXPECT_EQ(child<QLabel>(*w, "pictureSizeLabel")->text(), "128x160");
     EXPECT_EQ(w->mode(), Mode::Images);
 
     // Doing it again asks with exactly one suffix each time.
@@ -44,18 +44,18 @@ TEST_F(MainWindowTest, OpenWithoutDataFileBuildsItFromDumpsAndShowsImages) {
 TEST_F(MainWindowTest, ModesShowTheirListsAndEmptyOnesChangeNothing) {
     auto w = window();
     buildFromDumps(*w);
-    w->ExpressButton2Click();
+    w->showMelodies();
     EXPECT_EQ(w->mode(), Mode::Melodies);
-    EXPECT_TRUE(child<QListView>(*w, "spisok")->isVisible());
-    EXPECT_FALSE(child<QListView>(*w, "spisok_p")->isVisible());
-    w->ExpressButton3Click();
-    EXPECT_TRUE(child<QListView>(*w, "spisok_o")->isVisible());
-    w->ExpressButton5Click();
+    EXPECT_TRUE(child<QListView>(*w, "melodyList")->isVisible());
+    EXPECT_FALSE(child<QListView>(*w, "pictureList")->isVisible());
+    w->showOperators();
+    EXPECT_TRUE(child<QListView>(*w, "operatorList")->isVisible());
+    w->showLangPack();
     EXPECT_EQ(w->mode(), Mode::LangPack);
-    EXPECT_TRUE(child<QListView>(*w, "spisok_s")->isVisible());
-    w->ExpressButton6Click();
+    EXPECT_TRUE(child<QListView>(*w, "stringList")->isVisible());
+    w->showRestore();
     EXPECT_EQ(w->mode(), Mode::Restore);
-    EXPECT_FALSE(child<QListView>(*w, "spisok_s")->isVisible());
+    EXPECT_FALSE(child<QListView>(*w, "stringList")->isVisible());
 }
 
 TEST_F(MainWindowTest, ReversedOrderModelKeepsTheStringsClosed) {
@@ -64,11 +64,11 @@ TEST_F(MainWindowTest, ReversedOrderModelKeepsTheStringsClosed) {
     ASSERT_TRUE(m);
     auto w = window();
     dialogs.files = {m->tableFile, m->dump1, m->dump2};
-    w->L_ButtonClick();
-    w->ExpressButton1Click();
-    w->ExpressButton5Click();
+    w->openClicked();
+    w->showImages();
+    w->showLangPack();
     EXPECT_EQ(w->mode(), Mode::Images);
-    EXPECT_FALSE(child<QListView>(*w, "spisok_s")->isVisible());
+    EXPECT_FALSE(child<QListView>(*w, "stringList")->isVisible());
 }
 
 TEST_F(MainWindowTest, ByMobileAnsweredNoLeavesEverythingEmpty) {
@@ -76,11 +76,11 @@ TEST_F(MainWindowTest, ByMobileAnsweredNoLeavesEverythingEmpty) {
     dialogs.dataSource = 0;
     dialogs.files = {model.tableFile};
     dialogs.answers = {false};
-    w->L_ButtonClick();
+    w->openClicked();
     ASSERT_FALSE(dialogs.messages.isEmpty());
     EXPECT_TRUE(dialogs.messages.first().startsWith("The file with media data is not retrieved."));
-    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), 0);
-    EXPECT_FALSE(child<QToolButton>(*w, "saveb")->isVisible());
+    EXPECT_EQ(child<QListView>(*w, "pictureList")->model()->rowCount(), 0);
+    EXPECT_FALSE(child<QToolButton>(*w, "saveButton")->isVisible());
 }
 
 TEST_F(MainWindowTest, AFileThatCannotBeReadKeepsTheOpenOne) {
@@ -88,14 +88,14 @@ TEST_F(MainWindowTest, AFileThatCannotBeReadKeepsTheOpenOne) {
     buildFromDumps(*w);
     writeAll(dir.path("broken.sav"), QByteArray(50, 'x'));
     dialogs.files = {dir.path("broken.sav")};
-    w->L_ButtonClick();
+    w->openClicked();
     ASSERT_FALSE(dialogs.messages.isEmpty());
     EXPECT_TRUE(dialogs.messages.last().contains("broken.sav"));
-    EXPECT_EQ(child<QLabel>(*w, "prosha")->text(), "demo.sav");
-    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), model.pictures - 1);
+    EXPECT_EQ(child<QLabel>(*w, "fileNameLabel")->text(), "demo.sav");
+    EXPECT_EQ(child<QListView>(*w, "pictureList")->model()->rowCount(), model.pictures - 1);
     // Cancelling the open dialog changes nothing either.
-    w->L_ButtonClick();
-    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), model.pictures - 1);
+    w->openClicked();
+    EXPECT_EQ(child<QListView>(*w, "pictureList")->model()->rowCount(), model.pictures - 1);
 }
 
 // The phone emulator serving the demo model's dumps.
@@ -141,15 +141,15 @@ TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
                 p->clickButton();
     });
     closer.start(50);
-    w->L_ButtonClick();
+    w->openClicked();
     EXPECT_EQ(w->lastTaskResult(), rcOk);
     EXPECT_EQ(w->lastTaskText(), "Operation completed.");
     EXPECT_TRUE(QFile::exists(dir.path("demo.mem")));
-    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), model.pictures - 1);
+    EXPECT_EQ(child<QListView>(*w, "pictureList")->model()->rowCount(), model.pictures - 1);
 
     auto& ticks = w->workspace().ticks(ListKind::Melodies);
     ticks[0] = ticks[2] = true;
-    w->flashClick();
+    w->flashClicked();
     EXPECT_EQ(w->lastTaskResult(), rcOk);
     EXPECT_FALSE(ticks[0]);
     EXPECT_FALSE(ticks[2]);
@@ -173,17 +173,17 @@ TEST_F(MainWindowTest, FullFlashWithOneDumpAndCancelledDialogs) {
     ASSERT_TRUE(one && one->dump2.isEmpty());
     auto w = window();
     dialogs.files = {one->tableFile, one->dump1};
-    w->L_ButtonClick();
+    w->openClicked();
     EXPECT_EQ(dialogs.titles, (QStringList{"Open service file", "Open file #1"}));
-    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), one->pictures - 1);
+    EXPECT_EQ(child<QListView>(*w, "pictureList")->model()->rowCount(), one->pictures - 1);
 
     // The dump dialog cancelled: the workspace is reset and nothing is built.
     dialogs.titles.clear();
     dialogs.files = {model.tableFile};
-    w->L_ButtonClick();
+    w->openClicked();
     EXPECT_EQ(dialogs.titles, (QStringList{"Open service file", "Open file #1"}));
-    EXPECT_EQ(child<QListView>(*w, "spisok_p")->model()->rowCount(), 0);
-    EXPECT_FALSE(child<QToolButton>(*w, "saveb")->isVisible());
+    EXPECT_EQ(child<QListView>(*w, "pictureList")->model()->rowCount(), 0);
+    EXPECT_FALSE(child<QToolButton>(*w, "saveButton")->isVisible());
     EXPECT_FALSE(QFile::exists(dir.path("demo.mem")));
 }
 
@@ -192,7 +192,7 @@ TEST_F(MainWindowTest, SaveButtonRewritesTheServiceFileInPlace) {
     buildFromDumps(*w);
     const QByteArray sav = readAll(model.tableFile);
     w->workspace().image().melodies[0].nameString = 7;
-    child<QToolButton>(*w, "saveb")->click();
+    child<QToolButton>(*w, "saveButton")->click();
     EXPECT_NE(readAll(model.tableFile), sav);
     EXPECT_FALSE(QFile::exists(dir.path("demo.sa2")));
     Workspace reread;
@@ -241,7 +241,7 @@ TEST_F(MainWindowTest, InfoShowsTheEmulatedPhonesModelAndVersion) {
             }
     });
     closer.start(50);
-    w->infoClick();
+    w->infoClicked();
     EXPECT_EQ(shownModel, " QV-100");
     EXPECT_EQ(shownVersion, " V10a");
 }

@@ -60,7 +60,7 @@ protected:
 QPoint tickBoxCentre(QListView* v, int row) {
     const QModelIndex index = v->model()->index(row, 0);
     const QRect r = v->visualRect(index);
-    if (v->objectName() == "spisok_p") return {r.left() + 11, r.top() + 36};
+    if (v->objectName() == "pictureList") return {r.left() + 11, r.top() + 36};
     QStyleOptionViewItem opt;
     opt.initFrom(v->viewport());
     opt.rect = r;
@@ -79,10 +79,10 @@ TEST_F(WindowUse, OneClickOnTheTickBoxOfAnyListTicksTheRowOnceAndTheRowItselfDoe
         const char* list;
         ListKind kind;
     } lists[] = {
-        {&MainWindow::ExpressButton1Click, "spisok_p", ListKind::Pictures},
-        {&MainWindow::ExpressButton2Click, "spisok", ListKind::Melodies},
-        {&MainWindow::ExpressButton3Click, "spisok_o", ListKind::Operators},
-        {&MainWindow::ExpressButton5Click, "spisok_s", ListKind::Strings},
+        {&MainWindow::showImages, "pictureList", ListKind::Pictures},
+        {&MainWindow::showMelodies, "melodyList", ListKind::Melodies},
+        {&MainWindow::showOperators, "operatorList", ListKind::Operators},
+        {&MainWindow::showLangPack, "stringList", ListKind::Strings},
     };
     for (const auto& l : lists) {
         SCOPED_TRACE(l.list);
@@ -108,9 +108,9 @@ TEST_F(WindowUse, OneClickOnTheTickBoxOfAnyListTicksTheRowOnceAndTheRowItselfDoe
 
 TEST_F(WindowUse, TheStringFieldRefusesCharactersThePhoneCannotShowAndOkStoresNothingWithThem) {
     auto w = opened();
-    w->ExpressButton5Click();
-    selectRow(*w, "spisok_s", 2);
-    auto* edit = child<QLineEdit>(*w, "editstr");
+    w->showLangPack();
+    selectRow(*w, "stringList", 2);
+    auto* edit = child<QLineEdit>(*w, "stringEdit");
     const int length = w->workspace().image().strings[2].length;
     ASSERT_GE(length, 3);
     edit->clear();
@@ -128,15 +128,15 @@ TEST_F(WindowUse, TheStringFieldRefusesCharactersThePhoneCannotShowAndOkStoresNo
     // A text that did not come from typing is checked by Ok: named, and nothing changes.
     QByteArray before;
     ASSERT_TRUE(w->workspace().readBlob(idTableStr, 2, before));
-    const QString listed = child<QListView>(*w, "spisok_s")->model()->index(2, 0).data().toString();
+    const QString listed = child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString();
     edit->setText(QString::fromUtf8("x\u263A"));
-    child<QPushButton>(*w, "apply_but")->click();
+    child<QPushButton>(*w, "applyStringButton")->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.last().contains(QChar(0x263A))) << dialogs.messages.last().toStdString();
     QByteArray after;
     ASSERT_TRUE(w->workspace().readBlob(idTableStr, 2, after));
     EXPECT_EQ(after, before);
-    EXPECT_EQ(child<QListView>(*w, "spisok_s")->model()->index(2, 0).data().toString(), listed);
+    EXPECT_EQ(child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString(), listed);
     EXPECT_FALSE(w->workspace().ticks(ListKind::Strings)[2]);
 }
 
@@ -235,8 +235,8 @@ double captionContrast(MainWindow& w, QPushButton* b) {
 
 TEST_F(WindowUse, RestoreNeedsNoServiceFileAndTheModeInFrontStaysPressed) {
     auto w = window();
-    auto* restore = child<QPushButton>(*w, "ExpressButton6");
-    auto* images = child<QPushButton>(*w, "ExpressButton1");
+    auto* restore = child<QPushButton>(*w, "restoreButton");
+    auto* images = child<QPushButton>(*w, "imagesButton");
     EXPECT_TRUE(restore->isEnabled());
     EXPECT_TRUE(restore->isVisibleTo(w.get()));
     EXPECT_FALSE(images->isEnabled());
@@ -244,14 +244,14 @@ TEST_F(WindowUse, RestoreNeedsNoServiceFileAndTheModeInFrontStaysPressed) {
     EXPECT_GE(captionContrast(*w, images), 4.5);
     restore->click();
     EXPECT_EQ(w->mode(), Mode::Restore);
-    EXPECT_TRUE(child<QWidget>(*w, "RestoreFile")->isVisible());
-    EXPECT_TRUE(child<QToolButton>(*w, "apply_patch")->isVisible());
+    EXPECT_TRUE(child<QWidget>(*w, "restoreFileEdit")->isVisible());
+    EXPECT_TRUE(child<QToolButton>(*w, "applyPatchButton")->isVisible());
     EXPECT_TRUE(restore->isChecked());
 
     buildFromDumps(*w);
-    const char* buttons[] = {"ExpressButton1", "ExpressButton2", "ExpressButton3", "ExpressButton5", "ExpressButton6"};
-    for (const char* pressed : {"ExpressButton3", "ExpressButton2", "ExpressButton2", "ExpressButton6", "ExpressButton5",
-                                "ExpressButton1"}) {
+    const char* buttons[] = {"imagesButton", "melodiesButton", "operatorsButton", "langPackButton", "restoreButton"};
+    for (const char* pressed : {"operatorsButton", "melodiesButton", "melodiesButton", "restoreButton", "langPackButton",
+                                "imagesButton"}) {
         child<QPushButton>(*w, pressed)->click();
         for (const char* b : buttons)
             EXPECT_EQ(child<QPushButton>(*w, b)->isChecked(), QByteArray(b) == pressed) << pressed << " then " << b;
@@ -261,17 +261,17 @@ TEST_F(WindowUse, RestoreNeedsNoServiceFileAndTheModeInFrontStaysPressed) {
 TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
     options.exportFolder = dir.path();
     auto w = opened();
-    w->ExpressButton2Click();
-    deleteAll(*w, "spisok");
-    w->ExpressButton1Click();
-    w->ExpressButton2Click();  // the pictures' controls stay, the melodies are in front
+    w->showMelodies();
+    deleteAll(*w, "melodyList");
+    w->showImages();
+    w->showMelodies();  // the pictures' controls stay, the melodies are in front
     EXPECT_EQ(w->mode(), Mode::Melodies);
-    EXPECT_TRUE(child<QPushButton>(*w, "ExpressButton2")->isChecked());
+    EXPECT_TRUE(child<QPushButton>(*w, "melodiesButton")->isChecked());
     dialogs.messages.clear();
-    child<QToolButton>(*w, "expbut")->click();
+    child<QToolButton>(*w, "exportButton")->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages.last(), "The melody list is empty: there is nothing to export.");
-    child<QToolButton>(*w, "impbut")->click();
+    child<QToolButton>(*w, "importButton")->click();
     EXPECT_EQ(dialogs.messages.last(), "The melody list is empty: there is nothing to import.");
     EXPECT_TRUE(dialogs.titles.filter("Picture").isEmpty());
 }
@@ -280,43 +280,43 @@ TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
 
 TEST_F(WindowUse, WithEveryRowDeletedNothingDescribesAnItemAndItsCommandsStandDisabled) {
     auto w = opened();
-    deleteAll(*w, "spisok_p");
-    for (const char* label : {"razr", "razr2", "col_us", "dlina_us"})
+    deleteAll(*w, "pictureList");
+    for (const char* label : {"pictureSizeLabel", "scaledSizeLabel", "colourDepthLabel", "byteSizeLabel"})
         EXPECT_TRUE(child<QLabel>(*w, label)->text().isEmpty()) << label;
-    EXPECT_TRUE(child<QLabel>(*w, "image_3")->pixmap().isNull());
-    EXPECT_FALSE(child<QToolButton>(*w, "impbut")->isEnabled());
-    EXPECT_FALSE(child<QToolButton>(*w, "expbut")->isEnabled());
+    EXPECT_TRUE(child<QLabel>(*w, "picturePreview")->pixmap().isNull());
+    EXPECT_FALSE(child<QToolButton>(*w, "importButton")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>(*w, "exportButton")->isEnabled());
 
-    w->ExpressButton3Click();
-    deleteAll(*w, "spisok_o");
-    for (const char* field : {"name1", "name2", "name3", "name_kod"})
+    w->showOperators();
+    deleteAll(*w, "operatorList");
+    for (const char* field : {"name1", "name2", "name3", "operatorCodeEdit"})
         EXPECT_TRUE(child<QLineEdit>(*w, field)->text().isEmpty()) << field;
-    EXPECT_TRUE(child<QLabel>(*w, "name_oper")->text().isEmpty());
-    EXPECT_FALSE(child<QToolButton>(*w, "Refresh_b")->isEnabled());
+    EXPECT_TRUE(child<QLabel>(*w, "operatorInfoLabel")->text().isEmpty());
+    EXPECT_FALSE(child<QToolButton>(*w, "applyOperatorButton")->isEnabled());
 
-    w->ExpressButton5Click();
-    deleteAll(*w, "spisok_s");
-    EXPECT_TRUE(child<QLineEdit>(*w, "editstr")->text().isEmpty());
-    EXPECT_FALSE(child<QPushButton>(*w, "apply_but")->isEnabled());
+    w->showLangPack();
+    deleteAll(*w, "stringList");
+    EXPECT_TRUE(child<QLineEdit>(*w, "stringEdit")->text().isEmpty());
+    EXPECT_FALSE(child<QPushButton>(*w, "applyStringButton")->isEnabled());
 }
 
 // ---- 6. The preview's area ----------------------------------------------------------------
 
 TEST_F(WindowUse, ThePreviewKeepsToItsAreaAndScrollsWhenLarger) {
     auto w = opened();
-    auto* area = child<QScrollArea>(*w, "pic_area");
+    auto* area = child<QScrollArea>(*w, "previewArea");
     ASSERT_TRUE(area);
-    auto* preview = child<QLabel>(*w, "image_3");
+    auto* preview = child<QLabel>(*w, "picturePreview");
     EXPECT_EQ(preview->parentWidget(), area->viewport());
-    for (const char* other : {"spisok_p", "razr", "razr2", "col_us", "dlina_us", "x_shyr", "transp", "rezhym"})
+    for (const char* other : {"pictureList", "pictureSizeLabel", "scaledSizeLabel", "colourDepthLabel", "byteSizeLabel", "zoomWidth", "transparentCheck", "modeBar"})
         EXPECT_FALSE(area->geometry().intersects(child<QWidget>(*w, other)->geometry())) << other;
 
-    selectRow(*w, "spisok_p", 0);  // 128 × 160
+    selectRow(*w, "pictureList", 0);  // 128 × 160
     QApplication::processEvents();
     EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0);
     EXPECT_EQ(area->verticalScrollBar()->maximum(), 0);
-    child<QSpinBox>(*w, "x_shyr")->setValue(400);
-    child<QSpinBox>(*w, "x_vys")->setValue(400);
+    child<QSpinBox>(*w, "zoomWidth")->setValue(400);
+    child<QSpinBox>(*w, "zoomHeight")->setValue(400);
     QApplication::processEvents();
     EXPECT_EQ(preview->size(), QSize(512, 640));
     EXPECT_GT(area->horizontalScrollBar()->maximum(), 0);
@@ -332,20 +332,20 @@ TEST_F(WindowUse, ThePreviewKeepsToItsAreaAndScrollsWhenLarger) {
 
 TEST_F(WindowUse, TheWebLinkShowsItsWholeTextAndTheTitleKeepsItsOwnColour) {
     auto w = window();
-    auto* link = child<QLabel>(*w, "Label9");
+    auto* link = child<QLabel>(*w, "webLink");
     EXPECT_GE(link->contentsRect().width(), link->fontMetrics().horizontalAdvance("quorvanta.example.org"));
-    EXPECT_FALSE(link->geometry().intersects(child<QWidget>(*w, "x_shyr")->geometry()));
+    EXPECT_FALSE(link->geometry().intersects(child<QWidget>(*w, "zoomWidth")->geometry()));
 
     // The text colour (blue by default) is for the labels on the window, not the title strip.
     auto* title = w->findChild<TitleBar*>()->titleLabel();
-    EXPECT_EQ(child<QLabel>(*w, "razr")->palette().color(QPalette::WindowText), colorFromValue(w->settings().color));
+    EXPECT_EQ(child<QLabel>(*w, "pictureSizeLabel")->palette().color(QPalette::WindowText), colorFromValue(w->settings().color));
     EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(Qt::white));
 }
 
 TEST_F(WindowUse, AltAloneOpensTheWindowMenuAtTheCornerAndAltWithAKeyDoesNot) {
     auto w = opened();
     QMenu* menu = w->findChild<TitleBar*>()->windowMenu();
-    auto* list = child<QListView>(*w, "spisok_p");
+    auto* list = child<QListView>(*w, "pictureList");
     list->setFocus();
     QTest::keyPress(list, Qt::Key_Alt, Qt::AltModifier);
     QTest::keyClick(list, Qt::Key_X, Qt::AltModifier);
@@ -367,28 +367,28 @@ TEST_F(WindowUse, AnOperatorNameLongerThanItsFieldShowsElevenCharactersAndIsWrit
     const QByteArray longName("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");  // all 30 bytes, no zero
     ASSERT_EQ(longName.size(), int(r.name1.size()));
     std::copy(longName.begin(), longName.end(), r.name1.begin());
-    w->ExpressButton3Click();
-    selectRow(*w, "spisok_o", 1);
-    selectRow(*w, "spisok_o", 0);
+    w->showOperators();
+    selectRow(*w, "operatorList", 1);
+    selectRow(*w, "operatorList", 0);
     auto* name1 = child<QLineEdit>(*w, "name1");
     EXPECT_EQ(name1->text(), "ABCDEFGHIJK");
     EXPECT_EQ(name1->maxLength(), 11);  // what is there can be shortened, not lengthened
-    child<QToolButton>(*w, "Refresh_b")->click();
+    child<QToolButton>(*w, "applyOperatorButton")->click();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
     const OperRecord& after = w->workspace().image().operRecords[0];
     const QByteArray stored(reinterpret_cast<const char*>(after.name1.data()), int(after.name1.size()));
     EXPECT_EQ(stored, QByteArray("ABCDEFGHIJK") + QByteArray(19, '\0'));
     // A name within the limit keeps the limit for typing.
-    selectRow(*w, "spisok_o", 1);
+    selectRow(*w, "operatorList", 1);
     EXPECT_EQ(name1->maxLength(), std::min<int>(w->workspace().image().operFormat.name1Length, 30));
 }
 
 TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAndThePictureDialogOffersTif) {
     auto w = opened();
-    w->ExpressButton2Click();
-    selectRow(*w, "spisok", 0);
-    child<QPushButton>(*w, "Button2")->click();
-    auto* chooser = w->findChild<QComboBox*>("melName");
+    w->showMelodies();
+    selectRow(*w, "melodyList", 0);
+    child<QPushButton>(*w, "melodyNameButton")->click();
+    auto* chooser = w->findChild<QComboBox*>("melodyNameChooser");
     ASSERT_TRUE(chooser->view()->isVisible());
     ASSERT_GT(chooser->count(), 19);
     const int rowHeight = chooser->view()->sizeHintForRow(0);
@@ -396,9 +396,9 @@ TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAndThePictureDialogOffers
     EXPECT_GE(chooser->view()->viewport()->height(), 18 * rowHeight);
     chooser->hidePopup();
 
-    w->ExpressButton1Click();
-    selectRow(*w, "spisok_p", 0);
-    child<QToolButton>(*w, "impbut")->click();
+    w->showImages();
+    selectRow(*w, "pictureList", 0);
+    child<QToolButton>(*w, "importButton")->click();
     EXPECT_TRUE(dialogs.filters.last().startsWith("Bitmaps (*.bmp)|*.bmp|TIF|*.tif")) << dialogs.filters.last().toStdString();
 }
 
