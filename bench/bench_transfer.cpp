@@ -297,7 +297,7 @@ Report analyse(const std::vector<Event>& events, double taskStart, double taskEn
     std::vector<Interval> pauses;
     Phase phase = Upload;
     double line = 0;              // when the host-to-phone line is free again
-    const QString accepted = langText("050"), writingDone = langText("065");
+    const QString accepted = langText(Text::ResponseAccepted), writingDone = langText(Text::WritingCompleted);
 
     for (const Event& e : events) {
         switch (e.kind) {
@@ -595,8 +595,8 @@ int main(int argc, char** argv) {
         setDebugLogEnabled(true);
     }
 
-    const QStringList readLabels = {langText("061"), langText("062"), langText("063"), langText("076")};
-    const QStringList writeLabels = {langText("051"), langText("053"), langText("054"), langText("074")};
+    const QStringList readLabels = {langText(Text::ReadingPictures), langText(Text::ReadingMelodies), langText(Text::ReadingOperatorsList), langText(Text::ReadingStrings)};
+    const QStringList writeLabels = {langText(Text::WritingPictures), langText(Text::WritingMelodies), langText(Text::WritingOperatorsList), langText(Text::WritingStrings)};
     std::vector<double> readRatios, writeRatios;
     for (int run = 0; run < o.runs; ++run) {
         DemoModelOptions mo;

@@ -35,7 +35,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
     auto* version = new QLabel(frame_);
     version->setObjectName(QStringLiteral("ProgramVersion"));
-    version->setText(langText("8087") + QStringLiteral(" " QV_VERSION));
+    version->setText(langText(Text::Version) + QStringLiteral(" " QV_VERSION));
     version->setAlignment(Qt::AlignCenter);
     version->setGeometry(10, 58, kWidth - 20, 18);
 

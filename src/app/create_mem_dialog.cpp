@@ -20,7 +20,7 @@ CreateMemDialog::CreateMemDialog(const QString& settingsPath, QWidget* parent) :
     RadioGroup1 = new RadioGroup(frame_);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     setLanguageTag(RadioGroup1, 8112);
-    RadioGroup1->setItems(langText("8112"), langText("8113"));
+    RadioGroup1->setItems(langText(Text::ByMobile), langText(Text::ByFullFlash));
     RadioGroup1->setGeometry(12, 24, 218, 72);
 
     const QImage closeNormal = skin::dialogCloseImage(false);
@@ -70,6 +70,6 @@ void CreateMemDialog::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void CreateMemDialog::reportSaveError(const QString& message) { QMessageBox::critical(this, langText("8110"), message); }
+void CreateMemDialog::reportSaveError(const QString& message) { QMessageBox::critical(this, langText(Text::CreateMEMFile), message); }
 
 }  // namespace qv

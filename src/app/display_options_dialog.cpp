@@ -103,13 +103,13 @@ void DisplayOptionsDialog::setColorChooser(ColorChooser chooser) {
 int DisplayOptionsDialog::transparency() const { return TrackBar1->value(); }
 
 void DisplayOptionsDialog::chooseBackColor() {
-    const QColor c = chooser_(back_, this, languageTable().text(u"8076"));
+    const QColor c = chooser_(back_, this, langText(Text::BackgroundColourTitle));
     if (c.isValid()) back_ = c;
     showColors();
 }
 
 void DisplayOptionsDialog::chooseTextColor() {
-    const QColor c = chooser_(text_, this, languageTable().text(u"8077"));
+    const QColor c = chooser_(text_, this, langText(Text::TextColourTitle));
     if (c.isValid()) text_ = c;
     showColors();
 }
@@ -132,6 +132,6 @@ void DisplayOptionsDialog::keyPressEvent(QKeyEvent* event) {
     if (!handleApplyCancelKey(this, event, [this] { apply(); })) QDialog::keyPressEvent(event);
 }
 
-void DisplayOptionsDialog::reportSaveError(const QString& message) { QMessageBox::critical(this, langText("8075"), message); }
+void DisplayOptionsDialog::reportSaveError(const QString& message) { QMessageBox::critical(this, langText(Text::DisplayOptionsTitle), message); }
 
 }  // namespace qv

@@ -27,7 +27,7 @@ QLabel* infoLabel(QWidget* parent, const char* name, QRect geometry, int caption
     l->setGeometry(geometry);
     if (captionTag) {
         setLanguageTag(l, captionTag);
-        l->setText(langText(QByteArray::number(captionTag).constData()));
+        l->setText(languageTable().text(QString::number(captionTag)));
     }
     return l;
 }
@@ -38,7 +38,7 @@ QLineEdit* lineEdit(QWidget* parent, const char* name, QRect geometry, int maxLe
     e->setGeometry(geometry);
     e->setMaxLength(maxLength);
     setLanguageTag(e, hintTag);
-    e->setToolTip(langText(QByteArray::number(hintTag - 800).constData()));
+    e->setToolTip(languageTable().text(QString::number(hintTag - 800)));
     return e;
 }
 

@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     // The window has no console: a language.ini that could not be used is noted in the log.
     if (const QString warning = qv::languageTable().loadWarning(); !warning.isEmpty())
         qv::writeLog(QStringLiteral("X: ") + warning);
-    app.setApplicationDisplayName(qv::langText("8001"));
+    app.setApplicationDisplayName(qv::langText(qv::Text::ProgramName));
     closeOnQuitSignal(&window);
     window.show();
     if (!file.isEmpty())

@@ -126,7 +126,7 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     if (options_.settingsPath.isEmpty()) options_.settingsPath = Settings::defaultPath();
     if (!options_.dialogs) ownDialogs_ = std::make_unique<QtDialogService>(this, options_.settingsPath);
     setFixedSize(kClientWidth, kClientHeight);
-    setWindowTitle(langText("8001"));
+    setWindowTitle(langText(Text::ProgramName));
     settings_ = Settings::load(options_.settingsPath);
     // The window opens where it asks to be (the middle of the screen), so that the screen
     // beneath it can be read before it shows; the window manager may still place it
@@ -158,7 +158,7 @@ DialogService& MainWindow::dialogs() { return options_.dialogs ? *options_.dialo
 
 void MainWindow::buildControls() {
     titleBar_ = new TitleBar(this);
-    titleBar_->setTitle(langText("8001"));
+    titleBar_->setTitle(langText(Text::ProgramName));
     titleBar_->setGeometry(0, 0, kClientWidth, 25);
     connect(titleBar_, &TitleBar::closeClicked, this, &QWidget::close);
     connect(titleBar_, &TitleBar::minimiseClicked, this, &QWidget::showMinimized);
@@ -524,7 +524,7 @@ bool MainWindow::explainEmptyMode(const char* action) {
     if (model->rowCount() > 0) return false;
     dialogs().showMessage(QStringLiteral("The %1 list is empty: there is nothing to %2.")
                               .arg(QLatin1String(list), QLatin1String(action)),
-                          langText("8001"));
+                          langText(Text::ProgramName));
     return true;
 }
 
@@ -647,7 +647,7 @@ void MainWindow::fillPictures(ProgressDialog& progress) {
     const int rows = ws_.rowCount(ListKind::Pictures);
     progress.setMaximum(rows);
     progress.setPosition(0);
-    progress.setText(langText("009"));
+    progress.setText(langText(Text::PicturesLoading));
     thumbnails_.clear();
     QStringList texts;
     texts.reserve(rows);
@@ -698,7 +698,7 @@ void MainWindow::fillStrings(ProgressDialog& progress) {
     coding_.rebuild(ws_.image().charMap);
     const int rows = ws_.rowCount(ListKind::Strings);
     progress.setMaximum(rows);
-    progress.setText(langText("073"));
+    progress.setText(langText(Text::LoadingStrings));
     QStringList texts;
     texts.reserve(rows);
     QByteArray text;

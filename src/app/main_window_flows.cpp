@@ -35,12 +35,12 @@ void MainWindow::openServiceFile(const QString& chosen) {
 bool MainWindow::loadPass(int pass, const QString& preset) {
     QString chosen = preset;
     if (pass == 0 && chosen.isEmpty()) {
-        chosen = dialogs().chooseOpenFile(langText("8037"), QStringLiteral("Service file|*.sav"), QDir::currentPath());
+        chosen = dialogs().chooseOpenFile(langText(Text::OpenServiceFileHint), QStringLiteral("Service file|*.sav"), QDir::currentPath());
         if (chosen.isEmpty()) return true;
     }
     // A file that cannot be read leaves the open service file as it was.
     if (Status s = ws_.open(chosen); !s) {
-        dialogs().showError(s.message(), langText("016"));
+        dialogs().showError(s.message(), langText(Text::Attention));
         return true;
     }
     resetWorkspaceView();
@@ -57,20 +57,20 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
     const int source = dialogs().chooseDataFileSource();
     settings_ = Settings::load(options_.settingsPath);  // the dialog stored its choice there
     if (source == 0) {
-        if (!dialogs().askYesNo(langText("015"), langText("016"))) return true;
+        if (!dialogs().askYesNo(langText(Text::NoDataFileReadPhone), langText(Text::Attention))) return true;
         link_.versionAddress = ws_.image().directory.versionAddress;
         runPhoneTask(tcReadFile, settings_.baudRD, [this] { return readPhoneIntoServiceFile(link_, ws_); });
         return false;
     }
-    const QString dump1 = dialogs().chooseOpenFile(langText("8040") + " #1", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
+    const QString dump1 = dialogs().chooseOpenFile(langText(Text::OpenFile) + " #1", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
     if (dump1.isEmpty()) return true;
     QString dump2;
     if (ws_.image().needsSecondDump()) {
-        dump2 = dialogs().chooseOpenFile(langText("8040") + " #2", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
+        dump2 = dialogs().chooseOpenFile(langText(Text::OpenFile) + " #2", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
         if (dump2.isEmpty()) return true;
     }
     if (Status s = importFromFlashDumps(ws_, dump1, dump2); !s) {
-        dialogs().showError(s.message(), langText("016"));
+        dialogs().showError(s.message(), langText(Text::Attention));
         return true;
     }
     return false;
@@ -78,14 +78,14 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
 
 void MainWindow::saveClicked() {
     if (!ws_.hasDataFile()) return;
-    if (Status s = ws_.save(); !s) dialogs().showError(s.message(), langText("016"));
+    if (Status s = ws_.save(); !s) dialogs().showError(s.message(), langText(Text::Attention));
 }
 
 ResultCode MainWindow::runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body) {
     QString why;
     const QString loader = options_.loaderPath.isEmpty() ? QDir(programDirectory()).filePath("loader.bin") : options_.loaderPath;
     if (!loadLoaderImage(loader, link_.loaderImage, &why)) {
-        dialogs().showError(why, langText("022"));
+        dialogs().showError(why, langText(Text::ErrorPrefix));
         return rcCantOpenFile;
     }
     ProgressDialog progress(link_.task, this);
@@ -126,7 +126,7 @@ void MainWindow::applyPatchClicked() {
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
     QFile patch(path);
     if (!patch.open(QIODevice::ReadOnly)) {
-        dialogs().showError(QStringLiteral("Can not open %1: %2").arg(path, patch.errorString()), langText("022"));
+        dialogs().showError(QStringLiteral("Can not open %1: %2").arg(path, patch.errorString()), langText(Text::ErrorPrefix));
         return;
     }
     settings_ = Settings::load(options_.settingsPath);

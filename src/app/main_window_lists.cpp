@@ -75,7 +75,7 @@ void MainWindow::deleteTickedRows(ListKind kind) {
     CheckListModel* model = modelOf(kind);
     QListView* list = listOf(kind);
     const int rows = model->rowCount();
-    if (rows == 0 || !dialogs().askYesNo(langText("071"), langText("016"))) return;
+    if (rows == 0 || !dialogs().askYesNo(langText(Text::ConfirmDelete), langText(Text::Attention))) return;
     const int focus = list->currentIndex().isValid() ? list->currentIndex().row() : rows - 1;
     const std::vector<bool>& ticks = ws_.ticks(kind);
     std::vector<int> doomed;
@@ -99,7 +99,7 @@ void MainWindow::deleteTickedRows(ListKind kind) {
         if (kind == ListKind::Strings) melodyList->viewport()->update();
         if (kind == ListKind::Melodies) placeMelodyRowControls();
     }
-    if (!saved) dialogs().showError(saved.message(), langText("016"));
+    if (!saved) dialogs().showError(saved.message(), langText(Text::Attention));
 }
 
 }  // namespace qv

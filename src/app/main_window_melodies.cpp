@@ -34,7 +34,7 @@ void MainWindow::buildMelodyEditor() {
     melodyFileEdit = new FileNameEdit(this);
     melodyFileEdit->setObjectName("melodyFileEdit");
     setLanguageTag(melodyFileEdit, 9142);
-    melodyFileEdit->setDialogTitle(langText("8042"));
+    melodyFileEdit->setDialogTitle(langText(Text::OpenMelodyFile));
     melodyFileEdit->setChooser([this](QWidget*, const FileRequest& request) {
         const QString chosen = dialogs().chooseOpenFile(request.title, melodyFileEdit->filter(), request.directory);
         // Chosen or not, the focus leaves the box.
@@ -55,7 +55,7 @@ void MainWindow::buildMelodyEditor() {
     melodyNameButton = new QPushButton(QStringLiteral("..."), this);
     melodyNameButton->setObjectName("melodyNameButton");
     setLanguageTag(melodyNameButton, 8845);
-    melodyNameButton->setToolTip(langText("8045"));
+    melodyNameButton->setToolTip(langText(Text::AssignMelodyName));
     melodyNameButton->setFocusPolicy(Qt::NoFocus);
     connect(melodyNameButton, &QPushButton::clicked, this, &MainWindow::chooseMelodyName);
 
@@ -90,8 +90,8 @@ QString MainWindow::melodyShownText(int row) const {
 
 void MainWindow::selectMelody(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Melodies)) return;
-    scaledSizeLabel->setText(langText("010"));
-    byteSizeLabel->setText(QString::number(ws_.image().melodies[size_t(row)].size) + langText("006"));
+    scaledSizeLabel->setText(langText(Text::Melody));
+    byteSizeLabel->setText(QString::number(ws_.image().melodies[size_t(row)].size) + langText(Text::ByteUnit));
     placeMelodyRowControls();
 }
 
@@ -128,7 +128,7 @@ void MainWindow::importMelodyFile(int row, const QString& path) {
     const EditOutcome out = importMelody(ws_, row, path);
     if (out.ticked) melodyModel_->ticksChanged();
     placeMelodyRowControls();
-    if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText("8001"));
+    if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText(Text::ProgramName));
 }
 
 void MainWindow::playClicked() {
@@ -136,7 +136,7 @@ void MainWindow::playClicked() {
     if (row < 0) return;
     const QString file = QFileInfo(QDir(exportFolder()).filePath(melodyExportName(ws_, row, stringTexts()))).absoluteFilePath();
     if (Status s = exportMelody(ws_, row, file); !s) {
-        dialogs().showError(s.message(), langText("016"));
+        dialogs().showError(s.message(), langText(Text::Attention));
         return;
     }
     // The player gets the file as its one argument and runs in its own folder; whether it
@@ -176,7 +176,7 @@ void MainWindow::chooseMelodyName() {
 void MainWindow::melodyNameChosen(int index) {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0 || index < 0) return;
-    if (Status s = setMelodyName(ws_, row, index); !s) dialogs().showError(s.message(), langText("016"));
+    if (Status s = setMelodyName(ws_, row, index); !s) dialogs().showError(s.message(), langText(Text::Attention));
     melodyList->viewport()->update();
 }
 

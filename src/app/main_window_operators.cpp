@@ -24,7 +24,7 @@ QString operatorInfo(const MediaImage& image, const OperRecord& r) {
         const auto& c = image.countries[r.code0].bytes;
         country = QByteArray(reinterpret_cast<const char*>(c.data() + 1), std::min<int>(c[0], 6));
     }
-    return langText("017") + QLatin1Char(' ') + hex(r.code0, 4) + QLatin1Char('-') + hex(r.code1 & 0xFF, 2) +
+    return langText(Text::OperatorCodePrefix) + QLatin1Char(' ') + hex(r.code0, 4) + QLatin1Char('-') + hex(r.code1 & 0xFF, 2) +
            QStringLiteral("    ") + fromCp1251(country);
 }
 
@@ -75,7 +75,7 @@ void MainWindow::applyOperatorClicked() {
     const Status s = applyOperator(ws_, row, operatorCodeEdit->text(), toCp1251(name1->text()), toCp1251(name2->text()),
                                    toCp1251(name3->text()));
     if (!s) {
-        dialogs().showError(s.message(), langText("016"));
+        dialogs().showError(s.message(), langText(Text::Attention));
         return;
     }
     const OperRecord& r = ws_.image().operRecords[size_t(row)];

@@ -10,6 +10,7 @@
 #include "editors/thumbnail.h"
 #include "files/file_places.h"
 
+#include <optional>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
@@ -36,14 +37,15 @@ QSpinBox* scaleBox(QWidget* parent, const char* name, const QString& axis, QRect
     s->setSuffix(QStringLiteral(" %"));
     s->setGeometry(geometry);
     setLanguageTag(s, hintTag);
-    s->setToolTip(langText(QByteArray::number(hintTag - 800).constData()));
+    s->setToolTip(languageTable().text(QString::number(hintTag - 800)));
     return s;
 }
 
 // Colour-depth captions of the formats; the two without one leave the label as it is.
-const char* depthKey(uint8_t format) {
-    static const char* keys[] = {"000", "001", "002", "003", "004", nullptr, nullptr, "005"};
-    return format < 8 ? keys[format] : nullptr;
+std::optional<TextKey> depthKey(uint8_t format) {
+    static const std::optional<TextKey> keys[] = {Text::Depth1Bit, Text::Depth2Bit, Text::Depth4Bit, Text::Depth8Bit,
+                                                  Text::Depth16Bit, std::nullopt, std::nullopt, Text::Depth12Bit};
+    return format < 8 ? keys[format] : std::nullopt;
 }
 
 }  // namespace
@@ -95,8 +97,8 @@ void MainWindow::refreshPicturePreview() {
     const int row = currentRow(ListKind::Pictures);
     if (row < 0 || pictureList->isHidden()) return;
     const PictEntry& e = ws_.image().pictures[size_t(row)];
-    if (const char* key = depthKey(e.format)) colourDepthLabel->setText(langText(key));
-    byteSizeLabel->setText(QString::number(e.size) + langText("006"));
+    if (const auto key = depthKey(e.format)) colourDepthLabel->setText(langText(*key));
+    byteSizeLabel->setText(QString::number(e.size) + langText(Text::ByteUnit));
     importButton->setEnabled(pictureImportOffered(e));
 
     const int w = roundHalfEven(int64_t(zoomWidth->value()) * e.width, 100);
@@ -128,13 +130,13 @@ void MainWindow::importClicked() {
         const int row = currentRow(ListKind::Pictures);
         if (row < 0 || !pictureImportOffered(ws_.image().pictures[size_t(row)])) return;
         const QString path =
-            dialogs().chooseOpenFile(langText("8036"), QStringLiteral("Bitmaps (*.bmp)|*.bmp|TIF|*.tif|PNG|*.png"),
+            dialogs().chooseOpenFile(langText(Text::Picture), QStringLiteral("Bitmaps (*.bmp)|*.bmp|TIF|*.tif|PNG|*.png"),
                                      QDir::currentPath());
         if (!path.isEmpty()) importPictureFile(row, path);
     } else if (mode_ == Mode::Melodies) {
         const int row = currentRow(ListKind::Melodies);
         if (row < 0) return;
-        const QString path = dialogs().chooseOpenFile(langText("8040"), melodyFilter(), QDir::currentPath());
+        const QString path = dialogs().chooseOpenFile(langText(Text::OpenFile), melodyFilter(), QDir::currentPath());
         if (!path.isEmpty()) importMelodyFile(row, path);
     }
 }
@@ -148,7 +150,7 @@ void MainWindow::importPictureFile(int row, const QString& path) {
     }
     if (out.ticked) pictureModel_->ticksChanged();
     pictureList->viewport()->update();
-    if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText("8001"));
+    if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText(Text::ProgramName));
 }
 
 void MainWindow::exportClicked() {
@@ -169,10 +171,10 @@ void MainWindow::exportClicked() {
         return;
     }
     if (!s) {
-        dialogs().showError(s.message(), langText("016"));
+        dialogs().showError(s.message(), langText(Text::Attention));
     } else if (options_.exportFolder.isEmpty() && !FilePlaces::current().usesProgramFolder()) {
         // Beside the program the user knows where to look; in the per-user folder they would not.
-        dialogs().showMessage(QDir::toNativeSeparators(file), langText("8004"));
+        dialogs().showMessage(QDir::toNativeSeparators(file), langText(Text::Export));
     }
 }
 

@@ -43,17 +43,17 @@ void MainWindow::buildStringEditor() {
     lineBreakButton->setGeometry(530, 176, 28, 24);
     lineBreakButton->setFocusPolicy(Qt::NoFocus);
     setLanguageTag(lineBreakButton, 8847);
-    lineBreakButton->setToolTip(langText("8047"));
+    lineBreakButton->setToolTip(langText(Text::InsertLineFeed));
     fontPageCombo = new QComboBox(this);
     fontPageCombo->setObjectName("fontPageCombo");
     fontPageCombo->setGeometry(276, 212, 150, 24);
     setLanguageTag(fontPageCombo, 8200);
-    for (const char* key : {"8200", "8201", "8202", "8203"}) fontPageCombo->addItem(langText(key));
+    for (TextKey key : {Text::FontPage0, Text::FontPage1, Text::FontPage2, Text::FontPage3}) fontPageCombo->addItem(langText(key));
     applyStringButton = new QPushButton(QStringLiteral("Ok"), this);
     applyStringButton->setObjectName("applyStringButton");
     applyStringButton->setGeometry(436, 212, 60, 24);
     setLanguageTag(applyStringButton, 8848);
-    applyStringButton->setToolTip(langText("8048"));
+    applyStringButton->setToolTip(langText(Text::Apply));
 
     connect(stringEdit, &QLineEdit::textEdited, this, [this] { stringEdited(); });
     connect(lineBreakButton, &QPushButton::clicked, this, &MainWindow::insertLineBreak);
@@ -67,7 +67,7 @@ void MainWindow::selectString(int row) {
     const StrEntry& e = ws_.image().strings[size_t(row)];
     applyStringButton->setEnabled(true);
     lineBreakButton->setEnabled(true);
-    scaledSizeLabel->setText(langText("072"));
+    scaledSizeLabel->setText(langText(Text::StringLengthPrefix));
     byteSizeLabel->setText(QString::number(e.length));
     stringEdit->setText(stringModel_->data(stringModel_->index(row), Qt::DisplayRole).toString());
     const QSignalBlocker quiet(fontPageCombo);
@@ -132,12 +132,12 @@ void MainWindow::applyStringClicked() {
     // stored while it holds a character the phone cannot show.
     if (const QString bad = unshowable(text); !bad.isEmpty()) {
         dialogs().showError(QStringLiteral("The string holds characters the phone cannot show: %1").arg(bad),
-                            langText("016"));
+                            langText(Text::Attention));
         return;
     }
     const Status s = applyString(ws_, coding_, row, toCp1251(text), ws_.image().strings[size_t(row)].fontAttribute);
     if (!s) {
-        dialogs().showError(s.message(), langText("016"));
+        dialogs().showError(s.message(), langText(Text::Attention));
         return;
     }
     stringModel_->setText(row, text);

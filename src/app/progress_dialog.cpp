@@ -47,7 +47,7 @@ ProgressDialog::ProgressDialog(TaskControl& task, QWidget* parent) : QDialog(par
         "min-height: 24px; }"
         "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #0040ff, stop:1 #00ffff); "
         "margin: 1px; width: 8px; }");
-    button_ = new QPushButton(langText("8096"), this);
+    button_ = new QPushButton(langText(Text::DialogCancel), this);
     button_->setObjectName("Label1");
     setLanguageTag(button_, 8096);
     button_->setFlat(true);
@@ -96,7 +96,7 @@ QString ProgressDialog::buttonCaption() const { return button_->text(); }
 
 void ProgressDialog::clickButton() {
     const QString caption = button_->text();
-    if (caption == langText("068")) {
+    if (caption == langText(Text::ProgressClose)) {
         // A cancelled task may still be finishing its step: let it end before closing.
         while (taskRunning && taskRunning()) {
             QApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -105,9 +105,9 @@ void ProgressDialog::clickButton() {
         QApplication::processEvents();
         task_.setTaskCode(tcIdle);
         accept();
-    } else if (caption == langText("069")) {
+    } else if (caption == langText(Text::ProgressCancel)) {
         task_.setTaskCode(tcAbort);
-        button_->setText(langText("068"));
+        button_->setText(langText(Text::ProgressClose));
         task_.setAbortSignal();
     }
 }

@@ -174,7 +174,7 @@ void TSetupComDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void TSetupComDialog::reportSaveError(const QString& message) {
-    QMessageBox::critical(this, langText("8060"), message);
+    QMessageBox::critical(this, langText(Text::SetupCOMPort), message);
 }
 
 }  // namespace qv

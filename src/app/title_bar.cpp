@@ -84,10 +84,10 @@ TitleBar::TitleBar(QWidget* parent) : QWidget(parent) {
 
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("PopupMenu1"));
-    minimiseItem_ = new QAction(langText("8038"), this);
+    minimiseItem_ = new QAction(langText(Text::TitleMinimize), this);
     minimiseItem_->setObjectName(QStringLiteral("MenuItem3"));
     setLanguageTag(minimiseItem_, 9238);
-    closeItem_ = new QAction(langText("8039"), this);
+    closeItem_ = new QAction(langText(Text::TitleClose), this);
     closeItem_->setObjectName(QStringLiteral("MenuItem4"));
     setLanguageTag(closeItem_, 9239);
     menu_->addAction(minimiseItem_);

@@ -2,6 +2,8 @@
 // The process-wide table of every text the program shows, addressed by key ("024", "8030").
 // Filled from language.ini beside the program over built-in English defaults; read-only
 // afterwards, so readers take no lock.
+#include "base/text_keys.h"
+
 #include <QString>
 #include <QStringView>
 #include <array>
@@ -45,6 +47,6 @@ private:
 // Starts out holding the defaults, so code that runs before (or without) a load still has texts.
 LanguageTable& languageTable();
 
-inline QString langText(const char* key) { return languageTable().text(QString::fromLatin1(key)); }
+inline QString langText(TextKey key) { return languageTable().text(QString::fromLatin1(key.key)); }
 
 }  // namespace qv

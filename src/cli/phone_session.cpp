@@ -32,7 +32,7 @@ PhoneSession::PhoneSession(const Args& args) : settings(Settings::load()), args_
     }
     // Nobody may be watching a bar: say once, on its own line, what the phone needs.
     link.bootWait.remindAfter = kBootReminderAfter;
-    link.bootWait.remind = [this] { progress.note(langText("018")); };
+    link.bootWait.remind = [this] { progress.note(langText(Text::ConnectCableHoldPower)); };
     link.progress = &progress;
     link.portName = settings.port;
     at.portSetting = [this] { return settings.port; };

@@ -439,7 +439,7 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
         }
         QByteArray bytes = f.read(qint64(slot) + 1);
         if (uint32_t(bytes.size()) > slot) {
-            result.problems.push_back({row, path, langText("013") + QLatin1Char(' ') + QString::number(slot) + langText("014")});
+            result.problems.push_back({row, path, langText(Text::FileSizeAtMost) + QLatin1Char(' ') + QString::number(slot) + langText(Text::BytesUnit)});
             continue;
         }
         bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));

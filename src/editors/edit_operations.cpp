@@ -143,7 +143,7 @@ EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
     QString why;
     const auto bitmap = readImageFile(bitmapPath, &why);
     if (!bitmap) return refusal(why);
-    if (bitmap->width != e.width || bitmap->height != e.height) return refusal(langText("012"));
+    if (bitmap->width != e.width || bitmap->height != e.height) return refusal(langText(Text::WrongResolution));
     const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().directory.phoneType}, *bitmap,
                                          int(e.size));
     EditOutcome out;
@@ -219,7 +219,7 @@ EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
     tick(ws, ListKind::Melodies, row);
     if (uint32_t(bytes.size()) > slot || f.size() > qint64(slot)) {
         out.refused = true;
-        out.message = langText("013") + QLatin1Char(' ') + QString::number(slot) + langText("014");
+        out.message = langText(Text::FileSizeAtMost) + QLatin1Char(' ') + QString::number(slot) + langText(Text::BytesUnit);
         return out;  // nothing stored: the remembered file names stay as they were
     }
     bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));

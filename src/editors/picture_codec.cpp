@@ -15,7 +15,7 @@ constexpr QRgb kBlack = 0xFF000000u;
 constexpr uint16_t kLiteralSwapModel = 4;
 constexpr uint8_t kRunLimit = 0x50;
 
-QString colorsMessage() { return langText("011"); }
+QString colorsMessage() { return langText(Text::ColourCountRefused); }
 
 uint8_t reverseBits(uint8_t b) {
     b = uint8_t((b & 0xF0) >> 4 | (b & 0x0F) << 4);

@@ -9,12 +9,12 @@
 namespace qv {
 namespace {
 
-const char* readLabel(int id) {
+TextKey readLabel(int id) {
     switch (id) {
-    case idTablePict: return "061";
-    case idTableMel: return "062";
-    case idTableOper: return "063";
-    default: return "076";
+    case idTablePict: return Text::ReadingPictures;
+    case idTableMel: return Text::ReadingMelodies;
+    case idTableOper: return Text::ReadingOperatorsList;
+    default: return Text::ReadingStrings;
     }
 }
 
@@ -115,7 +115,7 @@ private:
 }  // namespace
 
 ResultCode readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace) {
-    link.bar().setText(langText("048"));
+    link.bar().setText(langText(Text::WaitingForPhone));
     if (link.task.aborted()) return rcAborted;
     if (Status s = checkRewritable(workspace.image(), workspace.loadedTables(), workspace.chosenName()); !s) {
         link.failureDetail = s.message();
@@ -142,8 +142,8 @@ ResultCode readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace) {
         link.failureDetail = s.message();
         return failTask(link, rcFileWriteError);
     }
-    link.bar().setButtonCaption(langText("055"));
-    link.bar().setText(langText("056"));
+    link.bar().setButtonCaption(langText(Text::CloseButton));
+    link.bar().setText(langText(Text::TaskCompleted));
     return rcOk;
 }
 

@@ -15,13 +15,13 @@ namespace {
 
 struct ListPlan {
     ListKind kind;
-    const char* label;
+    TextKey label;
 };
 constexpr ListPlan kLists[] = {
-    {ListKind::Pictures, "051"},
-    {ListKind::Melodies, "053"},
-    {ListKind::Operators, "054"},
-    {ListKind::Strings, "074"},
+    {ListKind::Pictures, Text::WritingPictures},
+    {ListKind::Melodies, Text::WritingMelodies},
+    {ListKind::Operators, Text::WritingOperatorsList},
+    {ListKind::Strings, Text::WritingStrings},
 };
 
 // Size and address of row i as the phone holds it.
@@ -118,7 +118,7 @@ QString backupFileName(const QDateTime& at) {
 
 ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backupPath, bool verify) {
     ProgressSink& bar = link.bar();
-    bar.setText(langText("048"));
+    bar.setText(langText(Text::WaitingForPhone));
     bar.setPosition(0);
     if (link.task.aborted()) return rcAborted;
     if (!itemsFit(link, ws)) return failTask(link, rcNotEnoughMemory);
@@ -228,8 +228,8 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
         if (differing.size() > 1) link.failureDetail += QStringLiteral(" and %1 more").arg(differing.size() - 1);
         return failTask(link, rcWriteNotVerified);
     }
-    bar.setButtonCaption(langText("055"));
-    bar.setText(langText("056"));
+    bar.setButtonCaption(langText(Text::CloseButton));
+    bar.setText(langText(Text::TaskCompleted));
     return rcOk;
 }
 

@@ -19,7 +19,7 @@ bool checkRestorePatch(QIODevice& patch, QString* error) {
 }
 
 ResultCode applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
-    link.bar().setText(langText("048"));
+    link.bar().setText(langText(Text::WaitingForPhone));
     if (link.task.aborted()) return rcAborted;
     QString why;
     if (!checkRestorePatch(patch, &why)) {
@@ -27,7 +27,7 @@ ResultCode applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
         return failTask(link, rcNotEnoughMemory);
     }
     if (const ResultCode rc = prepareLoader(link, TaskKind::Restore); rc != rcOk) return failTask(link, rc);
-    link.bar().setText(langText("075"));
+    link.bar().setText(langText(Text::WritingPatch));
 
     RestorePatchReader reader(patch, uint32_t(link.buffer.size()));
     PatchRecord record;
@@ -75,8 +75,8 @@ ResultCode applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
         link.failureDetail = reader.problem() + QStringLiteral("; the records before it were written");
         return failTask(link, step == RestorePatchReader::Step::TooLarge ? rcNotEnoughMemory : rcFileReadError);
     }
-    link.bar().setButtonCaption(langText("055"));
-    link.bar().setText(langText("056"));
+    link.bar().setButtonCaption(langText(Text::CloseButton));
+    link.bar().setText(langText(Text::TaskCompleted));
     return rcOk;
 }
 

@@ -13,7 +13,7 @@ namespace qv {
 ResultCode prepareLoader(PhoneLink& link, TaskKind kind) {
     if (const ResultCode rc = uploadLoader(link); rc != rcOk || link.task.aborted()) return rc == rcOk ? rcAborted : rc;
     writeLog("Init OK");
-    link.bar().setText(langText("050"));
+    link.bar().setText(langText(Text::ResponseAccepted));
     if (link.workingSpeed != 28800) {
         if (const ResultCode rc = speedSwitch(link); rc != rcOk || link.task.aborted()) return rc == rcOk ? rcAborted : rc;
     }
@@ -30,13 +30,13 @@ ResultCode prepareLoader(PhoneLink& link, TaskKind kind) {
 
 ResultCode failTask(PhoneLink& link, ResultCode rc) {
     if (link.port.isOpen()) link.port.close();  // a stopped task never leaves the port open
-    link.bar().setText(langText("049") + QLatin1Char(' ') +
+    link.bar().setText(langText(Text::AbortedPrefix) + QLatin1Char(' ') +
                        (link.failureDetail.isEmpty() ? resultMessage(rc) : link.failureDetail));
     return link.task.aborted() ? rcAborted : rc;
 }
 
-QString itemProgressText(const char* labelKey, int k, int total) {
-    return langText(labelKey) + QLatin1Char(' ') + QString::number(k) + langText("052") + QLatin1Char(' ') +
+QString itemProgressText(TextKey labelKey, int k, int total) {
+    return langText(labelKey) + QLatin1Char(' ') + QString::number(k) + langText(Text::OfCount) + QLatin1Char(' ') +
            QString::number(total);
 }
 
@@ -61,7 +61,7 @@ ResultCode readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const 
 }
 
 QString verifyProgressText(int k, int total) {
-    return QStringLiteral("Checking what was written -") + QLatin1Char(' ') + QString::number(k) + langText("052") +
+    return QStringLiteral("Checking what was written -") + QLatin1Char(' ') + QString::number(k) + langText(Text::OfCount) +
            QLatin1Char(' ') + QString::number(total);
 }
 

@@ -2,6 +2,7 @@
 // Steps that the read, write and restore tasks share: getting the loader running at the
 // working speed, and ending a conversation.
 #include "base/status.h"
+#include "base/text_keys.h"
 #include "link/block_plan.h"
 #include "link/phone_link.h"
 
@@ -21,7 +22,7 @@ ResultCode prepareLoader(PhoneLink& link, TaskKind kind);
 // The bar text of a failed task; the result is the code, or 1 when the user aborted.
 ResultCode failTask(PhoneLink& link, ResultCode rc);
 // "Reading pictures - 3 of 120"
-QString itemProgressText(const char* labelKey, int k, int total);
+QString itemProgressText(TextKey labelKey, int k, int total);
 
 
 // The items of `run` (out of `items`, at loader addresses) in one Read block. `showItem` is

@@ -72,7 +72,7 @@ void PhoneWorker::runTransfer(uint8_t code) {
     link_.failureDetail.clear();
     if (code == tcReadFile) writeLog("ttsReadFile");
     ProgressSink& bar = link_.bar();
-    bar.setText(langText("018"));
+    bar.setText(langText(Text::ConnectCableHoldPower));
     const auto body = bodies_.find(code);
     ResultCode r = body != bodies_.end() && body->second ? body->second() : rcAborted;
     // Cancel ends as aborted, whatever step noticed it last.
@@ -87,14 +87,14 @@ void PhoneWorker::refuseTask(ResultCode r) {
 
 void PhoneWorker::reportOutcome(ResultCode r) {
     ProgressSink& bar = link_.bar();
-    bar.setButtonCaption(langText("055"));
+    bar.setButtonCaption(langText(Text::CloseButton));
     if (r == rcOk) {
-        bar.setText(langText("019"));
+        bar.setText(langText(Text::OperationCompleted));
     } else if (r == rcAborted) {
-        bar.setText(langText("020"));
+        bar.setText(langText(Text::OperationAborted));
     } else {
-        bar.setText(langText("021"));
-        bar.showError(link_.failureDetail.isEmpty() ? resultMessage(r) : link_.failureDetail, langText("022"));
+        bar.setText(langText(Text::ErrorOccurred));
+        bar.showError(link_.failureDetail.isEmpty() ? resultMessage(r) : link_.failureDetail, langText(Text::ErrorPrefix));
     }
     bar.repaint();
     link_.task.setTaskCode(tcIdle);

@@ -281,7 +281,7 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const 
 
 ResultCode endOfWrite(PhoneLink& link) {
     if (link.task.aborted()) return rcAborted;
-    link.bar().setText(langText("065"));
+    link.bar().setText(langText(Text::WritingCompleted));
     link.bar().repaint();
     const uint8_t command[5] = {0x57, 0, 0, 0, 0};
     for (uint8_t b : command)

@@ -112,7 +112,7 @@ ResultCode uploadLoader(PhoneLink& link) {
             return writeFailure(link);
 
     ProgressSink& bar = link.bar();
-    bar.setText(langText("064"));
+    bar.setText(langText(Text::SendingLoader));
     bar.setPosition(0);
     bar.setMaximum(7);
     bar.repaint();

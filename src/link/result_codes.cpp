@@ -7,7 +7,7 @@ namespace qv {
 QString resultMessage(ResultCode code) {
     const int c = code & 0x7F;
     if (c == rcWriteNotVerified) return QString::fromLatin1(kWriteNotVerifiedMessage);
-    if (c > rcPhoneNotAnswering) return languageTable().text(u"047");
+    if (c > rcPhoneNotAnswering) return langText(Text::ResultUnknown);
     return languageTable().text(QStringLiteral("%1").arg(24 + c, 3, 10, QLatin1Char('0')));
 }
 

@@ -30,7 +30,7 @@ TEST_F(EditRefusals, AnEmptyTranslationStillRefusesTheImport) {
     const QString ini = dir.path("language.ini");
     writeAll(ini, "[Language]\r\n012=\r\n");
     languageTable().load(IniFile::load(ini), ini);
-    ASSERT_TRUE(langText("012").isEmpty());
+    ASSERT_TRUE(langText(Text::WrongResolution).isEmpty());
 
     const QString wrongSize = dir.path("wrong.bmp");
     QImage small(3, 3, QImage::Format_RGB32);
