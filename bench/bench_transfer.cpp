@@ -622,8 +622,8 @@ int main(int argc, char** argv) {
 
         Workspace ws;
         if (Status s = ws.open(model->tableFile); !s) return fail(s.message());
-        ws.image().entry(idTablePict).count = uint32_t(model->pictures);
-        ws.image().entry(idTableStr).count = uint32_t(model->strings);
+        ws.image().entry(kPictureTable).count = uint32_t(model->pictures);
+        ws.image().entry(kStringTable).count = uint32_t(model->strings);
         const TaskResult read = runTask(o, *model, loader, readLabels, [&](PhoneLink& link) {
             link.versionAddress = ws.image().directory.versionAddress;
             return readPhoneIntoServiceFile(link, ws);

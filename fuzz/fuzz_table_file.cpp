@@ -37,7 +37,7 @@ Status readInto(QByteArray& file, MediaImage& image, LoadedTables& loaded) {
 qint64 blobsEnd(const MediaImage& image, const LoadedTables& loaded, qint64& largest) {
     qint64 end = 0;
     largest = 0;
-    for (int id : {int(idTablePict), int(idTableMel), int(idTableOper), int(idTableStr)}) {
+    for (int id : {int(kPictureTable), int(kMelodyTable), int(kOperatorTable), int(kStringTable)}) {
         if (!loaded.test(size_t(id))) continue;
         for (uint32_t i = 0; i < image.count(id); ++i) {
             const BlobRef b = image.blob(id, int(i));

@@ -144,7 +144,7 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     resetWorkspaceView();
     qApp->installEventFilter(this);  // the Alt key alone opens the window menu, whatever has the focus
     at_.portSetting = [this] { return settings_.port; };
-    link_.task.setTaskCode(tcStart);
+    link_.task.setTaskCode(kTaskStart);
     worker_.start();
 }
 
@@ -419,7 +419,7 @@ void MainWindow::applyTextColour() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    link_.task.setTaskCode(tcIdle);
+    link_.task.setTaskCode(kTaskIdle);
     thumbnails_.clear();
     ws_.close();
     QString why;
@@ -660,7 +660,7 @@ void MainWindow::fillPictures(ProgressDialog& progress) {
     for (int first = 0; first < rows; first += kChunk) {
         const int n = std::min(kChunk, rows - first);
         blobs.assign(size_t(n), QByteArray());
-        for (int k = 0; k < n; ++k) ws_.readBlob(idTablePict, first + k, blobs[size_t(k)]);
+        for (int k = 0; k < n; ++k) ws_.readBlob(kPictureTable, first + k, blobs[size_t(k)]);
         thumbs.assign(size_t(n), QImage());
         parallelFor(n, [&](int k) {
             const PictEntry& e = ws_.image().pictures[size_t(first + k)];

@@ -28,7 +28,7 @@ namespace qv {
 void MainWindow::openClicked() { openServiceFile(QString()); }
 
 void MainWindow::openServiceFile(const QString& chosen) {
-    link_.task.setTaskCode(tcIdle);
+    link_.task.setTaskCode(kTaskIdle);
     if (!loadPass(0, chosen)) loadPass(1, ws_.chosenName());
 }
 
@@ -59,7 +59,7 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
     if (source == 0) {
         if (!dialogs().askYesNo(langText(Text::NoDataFileReadPhone), langText(Text::Attention))) return true;
         link_.versionAddress = ws_.image().directory.versionAddress;
-        runPhoneTask(tcReadFile, settings_.baudRD, [this] { return readPhoneIntoServiceFile(link_, ws_); });
+        runPhoneTask(kTaskReadFile, settings_.baudRD, [this] { return readPhoneIntoServiceFile(link_, ws_); });
         return false;
     }
     const QString dump1 = dialogs().chooseOpenFile(langText(Text::OpenFile) + " #1", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
@@ -117,7 +117,7 @@ void MainWindow::flashClicked() {
     link_.versionAddress = ws_.image().directory.versionAddress;
     const QString backup = settings_.restorePatch ? QDir(FilePlaces::current().backupFolder()).filePath(backupFileName(QDateTime::currentDateTime())) : QString();
     const bool verify = settings_.verify != 0;
-    runPhoneTask(tcWriteItems, settings_.baudWR, [this, backup, verify] { return writeTickedItems(link_, ws_, backup, verify); });
+    runPhoneTask(kTaskWriteItems, settings_.baudWR, [this, backup, verify] { return writeTickedItems(link_, ws_, backup, verify); });
     for (CheckListModel* m : {pictureModel_, melodyModel_, operatorModel_, stringModel_}) m->ticksChanged();
 }
 
@@ -131,13 +131,13 @@ void MainWindow::applyPatchClicked() {
     }
     settings_ = Settings::load(options_.settingsPath);
     const bool verify = settings_.verify != 0;
-    runPhoneTask(tcApplyPatch, settings_.baudWR, [this, &patch, verify] { return applyRestorePatch(link_, patch, verify); });
+    runPhoneTask(kTaskApplyPatch, settings_.baudWR, [this, &patch, verify] { return applyRestorePatch(link_, patch, verify); });
 }
 
 void MainWindow::infoClicked() {
     TInfoDialog dialog(this);
     link_.port.close();
-    if (at_.driverState() == tatInactive) {
+    if (at_.driverState() == kAtInactive) {
         at_.onFinished = [&dialog, this] {
             const QString model = at_.shownModel(), version = at_.shownVersion();
             QMetaObject::invokeMethod(&dialog, [&dialog, model, version] {
@@ -148,17 +148,17 @@ void MainWindow::infoClicked() {
         dialog.setValues(QStringLiteral("???"), QStringLiteral("???"));
         dialog.setBusy(true);
         at_.startInfoRequest();
-        link_.task.setTaskCode(tcAtProcessing);
+        link_.task.setTaskCode(kTaskAtProcessing);
     } else {
-        at_.setDriverState(tatAbort);
+        at_.setDriverState(kAtAbort);
     }
     dialog.exec();
-    if (at_.driverState() != tatInactive) at_.setDriverState(tatAbort);
+    if (at_.driverState() != kAtInactive) at_.setDriverState(kAtAbort);
     // Wait for the worker to leave the exchange before the dialog goes away.
-    while (link_.task.taskCode() == tcAtProcessing) pumpEvents(10);
+    while (link_.task.taskCode() == kTaskAtProcessing) pumpEvents(10);
     at_.onFinished = nullptr;
     QApplication::processEvents();
-    at_.setDriverState(tatInactive);
+    at_.setDriverState(kAtInactive);
 }
 
 void MainWindow::settingsClicked() {

@@ -103,10 +103,10 @@ void ProgressDialog::clickButton() {
             QThread::msleep(5);
         }
         QApplication::processEvents();
-        task_.setTaskCode(tcIdle);
+        task_.setTaskCode(kTaskIdle);
         accept();
     } else if (caption == langText(Text::ProgressCancel)) {
-        task_.setTaskCode(tcAbort);
+        task_.setTaskCode(kTaskAbort);
         button_->setText(langText(Text::ProgressClose));
         task_.setAbortSignal();
     }

@@ -47,8 +47,8 @@ QJsonValue read(const Args& a) {
     const uint32_t baud = session.transferSpeed(session.settings.baudRD, "BaudRD");
     session.requireLoader();
     session.link.versionAddress = ws.image().directory.versionAddress;
-    session.worker.setTaskBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
-    const ResultCode rc = session.runTransfer(tcReadFile, baud);
+    session.worker.setTaskBody(kTaskReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
+    const ResultCode rc = session.runTransfer(kTaskReadFile, baud);
     if (rc != rcOk) failTransfer(session, rc);
     const ServiceFileNames n = ws.names();
     return QJsonObject{{"tableFile", n.sav},
@@ -109,8 +109,8 @@ QJsonValue write(const Args& a) {
         return !backup.isEmpty() && !before && QFile::exists(backup);
     };
     const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
-    session.worker.setTaskBody(tcWriteItems, [&] { return writeTickedItems(session.link, ws, backup, verify); });
-    const ResultCode rc = session.runTransfer(tcWriteItems, baud);
+    session.worker.setTaskBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, ws, backup, verify); });
+    const ResultCode rc = session.runTransfer(kTaskWriteItems, baud);
     if (rc != rcOk) {
         if (backupWritten())
             std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("The phone's old bytes so far are in %1").arg(backup)));
@@ -132,8 +132,8 @@ QJsonValue restore(const Args& a) {
     const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();
     const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
-    session.worker.setTaskBody(tcApplyPatch, [&] { return applyRestorePatch(session.link, patch, verify); });
-    const ResultCode rc = session.runTransfer(tcApplyPatch, baud);
+    session.worker.setTaskBody(kTaskApplyPatch, [&] { return applyRestorePatch(session.link, patch, verify); });
+    const ResultCode rc = session.runTransfer(kTaskApplyPatch, baud);
     if (rc != rcOk) failTransfer(session, rc);
     return QJsonObject{{"patchFile", a.positional(1)}, {"bytes", double(patch.size())}};
 }

@@ -45,7 +45,7 @@ QJsonArray listPictures(Workspace& ws) {
 
 QJsonArray listMelodies(Workspace& ws) {
     QJsonArray rows;
-    const int n = ws.loadedTables().test(idTableMel) ? int(ws.image().count(idTableMel)) : 0;
+    const int n = ws.loadedTables().test(kMelodyTable) ? int(ws.image().count(kMelodyTable)) : 0;
     for (int i = 0; i < n; ++i) {
         const MelEntry& e = ws.image().melodies[size_t(i)];
         rows.append(QJsonObject{{"index", i}, {"nameString", e.nameString}, {"address", double(e.address)},

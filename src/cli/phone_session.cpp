@@ -69,10 +69,10 @@ uint32_t PhoneSession::transferSpeed(uint32_t setting, const char* settingName) 
 bool PhoneSession::waitForWorker() {
     using namespace std::chrono_literals;
     bool cancelled = false;
-    while (worker.busy() || link.task.taskCode() == tcAtProcessing) {
+    while (worker.busy() || link.task.taskCode() == kTaskAtProcessing) {
         if (interrupted.exchange(false) && !cancelled) {
             // Ctrl-C is the progress dialog's Cancel.
-            link.task.setTaskCode(tcAbort);
+            link.task.setTaskCode(kTaskAbort);
             link.task.setAbortSignal();
             cancelled = true;
         }
@@ -94,13 +94,13 @@ ResultCode PhoneSession::runTransfer(uint8_t code, uint32_t baud) {
 ResultCode PhoneSession::runInfo() {
     link.port.close();
     at.startInfoRequest();
-    link.task.setTaskCode(tcAtProcessing);
+    link.task.setTaskCode(kTaskAtProcessing);
     if (waitForWorker()) {
-        at.setDriverState(tatInactive);
+        at.setDriverState(kAtInactive);
         link.port.close();
         return rcAborted;
     }
-    at.setDriverState(tatInactive);
+    at.setDriverState(kAtInactive);
     link.port.close();
     if (at.model() != QLatin1String("???") || at.version() != QLatin1String("???")) return rcOk;
     link.failureDetail = link.port.openFailure();

@@ -288,7 +288,7 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
             result.problems.push_back({row, where(e), check.refusal});
             continue;
         }
-        if (result.status = ws.readBlob(idTableStr, row, stored); !result.status) return result;
+        if (result.status = ws.readBlob(kStringTable, row, stored); !result.status) return result;
         // Changed when the phone would show another text, not when only the glyph codes differ.
         if (coding.decode(storedString(check.text, entry, coding)) == coding.decode(stored)) {
             ++result.unchanged;
@@ -376,7 +376,7 @@ BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode) {
             continue;
         }
         QByteArray stored;
-        if (result.status = ws.readBlob(idTablePict, row, stored); !result.status) return result;
+        if (result.status = ws.readBlob(kPictureTable, row, stored); !result.status) return result;
         if (r.bytes == stored) {
             ++result.unchanged;
             continue;
@@ -385,7 +385,7 @@ BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode) {
         encoded[row] = r.bytes;
     }
     return applyBatch(ws, std::move(result), mode, changes, [&](int row) {
-        if (Status s = ws.writeBlob(idTablePict, row, encoded[row]); !s) return s;
+        if (Status s = ws.writeBlob(kPictureTable, row, encoded[row]); !s) return s;
         ws.ticks(ListKind::Pictures)[size_t(row)] = true;
         return Status();
     });
@@ -444,7 +444,7 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
         }
         bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
         QByteArray stored;
-        if (result.status = ws.readBlob(idTableMel, row, stored); !result.status) return result;
+        if (result.status = ws.readBlob(kMelodyTable, row, stored); !result.status) return result;
         if (bytes == stored) {
             ++result.unchanged;
             continue;
@@ -453,7 +453,7 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
         slotBytes[row] = bytes;
     }
     result = applyBatch(ws, std::move(result), mode, changes, [&](int row) {
-        if (Status s = ws.writeBlob(idTableMel, row, slotBytes[row]); !s) return s;
+        if (Status s = ws.writeBlob(kMelodyTable, row, slotBytes[row]); !s) return s;
         ws.ticks(ListKind::Melodies)[size_t(row)] = true;
         return Status();
     });

@@ -152,7 +152,7 @@ EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
         out.refused = true;
         out.message = r.message;
     } else if (r.kind == EncodeResult::Encoded) {
-        if (Status s = ws.writeBlob(idTablePict, row, r.bytes); !s) return refusal(s.message());
+        if (Status s = ws.writeBlob(kPictureTable, row, r.bytes); !s) return refusal(s.message());
         out.stored = true;
     }
     tick(ws, ListKind::Pictures, row);
@@ -200,7 +200,7 @@ Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
 
 QByteArray melodySlot(Workspace& ws, int row, Status* status) {
     QByteArray bytes;
-    Status s = ws.readBlob(idTableMel, row, bytes);
+    Status s = ws.readBlob(kMelodyTable, row, bytes);
     if (status) *status = s;
     return bytes;
 }
@@ -223,7 +223,7 @@ EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
         return out;  // nothing stored: the remembered file names stay as they were
     }
     bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
-    if (Status s = ws.writeBlob(idTableMel, row, bytes); !s) {
+    if (Status s = ws.writeBlob(kMelodyTable, row, bytes); !s) {
         out.refused = true;
         out.message = s.message();
         return out;
@@ -301,8 +301,8 @@ Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
         QByteArray record(int(OperRecord::kSize), '\0');
         r.write(reinterpret_cast<uint8_t*>(record.data()));
         // The data file holds whole records; a shorter stored length takes what fits.
-        record.truncate(int(ws.image().blob(idTableOper, row).length));
-        if (Status s = ws.writeBlob(idTableOper, row, record); !s) return s;
+        record.truncate(int(ws.image().blob(kOperatorTable, row).length));
+        if (Status s = ws.writeBlob(kOperatorTable, row, record); !s) return s;
         tick(ws, ListKind::Operators, row);
         return Status();
     });
@@ -321,7 +321,7 @@ Status applyString(Workspace& ws, const CharMapCoding& coding, int row, const QB
     encoded.append(QByteArray(int(e.size) - encoded.size(), '\0'));
     return ws.edit([&] {
         ws.image().strings[size_t(row)].fontAttribute = uint8_t(page);
-        if (Status s = ws.writeBlob(idTableStr, row, encoded); !s) return s;
+        if (Status s = ws.writeBlob(kStringTable, row, encoded); !s) return s;
         tick(ws, ListKind::Strings, row);
         return Status();
     });
@@ -348,7 +348,7 @@ Status deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
         if (kind == ListKind::Strings) {
             // Melody names are string rows: a removed row leaves its melody unnamed, and rows
             // after it move up by the number of removed rows before them.
-            for (int i = 0; i < int(m.count(idTableMel)); ++i) {
+            for (int i = 0; i < int(m.count(kMelodyTable)); ++i) {
                 uint16_t& n = m.melodies[size_t(i)].nameString;
                 if (n == 0xFFFF || int(n) >= count) continue;
                 if (doomed.count(n)) {

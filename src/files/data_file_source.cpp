@@ -14,7 +14,7 @@ Status DataFileSource::fetch(const MediaImage& image, int id, int index, QByteAr
         return Status::failure(QStringLiteral("Can not read item %1 of the %2 from %3")
                                    .arg(index).arg(tableName(id), QFileInfo(data_.fileName()).fileName()));
     // The new data file always holds whole operator records.
-    if (id == idTableOper) out.resize(int(OperRecord::kSize), '\0');
+    if (id == kOperatorTable) out.resize(int(OperRecord::kSize), '\0');
     return {};
 }
 

@@ -37,7 +37,7 @@ Status FlashDumpSource::readRange(uint32_t address, uint32_t length, QByteArray&
 }
 
 Status FlashDumpSource::fetch(const MediaImage& image, int id, int index, QByteArray& out) {
-    if (id != idTableOper) {
+    if (id != kOperatorTable) {
         const BlobRef b = image.blob(id, index);
         if (Status s = readRange(b.address, b.length, out); !s)
             return Status::failure(QStringLiteral("Item %1 of the %2: %3").arg(index).arg(tableName(id), s.message()));

@@ -11,9 +11,9 @@ namespace {
 
 TextKey readLabel(int id) {
     switch (id) {
-    case idTablePict: return Text::ReadingPictures;
-    case idTableMel: return Text::ReadingMelodies;
-    case idTableOper: return Text::ReadingOperatorsList;
+    case kPictureTable: return Text::ReadingPictures;
+    case kMelodyTable: return Text::ReadingMelodies;
+    case kOperatorTable: return Text::ReadingOperatorsList;
     default: return Text::ReadingStrings;
     }
 }
@@ -36,7 +36,7 @@ public:
         }
         const PhoneRange& item = items_[size_t(index)];
         const auto* data = reinterpret_cast<const char*>(held_.constData()) + (item.address - run_.address);
-        if (id == idTableOper) {
+        if (id == kOperatorTable) {
             const OperRecord record = unpackOperatorRecord(QByteArrayView(data, qsizetype(item.length)), image.operFormat);
             out.resize(int(OperRecord::kSize));
             record.write(reinterpret_cast<uint8_t*>(out.data()));
@@ -72,7 +72,7 @@ private:
         items_.reserve(size_t(count));
         for (int i = 0; i < count; ++i) {
             const BlobRef b = image.blob(id, i);
-            items_.push_back({b.address - 8, id == idTableOper ? image.operFormat.recordSize : b.length});
+            items_.push_back({b.address - 8, id == kOperatorTable ? image.operFormat.recordSize : b.length});
         }
     }
 

@@ -67,12 +67,12 @@ Status writeFailure(const QFile& f) {
 Status checkOutputSize(const MediaImage& image, const BlobSource& source) {
     qint64 total = 0, distinct = 0;
     std::set<std::pair<uint32_t, uint32_t>> seen;
-    for (int id : {int(idTablePict), int(idTableMel), int(idTableOper), int(idTableStr)}) {
+    for (int id : {int(kPictureTable), int(kMelodyTable), int(kOperatorTable), int(kStringTable)}) {
         if (image.entry(id).present == 0) continue;
         const int n = int(image.count(id));
         for (int i = 0; i < n; ++i) {
             const BlobRef b = image.blob(id, i);
-            const qint64 written = id == idTableOper ? qint64(OperRecord::kSize) : qint64(b.length);
+            const qint64 written = id == kOperatorTable ? qint64(OperRecord::kSize) : qint64(b.length);
             total += written;
             if (seen.insert({source.placeOf(b), b.length}).second) distinct += written;
         }
@@ -125,13 +125,13 @@ public:
         out = image;
         if (Status s = writeDirectory(out); !s) return s;
         for (int id : kSectionOrder) {
-            if (id == idTableCountry) continue;  // written right after table 3
+            if (id == kCountryTable) continue;  // written right after table 3
             if (out.entry(id).present == 0) continue;
             if (hasBlobs(id))
                 if (Status s = writeItems(out, source, options, id); !s) return s;
             if (Status s = writeSection(out, id); !s) return s;
-            if (id == idTableOper)
-                if (Status s = writeSection(out, idTableCountry); !s) return s;
+            if (id == kOperatorTable)
+                if (Status s = writeSection(out, kCountryTable); !s) return s;
         }
         if (Status s = writeDirectory(out); !s) return s;
         if (faultAt(faultHook_, RewriteStep::Flush) != FaultKind::None || !syncFile(sav_) || !syncFile(mem_))
@@ -161,10 +161,10 @@ private:
             memEnd_ += blob.size();
             const size_t k = size_t(i);
             switch (id) {
-            case idTablePict: image.pictures[k].memOffset = offset; break;
-            case idTableMel: image.melodies[k].memOffset = offset; break;
-            case idTableOper: image.operators[k].memOffset = offset; break;
-            case idTableStr:
+            case kPictureTable: image.pictures[k].memOffset = offset; break;
+            case kMelodyTable: image.melodies[k].memOffset = offset; break;
+            case kOperatorTable: image.operators[k].memOffset = offset; break;
+            case kStringTable:
                 image.strings[k].memOffset = offset;
                 if (options.renumberStrings) image.strings[k].id = uint16_t(i);
                 break;

@@ -8,15 +8,15 @@ namespace qv {
 
 QString tableName(int id) {
     switch (id) {
-    case idTablePict: return QStringLiteral("picture table (1)");
-    case idTableMel: return QStringLiteral("melody table (2)");
-    case idTableOper: return QStringLiteral("operator table (3)");
-    case idTableCountry: return QStringLiteral("country table (4)");
-    case idTableAux5: return QStringLiteral("table 5");
-    case idTableAux6: return QStringLiteral("table 6");
-    case idTableCharMap: return QStringLiteral("character map (7)");
-    case idTableStr: return QStringLiteral("string table (8)");
-    case idTableOperFmt: return QStringLiteral("operator format (9)");
+    case kPictureTable: return QStringLiteral("picture table (1)");
+    case kMelodyTable: return QStringLiteral("melody table (2)");
+    case kOperatorTable: return QStringLiteral("operator table (3)");
+    case kCountryTable: return QStringLiteral("country table (4)");
+    case kAux5Table: return QStringLiteral("table 5");
+    case kAux6Table: return QStringLiteral("table 6");
+    case kCharMapTable: return QStringLiteral("character map (7)");
+    case kStringTable: return QStringLiteral("string table (8)");
+    case kOperatorFormatTable: return QStringLiteral("operator format (9)");
     default: return QStringLiteral("table %1").arg(id);
     }
 }
@@ -39,11 +39,11 @@ Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image
         return damaged(fileName, QStringLiteral("it is shorter than its 220-byte directory"));
     image.directory.read(reinterpret_cast<const uint8_t*>(head.constData()));
     const qint64 fileSize = file.size();
-    const bool operatorsReadable = image.isPresent(idTableOperFmt);
+    const bool operatorsReadable = image.isPresent(kOperatorFormatTable);
 
     for (int id : kSectionOrder) {
         if (!image.isPresent(id)) continue;
-        if ((id == idTableOper || id == idTableCountry) && !operatorsReadable) continue;
+        if ((id == kOperatorTable || id == kCountryTable) && !operatorsReadable) continue;
         const DirectoryEntry& e = image.entry(id);
         const int capacity = tableCapacity(id);
         if (capacity > 0 && e.count > uint32_t(capacity))
@@ -51,7 +51,7 @@ Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image
                                          .arg(tableName(id)).arg(e.count).arg(capacity));
         if (qint64(e.offset) + qint64(e.zsize) > fileSize)
             return damaged(fileName, QStringLiteral("the %1 lies outside the file").arg(tableName(id)));
-        const int room = id == idTableCharMap ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
+        const int room = id == kCharMapTable ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
         // Even bytes that do not compress at all pack to little more than the block itself.
         if (qint64(e.zsize) > qint64(room) + room / 8 + 1024)
             return damaged(fileName, QStringLiteral("the %1 is larger than its block could ever pack to").arg(tableName(id)));
@@ -70,7 +70,7 @@ Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image
 
 Status checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qint64 dataSize,
                         const QString& dataFileName) {
-    for (int id : {int(idTablePict), int(idTableMel), int(idTableOper), int(idTableStr)}) {
+    for (int id : {int(kPictureTable), int(kMelodyTable), int(kOperatorTable), int(kStringTable)}) {
         if (!loaded.test(size_t(id))) continue;
         const int n = int(image.count(id));
         for (int i = 0; i < n; ++i) {
@@ -89,7 +89,7 @@ Status checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qin
 Status checkRewritable(const MediaImage& image, const LoadedTables& loaded, const QString& fileName) {
     for (int id : kSectionOrder) {
         const uint8_t present = image.entry(id).present;
-        if (present == 0 || id == idTableCountry) continue;  // table 4 follows table 3
+        if (present == 0 || id == kCountryTable) continue;  // table 4 follows table 3
         if (!loaded.test(size_t(id))) {
             const QString why = present != id
                 ? QStringLiteral("the directory marks the %1 with %2 instead of %3").arg(tableName(id)).arg(present).arg(id)

@@ -21,7 +21,7 @@ public:
         const auto it = edited_.find({id, index});
         if (it == edited_.end()) return DataFileSource::fetch(image, id, index, out);
         out = it->second;
-        if (id == idTableOper) out.resize(int(OperRecord::kSize), '\0');  // whole records, as the save writes them
+        if (id == kOperatorTable) out.resize(int(OperRecord::kSize), '\0');  // whole records, as the save writes them
         return {};
     }
 
@@ -42,10 +42,10 @@ Status checkRegularFile(const QString& path) {
 
 int tableOfList(ListKind kind) {
     switch (kind) {
-    case ListKind::Pictures: return idTablePict;
-    case ListKind::Melodies: return idTableMel;
-    case ListKind::Operators: return idTableOper;
-    case ListKind::Strings: return idTableStr;
+    case ListKind::Pictures: return kPictureTable;
+    case ListKind::Melodies: return kMelodyTable;
+    case ListKind::Operators: return kOperatorTable;
+    case ListKind::Strings: return kStringTable;
     }
     return 0;
 }
@@ -102,7 +102,7 @@ Status Workspace::openLocked(const QString& chosenName) {
     reopenFiles(names);
     resetLists();
     for (ListKind k : kAllLists) ticks(k).assign(size_t(rowCount(k)), false);
-    if (loaded_.test(idTableMel)) melodyFileNames_ = loadMelodyFileNames(names.mru);
+    if (loaded_.test(kMelodyTable)) melodyFileNames_ = loadMelodyFileNames(names.mru);
     return {};
 }
 

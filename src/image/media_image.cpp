@@ -42,25 +42,25 @@ QByteArray rawBytes(const std::array<uint8_t, N>& a) {
 
 int storedTableSize(int id) {
     switch (id) {
-    case idTablePict: return kPictCapacity * int(PictEntry::kSize);
-    case idTableMel: return kMelCapacity * int(MelEntry::kSize);
-    case idTableOper: return kOperCapacity * int(OperEntry::kSize);
-    case idTableCountry: return kCountryCapacity * int(CountryName::kSize);
-    case idTableAux5: return kAux5Size;
-    case idTableAux6: return kAux6Size;
-    case idTableCharMap: return kCharMapBlockSize;
-    case idTableStr: return kStrCapacity * int(StrEntry::kSize);
-    case idTableOperFmt: return int(OperFormat::kSize);
+    case kPictureTable: return kPictCapacity * int(PictEntry::kSize);
+    case kMelodyTable: return kMelCapacity * int(MelEntry::kSize);
+    case kOperatorTable: return kOperCapacity * int(OperEntry::kSize);
+    case kCountryTable: return kCountryCapacity * int(CountryName::kSize);
+    case kAux5Table: return kAux5Size;
+    case kAux6Table: return kAux6Size;
+    case kCharMapTable: return kCharMapBlockSize;
+    case kStringTable: return kStrCapacity * int(StrEntry::kSize);
+    case kOperatorFormatTable: return int(OperFormat::kSize);
     default: return 0;
     }
 }
 
 int tableCapacity(int id) {
     switch (id) {
-    case idTablePict: return kPictCapacity;
-    case idTableMel: return kMelCapacity;
-    case idTableOper: return kOperCapacity;
-    case idTableStr: return kStrCapacity;
+    case kPictureTable: return kPictCapacity;
+    case kMelodyTable: return kMelCapacity;
+    case kOperatorTable: return kOperCapacity;
+    case kStringTable: return kStrCapacity;
     default: return 0;
     }
 }
@@ -69,43 +69,43 @@ bool hasBlobs(int id) { return tableCapacity(id) > 0; }
 
 QByteArray MediaImage::tableBlock(int id) const {
     switch (id) {
-    case idTablePict: return serialize(pictures);
-    case idTableMel: return serialize(melodies);
-    case idTableOper: return serialize(operators);
-    case idTableCountry: return serialize(countries);
-    case idTableAux5: return rawBytes(aux5);
-    case idTableAux6: return rawBytes(aux6);
-    case idTableCharMap:
+    case kPictureTable: return serialize(pictures);
+    case kMelodyTable: return serialize(melodies);
+    case kOperatorTable: return serialize(operators);
+    case kCountryTable: return serialize(countries);
+    case kAux5Table: return rawBytes(aux5);
+    case kAux6Table: return rawBytes(aux6);
+    case kCharMapTable:
         return serializeOne(charMap) + rawBytes(aux6).left(kCharMapTailOfAux6);
-    case idTableStr: return serialize(strings);
-    case idTableOperFmt: return serializeOne(operFormat);
+    case kStringTable: return serialize(strings);
+    case kOperatorFormatTable: return serializeOne(operFormat);
     default: return {};
     }
 }
 
 Status MediaImage::loadTableBlock(int id, QByteArrayView bytes) {
     // The character map section may run on into block 6, which follows it in memory.
-    const int room = id == idTableCharMap ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
+    const int room = id == kCharMapTable ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
     if (room == 0) return Status::failure(QStringLiteral("table %1 does not exist").arg(id));
     if (bytes.size() > room)
         return Status::failure(QStringLiteral("table %1 unpacks to %2 bytes, more than its %3")
                                    .arg(id).arg(bytes.size()).arg(room));
-    QByteArray block = id == idTableCharMap ? serializeOne(charMap) + rawBytes(aux6) : tableBlock(id);
+    QByteArray block = id == kCharMapTable ? serializeOne(charMap) + rawBytes(aux6) : tableBlock(id);
     std::memcpy(block.data(), bytes.data(), size_t(bytes.size()));
     const auto* p = reinterpret_cast<const uint8_t*>(block.constData());
     switch (id) {
-    case idTablePict: deserialize(pictures, block); break;
-    case idTableMel: deserialize(melodies, block); break;
-    case idTableOper: deserialize(operators, block); break;
-    case idTableCountry: deserialize(countries, block); break;
-    case idTableAux5: std::copy_n(p, kAux5Size, aux5.begin()); break;
-    case idTableAux6: std::copy_n(p, kAux6Size, aux6.begin()); break;
-    case idTableCharMap:
+    case kPictureTable: deserialize(pictures, block); break;
+    case kMelodyTable: deserialize(melodies, block); break;
+    case kOperatorTable: deserialize(operators, block); break;
+    case kCountryTable: deserialize(countries, block); break;
+    case kAux5Table: std::copy_n(p, kAux5Size, aux5.begin()); break;
+    case kAux6Table: std::copy_n(p, kAux6Size, aux6.begin()); break;
+    case kCharMapTable:
         charMap.read(p);
         std::copy_n(p + CharMap::kSize, kAux6Size, aux6.begin());
         break;
-    case idTableStr: deserialize(strings, block); break;
-    case idTableOperFmt: operFormat.read(p); break;
+    case kStringTable: deserialize(strings, block); break;
+    case kOperatorFormatTable: operFormat.read(p); break;
     }
     return {};
 }
@@ -122,12 +122,12 @@ bool MediaImage::needsSecondDump() const {
 BlobRef MediaImage::blob(int id, int index) const {
     const size_t i = size_t(index);
     switch (id) {
-    case idTablePict: return {pictures[i].memOffset, pictures[i].size, pictures[i].address};
-    case idTableMel: return {melodies[i].memOffset, melodies[i].size, melodies[i].address};
-    case idTableOper:
+    case kPictureTable: return {pictures[i].memOffset, pictures[i].size, pictures[i].address};
+    case kMelodyTable: return {melodies[i].memOffset, melodies[i].size, melodies[i].address};
+    case kOperatorTable:
         return {operators[i].memOffset, std::min<uint32_t>(operators[i].storedLength, OperRecord::kSize),
                 operators[i].address};
-    case idTableStr: return {strings[i].memOffset, strings[i].size, strings[i].address};
+    case kStringTable: return {strings[i].memOffset, strings[i].size, strings[i].address};
     default: return {};
     }
 }

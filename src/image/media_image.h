@@ -11,15 +11,15 @@
 namespace qv {
 
 enum TableId : int {
-    idTablePict = 1,
-    idTableMel = 2,
-    idTableOper = 3,
-    idTableCountry = 4,
-    idTableAux5 = 5,
-    idTableAux6 = 6,
-    idTableCharMap = 7,
-    idTableStr = 8,
-    idTableOperFmt = 9,
+    kPictureTable = 1,
+    kMelodyTable = 2,
+    kOperatorTable = 3,
+    kCountryTable = 4,
+    kAux5Table = 5,
+    kAux6Table = 6,
+    kCharMapTable = 7,
+    kStringTable = 8,
+    kOperatorFormatTable = 9,
 };
 
 constexpr int kPictCapacity = 15001;

@@ -92,36 +92,37 @@ ResultCode AtExchange::readReply() {
 
 ResultCode AtExchange::step() {
     if (link_.port.clock().reached()) return rcTimeout;
-    switch (stepState_) {
-    case 0: {
+    switch (infoStep_) {
+    case InfoStep::AskVersion: {
         writeLog("SWVersion request started");
         const ResultCode rc = getPhoneState("AT%SWV\r");
         if (rc == rcOk) {
-            stepState_ = 1;
+            infoStep_ = InfoStep::AwaitVersion;
             return rcNoAnswerYet;
         }
-        stepState_ = 6;
+        infoStep_ = InfoStep::Failed;
         return rc;
     }
-    case 1:
-    case 3: {
+    case InfoStep::AwaitVersion:
+    case InfoStep::AwaitModel: {
         if (readReply() != rcOk) return rcNoAnswerYet;
-        const QString value = stepState_ == 1 ? cutVersion(complete_) : cutModel(complete_);
+        const bool version = infoStep_ == InfoStep::AwaitVersion;
+        const QString value = version ? cutVersion(complete_) : cutModel(complete_);
         if (value.isEmpty()) return rcNoAnswerYet;
         {
             std::lock_guard lock(valuesMutex_);
-            (stepState_ == 1 ? version_ : model_) = value;
+            (version ? version_ : model_) = value;
         }
         link_.port.close();
-        stepState_ = stepState_ == 1 ? 2 : 7;
+        infoStep_ = version ? InfoStep::AskModel : InfoStep::Done;
         return rcNoAnswerYet;
     }
-    case 2:
+    case InfoStep::AskModel:
         writeLog("Model request started");
         getPhoneState("AT+CGMM\r");
-        stepState_ = 3;
+        infoStep_ = InfoStep::AwaitModel;
         return rcNoAnswerYet;
-    case 7:
+    case InfoStep::Done:
         writeLog("AT read finished!");
         return rcOk;
     default:
@@ -138,51 +139,51 @@ void AtExchange::startInfoRequest() {
     complete_.clear();
     lastFailure_ = rcOk;
     link_.port.clock().start(3000);
-    driver_.store(tatStart);
+    driver_.store(kAtStart);
 }
 
 void AtExchange::driverPass() {
     switch (driver_.load()) {
-    case tatStart:
-        writeLog("tatStart");
+    case kAtStart:
+        writeLog("kAtStart");
         if (portSetting) link_.portName = portSetting();
-        stepState_ = 0;
-        driver_.store(tatReadPending);
+        infoStep_ = InfoStep::AskVersion;
+        driver_.store(kAtReadPending);
         link_.port.clock().start(3000);
         break;
-    case tatReadPending: {
-        writeLog("tatReadPending");
+    case kAtReadPending: {
+        writeLog("kAtReadPending");
         const ResultCode r = step();
         if (r == rcOk) {
-            driver_.store(tatFinished);
+            driver_.store(kAtFinished);
         } else if (r == rcTimeout) {
             lastFailure_ = rcTimeout;
             link_.port.close();
-            driver_.store(tatInactive);
-            link_.task.setTaskCode(tcIdle);
+            driver_.store(kAtInactive);
+            link_.task.setTaskCode(kTaskIdle);
             if (onFinished) onFinished();
         } else if (r != rcNoAnswerYet) {
             lastFailure_ = r;
-            driver_.store(tatAbort);
+            driver_.store(kAtAbort);
         }
         break;
     }
-    case tatAbort:
-        writeLog("tatAbort");
+    case kAtAbort:
+        writeLog("kAtAbort");
         link_.port.close();
-        driver_.store(tatInactive);
-        link_.task.setTaskCode(tcIdle);
+        driver_.store(kAtInactive);
+        link_.task.setTaskCode(kTaskIdle);
         if (onFinished) onFinished();
         break;
-    case tatFinished:
-        writeLog("tatFinished");
+    case kAtFinished:
+        writeLog("kAtFinished");
         link_.port.close();
-        driver_.store(tatInactive);
-        link_.task.setTaskCode(tcIdle);
+        driver_.store(kAtInactive);
+        link_.task.setTaskCode(kTaskIdle);
         if (onFinished) onFinished();
         break;
     default:
-        writeLog("tatInactive");
+        writeLog("kAtInactive");
         break;
     }
 }

@@ -17,7 +17,7 @@ extern const char kKeypadUnlockThenEnd[];  // AT%FKPD="[*",2,0%FKPD="e",100,0 + 
 QString cutVersion(const QByteArray& reply);
 QString cutModel(const QByteArray& reply);
 
-enum AtDriverState : uint8_t { tatAbort = 1, tatReadPending = 2, tatFinished = 3, tatInactive = 4, tatStart = 5 };
+enum AtDriverState : uint8_t { kAtAbort = 1, kAtReadPending = 2, kAtFinished = 3, kAtInactive = 4, kAtStart = 5 };
 
 class AtExchange {
 public:
@@ -59,8 +59,10 @@ private:
     PhoneLink& link_;
     QByteArray accumulator_;
     QByteArray complete_;
-    uint8_t stepState_ = 0;
-    std::atomic<uint8_t> driver_{tatInactive};
+    // The steps of one information request: the version, then the model.
+    enum class InfoStep : uint8_t { AskVersion, AwaitVersion, AskModel, AwaitModel, Failed, Done };
+    InfoStep infoStep_ = InfoStep::AskVersion;
+    std::atomic<uint8_t> driver_{kAtInactive};
     std::atomic<uint8_t> lastFailure_{rcOk};
     mutable std::mutex valuesMutex_;
     QString model_ = QStringLiteral("???");

@@ -33,35 +33,35 @@ void PhoneWorker::run() {
     while (!quit_) {
         const uint8_t code = link_.task.taskCode();
         switch (code) {
-        case tcStart:
+        case kTaskStart:
             writeLog("ttsStart");
-            link_.task.replaceTaskCode(tcStart, tcIdle);
+            link_.task.replaceTaskCode(kTaskStart, kTaskIdle);
             break;
-        case tcWriteItems:
-        case tcApplyPatch:
-        case tcReadFile:
+        case kTaskWriteItems:
+        case kTaskApplyPatch:
+        case kTaskReadFile:
             runTransfer(code);
             break;
-        case tcAbort:
+        case kTaskAbort:
             writeLog("ttsAbort");
             // A task cancelled before the worker took it up (during the pause after the
             // keypad command) still ends, as aborted.
             if (busy_) reportOutcome(rcAborted);
-            link_.task.replaceTaskCode(tcAbort, tcIdle);
+            link_.task.replaceTaskCode(kTaskAbort, kTaskIdle);
             break;
-        case tcAtProcessing:
+        case kTaskAtProcessing:
             writeLog("ttsATProcessing");
             at_.driverPass();
             break;
-        case tcIdle:
-        case 4:
-        case 5:
-        case 9:
+        case kTaskIdle:
+        case kTaskReserved4:
+        case kTaskReserved5:
+        case kTaskReserved9:
             // Nothing to do: sleep until a task code arrives instead of polling.
             link_.task.waitWhile(code, 200ms);
             break;
         default:
-            link_.task.replaceTaskCode(code, tcIdle);
+            link_.task.replaceTaskCode(code, kTaskIdle);
             break;
         }
     }
@@ -70,7 +70,7 @@ void PhoneWorker::run() {
 void PhoneWorker::runTransfer(uint8_t code) {
     busy_ = true;
     link_.failureDetail.clear();
-    if (code == tcReadFile) writeLog("ttsReadFile");
+    if (code == kTaskReadFile) writeLog("ttsReadFile");
     ProgressSink& bar = link_.bar();
     bar.setText(langText(Text::ConnectCableHoldPower));
     const auto body = bodies_.find(code);
@@ -97,7 +97,7 @@ void PhoneWorker::reportOutcome(ResultCode r) {
         bar.showError(link_.failureDetail.isEmpty() ? resultMessage(r) : link_.failureDetail, langText(Text::ErrorPrefix));
     }
     bar.repaint();
-    link_.task.setTaskCode(tcIdle);
+    link_.task.setTaskCode(kTaskIdle);
     if (onTaskEnded) onTaskEnded(r);
     busy_ = false;
 }
@@ -105,7 +105,7 @@ void PhoneWorker::reportOutcome(ResultCode r) {
 void startTask(PhoneLink& link, AtExchange& at, PhoneWorker& worker, uint8_t code, const TaskStartSettings& settings) {
     // A cancel from an earlier task must not stop this one before it starts.
     link.task.clearAbortSignal();
-    const bool transfer = code == tcWriteItems || code == tcApplyPatch || code == tcReadFile;
+    const bool transfer = code == kTaskWriteItems || code == kTaskApplyPatch || code == kTaskReadFile;
     if (const QString why = transfer ? speedRefusal(settings.baud) : QString(); !why.isEmpty()) {
         writeLog(QStringLiteral("X:  %1").arg(why));
         link.failureDetail = why;

@@ -52,7 +52,7 @@ private:
 Wait receiveByte(PhoneLink& link, uint8_t& byte, int silentMs = kAnswerWaitMs) {
     const SilenceLimit limit(silentMs);
     for (;;) {
-        if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
+        if (link.task.abortSignal()) link.task.setTaskCode(kTaskAbort);
         if (link.task.aborted()) return Wait::Aborted;
         if (link.port.readBytes(&byte, 1) == 1) return Wait::Got;
         if (link.port.lost()) return Wait::Lost;
@@ -73,7 +73,7 @@ ResultCode failed(PhoneLink& link, Wait w) {
 Wait receiveAck(PhoneLink& link, bool& accepted) {
     accepted = false;
     if (!link.port.waitForInput(link.task)) {
-        if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
+        if (link.task.abortSignal()) link.task.setTaskCode(kTaskAbort);
         if (link.task.aborted()) return Wait::Aborted;
         return link.port.lost() ? Wait::Lost : Wait::Silent;
     }
@@ -82,7 +82,7 @@ Wait receiveAck(PhoneLink& link, bool& accepted) {
     // Bytes that are not the acknowledgement: look briefly for one behind them.
     while (byte != kAck) {
         if (link.task.abortSignal()) {
-            link.task.setTaskCode(tcAbort);
+            link.task.setTaskCode(kTaskAbort);
             return Wait::Aborted;
         }
         if (const Wait w = receiveByte(link, byte, 100); w != Wait::Got) return w == Wait::Lost ? w : Wait::Got;
@@ -98,7 +98,7 @@ ResultCode startBlock(PhoneLink& link, uint32_t length) {
     link.bar().setMaximum(100);
     link.bar().repaint();
     if (link.task.abortSignal()) {
-        link.task.setTaskCode(tcAbort);
+        link.task.setTaskCode(kTaskAbort);
         return rcAborted;
     }
     return length > uint32_t(link.buffer.size()) ? rcNotEnoughMemory : rcOk;
@@ -206,7 +206,7 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const B
     uint32_t got = 0;
     SilenceLimit silence(kAnswerWaitMs);
     while (got < length) {
-        if (link.task.abortSignal()) link.task.setTaskCode(tcAbort);
+        if (link.task.abortSignal()) link.task.setTaskCode(kTaskAbort);
         if (link.task.aborted()) return rcAborted;
         const int n = link.port.readBytes(link.buffer.data() + got, int(length - got));
         if (n > 0) {

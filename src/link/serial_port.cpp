@@ -203,7 +203,7 @@ int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& 
 
 ResultCode SerialPort::shortWriteCode(TaskControl& task) const {
     if (task.abortSignal() || task.aborted()) {
-        task.setTaskCode(tcAbort);
+        task.setTaskCode(kTaskAbort);
         return rcAborted;
     }
     return lost_ != rcOk ? lost_ : rcComWriteFailed;
@@ -230,7 +230,7 @@ int SerialPort::inputCount() {
 
 bool SerialPort::waitForInput(const TaskControl& task) {
     clock_.start(7000);
-    while (task.taskCode() != tcAbort) {
+    while (task.taskCode() != kTaskAbort) {
         if (clock_.reached()) return false;
         const int n = inputCount();
         if (n > 0) return true;

@@ -10,13 +10,17 @@
 namespace qv {
 
 enum TaskCode : uint8_t {
-    tcIdle = 0,
-    tcStart = 1,
-    tcWriteItems = 2,
-    tcApplyPatch = 3,
-    tcReadFile = 6,
-    tcAbort = 7,
-    tcAtProcessing = 8,
+    kTaskIdle = 0,
+    kTaskStart = 1,
+    kTaskWriteItems = 2,
+    kTaskApplyPatch = 3,
+    kTaskReadFile = 6,
+    kTaskAbort = 7,
+    kTaskAtProcessing = 8,
+    // Reserved: nothing sets them and no task is bound to them.
+    kTaskReserved4 = 4,
+    kTaskReserved5 = 5,
+    kTaskReserved9 = 9,
 };
 
 class TaskControl {
@@ -29,7 +33,7 @@ public:
         }
         changed_.notify_all();
     }
-    bool aborted() const { return taskCode() == tcAbort; }
+    bool aborted() const { return taskCode() == kTaskAbort; }
     // Sets `desired` only if the code is still `expected`, so a worker going idle never
     // swallows a task that was set meanwhile.
     bool replaceTaskCode(uint8_t expected, uint8_t desired) {
@@ -55,7 +59,7 @@ public:
     }
 
 private:
-    std::atomic<uint8_t> code_{tcStart};
+    std::atomic<uint8_t> code_{kTaskStart};
     std::atomic<bool> abort_{false};
     std::mutex mutex_;
     std::condition_variable changed_;

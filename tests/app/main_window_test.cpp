@@ -203,7 +203,7 @@ TEST_F(MainWindowTest, SaveButtonRewritesTheServiceFileInPlace) {
 TEST(ProgressDialog, CancelThenCloseAndEscapeActsLikeTheButton) {
     for (bool byEscape : {false, true}) {
         TaskControl task;
-        task.setTaskCode(tcWriteItems);
+        task.setTaskCode(kTaskWriteItems);
         ProgressDialog dialog(task, nullptr);
         dialog.show();
         auto press = [&] {
@@ -214,13 +214,13 @@ TEST(ProgressDialog, CancelThenCloseAndEscapeActsLikeTheButton) {
         };
         EXPECT_EQ(dialog.buttonCaption(), "Cancel");
         press();
-        EXPECT_EQ(task.taskCode(), tcAbort);
+        EXPECT_EQ(task.taskCode(), kTaskAbort);
         EXPECT_TRUE(task.abortSignal());
         EXPECT_EQ(dialog.buttonCaption(), "Close");
         EXPECT_TRUE(dialog.isVisible());
         press();
         EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(task.taskCode(), tcIdle);
+        EXPECT_EQ(task.taskCode(), kTaskIdle);
     }
 }
 

@@ -127,14 +127,14 @@ TEST_F(WindowUse, TheStringFieldRefusesCharactersThePhoneCannotShowAndOkStoresNo
 
     // A text that did not come from typing is checked by Ok: named, and nothing changes.
     QByteArray before;
-    ASSERT_TRUE(w->workspace().readBlob(idTableStr, 2, before));
+    ASSERT_TRUE(w->workspace().readBlob(kStringTable, 2, before));
     const QString listed = child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString();
     edit->setText(QString::fromUtf8("x\u263A"));
     child<QPushButton>(*w, "applyStringButton")->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.last().contains(QChar(0x263A))) << dialogs.messages.last().toStdString();
     QByteArray after;
-    ASSERT_TRUE(w->workspace().readBlob(idTableStr, 2, after));
+    ASSERT_TRUE(w->workspace().readBlob(kStringTable, 2, after));
     EXPECT_EQ(after, before);
     EXPECT_EQ(child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString(), listed);
     EXPECT_FALSE(w->workspace().ticks(ListKind::Strings)[2]);

@@ -27,10 +27,10 @@ TEST(ChangedSince, WritesExactlyTheRowsThatDifferFromTheOlderFile) {
     {
         Workspace ws;
         ASSERT_TRUE(ws.open(table).ok());
-        ASSERT_TRUE(ws.readBlob(idTableStr, 6, text).ok());
+        ASSERT_TRUE(ws.readBlob(kStringTable, 6, text).ok());
         for (char& c : text) c = char(c ^ 0x5A);
-        ASSERT_TRUE(ws.writeBlob(idTableStr, 6, text).ok());
-        address = ws.image().blob(idTableStr, 6).address;
+        ASSERT_TRUE(ws.writeBlob(kStringTable, 6, text).ok());
+        address = ws.image().blob(kStringTable, 6).address;
     }
     PhoneEmulator phone(dir, dumps);
     ASSERT_TRUE(phone.start());

@@ -252,7 +252,7 @@ std::optional<qv::ResultCode> LinkSession::waitForEnd(int ms) {
 }
 
 void LinkSession::cancel() {
-    link.task.setTaskCode(qv::tcAbort);
+    link.task.setTaskCode(qv::kTaskAbort);
     link.task.setAbortSignal();
 }
 

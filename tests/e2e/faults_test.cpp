@@ -45,9 +45,9 @@ struct EditedPictures {
         before = after = {readAll(dumps.dump1), readAll(dumps.dump2)};
         for (int row : rows) {
             QByteArray blob;
-            if (!ws.readBlob(idTablePict, row, blob).ok() || blob.isEmpty()) return false;
+            if (!ws.readBlob(kPictureTable, row, blob).ok() || blob.isEmpty()) return false;
             for (char& c : blob) c = char(~c);
-            if (!ws.writeBlob(idTablePict, row, blob).ok()) return false;
+            if (!ws.writeBlob(kPictureTable, row, blob).ok()) return false;
             const DumpPlace p = placeOf(ws.image().pictures[size_t(row)].address);
             after[size_t(p.dump)].replace(p.offset, blob.size(), blob);
             ws.ticks(ListKind::Pictures)[size_t(row)] = true;
@@ -81,8 +81,8 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         PhoneEmulator phone(run.dir, run.dumps);
         ASSERT_TRUE(phone.start({"--refuse-segment", QString::number(refused), "--refuse-times", QString::number(c.refusals)}));
         LinkSession session;
-        session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, run.ws, {}); });
-        const auto r = session.run(tcWriteItems, phone.device(), 28800);
+        session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, run.ws, {}); });
+        const auto r = session.run(kTaskWriteItems, phone.device(), 28800);
         ASSERT_TRUE(r.has_value());
         EXPECT_EQ(*r, c.result);
         EXPECT_FALSE(session.portOpenAtEnd());
@@ -109,9 +109,9 @@ TEST(WriteFaults, LineNoiseBeforeEveryAcknowledgementIsSkipped) {
     ASSERT_TRUE(phone.start({"--garbage-before-ack", "3"}));
     LinkSession session;
     session.link.versionAddress = files.ws.image().directory.versionAddress;
-    session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, files.ws, files.dir.path("backup.flp")); });
+    session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, files.ws, files.dir.path("backup.flp")); });
     // At 115,200 baud the speed switch's acknowledgement comes behind noise too.
-    const auto r = session.run(tcWriteItems, phone.device(), 115200);
+    const auto r = session.run(kTaskWriteItems, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, rcOk) << session.bar.errors().join('\n').toStdString();
     EXPECT_EQ(session.bar.lastText(), "Operation completed.");
@@ -156,9 +156,9 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
         run.session = std::make_unique<LinkSession>(cases[i].showProgress);
         LinkSession& s = *run.session;
         s.link.versionAddress = run.ws.image().directory.versionAddress;
-        s.setBody(tcReadFile, [&s, &run] { return readPhoneIntoServiceFile(s.link, run.ws); });
+        s.setBody(kTaskReadFile, [&s, &run] { return readPhoneIntoServiceFile(s.link, run.ws); });
         run.clock.start();
-        s.start(tcReadFile, run.phone->device(), cases[i].baud);
+        s.start(kTaskReadFile, run.phone->device(), cases[i].baud);
     }
     for (size_t i = 0; i < runs.size(); ++i) {
         SCOPED_TRACE(cases[i].name);

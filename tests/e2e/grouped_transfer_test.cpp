@@ -30,8 +30,8 @@ TEST(GroupedTransfer, AReadInGroupsThroughAUsbAdapterGivesTheDumpImportsDataAndC
     ASSERT_TRUE(ws.open(table).ok());
     LinkSession session;
     session.link.versionAddress = ws.image().directory.versionAddress;
-    session.setBody(tcReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
-    const auto r = session.run(tcReadFile, phone.device(), 115200);
+    session.setBody(kTaskReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
+    const auto r = session.run(kTaskReadFile, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     ASSERT_EQ(*r, rcOk) << session.bar.errors().join('\n').toStdString();
 
@@ -74,14 +74,14 @@ struct EditedRows {
 
     bool edit() {
         if (!ws.open(table).ok() || !loadOperatorRecords(ws).ok()) return false;
-        std::vector<std::pair<int, int>> rows = {{idTablePict, kPicture}};
-        for (int s = kFirstString; s < kFirstString + kStrings; ++s) rows.push_back({idTableStr, s});
+        std::vector<std::pair<int, int>> rows = {{kPictureTable, kPicture}};
+        for (int s = kFirstString; s < kFirstString + kStrings; ++s) rows.push_back({kStringTable, s});
         for (const auto& [id, row] : rows) {
             QByteArray blob;
             if (!ws.readBlob(id, row, blob).ok() || blob.isEmpty()) return false;
             for (char& c : blob) c = char(c ^ 0x5A);
             if (!ws.writeBlob(id, row, blob).ok()) return false;
-            ws.ticks(id == idTablePict ? ListKind::Pictures : ListKind::Strings)[size_t(row)] = true;
+            ws.ticks(id == kPictureTable ? ListKind::Pictures : ListKind::Strings)[size_t(row)] = true;
         }
         return ws.dataFile().flush();
     }
@@ -100,8 +100,8 @@ TEST(VerifiedWrite, ASegmentStoredWronglyIsFoundItsRowTickedAgainAndNamed) {
     // The picture goes first: its first segment is stored with one byte wrong.
     ASSERT_TRUE(phone.start(kUsbAdapter + QStringList{"--corrupt-write-segment", "1"}));
     LinkSession session;
-    session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
-    const auto r = session.run(tcWriteItems, phone.device(), 115200);
+    session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
+    const auto r = session.run(kTaskWriteItems, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, rcWriteNotVerified);
     EXPECT_EQ(session.bar.errors(), QStringList{"The phone does not hold what was written: pictures row 4"});
@@ -124,9 +124,9 @@ TEST(VerifiedWrite, CancelDuringTheReadBackEndsAbortedNeverDone) {
     PhoneEmulator phone(files.dir, files.dumps);
     ASSERT_TRUE(phone.start());
     LinkSession session;
-    session.setBody(tcWriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
+    session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
     session.bar.armGate([](const QString& text, int, int) { return text.startsWith("Checking what was written -"); });
-    session.start(tcWriteItems, phone.device(), 115200);
+    session.start(kTaskWriteItems, phone.device(), 115200);
     ASSERT_TRUE(session.bar.waitForGate(20000)) << session.bar.texts().join('\n').toStdString();
     session.cancel();
     session.bar.releaseGate();

@@ -51,7 +51,7 @@ TEST(PhoneJourney, ReadingThePhoneGivesWhatTheDumpImportGives) {
     MediaImage& phoneImage = a.image();
     MediaImage& dumpImage = b.image();
     // The read keeps the string ids of the table file; the import numbers them afresh.
-    for (uint32_t i = 0; i < phoneImage.count(idTableStr); ++i) {
+    for (uint32_t i = 0; i < phoneImage.count(kStringTable); ++i) {
         EXPECT_EQ(phoneImage.strings[i].id, original.image().strings[i].id) << "string " << i;
         dumpImage.strings[i].id = phoneImage.strings[i].id;
     }
@@ -107,7 +107,7 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
         Workspace ws;
         ASSERT_TRUE(ws.open(table).ok());
         const MediaImage& image = ws.image();
-        for (const auto& [id, row] : {std::pair{idTablePict, 1}, std::pair{idTablePict, 4}, std::pair{idTableMel, 2}}) {
+        for (const auto& [id, row] : {std::pair{kPictureTable, 1}, std::pair{kPictureTable, 4}, std::pair{kMelodyTable, 2}}) {
             QByteArray blob;
             ASSERT_TRUE(ws.readBlob(id, row, blob).ok());
             ASSERT_GT(blob.size(), 0);
@@ -119,13 +119,13 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
         // those fields of the packed record change.
         const int op = 3;
         QByteArray record;
-        ASSERT_TRUE(ws.readBlob(idTableOper, op, record).ok());
+        ASSERT_TRUE(ws.readBlob(kOperatorTable, op, record).ok());
         ASSERT_EQ(record.size(), 184);
         const QByteArray name("E2E-NAME-1");
         ASSERT_EQ(image.operFormat.name1Length, name.size()) << "the demo's first name field changed";
         putU16(reinterpret_cast<uint8_t*>(record.data()), 0x1234);
         record.replace(4, name.size(), name);
-        ASSERT_TRUE(ws.writeBlob(idTableOper, op, record).ok());
+        ASSERT_TRUE(ws.writeBlob(kOperatorTable, op, record).ok());
         const uint32_t opAddress = image.operators[op].address;
         QByteArray packed = items.original(opAddress, image.operFormat.recordSize);
         packed[0] = char(0x34);
@@ -134,10 +134,10 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
         items.put(opAddress, packed);
 
         QByteArray text;
-        ASSERT_TRUE(ws.readBlob(idTableStr, 5, text).ok());
+        ASSERT_TRUE(ws.readBlob(kStringTable, 5, text).ok());
         text = flipBytes(text);
-        ASSERT_TRUE(ws.writeBlob(idTableStr, 5, text).ok());
-        items.put(image.blob(idTableStr, 5).address, text);
+        ASSERT_TRUE(ws.writeBlob(kStringTable, 5, text).ok());
+        items.put(image.blob(kStringTable, 5).address, text);
     }
 
     PhoneEmulator phone(dir, dumps);

@@ -64,8 +64,8 @@ TEST(Restore, APatchCutShortWritesItsWholeRecordsAndStillEndsTheConversation) {
         QFile patch(dir.path("cut.flp"));
         ASSERT_TRUE(patch.open(QIODevice::ReadOnly));
         LinkSession session;
-        session.setBody(tcApplyPatch, [&] { return applyRestorePatch(session.link, patch); });
-        const auto r = session.run(tcApplyPatch, phone.device(), 28800);
+        session.setBody(kTaskApplyPatch, [&] { return applyRestorePatch(session.link, patch); });
+        const auto r = session.run(kTaskApplyPatch, phone.device(), 28800);
         ASSERT_TRUE(r.has_value());
         EXPECT_EQ(resultMessage(*r), c.result);
         if (c.keepOfNext > 0) {

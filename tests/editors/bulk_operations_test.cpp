@@ -149,13 +149,13 @@ TEST_F(BulkTest, PngImportOfEveryImportedPixelFormat) {
     for (auto [format, variant] : {std::pair<uint8_t, uint8_t>{0, 1}, {1, 0}, {1, 1}, {3, 0}, {4, 0}}) {
         const int row = firstPicture(ws, format, variant);
         ASSERT_GE(row, 0);
-        const QByteArray before = blob(idTablePict, row);
+        const QByteArray before = blob(kPictureTable, row);
         const QString png = dir.path(QStringLiteral("p%1.png").arg(row));
         ASSERT_TRUE(exportPictureKeepingDepth(ws, row, png).ok());
         ASSERT_TRUE(readAll(png).startsWith("\x89PNG"));
         const EditOutcome o = importPicture(ws, row, png);
         EXPECT_TRUE(o.stored) << int(format) << o.message.toStdString();
-        EXPECT_EQ(blob(idTablePict, row), before) << int(format) << "/" << int(variant);
+        EXPECT_EQ(blob(kPictureTable, row), before) << int(format) << "/" << int(variant);
     }
 }
 
@@ -225,9 +225,9 @@ TEST_F(BulkTest, PictureFoldersRoundTripAndChange) {
     r = importPictures(ws, folder, BulkMode::SkipInvalid);
     EXPECT_EQ(r.rows, std::vector<int>{row});
     EXPECT_TRUE(ws.ticks(ListKind::Pictures)[size_t(row)]);
-    const QByteArray bulk = blob(idTablePict, row);
+    const QByteArray bulk = blob(kPictureTable, row);
     ASSERT_TRUE(importPicture(ws, row, changed).stored);  // the same bytes as the single import
-    EXPECT_EQ(blob(idTablePict, row), bulk);
+    EXPECT_EQ(blob(kPictureTable, row), bulk);
 }
 
 TEST_F(BulkTest, FolderProblemsAreListed) {
@@ -271,7 +271,7 @@ TEST_F(BulkTest, MelodyFoldersRoundTripPadAndRefuse) {
 
     r = importMelodies(ws, folder, BulkMode::SkipInvalid);
     EXPECT_EQ(r.rows, std::vector<int>{3});
-    EXPECT_EQ(blob(idTableMel, 3), QByteArray(3000, '\x42') + QByteArray(1096, '\0'));
+    EXPECT_EQ(blob(kMelodyTable, 3), QByteArray(3000, '\x42') + QByteArray(1096, '\0'));
     EXPECT_TRUE(ws.ticks(ListKind::Melodies)[3]);
     EXPECT_EQ(loadMelodyFileNames(ws.names().mru)[3], QFileInfo(shorter).absoluteFilePath());
 }

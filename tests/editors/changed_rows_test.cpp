@@ -26,9 +26,9 @@ TEST_F(ChangedRowsTest, EditedItemsAreFoundAndMovedRowsStillMatchTheirItems) {
     CharMapCoding coding;
     coding.rebuild(ws.image().charMap);
     ASSERT_TRUE(applyString(ws, coding, 3, "ABC", ws.image().strings[3].fontAttribute).ok());
-    QByteArray picture = blob(idTablePict, 1);
+    QByteArray picture = blob(kPictureTable, 1);
     picture[0] = char(~picture[0]);
-    ASSERT_TRUE(ws.writeBlob(idTablePict, 1, picture).ok());
+    ASSERT_TRUE(ws.writeBlob(kPictureTable, 1, picture).ok());
     ASSERT_TRUE(deleteRows(ws, ListKind::Melodies, {0}).ok());  // every later melody moves up a row
 
     const ChangedRows changed = rowsChangedSince(ws, older);

@@ -178,7 +178,7 @@ struct LoadedModel {
     QByteArray at(uint32_t address, uint32_t size) const {
         return dumps[(address >> 24) == 1 ? 0 : 1].mid(qsizetype(address & 0xFFFFFF), qsizetype(size));
     }
-    int pictureRows() const { return int(img->count(idTablePict)) - 1; }
+    int pictureRows() const { return int(img->count(kPictureTable)) - 1; }
 };
 
 QByteArray inflateWhole(const QByteArray& z, int room) {
@@ -220,13 +220,13 @@ std::vector<Item> allItems(const LoadedModel& m) {
     };
     const MediaImage& img = *m.img;
     add(kDemoVersionDumpAddress, 128, QStringLiteral("version"));
-    for (uint32_t i = 0; i < img.count(idTablePict); ++i)
+    for (uint32_t i = 0; i < img.count(kPictureTable); ++i)
         add(img.pictures[i].address, img.pictures[i].size, QStringLiteral("picture %1").arg(i));
-    for (uint32_t i = 0; i < img.count(idTableMel); ++i)
+    for (uint32_t i = 0; i < img.count(kMelodyTable); ++i)
         add(img.melodies[i].address, img.melodies[i].size, QStringLiteral("melody %1").arg(i));
-    for (uint32_t i = 0; i < img.count(idTableOper); ++i)
+    for (uint32_t i = 0; i < img.count(kOperatorTable); ++i)
         add(img.operators[i].address, img.operFormat.recordSize, QStringLiteral("operator %1").arg(i));
-    for (uint32_t i = 0; i < img.count(idTableStr); ++i)
+    for (uint32_t i = 0; i < img.count(kStringTable); ++i)
         add(img.strings[i].address, img.strings[i].size, QStringLiteral("string %1").arg(i));
     return items;
 }
@@ -277,7 +277,7 @@ TEST_P(DemoModelFiles, TableFileHoldsLevelNineSectionsBackToBackInFileOrder) {
 
 TEST_P(DemoModelFiles, CountsMatchTheContentAndNoItemHasADataFileOffset) {
     const MediaImage& img = *m->img;
-    EXPECT_EQ(img.count(idTablePict), uint32_t(m->model.pictures));
+    EXPECT_EQ(img.count(kPictureTable), uint32_t(m->model.pictures));
     EXPECT_EQ(m->model.pictures, int(normalPictures().size()));
     EXPECT_EQ(m->model.melodies, 8);
     EXPECT_EQ(m->model.operators, 12);
@@ -297,7 +297,7 @@ TEST_P(DemoModelFiles, ReservedBytesCarryAPattern) {
     EXPECT_TRUE(nonZero(m->img->operFormat.reserved0));
     // Block 6 is not blank, and the id-7 section repeats its start after the character map.
     EXPECT_TRUE(nonZero(m->img->aux6) && nonZero(m->img->aux5));
-    EXPECT_EQ(m->sections[idTableCharMap].mid(CharMap::kSize), m->sections[idTableAux6].left(kCharMapTailOfAux6));
+    EXPECT_EQ(m->sections[kCharMapTable].mid(CharMap::kSize), m->sections[kAux6Table].left(kCharMapTailOfAux6));
 }
 
 TEST_P(DemoModelFiles, ItemsLieInsideTheDumpsApartFromEachOther) {

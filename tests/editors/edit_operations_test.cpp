@@ -47,21 +47,21 @@ TEST_F(EditTest, PictureExportAndImportKeepTheBytes) {
     for (auto [format, variant] : {std::pair<uint8_t, uint8_t>{0, 1}, {1, 0}, {1, 1}, {3, 0}, {4, 0}}) {
         const int row = firstPicture(format, variant);
         ASSERT_GE(row, 0);
-        const QByteArray before = blob(idTablePict, row);
+        const QByteArray before = blob(kPictureTable, row);
         const QString path = dir.path(pictureExportName(row));
         ASSERT_TRUE(exportPictureKeepingDepth(ws, row, path).ok());
         ws.ticks(ListKind::Pictures).assign(ws.ticks(ListKind::Pictures).size(), false);
         const EditOutcome o = importPicture(ws, row, path);
         EXPECT_TRUE(o.stored) << int(format) << o.message.toStdString();
         EXPECT_TRUE(ws.ticks(ListKind::Pictures)[size_t(row)]);
-        EXPECT_EQ(blob(idTablePict, row), before) << int(format) << "/" << int(variant);
+        EXPECT_EQ(blob(kPictureTable, row), before) << int(format) << "/" << int(variant);
     }
     EXPECT_EQ(pictureExportName(10), "bitmap000A.bmp");
 }
 
 TEST_F(EditTest, PictureImportRefusals) {
     const int row = firstPicture(4, 0);  // 128 x 160
-    const QByteArray before = blob(idTablePict, row);
+    const QByteArray before = blob(kPictureTable, row);
     QImage turned(160, 128, QImage::Format_RGB32);
     turned.fill(Qt::red);
     ASSERT_TRUE(writeBmp24File(turned, dir.path("turned.bmp")));
@@ -69,7 +69,7 @@ TEST_F(EditTest, PictureImportRefusals) {
     EXPECT_FALSE(o.stored);
     EXPECT_FALSE(o.ticked);
     EXPECT_EQ(o.message, "Incorrect resolution X:Y");
-    EXPECT_EQ(blob(idTablePict, row), before);
+    EXPECT_EQ(blob(kPictureTable, row), before);
 
     o = importPicture(ws, row, dir.path("missing.bmp"));
     EXPECT_FALSE(o.stored);
@@ -85,7 +85,7 @@ TEST_F(EditTest, MelodyImportPadsRemembersAndRefusesOversize) {
     writeAll(dir.path("tune.mmf"), QByteArray(3000, '\x42'));
     EditOutcome o = importMelody(ws, row, dir.path("tune.mmf"));
     ASSERT_TRUE(o.stored);
-    const QByteArray slot = blob(idTableMel, row);
+    const QByteArray slot = blob(kMelodyTable, row);
     EXPECT_EQ(slot, QByteArray(3000, '\x42') + QByteArray(1096, '\0'));
     EXPECT_EQ(loadMelodyFileNames(ws.names().mru)[row], dir.path("tune.mmf"));
     ASSERT_TRUE(exportMelody(ws, row, dir.path("out.mmf")).ok());
@@ -96,7 +96,7 @@ TEST_F(EditTest, MelodyImportPadsRemembersAndRefusesOversize) {
     EXPECT_FALSE(o.stored);
     EXPECT_TRUE(o.ticked);
     EXPECT_EQ(o.message, "The file size should be less or is equal 4096 byte(s)");
-    EXPECT_EQ(blob(idTableMel, row), slot);
+    EXPECT_EQ(blob(kMelodyTable, row), slot);
 }
 
 TEST_F(EditTest, MelodyExportNames) {
@@ -122,7 +122,7 @@ TEST_F(EditTest, OperatorCodesAndNames) {
     EXPECT_EQ(parseOperatorCode(""), 0);
     ASSERT_TRUE(applyOperator(ws, 1, "1f", "ABC", "", "Third").ok());
     OperRecord r;
-    const QByteArray stored = blob(idTableOper, 1);
+    const QByteArray stored = blob(kOperatorTable, 1);
     r.read(reinterpret_cast<const uint8_t*>(stored.constData()));
     EXPECT_EQ(r.code1, 0x001F);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(r.name1.data()), 4), QByteArray("ABC\0", 4));
@@ -142,7 +142,7 @@ TEST_F(EditTest, StringsArePaddedEncodedAndSearchedByBeginning) {
     // The size change has to reach the data file first: give the blob its new length.
     ASSERT_TRUE(ws.save().ok());
     ASSERT_TRUE(applyString(ws, coding, row, "Hi", 0).ok());
-    const QByteArray stored = blob(idTableStr, row);
+    const QByteArray stored = blob(kStringTable, row);
     ASSERT_EQ(stored.size(), 20);
     EXPECT_EQ(coding.decode(stored.left(16)), QByteArray("Hi      "));
     EXPECT_EQ(stored.mid(16), QByteArray(4, '\0'));
@@ -175,10 +175,10 @@ TEST_F(EditTest, DeletingStringsKeepsMelodiesOnTheirStrings) {
 }
 
 TEST_F(EditTest, DeleteAndSaveEachList) {
-    const std::pair<ListKind, int> kinds[] = {{ListKind::Pictures, idTablePict},
-                                              {ListKind::Melodies, idTableMel},
-                                              {ListKind::Operators, idTableOper},
-                                              {ListKind::Strings, idTableStr}};
+    const std::pair<ListKind, int> kinds[] = {{ListKind::Pictures, kPictureTable},
+                                              {ListKind::Melodies, kMelodyTable},
+                                              {ListKind::Operators, kOperatorTable},
+                                              {ListKind::Strings, kStringTable}};
     for (auto [kind, table] : kinds) {
         const int rows = ws.rowCount(kind);
         const QByteArray keptFirst = blob(table, 0);

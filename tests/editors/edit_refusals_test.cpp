@@ -86,16 +86,16 @@ namespace {
 
 TEST_F(EditRefusals, AnOperatorNameFromThePhoneIsWrittenBackAsShown) {
     // The phone stored a first name of 30 characters where the format allows 10.
-    QByteArray record = blob(idTableOper, 2);
+    QByteArray record = blob(kOperatorTable, 2);
     const QByteArray longName(30, 'Q');
     record.replace(4, 30, longName);
-    ASSERT_TRUE(ws.writeBlob(idTableOper, 2, record).ok());
+    ASSERT_TRUE(ws.writeBlob(kOperatorTable, 2, record).ok());
     ASSERT_TRUE(loadOperatorRecords(ws).ok());
     ASSERT_LT(ws.image().operFormat.name1Length, 11);
 
     EXPECT_FALSE(applyOperator(ws, 2, "01", longName.left(12), "", "").ok());  // longer than shown
     ASSERT_TRUE(applyOperator(ws, 2, "01", longName.left(11), "", "").ok());   // as the editor shows it
-    EXPECT_EQ(blob(idTableOper, 2).mid(4, 12), longName.left(11) + '\0');
+    EXPECT_EQ(blob(kOperatorTable, 2).mid(4, 12), longName.left(11) + '\0');
     EXPECT_TRUE(applyOperator(ws, 2, "01", longName.left(11), "", "").ok());  // and again
     EXPECT_FALSE(applyOperator(ws, 1, "01", QByteArray(11, 'N'), "", "").ok());       // a new name keeps the limit
 }

@@ -43,18 +43,18 @@ TEST(DumpImport, EveryBlobComesFromItsDumpAndStringsAreRenumbered) {
     EXPECT_EQ(ws.rowCount(ListKind::Strings), im.model.strings);
     QByteArray blob;
     for (int i = 0; i < ws.rowCount(ListKind::Pictures); ++i) {
-        ASSERT_TRUE(ws.readBlob(idTablePict, i, blob).ok());
+        ASSERT_TRUE(ws.readBlob(kPictureTable, i, blob).ok());
         const PictEntry& e = ws.image().pictures[size_t(i)];
         EXPECT_EQ(blob, dumpBytes(im.model, e.address, e.size)) << i;
     }
     for (int i = 0; i < ws.rowCount(ListKind::Strings); ++i) {
         EXPECT_EQ(ws.image().strings[size_t(i)].id, i);
-        ASSERT_TRUE(ws.readBlob(idTableStr, i, blob).ok());
+        ASSERT_TRUE(ws.readBlob(kStringTable, i, blob).ok());
         const StrEntry& e = ws.image().strings[size_t(i)];
         EXPECT_EQ(blob, dumpBytes(im.model, e.address, e.size)) << i;
     }
     // Operators are unpacked into whole records by the operator format.
-    ASSERT_TRUE(ws.readBlob(idTableOper, 0, blob).ok());
+    ASSERT_TRUE(ws.readBlob(kOperatorTable, 0, blob).ok());
     ASSERT_EQ(blob.size(), int(OperRecord::kSize));
     const OperEntry& oe = ws.image().operators[0];
     const QByteArray packed = dumpBytes(im.model, oe.address, ws.image().operFormat.recordSize);
@@ -81,8 +81,8 @@ TEST(DumpImport, SavedTwiceGivesTheSameBytesAndTheSameItems) {
     Workspace reread;
     ASSERT_TRUE(reread.open(sav).ok());
     for (int id : {1, 2, 3, 8}) EXPECT_EQ(reread.image().count(id), im.ws.image().count(id));
-    EXPECT_EQ(reread.image().tableBlock(idTableCharMap), im.ws.image().tableBlock(idTableCharMap));
-    EXPECT_EQ(reread.image().tableBlock(idTableAux6), im.ws.image().tableBlock(idTableAux6));
+    EXPECT_EQ(reread.image().tableBlock(kCharMapTable), im.ws.image().tableBlock(kCharMapTable));
+    EXPECT_EQ(reread.image().tableBlock(kAux6Table), im.ws.image().tableBlock(kAux6Table));
     EXPECT_EQ(reread.image().directory.reserved8, im.ws.image().directory.reserved8);
 }
 

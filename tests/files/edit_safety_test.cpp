@@ -33,7 +33,7 @@ protected:
     Status editString() {
         return ws.edit([&] {
             ws.image().strings[2].fontAttribute = 3;
-            return ws.writeBlob(idTableStr, 2, QByteArray(model.strings[2].size(), 'Z'));
+            return ws.writeBlob(kStringTable, 2, QByteArray(model.strings[2].size(), 'Z'));
         });
     }
 
@@ -64,12 +64,12 @@ TEST_F(EditSafetyTest, AnEditThatCannotBeSavedLeavesFilesAndWorkspaceAsTheyWere)
             EXPECT_EQ(readAll(sav), oldSav);
             EXPECT_EQ(readAll(mem), oldMem);
             EXPECT_EQ(fresh.image().strings[2].fontAttribute, model.image->strings[2].fontAttribute);
-            ASSERT_TRUE(ws.readBlob(idTableStr, 2, now).ok());
+            ASSERT_TRUE(ws.readBlob(kStringTable, 2, now).ok());
             EXPECT_EQ(now, model.strings[2]);
             EXPECT_EQ(ws.image().strings[2].fontAttribute, model.image->strings[2].fontAttribute);
         } else {
             // The new data file was in place: the new pair is completed, never a mix.
-            ASSERT_TRUE(fresh.readBlob(idTableStr, 2, now).ok());
+            ASSERT_TRUE(fresh.readBlob(kStringTable, 2, now).ok());
             EXPECT_EQ(now, QByteArray(model.strings[2].size(), 'Z'));
             EXPECT_EQ(fresh.image().strings[2].fontAttribute, 3);
         }
@@ -94,7 +94,7 @@ TEST_F(EditSafetyTest, AnEditThroughSymbolicLinksReplacesTheTargetsAndKeepsTheLi
     ASSERT_TRUE(QFile::link(mem, linkMem));
     Workspace linked;
     ASSERT_TRUE(linked.open(linkSav).ok());
-    ASSERT_TRUE(linked.writeBlob(idTableStr, 1, QByteArray(model.strings[1].size(), 'L')).ok());
+    ASSERT_TRUE(linked.writeBlob(kStringTable, 1, QByteArray(model.strings[1].size(), 'L')).ok());
 
     EXPECT_TRUE(QFileInfo(linkSav).isSymLink());
     EXPECT_TRUE(QFileInfo(linkMem).isSymLink());
@@ -102,7 +102,7 @@ TEST_F(EditSafetyTest, AnEditThroughSymbolicLinksReplacesTheTargetsAndKeepsTheLi
     Workspace fresh;
     ASSERT_TRUE(fresh.open(sav).ok());
     QByteArray now;
-    ASSERT_TRUE(fresh.readBlob(idTableStr, 1, now).ok());
+    ASSERT_TRUE(fresh.readBlob(kStringTable, 1, now).ok());
     EXPECT_EQ(now, QByteArray(model.strings[1].size(), 'L'));
     EXPECT_EQ(QDir(dir.path("links")).entryList(QDir::Files | QDir::System).size(), 2);
     EXPECT_EQ(QDir(dir.path()).entryList({"m.*"}, QDir::Files).size(), 2);  // no .sa2/.me2/.sw2/.lck left
@@ -112,7 +112,7 @@ TEST_F(EditSafetyTest, ASaveTheReaderWouldRefuseIsNotSwappedIn) {
     // The directory marks the operator table absent but keeps the country table: it opens,
     // but a rewrite cannot place the country table and the result would not open.
     model.tables = {1, 6, 2, 5, 9, 4, 7, 8};
-    model.image->entry(idTableOper).present = 0;
+    model.image->entry(kOperatorTable).present = 0;
     model.write(sav);
     oldSav = readAll(sav);
     oldMem = readAll(mem);
@@ -149,7 +149,7 @@ TEST_F(EditSafetyTest, SizesATableFileMerelyClaimsAreRefused) {
     writeAll(mem, readAll(mem) + QByteArray(8192, '\0'));
     const qint64 dataSize = QFileInfo(mem).size();
     MediaImage& m = *many.image;
-    m.entry(idTablePict).count = kPictCapacity;
+    m.entry(kPictureTable).count = kPictCapacity;
     for (auto& p : m.pictures) p = many.image->pictures[0], p.memOffset = 0, p.size = uint32_t(dataSize);
     writeAll(sav, many.tableFileBytes());
     oldSav = readAll(sav);
@@ -169,7 +169,7 @@ TEST_F(EditSafetyTest, ASaveKeepsTheModesOfTheFilesItReplaces) {
     };
     ASSERT_EQ(::chmod(QFile::encodeName(sav).constData(), 0440), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(mem).constData(), 0400), 0);
-    ASSERT_TRUE(ws.writeBlob(idTableStr, 0, QByteArray(model.strings[0].size(), 'M')).ok());
+    ASSERT_TRUE(ws.writeBlob(kStringTable, 0, QByteArray(model.strings[0].size(), 'M')).ok());
     EXPECT_NE(readAll(mem), oldMem);
     EXPECT_EQ(mode(sav), 0440);
     EXPECT_EQ(mode(mem), 0400);

@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(ws.open(sav).ok());
         // The edit the save must carry: the second melody is deleted.
         ws.image().melodies[1] = ws.image().melodies[2];
-        ws.image().entry(idTableMel).count = 2;
+        ws.image().entry(kMelodyTable).count = 2;
         oldSav = readAll(sav);
         oldMem = readAll(mem);
     }
@@ -39,16 +39,16 @@ protected:
         EXPECT_FALSE(QFile::exists(dir.path("m.sa2")));
         EXPECT_FALSE(QFile::exists(dir.path("m.me2")));
         EXPECT_FALSE(QFile::exists(dir.path("m.sw2")));
-        return int(fresh.image().count(idTableMel));
+        return int(fresh.image().count(kMelodyTable));
     }
     void expectBlobs(Workspace& w) {
         QByteArray b;
-        ASSERT_TRUE(w.readBlob(idTablePict, 1, b).ok());
+        ASSERT_TRUE(w.readBlob(kPictureTable, 1, b).ok());
         EXPECT_EQ(b, model.pictures[1]);
-        ASSERT_TRUE(w.readBlob(idTableStr, 3, b).ok());
+        ASSERT_TRUE(w.readBlob(kStringTable, 3, b).ok());
         EXPECT_EQ(b, model.strings[3]);
-        const int mels = int(w.image().count(idTableMel));
-        ASSERT_TRUE(w.readBlob(idTableMel, mels - 1, b).ok());
+        const int mels = int(w.image().count(kMelodyTable));
+        ASSERT_TRUE(w.readBlob(kMelodyTable, mels - 1, b).ok());
         EXPECT_EQ(b, model.melodies[2]);
     }
 

@@ -59,8 +59,8 @@ TEST_F(ServiceFileTest, OpenReadsTablesAndBlobsWherever_the_data_file_keeps_them
     EXPECT_EQ(ws.rowCount(ListKind::Melodies), 3);
     EXPECT_EQ(ws.rowCount(ListKind::Operators), 2);
     EXPECT_EQ(ws.rowCount(ListKind::Strings), 4);
-    EXPECT_EQ(blobOf(ws, idTablePict, 1), model.pictures[1]);
-    EXPECT_EQ(blobOf(ws, idTableStr, 3), model.strings[3]);
+    EXPECT_EQ(blobOf(ws, kPictureTable, 1), model.pictures[1]);
+    EXPECT_EQ(blobOf(ws, kStringTable, 3), model.strings[3]);
     EXPECT_EQ(ws.image().countries[0x250].bytes[1], 'R');
 }
 
@@ -74,11 +74,11 @@ TEST_F(ServiceFileTest, CharMapSectionOverlaysTheStartOfBlockSix) {
     // first 3,564 bytes only, since table 7 is read after table 6.
     MediaImage other = *model.image;
     other.aux6.fill(0x42);
-    QByteArray block7 = other.tableBlock(idTableCharMap);
+    QByteArray block7 = other.tableBlock(kCharMapTable);
     ASSERT_EQ(block7.size(), 4112);
     EXPECT_EQ(uint8_t(block7[548]), 0x42);
     MediaImage target = *model.image;
-    ASSERT_TRUE(target.loadTableBlock(idTableCharMap, block7).ok());
+    ASSERT_TRUE(target.loadTableBlock(kCharMapTable, block7).ok());
     EXPECT_EQ(target.aux6[0], 0x42);
     EXPECT_EQ(target.aux6[3563], 0x42);
     EXPECT_EQ(target.aux6[3564], model.image->aux6[3564]);
@@ -91,7 +91,7 @@ TEST_F(ServiceFileTest, AbsentTablesKeepWhatTheImageHeld) {
     SmallServiceFile second;
     second.tables = {1, 6, 2, 5, 3, 4, 7, 8};
     second.image->operators[0].address = 0xDEAD;
-    second.image->entry(idTableMel).present = 0;
+    second.image->entry(kMelodyTable).present = 0;
     second.write(dir.path("second.sav"));
     ASSERT_TRUE(ws.open(dir.path("second.sav")).ok());
     EXPECT_EQ(ws.rowCount(ListKind::Operators), 0);
@@ -131,7 +131,7 @@ TEST_F(ServiceFileTest, DamagedFilesAreRefusedAndLeaveTheOpenWorkspaceAlone) {
         EXPECT_FALSE(s.ok()) << d.what;
         EXPECT_TRUE(s.message().contains("bad.sav")) << s.message().toStdString();
         EXPECT_EQ(ws.chosenName(), sav) << d.what;
-        EXPECT_EQ(blobOf(ws, idTablePict, 0), model.pictures[0]) << d.what;
+        EXPECT_EQ(blobOf(ws, kPictureTable, 0), model.pictures[0]) << d.what;
     }
 }
 
@@ -156,7 +156,7 @@ TEST_F(ServiceFileTest, SaveCompactsInTableOrderRenumbersStringsAndIsStable) {
         for (const QByteArray& b : *blobs) expectedMem += b;
     EXPECT_EQ(mem1, expectedMem);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(ws.image().strings[size_t(i)].id, i);
-    EXPECT_EQ(blobOf(ws, idTableMel, 2), model.melodies[2]);
+    EXPECT_EQ(blobOf(ws, kMelodyTable, 2), model.melodies[2]);
 
     ASSERT_TRUE(ws.save().ok());
     EXPECT_EQ(readAll(sav), sav1);
@@ -181,21 +181,21 @@ TEST_F(ServiceFileTest, SaveWritesTheCountryTableAfterOperatorsEvenWhenItWasAbse
     Workspace ws;
     ASSERT_TRUE(ws.open(sav).ok());
     ASSERT_TRUE(ws.save().ok());
-    const auto& e3 = ws.image().entry(idTableOper);
-    const auto& e4 = ws.image().entry(idTableCountry);
+    const auto& e3 = ws.image().entry(kOperatorTable);
+    const auto& e4 = ws.image().entry(kCountryTable);
     EXPECT_EQ(e4.present, 4);
     EXPECT_EQ(e4.offset, e3.offset + e3.zsize);
 }
 
 TEST_F(ServiceFileTest, SaveWithoutStringTableWritesNoStrings) {
     model.tables = {1, 6, 2, 5, 9, 3, 4, 7};
-    model.image->entry(idTableStr).count = 4;
+    model.image->entry(kStringTable).count = 4;
     model.write(sav);
     Workspace ws;
     ASSERT_TRUE(ws.open(sav).ok());
     ASSERT_TRUE(ws.save().ok());
-    EXPECT_EQ(ws.image().entry(idTableStr).present, 0);
-    EXPECT_EQ(ws.image().entry(idTableStr).zsize, 0u);
+    EXPECT_EQ(ws.image().entry(kStringTable).present, 0);
+    EXPECT_EQ(ws.image().entry(kStringTable).zsize, 0u);
     qint64 expected = 0;
     for (const auto* blobs : {&model.pictures, &model.melodies, &model.operators})
         for (const QByteArray& b : *blobs) expected += b.size();
@@ -206,12 +206,12 @@ TEST_F(ServiceFileTest, DeletingAMiddleMelodyClosesTheGap) {
     Workspace ws;
     ASSERT_TRUE(ws.open(sav).ok());
     ws.image().melodies[1] = ws.image().melodies[2];
-    ws.image().entry(idTableMel).count = 2;
+    ws.image().entry(kMelodyTable).count = 2;
     ASSERT_TRUE(ws.save().ok());
     const MediaImage& m = ws.image();  // the save replaced the image with the rewritten one
     EXPECT_EQ(m.melodies[1].memOffset, m.melodies[0].memOffset + m.melodies[0].size);
-    EXPECT_EQ(blobOf(ws, idTableMel, 1), model.melodies[2]);
-    EXPECT_EQ(ws.image().count(idTableMel), 2u);
+    EXPECT_EQ(blobOf(ws, kMelodyTable, 1), model.melodies[2]);
+    EXPECT_EQ(ws.image().count(kMelodyTable), 2u);
 }
 
 TEST_F(ServiceFileTest, TablesTheReaderSkippedAreNeverRewrittenFromMemory) {
@@ -220,7 +220,7 @@ TEST_F(ServiceFileTest, TablesTheReaderSkippedAreNeverRewrittenFromMemory) {
         if (variant == 0) {
             odd.tables = {1, 6, 2, 5, 3, 4, 7, 8};  // operators without their format
         } else {
-            odd.image->entry(idTableMel).present = 7;  // marked with a foreign id
+            odd.image->entry(kMelodyTable).present = 7;  // marked with a foreign id
             odd.tables = {1, 6, 5, 9, 3, 4, 7, 8};
         }
         odd.write(sav);
@@ -245,7 +245,7 @@ TEST_F(ServiceFileTest, ChosenNameWithOtherExtensionIsNeverChanged) {
     EXPECT_TRUE(QFile::exists(sav));
     Workspace reread;
     ASSERT_TRUE(reread.open(sav).ok());
-    EXPECT_EQ(blobOf(reread, idTableStr, 2), model.strings[2]);
+    EXPECT_EQ(blobOf(reread, kStringTable, 2), model.strings[2]);
 }
 
 }  // namespace

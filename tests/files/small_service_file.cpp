@@ -36,7 +36,7 @@ SmallServiceFile::SmallServiceFile() : image(std::make_unique<MediaImage>()) {
         e.reserved = {0x5A, uint8_t(i)};
         pictures.push_back(pattern(pictureSizes[i], i));
     }
-    m.entry(idTablePict).count = 3;
+    m.entry(kPictureTable).count = 3;
     for (int i = 0; i < 3; ++i) {
         MelEntry& e = m.melodies[size_t(i)];
         e.address = 0x02000000 + uint32_t(i) * 0x1000;
@@ -47,7 +47,7 @@ SmallServiceFile::SmallServiceFile() : image(std::make_unique<MediaImage>()) {
         std::copy(name.begin(), name.end(), e.name.begin() + 1);
         melodies.push_back(pattern(int(e.size), 10 + i));
     }
-    m.entry(idTableMel).count = 3;
+    m.entry(kMelodyTable).count = 3;
     m.operFormat.recordSize = 40;
     m.operFormat.name1Offset = 4, m.operFormat.name1Length = 10;
     m.operFormat.name2Offset = 14, m.operFormat.name2Length = 12;
@@ -64,7 +64,7 @@ SmallServiceFile::SmallServiceFile() : image(std::make_unique<MediaImage>()) {
         r.write(reinterpret_cast<uint8_t*>(blob.data()));
         operators.push_back(blob);
     }
-    m.entry(idTableOper).count = 2;
+    m.entry(kOperatorTable).count = 2;
     m.countries[0x250].bytes = {3, 'R', 'U', 'S', 0, 0, 0};
     m.charMap.glyphBase = 0x0100;
     m.charMap.glyphCount = 299;
@@ -79,7 +79,7 @@ SmallServiceFile::SmallServiceFile() : image(std::make_unique<MediaImage>()) {
         e.reserved22 = {0x77, uint8_t(i)};
         strings.push_back(pattern(e.size, 20 + i));
     }
-    m.entry(idTableStr).count = 4;
+    m.entry(kStringTable).count = 4;
     for (size_t i = 0; i < m.aux6.size(); ++i) m.aux6[i] = uint8_t(i * 31 + 5);
     for (size_t i = 0; i < m.aux5.size(); ++i) m.aux5[i] = uint8_t(i * 17 + 3);
 }

@@ -36,7 +36,7 @@ TEST(MediaImage, RecordsLandOnTheirDocumentedOffsets) {
     m.operFormat.name2Length = 0x3344;
     m.operFormat.recordSize = 0x56;
 
-    const QByteArray pict = m.tableBlock(idTablePict);
+    const QByteArray pict = m.tableBlock(kPictureTable);
     const auto* p = reinterpret_cast<const uint8_t*>(pict.constData()) + 20;
     EXPECT_EQ(getU16(p), 0x0102);
     EXPECT_EQ(getU16(p + 2), 0x0304);
@@ -46,7 +46,7 @@ TEST(MediaImage, RecordsLandOnTheirDocumentedOffsets) {
     EXPECT_EQ(getU32(p + 12), 0x1234u);
     EXPECT_EQ(getU32(p + 16), 0xCAFEBABEu);
 
-    const QByteArray str = m.tableBlock(idTableStr);
+    const QByteArray str = m.tableBlock(kStringTable);
     const auto* s = reinterpret_cast<const uint8_t*>(str.constData());
     EXPECT_EQ(getU16(s), 0x0A0B);
     EXPECT_EQ(s[2], 3);
@@ -55,7 +55,7 @@ TEST(MediaImage, RecordsLandOnTheirDocumentedOffsets) {
     EXPECT_EQ(getU32(s + 12), 0x55667788u);
     EXPECT_EQ(getU16(s + 20), 0x99AA);
 
-    const QByteArray map = m.tableBlock(idTableCharMap);
+    const QByteArray map = m.tableBlock(kCharMapTable);
     const auto* c = reinterpret_cast<const uint8_t*>(map.constData());
     EXPECT_EQ(getU16(c + 10), 0x0100);
     EXPECT_EQ(getU32(c + 12), 0x00010203u);
@@ -64,7 +64,7 @@ TEST(MediaImage, RecordsLandOnTheirDocumentedOffsets) {
     EXPECT_EQ(getU16(c + 538), 299);
     EXPECT_EQ(getU16(c + 540), 0x1234);
 
-    const QByteArray fmt = m.tableBlock(idTableOperFmt);
+    const QByteArray fmt = m.tableBlock(kOperatorFormatTable);
     EXPECT_EQ(getU16(reinterpret_cast<const uint8_t*>(fmt.constData()) + 16), 0x3344);
     EXPECT_EQ(uint8_t(fmt[23]), 0x56);
 }
@@ -75,7 +75,7 @@ TEST(MediaImage, EveryBlockSurvivesARoundTrip) {
         QByteArray bytes = a.tableBlock(id);
         for (int i = 0; i < bytes.size(); ++i) bytes[i] = char((i * 131 + id) & 0xFF);
         ASSERT_TRUE(a.loadTableBlock(id, bytes).ok());
-        if (id != idTableAux6)  // block 6 is also overlaid by the character map block
+        if (id != kAux6Table)  // block 6 is also overlaid by the character map block
             EXPECT_EQ(a.tableBlock(id), bytes) << id;
     }
     MediaImage b;
@@ -86,14 +86,14 @@ TEST(MediaImage, EveryBlockSurvivesARoundTrip) {
 TEST(MediaImage, ShortSectionsKeepTheRestAndLongOnesAreRefused) {
     MediaImage m;
     m.melodies[1].size = 77;
-    ASSERT_TRUE(m.loadTableBlock(idTableMel, QByteArray(40, '\x01')).ok());
+    ASSERT_TRUE(m.loadTableBlock(kMelodyTable, QByteArray(40, '\x01')).ok());
     EXPECT_EQ(m.melodies[0].size, 0x01010101u);
     EXPECT_EQ(m.melodies[1].size, 77u);
-    EXPECT_FALSE(m.loadTableBlock(idTableMel, QByteArray(20041, '\0')).ok());
+    EXPECT_FALSE(m.loadTableBlock(kMelodyTable, QByteArray(20041, '\0')).ok());
     // The character map may run on over the whole of block 6, no further.
-    EXPECT_TRUE(m.loadTableBlock(idTableCharMap, QByteArray(548 + 4112, '\x02')).ok());
+    EXPECT_TRUE(m.loadTableBlock(kCharMapTable, QByteArray(548 + 4112, '\x02')).ok());
     EXPECT_EQ(m.aux6[4111], 2);
-    EXPECT_FALSE(m.loadTableBlock(idTableCharMap, QByteArray(548 + 4113, '\0')).ok());
+    EXPECT_FALSE(m.loadTableBlock(kCharMapTable, QByteArray(548 + 4113, '\0')).ok());
 }
 
 TEST(MediaImage, OperatorRecordsPackAndUnpackByTheFormat) {

@@ -64,7 +64,7 @@ TEST_F(AtFixture, InfoRequestLearnsVersionAndModel) {
         if (cmd == "AT+CGMM\r\r\n") d.answer(bytesOf("AT+CGMM\r\r\nQV-100\r\n\r\nOK\r\n"));
     };
     at.startInfoRequest();
-    for (int i = 0; i < 20 && at.driverState() != tatInactive; ++i) at.driverPass();
+    for (int i = 0; i < 20 && at.driverState() != kAtInactive; ++i) at.driverPass();
     EXPECT_EQ(at.shownVersion(), " V10a");
     EXPECT_EQ(at.shownModel(), " QV-100");
 }
@@ -73,11 +73,11 @@ TEST_F(AtFixture, SilentPhoneTimesOutWithNotAvailable) {
     uint32_t now = 0;
     link.port.clock() = TimeoutClock([&] { return now; });
     at.startInfoRequest();
-    for (int i = 0; i < 10 && at.driverState() != tatInactive; ++i) {
+    for (int i = 0; i < 10 && at.driverState() != kAtInactive; ++i) {
         at.driverPass();
         now += 500;
     }
-    EXPECT_EQ(at.driverState(), tatInactive);
+    EXPECT_EQ(at.driverState(), kAtInactive);
     EXPECT_EQ(at.shownModel(), "N/A");
     EXPECT_EQ(at.shownVersion(), "N/A");
     EXPECT_EQ(at.lastFailure(), rcTimeout);
@@ -101,7 +101,7 @@ TEST_F(AtFixture, WorkerTurnsResultsIntoFinalTextsAndOneErrorBox) {
     PhoneWorker worker(link, at);
     std::atomic<int> runs{0};
     ResultCode next = rcOk;
-    worker.setTaskBody(tcWriteItems, [&] {
+    worker.setTaskBody(kTaskWriteItems, [&] {
         ++runs;
         return next;
     });
@@ -111,7 +111,7 @@ TEST_F(AtFixture, WorkerTurnsResultsIntoFinalTextsAndOneErrorBox) {
     auto run = [&](ResultCode r) {
         next = r;
         ended = false;
-        link.task.setTaskCode(tcWriteItems);
+        link.task.setTaskCode(kTaskWriteItems);
         while (!ended) std::this_thread::yield();
     };
     run(rcOk);
@@ -126,7 +126,7 @@ TEST_F(AtFixture, WorkerTurnsResultsIntoFinalTextsAndOneErrorBox) {
     EXPECT_EQ(sink.text, "Operation aborted.");
 
     // A body that reports success after the user cancelled still ends as aborted.
-    worker.setTaskBody(tcWriteItems, [&] {
+    worker.setTaskBody(kTaskWriteItems, [&] {
         link.task.setAbortSignal();
         return rcOk;
     });
@@ -136,7 +136,7 @@ TEST_F(AtFixture, WorkerTurnsResultsIntoFinalTextsAndOneErrorBox) {
     // Reserved and unknown codes never run a task.
     const int before = runs;
     for (uint8_t code : {4, 5, 9, 12}) link.task.setTaskCode(code);
-    link.task.setTaskCode(tcIdle);
+    link.task.setTaskCode(kTaskIdle);
     EXPECT_EQ(runs.load(), before);
     worker.stop();
 }

@@ -63,7 +63,7 @@ struct BlockFixture : ::testing::Test {
         dev = owned.get();
         link.port = SerialPort(std::move(owned));
         link.port.setSleeper([](int) {});
-        link.task.setTaskCode(tcWriteItems);
+        link.task.setTaskCode(kTaskWriteItems);
         link.port.open("ttyFAKE");
     }
     FakeSerialDevice* dev;

@@ -23,7 +23,7 @@ struct LinkFixture : ::testing::Test {
         link->port = SerialPort(std::move(owned));
         link->port.setSleeper([](int) {});
         link->portName = "ttyFAKE";
-        link->task.setTaskCode(tcReadFile);
+        link->task.setTaskCode(kTaskReadFile);
         link->loaderImage = QByteArray(kLoaderImageSize, '\x5A');
     }
     Bytes writtenAfter(size_t from) const { return Bytes(dev->written.begin() + long(from), dev->written.end()); }
@@ -70,7 +70,7 @@ TEST_F(LinkFixture, OpenFailuresAndCloseWithoutPort) {
     dev->failOpen = false;
     dev->failTimeouts = true;
     EXPECT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), rcCantSetTimeouts);
-    link->task.setTaskCode(tcReadFile);
+    link->task.setTaskCode(kTaskReadFile);
     EXPECT_EQ(uploadLoader(*link), rcComInitFailed);
     link->portName.clear();
     EXPECT_EQ(uploadLoader(*link), rcWrongComSettings);
@@ -120,13 +120,13 @@ TEST_F(LinkFixture, LoaderUploadBytesOnTheWire) {
 }
 
 TEST_F(LinkFixture, LoaderUploadHonoursAbort) {
-    link->task.setTaskCode(tcAbort);
+    link->task.setTaskCode(kTaskAbort);
     EXPECT_EQ(uploadLoader(*link), rcAborted);
     EXPECT_EQ(dev->openCount, 0);
-    EXPECT_EQ(link->task.taskCode(), tcAbort);
+    EXPECT_EQ(link->task.taskCode(), kTaskAbort);
 
     // Cancel while greeting a silent phone.
-    link->task.setTaskCode(tcReadFile);
+    link->task.setTaskCode(kTaskReadFile);
     int greetings = 0;
     dev->phone = [&](FakeSerialDevice&, const Bytes&) {
         if (++greetings == 5) link->task.setAbortSignal();

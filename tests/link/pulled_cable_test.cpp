@@ -29,7 +29,7 @@ struct Rig {
         link->port = SerialPort(std::move(owned));
         link->port.setSleeper([this](int ms) { sleptMs += ms; });
         link->portName = "ttyFAKE";
-        link->task.setTaskCode(tcWriteItems);
+        link->task.setTaskCode(kTaskWriteItems);
         link->loaderImage = QByteArray(kLoaderImageSize, '\x5A');
         // A caller that keeps polling a dead or silent port is stopped as the user would:
         // with Cancel. Without this a hanging step would hang the test instead of failing it.
@@ -94,7 +94,7 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
         const ResultCode r = c.run(link);
         EXPECT_EQ(r, c.expected) << resultMessage(r).toStdString();
         ASSERT_GE(pulledAtPoll, 0) << "the cable was never pulled";
-        EXPECT_NE(link.task.taskCode(), tcAbort) << "a pulled cable is not the user's Cancel";
+        EXPECT_NE(link.task.taskCode(), kTaskAbort) << "a pulled cable is not the user's Cancel";
         EXPECT_FALSE(link.task.abortSignal()) << "the step kept polling a port that is gone";
         EXPECT_LE(rig.polls - pulledAtPoll, 3) << "the step kept polling a port that is gone";
         EXPECT_TRUE(link.port.lost());
@@ -158,7 +158,7 @@ TEST(BootWait, GivesUpOnlyWhenToldAndRemindsOnce) {
         EXPECT_EQ(uploadLoader(link), c.expected);
         EXPECT_TRUE(link.failureDetail.contains(QString::fromLatin1(c.detail))) << link.failureDetail.toStdString();
         EXPECT_EQ(reminders, c.reminders);
-        EXPECT_NE(link.task.taskCode(), tcAbort);
+        EXPECT_NE(link.task.taskCode(), kTaskAbort);
     }
 }
 
@@ -195,18 +195,18 @@ TEST(LoaderSpeeds, TheTaskStartRefusesASpeedWithoutACodeBeforeThePhoneIsCalled) 
     PhoneLink* link = rig.link.get();
     ErrorSink sink;
     link->progress = &sink;
-    link->task.setTaskCode(tcIdle);
+    link->task.setTaskCode(kTaskIdle);
     AtExchange at(*link);
     PhoneWorker worker(*link, at);
     bool bodyRan = false;
-    worker.setTaskBody(tcWriteItems, [&] {
+    worker.setTaskBody(kTaskWriteItems, [&] {
         bodyRan = true;
         return rcOk;
     });
     std::atomic<int> result{-1};
     worker.onTaskEnded = [&](ResultCode r) { result = r; };
     worker.start();
-    startTask(*link, at, worker, tcWriteItems, {"ttyFAKE", 57600, false, 0, {}});
+    startTask(*link, at, worker, kTaskWriteItems, {"ttyFAKE", 57600, false, 0, {}});
     for (int i = 0; i < 500 && worker.busy(); ++i) std::this_thread::sleep_for(10ms);
     worker.stop();
     EXPECT_EQ(result.load(), rcWrongComSettings);

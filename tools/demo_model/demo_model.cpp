@@ -55,7 +55,7 @@ bool addPictures(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool 
         e.address = *address;
         e.size = uint32_t(bytes->size());
     }
-    img.entry(idTablePict).count = uint32_t(n);
+    img.entry(kPictureTable).count = uint32_t(n);
     return true;
 }
 
@@ -75,7 +75,7 @@ bool addMelodies(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QStri
         e.name[0] = uint8_t(name.size());
         std::copy(name.begin(), name.end(), e.name.begin() + 1);
     }
-    img.entry(idTableMel).count = uint32_t(melodies.size());
+    img.entry(kMelodyTable).count = uint32_t(melodies.size());
     return true;
 }
 
@@ -98,7 +98,7 @@ bool addOperators(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QStr
         e.address = *address;
         e.storedLength = OperRecord::kSize;
     }
-    img.entry(idTableOper).count = uint32_t(operators.size());
+    img.entry(kOperatorTable).count = uint32_t(operators.size());
     for (const DemoCountry& c : demoCountries()) {
         auto& bytes = img.countries[c.code].bytes;
         const QByteArray name = c.name.left(6);
@@ -130,7 +130,7 @@ bool addStrings(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool f
             e.reserved22 = {0x5A, uint8_t(i)};
         }
     }
-    img.entry(idTableStr).count = uint32_t(strings.size());
+    img.entry(kStringTable).count = uint32_t(strings.size());
     return true;
 }
 
@@ -208,10 +208,10 @@ std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOpt
     model.tableFile = dir.absoluteFilePath(options.baseName + QStringLiteral(".sav"));
     model.dump1 = dir.absoluteFilePath(options.baseName + QStringLiteral("_1.bif"));
     if (plan.two) model.dump2 = dir.absoluteFilePath(options.baseName + QStringLiteral("_2.bif"));
-    model.pictures = int(img->count(idTablePict));
-    model.melodies = int(img->count(idTableMel));
-    model.operators = int(img->count(idTableOper));
-    model.strings = int(img->count(idTableStr));
+    model.pictures = int(img->count(kPictureTable));
+    model.melodies = int(img->count(kMelodyTable));
+    model.operators = int(img->count(kOperatorTable));
+    model.strings = int(img->count(kStringTable));
 
     const QString staleData = dir.absoluteFilePath(options.baseName + QStringLiteral(".mem"));
     if (QFile::exists(staleData) && !QFile::remove(staleData)) {
