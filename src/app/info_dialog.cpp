@@ -1,6 +1,7 @@
 #include "app/info_dialog.h"
 
 #include "app/language_tags.h"
+#include "link/at_exchange.h"
 #include "app/skin.h"
 #include "app/title_bar.h"
 
@@ -19,7 +20,7 @@ TInfoDialog::TInfoDialog(QWidget* parent) : QDialog(parent) {
         l->setObjectName(QString::fromLatin1(labelName));
         setLanguageTag(l, tag);
         l->setGeometry(16, y, 278, 16);
-        auto* e = new QLineEdit(QStringLiteral("???"), frame_);
+        auto* e = new QLineEdit(kNotLearnt, frame_);
         e->setObjectName(QString::fromLatin1(editName));
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);  // keys go to the dialog

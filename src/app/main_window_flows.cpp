@@ -145,7 +145,7 @@ void MainWindow::infoClicked() {
                 dialog.setBusy(false);
             }, Qt::QueuedConnection);
         };
-        dialog.setValues(QStringLiteral("???"), QStringLiteral("???"));
+        dialog.setValues(kNotLearnt, kNotLearnt);
         dialog.setBusy(true);
         at_.startInfoRequest();
         link_.task.setTaskCode(kTaskAtProcessing);

@@ -102,7 +102,7 @@ ResultCode PhoneSession::runInfo() {
     }
     at.setDriverState(kAtInactive);
     link.port.close();
-    if (at.model() != QLatin1String("???") || at.version() != QLatin1String("???")) return rcOk;
+    if (at.learntSomething()) return rcOk;
     link.failureDetail = link.port.openFailure();
     return at.lastFailure() == rcTimeout || at.lastFailure() == rcOk ? rcPhoneNotAnswering : at.lastFailure();
 }

@@ -133,7 +133,7 @@ ResultCode AtExchange::step() {
 void AtExchange::startInfoRequest() {
     {
         std::lock_guard lock(valuesMutex_);
-        model_ = version_ = QStringLiteral("???");
+        model_ = version_ = kNotLearnt;
     }
     accumulator_.clear();
     complete_.clear();
@@ -196,13 +196,15 @@ QString AtExchange::version() const {
     std::lock_guard lock(valuesMutex_);
     return version_;
 }
+bool AtExchange::learntSomething() const { return model() != kNotLearnt || version() != kNotLearnt; }
+
 QString AtExchange::shownModel() const {
     const QString m = model();
-    return m == QLatin1String("???") ? QStringLiteral("N/A") : m;
+    return m == kNotLearnt ? QStringLiteral("N/A") : m;
 }
 QString AtExchange::shownVersion() const {
     const QString v = version();
-    return v == QLatin1String("???") ? QStringLiteral("N/A") : v;
+    return v == kNotLearnt ? QStringLiteral("N/A") : v;
 }
 
 }  // namespace qv

@@ -19,6 +19,9 @@ QString cutModel(const QByteArray& reply);
 
 enum AtDriverState : uint8_t { kAtAbort = 1, kAtReadPending = 2, kAtFinished = 3, kAtInactive = 4, kAtStart = 5 };
 
+// What the model and the version read before the phone has told them.
+inline const QString kNotLearnt = QStringLiteral("???");
+
 class AtExchange {
 public:
     explicit AtExchange(PhoneLink& link) : link_(link) {}
@@ -41,8 +44,10 @@ public:
     // Why the last request ended without values: the code of a failed open or send, or 25.
     ResultCode lastFailure() const { return lastFailure_.load(); }
     void setDriverState(uint8_t s) { driver_.store(s); }
-    // Starts the Info request (the info button): model and version back to "???".
+    // Starts the Info request (the info button): model and version back to kNotLearnt.
     void startInfoRequest();
+    // The model or the version was learnt by the last request.
+    bool learntSomething() const;
 
     QString model() const;
     QString version() const;
@@ -65,8 +70,8 @@ private:
     std::atomic<uint8_t> driver_{kAtInactive};
     std::atomic<uint8_t> lastFailure_{rcOk};
     mutable std::mutex valuesMutex_;
-    QString model_ = QStringLiteral("???");
-    QString version_ = QStringLiteral("???");
+    QString model_ = kNotLearnt;
+    QString version_ = kNotLearnt;
 };
 
 }  // namespace qv
