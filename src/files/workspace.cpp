@@ -159,22 +159,32 @@ Status Workspace::edit(const std::function<Status()>& change) {
     const auto imageBefore = std::make_unique<MediaImage>(*image_);
     const auto ticksBefore = ticks_;
     const LoadedTables loadedBefore = loaded_;
-    editing_ = true;
-    Status s = change();
-    editing_ = false;
+    Status s;
     bool newDataInPlace = false;
-    if (s) {
-        EditedDataSource source(dataFile_, editedBlobs_);
-        s = rewriteLocked(source, RewriteOptions{}, &newDataInPlace);
-    }
-    editedBlobs_.clear();
     // Once the new data file is in place the edit is on the disk (an unfinished swap is
     // completed at the next open); before that, nothing of it may stay.
-    if (!s && !newDataInPlace) {
+    const auto undo = [&] {
+        editing_ = false;
+        editedBlobs_.clear();
+        if (newDataInPlace) return;
         *image_ = *imageBefore;
         ticks_ = ticksBefore;
         loaded_ = loadedBefore;
+    };
+    try {
+        editing_ = true;
+        s = change();
+        editing_ = false;
+        if (s) {
+            EditedDataSource source(dataFile_, editedBlobs_);
+            s = rewriteLocked(source, RewriteOptions{}, &newDataInPlace);
+        }
+    } catch (...) {
+        undo();  // out of memory half way, say: the workspace stays as it was
+        throw;
     }
+    if (!s) undo();
+    editedBlobs_.clear();
     return s;
 }
 

@@ -215,3 +215,23 @@ TEST_F(EditSafetyTest, ADeviceIsNoServiceFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditSafetyTest, AnEditThatThrowsLeavesTheWorkspaceReadyForTheNext) {
+    EXPECT_THROW(ws.edit([&]() -> Status {
+        ws.image().strings[1].fontAttribute = 4;
+        (void)ws.writeBlob(kStringTable, 1, QByteArray(model.strings[1].size(), 'T'));
+        throw std::bad_alloc();
+    }),
+                 std::bad_alloc);
+    EXPECT_EQ(ws.image().strings[1].fontAttribute, model.image->strings[1].fontAttribute);
+    QByteArray held;
+    ASSERT_TRUE(ws.readBlob(kStringTable, 1, held).ok());
+    EXPECT_EQ(held, model.strings[1]);
+    // Not stuck inside the failed edit: the next one saves.
+    ASSERT_TRUE(ws.writeBlob(kStringTable, 1, QByteArray(model.strings[1].size(), 'U')).ok());
+    EXPECT_NE(readAll(mem), oldMem);
+}
+
+}  // namespace
