@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <functional>
 #include <map>
 
 namespace qv {
@@ -314,18 +315,29 @@ QString pictureFileName(const Workspace& ws, int row, PictureFileType type) {
         .arg(type == PictureFileType::Png ? QStringLiteral("png") : QStringLiteral("bmp"));
 }
 
+namespace {
+
+// Every row of a list written to its own file in `folder`; stops at the first failure.
+void exportEachRow(Workspace& ws, ListKind kind, const QString& folder, BulkResult& result,
+                   const std::function<QString(int)>& fileName, const std::function<Status(int, const QString&)>& write) {
+    for (int row = 0; row < ws.rowCount(kind); ++row) {
+        const QString path = QDir(folder).filePath(fileName(row));
+        if (result.status = write(row, path); !result.status) return;
+        result.rows.push_back(row);
+        result.files.push_back(path);
+    }
+}
+
+}  // namespace
+
 BulkResult exportPictures(Workspace& ws, const QString& folder, PictureFileType type) {
     BulkResult result;
     if (!QDir().mkpath(folder)) {
         result.status = Status::failure(QStringLiteral("Can not make the folder %1").arg(folder));
         return result;
     }
-    for (int row = 0; row < ws.rowCount(ListKind::Pictures); ++row) {
-        const QString path = QDir(folder).filePath(pictureFileName(ws, row, type));
-        if (result.status = exportPictureKeepingDepth(ws, row, path); !result.status) return result;
-        result.rows.push_back(row);
-        result.files.push_back(path);
-    }
+    exportEachRow(ws, ListKind::Pictures, folder, result, [&](int row) { return pictureFileName(ws, row, type); },
+                  [&](int row, const QString& path) { return exportPictureKeepingDepth(ws, row, path); });
     return result;
 }
 
@@ -412,12 +424,8 @@ BulkResult exportMelodies(Workspace& ws, const QString& folder) {
         if (result.status = stringOfRow(ws, coding, row, text); !result.status) return result;
         texts.push_back(fromCp1251(text));
     }
-    for (int row = 0; row < ws.rowCount(ListKind::Melodies); ++row) {
-        const QString path = QDir(folder).filePath(melodyFileName(ws, row, texts));
-        if (result.status = exportMelody(ws, row, path); !result.status) return result;
-        result.rows.push_back(row);
-        result.files.push_back(path);
-    }
+    exportEachRow(ws, ListKind::Melodies, folder, result, [&](int row) { return melodyFileName(ws, row, texts); },
+                  [&](int row, const QString& path) { return exportMelody(ws, row, path); });
     return result;
 }
 

@@ -9,10 +9,13 @@
 #include "support/test_support.h"
 
 #include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <condition_variable>
+#include <string>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -85,6 +88,9 @@ struct CliRun {
     qint64 elapsedMs = 0;
 };
 CliRun runCli(const QStringList& args, const QString& cwd = {});
+// Its JSON document, and what it said on stderr (for failure messages).
+inline QJsonObject jsonOf(const CliRun& run) { return QJsonDocument::fromJson(run.out).object(); }
+inline std::string why(const CliRun& run) { return run.err.toStdString(); }
 // The phone options every phone command of these tests takes.
 QStringList phoneOptions(const PhoneEmulator& emu);
 

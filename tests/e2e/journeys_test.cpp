@@ -18,10 +18,6 @@ using namespace e2e;
 
 namespace {
 
-QJsonObject jsonOf(const CliRun& run) { return QJsonDocument::fromJson(run.out).object(); }
-
-std::string why(const CliRun& run) { return run.err.toStdString(); }
-
 TEST(PhoneJourney, ReadingThePhoneGivesWhatTheDumpImportGives) {
     ScratchDir dir;
     const Dumps dumps = copyDumps(dir);
