@@ -31,7 +31,7 @@ struct Translations {
 };
 
 QByteArray translation(Workspace& ws, int shift, QString* error) {
-    Status s;
+    Result s;
     const auto catalogue = parsePo(stringsPo(ws, {}, &s), error);
     if (!s) *error = s.message();
     if (!s || !catalogue) return {};
@@ -53,7 +53,7 @@ const Translations& translations() {
         const auto model = makeDemoModel(t->folder.path(), options, &t->error);
         if (!model) return t;
         Workspace ws;
-        Status s = ws.open(model->tableFile);
+        Result s = ws.open(model->tableFile);
         if (s) s = importFromFlashDumps(ws, model->dump1, model->dump2);
         if (!s) {
             t->error = s.message();
@@ -81,7 +81,7 @@ bool openFull(benchmark::State& state, Workspace& ws) {
         state.SkipWithError(qPrintable(t.error));
         return false;
     }
-    if (Status s = ws.open(t.tableFile); !s) {
+    if (Result s = ws.open(t.tableFile); !s) {
         state.SkipWithError(qPrintable(s.message()));
         return false;
     }
@@ -117,7 +117,7 @@ void BM_SaveFull(benchmark::State& state) {
     Workspace ws;
     if (!openFull(state, ws)) return;
     for (auto _ : state) {
-        if (Status s = ws.save(); !s) {
+        if (Result s = ws.save(); !s) {
             state.SkipWithError(qPrintable(s.message()));
             return;
         }
@@ -134,7 +134,7 @@ void BM_ImportOverSave(benchmark::State& state) {
         const auto t0 = Clock::now();
         if (!importAll(state, ws)) return;
         const auto t1 = Clock::now();
-        if (Status s = ws.save(); !s) {
+        if (Result s = ws.save(); !s) {
             state.SkipWithError(qPrintable(s.message()));
             return;
         }

@@ -45,7 +45,7 @@ const FullServiceFile& fullServiceFile() {
         const auto model = makeDemoModel(f->folder.path(), options, &f->error);
         if (!model) return f;
         Workspace ws;
-        Status s = ws.open(model->tableFile);
+        Result s = ws.open(model->tableFile);
         if (s) s = importFromFlashDumps(ws, model->dump1, model->dump2);
         if (!s) {
             f->error = s.message();
@@ -64,7 +64,7 @@ bool openFull(benchmark::State& state, Workspace& ws) {
         state.SkipWithError(qPrintable(f.error));
         return false;
     }
-    if (Status s = ws.open(f.tableFile); !s) {
+    if (Result s = ws.open(f.tableFile); !s) {
         state.SkipWithError(qPrintable(s.message()));
         return false;
     }
@@ -98,7 +98,7 @@ void BM_Open(benchmark::State& state) {
     Workspace ws;
     if (!openFull(state, ws)) return;
     for (auto _ : state) {
-        if (Status s = ws.open(fullServiceFile().tableFile); !s) {
+        if (Result s = ws.open(fullServiceFile().tableFile); !s) {
             state.SkipWithError(qPrintable(s.message()));
             return;
         }
@@ -114,7 +114,7 @@ void BM_Save(benchmark::State& state) {
     Workspace ws;
     if (!openFull(state, ws)) return;
     for (auto _ : state) {
-        if (Status s = ws.save(); !s) {
+        if (Result s = ws.save(); !s) {
             state.SkipWithError(qPrintable(s.message()));
             return;
         }
@@ -147,7 +147,7 @@ void BM_SaveOverBaseline(benchmark::State& state) {
     Clock::duration save{}, pack{}, copying{};
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        const Status s = ws.save();
+        const Result s = ws.save();
         const auto t1 = Clock::now();
         packTables(ws);
         const auto t2 = Clock::now();
@@ -171,7 +171,7 @@ void BM_SaveOverBaseline(benchmark::State& state) {
 BENCHMARK(BM_SaveOverBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(5);
 
 // Every row of the picture list: its picture read from the data file, decoded, and shrunk.
-std::vector<QImage> thumbnailsOf(Workspace& ws, Status& status) {
+std::vector<QImage> thumbnailsOf(Workspace& ws, Result& status) {
     std::vector<QImage> thumbs;
     const int rows = ws.rowCount(ListKind::Pictures);
     thumbs.reserve(size_t(rows));
@@ -187,7 +187,7 @@ void BM_PictureThumbnails(benchmark::State& state) {
     Workspace ws;
     if (!openFull(state, ws)) return;
     for (auto _ : state) {
-        Status s;
+        Result s;
         const std::vector<QImage> thumbs = thumbnailsOf(ws, s);
         if (!s) {
             state.SkipWithError(qPrintable(s.message()));
@@ -209,7 +209,7 @@ size_t heapInUse() {
 void BM_ThumbnailStore(benchmark::State& state) {
     Workspace ws;
     if (!openFull(state, ws)) return;
-    Status s;
+    Result s;
     const std::vector<QImage> thumbs = thumbnailsOf(ws, s);
     if (!s) {
         state.SkipWithError(qPrintable(s.message()));

@@ -470,8 +470,8 @@ TaskResult runTask(const Options& o, const DemoModel& model, const QByteArray& l
     const double end = trace.now();
     link.port.close();
     out.stats = emu.stop();
-    if (rc != rcOk) {
-        out.error = QStringLiteral("the task ended with %1: %2 %3").arg(rc).arg(resultMessage(rc), link.failureDetail);
+    if (rc != ResultCode::Ok) {
+        out.error = QStringLiteral("the task ended with %1: %2 %3").arg(int(rc)).arg(resultMessage(rc), link.failureDetail);
         return out;
     }
     const std::vector<Event> events(trace.events().begin() + ptrdiff_t(firstEvent), trace.events().end());
@@ -621,7 +621,7 @@ int main(int argc, char** argv) {
                         o.usbLatencyMs);
 
         Workspace ws;
-        if (Status s = ws.open(model->tableFile); !s) return fail(s.message());
+        if (Result s = ws.open(model->tableFile); !s) return fail(s.message());
         ws.image().entry(kPictureTable).count = uint32_t(model->pictures);
         ws.image().entry(kStringTable).count = uint32_t(model->strings);
         const TaskResult read = runTask(o, *model, loader, readLabels, [&](PhoneLink& link) {
@@ -634,7 +634,7 @@ int main(int argc, char** argv) {
         printReport("read the whole phone", read, o, o.usbLatencyMs > 0 ? 1.20 : 1.05);
         readRatios.push_back(read.report.fromFirstByte() / read.report.wireMs());
 
-        if (Status s = loadOperatorRecords(ws); !s) return fail(s.message());
+        if (Result s = loadOperatorRecords(ws); !s) return fail(s.message());
         for (ListKind k : {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings}) {
             auto& ticks = ws.ticks(k);
             std::fill(ticks.begin(), ticks.end(), !o.writeStringsOnly || k == ListKind::Strings);

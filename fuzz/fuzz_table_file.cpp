@@ -27,7 +27,7 @@ MediaImage& freshImage(int slot) {
     return *images[slot];
 }
 
-Status readInto(QByteArray& file, MediaImage& image, LoadedTables& loaded) {
+Result readInto(QByteArray& file, MediaImage& image, LoadedTables& loaded) {
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);
     return readTableFile(buffer, QStringLiteral("fuzz.sav"), image, &loaded);

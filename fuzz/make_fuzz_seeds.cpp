@@ -57,7 +57,7 @@ bool tableSeeds(const QString& outDir) {
         LoadedTables loaded;
         QBuffer buffer(&file);
         buffer.open(QIODevice::ReadOnly);
-        if (Status s = readTableFile(buffer, model->tableFile, *image, &loaded); !s) {
+        if (Result s = readTableFile(buffer, model->tableFile, *image, &loaded); !s) {
             std::fprintf(stderr, "make_fuzz_seeds: %s\n", qPrintable(s.message()));
             return false;
         }

@@ -169,7 +169,7 @@ private:
     CharMapCoding coding_;
     Mode mode_ = Mode::Images;
     QString lastTaskText_;
-    ResultCode lastTaskResult_ = rcOk;
+    ResultCode lastTaskResult_ = ResultCode::Ok;
 
     QImage picture_;     // the selected picture, decoded, its entry's width × height
 

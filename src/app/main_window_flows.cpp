@@ -39,7 +39,7 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
         if (chosen.isEmpty()) return true;
     }
     // A file that cannot be read leaves the open service file as it was.
-    if (Status s = ws_.open(chosen); !s) {
+    if (Result s = ws_.open(chosen); !s) {
         dialogs().showError(s.message(), langText(Text::Attention));
         return true;
     }
@@ -69,7 +69,7 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
         dump2 = dialogs().chooseOpenFile(langText(Text::OpenFile) + " #2", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
         if (dump2.isEmpty()) return true;
     }
-    if (Status s = importFromFlashDumps(ws_, dump1, dump2); !s) {
+    if (Result s = importFromFlashDumps(ws_, dump1, dump2); !s) {
         dialogs().showError(s.message(), langText(Text::Attention));
         return true;
     }
@@ -78,7 +78,7 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
 
 void MainWindow::saveClicked() {
     if (!ws_.hasDataFile()) return;
-    if (Status s = ws_.save(); !s) dialogs().showError(s.message(), langText(Text::Attention));
+    if (Result s = ws_.save(); !s) dialogs().showError(s.message(), langText(Text::Attention));
 }
 
 ResultCode MainWindow::runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body) {
@@ -86,13 +86,13 @@ ResultCode MainWindow::runPhoneTask(uint8_t code, uint32_t baud, std::function<R
     const QString loader = options_.loaderPath.isEmpty() ? QDir(programDirectory()).filePath("loader.bin") : options_.loaderPath;
     if (!loadLoaderImage(loader, link_.loaderImage, &why)) {
         dialogs().showError(why, langText(Text::ErrorPrefix));
-        return rcCantOpenFile;
+        return ResultCode::CantOpenFile;
     }
     ProgressDialog progress(link_.task, this);
     progress.taskRunning = [this] { return worker_.busy(); };
     progress.errorBox = [this](const QString& text, const QString& caption) { dialogs().showError(text, caption); };
     link_.progress = &progress;
-    ResultCode result = rcOk;
+    ResultCode result = ResultCode::Ok;
     worker_.setTaskBody(code, std::move(body));
     worker_.onTaskEnded = [&result](ResultCode r) { result = r; };
     progress.show();

@@ -87,7 +87,7 @@ void MainWindow::deleteTickedRows(ListKind kind) {
             kept << model->data(model->index(i), Qt::DisplayRole).toString();
     }
     if (doomed.empty()) return;
-    const Status saved = deleteRows(ws_, kind, doomed);
+    const Result saved = deleteRows(ws_, kind, doomed);
     // The rows are gone from the tables even when saving failed afterwards.
     if (ws_.rowCount(kind) == rows - int(doomed.size())) {
         if (kind == ListKind::Pictures)

@@ -135,7 +135,7 @@ void MainWindow::playClicked() {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0) return;
     const QString file = QFileInfo(QDir(exportFolder()).filePath(melodyExportName(ws_, row, stringTexts()))).absoluteFilePath();
-    if (Status s = exportMelody(ws_, row, file); !s) {
+    if (Result s = exportMelody(ws_, row, file); !s) {
         dialogs().showError(s.message(), langText(Text::Attention));
         return;
     }
@@ -176,7 +176,7 @@ void MainWindow::chooseMelodyName() {
 void MainWindow::melodyNameChosen(int index) {
     const int row = currentRow(ListKind::Melodies);
     if (row < 0 || index < 0) return;
-    if (Status s = setMelodyName(ws_, row, index); !s) dialogs().showError(s.message(), langText(Text::Attention));
+    if (Result s = setMelodyName(ws_, row, index); !s) dialogs().showError(s.message(), langText(Text::Attention));
     melodyList->viewport()->update();
 }
 

@@ -72,7 +72,7 @@ void MainWindow::selectOperator(int row) {
 void MainWindow::applyOperatorClicked() {
     const int row = currentRow(ListKind::Operators);
     if (row < 0) return;
-    const Status s = applyOperator(ws_, row, operatorCodeEdit->text(), toCp1251(name1->text()), toCp1251(name2->text()),
+    const Result s = applyOperator(ws_, row, operatorCodeEdit->text(), toCp1251(name1->text()), toCp1251(name2->text()),
                                    toCp1251(name3->text()));
     if (!s) {
         dialogs().showError(s.message(), langText(Text::Attention));

@@ -155,7 +155,7 @@ void MainWindow::importPictureFile(int row, const QString& path) {
 
 void MainWindow::exportClicked() {
     if (explainEmptyMode("export")) return;
-    Status s;
+    Result s;
     QString file;
     if (mode_ == Mode::Images) {
         const int row = currentRow(ListKind::Pictures);

@@ -135,7 +135,7 @@ void MainWindow::applyStringClicked() {
                             langText(Text::Attention));
         return;
     }
-    const Status s = applyString(ws_, coding_, row, toCp1251(text), ws_.image().strings[size_t(row)].fontAttribute);
+    const Result s = applyString(ws_, coding_, row, toCp1251(text), ws_.image().strings[size_t(row)].fontAttribute);
     if (!s) {
         dialogs().showError(s.message(), langText(Text::Attention));
         return;

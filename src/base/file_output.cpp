@@ -13,17 +13,17 @@ QString fileErrorReason(const QFileDevice& file) {
     return vague ? QStringLiteral("the system gave no reason") : qtText;
 }
 
-Status writeWholeFile(const QString& path, const QByteArray& bytes) {
+Result writeWholeFile(const QString& path, const QByteArray& bytes) {
     errno = 0;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Status::failure(QStringLiteral("Can not write %1: %2").arg(path, fileErrorReason(file)));
+        return Result::failure(QStringLiteral("Can not write %1: %2").arg(path, fileErrorReason(file)));
     // A short write, a failed flush (where a full disk shows) and a failed rename all end here;
     // QSaveFile removes its temporary file.
     if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         const QString why = fileErrorReason(file);
         file.cancelWriting();
-        return Status::failure(QStringLiteral("Can not write %1: %2").arg(path, why));
+        return Result::failure(QStringLiteral("Can not write %1: %2").arg(path, why));
     }
     return {};
 }

@@ -189,7 +189,7 @@ bool IniFile::save(const QString& path, QString* error) const {
     if (const QFileInfo target(path); target.exists() && !target.isFile())
         return refuse(QStringLiteral("not a regular file"));
 
-    const Status written = writeWholeFile(path, toBytes());
+    const Result written = writeWholeFile(path, toBytes());
     if (!written && error) *error = written.message();
     return written.ok();
 }

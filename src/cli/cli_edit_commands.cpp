@@ -42,7 +42,7 @@ QJsonValue exportMelodyCmd(const Args& a) {
     Workspace ws;
     openServiceFile(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Melodies));
-    if (Status s = exportMelody(ws, row, a.positional(2)); !s) throw Failure(s.message());
+    if (Result s = exportMelody(ws, row, a.positional(2)); !s) throw Failure(s.message());
     return QJsonObject{{"written", a.positional(2)}, {"size", double(ws.image().melodies[size_t(row)].size)}};
 }
 
@@ -58,7 +58,7 @@ QJsonValue setOperatorCmd(const Args& a) {
     a.requireCount(2, 2);
     Workspace ws;
     const auto lock = openServiceFileToChange(ws, a.positional(0), true);
-    if (Status s = loadOperatorRecords(ws); !s) throw Failure(s.message());
+    if (Result s = loadOperatorRecords(ws); !s) throw Failure(s.message());
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Operators));
     const OperRecord& r = ws.image().operRecords[size_t(row)];
     auto current = [](const auto& field) { return QByteArray(reinterpret_cast<const char*>(field.data()), int(field.size())).split('\0').first(); };
@@ -66,7 +66,7 @@ QJsonValue setOperatorCmd(const Args& a) {
     const QByteArray n1 = a.has("name1") ? phoneText(a.value("name1"), "name") : current(r.name1);
     const QByteArray n2 = a.has("name2") ? phoneText(a.value("name2"), "name") : current(r.name2);
     const QByteArray n3 = a.has("name3") ? phoneText(a.value("name3"), "name") : current(r.name3);
-    if (Status s = applyOperator(ws, row, code, n1, n2, n3); !s) throw Failure(s.message());
+    if (Result s = applyOperator(ws, row, code, n1, n2, n3); !s) throw Failure(s.message());
     const OperRecord& after = ws.image().operRecords[size_t(row)];
     return QJsonObject{{"index", row}, {"code1", after.code1}};
 }
@@ -79,7 +79,7 @@ QJsonValue setStringCmd(const Args& a) {
     const int page = a.has("page") ? int(a.number("page")) : ws.image().strings[size_t(row)].fontAttribute;
     CharMapCoding coding;
     coding.rebuild(ws.image().charMap);
-    if (Status s = applyString(ws, coding, row, phoneText(a.positional(2), "text"), page); !s) throw Failure(s.message());
+    if (Result s = applyString(ws, coding, row, phoneText(a.positional(2), "text"), page); !s) throw Failure(s.message());
     return QJsonObject{{"index", row}, {"fontAttribute", page}};
 }
 
@@ -90,7 +90,7 @@ QJsonValue setMelodyNameCmd(const Args& a) {
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Melodies));
     std::optional<int> stringRow;
     if (a.positional(2) != "none") stringRow = rowIndex(a.positional(2), ws.rowCount(ListKind::Strings));
-    if (Status s = setMelodyName(ws, row, stringRow); !s) throw Failure(s.message());
+    if (Result s = setMelodyName(ws, row, stringRow); !s) throw Failure(s.message());
     return QJsonObject{{"index", row}, {"nameString", ws.image().melodies[size_t(row)].nameString}};
 }
 
@@ -106,10 +106,10 @@ QJsonValue deleteCmd(const Args& a) {
     Workspace ws;
     const auto lock = openServiceFileToChange(ws, a.positional(1), true);
     if (found->second == ListKind::Operators)
-        if (Status s = loadOperatorRecords(ws); !s) throw Failure(s.message());
+        if (Result s = loadOperatorRecords(ws); !s) throw Failure(s.message());
     std::vector<int> rows;
     for (int i = 2; i < a.positional().size(); ++i) rows.push_back(rowIndex(a.positional(i), ws.rowCount(found->second)));
-    if (Status s = deleteRows(ws, found->second, rows); !s) throw Failure(s.message());
+    if (Result s = deleteRows(ws, found->second, rows); !s) throw Failure(s.message());
     return QJsonObject{{"deleted", int(rows.size())}, {"rows", ws.rowCount(found->second)}};
 }
 

@@ -20,8 +20,8 @@ namespace {
 // A failed or aborted task: the message of its result code, and what the task said of it.
 void failTransfer(PhoneSession& session, ResultCode rc) {
     const QString& detail = session.link.failureDetail;
-    if (rc == rcAborted || detail.isEmpty()) failWith(rc);
-    if (rc == rcWriteNotVerified) throw Failure(detail);  // it names the row itself
+    if (rc == ResultCode::Aborted || detail.isEmpty()) failWith(rc);
+    if (rc == ResultCode::WriteNotVerified) throw Failure(detail);  // it names the row itself
     throw Failure(resultMessage(rc) + QStringLiteral(" (") + QString(detail).replace('\n', ' ') + QLatin1Char(')'));
 }
 
@@ -32,7 +32,7 @@ QJsonValue info(const Args& a) {
     // The bare values: the phone's answers without the space the dialog shows them after.
     const QJsonObject shown{{"model", session.at.shownModel().trimmed()},
                             {"version", session.at.shownVersion().trimmed()}};
-    if (rc != rcOk) {
+    if (rc != ResultCode::Ok) {
         printJson(shown);
         failTransfer(session, rc);
     }
@@ -49,7 +49,7 @@ QJsonValue read(const Args& a) {
     session.link.versionAddress = ws.image().directory.versionAddress;
     session.worker.setTaskBody(kTaskReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
     const ResultCode rc = session.runTransfer(kTaskReadFile, baud);
-    if (rc != rcOk) failTransfer(session, rc);
+    if (rc != ResultCode::Ok) failTransfer(session, rc);
     const ServiceFileNames n = ws.names();
     return QJsonObject{{"tableFile", n.sav},
                        {"dataFile", n.mem},
@@ -82,7 +82,7 @@ QJsonValue write(const Args& a) {
     a.requireCount(2, 2);
     Workspace ws;
     openServiceFile(ws, a.positional(1), true);
-    if (Status s = loadOperatorRecords(ws); !s) throw Failure(s.message());
+    if (Result s = loadOperatorRecords(ws); !s) throw Failure(s.message());
     const std::pair<const char*, ListKind> lists[] = {{"pictures", ListKind::Pictures},
                                                       {"melodies", ListKind::Melodies},
                                                       {"operators", ListKind::Operators},
@@ -111,7 +111,7 @@ QJsonValue write(const Args& a) {
     const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
     session.worker.setTaskBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, ws, backup, verify); });
     const ResultCode rc = session.runTransfer(kTaskWriteItems, baud);
-    if (rc != rcOk) {
+    if (rc != ResultCode::Ok) {
         if (backupWritten())
             std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("The phone's old bytes so far are in %1").arg(backup)));
         failTransfer(session, rc);
@@ -134,7 +134,7 @@ QJsonValue restore(const Args& a) {
     const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
     session.worker.setTaskBody(kTaskApplyPatch, [&] { return applyRestorePatch(session.link, patch, verify); });
     const ResultCode rc = session.runTransfer(kTaskApplyPatch, baud);
-    if (rc != rcOk) failTransfer(session, rc);
+    if (rc != ResultCode::Ok) failTransfer(session, rc);
     return QJsonObject{{"patchFile", a.positional(1)}, {"bytes", double(patch.size())}};
 }
 

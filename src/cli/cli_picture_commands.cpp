@@ -72,7 +72,7 @@ QJsonValue encode(const Args& a) {
     if (r.kind == EncodeResult::NothingWritten)
         throw Failure(QStringLiteral("A %1-bit bitmap has no encoding for picture format %2; nothing was written")
                           .arg(bitmap->bitsPerPixel).arg(shape.format));
-    if (Status s = writeWholeFile(a.positional(1), r.bytes); !s) throw Failure(s.message());
+    if (Result s = writeWholeFile(a.positional(1), r.bytes); !s) throw Failure(s.message());
     return QJsonObject{{"written", a.positional(1)}, {"size", double(r.bytes.size())}};
 }
 
@@ -80,7 +80,7 @@ QImage pictureOf(const Args& a, Workspace& ws) {
     openServiceFile(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Pictures));
     QImage image;
-    if (Status s = pictureOfRow(ws, row, image); !s) throw Failure(s.message());
+    if (Result s = pictureOfRow(ws, row, image); !s) throw Failure(s.message());
     return image;
 }
 
@@ -92,7 +92,7 @@ QJsonValue exportPicture(const Args& a) {
     const QImage image = pictureOf(a, ws);
     if (writtenThroughQt(a.positional(2))) {
         const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Pictures));
-        if (Status s = exportPictureKeepingDepth(ws, row, a.positional(2)); !s) throw Failure(s.message());
+        if (Result s = exportPictureKeepingDepth(ws, row, a.positional(2)); !s) throw Failure(s.message());
     } else {
         writeBmp(image, a.positional(2));
     }

@@ -56,7 +56,7 @@ QJsonArray listMelodies(Workspace& ws) {
 }
 
 QJsonArray listOperators(Workspace& ws) {
-    if (Status s = loadOperatorRecords(ws); !s) throw Failure(s.message());
+    if (Result s = loadOperatorRecords(ws); !s) throw Failure(s.message());
     QJsonArray rows;
     for (int i = 0; i < ws.rowCount(ListKind::Operators); ++i) {
         const OperEntry& e = ws.image().operators[size_t(i)];
@@ -76,7 +76,7 @@ QJsonArray listStrings(Workspace& ws) {
     QJsonArray rows;
     QByteArray text;
     for (int i = 0; i < ws.rowCount(ListKind::Strings); ++i) {
-        if (Status s = stringOfRow(ws, coding, i, text); !s) throw Failure(s.message());
+        if (Result s = stringOfRow(ws, coding, i, text); !s) throw Failure(s.message());
         const StrEntry& e = ws.image().strings[size_t(i)];
         rows.append(QJsonObject{{"index", i}, {"id", e.id}, {"fontAttribute", e.fontAttribute}, {"length", e.length},
                                 {"address", double(e.address)}, {"memOffset", double(e.memOffset)},
@@ -111,7 +111,7 @@ QJsonValue save(const Args& a) {
     a.requireCount(1, 1);
     Workspace ws;
     const auto lock = openServiceFileToChange(ws, a.positional(0), true);
-    if (Status s = ws.save(); !s) throw Failure(s.message());
+    if (Result s = ws.save(); !s) throw Failure(s.message());
     return written(ws);
 }
 
@@ -121,7 +121,7 @@ QJsonValue buildFromDumps(const Args& a) {
     const auto lock = openServiceFileToChange(ws, a.positional(0), false);
     if (ws.image().needsSecondDump() && a.positional().size() < 3)
         throw Failure(QStringLiteral("Phone type %1 needs a second flash dump (DUMP2)").arg(ws.image().directory.phoneType));
-    if (Status s = importFromFlashDumps(ws, a.positional(1), a.positional(2)); !s) throw Failure(s.message());
+    if (Result s = importFromFlashDumps(ws, a.positional(1), a.positional(2)); !s) throw Failure(s.message());
     QJsonObject out = written(ws);
     out["pictures"] = ws.rowCount(ListKind::Pictures);
     out["melodies"] = ws.rowCount(ListKind::Melodies);
@@ -145,7 +145,7 @@ std::vector<Command> serviceFileCommands() {
 
 void openServiceFile(Workspace& workspace, const QString& path, bool needData) {
     if (!QFileInfo::exists(path)) throw Failure(QStringLiteral("Can not open %1: no such file").arg(path));
-    if (Status s = workspace.open(path); !s) throw Failure(s.message());
+    if (Result s = workspace.open(path); !s) throw Failure(s.message());
     if (needData && !workspace.hasDataFile())
         throw Failure(QStringLiteral("%1 has no data file; build it with phone read or build-from-dumps")
                           .arg(QFileInfo(path).fileName()));

@@ -82,7 +82,7 @@ bool PhoneSession::waitForWorker() {
 }
 
 ResultCode PhoneSession::runTransfer(uint8_t code, uint32_t baud) {
-    ResultCode result = rcOk;
+    ResultCode result = ResultCode::Ok;
     worker.onTaskEnded = [&](ResultCode r) { result = r; };
     TaskStartSettings start{settings.port, baud, settings.keyLock != 0, keypadWaitMs_, {}};
     startTask(link, at, worker, code, start);
@@ -98,13 +98,13 @@ ResultCode PhoneSession::runInfo() {
     if (waitForWorker()) {
         at.setDriverState(kAtInactive);
         link.port.close();
-        return rcAborted;
+        return ResultCode::Aborted;
     }
     at.setDriverState(kAtInactive);
     link.port.close();
-    if (at.learntSomething()) return rcOk;
+    if (at.learntSomething()) return ResultCode::Ok;
     link.failureDetail = link.port.openFailure();
-    return at.lastFailure() == rcTimeout || at.lastFailure() == rcOk ? rcPhoneNotAnswering : at.lastFailure();
+    return at.lastFailure() == ResultCode::Timeout || at.lastFailure() == ResultCode::Ok ? ResultCode::PhoneNotAnswering : at.lastFailure();
 }
 
 void failWith(ResultCode rc) { throw Failure(resultMessage(rc)); }

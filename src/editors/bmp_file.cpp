@@ -377,7 +377,7 @@ bool writeBmp24File(const QImage& image, const QString& path, QString* error) {
         if (error) *error = QStringLiteral("There is no picture to write to \"%1\".").arg(path);
         return false;
     }
-    const Status s = writeWholeFile(path, bytes);
+    const Result s = writeWholeFile(path, bytes);
     if (!s && error) *error = s.message();
     return s.ok();
 }

@@ -35,13 +35,13 @@ QString characterName(QChar c) {
 
 // The files of a folder whose names begin with a number, by the row that number names. Numbers
 // past the list and rows named by more than one file are problems.
-Status numberedFiles(const QString& folder, int rows, const QString& listName, std::map<int, QString>& out,
+Result numberedFiles(const QString& folder, int rows, const QString& listName, std::map<int, QString>& out,
                      std::vector<BulkProblem>& problems) {
     const QFileInfo info(folder);
     if (!info.isDir())
-        return Status::failure(QStringLiteral("Can not read %1: %2").arg(folder, info.exists() ? QStringLiteral("it is not a folder")
+        return Result::failure(QStringLiteral("Can not read %1: %2").arg(folder, info.exists() ? QStringLiteral("it is not a folder")
                                                                                                 : QStringLiteral("no such folder")));
-    if (!info.isReadable()) return Status::failure(QStringLiteral("Can not read %1: permission denied").arg(folder));
+    if (!info.isReadable()) return Result::failure(QStringLiteral("Can not read %1: permission denied").arg(folder));
     static const QRegularExpression leadingNumber(QStringLiteral("^([0-9]+)"));
     std::map<int, QStringList> byRow;
     for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
@@ -69,12 +69,12 @@ Status numberedFiles(const QString& folder, int rows, const QString& listName, s
 
 // The changes as one edit, or nothing when any item was refused and the mode asks for all.
 BulkResult applyBatch(Workspace& ws, BulkResult result, BulkMode mode, const std::map<int, QString>& changes,
-                      const std::function<Status(int row)>& apply) {
+                      const std::function<Result(int row)>& apply) {
     if (changes.empty() || (!result.problems.empty() && mode == BulkMode::AllOrNothing)) return result;
-    Status s = ws.edit([&] {
+    Result s = ws.edit([&] {
         for (const auto& [row, file] : changes)
-            if (Status one = apply(row); !one) return one;
-        return Status();
+            if (Result one = apply(row); !one) return one;
+        return Result();
     });
     if (!s) {
         result.status = s;
@@ -159,10 +159,10 @@ bool samePixels(const Bitmap& bitmap, const QImage& image) {
 
 // --- Strings ---
 
-QByteArray stringsPo(Workspace& ws, const QString& language, Status* status) {
+QByteArray stringsPo(Workspace& ws, const QString& language, Result* status) {
     if (status) *status = {};
     if (!ws.hasDataFile()) {
-        if (status) *status = Status::failure(QStringLiteral("No service file with a data file is open"));
+        if (status) *status = Result::failure(QStringLiteral("No service file with a data file is open"));
         return {};
     }
     CharMapCoding coding;
@@ -172,7 +172,7 @@ QByteArray stringsPo(Workspace& ws, const QString& language, Status* status) {
     entries.reserve(size_t(rows));
     QByteArray text;
     for (int row = 0; row < rows; ++row) {
-        if (Status s = stringOfRow(ws, coding, row, text); !s) {
+        if (Result s = stringOfRow(ws, coding, row, text); !s) {
             if (status) *status = s;
             return {};
         }
@@ -215,13 +215,13 @@ BulkResult importStrings(Workspace& ws, const QString& poPath, BulkMode mode) {
     BulkResult result;
     QFile f(poPath);
     if (!QFileInfo(poPath).isFile() || !f.open(QIODevice::ReadOnly)) {
-        result.status = Status::failure(QStringLiteral("Can not open %1: %2").arg(
+        result.status = Result::failure(QStringLiteral("Can not open %1: %2").arg(
             poPath, QFileInfo(poPath).isFile() ? fileErrorReason(f) : QStringLiteral("it is not a regular file")));
         return result;
     }
     const QByteArray bytes = f.read(kMaxPoBytes + 1);
     if (bytes.size() > kMaxPoBytes) {
-        result.status = Status::failure(QStringLiteral("%1 is too large for a PO file of phone strings").arg(poPath));
+        result.status = Result::failure(QStringLiteral("%1 is too large for a PO file of phone strings").arg(poPath));
         return result;
     }
     return importStringsFrom(ws, bytes, poPath, mode);
@@ -230,7 +230,7 @@ BulkResult importStrings(Workspace& ws, const QString& poPath, BulkMode mode) {
 BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fileName, BulkMode mode) {
     BulkResult result;
     if (!ws.hasDataFile()) {
-        result.status = Status::failure(QStringLiteral("No service file with a data file is open"));
+        result.status = Result::failure(QStringLiteral("No service file with a data file is open"));
         return result;
     }
     QString why;
@@ -319,7 +319,7 @@ namespace {
 
 // Every row of a list written to its own file in `folder`; stops at the first failure.
 void exportEachRow(Workspace& ws, ListKind kind, const QString& folder, BulkResult& result,
-                   const std::function<QString(int)>& fileName, const std::function<Status(int, const QString&)>& write) {
+                   const std::function<QString(int)>& fileName, const std::function<Result(int, const QString&)>& write) {
     for (int row = 0; row < ws.rowCount(kind); ++row) {
         const QString path = QDir(folder).filePath(fileName(row));
         if (result.status = write(row, path); !result.status) return;
@@ -333,7 +333,7 @@ void exportEachRow(Workspace& ws, ListKind kind, const QString& folder, BulkResu
 BulkResult exportPictures(Workspace& ws, const QString& folder, PictureFileType type) {
     BulkResult result;
     if (!QDir().mkpath(folder)) {
-        result.status = Status::failure(QStringLiteral("Can not make the folder %1").arg(folder));
+        result.status = Result::failure(QStringLiteral("Can not make the folder %1").arg(folder));
         return result;
     }
     exportEachRow(ws, ListKind::Pictures, folder, result, [&](int row) { return pictureFileName(ws, row, type); },
@@ -397,9 +397,9 @@ BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode) {
         encoded[row] = r.bytes;
     }
     return applyBatch(ws, std::move(result), mode, changes, [&](int row) {
-        if (Status s = ws.writeBlob(kPictureTable, row, encoded[row]); !s) return s;
+        if (Result s = ws.writeBlob(kPictureTable, row, encoded[row]); !s) return s;
         ws.ticks(ListKind::Pictures)[size_t(row)] = true;
-        return Status();
+        return Result();
     });
 }
 
@@ -412,7 +412,7 @@ QString melodyFileName(Workspace& ws, int row, const std::vector<QString>& strin
 BulkResult exportMelodies(Workspace& ws, const QString& folder) {
     BulkResult result;
     if (!QDir().mkpath(folder)) {
-        result.status = Status::failure(QStringLiteral("Can not make the folder %1").arg(folder));
+        result.status = Result::failure(QStringLiteral("Can not make the folder %1").arg(folder));
         return result;
     }
     // The names come from the string list as the window shows it.
@@ -461,9 +461,9 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
         slotBytes[row] = bytes;
     }
     result = applyBatch(ws, std::move(result), mode, changes, [&](int row) {
-        if (Status s = ws.writeBlob(kMelodyTable, row, slotBytes[row]); !s) return s;
+        if (Result s = ws.writeBlob(kMelodyTable, row, slotBytes[row]); !s) return s;
         ws.ticks(ListKind::Melodies)[size_t(row)] = true;
-        return Status();
+        return Result();
     });
     if (!result.status || result.rows.empty()) return result;
     // As the single import does, each changed melody remembers the file it came from.

@@ -4,7 +4,7 @@
 // anything; refused items are listed, and then either nothing changes or (when asked) the rest is
 // applied. The changes are one edit of the workspace: one save, every changed row ticked as the
 // single editors tick it.
-#include "base/status.h"
+#include "base/result.h"
 #include "files/workspace.h"
 
 #include <QByteArrayView>
@@ -23,7 +23,7 @@ struct BulkProblem {
 struct BulkResult {
     // A failure of the batch as a whole (a folder that cannot be read, a save that failed);
     // nothing was changed then.
-    Status status;
+    Result status;
     // Import: the rows changed and ticked, in increasing order. Export: the rows written.
     std::vector<int> rows;
     // The file of each of `rows`.
@@ -44,7 +44,7 @@ enum class BulkMode {
 // One PO entry per string row: msgctxt the row, msgid the text without its padding spaces and
 // with the phone's line break (182, "¶") as "\n", msgstr empty, and an extracted comment with
 // the length limit and the font page. `language` fills the header's Language field.
-QByteArray stringsPo(Workspace& ws, const QString& language, Status* status);
+QByteArray stringsPo(Workspace& ws, const QString& language, Result* status);
 BulkResult exportStrings(Workspace& ws, const QString& poPath, const QString& language = {});
 // Applies every entry with a non-empty msgstr (not marked fuzzy) whose text differs from what
 // the phone would show now, padded and encoded as the string editor does, in the string's own

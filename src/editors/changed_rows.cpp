@@ -8,16 +8,16 @@ namespace qv {
 ChangedRows rowsChangedSince(Workspace& ws, const QString& olderTableFile) {
     ChangedRows result;
     Workspace older;
-    if (Status s = older.open(olderTableFile); !s) {
+    if (Result s = older.open(olderTableFile); !s) {
         result.status = s;
         return result;
     }
     if (!older.hasDataFile()) {
-        result.status = Status::failure(QStringLiteral("%1 has no data file to compare with").arg(QFileInfo(olderTableFile).fileName()));
+        result.status = Result::failure(QStringLiteral("%1 has no data file to compare with").arg(QFileInfo(olderTableFile).fileName()));
         return result;
     }
     if (older.image().directory.phoneType != ws.image().directory.phoneType) {
-        result.status = Status::failure(QStringLiteral("%1 belongs to another phone type (%2, not %3)")
+        result.status = Result::failure(QStringLiteral("%1 belongs to another phone type (%2, not %3)")
                                             .arg(QFileInfo(olderTableFile).fileName())
                                             .arg(older.image().directory.phoneType)
                                             .arg(ws.image().directory.phoneType));
@@ -37,11 +37,11 @@ ChangedRows rowsChangedSince(Workspace& ws, const QString& olderTableFile) {
             const auto match = olderRows.find({b.address, b.length});
             bool differs = match == olderRows.end();
             if (!differs) {
-                if (Status s = ws.readBlob(table, row, now); !s) {
+                if (Result s = ws.readBlob(table, row, now); !s) {
                     result.status = s;
                     return result;
                 }
-                if (Status s = older.readBlob(table, match->second, before); !s) {
+                if (Result s = older.readBlob(table, match->second, before); !s) {
                     result.status = s;
                     return result;
                 }

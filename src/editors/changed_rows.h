@@ -1,7 +1,7 @@
 #pragma once
 // Which rows of the open service file hold other bytes than an older service file of the same
 // phone: a quick way to tick a whole translation (or a theme) for the phone at once.
-#include "base/status.h"
+#include "base/result.h"
 #include "files/workspace.h"
 
 #include <QString>
@@ -11,7 +11,7 @@
 namespace qv {
 
 struct ChangedRows {
-    Status status;
+    Result status;
     // By list (ListKind order): rows whose item differs, or that the older file does not hold
     // at the same phone address and size.
     std::array<std::vector<int>, 4> rows;

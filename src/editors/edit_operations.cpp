@@ -81,13 +81,13 @@ QImage indexedImage(const QImage& image, QImage::Format format, const QList<QRgb
 
 const QList<QRgb> kBlackWhite = {0xFF000000, 0xFFFFFFFF};
 
-Status writeThroughQt(const QImage& image, const QString& path) {
+Result writeThroughQt(const QImage& image, const QString& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
     if (!writer.write(image))
-        return Status::failure(QStringLiteral("Can not write %1: %2").arg(path, writer.errorString()));
+        return Result::failure(QStringLiteral("Can not write %1: %2").arg(path, writer.errorString()));
     buffer.close();
     return writeWholeFile(path, bytes);
 }
@@ -120,8 +120,8 @@ void tick(Workspace& ws, ListKind kind, int row) {
     if (row >= 0 && size_t(row) < t.size()) t[size_t(row)] = true;
 }
 
-Status rowOutside(int row, int rows) {
-    return Status::failure(QStringLiteral("Row %1 is outside the list (%2 rows)").arg(row).arg(rows));
+Result rowOutside(int row, int rows) {
+    return Result::failure(QStringLiteral("Row %1 is outside the list (%2 rows)").arg(row).arg(rows));
 }
 
 }  // namespace
@@ -152,7 +152,7 @@ EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
         out.refused = true;
         out.message = r.message;
     } else if (r.kind == EncodeResult::Encoded) {
-        if (Status s = ws.writeBlob(kPictureTable, row, r.bytes); !s) return refusal(s.message());
+        if (Result s = ws.writeBlob(kPictureTable, row, r.bytes); !s) return refusal(s.message());
         out.stored = true;
     }
     tick(ws, ListKind::Pictures, row);
@@ -164,19 +164,19 @@ bool writtenThroughQt(const QString& path) {
     return !suffix.isEmpty() && suffix != "bmp" && suffix != "dib" && QImageWriter::supportedImageFormats().contains(suffix);
 }
 
-Status exportPicture24(Workspace& ws, int row, const QString& path) {
+Result exportPicture24(Workspace& ws, int row, const QString& path) {
     if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
     QImage picture;
-    if (Status s = pictureOfRow(ws, row, picture); !s) return s;
+    if (Result s = pictureOfRow(ws, row, picture); !s) return s;
     if (writtenThroughQt(path)) return writeThroughQt(picture.convertToFormat(QImage::Format_RGB32), path);
     QString why;
-    return writeBmp24File(picture, path, &why) ? Status() : Status::failure(why);
+    return writeBmp24File(picture, path, &why) ? Result() : Result::failure(why);
 }
 
-Status pictureKeepingDepth(Workspace& ws, int row, QImage& out) {
+Result pictureKeepingDepth(Workspace& ws, int row, QImage& out) {
     if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
     QImage picture;
-    if (Status s = pictureOfRow(ws, row, picture); !s) return s;
+    if (Result s = pictureOfRow(ws, row, picture); !s) return s;
     const uint8_t format = ws.image().pictures[size_t(row)].format;
     if (format == kFormatMono1)
         out = indexedImage(picture, QImage::Format_Mono, kBlackWhite);
@@ -187,20 +187,20 @@ Status pictureKeepingDepth(Workspace& ws, int row, QImage& out) {
     return {};
 }
 
-Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
+Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
     QImage picture;
-    if (Status s = pictureKeepingDepth(ws, row, picture); !s) return s;
+    if (Result s = pictureKeepingDepth(ws, row, picture); !s) return s;
     if (writtenThroughQt(path)) return writeThroughQt(picture, path);
     const uint8_t format = ws.image().pictures[size_t(row)].format;
     if (format == kFormatMono1) return writeWholeFile(path, indexedBmp(picture, 1, kBlackWhite));
     if (format == kFormatGrey2 || format == kFormatGrey4) return writeWholeFile(path, indexedBmp(picture, 4, kSixteenColours));
     QString why;
-    return writeBmp24File(picture, path, &why) ? Status() : Status::failure(why);
+    return writeBmp24File(picture, path, &why) ? Result() : Result::failure(why);
 }
 
-QByteArray melodySlot(Workspace& ws, int row, Status* status) {
+QByteArray melodySlot(Workspace& ws, int row, Result* status) {
     QByteArray bytes;
-    Status s = ws.readBlob(kMelodyTable, row, bytes);
+    Result s = ws.readBlob(kMelodyTable, row, bytes);
     if (status) *status = s;
     return bytes;
 }
@@ -223,7 +223,7 @@ EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
         return out;  // nothing stored: the remembered file names stay as they were
     }
     bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
-    if (Status s = ws.writeBlob(kMelodyTable, row, bytes); !s) {
+    if (Result s = ws.writeBlob(kMelodyTable, row, bytes); !s) {
         out.refused = true;
         out.message = s.message();
         return out;
@@ -250,21 +250,21 @@ QString melodyExportName(const Workspace& ws, int row, const std::vector<QString
     return QString::fromLatin1(base) + ((type == 4 || type == 6) ? ".dxm" : ".mmf");
 }
 
-Status exportMelody(Workspace& ws, int row, const QString& path) {
+Result exportMelody(Workspace& ws, int row, const QString& path) {
     if (row < 0 || row >= ws.rowCount(ListKind::Melodies)) return rowOutside(row, ws.rowCount(ListKind::Melodies));
-    Status s;
+    Result s;
     const QByteArray bytes = melodySlot(ws, row, &s);
     if (!s) return s;
     return writeWholeFile(path, bytes);
 }
 
-Status setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow) {
+Result setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow) {
     if (melodyRow < 0 || melodyRow >= ws.rowCount(ListKind::Melodies)) return rowOutside(melodyRow, ws.rowCount(ListKind::Melodies));
     if (stringRow && (*stringRow < 0 || *stringRow >= ws.rowCount(ListKind::Strings)))
         return rowOutside(*stringRow, ws.rowCount(ListKind::Strings));
     return ws.edit([&] {
         ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : 0xFFFF;
-        return Status();
+        return Result();
     });
 }
 
@@ -274,7 +274,7 @@ uint16_t parseOperatorCode(const QString& text) {
     return ok && !text.trimmed().isEmpty() && v <= 0xFFFF ? uint16_t(v) : 0;
 }
 
-Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1, const QByteArray& name2,
+Result applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1, const QByteArray& name2,
                      const QByteArray& name3) {
     if (row < 0 || row >= ws.rowCount(ListKind::Operators)) return rowOutside(row, ws.rowCount(ListKind::Operators));
     const OperFormat& f = ws.image().operFormat;
@@ -290,7 +290,7 @@ Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
         {&name3, std::max(std::min<int>(f.name3Length, 100), shownLength(current.name3, kOperatorNameShown[2]))}};
     for (int k = 0; k < 3; ++k)
         if (limits[k].first->size() > limits[k].second)
-            return Status::failure(QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(limits[k].second));
+            return Result::failure(QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(limits[k].second));
     return ws.edit([&] {
         OperRecord& r = ws.image().operRecords[size_t(row)];
         r.name1.fill(0), r.name2.fill(0), r.name3.fill(0);
@@ -302,18 +302,18 @@ Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
         r.write(reinterpret_cast<uint8_t*>(record.data()));
         // The data file holds whole records; a shorter stored length takes what fits.
         record.truncate(int(ws.image().blob(kOperatorTable, row).length));
-        if (Status s = ws.writeBlob(kOperatorTable, row, record); !s) return s;
+        if (Result s = ws.writeBlob(kOperatorTable, row, record); !s) return s;
         tick(ws, ListKind::Operators, row);
-        return Status();
+        return Result();
     });
 }
 
-Status applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page) {
+Result applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page) {
     if (row < 0 || row >= ws.rowCount(ListKind::Strings)) return rowOutside(row, ws.rowCount(ListKind::Strings));
     const StrEntry& e = ws.image().strings[size_t(row)];
     if (text.size() > int(e.length))
-        return Status::failure(QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
-    if (page < 0 || page > 5) return Status::failure(QStringLiteral("Font page %1 does not exist").arg(page));
+        return Result::failure(QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
+    if (page < 0 || page > 5) return Result::failure(QStringLiteral("Font page %1 does not exist").arg(page));
     const QByteArray padded = text + QByteArray(int(e.length) - text.size(), ' ');
     QByteArray encoded = coding.encode(padded.left(std::min<int>(e.length, kMaxStringChars)), page);
     // The bytes past the encoded characters are zeros, never leftovers.
@@ -321,9 +321,9 @@ Status applyString(Workspace& ws, const CharMapCoding& coding, int row, const QB
     encoded.append(QByteArray(int(e.size) - encoded.size(), '\0'));
     return ws.edit([&] {
         ws.image().strings[size_t(row)].fontAttribute = uint8_t(page);
-        if (Status s = ws.writeBlob(kStringTable, row, encoded); !s) return s;
+        if (Result s = ws.writeBlob(kStringTable, row, encoded); !s) return s;
         tick(ws, ListKind::Strings, row);
-        return Status();
+        return Result();
     });
 }
 
@@ -333,7 +333,7 @@ int findStringRow(const std::vector<QString>& texts, const QString& prefix) {
     return -1;
 }
 
-Status deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
+Result deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
     const int count = ws.rowCount(kind);
     std::set<int> doomed;
     for (int r : rows) {
@@ -378,7 +378,7 @@ Status deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
         for (size_t i = 0; i < ticks.size(); ++i)
             if (!doomed.count(int(i))) kept.push_back(ticks[i]);
         ticks = kept;
-        return Status();
+        return Result();
     });
 }
 

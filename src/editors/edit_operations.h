@@ -3,7 +3,7 @@
 // naming, operator and string edits, deleting rows. Each is one edit of the workspace: the
 // changed item keeps its length, the service file is saved as a new pair, and only then is
 // the row ticked; an edit that cannot be saved changes nothing.
-#include "base/status.h"
+#include "base/result.h"
 #include "editors/char_map_coding.h"
 #include "files/workspace.h"
 
@@ -31,12 +31,12 @@ EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath);
 // exporting and importing again gives the same bytes. The file format follows the name:
 // ".bmp" (and any name Qt has no writer for) a Windows bitmap, ".png" and the other formats Qt
 // writes through Qt.
-Status exportPictureKeepingDepth(Workspace& ws, int row, const QString& path);
+Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path);
 // 24-bit: a Windows bitmap, or for another name Qt writes (".png", ...) that format.
-Status exportPicture24(Workspace& ws, int row, const QString& path);
+Result exportPicture24(Workspace& ws, int row, const QString& path);
 // The picture of a row as exportPictureKeepingDepth writes it: Format_Mono (black, white),
 // Format_Indexed8 with the standard 16 colours, or Format_RGB32.
-Status pictureKeepingDepth(Workspace& ws, int row, QImage& out);
+Result pictureKeepingDepth(Workspace& ws, int row, QImage& out);
 // Whether a file of that name is written through Qt rather than as a Windows bitmap.
 bool writtenThroughQt(const QString& path);
 // "bitmap000A.bmp"
@@ -46,31 +46,31 @@ bool pictureImportOffered(const PictEntry& entry);
 
 // Melodies
 EditOutcome importMelody(Workspace& ws, int row, const QString& path);
-QByteArray melodySlot(Workspace& ws, int row, Status* status);
+QByteArray melodySlot(Workspace& ws, int row, Result* status);
 // The export name without folder: the melody's name (or its naming string's text), with the
 // "melody_000A" fallback for names holding anything below "0", above 0x7F, or characters
 // that file systems reject.
 QString melodyExportName(const Workspace& ws, int row, const std::vector<QString>& stringTexts);
-Status exportMelody(Workspace& ws, int row, const QString& path);
+Result exportMelody(Workspace& ws, int row, const QString& path);
 // The row of the string list that names a melody, or -1.
 int melodyNameRow(const Workspace& ws, int row);
-Status setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow);
+Result setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow);
 
 // Operators: code as typed (hex, invalid → 0), names as cp1251 bytes. A name longer than the
 // operator format allows is refused, unless it is no longer than what the editor shows of the
 // stored name (at most kOperatorNameShown characters): that is written back as shown.
 constexpr int kOperatorNameShown[3] = {11, 26, 51};
-Status applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1,
+Result applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1,
                      const QByteArray& name2, const QByteArray& name3);
 uint16_t parseOperatorCode(const QString& text);
 
 // Strings: text as cp1251 bytes, padded with spaces to the string's length; refused when longer.
-Status applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page);
+Result applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page);
 // The first row whose text begins with `prefix` (case-sensitive), or -1.
 int findStringRow(const std::vector<QString>& texts, const QString& prefix);
 
 // Deletes the rows (any order, duplicates ignored) and saves. Deleting strings keeps every
 // melody naming the same string text, or none when its string goes.
-Status deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows);
+Result deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows);
 
 }  // namespace qv

@@ -4,30 +4,30 @@
 
 namespace qv {
 
-Status pictureOfRow(Workspace& workspace, int row, QImage& out) {
+Result pictureOfRow(Workspace& workspace, int row, QImage& out) {
     QByteArray bytes;
-    if (Status s = workspace.readBlob(kPictureTable, row, bytes); !s) return s;
+    if (Result s = workspace.readBlob(kPictureTable, row, bytes); !s) return s;
     const PictEntry& e = workspace.image().pictures[size_t(row)];
     const PictureShape shape{e.width, e.height, e.format, e.variant, workspace.image().directory.phoneType};
     out = cropToWidth(decodePicture(shape, bytes), e.width);
     return {};
 }
 
-Status loadOperatorRecords(Workspace& workspace) {
+Result loadOperatorRecords(Workspace& workspace) {
     MediaImage& image = workspace.image();
     const int n = workspace.rowCount(ListKind::Operators);
     QByteArray bytes;
     for (int i = 0; i < n; ++i) {
-        if (Status s = workspace.readBlob(kOperatorTable, i, bytes); !s) return s;
+        if (Result s = workspace.readBlob(kOperatorTable, i, bytes); !s) return s;
         bytes.resize(int(OperRecord::kSize), '\0');  // a shorter stored record reads as zeros
         image.operRecords[size_t(i)].read(reinterpret_cast<const uint8_t*>(bytes.constData()));
     }
     return {};
 }
 
-Status stringOfRow(Workspace& workspace, const CharMapCoding& coding, int row, QByteArray& out) {
+Result stringOfRow(Workspace& workspace, const CharMapCoding& coding, int row, QByteArray& out) {
     QByteArray bytes;
-    if (Status s = workspace.readBlob(kStringTable, row, bytes); !s) return s;
+    if (Result s = workspace.readBlob(kStringTable, row, bytes); !s) return s;
     out = coding.decode(bytes);
     return {};
 }

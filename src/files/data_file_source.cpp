@@ -6,12 +6,12 @@
 
 namespace qv {
 
-Status DataFileSource::fetch(const MediaImage& image, int id, int index, QByteArray& out) {
+Result DataFileSource::fetch(const MediaImage& image, int id, int index, QByteArray& out) {
     const BlobRef b = image.blob(id, index);
     out.clear();
     if (data_.seek(b.memOffset)) out = data_.read(b.length);
     if (out.size() != qsizetype(b.length))
-        return Status::failure(QStringLiteral("Can not read item %1 of the %2 from %3")
+        return Result::failure(QStringLiteral("Can not read item %1 of the %2 from %3")
                                    .arg(index).arg(tableName(id), QFileInfo(data_.fileName()).fileName()));
     // The new data file always holds whole operator records.
     if (id == kOperatorTable) out.resize(int(OperRecord::kSize), '\0');

@@ -12,56 +12,56 @@ FlashDumpSource::FlashDumpSource(const QString& dump1, const QString& dump2) {
     dump2_.setFileName(dump2);
 }
 
-Status FlashDumpSource::openDumps() {
+Result FlashDumpSource::openDumps() {
     if (!dump1_.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Can not open the flash dump %1: %2").arg(dump1_.fileName(), dump1_.errorString()));
+        return Result::failure(QStringLiteral("Can not open the flash dump %1: %2").arg(dump1_.fileName(), dump1_.errorString()));
     if (!dump2_.fileName().isEmpty() && !dump2_.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Can not open the flash dump %1: %2").arg(dump2_.fileName(), dump2_.errorString()));
+        return Result::failure(QStringLiteral("Can not open the flash dump %1: %2").arg(dump2_.fileName(), dump2_.errorString()));
     return {};
 }
 
-Status FlashDumpSource::readRange(uint32_t address, uint32_t length, QByteArray& out) {
+Result FlashDumpSource::readRange(uint32_t address, uint32_t length, QByteArray& out) {
     const bool first = (address >> 24) == 0x01;
     QFile& dump = first ? dump1_ : dump2_;
     const qint64 offset = address & 0xFFFFFFu;
     out.clear();
     if (!dump.isOpen())
-        return Status::failure(QStringLiteral("The address %1 lies in flash dump #2, which was not given")
+        return Result::failure(QStringLiteral("The address %1 lies in flash dump #2, which was not given")
                                    .arg(address, 8, 16, QChar('0')).toUpper());
     if (offset + qint64(length) > dump.size() || !dump.seek(offset) || (out = dump.read(length)).size() != qsizetype(length))
-        return Status::failure(QStringLiteral("The address %1 (%2 bytes) lies outside the flash dump %3")
+        return Result::failure(QStringLiteral("The address %1 (%2 bytes) lies outside the flash dump %3")
                                    .arg(QString::number(address, 16).toUpper().rightJustified(8, '0'))
                                    .arg(length)
                                    .arg(QFileInfo(dump.fileName()).fileName()));
     return {};
 }
 
-Status FlashDumpSource::fetch(const MediaImage& image, int id, int index, QByteArray& out) {
+Result FlashDumpSource::fetch(const MediaImage& image, int id, int index, QByteArray& out) {
     if (id != kOperatorTable) {
         const BlobRef b = image.blob(id, index);
-        if (Status s = readRange(b.address, b.length, out); !s)
-            return Status::failure(QStringLiteral("Item %1 of the %2: %3").arg(index).arg(tableName(id), s.message()));
+        if (Result s = readRange(b.address, b.length, out); !s)
+            return Result::failure(QStringLiteral("Item %1 of the %2: %3").arg(index).arg(tableName(id), s.message()));
         return {};
     }
     QByteArray packed;
     const OperEntry& e = image.operators[size_t(index)];
-    if (Status s = readRange(e.address, image.operFormat.recordSize, packed); !s)
-        return Status::failure(QStringLiteral("Item %1 of the %2: %3").arg(index).arg(tableName(id), s.message()));
+    if (Result s = readRange(e.address, image.operFormat.recordSize, packed); !s)
+        return Result::failure(QStringLiteral("Item %1 of the %2: %3").arg(index).arg(tableName(id), s.message()));
     const OperRecord record = unpackOperatorRecord(packed, image.operFormat);
     out.resize(int(OperRecord::kSize));
     record.write(reinterpret_cast<uint8_t*>(out.data()));
     return {};
 }
 
-Status importFromFlashDumps(Workspace& workspace, const QString& dump1, const QString& dump2) {
-    if (!workspace.isOpen()) return Status::failure(QStringLiteral("No table file is open"));
+Result importFromFlashDumps(Workspace& workspace, const QString& dump1, const QString& dump2) {
+    if (!workspace.isOpen()) return Result::failure(QStringLiteral("No table file is open"));
     const bool needsTwo = workspace.image().needsSecondDump();
     if (needsTwo && dump2.isEmpty())
-        return Status::failure(QStringLiteral("This phone model needs two flash dump files"));
+        return Result::failure(QStringLiteral("This phone model needs two flash dump files"));
     // A second dump given for a one-dump model still serves addresses that point into it.
     FlashDumpSource source(dump1, dump2);
-    if (Status s = source.openDumps(); !s) return s;
-    if (Status s = workspace.rewriteFrom(source, RewriteOptions{}); !s) return s;
+    if (Result s = source.openDumps(); !s) return s;
+    if (Result s = workspace.rewriteFrom(source, RewriteOptions{}); !s) return s;
     return workspace.open(workspace.chosenName());
 }
 

@@ -11,11 +11,11 @@ class FlashDumpSource : public BlobSource {
 public:
     // `dump2` may be empty when the model needs only one dump.
     FlashDumpSource(const QString& dump1, const QString& dump2);
-    Status openDumps();
-    Status fetch(const MediaImage& image, int id, int index, QByteArray& out) override;
+    Result openDumps();
+    Result fetch(const MediaImage& image, int id, int index, QByteArray& out) override;
 
     // The top byte of an address picks the dump (0x01 = the first), the low 24 bits the offset.
-    Status readRange(uint32_t address, uint32_t length, QByteArray& out);
+    Result readRange(uint32_t address, uint32_t length, QByteArray& out);
 
 private:
     QFile dump1_;
@@ -24,6 +24,6 @@ private:
 
 // Builds the data file of the open workspace from flash dumps and opens it.
 class Workspace;
-Status importFromFlashDumps(Workspace& workspace, const QString& dump1, const QString& dump2);
+Result importFromFlashDumps(Workspace& workspace, const QString& dump1, const QString& dump2);
 
 }  // namespace qv

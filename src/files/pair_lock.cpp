@@ -77,10 +77,10 @@ PairLock::~PairLock() {
     }
 }
 
-Status PairLock::acquire(const QString& lockPath, int waitMs) {
+Result PairLock::acquire(const QString& lockPath, int waitMs) {
     if (depth_ > 0) {
         if (lockPath != path_)
-            return Status::failure(QStringLiteral("Can not lock %1 while %2 is locked").arg(lockPath, path_));
+            return Result::failure(QStringLiteral("Can not lock %1 while %2 is locked").arg(lockPath, path_));
         ++depth_;
         return {};
     }
@@ -92,7 +92,7 @@ Status PairLock::acquire(const QString& lockPath, int waitMs) {
         handle = openLockFile(lockPath, why, cannotCreate);
         if (handle == -1) {
             if (!cannotCreate)
-                return Status::failure(QStringLiteral("Can not lock %1: %2").arg(QFileInfo(lockPath).fileName(), why));
+                return Result::failure(QStringLiteral("Can not lock %1: %2").arg(QFileInfo(lockPath).fileName(), why));
             // A folder where no lock file can be made (read-only media) allows no rewrite either.
             path_ = lockPath;
             handle_ = kNoFile;
@@ -106,7 +106,7 @@ Status PairLock::acquire(const QString& lockPath, int waitMs) {
         }
         closeLockFile(handle, QString());
         if (std::chrono::steady_clock::now() >= deadline) {
-            return Status::failure(
+            return Result::failure(
                 QStringLiteral("The service file %1 is in use by another program (it is being saved or read from the phone); try again when it has finished.")
                     .arg(QFileInfo(withExtension(lockPath, ".sav")).fileName()));
         }

@@ -3,7 +3,7 @@
 // or completes an interrupted rewrite, so that another process never takes a save in progress
 // for the leftovers of a crash. The lock is the system's (flock / LockFileEx) on a small lock
 // file beside the table file: it goes away with the process, even after kill -9.
-#include "base/status.h"
+#include "base/result.h"
 
 #include <QString>
 
@@ -22,7 +22,7 @@ public:
     // Takes the lock on `lockPath`, waiting up to `waitMs`. Nested calls for the same path
     // only count. A folder where no lock file can be made (read-only media) is nothing another
     // process could rewrite either: the lock is then taken as held without a file.
-    Status acquire(const QString& lockPath, int waitMs = kDefaultWaitMs);
+    Result acquire(const QString& lockPath, int waitMs = kDefaultWaitMs);
     void release();
     bool held() const { return depth_ > 0; }
 
@@ -42,11 +42,11 @@ public:
     }
     PairLockGuard(const PairLockGuard&) = delete;
     PairLockGuard& operator=(const PairLockGuard&) = delete;
-    const Status& status() const { return status_; }
+    const Result& status() const { return status_; }
 
 private:
     PairLock& lock_;
-    Status status_;
+    Result status_;
 };
 
 }  // namespace qv

@@ -24,13 +24,13 @@ TextKey readLabel(int id) {
 class PhoneReadSource final : public BlobSource {
 public:
     explicit PhoneReadSource(PhoneLink& link) : link_(link) {}
-    ResultCode failure = rcOk;
+    ResultCode failure = ResultCode::Ok;
 
-    Status fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
+    Result fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
         writeLog(QStringLiteral("Reading - %1").arg(index));
         const int count = int(image.count(id));
         if (id != table_ || index < int(run_.first) || index >= int(run_.first + run_.count)) {
-            if (Status s = fetchRunFrom(image, id, index); !s) return s;
+            if (Result s = fetchRunFrom(image, id, index); !s) return s;
         } else {
             showItem(id, index, count);
         }
@@ -76,7 +76,7 @@ private:
         }
     }
 
-    Status fetchRunFrom(const MediaImage& image, int id, int index) {
+    Result fetchRunFrom(const MediaImage& image, int id, int index) {
         if (id != table_) planTable(image, id);
         const int count = int(items_.size());
         const uint32_t size = items_[size_t(index)].length;
@@ -84,14 +84,14 @@ private:
             showItem(id, index, count);
             link_.failureDetail = QStringLiteral("Item %1 of table %2 has %3 bytes, more than the %4 a transfer can carry")
                                       .arg(index).arg(id).arg(size).arg(link_.buffer.size());
-            return stop(rcNotEnoughMemory);
+            return stop(ResultCode::NotEnoughMemory);
         }
         // The run starts at the item asked for; the rewriter asks in table order.
         const std::span<const PhoneRange> rest(items_.data() + index, items_.size() - size_t(index));
         run_ = firstRun(rest);
         run_.first += size_t(index);
         const ResultCode rc = readRun(link_, items_, run_, [&](size_t item) { showItem(id, int(item), count); });
-        if (rc != rcOk) {
+        if (rc != ResultCode::Ok) {
             run_ = {};
             return stop(rc);
         }
@@ -99,9 +99,9 @@ private:
         return {};
     }
 
-    Status stop(ResultCode rc) {
+    Result stop(ResultCode rc) {
         failure = rc;
-        return Status::failure(resultMessage(rc));
+        return Result::failure(resultMessage(rc));
     }
 
     PhoneLink& link_;
@@ -116,35 +116,35 @@ private:
 
 ResultCode readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace) {
     link.bar().setText(langText(Text::WaitingForPhone));
-    if (link.task.aborted()) return rcAborted;
-    if (Status s = checkRewritable(workspace.image(), workspace.loadedTables(), workspace.chosenName()); !s) {
+    if (link.task.aborted()) return ResultCode::Aborted;
+    if (Result s = checkRewritable(workspace.image(), workspace.loadedTables(), workspace.chosenName()); !s) {
         link.failureDetail = s.message();
-        return failTask(link, rcFileWriteError);
+        return failTask(link, ResultCode::FileWriteError);
     }
-    if (const ResultCode rc = prepareLoader(link, TaskKind::Read); rc != rcOk) return failTask(link, rc);
+    if (const ResultCode rc = prepareLoader(link, TaskKind::Read); rc != ResultCode::Ok) return failTask(link, rc);
 
     PhoneReadSource source(link);
-    ResultCode finishing = rcOk;
+    ResultCode finishing = ResultCode::Ok;
     RewriteOptions options;
     options.renumberStrings = false;
-    options.beforeSwap = [&]() -> Status {
+    options.beforeSwap = [&]() -> Result {
         writeLog("Write shapka[idTablePict]");
         finishing = finish(link);
         const ResultCode closed = link.port.close();
-        if (finishing == rcOk) finishing = closed;
-        return finishing == rcOk ? Status() : Status::failure(resultMessage(finishing));
+        if (finishing == ResultCode::Ok) finishing = closed;
+        return finishing == ResultCode::Ok ? Result() : Result::failure(resultMessage(finishing));
     };
-    const Status s = workspace.rewriteFrom(source, options);
+    const Result s = workspace.rewriteFrom(source, options);
     if (!s) {
         link.port.close();
-        if (source.failure != rcOk) return failTask(link, source.failure);
-        if (finishing != rcOk) return failTask(link, finishing);
+        if (source.failure != ResultCode::Ok) return failTask(link, source.failure);
+        if (finishing != ResultCode::Ok) return failTask(link, finishing);
         link.failureDetail = s.message();
-        return failTask(link, rcFileWriteError);
+        return failTask(link, ResultCode::FileWriteError);
     }
     link.bar().setButtonCaption(langText(Text::CloseButton));
     link.bar().setText(langText(Text::TaskCompleted));
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 }  // namespace qv

@@ -79,10 +79,10 @@ private:
 
 // The bytes a row sends to the phone, exactly `length` of them: the data file's blob, or for an
 // operator its record packed from the image.
-Status itemBytes(Workspace& ws, ListKind kind, int row, uint32_t length, QByteArray& out) {
+Result itemBytes(Workspace& ws, ListKind kind, int row, uint32_t length, QByteArray& out) {
     if (kind == ListKind::Operators) {
         out = packOperatorRecord(ws.image().operRecords[size_t(row)], ws.image().operFormat);
-    } else if (Status s = ws.readBlob(tableOfList(kind), row, out); !s) {
+    } else if (Result s = ws.readBlob(tableOfList(kind), row, out); !s) {
         return s;
     }
     if (out.size() > qsizetype(length)) out.truncate(qsizetype(length));
@@ -120,15 +120,15 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
     ProgressSink& bar = link.bar();
     bar.setText(langText(Text::WaitingForPhone));
     bar.setPosition(0);
-    if (link.task.aborted()) return rcAborted;
-    if (!itemsFit(link, ws)) return failTask(link, rcNotEnoughMemory);
+    if (link.task.aborted()) return ResultCode::Aborted;
+    if (!itemsFit(link, ws)) return failTask(link, ResultCode::NotEnoughMemory);
 
     BackupFile backup(backupPath);
     if (backup.wanted() && !backup.canCreate()) {
         link.failureDetail = QStringLiteral("Can not create the backup file %1").arg(backupPath);
-        return failTask(link, rcFileWriteError);
+        return failTask(link, ResultCode::FileWriteError);
     }
-    if (const ResultCode rc = prepareLoader(link, TaskKind::Write); rc != rcOk) return failTask(link, rc);
+    if (const ResultCode rc = prepareLoader(link, TaskKind::Write); rc != ResultCode::Ok) return failTask(link, rc);
 
     const MediaImage& image = ws.image();
     const uint32_t bufferSize = uint32_t(link.buffer.size());
@@ -165,12 +165,12 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
             if (backup.wanted()) {
                 // Only bytes that really came from the phone go into the patch: a record
                 // filled up with stale buffer bytes would restore wrong data.
-                if (const ResultCode rc = readRun(link, ranges, batch, {}); rc != rcOk) return failTask(link, rc);
+                if (const ResultCode rc = readRun(link, ranges, batch, {}); rc != ResultCode::Ok) return failTask(link, rc);
                 for (size_t j = batch.first; j < batch.first + batch.count; ++j) {
                     const PhoneRange& r = ranges[j];
                     if (!backup.append(r.address + 8, link.buffer.data() + (r.address - batch.address), r.length)) {
                         link.failureDetail = QStringLiteral("Can not write the backup file %1").arg(backup.name());
-                        return failTask(link, rcFileWriteError);
+                        return failTask(link, ResultCode::FileWriteError);
                     }
                 }
             }
@@ -179,9 +179,9 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
                 BlockItems track;
                 for (size_t j = run.first; j < run.first + run.count; ++j) {
                     const PhoneRange& r = ranges[j];
-                    if (Status s = itemBytes(ws, list.kind, rows[j], r.length, data); !s) {
+                    if (Result s = itemBytes(ws, list.kind, rows[j], r.length, data); !s) {
                         link.failureDetail = s.message();
-                        return failTask(link, rcFileReadError);
+                        return failTask(link, ResultCode::FileReadError);
                     }
                     const uint32_t at = r.address - run.address;
                     std::copy(data.begin(), data.end(), link.buffer.begin() + at);
@@ -192,7 +192,7 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
                 };
                 showItem(run.first);
                 const ResultCode rc = writeBlock(link, run.length, run.address, run.count > 1 ? &track : nullptr);
-                if (rc != rcOk || link.task.aborted()) return failTask(link, rc == rcOk ? rcAborted : rc);
+                if (rc != ResultCode::Ok || link.task.aborted()) return failTask(link, rc == ResultCode::Ok ? ResultCode::Aborted : rc);
                 for (size_t j = run.first; j < run.first + run.count; ++j) {
                     ticks[size_t(rows[j])] = false;  // written: only now is the row's change in the phone
                     written.push_back({list.kind, rows[j], ranges[j]});
@@ -202,8 +202,8 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
         logRowsTo(ticks.size() - 1);
     }
     writeLog("Write shapka[idTablePict]");
-    if (const ResultCode rc = endOfWrite(link); rc != rcOk || link.task.aborted())
-        return failTask(link, rc == rcOk ? rcAborted : rc);
+    if (const ResultCode rc = endOfWrite(link); rc != ResultCode::Ok || link.task.aborted())
+        return failTask(link, rc == ResultCode::Ok ? ResultCode::Aborted : rc);
 
     // Read every written item back before the loader lets go of the phone.
     std::vector<size_t> differing;
@@ -214,11 +214,11 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
         const ResultCode rc = verifyWritten(link, ranges, [&](size_t i, QByteArray& out) {
             return itemBytes(ws, written[i].kind, written[i].row, written[i].range.length, out);
         }, differing);
-        if (rc != rcOk || link.task.aborted()) return failTask(link, rc == rcOk ? rcAborted : rc);
+        if (rc != ResultCode::Ok || link.task.aborted()) return failTask(link, rc == ResultCode::Ok ? ResultCode::Aborted : rc);
     }
-    if (const ResultCode rc = finish(link); rc != rcOk || link.task.aborted())
-        return failTask(link, rc == rcOk ? rcAborted : rc);
-    if (const ResultCode rc = link.port.close(); rc != rcOk) return failTask(link, rc);
+    if (const ResultCode rc = finish(link); rc != ResultCode::Ok || link.task.aborted())
+        return failTask(link, rc == ResultCode::Ok ? ResultCode::Aborted : rc);
+    if (const ResultCode rc = link.port.close(); rc != ResultCode::Ok) return failTask(link, rc);
     if (!differing.empty()) {
         // The rows stay to be written again.
         for (size_t i : differing) ws.ticks(written[i].kind)[size_t(written[i].row)] = true;
@@ -226,11 +226,11 @@ ResultCode writeTickedItems(PhoneLink& link, Workspace& ws, const QString& backu
         link.failureDetail = QStringLiteral("%1: %2 row %3").arg(QLatin1String(kWriteNotVerifiedMessage),
                                                                   QLatin1String(listName(first.kind))).arg(first.row);
         if (differing.size() > 1) link.failureDetail += QStringLiteral(" and %1 more").arg(differing.size() - 1);
-        return failTask(link, rcWriteNotVerified);
+        return failTask(link, ResultCode::WriteNotVerified);
     }
     bar.setButtonCaption(langText(Text::CloseButton));
     bar.setText(langText(Text::TaskCompleted));
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 }  // namespace qv

@@ -16,7 +16,7 @@ QString backupFileName(const QDateTime& at);
 // operator list fills. `backupPath` empty: no backup; otherwise the file is made with the
 // first record of old bytes, so it exists only when it holds some. A row is unticked once written.
 // With `verify`, every written item is read back after the end of write; a row the phone does
-// not hold as written is ticked again and the task ends with 26 (rcWriteNotVerified), the
+// not hold as written is ticked again and the task ends with 26 (ResultCode::WriteNotVerified), the
 // failure detail naming the first such row.
 ResultCode writeTickedItems(PhoneLink& link, Workspace& workspace, const QString& backupPath, bool verify = true);
 

@@ -13,7 +13,7 @@ bool checkRestorePatch(QIODevice& patch, QString* error);
 
 // The body of task 3, reading the open patch. With `verify`, every record written is read back
 // after the end of write; bytes the phone does not hold as written end the task with 26
-// (rcWriteNotVerified), the failure detail naming the first such record.
+// (ResultCode::WriteNotVerified), the failure detail naming the first such record.
 ResultCode applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify = true);
 
 }  // namespace qv

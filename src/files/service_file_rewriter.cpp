@@ -57,14 +57,14 @@ bool replaceFile(const QString& from, const QString& to, QString* why) {
     return !ec;
 }
 
-Status writeFailure(const QFile& f) {
-    return Status::failure(QStringLiteral("Can not write %1: %2").arg(shortName(f.fileName()), fileErrorReason(f)));
+Result writeFailure(const QFile& f) {
+    return Result::failure(QStringLiteral("Can not write %1: %2").arg(shortName(f.fileName()), fileErrorReason(f)));
 }
 
 // A table file may claim the same bytes for many entries (every picture pointing at the whole
 // data file); a rewrite would then write them once for each. Real tables describe distinct
 // items within a phone's flash, so more than that, and more than the distinct items, is refused.
-Status checkOutputSize(const MediaImage& image, const BlobSource& source) {
+Result checkOutputSize(const MediaImage& image, const BlobSource& source) {
     qint64 total = 0, distinct = 0;
     std::set<std::pair<uint32_t, uint32_t>> seen;
     for (int id : {int(kPictureTable), int(kMelodyTable), int(kOperatorTable), int(kStringTable)}) {
@@ -78,22 +78,22 @@ Status checkOutputSize(const MediaImage& image, const BlobSource& source) {
         }
     }
     if (total > kMaxFlashBytes && total > distinct)
-        return Status::failure(QStringLiteral("The table file claims %1 bytes of items for %2 bytes of distinct items; "
+        return Result::failure(QStringLiteral("The table file claims %1 bytes of items for %2 bytes of distinct items; "
                                               "it is damaged and is not rewritten.")
                                    .arg(total).arg(distinct));
     return {};
 }
 
 // What is swapped in must open again: the reader is the judge, not the writer.
-Status checkNewPairOpens(const ServiceFileNames& names) {
+Result checkNewPairOpens(const ServiceFileNames& names) {
     QFile table(names.sa2);
     auto probe = std::make_unique<MediaImage>();
     LoadedTables loaded;
-    Status s = table.open(QIODevice::ReadOnly) ? readTableFile(table, names.sa2, *probe, &loaded)
-                                               : Status::failure(fileErrorReason(table));
+    Result s = table.open(QIODevice::ReadOnly) ? readTableFile(table, names.sa2, *probe, &loaded)
+                                               : Result::failure(fileErrorReason(table));
     if (s) s = checkBlobsInside(*probe, loaded, QFileInfo(names.me2).size(), names.me2);
     if (!s)
-        return Status::failure(QStringLiteral("The rewritten %1 would not open again (%2); the old files are kept.")
+        return Result::failure(QStringLiteral("The rewritten %1 would not open again (%2); the old files are kept.")
                                    .arg(shortName(names.sav), s.message()));
     return {};
 }
@@ -115,45 +115,45 @@ public:
     PairWriter(const ServiceFileNames& names, const RewriteFaultHook& faultHook)
         : sav_(names.sa2), mem_(names.me2), faultHook_(faultHook) {}
 
-    Status run(const MediaImage& image, BlobSource& source, const RewriteOptions& options, MediaImage& out) {
+    Result run(const MediaImage& image, BlobSource& source, const RewriteOptions& options, MediaImage& out) {
         if (faultAt(faultHook_, RewriteStep::CreateFiles) != FaultKind::None)
-            return Status::failure(QStringLiteral("Can not create %1: injected failure").arg(shortName(sav_.fileName())));
-        if (Status s = checkOutputSize(image, source); !s) return s;
+            return Result::failure(QStringLiteral("Can not create %1: injected failure").arg(shortName(sav_.fileName())));
+        if (Result s = checkOutputSize(image, source); !s) return s;
         if (!sav_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(sav_);
         if (!mem_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(mem_);
 
         out = image;
-        if (Status s = writeDirectory(out); !s) return s;
+        if (Result s = writeDirectory(out); !s) return s;
         for (int id : kSectionOrder) {
             if (id == kCountryTable) continue;  // written right after table 3
             if (out.entry(id).present == 0) continue;
             if (hasBlobs(id))
-                if (Status s = writeItems(out, source, options, id); !s) return s;
-            if (Status s = writeSection(out, id); !s) return s;
+                if (Result s = writeItems(out, source, options, id); !s) return s;
+            if (Result s = writeSection(out, id); !s) return s;
             if (id == kOperatorTable)
-                if (Status s = writeSection(out, kCountryTable); !s) return s;
+                if (Result s = writeSection(out, kCountryTable); !s) return s;
         }
-        if (Status s = writeDirectory(out); !s) return s;
+        if (Result s = writeDirectory(out); !s) return s;
         if (faultAt(faultHook_, RewriteStep::Flush) != FaultKind::None || !syncFile(sav_) || !syncFile(mem_))
-            return Status::failure(QStringLiteral("Can not write %1 to the disk").arg(shortName(mem_.fileName())));
+            return Result::failure(QStringLiteral("Can not write %1 to the disk").arg(shortName(mem_.fileName())));
         sav_.close();
         mem_.close();
         return {};
     }
 
 private:
-    Status writeDirectory(const MediaImage& image) {
+    Result writeDirectory(const MediaImage& image) {
         QByteArray head(int(TableDirectory::kSize), '\0');
         image.directory.write(reinterpret_cast<uint8_t*>(head.data()));
         if (!sav_.seek(0) || sav_.write(head) != head.size()) return writeFailure(sav_);
         return {};
     }
 
-    Status writeItems(MediaImage& image, BlobSource& source, const RewriteOptions& options, int id) {
+    Result writeItems(MediaImage& image, BlobSource& source, const RewriteOptions& options, int id) {
         const int n = int(image.count(id));
         QByteArray blob;
         for (int i = 0; i < n; ++i) {
-            if (Status s = source.fetch(image, id, i, blob); !s) return s;
+            if (Result s = source.fetch(image, id, i, blob); !s) return s;
             if (faultAt(faultHook_, RewriteStep::WriteItems) != FaultKind::None) return writeFailure(mem_);
             // A running offset: asking the file for its size would flush it for every item.
             const uint32_t offset = uint32_t(memEnd_);
@@ -173,10 +173,10 @@ private:
         return {};
     }
 
-    Status writeSection(MediaImage& image, int id) {
+    Result writeSection(MediaImage& image, int id) {
         const QByteArray packed = deflateSection(image.tableBlock(id));
         if (packed.isEmpty() || faultAt(faultHook_, RewriteStep::WriteTables) != FaultKind::None)
-            return Status::failure(QStringLiteral("Can not compress the %1").arg(id));
+            return Result::failure(QStringLiteral("Can not compress the %1").arg(id));
         DirectoryEntry& e = image.entry(id);
         e.present = uint8_t(id);
         e.offset = uint32_t(sav_.size());
@@ -193,11 +193,11 @@ private:
 
 }  // namespace
 
-Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
+Result writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
                     const ServiceFileNames& names, MediaImage& rewritten) {
     // A stale marker would make a later open swap in files that this run is overwriting.
     QFile::remove(names.swapMarker);
-    Status s;
+    Result s;
     {
         PairWriter writer(names, options.faultHook);
         s = writer.run(image, source, options, rewritten);
@@ -219,13 +219,13 @@ SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& 
         QFile::remove(names.swapMarker);
         QFile::remove(names.sa2);
         QFile::remove(names.me2);
-        result.status = Status::failure(message);
+        result.status = Result::failure(message);
         return result;
     };
 
     // The marker says: both new files are complete; whoever finds it finishes the swap.
     const FaultKind markerFault = faultAt(faultHook, RewriteStep::Marker);
-    if (markerFault == FaultKind::Crash) return {Status::failure("crash"), false};
+    if (markerFault == FaultKind::Crash) return {Result::failure("crash"), false};
     {
         QFile marker(names.swapMarker);
         if (markerFault == FaultKind::Fail || !marker.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
@@ -236,30 +236,30 @@ SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& 
 
     QString why;
     const FaultKind dataFault = faultAt(faultHook, RewriteStep::SwapData);
-    if (dataFault == FaultKind::Crash) return {Status::failure("crash"), false};
+    if (dataFault == FaultKind::Crash) return {Result::failure("crash"), false};
     if (dataFault == FaultKind::Fail) why = QStringLiteral("injected failure");
     if (dataFault == FaultKind::Fail || !replaceFile(names.me2, names.mem, &why))
         return giveUp(QStringLiteral("Can not replace %1 (%2); the old files are kept.").arg(shortName(names.mem), why));
     result.newDataInPlace = true;
 
     const FaultKind tableFault = faultAt(faultHook, RewriteStep::SwapTable);
-    if (tableFault == FaultKind::Crash) return {Status::failure("crash"), true};
+    if (tableFault == FaultKind::Crash) return {Result::failure("crash"), true};
     if (tableFault == FaultKind::Fail) why = QStringLiteral("injected failure");
     if (tableFault == FaultKind::Fail || !replaceFile(names.sa2, names.sav, &why)) {
         // The new data file is in place and cannot be taken back: keep the marker so that the
         // next open puts the matching table file in place too.
-        result.status = Status::failure(
+        result.status = Result::failure(
             QStringLiteral("Can not replace %1 (%2); it will be completed when the file is opened next.")
                 .arg(shortName(names.sav), why));
         return result;
     }
     syncFolderOf(names.sav);
-    if (faultAt(faultHook, RewriteStep::Finish) == FaultKind::Crash) return {Status::failure("crash"), true};
+    if (faultAt(faultHook, RewriteStep::Finish) == FaultKind::Crash) return {Result::failure("crash"), true};
     QFile::remove(names.swapMarker);
     return result;
 }
 
-Status recoverInterruptedRewrite(const ServiceFileNames& names) {
+Result recoverInterruptedRewrite(const ServiceFileNames& names) {
     if (!QFile::exists(names.swapMarker)) {
         // A rewrite that stopped before its swap: its files were never complete.
         QFile::remove(names.sa2);
@@ -268,9 +268,9 @@ Status recoverInterruptedRewrite(const ServiceFileNames& names) {
     }
     QString why;
     if (QFile::exists(names.me2) && !replaceFile(names.me2, names.mem, &why))
-        return Status::failure(QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), why));
+        return Result::failure(QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), why));
     if (QFile::exists(names.sa2) && !replaceFile(names.sa2, names.sav, &why))
-        return Status::failure(QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), why));
+        return Result::failure(QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), why));
     syncFolderOf(names.sav);
     QFile::remove(names.swapMarker);
     return {};

@@ -2,7 +2,7 @@
 // Rewriting a service file: the new table file and data file are written beside the old ones
 // (.sa2, .me2) and then swapped in so that, after a failure or a crash at any point, there is
 // either the old pair or the new pair, never a mix.
-#include "base/status.h"
+#include "base/result.h"
 #include "files/service_file_names.h"
 #include "image/media_image.h"
 
@@ -17,7 +17,7 @@ public:
     virtual ~BlobSource() = default;
     // Fills `out` with the blob that the new data file stores for entry `index` of table `id`
     // (operators: one 184-byte record).
-    virtual Status fetch(const MediaImage& image, int id, int index, QByteArray& out) = 0;
+    virtual Result fetch(const MediaImage& image, int id, int index, QByteArray& out) = 0;
     // Where an item's bytes come from, so that entries claiming the same bytes can be told
     // apart from distinct items: the phone and flash dumps by address, the data file by offset.
     virtual uint32_t placeOf(const BlobRef& blob) const { return blob.address; }
@@ -32,7 +32,7 @@ struct RewriteOptions {
     bool renumberStrings = true;  // saving and the dump import; the phone read leaves ids alone
     // Runs when the new pair is complete, before it is swapped in (the phone read finishes its
     // conversation here); a failure drops the new pair.
-    std::function<Status()> beforeSwap;
+    std::function<Result()> beforeSwap;
     // Tests make steps fail here; empty in the programs.
     RewriteFaultHook faultHook;
 };
@@ -41,12 +41,12 @@ struct RewriteOptions {
 // new offsets and lengths. The new files take the modes of the files they will replace, and
 // must open again as a service file before they are kept. On failure both files are removed.
 // `names` are the names of a rewrite (ServiceFileNames::resolvedForRewrite).
-Status writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
+Result writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
                     const ServiceFileNames& names, MediaImage& rewritten);
 
 // Outcome of swapping the new pair in.
 struct SwapResult {
-    Status status;
+    Result status;
     bool newDataInPlace = false;  // the ".mem" now holds the new blobs
 };
 
@@ -56,6 +56,6 @@ SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& 
 // Completes a swap that a crash interrupted (a marker is left), or removes the leftovers of a
 // rewrite that never reached its swap. Called before a table file is read, while the pair is
 // locked (PairLock): without the lock the leftovers may be another process's save in progress.
-Status recoverInterruptedRewrite(const ServiceFileNames& names);
+Result recoverInterruptedRewrite(const ServiceFileNames& names);
 
 }  // namespace qv

@@ -25,13 +25,13 @@ namespace {
 
 QString shortName(const QString& path) { return QFileInfo(path).fileName(); }
 
-Status damaged(const QString& fileName, const QString& what) {
-    return Status::failure(QStringLiteral("The file %1 is damaged: %2.").arg(shortName(fileName), what));
+Result damaged(const QString& fileName, const QString& what) {
+    return Result::failure(QStringLiteral("The file %1 is damaged: %2.").arg(shortName(fileName), what));
 }
 
 }  // namespace
 
-Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image, LoadedTables* loaded) {
+Result readTableFile(QIODevice& file, const QString& fileName, MediaImage& image, LoadedTables* loaded) {
     LoadedTables got;
     if (!file.seek(0)) return damaged(fileName, QStringLiteral("it cannot be read"));
     const QByteArray head = file.read(qint64(TableDirectory::kSize));
@@ -61,14 +61,14 @@ Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image
         QString why;
         const auto block = inflateSection(stream, room, &why);
         if (!block) return damaged(fileName, QStringLiteral("the %1 cannot be unpacked: %2").arg(tableName(id), why));
-        if (Status s = image.loadTableBlock(id, *block); !s) return damaged(fileName, s.message());
+        if (Result s = image.loadTableBlock(id, *block); !s) return damaged(fileName, s.message());
         got.set(size_t(id));
     }
     if (loaded) *loaded = got;
     return {};
 }
 
-Status checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qint64 dataSize,
+Result checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qint64 dataSize,
                         const QString& dataFileName) {
     for (int id : {int(kPictureTable), int(kMelodyTable), int(kOperatorTable), int(kStringTable)}) {
         if (!loaded.test(size_t(id))) continue;
@@ -86,7 +86,7 @@ Status checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qin
     return {};
 }
 
-Status checkRewritable(const MediaImage& image, const LoadedTables& loaded, const QString& fileName) {
+Result checkRewritable(const MediaImage& image, const LoadedTables& loaded, const QString& fileName) {
     for (int id : kSectionOrder) {
         const uint8_t present = image.entry(id).present;
         if (present == 0 || id == kCountryTable) continue;  // table 4 follows table 3
@@ -94,7 +94,7 @@ Status checkRewritable(const MediaImage& image, const LoadedTables& loaded, cons
             const QString why = present != id
                 ? QStringLiteral("the directory marks the %1 with %2 instead of %3").arg(tableName(id)).arg(present).arg(id)
                 : QStringLiteral("the %1 cannot be used without the operator format (9)").arg(tableName(id));
-            return Status::failure(
+            return Result::failure(
                 QStringLiteral("The file %1 cannot be rewritten: %2.").arg(shortName(fileName), why));
         }
     }

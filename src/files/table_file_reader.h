@@ -1,6 +1,6 @@
 #pragma once
 // Reading a table file (.sav) into the media image, and checking a data file (.mem) against it.
-#include "base/status.h"
+#include "base/result.h"
 #include "image/media_image.h"
 
 #include <QIODevice>
@@ -16,15 +16,15 @@ using LoadedTables = std::bitset<16>;
 // absent tables). Tables 3 and 4 are looked at only when table 9 is present. Refuses, with a
 // message naming `fileName`, anything the image cannot hold; `image` may then be half loaded,
 // so callers read into a copy.
-Status readTableFile(QIODevice& file, const QString& fileName, MediaImage& image, LoadedTables* loaded);
+Result readTableFile(QIODevice& file, const QString& fileName, MediaImage& image, LoadedTables* loaded);
 
 // Every blob of the loaded tables must lie inside a data file of `dataSize` bytes.
-Status checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qint64 dataSize,
+Result checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qint64 dataSize,
                         const QString& dataFileName);
 
 // A rewrite writes every table whose directory byte is non-zero; it must only write what
 // the read took from the file, never stale memory.
-Status checkRewritable(const MediaImage& image, const LoadedTables& loaded, const QString& fileName);
+Result checkRewritable(const MediaImage& image, const LoadedTables& loaded, const QString& fileName);
 
 QString tableName(int id);
 

@@ -11,28 +11,28 @@
 namespace qv {
 
 ResultCode prepareLoader(PhoneLink& link, TaskKind kind) {
-    if (const ResultCode rc = uploadLoader(link); rc != rcOk || link.task.aborted()) return rc == rcOk ? rcAborted : rc;
+    if (const ResultCode rc = uploadLoader(link); rc != ResultCode::Ok || link.task.aborted()) return rc == ResultCode::Ok ? ResultCode::Aborted : rc;
     writeLog("Init OK");
     link.bar().setText(langText(Text::ResponseAccepted));
     if (link.workingSpeed != 28800) {
-        if (const ResultCode rc = speedSwitch(link); rc != rcOk || link.task.aborted()) return rc == rcOk ? rcAborted : rc;
+        if (const ResultCode rc = speedSwitch(link); rc != ResultCode::Ok || link.task.aborted()) return rc == ResultCode::Ok ? ResultCode::Aborted : rc;
     }
     if (kind == TaskKind::Read) writeLog("Init Add OK");
     if (link.workingSpeed != 28800 || kind == TaskKind::Read) {
-        if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != rcOk) return rc;
+        if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != ResultCode::Ok) return rc;
         versionDisplay(link);
-        if (link.task.aborted()) return rcAborted;
+        if (link.task.aborted()) return ResultCode::Aborted;
     }
     writeLog("Init For Write");
     if (kind != TaskKind::Restore) writeLog("Begin read pictures...");
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 ResultCode failTask(PhoneLink& link, ResultCode rc) {
     if (link.port.isOpen()) link.port.close();  // a stopped task never leaves the port open
     link.bar().setText(langText(Text::AbortedPrefix) + QLatin1Char(' ') +
                        (link.failureDetail.isEmpty() ? resultMessage(rc) : link.failureDetail));
-    return link.task.aborted() ? rcAborted : rc;
+    return link.task.aborted() ? ResultCode::Aborted : rc;
 }
 
 QString itemProgressText(TextKey labelKey, int k, int total) {
@@ -44,8 +44,8 @@ QString itemProgressText(TextKey labelKey, int k, int total) {
 ResultCode readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const BlockRun& run,
                    const std::function<void(size_t item)>& showItem) {
     if (showItem) showItem(run.first);
-    if (link.task.aborted()) return rcAborted;
-    if (run.length == 0 && run.count > 1) return rcOk;  // empty items only: nothing to fetch
+    if (link.task.aborted()) return ResultCode::Aborted;
+    if (run.length == 0 && run.count > 1) return ResultCode::Ok;  // empty items only: nothing to fetch
     BlockItems track;
     if (run.count > 1) {
         track.ends.reserve(run.count);
@@ -56,8 +56,8 @@ ResultCode readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const 
         };
     }
     const ResultCode rc = readBlock(link, run.length, run.address, run.count > 1 ? &track : nullptr);
-    if (rc != rcOk || link.task.aborted()) return rc == rcOk ? rcAborted : rc;
-    return rcOk;
+    if (rc != ResultCode::Ok || link.task.aborted()) return rc == ResultCode::Ok ? ResultCode::Aborted : rc;
+    return ResultCode::Ok;
 }
 
 QString verifyProgressText(int k, int total) {
@@ -68,7 +68,7 @@ QString verifyProgressText(int k, int total) {
 ResultCode verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, const WrittenBytes& bytes,
                          std::vector<size_t>& differing) {
     differing.clear();
-    if (written.empty()) return rcOk;
+    if (written.empty()) return ResultCode::Ok;
     // In address order, so that neighbours share a block whatever order they were written in.
     std::vector<size_t> order(written.size());
     std::iota(order.begin(), order.end(), size_t(0));
@@ -87,7 +87,7 @@ ResultCode verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written
     };
     QByteArray expected, one;
     for (const BlockRun& run : planReads(sorted, uint32_t(link.buffer.size()), gapWorthReading(link.workingSpeed))) {
-        if (const ResultCode rc = readRun(link, sorted, run, show); rc != rcOk) return rc;
+        if (const ResultCode rc = readRun(link, sorted, run, show); rc != ResultCode::Ok) return rc;
         // What the block must hold: every written range that reaches into it, in the order written.
         const uint64_t from = run.address, to = uint64_t(run.address) + run.length;
         const auto first = std::lower_bound(sorted.begin(), sorted.end(), from > longest ? from - longest : 0,
@@ -98,9 +98,9 @@ ResultCode verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written
         std::sort(reaching.begin(), reaching.end());
         expected.fill('\0', qsizetype(run.length));
         for (size_t i : reaching) {
-            if (Status s = bytes(i, one); !s) {
+            if (Result s = bytes(i, one); !s) {
                 link.failureDetail = s.message();
-                return rcFileReadError;
+                return ResultCode::FileReadError;
             }
             const PhoneRange& r = written[i];
             if (one.size() < qsizetype(r.length)) one.append(QByteArray(qsizetype(r.length) - one.size(), '\0'));
@@ -119,7 +119,7 @@ ResultCode verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written
         }
     }
     std::sort(differing.begin(), differing.end());
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 }  // namespace qv

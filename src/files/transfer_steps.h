@@ -1,7 +1,7 @@
 #pragma once
 // Steps that the read, write and restore tasks share: getting the loader running at the
 // working speed, and ending a conversation.
-#include "base/status.h"
+#include "base/result.h"
 #include "base/text_keys.h"
 #include "link/block_plan.h"
 #include "link/phone_link.h"
@@ -32,7 +32,7 @@ ResultCode readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const 
                    const std::function<void(size_t item)>& showItem);
 
 // The bytes written as range i (exactly its length); a failure names the file and the fault.
-using WrittenBytes = std::function<Status(size_t i, QByteArray& out)>;
+using WrittenBytes = std::function<Result(size_t i, QByteArray& out)>;
 // Reads every written range back, in grouped blocks, and compares it with what was written;
 // where ranges overlap, the one written last counts. `differing` receives the indexes of the
 // ranges whose bytes differ, in ascending order. A read that fails (silence, cancel, a lost

@@ -17,7 +17,7 @@ public:
     EditedDataSource(QFile& dataFile, const std::map<std::pair<int, int>, QByteArray>& edited)
         : DataFileSource(dataFile), edited_(edited) {}
 
-    Status fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
+    Result fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
         const auto it = edited_.find({id, index});
         if (it == edited_.end()) return DataFileSource::fetch(image, id, index, out);
         out = it->second;
@@ -30,10 +30,10 @@ private:
 };
 
 // Only regular files are service files: a device or a pipe would be read without end.
-Status checkRegularFile(const QString& path) {
+Result checkRegularFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile())
-        return Status::failure(QStringLiteral("Can not open %1: %2").arg(path, info.exists() ? QStringLiteral("it is not a regular file")
+        return Result::failure(QStringLiteral("Can not open %1: %2").arg(path, info.exists() ? QStringLiteral("it is not a regular file")
                                                                                              : QStringLiteral("no such file")));
     return {};
 }
@@ -69,30 +69,30 @@ std::unique_ptr<PairLockGuard> Workspace::lockPair(const QString& chosenName) {
     return std::make_unique<PairLockGuard>(lock_, ServiceFileNames(chosenName).resolvedForRewrite().lock);
 }
 
-Status Workspace::open(const QString& chosenName) {
-    if (Status s = checkRegularFile(chosenName); !s) return s;
+Result Workspace::open(const QString& chosenName) {
+    if (Result s = checkRegularFile(chosenName); !s) return s;
     const auto guard = lockPair(chosenName);
     if (!guard->status()) return guard->status();
     return openLocked(chosenName);
 }
 
-Status Workspace::openLocked(const QString& chosenName) {
+Result Workspace::openLocked(const QString& chosenName) {
     auto next = std::make_unique<MediaImage>(*image_);  // absent tables keep what they held
     LoadedTables loaded;
     const ServiceFileNames names(chosenName);
-    if (Status s = recoverInterruptedRewrite(names.resolvedForRewrite()); !s) return s;
+    if (Result s = recoverInterruptedRewrite(names.resolvedForRewrite()); !s) return s;
 
     QFile table(chosenName);
     if (!table.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Can not open %1: %2").arg(chosenName, fileErrorReason(table)));
-    if (Status s = readTableFile(table, chosenName, *next, &loaded); !s) return s;
+        return Result::failure(QStringLiteral("Can not open %1: %2").arg(chosenName, fileErrorReason(table)));
+    if (Result s = readTableFile(table, chosenName, *next, &loaded); !s) return s;
 
     QFile data(names.mem);
     if (QFileInfo::exists(names.mem)) {
-        if (Status s = checkRegularFile(names.mem); !s) return s;
+        if (Result s = checkRegularFile(names.mem); !s) return s;
         if (!data.open(QIODevice::ReadOnly))
-            return Status::failure(QStringLiteral("Can not open %1: %2").arg(names.mem, fileErrorReason(data)));
-        if (Status s = checkBlobsInside(*next, loaded, data.size(), names.mem); !s) return s;
+            return Result::failure(QStringLiteral("Can not open %1: %2").arg(names.mem, fileErrorReason(data)));
+        if (Result s = checkBlobsInside(*next, loaded, data.size(), names.mem); !s) return s;
     }
 
     // Everything could be read: the new service file replaces the current one.
@@ -123,7 +123,7 @@ int Workspace::rowCount(ListKind kind) const {
     return kind == ListKind::Pictures ? std::max(0, n - 1) : n;
 }
 
-Status Workspace::readBlob(int table, int index, QByteArray& out) {
+Result Workspace::readBlob(int table, int index, QByteArray& out) {
     if (editing_) {
         const auto it = editedBlobs_.find({table, index});
         if (it != editedBlobs_.end()) {
@@ -133,33 +133,33 @@ Status Workspace::readBlob(int table, int index, QByteArray& out) {
     }
     const BlobRef b = image_->blob(table, index);
     out.clear();
-    if (!dataFile_.isOpen()) return Status::failure(QStringLiteral("No data file is open"));
-    if (!dataFile_.seek(b.memOffset)) return Status::failure(QStringLiteral("Can not read %1").arg(dataFile_.fileName()));
+    if (!dataFile_.isOpen()) return Result::failure(QStringLiteral("No data file is open"));
+    if (!dataFile_.seek(b.memOffset)) return Result::failure(QStringLiteral("Can not read %1").arg(dataFile_.fileName()));
     out = dataFile_.read(b.length);
     if (out.size() != qsizetype(b.length))
-        return Status::failure(QStringLiteral("Can not read item %1 from %2").arg(index).arg(dataFile_.fileName()));
+        return Result::failure(QStringLiteral("Can not read item %1 from %2").arg(index).arg(dataFile_.fileName()));
     return {};
 }
 
-Status Workspace::writeBlob(int table, int index, const QByteArray& bytes) {
+Result Workspace::writeBlob(int table, int index, const QByteArray& bytes) {
     if (!editing_) return edit([&] { return writeBlob(table, index, bytes); });
     const BlobRef b = image_->blob(table, index);
     if (qsizetype(b.length) != bytes.size())
-        return Status::failure(QStringLiteral("An item keeps its length of %1 bytes").arg(b.length));
+        return Result::failure(QStringLiteral("An item keeps its length of %1 bytes").arg(b.length));
     editedBlobs_[{table, index}] = bytes;
     return {};
 }
 
-Status Workspace::edit(const std::function<Status()>& change) {
+Result Workspace::edit(const std::function<Result()>& change) {
     if (editing_) return change();  // part of the edit already in progress
-    if (!hasDataFile()) return Status::failure(QStringLiteral("No service file with a data file is open"));
+    if (!hasDataFile()) return Result::failure(QStringLiteral("No service file with a data file is open"));
     const auto guard = lockPair(chosenName_);
     if (!guard->status()) return guard->status();
 
     const auto imageBefore = std::make_unique<MediaImage>(*image_);
     const auto ticksBefore = ticks_;
     const LoadedTables loadedBefore = loaded_;
-    Status s;
+    Result s;
     bool newDataInPlace = false;
     // Once the new data file is in place the edit is on the disk (an unfinished swap is
     // completed at the next open); before that, nothing of it may stay.
@@ -188,29 +188,29 @@ Status Workspace::edit(const std::function<Status()>& change) {
     return s;
 }
 
-Status Workspace::save() {
+Result Workspace::save() {
     if (editing_) return {};  // the edit in progress saves when it ends
-    if (!hasDataFile()) return Status::failure(QStringLiteral("No service file with a data file is open"));
-    return edit([] { return Status(); });
+    if (!hasDataFile()) return Result::failure(QStringLiteral("No service file with a data file is open"));
+    return edit([] { return Result(); });
 }
 
-Status Workspace::rewriteFrom(BlobSource& source, const RewriteOptions& options) {
-    if (!isOpen()) return Status::failure(QStringLiteral("No service file is open"));
+Result Workspace::rewriteFrom(BlobSource& source, const RewriteOptions& options) {
+    if (!isOpen()) return Result::failure(QStringLiteral("No service file is open"));
     const auto guard = lockPair(chosenName_);
     if (!guard->status()) return guard->status();
     return rewriteLocked(source, options, nullptr);
 }
 
-Status Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace) {
-    if (Status s = checkRewritable(*image_, loaded_, chosenName_); !s) return s;
+Result Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace) {
+    if (Result s = checkRewritable(*image_, loaded_, chosenName_); !s) return s;
     const ServiceFileNames names(chosenName_);
     const ServiceFileNames targets = names.resolvedForRewrite();
     auto rewritten = std::make_unique<MediaImage>();
     RewriteOptions withHook = options;
     if (faultHook_) withHook.faultHook = faultHook_;
-    if (Status s = writeNewPair(*image_, source, withHook, targets, *rewritten); !s) return s;
+    if (Result s = writeNewPair(*image_, source, withHook, targets, *rewritten); !s) return s;
     if (options.beforeSwap) {
-        if (Status s = options.beforeSwap(); !s) {
+        if (Result s = options.beforeSwap(); !s) {
             QFile::remove(targets.sa2);
             QFile::remove(targets.me2);
             return s;

@@ -2,7 +2,7 @@
 // The open service file and everything that goes with it: the media image, the table file
 // and data file, the tick marks of the four lists and the remembered melody file names.
 // The main window and the command-line tool each own one.
-#include "base/status.h"
+#include "base/result.h"
 #include "files/mru_file.h"
 #include "files/pair_lock.h"
 #include "files/service_file_names.h"
@@ -31,7 +31,7 @@ public:
 
     // Opens a table file and, when it exists, its data file. Reads into a copy, so a file
     // that cannot be read leaves the current service file as it was.
-    Status open(const QString& chosenName);
+    Result open(const QString& chosenName);
     void close();
 
     bool isOpen() const { return !chosenName_.isEmpty(); }
@@ -47,19 +47,19 @@ public:
     int rowCount(ListKind kind) const;
 
     // One item's blob as the service file holds it (with the edit in progress, if any).
-    Status readBlob(int table, int index, QByteArray& out);
+    Result readBlob(int table, int index, QByteArray& out);
     // New bytes for an item, of the item's length. The open data file is never written in
     // place: inside edit() the bytes are held until the edit is saved; alone, writing a blob
     // is an edit of its own and saves the service file.
-    Status writeBlob(int table, int index, const QByteArray& bytes);
+    Result writeBlob(int table, int index, const QByteArray& bytes);
 
     // Runs `change` (which may change image() and call writeBlob()) and saves the result as a
     // new pair. When the change or the save fails, the image, the ticks and the files are as
     // they were before, and the failure is returned.
-    Status edit(const std::function<Status()>& change);
+    Result edit(const std::function<Result()>& change);
 
     // Rewrites the service file from the open data file (the save button).
-    Status save();
+    Result save();
 
     // Tests make the steps of every later rewrite of this workspace fail or stop dead.
     void setRewriteFaultHook(RewriteFaultHook hook) { faultHook_ = std::move(hook); }
@@ -68,7 +68,7 @@ public:
     // command-line edit: open, change, save). Saves take it themselves.
     std::unique_ptr<PairLockGuard> lockPair(const QString& chosenName);
     // Builds the data file (and rewrites the table file) through `source`, then opens it.
-    Status rewriteFrom(BlobSource& source, const RewriteOptions& options);
+    Result rewriteFrom(BlobSource& source, const RewriteOptions& options);
 
     std::vector<bool>& ticks(ListKind kind) { return ticks_[size_t(kind)]; }
     MelodyFileNames& melodyFileNames() { return melodyFileNames_; }
@@ -77,8 +77,8 @@ public:
     QFile& dataFile() { return dataFile_; }
 
 private:
-    Status openLocked(const QString& chosenName);
-    Status rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace);
+    Result openLocked(const QString& chosenName);
+    Result rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace);
     void reopenFiles(const ServiceFileNames& names);
     void resetLists();
 

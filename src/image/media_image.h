@@ -1,6 +1,6 @@
 #pragma once
 // The in-memory model of one phone's media area: the directory and its nine fixed tables.
-#include "base/status.h"
+#include "base/result.h"
 #include "image/media_records.h"
 
 #include <QByteArray>
@@ -70,7 +70,7 @@ struct MediaImage {
     QByteArray tableBlock(int id) const;
     // Copies inflated bytes over the block from its first byte; a shorter section leaves the
     // rest as it was. Refuses bytes beyond the block (for id 7: the map and all of block 6).
-    Status loadTableBlock(int id, QByteArrayView bytes);
+    Result loadTableBlock(int id, QByteArrayView bytes);
 
     // Model flags: types 4, 6 and 8 reverse picture byte and bit orders, keep the strings mode
     // closed and disable melody naming.

@@ -41,13 +41,13 @@ ResultCode AtExchange::getPhoneState(const QByteArray& command) {
     writeLog("Initiate GetPhoneState started...");
     if (link_.port.isOpen()) {
         writeLog("  COM Already Opened... Closing first...");
-        if (const ResultCode rc = link_.port.close(); rc != rcOk) {
+        if (const ResultCode rc = link_.port.close(); rc != ResultCode::Ok) {
             writeLog("   X:  COM close failed");
             return rc;
         }
         writeLog("   OK: COM close successful");
     }
-    if (const ResultCode rc = link_.port.openAtLink(link_.portName); rc != rcOk) {
+    if (const ResultCode rc = link_.port.openAtLink(link_.portName); rc != ResultCode::Ok) {
         writeLog("  X:  Setting up COM port failed!");
         link_.port.close();
         return rc;
@@ -58,18 +58,18 @@ ResultCode AtExchange::getPhoneState(const QByteArray& command) {
 ResultCode AtExchange::sendCommand(const QByteArray& text) {
     const QByteArray line = (text + "\r\n").left(1024);
     const auto* bytes = reinterpret_cast<const uint8_t*>(line.constData());
-    return link_.port.device().write(bytes, int(line.size())) == line.size() ? rcOk : rcComWriteFailed;
+    return link_.port.device().write(bytes, int(line.size())) == line.size() ? ResultCode::Ok : ResultCode::ComWriteFailed;
 }
 
 ResultCode AtExchange::readReply() {
     SerialDevice& dev = link_.port.device();
     dev.waitForInput(10);  // rather than spinning while the phone has not answered
     const int waiting = dev.inputCount();
-    if (waiting <= 0) return rcNoAnswerYet;
+    if (waiting <= 0) return ResultCode::NoAnswerYet;
     uint8_t bytes[1024];
     const int n = dev.read(bytes, std::min(waiting, 1024));
-    if (n < 0) return rcComReadFailed;
-    ResultCode result = rcNoAnswerYet;
+    if (n < 0) return ResultCode::ComReadFailed;
+    ResultCode result = ResultCode::NoAnswerYet;
     if (n > 0) {
         const QByteArray got(reinterpret_cast<const char*>(bytes), n);
         accumulator_ += got.left(got.indexOf('\0') < 0 ? n : got.indexOf('\0'));
@@ -79,54 +79,54 @@ ResultCode AtExchange::readReply() {
     if (len > 7 && accumulator_.mid(len - 7, 5) == "ERROR") {
         accumulator_.clear();
         complete_.clear();
-        result = rcOk;
+        result = ResultCode::Ok;
     }
     const qsizetype after = accumulator_.size();
     if (after > 4 && accumulator_.mid(after - 4, 2) == "OK") {
         complete_ = accumulator_;
         accumulator_.clear();
-        result = rcOk;
+        result = ResultCode::Ok;
     }
     return result;
 }
 
 ResultCode AtExchange::step() {
-    if (link_.port.clock().reached()) return rcTimeout;
+    if (link_.port.clock().reached()) return ResultCode::Timeout;
     switch (infoStep_) {
     case InfoStep::AskVersion: {
         writeLog("SWVersion request started");
         const ResultCode rc = getPhoneState("AT%SWV\r");
-        if (rc == rcOk) {
+        if (rc == ResultCode::Ok) {
             infoStep_ = InfoStep::AwaitVersion;
-            return rcNoAnswerYet;
+            return ResultCode::NoAnswerYet;
         }
         infoStep_ = InfoStep::Failed;
         return rc;
     }
     case InfoStep::AwaitVersion:
     case InfoStep::AwaitModel: {
-        if (readReply() != rcOk) return rcNoAnswerYet;
+        if (readReply() != ResultCode::Ok) return ResultCode::NoAnswerYet;
         const bool version = infoStep_ == InfoStep::AwaitVersion;
         const QString value = version ? cutVersion(complete_) : cutModel(complete_);
-        if (value.isEmpty()) return rcNoAnswerYet;
+        if (value.isEmpty()) return ResultCode::NoAnswerYet;
         {
             std::lock_guard lock(valuesMutex_);
             (version ? version_ : model_) = value;
         }
         link_.port.close();
         infoStep_ = version ? InfoStep::AskModel : InfoStep::Done;
-        return rcNoAnswerYet;
+        return ResultCode::NoAnswerYet;
     }
     case InfoStep::AskModel:
         writeLog("Model request started");
         getPhoneState("AT+CGMM\r");
         infoStep_ = InfoStep::AwaitModel;
-        return rcNoAnswerYet;
+        return ResultCode::NoAnswerYet;
     case InfoStep::Done:
         writeLog("AT read finished!");
-        return rcOk;
+        return ResultCode::Ok;
     default:
-        return rcNoAnswerYet;
+        return ResultCode::NoAnswerYet;
     }
 }
 
@@ -137,7 +137,7 @@ void AtExchange::startInfoRequest() {
     }
     accumulator_.clear();
     complete_.clear();
-    lastFailure_ = rcOk;
+    lastFailure_ = ResultCode::Ok;
     link_.port.clock().start(3000);
     driver_.store(kAtStart);
 }
@@ -154,15 +154,15 @@ void AtExchange::driverPass() {
     case kAtReadPending: {
         writeLog("kAtReadPending");
         const ResultCode r = step();
-        if (r == rcOk) {
+        if (r == ResultCode::Ok) {
             driver_.store(kAtFinished);
-        } else if (r == rcTimeout) {
-            lastFailure_ = rcTimeout;
+        } else if (r == ResultCode::Timeout) {
+            lastFailure_ = ResultCode::Timeout;
             link_.port.close();
             driver_.store(kAtInactive);
             link_.task.setTaskCode(kTaskIdle);
             if (onFinished) onFinished();
-        } else if (r != rcNoAnswerYet) {
+        } else if (r != ResultCode::NoAnswerYet) {
             lastFailure_ = r;
             driver_.store(kAtAbort);
         }

@@ -68,7 +68,7 @@ private:
     enum class InfoStep : uint8_t { AskVersion, AwaitVersion, AskModel, AwaitModel, Failed, Done };
     InfoStep infoStep_ = InfoStep::AskVersion;
     std::atomic<uint8_t> driver_{kAtInactive};
-    std::atomic<uint8_t> lastFailure_{rcOk};
+    std::atomic<ResultCode> lastFailure_{ResultCode::Ok};
     mutable std::mutex valuesMutex_;
     QString model_ = kNotLearnt;
     QString version_ = kNotLearnt;

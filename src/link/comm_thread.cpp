@@ -46,7 +46,7 @@ void PhoneWorker::run() {
             writeLog("ttsAbort");
             // A task cancelled before the worker took it up (during the pause after the
             // keypad command) still ends, as aborted.
-            if (busy_) reportOutcome(rcAborted);
+            if (busy_) reportOutcome(ResultCode::Aborted);
             link_.task.replaceTaskCode(kTaskAbort, kTaskIdle);
             break;
         case kTaskAtProcessing:
@@ -74,9 +74,9 @@ void PhoneWorker::runTransfer(uint8_t code) {
     ProgressSink& bar = link_.bar();
     bar.setText(langText(Text::ConnectCableHoldPower));
     const auto body = bodies_.find(code);
-    ResultCode r = body != bodies_.end() && body->second ? body->second() : rcAborted;
+    ResultCode r = body != bodies_.end() && body->second ? body->second() : ResultCode::Aborted;
     // Cancel ends as aborted, whatever step noticed it last.
-    if (r == rcOk && (link_.task.aborted() || link_.task.abortSignal())) r = rcAborted;
+    if (r == ResultCode::Ok && (link_.task.aborted() || link_.task.abortSignal())) r = ResultCode::Aborted;
     reportOutcome(r);
 }
 
@@ -88,9 +88,9 @@ void PhoneWorker::refuseTask(ResultCode r) {
 void PhoneWorker::reportOutcome(ResultCode r) {
     ProgressSink& bar = link_.bar();
     bar.setButtonCaption(langText(Text::CloseButton));
-    if (r == rcOk) {
+    if (r == ResultCode::Ok) {
         bar.setText(langText(Text::OperationCompleted));
-    } else if (r == rcAborted) {
+    } else if (r == ResultCode::Aborted) {
         bar.setText(langText(Text::OperationAborted));
     } else {
         bar.setText(langText(Text::ErrorOccurred));
@@ -109,7 +109,7 @@ void startTask(PhoneLink& link, AtExchange& at, PhoneWorker& worker, uint8_t cod
     if (const QString why = transfer ? speedRefusal(settings.baud) : QString(); !why.isEmpty()) {
         writeLog(QStringLiteral("X:  %1").arg(why));
         link.failureDetail = why;
-        worker.refuseTask(rcWrongComSettings);
+        worker.refuseTask(ResultCode::WrongComSettings);
         return;
     }
     worker.markBusy();

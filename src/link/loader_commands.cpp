@@ -26,7 +26,7 @@ void putBigEndian(uint8_t* p, uint32_t v) {
 // 0 when every byte went out. A write stopped by the abort signal ends the task as aborted; a
 // port that refused the bytes or went away ends it with the port's failure.
 ResultCode send(PhoneLink& link, const uint8_t* bytes, int count) {
-    if (link.port.writeBytes(bytes, count, link.task) == count) return rcOk;
+    if (link.port.writeBytes(bytes, count, link.task) == count) return ResultCode::Ok;
     return link.port.shortWriteCode(link.task);
 }
 
@@ -62,9 +62,9 @@ Wait receiveByte(PhoneLink& link, uint8_t& byte, int silentMs = kAnswerWaitMs) {
 
 ResultCode failed(PhoneLink& link, Wait w) {
     switch (w) {
-    case Wait::Aborted: return rcAborted;
+    case Wait::Aborted: return ResultCode::Aborted;
     case Wait::Lost: return link.port.lostCode();
-    default: return rcNoResponse;
+    default: return ResultCode::NoResponse;
     }
 }
 
@@ -93,15 +93,15 @@ Wait receiveAck(PhoneLink& link, bool& accepted) {
 
 // What a read or write block does first: the bar at 0 of 100, and the abort and size checks.
 ResultCode startBlock(PhoneLink& link, uint32_t length) {
-    if (link.task.aborted()) return rcAborted;
+    if (link.task.aborted()) return ResultCode::Aborted;
     link.bar().setPosition(0);
     link.bar().setMaximum(100);
     link.bar().repaint();
     if (link.task.abortSignal()) {
         link.task.setTaskCode(kTaskAbort);
-        return rcAborted;
+        return ResultCode::Aborted;
     }
-    return length > uint32_t(link.buffer.size()) ? rcNotEnoughMemory : rcOk;
+    return length > uint32_t(link.buffer.size()) ? ResultCode::NotEnoughMemory : ResultCode::Ok;
 }
 
 int percent(int64_t part, int64_t whole) { return whole == 0 ? 100 : int(roundHalfEvenQuotient(part * 100, whole)); }
@@ -172,42 +172,42 @@ uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data)
 }
 
 ResultCode speedSwitch(PhoneLink& link) {
-    if (link.task.aborted()) return rcAborted;
+    if (link.task.aborted()) return ResultCode::Aborted;
     const int code = loaderSpeedCode(link.workingSpeed);
     const uint8_t bytes[2] = {uint8_t(code < 0 ? 0x00 : 0x53), uint8_t(code < 0 ? 0x00 : code)};
     link.port.pause(10);
     for (uint8_t b : bytes)
-        if (const ResultCode rc = sendByte(link, b); rc != rcOk) return rc;
+        if (const ResultCode rc = sendByte(link, b); rc != ResultCode::Ok) return rc;
     uint8_t byte = 0;
     do {
         if (const Wait w = receiveByte(link, byte); w != Wait::Got) return failed(link, w);
     } while (byte != kAck);
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 ResultCode switchToWorkingSpeed(PhoneLink& link) {
-    if (link.workingSpeed == kLoaderStartSpeed) return rcOk;  // the loader already runs at 28,800
-    if (const ResultCode rc = speedSwitch(link); rc != rcOk) return rc;
-    if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != rcOk) return rc;
+    if (link.workingSpeed == kLoaderStartSpeed) return ResultCode::Ok;  // the loader already runs at 28,800
+    if (const ResultCode rc = speedSwitch(link); rc != ResultCode::Ok) return rc;
+    if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != ResultCode::Ok) return rc;
     versionDisplay(link);
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items) {
-    if (const ResultCode rc = startBlock(link, length); rc != rcOk) return rc;
+    if (const ResultCode rc = startBlock(link, length); rc != ResultCode::Ok) return rc;
     ProgressSink& bar = link.bar();
     ItemCounter counter(items);
     uint8_t command[9] = {0x52};
     putBigEndian(command + 1, address);
     putBigEndian(command + 5, length);
     for (uint8_t b : command)
-        if (const ResultCode rc = sendByte(link, b); rc != rcOk) return rc;
+        if (const ResultCode rc = sendByte(link, b); rc != ResultCode::Ok) return rc;
 
     uint32_t got = 0;
     SilenceLimit silence(kAnswerWaitMs);
     while (got < length) {
         if (link.task.abortSignal()) link.task.setTaskCode(kTaskAbort);
-        if (link.task.aborted()) return rcAborted;
+        if (link.task.aborted()) return ResultCode::Aborted;
         const int n = link.port.readBytes(link.buffer.data() + got, int(length - got));
         if (n > 0) {
             got += uint32_t(n);
@@ -220,10 +220,10 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const B
             return link.port.lostCode();
         } else if (silence.passed()) {
             writeLog(QStringLiteral("X:  Read block stopped after %1 of %2 bytes").arg(got).arg(length));
-            return rcNoResponse;
+            return ResultCode::NoResponse;
         }
     }
-    if (link.task.aborted()) return rcAborted;
+    if (link.task.aborted()) return ResultCode::Aborted;
     uint8_t trailer = 0;
     for (int i = 0; i < 2; ++i)
         if (const Wait w = receiveByte(link, trailer); w != Wait::Got) return failed(link, w);
@@ -233,7 +233,7 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const B
 }
 
 ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items) {
-    if (const ResultCode rc = startBlock(link, length); rc != rcOk) return rc;
+    if (const ResultCode rc = startBlock(link, length); rc != ResultCode::Ok) return rc;
     ProgressSink& bar = link.bar();
     ItemCounter counter(items);
 
@@ -249,10 +249,10 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const 
             uint8_t head[9] = {0x57};
             putBigEndian(head + 1, at);
             putBigEndian(head + 5, segment);
-            if (const ResultCode rc = send(link, head, 9); rc != rcOk) return rc;
+            if (const ResultCode rc = send(link, head, 9); rc != ResultCode::Ok) return rc;
             for (uint32_t sent = 0; sent < segment;) {
                 const uint32_t piece = counter.piece(done + sent, std::min<uint32_t>(8192, segment - sent));
-                if (const ResultCode rc = send(link, data + sent, int(piece)); rc != rcOk) return rc;
+                if (const ResultCode rc = send(link, data + sent, int(piece)); rc != ResultCode::Ok) return rc;
                 sent += piece;
                 counter.reached(done + sent);
                 bar.setPosition(percent(done + sent, length));
@@ -260,7 +260,7 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const 
             }
             const uint16_t sum = segmentChecksum(at, segment, data);
             const uint8_t tail[2] = {uint8_t(sum >> 8), uint8_t(sum)};
-            if (const ResultCode rc = send(link, tail, 2); rc != rcOk) return rc;
+            if (const ResultCode rc = send(link, tail, 2); rc != ResultCode::Ok) return rc;
             link.port.clearInput();
             answer = receiveAck(link, accepted);
             if (answer == Wait::Aborted || answer == Wait::Lost) return failed(link, answer);
@@ -269,34 +269,34 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const 
                              .arg(at, 8, 16, QChar('0')).arg(segment)
                              .arg(answer == Wait::Silent ? "not answered" : "refused"));
         }
-        if (!accepted) return answer == Wait::Silent ? rcNoResponse : rcInvalidResponse;
+        if (!accepted) return answer == Wait::Silent ? ResultCode::NoResponse : ResultCode::InvalidResponse;
         done += segment;
-        if (link.task.aborted()) return rcAborted;
+        if (link.task.aborted()) return ResultCode::Aborted;
     }
-    if (link.task.aborted()) return rcAborted;
+    if (link.task.aborted()) return ResultCode::Aborted;
     bar.setPosition(100);
     bar.repaint();
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 ResultCode endOfWrite(PhoneLink& link) {
-    if (link.task.aborted()) return rcAborted;
+    if (link.task.aborted()) return ResultCode::Aborted;
     link.bar().setText(langText(Text::WritingCompleted));
     link.bar().repaint();
     const uint8_t command[5] = {0x57, 0, 0, 0, 0};
     for (uint8_t b : command)
-        if (const ResultCode rc = sendByte(link, b); rc != rcOk) return rc;
-    if (link.task.aborted()) return rcAborted;
+        if (const ResultCode rc = sendByte(link, b); rc != ResultCode::Ok) return rc;
+    if (link.task.aborted()) return ResultCode::Aborted;
     bool accepted = false;
     const Wait w = receiveAck(link, accepted);
     if (w != Wait::Got) return failed(link, w);
-    return accepted ? rcOk : rcInvalidResponse;
+    return accepted ? ResultCode::Ok : ResultCode::InvalidResponse;
 }
 
 ResultCode finish(PhoneLink& link) {
-    if (link.task.aborted()) return rcAborted;
-    if (const ResultCode rc = sendByte(link, 0x75); rc != rcOk) return rc;
-    return link.task.aborted() ? rcAborted : rcOk;
+    if (link.task.aborted()) return ResultCode::Aborted;
+    if (const ResultCode rc = sendByte(link, 0x75); rc != ResultCode::Ok) return rc;
+    return link.task.aborted() ? ResultCode::Aborted : ResultCode::Ok;
 }
 
 QString versionLineOf(const uint8_t* block, int size) {

@@ -39,21 +39,21 @@ QString secondsOf(std::chrono::milliseconds ms) { return QString::number(double(
 
 // A write that came up short: the user's abort (the task code is left alone), or the port's failure.
 ResultCode writeFailure(PhoneLink& link) {
-    if (link.task.abortSignal() || link.task.aborted()) return rcAborted;
+    if (link.task.abortSignal() || link.task.aborted()) return ResultCode::Aborted;
     return link.port.shortWriteCode(link.task);
 }
 
 // One byte from the phone. Stops on the abort signal, a port that is gone and the deadline.
 ResultCode receiveByte(PhoneLink& link, uint8_t& byte, const std::optional<Clock::time_point>& deadline) {
     for (;;) {
-        if (link.port.readBytes(&byte, 1) == 1) return rcOk;
-        if (link.task.abortSignal()) return rcAborted;
+        if (link.port.readBytes(&byte, 1) == 1) return ResultCode::Ok;
+        if (link.task.abortSignal()) return ResultCode::Aborted;
         if (link.port.lost()) return link.port.lostCode();
         if (deadline && Clock::now() >= *deadline) {
             writeLog("X:  The loader did not confirm its start");
             link.failureDetail = QStringLiteral("The loader did not confirm its start within %1 s of being sent")
                                      .arg(secondsOf(link.bootWait.giveUpAfter));
-            return rcNoResponse;
+            return ResultCode::NoResponse;
         }
     }
 }
@@ -65,14 +65,14 @@ ResultCode awaitBootAnswer(PhoneLink& link) {
     const BootWait& wait = link.bootWait;
     bool reminded = false;
     for (;;) {
-        if (link.task.aborted()) return rcAborted;  // the task code stays 7
-        if (link.task.abortSignal()) return rcAborted;
+        if (link.task.aborted()) return ResultCode::Aborted;  // the task code stays 7
+        if (link.task.abortSignal()) return ResultCode::Aborted;
         const Clock::time_point greeted = Clock::now();
         const uint8_t greeting = kGreeting;
         if (link.port.writeBytes(&greeting, 1, link.task) != 1) return writeFailure(link);
         link.port.pause(2);
         uint8_t reply = 0;
-        if (link.port.readBytes(&reply, 1) == 1 && reply == kBootAnswer) return rcOk;
+        if (link.port.readBytes(&reply, 1) == 1 && reply == kBootAnswer) return ResultCode::Ok;
         if (link.port.lost()) return link.port.lostCode();
         // Bytes that are not the answer come back at once: still greet no faster than this.
         const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - greeted);
@@ -87,7 +87,7 @@ ResultCode awaitBootAnswer(PhoneLink& link) {
             writeLog("X:  The boot code did not answer");
             link.failureDetail = QStringLiteral("The phone's boot code did not answer within %1 s")
                                      .arg(secondsOf(wait.giveUpAfter));
-            return rcPhoneNotAnswering;
+            return ResultCode::PhoneNotAnswering;
         }
     }
 }
@@ -95,16 +95,16 @@ ResultCode awaitBootAnswer(PhoneLink& link) {
 }  // namespace
 
 ResultCode uploadLoader(PhoneLink& link) {
-    if (link.task.aborted()) return rcAborted;
-    if (link.portName.isEmpty()) return rcWrongComSettings;
-    if (link.loaderImage.size() != kLoaderImageSize) return rcCantOpenFile;
-    if (link.port.openLoaderLink(link.portName, 28800) != rcOk) {
+    if (link.task.aborted()) return ResultCode::Aborted;
+    if (link.portName.isEmpty()) return ResultCode::WrongComSettings;
+    if (link.loaderImage.size() != kLoaderImageSize) return ResultCode::CantOpenFile;
+    if (link.port.openLoaderLink(link.portName, 28800) != ResultCode::Ok) {
         link.failureDetail = link.port.openFailure();
-        return rcComInitFailed;
+        return ResultCode::ComInitFailed;
     }
 
-    if (const ResultCode rc = awaitBootAnswer(link); rc != rcOk) return rc;
-    if (link.task.aborted()) return rcAborted;
+    if (const ResultCode rc = awaitBootAnswer(link); rc != ResultCode::Ok) return rc;
+    if (link.task.aborted()) return ResultCode::Aborted;
 
     link.port.pause(4);
     for (size_t i = 0; i < kBootHeader.size(); ++i)
@@ -119,26 +119,26 @@ ResultCode uploadLoader(PhoneLink& link) {
     const auto* image = reinterpret_cast<const uint8_t*>(link.loaderImage.constData());
     int step = 0;
     for (int offset = 0; offset < kLoaderImageSize; offset += kLoaderChunk) {
-        if (link.task.aborted()) return rcAborted;
+        if (link.task.aborted()) return ResultCode::Aborted;
         link.port.writeChunk(image + offset, std::min(kLoaderChunk, kLoaderImageSize - offset));
         if (link.port.lost()) return link.port.lostCode();
         bar.setPosition(++step);
         bar.repaint();
-        if (link.task.aborted()) return rcAborted;
+        if (link.task.aborted()) return ResultCode::Aborted;
     }
     bar.setPosition(7);
-    if (link.task.aborted()) return rcAborted;
+    if (link.task.aborted()) return ResultCode::Aborted;
 
     link.port.clearInput();
     const std::optional<Clock::time_point> deadline = deadlineOf(link);
     uint8_t byte = 0;
     do {
-        if (const ResultCode rc = receiveByte(link, byte, deadline); rc != rcOk) return rc;
+        if (const ResultCode rc = receiveByte(link, byte, deadline); rc != ResultCode::Ok) return rc;
     } while (byte != kConfirmation);
     for (int i = 0; i < 3; ++i)
-        if (const ResultCode rc = receiveByte(link, byte, deadline); rc != rcOk) return rc;
+        if (const ResultCode rc = receiveByte(link, byte, deadline); rc != ResultCode::Ok) return rc;
     const uint8_t confirm = kConfirmation;
-    return link.port.writeBytes(&confirm, 1, link.task) == 1 ? rcOk : writeFailure(link);
+    return link.port.writeBytes(&confirm, 1, link.task) == 1 ? ResultCode::Ok : writeFailure(link);
 }
 
 }  // namespace qv

@@ -31,15 +31,15 @@ QString describeOpenFailure(const QString& name) {
 ResultCode SerialPort::open(const QString& name) {
     writeLog("Opening COM port...");
     openFailure_.clear();
-    lost_ = rcOk;
+    lost_ = ResultCode::Ok;
     errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), true)) {
         openFailure_ = describeOpenFailure(name);
         writeLog("X:  COM port open failed.");
-        return rcCantOpenCom;
+        return ResultCode::CantOpenCom;
     }
     writeLog(QStringLiteral("OK: COM port opened, Handle = %1").arg(device_->handleNumber()));
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 ResultCode SerialPort::configureLoaderLink(uint32_t baud) {
@@ -48,49 +48,49 @@ ResultCode SerialPort::configureLoaderLink(uint32_t baud) {
     writeLog(QStringLiteral("   Setting COM timeouts RI=%1, WC=%2").arg(timeouts.readInterval).arg(timeouts.writeTotalConstant));
     if (!device_->applyTimeouts(timeouts)) {
         writeLog("   X:  Setting COM timeouts failed");
-        return rcCantSetTimeouts;
+        return ResultCode::CantSetTimeouts;
     }
     writeLog("   OK: Setting COM timeouts successfully finished");
     loaderEvents_ = true;
     uint32_t oldMask = 0;
     if (!device_->readEventMask(oldMask)) {
         writeLog("   X:  Setting COM Mask failed");
-        return rcCantSetComMask;
+        return ResultCode::CantSetComMask;
     }
     writeLog("   Obtaining COM State...");
     LineSettings s;
     if (!device_->readSettings(s)) {
         writeLog("   X:  Obtaining COM State failed");
-        return rcCantReadComState;
+        return ResultCode::CantReadComState;
     }
     writeLog("   OK: Obtaining COM State successfully finished");
-    if (const ResultCode rc = applyLoaderLineSettings(s, baud, 0, 0); rc != rcOk) return rc;
+    if (const ResultCode rc = applyLoaderLineSettings(s, baud, 0, 0); rc != ResultCode::Ok) return rc;
     if (!device_->setQueueSizes(65536, 65536)) {
         writeLog("   X:  Setting COM Queues failed");
-        return rcCantSetComBuffer;
+        return ResultCode::CantSetComBuffer;
     }
     writeLog("   OK: Setting COM Queues successfully finished");
     writeLog(QStringLiteral("   Setting COM Mask... Mask=%1").arg(oldMask));
     if (!device_->setEventMask(5)) {
         writeLog("   X:  Setting COM Mask failed");
-        return rcCantSetComMask;
+        return ResultCode::CantSetComMask;
     }
     writeLog("   OK: Setting COM Mask successfully finished");
     writeLog("OK: Setting up COM successfully finished");
     pause(2);
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 ResultCode SerialPort::openLoaderLink(const QString& name, uint32_t baud) {
     close();
     pause(100);
-    if (const ResultCode rc = open(name); rc != rcOk) return rc;
+    if (const ResultCode rc = open(name); rc != ResultCode::Ok) return rc;
     return configureLoaderLink(baud);
 }
 
 ResultCode SerialPort::setWorkingSpeed(uint32_t baud) {
     LineSettings s;
-    if (!device_->readSettings(s)) return rcCantReadComState;
+    if (!device_->readSettings(s)) return ResultCode::CantReadComState;
     return applyLoaderLineSettings(s, baud, 2048, 512);
 }
 
@@ -106,38 +106,38 @@ ResultCode SerialPort::applyLoaderLineSettings(LineSettings s, uint32_t baud, in
     pause(20);
     if (!device_->applySettings(s)) {
         writeLog("   X:  Setting COM State failed");
-        return rcCantSetComState;
+        return ResultCode::CantSetComState;
     }
     writeLog("   OK: Setting COM State successfully finished");
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 ResultCode SerialPort::openAtLink(const QString& name) {
     openFailure_.clear();
-    lost_ = rcOk;
+    lost_ = ResultCode::Ok;
     errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), false)) {
         openFailure_ = describeOpenFailure(name);
         writeLog("X:  COM port open failed.");
-        return rcCantOpenCom;
+        return ResultCode::CantOpenCom;
     }
     writeLog(QStringLiteral("OK: COM port opened, Handle = %1").arg(device_->handleNumber()));
-    if (!device_->setQueueSizes(2048, 2048)) return rcCantSetComBuffer;
+    if (!device_->setQueueSizes(2048, 2048)) return ResultCode::CantSetComBuffer;
     LineSettings s;
-    if (!device_->readSettings(s)) return rcCantReadComState;
+    if (!device_->readSettings(s)) return ResultCode::CantReadComState;
     s.baud = 19200;
     s.dataBits = 8;
     s.twoStopBits = false;
     s.dtr = true;
     s.rts = true;
     pause(20);
-    if (!device_->applySettings(s)) return rcCantSetComState;
+    if (!device_->applySettings(s)) return ResultCode::CantSetComState;
     Timeouts t;
-    if (!device_->readTimeouts(t)) return rcCantSetTimeouts;
+    if (!device_->readTimeouts(t)) return ResultCode::CantSetTimeouts;
     t = {50, 1, 50, 10, 10};
-    if (!device_->applyTimeouts(t)) return rcCantSetTimeouts;
+    if (!device_->applyTimeouts(t)) return ResultCode::CantSetTimeouts;
     device_->purge();
-    return rcOk;
+    return ResultCode::Ok;
 }
 
 ResultCode SerialPort::close() {
@@ -145,10 +145,10 @@ ResultCode SerialPort::close() {
     writeLog("  Purging COM...");
     device_->purge();
     writeLog("  Closing COM...");
-    ResultCode rc = rcOk;
+    ResultCode rc = ResultCode::Ok;
     if (!device_->close()) {
         writeLog("  X:  Close COM failed!");
-        rc = rcComCloseError;
+        rc = ResultCode::ComCloseError;
     } else {
         writeLog("  OK: Close COM successful!");
     }
@@ -158,7 +158,7 @@ ResultCode SerialPort::close() {
 }
 
 bool SerialPort::checkLost(ResultCode code) {
-    if (lost_ != rcOk) return true;
+    if (lost_ != ResultCode::Ok) return true;
     if (!device_->lost()) return false;
     lost_ = code;
     writeLog(QStringLiteral("X:  COM port lost: %1").arg(resultMessage(code)));
@@ -166,19 +166,19 @@ bool SerialPort::checkLost(ResultCode code) {
 }
 
 int SerialPort::readBytes(uint8_t* buffer, int wanted) {
-    if (lost_ != rcOk) return 0;
+    if (lost_ != ResultCode::Ok) return 0;
     // Instead of a fixed 10 ms pause, wait at most that long and go on as soon as bytes arrive.
     if (!device_->waitForInput(10)) {
-        checkLost(rcComReadFailed);
+        checkLost(ResultCode::ComReadFailed);
         return 0;
     }
     const int waiting = device_->inputCount();
     if (waiting <= 0) {
-        checkLost(rcComReadFailed);
+        checkLost(ResultCode::ComReadFailed);
         return 0;
     }
     const int n = device_->read(buffer, std::min(wanted, waiting));
-    if (n < 0) checkLost(rcComReadFailed);
+    if (n < 0) checkLost(ResultCode::ComReadFailed);
     return n < 0 ? 0 : n;
 }
 
@@ -186,12 +186,12 @@ int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& 
     int done = 0;
     int failures = 0;
     while (done < count) {
-        if (task.abortSignal() || lost_ != rcOk) return done;
+        if (task.abortSignal() || lost_ != ResultCode::Ok) return done;
         const int piece = std::min(4096, count - done);
         const int n = device_->write(buffer + done, piece);
         if (n <= 0) {
             // A failed piece is tried again, unless the device is gone.
-            if (checkLost(rcComWriteFailed) || !device_->isOpen() || ++failures > 50) return done;
+            if (checkLost(ResultCode::ComWriteFailed) || !device_->isOpen() || ++failures > 50) return done;
             pause(10);
             continue;
         }
@@ -204,25 +204,25 @@ int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& 
 ResultCode SerialPort::shortWriteCode(TaskControl& task) const {
     if (task.abortSignal() || task.aborted()) {
         task.setTaskCode(kTaskAbort);
-        return rcAborted;
+        return ResultCode::Aborted;
     }
-    return lost_ != rcOk ? lost_ : rcComWriteFailed;
+    return lost_ != ResultCode::Ok ? lost_ : ResultCode::ComWriteFailed;
 }
 
 ResultCode SerialPort::writeChunk(const uint8_t* buffer, int count) {
     pause(1);
-    if (lost_ != rcOk) return rcComWriteFailed;
-    if (device_->write(buffer, count) == count) return rcOk;
-    checkLost(rcComWriteFailed);
-    return rcComWriteFailed;
+    if (lost_ != ResultCode::Ok) return ResultCode::ComWriteFailed;
+    if (device_->write(buffer, count) == count) return ResultCode::Ok;
+    checkLost(ResultCode::ComWriteFailed);
+    return ResultCode::ComWriteFailed;
 }
 
 int SerialPort::inputCount() {
-    if (lost_ != rcOk) return -1;
+    if (lost_ != ResultCode::Ok) return -1;
     device_->waitForInput(10);
     const int n = device_->inputCount();
     if (n < 0 || device_->lost()) {
-        checkLost(rcComReadFailed);
+        checkLost(ResultCode::ComReadFailed);
         return -1;
     }
     return n;

@@ -1,7 +1,7 @@
 #pragma once
 // The one serial port of the phone link: the loader link and the AT link configurations,
 // the working speed, closing, and the byte-level reads and writes the protocols use.
-#include "link/result_codes.h"
+#include "base/result.h"
 #include "link/serial_device.h"
 #include "link/task_control.h"
 #include "link/timeout_clock.h"
@@ -31,7 +31,7 @@ public:
     // that names the failure: 18 (read failed) or 17 (write failed); 0 while the port is sound.
     // Reads and writes return at once from then on. The next open clears it.
     ResultCode lostCode() const { return lost_; }
-    bool lost() const { return lost_ != rcOk; }
+    bool lost() const { return lost_ != ResultCode::Ok; }
 
     // Up to `wanted` bytes of those waiting; waits at most 10 ms for the first to arrive.
     // 0 when none came, or at once when the device is gone (see lostCode()).
@@ -67,7 +67,7 @@ private:
     Sleeper sleep_;
     bool loaderEvents_ = false;  // the loader link's two auxiliary events exist
     QString openFailure_;
-    ResultCode lost_ = rcOk;
+    ResultCode lost_ = ResultCode::Ok;
 };
 
 }  // namespace qv

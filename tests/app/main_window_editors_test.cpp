@@ -248,7 +248,7 @@ TEST_F(EditorTest, AMelodyLongerThanItsSlotIsRefusedButTicked) {
     w->showMelodies();
     EXPECT_EQ(child<QLabel>(*w, "scaledSizeLabel")->text(), "Melody");
     EXPECT_EQ(child<QLabel>(*w, "byteSizeLabel")->text(), "1200 byte");
-    Status s;
+    Result s;
     const QByteArray before = melodySlot(w->workspace(), 0, &s);
     dialogs.files = {fileOf("long.mmf", 1201)};
     child<QToolButton>(*w, "importButton")->click();
@@ -283,7 +283,7 @@ TEST_F(EditorTest, TheFileBoxFollowsTheFocusedRowAndImportsIntoIt) {
     EXPECT_EQ(dialogs.titles.last(), "Open melody file");
     EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
-    Status s;
+    Result s;
     const QByteArray slot = melodySlot(w->workspace(), 2, &s);
     ASSERT_EQ(slot.size(), 3100);
     EXPECT_EQ(slot.left(1000), readAll(tune));

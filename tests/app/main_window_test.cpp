@@ -142,7 +142,7 @@ TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
     });
     closer.start(50);
     w->openClicked();
-    EXPECT_EQ(w->lastTaskResult(), rcOk);
+    EXPECT_EQ(w->lastTaskResult(), ResultCode::Ok);
     EXPECT_EQ(w->lastTaskText(), "Operation completed.");
     EXPECT_TRUE(QFile::exists(dir.path("demo.mem")));
     EXPECT_EQ(child<QListView>(*w, "pictureList")->model()->rowCount(), model.pictures - 1);
@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
     auto& ticks = w->workspace().ticks(ListKind::Melodies);
     ticks[0] = ticks[2] = true;
     w->flashClicked();
-    EXPECT_EQ(w->lastTaskResult(), rcOk);
+    EXPECT_EQ(w->lastTaskResult(), ResultCode::Ok);
     EXPECT_FALSE(ticks[0]);
     EXPECT_FALSE(ticks[2]);
 }

@@ -97,7 +97,7 @@ TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
         }
         const auto r = session.waitForEnd(10000);
         ASSERT_TRUE(r.has_value()) << "Cancel was not noticed";
-        EXPECT_EQ(*r, rcAborted);
+        EXPECT_EQ(*r, ResultCode::Aborted);
         EXPECT_EQ(session.bar.lastText(), "Operation aborted.");
         EXPECT_TRUE(session.bar.errors().isEmpty()) << session.bar.errors().join('\n').toStdString();
         EXPECT_FALSE(session.portOpenAtEnd());
@@ -141,13 +141,13 @@ TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
     ASSERT_TRUE(stuck.waitForLog("end key"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     session.cancel();
-    ASSERT_EQ(session.waitForEnd(10000), std::optional<ResultCode>(rcAborted));
+    ASSERT_EQ(session.waitForEnd(10000), std::optional<ResultCode>(ResultCode::Aborted));
 
     PhoneEmulator phone(secondDir, copyDumps(secondDir));
     ASSERT_TRUE(phone.start());
     const auto r = session.run(kTaskReadFile, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(*r, rcOk);
+    EXPECT_EQ(*r, ResultCode::Ok);
     EXPECT_EQ(session.bar.lastText(), "Operation completed.");
     EXPECT_TRUE(session.bar.errors().isEmpty()) << session.bar.errors().join('\n').toStdString();
     EXPECT_FALSE(session.portOpenAtEnd());

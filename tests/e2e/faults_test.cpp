@@ -6,7 +6,7 @@
 #include "files/phone_read_task.h"
 #include "files/phone_write_task.h"
 #include "files/workspace.h"
-#include "link/result_codes.h"
+#include "base/result.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -74,7 +74,7 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         ResultCode result;
         std::vector<bool> stillTicked;  // rows 0, 2, 5
     };
-    for (const Case& c : {Case{1, rcOk, {false, false, false}}, Case{3, rcInvalidResponse, {false, true, true}}}) {
+    for (const Case& c : {Case{1, ResultCode::Ok, {false, false, false}}, Case{3, ResultCode::InvalidResponse, {false, true, true}}}) {
         SCOPED_TRACE(testing::Message() << c.refusals << " refusals");
         EditedPictures run;
         ASSERT_TRUE(run.edit({0, 2, 5}));
@@ -89,7 +89,7 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         EXPECT_EQ(phone.count("refused as told"), c.refusals);
         for (size_t i = 0; i < run.rows.size(); ++i)
             EXPECT_EQ(run.ws.ticks(ListKind::Pictures)[size_t(run.rows[i])], c.stillTicked[i]) << "row " << run.rows[i];
-        if (c.result == rcOk) {
+        if (c.result == ResultCode::Ok) {
             EXPECT_TRUE(session.bar.errors().isEmpty());
         } else {
             EXPECT_EQ(session.bar.errors(), QStringList{"Invalid response from target"});
@@ -113,7 +113,7 @@ TEST(WriteFaults, LineNoiseBeforeEveryAcknowledgementIsSkipped) {
     // At 115,200 baud the speed switch's acknowledgement comes behind noise too.
     const auto r = session.run(kTaskWriteItems, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(*r, rcOk) << session.bar.errors().join('\n').toStdString();
+    EXPECT_EQ(*r, ResultCode::Ok) << session.bar.errors().join('\n').toStdString();
     EXPECT_EQ(session.bar.lastText(), "Operation completed.");
     ASSERT_TRUE(phone.waitForLog("finish: back to the firmware"));
     EXPECT_EQ(phone.stop(), 0);

@@ -7,7 +7,7 @@
 #include "files/phone_write_task.h"
 #include "files/workspace.h"
 #include "image/byte_order.h"
-#include "link/result_codes.h"
+#include "base/result.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ TEST(GroupedTransfer, AReadInGroupsThroughAUsbAdapterGivesTheDumpImportsDataAndC
     session.setBody(kTaskReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
     const auto r = session.run(kTaskReadFile, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
-    ASSERT_EQ(*r, rcOk) << session.bar.errors().join('\n').toStdString();
+    ASSERT_EQ(*r, ResultCode::Ok) << session.bar.errors().join('\n').toStdString();
 
     QString builtMem = demo().builtTable;
     builtMem.replace(".sav", ".mem");
@@ -103,7 +103,7 @@ TEST(VerifiedWrite, ASegmentStoredWronglyIsFoundItsRowTickedAgainAndNamed) {
     session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
     const auto r = session.run(kTaskWriteItems, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(*r, rcWriteNotVerified);
+    EXPECT_EQ(*r, ResultCode::WriteNotVerified);
     EXPECT_EQ(session.bar.errors(), QStringList{"The phone does not hold what was written: pictures row 4"});
     EXPECT_EQ(files.ticked(ListKind::Pictures), std::vector<int>{EditedRows::kPicture});
     EXPECT_TRUE(files.ticked(ListKind::Strings).empty()) << "the strings arrived whole";
@@ -132,7 +132,7 @@ TEST(VerifiedWrite, CancelDuringTheReadBackEndsAbortedNeverDone) {
     session.bar.releaseGate();
     const auto r = session.waitForEnd(10000);
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(*r, rcAborted);
+    EXPECT_EQ(*r, ResultCode::Aborted);
     EXPECT_EQ(session.bar.lastText(), "Operation aborted.");
     EXPECT_FALSE(session.portOpenAtEnd());
     EXPECT_EQ(phone.stop(), 0);

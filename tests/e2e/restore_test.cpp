@@ -3,7 +3,7 @@
 #include "e2e/e2e_support.h"
 #include "files/restore_patch_task.h"
 #include "image/byte_order.h"
-#include "link/result_codes.h"
+#include "base/result.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

@@ -29,7 +29,7 @@ protected:
     }
     // The exported PO file with `translate` filling the translations.
     QByteArray translatedPo(const std::function<QString(int row, const PoEntry&)>& translate) {
-        Status s;
+        Result s;
         const auto cat = parsePo(stringsPo(ws, {}, &s), nullptr);
         EXPECT_TRUE(s.ok() && cat);
         std::vector<PoEntry> entries = cat->entries;

@@ -23,7 +23,7 @@ QByteArray readCommand(uint32_t address, uint32_t length) { return 'R' + bigEndi
 
 EngineHarness::EngineHarness(qv::emu::PhoneSettings settings, const QString& dump1, const QString& dump2)
     : engine(std::move(settings), &flash) {
-    const qv::Status loaded = flash.load(dump1, dump2);
+    const qv::Result loaded = flash.load(dump1, dump2);
     if (!loaded) ADD_FAILURE() << loaded.message().toStdString();
 }
 

@@ -22,8 +22,8 @@ struct ImportedModel {
         if (!m) throw std::runtime_error(why.toStdString());
         model = *m;
     }
-    Status import() {
-        if (Status s = ws.open(model.tableFile); !s) return s;
+    Result import() {
+        if (Result s = ws.open(model.tableFile); !s) return s;
         return importFromFlashDumps(ws, model.dump1, model.dump2);
     }
 };
@@ -89,7 +89,7 @@ TEST(DumpImport, SavedTwiceGivesTheSameBytesAndTheSameItems) {
 TEST(DumpImport, MissingOrShortDumpsAreClearErrors) {
     ImportedModel im;
     ASSERT_TRUE(im.ws.open(im.model.tableFile).ok());
-    Status s = importFromFlashDumps(im.ws, im.model.dump1, QString());
+    Result s = importFromFlashDumps(im.ws, im.model.dump1, QString());
     EXPECT_FALSE(s.ok());
     EXPECT_TRUE(s.message().contains("two flash dump"));
 

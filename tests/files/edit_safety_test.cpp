@@ -30,7 +30,7 @@ protected:
     void TearDown() override { ws.setRewriteFaultHook({}); }
 
     // The edit of a string's bytes and its font page together, as the string editor makes it.
-    Status editString() {
+    Result editString() {
         return ws.edit([&] {
             ws.image().strings[2].fontAttribute = 3;
             return ws.writeBlob(kStringTable, 2, QByteArray(model.strings[2].size(), 'Z'));
@@ -53,7 +53,7 @@ TEST_F(EditSafetyTest, AnEditThatCannotBeSavedLeavesFilesAndWorkspaceAsTheyWere)
         SCOPED_TRACE(int(step));
         SetUp();
         ws.setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Fail : FaultKind::None; });
-        const Status s = editString();
+        const Result s = editString();
                 ASSERT_FALSE(s.ok());
 
         Workspace fresh;
@@ -77,9 +77,9 @@ TEST_F(EditSafetyTest, AnEditThatCannotBeSavedLeavesFilesAndWorkspaceAsTheyWere)
 }
 
 TEST_F(EditSafetyTest, ARefusedChangeSavesNothingAndRollsBackTheImage) {
-    const Status s = ws.edit([&] {
+    const Result s = ws.edit([&] {
         ws.image().melodies[0].nameString = 7;
-        return Status::failure("refused");
+        return Result::failure("refused");
     });
     EXPECT_FALSE(s.ok());
     EXPECT_EQ(ws.image().melodies[0].nameString, model.image->melodies[0].nameString);
@@ -119,7 +119,7 @@ TEST_F(EditSafetyTest, ASaveTheReaderWouldRefuseIsNotSwappedIn) {
     Workspace w;
     ASSERT_TRUE(w.open(sav).ok());
     const int strings = w.rowCount(ListKind::Strings);
-    const Status s = w.save();
+    const Result s = w.save();
     ASSERT_FALSE(s.ok());
     EXPECT_TRUE(s.message().contains("would not open")) << s.message().toStdString();
     EXPECT_EQ(readAll(sav), oldSav);
@@ -139,7 +139,7 @@ TEST_F(EditSafetyTest, SizesATableFileMerelyClaimsAreRefused) {
         ASSERT_TRUE(data.resize(qint64(0x80000000u) + 4096));
     }
     Workspace w;
-    Status s = w.open(sav);
+    Result s = w.open(sav);
     ASSERT_FALSE(s.ok());
     EXPECT_TRUE(s.message().contains("more than a phone's flash")) << s.message().toStdString();
 
@@ -198,7 +198,7 @@ TEST_F(EditSafetyTest, LeftoversOfAnotherProcessSaveAreKeptWhileItHoldsTheLock) 
     // Held for longer than a writer waits: it says the file is in use.
     ASSERT_TRUE(other.acquire(ServiceFileNames(sav).lock).ok());
     PairLock third;
-    const Status s = third.acquire(ServiceFileNames(sav).lock, 100);
+    const Result s = third.acquire(ServiceFileNames(sav).lock, 100);
     EXPECT_FALSE(s.ok());
     EXPECT_TRUE(s.message().contains("in use")) << s.message().toStdString();
     other.release();
@@ -209,7 +209,7 @@ TEST_F(EditSafetyTest, LeftoversOfAnotherProcessSaveAreKeptWhileItHoldsTheLock) 
 
 TEST_F(EditSafetyTest, ADeviceIsNoServiceFile) {
     Workspace w;
-    const Status s = w.open("/dev/zero");
+    const Result s = w.open("/dev/zero");
     ASSERT_FALSE(s.ok());
     EXPECT_TRUE(s.message().contains("not a regular file")) << s.message().toStdString();
 }
@@ -219,7 +219,7 @@ TEST_F(EditSafetyTest, ADeviceIsNoServiceFile) {
 namespace {
 
 TEST_F(EditSafetyTest, AnEditThatThrowsLeavesTheWorkspaceReadyForTheNext) {
-    EXPECT_THROW(ws.edit([&]() -> Status {
+    EXPECT_THROW(ws.edit([&]() -> Result {
         ws.image().strings[1].fontAttribute = 4;
         (void)ws.writeBlob(kStringTable, 1, QByteArray(model.strings[1].size(), 'T'));
         throw std::bad_alloc();

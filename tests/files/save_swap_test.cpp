@@ -33,7 +33,7 @@ protected:
     // Returns the melody count so the caller can tell the old pair (3) from the new (2).
     int checkPairOnDisk() {
         Workspace fresh;
-        const Status s = fresh.open(sav);
+        const Result s = fresh.open(sav);
         EXPECT_TRUE(s.ok()) << s.message().toStdString();
         expectBlobs(fresh);
         EXPECT_FALSE(QFile::exists(dir.path("m.sa2")));
@@ -68,7 +68,7 @@ TEST_F(SaveSwapTest, FailureAtEachStepKeepsOnePairAndTheWorkspaceConsistent) {
         SCOPED_TRACE(int(step));
         SetUp();
         ws.setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Fail : FaultKind::None; });
-        const Status s = ws.save();
+        const Result s = ws.save();
                 if (step == RewriteStep::Finish) {
             EXPECT_TRUE(s.ok());  // nothing to fail there
         } else {
@@ -102,7 +102,7 @@ TEST_F(SaveSwapTest, CrashAtEachStepIsRepairedByTheNextOpen) {
 TEST_F(SaveSwapTest, UnwritableFolderAndBlockedNamesFailCleanly) {
     // A folder where ".me2" cannot be created (a directory stands in its place).
     ASSERT_TRUE(QDir().mkdir(dir.path("m.me2")));
-    Status s = ws.save();
+    Result s = ws.save();
     EXPECT_FALSE(s.ok());
     EXPECT_TRUE(s.message().contains("m.me2"));
     EXPECT_EQ(readAll(sav), oldSav);

@@ -127,7 +127,7 @@ TEST_F(ServiceFileTest, DamagedFilesAreRefusedAndLeaveTheOpenWorkspaceAlone) {
         QByteArray f = good;
         d.apply(f);
         writeAll(bad, f);
-        const Status s = ws.open(bad);
+        const Result s = ws.open(bad);
         EXPECT_FALSE(s.ok()) << d.what;
         EXPECT_TRUE(s.message().contains("bad.sav")) << s.message().toStdString();
         EXPECT_EQ(ws.chosenName(), sav) << d.what;
@@ -140,7 +140,7 @@ TEST_F(ServiceFileTest, BlobOutsideTheDataFileIsRefused) {
     QFile f(mem);
     ASSERT_TRUE(f.resize(f.size() - 200));
     Workspace ws;
-    const Status s = ws.open(sav);
+    const Result s = ws.open(sav);
     ASSERT_FALSE(s.ok());
     EXPECT_TRUE(s.message().contains("model.mem"));
 }
@@ -227,7 +227,7 @@ TEST_F(ServiceFileTest, TablesTheReaderSkippedAreNeverRewrittenFromMemory) {
         const QByteArray before = readAll(sav);
         Workspace ws;
         ASSERT_TRUE(ws.open(sav).ok());
-        const Status s = ws.save();
+        const Result s = ws.save();
         EXPECT_FALSE(s.ok());
         EXPECT_TRUE(s.message().contains("model.sav"));
         EXPECT_EQ(readAll(sav), before);

@@ -31,17 +31,17 @@ struct AtFixture : ::testing::Test {
 
 TEST_F(AtFixture, RepliesCompleteOnlyWithOkOrErrorAndTheirLineBreak) {
     dev->answer(bytesOf("OK\r\n"));
-    EXPECT_EQ(at.readReply(), rcNoAnswerYet);  // four characters are not enough
+    EXPECT_EQ(at.readReply(), ResultCode::NoAnswerYet);  // four characters are not enough
     AtExchange fresh(link);
     dev->answer(bytesOf("\r\nOK"));
-    EXPECT_EQ(fresh.readReply(), rcNoAnswerYet);
+    EXPECT_EQ(fresh.readReply(), ResultCode::NoAnswerYet);
     dev->answer(bytesOf("\r\n"));
-    EXPECT_EQ(fresh.readReply(), rcOk);
+    EXPECT_EQ(fresh.readReply(), ResultCode::Ok);
     EXPECT_EQ(fresh.completeReply(), QByteArray("\r\nOK\r\n"));
 
     AtExchange failing(link);
     dev->answer(bytesOf("AT\r\r\nERROR\r\n"));
-    EXPECT_EQ(failing.readReply(), rcOk);
+    EXPECT_EQ(failing.readReply(), ResultCode::Ok);
     EXPECT_TRUE(failing.completeReply().isEmpty());
 }
 
@@ -53,7 +53,7 @@ TEST(AtValues, ModelAndVersionAreCutAfterTheEcho) {
 }
 
 TEST_F(AtFixture, KeypadCommandGoesOutWithCrLf) {
-    ASSERT_EQ(at.getPhoneState(kKeypadEndKey), rcOk);
+    ASSERT_EQ(at.getPhoneState(kKeypadEndKey), ResultCode::Ok);
     EXPECT_EQ(dev->written, bytesOf("AT%FKPD=\"e\",100,0\r\r\n"));
 }
 
@@ -80,7 +80,7 @@ TEST_F(AtFixture, SilentPhoneTimesOutWithNotAvailable) {
     EXPECT_EQ(at.driverState(), kAtInactive);
     EXPECT_EQ(at.shownModel(), "N/A");
     EXPECT_EQ(at.shownVersion(), "N/A");
-    EXPECT_EQ(at.lastFailure(), rcTimeout);
+    EXPECT_EQ(at.lastFailure(), ResultCode::Timeout);
 }
 
 class RecordingSink : public ProgressSink {
@@ -100,7 +100,7 @@ TEST_F(AtFixture, WorkerTurnsResultsIntoFinalTextsAndOneErrorBox) {
     link.progress = &sink;
     PhoneWorker worker(link, at);
     std::atomic<int> runs{0};
-    ResultCode next = rcOk;
+    ResultCode next = ResultCode::Ok;
     worker.setTaskBody(kTaskWriteItems, [&] {
         ++runs;
         return next;
@@ -114,23 +114,23 @@ TEST_F(AtFixture, WorkerTurnsResultsIntoFinalTextsAndOneErrorBox) {
         link.task.setTaskCode(kTaskWriteItems);
         while (!ended) std::this_thread::yield();
     };
-    run(rcOk);
+    run(ResultCode::Ok);
     EXPECT_EQ(sink.text, "Operation completed.");
     EXPECT_EQ(sink.caption, "Close");
     EXPECT_TRUE(sink.errors.empty());
-    run(rcCantSetComState);
+    run(ResultCode::CantSetComState);
     EXPECT_EQ(sink.text, "Error occured!");
     ASSERT_EQ(sink.errors.size(), 1u);
     EXPECT_EQ(sink.errors[0], "Error :Can not set COM port state");
-    run(rcAborted);
+    run(ResultCode::Aborted);
     EXPECT_EQ(sink.text, "Operation aborted.");
 
     // A body that reports success after the user cancelled still ends as aborted.
     worker.setTaskBody(kTaskWriteItems, [&] {
         link.task.setAbortSignal();
-        return rcOk;
+        return ResultCode::Ok;
     });
-    run(rcOk);
+    run(ResultCode::Ok);
     EXPECT_EQ(sink.text, "Operation aborted.");
 
     // Reserved and unknown codes never run a task.

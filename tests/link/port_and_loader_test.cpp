@@ -33,7 +33,7 @@ struct LinkFixture : ::testing::Test {
 
 TEST_F(LinkFixture, LoaderLinkConfigurationLogsEveryStepInOrder) {
     LogCapture log;
-    ASSERT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), rcOk);
+    ASSERT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), ResultCode::Ok);
     const QStringList expected = {
         "Opening COM port...",
         "OK: COM port opened, Handle = 7",
@@ -61,23 +61,23 @@ TEST_F(LinkFixture, LoaderLinkConfigurationLogsEveryStepInOrder) {
 TEST_F(LinkFixture, OpenFailuresAndCloseWithoutPort) {
     LogCapture log;
     dev->failOpen = true;
-    EXPECT_EQ(link->port.open("nowhere"), rcCantOpenCom);
+    EXPECT_EQ(link->port.open("nowhere"), ResultCode::CantOpenCom);
     EXPECT_TRUE(log.messages().contains("X:  COM port open failed."));
-    EXPECT_EQ(link->port.close(), rcComCloseError);  // nothing to close, yet every step runs
+    EXPECT_EQ(link->port.close(), ResultCode::ComCloseError);  // nothing to close, yet every step runs
     EXPECT_FALSE(link->port.isOpen());
     EXPECT_TRUE(log.messages().contains("Close COM finished"));
 
     dev->failOpen = false;
     dev->failTimeouts = true;
-    EXPECT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), rcCantSetTimeouts);
+    EXPECT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), ResultCode::CantSetTimeouts);
     link->task.setTaskCode(kTaskReadFile);
-    EXPECT_EQ(uploadLoader(*link), rcComInitFailed);
+    EXPECT_EQ(uploadLoader(*link), ResultCode::ComInitFailed);
     link->portName.clear();
-    EXPECT_EQ(uploadLoader(*link), rcWrongComSettings);
+    EXPECT_EQ(uploadLoader(*link), ResultCode::WrongComSettings);
 }
 
 TEST_F(LinkFixture, AtLinkSettings) {
-    ASSERT_EQ(link->port.openAtLink("ttyFAKE"), rcOk);
+    ASSERT_EQ(link->port.openAtLink("ttyFAKE"), ResultCode::Ok);
     const LineSettings& s = dev->appliedSettings.back();
     EXPECT_EQ(s.baud, 19200u);
     EXPECT_FALSE(s.twoStopBits);
@@ -86,7 +86,7 @@ TEST_F(LinkFixture, AtLinkSettings) {
 }
 
 TEST_F(LinkFixture, WritesStopOnAbortAndTheClockSurvivesATickWrap) {
-    ASSERT_EQ(link->port.open("ttyFAKE"), rcOk);
+    ASSERT_EQ(link->port.open("ttyFAKE"), ResultCode::Ok);
     link->task.setAbortSignal();
     const uint8_t b[3] = {1, 2, 3};
     EXPECT_EQ(link->port.writeBytes(b, 3, link->task), 0);
@@ -107,7 +107,7 @@ TEST_F(LinkFixture, LoaderUploadBytesOnTheWire) {
         if (w.size() == 1 && w[0] == 0x45 && ++greetings == 3) d.answer({0x11, 0x43});  // noise first
         if (w.size() == 972) d.answerAfterClear({0x00, 0x21, 0xA1, 0xA2, 0xA3});
     };
-    ASSERT_EQ(uploadLoader(*link), rcOk);
+    ASSERT_EQ(uploadLoader(*link), ResultCode::Ok);
     const Bytes& out = dev->written;
     ASSERT_GE(greetings, 3);
     for (int i = 0; i < greetings; ++i) EXPECT_EQ(out[size_t(i)], 0x45);
@@ -121,7 +121,7 @@ TEST_F(LinkFixture, LoaderUploadBytesOnTheWire) {
 
 TEST_F(LinkFixture, LoaderUploadHonoursAbort) {
     link->task.setTaskCode(kTaskAbort);
-    EXPECT_EQ(uploadLoader(*link), rcAborted);
+    EXPECT_EQ(uploadLoader(*link), ResultCode::Aborted);
     EXPECT_EQ(dev->openCount, 0);
     EXPECT_EQ(link->task.taskCode(), kTaskAbort);
 
@@ -131,7 +131,7 @@ TEST_F(LinkFixture, LoaderUploadHonoursAbort) {
     dev->phone = [&](FakeSerialDevice&, const Bytes&) {
         if (++greetings == 5) link->task.setAbortSignal();
     };
-    EXPECT_EQ(uploadLoader(*link), rcAborted);
+    EXPECT_EQ(uploadLoader(*link), ResultCode::Aborted);
 }
 
 TEST_F(LinkFixture, SpeedSwitchCodes) {
@@ -139,20 +139,20 @@ TEST_F(LinkFixture, SpeedSwitchCodes) {
         {9600, {0x53, 0x00}}, {19200, {0x53, 0x01}}, {38400, {0x53, 0x03}},
         {115200, {0x53, 0x04}}, {230400, {0x53, 0x05}}, {57600, {0x00, 0x00}},
     };
-    ASSERT_EQ(link->port.open("ttyFAKE"), rcOk);
+    ASSERT_EQ(link->port.open("ttyFAKE"), ResultCode::Ok);
     dev->phone = [](FakeSerialDevice& d, const Bytes& w) {
         if (w.size() == 1 && (w[0] <= 0x05)) d.answer({0x21});
     };
     for (const auto& [baud, bytes] : cases) {
         const size_t from = dev->written.size();
         link->workingSpeed = baud;
-        EXPECT_EQ(speedSwitch(*link), rcOk) << baud;
+        EXPECT_EQ(speedSwitch(*link), ResultCode::Ok) << baud;
         EXPECT_EQ(writtenAfter(from), bytes) << baud;
     }
 }
 
 TEST_F(LinkFixture, ReadBlockRequestAndTrailer) {
-    ASSERT_EQ(link->port.open("ttyFAKE"), rcOk);
+    ASSERT_EQ(link->port.open("ttyFAKE"), ResultCode::Ok);
     dev->phone = [](FakeSerialDevice& d, const Bytes& w) {
         static Bytes request;
         request.insert(request.end(), w.begin(), w.end());
@@ -163,18 +163,18 @@ TEST_F(LinkFixture, ReadBlockRequestAndTrailer) {
             request.clear();
         }
     };
-    ASSERT_EQ(readBlock(*link, 16384, 0x01000004), rcOk);
+    ASSERT_EQ(readBlock(*link, 16384, 0x01000004), ResultCode::Ok);
     const Bytes expected = {0x52, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0x40, 0x00, 0x21};
     EXPECT_EQ(dev->written, expected);
     EXPECT_EQ(link->buffer[16383], 0x77);
 
     const size_t from = dev->written.size();
-    ASSERT_EQ(readBlock(*link, 0, 0x10), rcOk);  // still two trailing bytes, still answered
+    ASSERT_EQ(readBlock(*link, 0, 0x10), ResultCode::Ok);  // still two trailing bytes, still answered
     EXPECT_EQ(writtenAfter(from).back(), 0x21);
 }
 
 TEST_F(LinkFixture, WriteSegmentsChecksumsAndRetries) {
-    ASSERT_EQ(link->port.open("ttyFAKE"), rcOk);
+    ASSERT_EQ(link->port.open("ttyFAKE"), ResultCode::Ok);
     EXPECT_EQ(segmentChecksum(65536, 3, Bytes{1, 2, 3}.data()), 0xFFF5);
 
     std::vector<std::pair<uint32_t, uint32_t>> segments;
@@ -191,23 +191,23 @@ TEST_F(LinkFixture, WriteSegmentsChecksumsAndRetries) {
         d.answerAfterClear({uint8_t(refusals-- > 0 ? 0x3F : 0x21)});
     };
     link->buffer[0] = 1, link->buffer[1] = 2, link->buffer[2] = 3;
-    ASSERT_EQ(writeBlock(*link, 3, 65536), rcOk);
+    ASSERT_EQ(writeBlock(*link, 3, 65536), ResultCode::Ok);
     EXPECT_EQ(dev->written, (Bytes{0x57, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x01, 0x02, 0x03, 0xFF, 0xF5}));
 
     segments.clear();
-    ASSERT_EQ(writeBlock(*link, 70000, 32768), rcOk);
+    ASSERT_EQ(writeBlock(*link, 70000, 32768), ResultCode::Ok);
     EXPECT_EQ(segments, (std::vector<std::pair<uint32_t, uint32_t>>{{32768, 32768}, {65536, 37232}}));
     segments.clear();
-    ASSERT_EQ(writeBlock(*link, 65536, 131072), rcOk);
+    ASSERT_EQ(writeBlock(*link, 65536, 131072), ResultCode::Ok);
     EXPECT_EQ(segments.size(), 1u);
 
     // A refused segment is sent again; refused three times, the write fails, never succeeds.
     segments.clear();
     refusals = 2;
-    EXPECT_EQ(writeBlock(*link, 100, 0), rcOk);
+    EXPECT_EQ(writeBlock(*link, 100, 0), ResultCode::Ok);
     EXPECT_EQ(segments.size(), 3u);
     refusals = 3;
-    EXPECT_EQ(writeBlock(*link, 100, 0), rcInvalidResponse);
+    EXPECT_EQ(writeBlock(*link, 100, 0), ResultCode::InvalidResponse);
 }
 
 TEST(VersionLine, FieldsAreCutFromTheVersionBlock) {

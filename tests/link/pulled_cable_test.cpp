@@ -60,18 +60,18 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
         ResultCode expected;
     };
     const Case cases[] = {
-        {"greeting the boot code", true, false, [](const Bytes&, int n) { return n == 3; }, uploadLoader, rcComReadFailed},
+        {"greeting the boot code", true, false, [](const Bytes&, int n) { return n == 3; }, uploadLoader, ResultCode::ComReadFailed},
         {"sending the loader", true, true, [](const Bytes& w, int) { return w.size() == 1024; }, uploadLoader,
-         rcComWriteFailed},
+         ResultCode::ComWriteFailed},
         {"waiting for the loader's confirmation", true, true, [](const Bytes& w, int) { return w.size() == 972; },
-         uploadLoader, rcComReadFailed},
+         uploadLoader, ResultCode::ComReadFailed},
         {"switching the speed", false, false, [](const Bytes& w, int) { return w == Bytes{0x53}; }, speedSwitch,
-         rcComWriteFailed},
+         ResultCode::ComWriteFailed},
         {"reading a block", false, false, [](const Bytes&, int n) { return n == 9; },
-         [](PhoneLink& l) { return readBlock(l, 4096, 0x01000000); }, rcComReadFailed},
+         [](PhoneLink& l) { return readBlock(l, 4096, 0x01000000); }, ResultCode::ComReadFailed},
         {"writing a block", false, false, [](const Bytes& w, int) { return w.size() == 9; },
-         [](PhoneLink& l) { return writeBlock(l, 4096, 0x01000000); }, rcComWriteFailed},
-        {"ending the writes", false, false, [](const Bytes&, int n) { return n == 5; }, endOfWrite, rcComReadFailed},
+         [](PhoneLink& l) { return writeBlock(l, 4096, 0x01000000); }, ResultCode::ComWriteFailed},
+        {"ending the writes", false, false, [](const Bytes&, int n) { return n == 5; }, endOfWrite, ResultCode::ComReadFailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.step);
@@ -80,7 +80,7 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
         PhoneLink& link = *rig.link;
         link.workingSpeed = 115200;
         if (!c.uploads) {
-            ASSERT_EQ(link.port.open("ttyFAKE"), rcOk);
+            ASSERT_EQ(link.port.open("ttyFAKE"), ResultCode::Ok);
         }
         int writes = 0;
         long long pulledAtPoll = -1;
@@ -100,7 +100,7 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
         EXPECT_TRUE(link.port.lost());
         // Reopening the port starts afresh.
         d.gone = false;
-        ASSERT_EQ(link.port.open("ttyFAKE"), rcOk);
+        ASSERT_EQ(link.port.open("ttyFAKE"), ResultCode::Ok);
         EXPECT_FALSE(link.port.lost());
     }
 }
@@ -118,9 +118,9 @@ TEST(BootWait, TheGreetingLoopPausesBetweenGreetingsWhateverThePortAnswers) {
             if (++greetings == 50) link->task.setAbortSignal();
         }
     };
-    ASSERT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), rcOk);
+    ASSERT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), ResultCode::Ok);
     sleptMs = 0;
-    ASSERT_EQ(uploadLoader(*link), rcAborted);
+    ASSERT_EQ(uploadLoader(*link), ResultCode::Aborted);
     const long long settling = 100 + 20 + 2;  // the loader link's own pauses when it opens
     EXPECT_GE(sleptMs - settling, 10LL * greetings) << greetings << " greetings";
 }
@@ -136,9 +136,9 @@ TEST(BootWait, GivesUpOnlyWhenToldAndRemindsOnce) {
     };
     const Case cases[] = {
         // The window's way: no limit, Cancel ends it (here the poll limit presses Cancel).
-        {"no limit", false, 0ms, rcAborted, "", 1},
-        {"boot code silent", false, 150ms, rcPhoneNotAnswering, "boot code did not answer within 0.15 s", 1},
-        {"loader never starts", true, 150ms, rcNoResponse, "loader did not confirm its start within 0.15 s", 0},
+        {"no limit", false, 0ms, ResultCode::Aborted, "", 1},
+        {"boot code silent", false, 150ms, ResultCode::PhoneNotAnswering, "boot code did not answer within 0.15 s", 1},
+        {"loader never starts", true, 150ms, ResultCode::NoResponse, "loader did not confirm its start within 0.15 s", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -201,15 +201,15 @@ TEST(LoaderSpeeds, TheTaskStartRefusesASpeedWithoutACodeBeforeThePhoneIsCalled) 
     bool bodyRan = false;
     worker.setTaskBody(kTaskWriteItems, [&] {
         bodyRan = true;
-        return rcOk;
+        return ResultCode::Ok;
     });
-    std::atomic<int> result{-1};
-    worker.onTaskEnded = [&](ResultCode r) { result = r; };
+    std::atomic<int> result{-1};  // -1: the worker never reported
+    worker.onTaskEnded = [&](ResultCode r) { result = int(r); };
     worker.start();
     startTask(*link, at, worker, kTaskWriteItems, {"ttyFAKE", 57600, false, 0, {}});
     for (int i = 0; i < 500 && worker.busy(); ++i) std::this_thread::sleep_for(10ms);
     worker.stop();
-    EXPECT_EQ(result.load(), rcWrongComSettings);
+    EXPECT_EQ(result.load(), int(ResultCode::WrongComSettings));
     EXPECT_FALSE(bodyRan);
     EXPECT_EQ(dev->openCount, 0) << "the keypad command went out";
     ASSERT_EQ(sink.errors.size(), 1);

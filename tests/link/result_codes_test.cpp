@@ -1,4 +1,4 @@
-#include "link/result_codes.h"
+#include "base/result.h"
 
 #include "base/language_table.h"
 #include "support/test_support.h"
@@ -14,13 +14,13 @@ protected:
 
 TEST_F(ResultMessage, DefaultTexts) {
     const std::pair<int, const char*> cases[] = {
-        {qv::rcOk, "No Error. Operation succedeed."},
-        {qv::rcAborted, "Operation Aborted"},
-        {qv::rcCantSetTimeouts, "Can not setup timeouts"},
-        {qv::rcPhoneNotAnswering, "Can not receive a response from the phone. May be it is turned off."},
+        {int(qv::ResultCode::Ok), "No Error. Operation succedeed."},
+        {int(qv::ResultCode::Aborted), "Operation Aborted"},
+        {int(qv::ResultCode::CantSetTimeouts), "Can not setup timeouts"},
+        {int(qv::ResultCode::PhoneNotAnswering), "Can not receive a response from the phone. May be it is turned off."},
         {23, "Unknown Error"},
-        {qv::rcNoAnswerYet, "Unknown Error"},
-        {qv::rcTimeout, "Unknown Error"},
+        {int(qv::ResultCode::NoAnswerYet), "Unknown Error"},
+        {int(qv::ResultCode::Timeout), "Unknown Error"},
         {128, "No Error. Operation succedeed."},
         {139, "Can not setup timeouts"},
         {151, "Unknown Error"},
@@ -39,7 +39,7 @@ TEST_F(ResultMessage, FollowsTheLoadedTable) {
 
     for (int c = 0; c < 256; ++c) {
         const QString now = qv::resultMessage(qv::ResultCode(c));
-        const QString expected = (c & 0x7F) == qv::rcCantOpenCom ? QStringLiteral("Port busy") : before[c];
+        const QString expected = (c & 0x7F) == int(qv::ResultCode::CantOpenCom) ? QStringLiteral("Port busy") : before[c];
         EXPECT_EQ(now, expected) << c;
     }
 }

@@ -11,7 +11,7 @@ FlashStore::Location FlashStore::locate(uint32_t loaderAddress) {
     return {(table >> 24) == 0x01 ? 0 : 1, table & 0xFFFFFF};
 }
 
-Status FlashStore::load(const QString& dump1, const QString& dump2) {
+Result FlashStore::load(const QString& dump1, const QString& dump2) {
     const std::array<QString, 2> paths{dump1, dump2};
     for (int i = 0; i < 2; ++i) {
         paths_[i] = paths[i];
@@ -20,7 +20,7 @@ Status FlashStore::load(const QString& dump1, const QString& dump2) {
         if (paths[i].isEmpty()) continue;
         QFile file(paths[i]);
         if (!file.open(QIODevice::ReadOnly))
-            return Status::failure(QStringLiteral("cannot read the dump %1: %2").arg(paths[i], file.errorString()));
+            return Result::failure(QStringLiteral("cannot read the dump %1: %2").arg(paths[i], file.errorString()));
         bytes_[i] = file.readAll();
     }
     return {};
@@ -47,12 +47,12 @@ bool FlashStore::write(uint32_t loaderAddress, QByteArrayView data) {
     return true;
 }
 
-Status FlashStore::saveChanged() {
+Result FlashStore::saveChanged() {
     for (int i = 0; i < 2; ++i) {
         if (!changed_[i]) continue;
         QSaveFile file(paths_[i]);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes_[i]) != bytes_[i].size() || !file.commit())
-            return Status::failure(QStringLiteral("cannot write the dump %1: %2").arg(paths_[i], file.errorString()));
+            return Result::failure(QStringLiteral("cannot write the dump %1: %2").arg(paths_[i], file.errorString()));
         changed_[i] = false;
     }
     return {};

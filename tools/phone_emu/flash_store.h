@@ -2,7 +2,7 @@
 // The phone's flash, kept as up to two dump files. A loader address A means table address
 // A + 8; the top byte of that picks the dump (0x01 the first, anything else the second) and
 // the low 24 bits are the offset in it.
-#include "base/status.h"
+#include "base/result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -21,7 +21,7 @@ public:
     static Location locate(uint32_t loaderAddress);
 
     // An empty path leaves that dump absent: it reads as erased flash and refuses writes.
-    Status load(const QString& dump1, const QString& dump2);
+    Result load(const QString& dump1, const QString& dump2);
 
     // Bytes past the end of a dump read as erased flash (0xFF).
     QByteArray read(uint32_t loaderAddress, uint32_t length) const;
@@ -30,7 +30,7 @@ public:
 
     bool changed() const { return changed_[0] || changed_[1]; }
     // Writes each changed dump through a temporary file that replaces it whole.
-    Status saveChanged();
+    Result saveChanged();
 
 private:
     std::array<QString, 2> paths_;

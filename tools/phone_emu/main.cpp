@@ -12,7 +12,7 @@
 #include <cstdio>
 
 using namespace qv::emu;
-using qv::Status;
+using qv::Result;
 
 namespace {
 
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     if (!options->writeLoaderPath.isEmpty()) return writeLoader(options->writeLoaderPath, &error) ? 0 : fail(error);
 
     FlashStore flash;
-    if (const Status loaded = flash.load(options->dump1, options->dump2); !loaded) return fail(loaded.message());
+    if (const Result loaded = flash.load(options->dump1, options->dump2); !loaded) return fail(loaded.message());
 
     QElapsedTimer clock;
     clock.start();
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     const bool clean = loop.run();
 
     // Flash keeps what was programmed even when the host never said it was done.
-    const Status saved = flash.saveChanged();
+    const Result saved = flash.saveChanged();
     if (!saved) std::fprintf(stderr, "quorvanta-phone-emu: %s\n", qPrintable(saved.message()));
     if (options->stats) printStats(engine.stats());
     return clean && saved ? 0 : 1;

@@ -252,7 +252,7 @@ bool PhoneEngine::refusedByFault(const LoaderCommand& c) {
 }
 
 void PhoneEngine::finish() {
-    const Status saved = flash_->saveChanged();
+    const Result saved = flash_->saveChanged();
     log(saved ? QStringLiteral("finish: back to the firmware")
               : QStringLiteral("finish: %1; back to the firmware").arg(saved.message()));
     mode_ = PhoneMode::Firmware;
