@@ -28,8 +28,9 @@
 // user who keeps it on would run the transfer.
 #include "demo_model/demo_model.h"
 #include "editors/item_views.h"
-#include "files/phone_read_task.h"
-#include "files/phone_write_task.h"
+#include "session/phone_read_task.h"
+#include "session/phone_write_task.h"
+#include "session/progress_texts.h"
 #include "files/workspace.h"
 #include "link/at_exchange.h"
 #include "link/debug_log.h"
@@ -145,7 +146,7 @@ private:
     Trace& trace_;
 };
 
-class TracingSink final : public ProgressSink {
+class TracingSink final : public ProgressTexts {
 public:
     explicit TracingSink(Trace& trace) : trace_(trace) {}
     void setText(const QString& text) override {
@@ -462,16 +463,16 @@ TaskResult runTask(const Options& o, const DemoModel& model, const QByteArray& l
     link.port.close();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the phone switches off and boots
     dropStaleInput(emu.device());
-    link.task.clearAbortSignal();
+    link.task.renewCancel();
 
     const size_t firstEvent = trace.events().size();
     const double start = trace.now();
-    const ResultCode rc = body(link);
+    const Result rc = body(link);
     const double end = trace.now();
     link.port.close();
     out.stats = emu.stop();
-    if (rc != ResultCode::Ok) {
-        out.error = QStringLiteral("the task ended with %1: %2 %3").arg(int(rc)).arg(resultMessage(rc), link.failureDetail);
+    if (!rc) {
+        out.error = QStringLiteral("the task ended with %1: %2").arg(int(rc.code())).arg(rc.message());
         return out;
     }
     const std::vector<Event> events(trace.events().begin() + ptrdiff_t(firstEvent), trace.events().end());
@@ -586,8 +587,7 @@ int main(int argc, char** argv) {
         const QString path = QDir(folder).filePath("loader.bin");
         QDir().mkpath(folder);
         if (QProcess::execute(o.emu, {"--write-loader", path}) != 0) return fail("the emulator wrote no loader");
-        QString why;
-        if (!loadLoaderImage(path, loader, &why)) return fail(why);
+        if (Result loaded = loadLoaderImage(path, loader); !loaded) return fail(loaded.message());
     }
 
     if (o.log) {

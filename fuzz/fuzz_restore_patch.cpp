@@ -4,7 +4,6 @@
 // stopped, stop for the right reason, and agree with the check the restore runs before the
 // phone is called.
 #include "files/restore_patch_reader.h"
-#include "files/restore_patch_task.h"
 #include "image/byte_order.h"
 #include "link/phone_link.h"
 
@@ -89,11 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             QByteArray copy = bytes;
             QBuffer patch(&copy);
             patch.open(QIODevice::ReadOnly);
-            QString why;
-            const bool accepted = checkRestorePatch(patch, &why);
+            const Result checked = checkRestorePatch(patch, maxLength);
+            const bool accepted = checked.ok();
             if (accepted != (reading.last == Step::End || reading.last == Step::CutShort))
                 broken("the check and the reader disagree");
-            if (accepted == !why.isEmpty()) broken("a refusal without a reason, or a reason without a refusal");
+            if (accepted == !checked.detail().isEmpty()) broken("a refusal without a reason, or a reason without a refusal");
             if (patch.pos() != 0) broken("the check did not leave the patch at its start");
         }
     }

@@ -143,16 +143,10 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     buildControls();
     resetWorkspaceView();
     qApp->installEventFilter(this);  // the Alt key alone opens the window menu, whatever has the focus
-    at_.portSetting = [this] { return settings_.port; };
-    link_.task.setTaskCode(kTaskStart);
-    worker_.start();
+    phone_.at.portSetting = [this] { return settings_.port; };
 }
 
-MainWindow::~MainWindow() {
-    qApp->removeEventFilter(this);
-    worker_.stop();
-    link_.port.close();
-}
+MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 DialogService& MainWindow::dialogs() { return options_.dialogs ? *options_.dialogs : *ownDialogs_; }
 
@@ -419,7 +413,7 @@ void MainWindow::applyTextColour() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    link_.task.setTaskCode(kTaskIdle);
+    link_.task.setTask(WorkerTask::Idle);
     thumbnails_.clear();
     ws_.close();
     QString why;

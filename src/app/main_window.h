@@ -7,9 +7,7 @@
 #include "editors/thumbnail_store.h"
 #include "files/settings.h"
 #include "files/workspace.h"
-#include "link/at_exchange.h"
-#include "link/comm_thread.h"
-#include "link/phone_link.h"
+#include "session/phone_session.h"
 
 #include <QImage>
 #include <QTimer>
@@ -91,7 +89,7 @@ public:
     ThumbnailStore& thumbnails() { return thumbnails_; }
     // For tests and scripts: the last progress dialog's final bar text.
     QString lastTaskText() const { return lastTaskText_; }
-    ResultCode lastTaskResult() const { return lastTaskResult_; }
+    ResultCode lastTaskResult() const { return lastTaskResult_.code(); }
     // Tints the background again from the last capture (after the display options changed).
     void rebuildBackground();
     // Reads the screen under the window where it stands now and tints it: the window steps
@@ -152,7 +150,8 @@ private:
     void placeMelodyRowControls();
     void stringEdited();
     std::vector<QString> stringTexts() const;
-    ResultCode runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body);
+    // Shows the progress box while the session runs the transfer that `start` starts.
+    Result runPhoneTask(uint32_t baud, const std::function<void(const TaskStartSettings&)>& start);
     void applyTextColour();
     void pumpEvents(int ms);
     DialogService& dialogs();
@@ -161,15 +160,14 @@ private:
     std::unique_ptr<DialogService> ownDialogs_;
     Settings settings_;
     Workspace ws_;
-    PhoneLink link_;
-    AtExchange at_{link_};
-    PhoneWorker worker_{link_, at_};
+    PhoneSession phone_;
+    PhoneLink& link_ = phone_.link;
     ThumbnailStore thumbnails_;
     ListBatchActions* batchActions_ = nullptr;  // the lists' right-click batches
     CharMapCoding coding_;
     Mode mode_ = Mode::Images;
     QString lastTaskText_;
-    ResultCode lastTaskResult_ = ResultCode::Ok;
+    Result lastTaskResult_;
 
     QImage picture_;     // the selected picture, decoded, its entry's width × height
 

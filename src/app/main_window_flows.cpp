@@ -9,9 +9,7 @@
 #include "base/language_table.h"
 #include "base/program_dir.h"
 #include "files/flash_dump_source.h"
-#include "files/phone_read_task.h"
-#include "files/phone_write_task.h"
-#include "files/restore_patch_task.h"
+#include "session/phone_write_task.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -28,7 +26,7 @@ namespace qv {
 void MainWindow::openClicked() { openServiceFile(QString()); }
 
 void MainWindow::openServiceFile(const QString& chosen) {
-    link_.task.setTaskCode(kTaskIdle);
+    link_.task.setTask(WorkerTask::Idle);
     if (!loadPass(0, chosen)) loadPass(1, ws_.chosenName());
 }
 
@@ -58,8 +56,7 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
     settings_ = Settings::load(options_.settingsPath);  // the dialog stored its choice there
     if (source == 0) {
         if (!dialogs().askYesNo(langText(Text::NoDataFileReadPhone), langText(Text::Attention))) return true;
-        link_.versionAddress = ws_.image().directory.versionAddress;
-        runPhoneTask(kTaskReadFile, settings_.baudRD, [this] { return readPhoneIntoServiceFile(link_, ws_); });
+        runPhoneTask(settings_.baudRD, [this](const TaskStartSettings& start) { phone_.startRead(ws_, start); });
         return false;
     }
     const QString dump1 = dialogs().chooseOpenFile(langText(Text::OpenFile) + " #1", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
@@ -81,43 +78,35 @@ void MainWindow::saveClicked() {
     if (Result s = ws_.save(); !s) dialogs().showError(s.message(), langText(Text::Attention));
 }
 
-ResultCode MainWindow::runPhoneTask(uint8_t code, uint32_t baud, std::function<ResultCode()> body) {
-    QString why;
+Result MainWindow::runPhoneTask(uint32_t baud, const std::function<void(const TaskStartSettings&)>& start) {
     const QString loader = options_.loaderPath.isEmpty() ? QDir(programDirectory()).filePath("loader.bin") : options_.loaderPath;
-    if (!loadLoaderImage(loader, link_.loaderImage, &why)) {
-        dialogs().showError(why, langText(Text::ErrorPrefix));
-        return ResultCode::CantOpenFile;
+    if (Result loaded = phone_.loadLoader(loader); !loaded) {
+        dialogs().showError(loaded.message(), langText(Text::ErrorPrefix));
+        return Result(ResultCode::CantOpenFile, loaded.detail());
     }
     ProgressDialog progress(link_.task, this);
-    progress.taskRunning = [this] { return worker_.busy(); };
+    progress.taskRunning = [this] { return phone_.worker.busy(); };
     progress.errorBox = [this](const QString& text, const QString& caption) { dialogs().showError(text, caption); };
     link_.progress = &progress;
-    ResultCode result = ResultCode::Ok;
-    worker_.setTaskBody(code, std::move(body));
-    worker_.onTaskEnded = [&result](ResultCode r) { result = r; };
     progress.show();
-    TaskStartSettings start{settings_.port, baud, settings_.keyLock != 0, options_.keypadWaitMs,
-                            [this](int ms) { pumpEvents(ms); }};
-    startTask(link_, at_, worker_, code, start);
+    start(TaskStartSettings{settings_.port, baud, settings_.keyLock != 0, options_.keypadWaitMs, [this](int ms) { pumpEvents(ms); }});
     progress.exec();
     // The dialog closes only once the worker has reported; let its last queued calls land.
-    while (worker_.busy()) pumpEvents(20);
+    while (phone_.worker.busy()) pumpEvents(20);
     QApplication::processEvents();
     lastTaskText_ = progress.barText();
-    lastTaskResult_ = result;
+    lastTaskResult_ = phone_.outcome();
     link_.progress = nullptr;
-    worker_.onTaskEnded = nullptr;
-    if (link_.port.isOpen()) link_.port.close();
-    return result;
+    phone_.endTransfer();
+    return lastTaskResult_;
 }
 
 void MainWindow::flashClicked() {
     if (!ws_.hasDataFile()) return;
     settings_ = Settings::load(options_.settingsPath);
-    link_.versionAddress = ws_.image().directory.versionAddress;
     const QString backup = settings_.restorePatch ? QDir(FilePlaces::current().backupFolder()).filePath(backupFileName(QDateTime::currentDateTime())) : QString();
     const bool verify = settings_.verify != 0;
-    runPhoneTask(kTaskWriteItems, settings_.baudWR, [this, backup, verify] { return writeTickedItems(link_, ws_, backup, verify); });
+    runPhoneTask(settings_.baudWR, [&](const TaskStartSettings& start) { phone_.startWrite(ws_, backup, verify, start); });
     for (CheckListModel* m : {pictureModel_, melodyModel_, operatorModel_, stringModel_}) m->ticksChanged();
 }
 
@@ -131,15 +120,15 @@ void MainWindow::applyPatchClicked() {
     }
     settings_ = Settings::load(options_.settingsPath);
     const bool verify = settings_.verify != 0;
-    runPhoneTask(kTaskApplyPatch, settings_.baudWR, [this, &patch, verify] { return applyRestorePatch(link_, patch, verify); });
+    runPhoneTask(settings_.baudWR, [&](const TaskStartSettings& start) { phone_.startRestore(patch, verify, start); });
 }
 
 void MainWindow::infoClicked() {
     TInfoDialog dialog(this);
-    link_.port.close();
-    if (at_.driverState() == kAtInactive) {
-        at_.onFinished = [&dialog, this] {
-            const QString model = at_.shownModel(), version = at_.shownVersion();
+    AtExchange& at = phone_.at;
+    if (at.driverState() == AtDriverState::Inactive) {
+        at.onFinished = [&dialog, &at] {
+            const QString model = at.shownModel(), version = at.shownVersion();
             QMetaObject::invokeMethod(&dialog, [&dialog, model, version] {
                 dialog.setValues(model, version);
                 dialog.setBusy(false);
@@ -147,18 +136,12 @@ void MainWindow::infoClicked() {
         };
         dialog.setValues(kNotLearnt, kNotLearnt);
         dialog.setBusy(true);
-        at_.startInfoRequest();
-        link_.task.setTaskCode(kTaskAtProcessing);
-    } else {
-        at_.setDriverState(kAtAbort);
     }
+    phone_.startInfo();  // or, when a request still runs, its end
     dialog.exec();
-    if (at_.driverState() != kAtInactive) at_.setDriverState(kAtAbort);
-    // Wait for the worker to leave the exchange before the dialog goes away.
-    while (link_.task.taskCode() == kTaskAtProcessing) pumpEvents(10);
-    at_.onFinished = nullptr;
+    phone_.endInfo([this](int ms) { pumpEvents(ms); });
+    at.onFinished = nullptr;
     QApplication::processEvents();
-    at_.setDriverState(kAtInactive);
 }
 
 void MainWindow::settingsClicked() {

@@ -103,12 +103,11 @@ void ProgressDialog::clickButton() {
             QThread::msleep(5);
         }
         QApplication::processEvents();
-        task_.setTaskCode(kTaskIdle);
+        task_.setTask(WorkerTask::Idle);
         accept();
     } else if (caption == langText(Text::ProgressCancel)) {
-        task_.setTaskCode(kTaskAbort);
+        task_.requestCancel();
         button_->setText(langText(Text::ProgressClose));
-        task_.setAbortSignal();
     }
 }
 

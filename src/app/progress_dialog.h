@@ -2,7 +2,7 @@
 // The modal "Progress" box of every phone task and of long list fills: the software version
 // line, the bar with its centred text and the one button whose caption decides between
 // Cancel and Close. Worker updates arrive as queued calls.
-#include "link/progress_sink.h"
+#include "session/progress_texts.h"
 
 #include <QDialog>
 #include <functional>
@@ -15,12 +15,12 @@ namespace qv {
 
 class TaskControl;
 
-class ProgressDialog final : public QDialog, public ProgressSink {
+class ProgressDialog final : public QDialog, public ProgressTexts {
     Q_OBJECT
 public:
     ProgressDialog(TaskControl& task, QWidget* parent);
 
-    // ProgressSink, callable from any thread.
+    // The progress texts, callable from any thread.
     void setText(const QString& text) override;
     void setMaximum(int maximum) override;
     void setPosition(int position) override;

@@ -1,11 +1,10 @@
 // phone info, read, write and restore.
 #include "cli/cli_command.h"
 #include "editors/changed_rows.h"
-#include "cli/phone_session.h"
+#include "cli/cli_phone_session.h"
 #include "editors/item_views.h"
-#include "files/phone_read_task.h"
-#include "files/phone_write_task.h"
-#include "files/restore_patch_task.h"
+#include "session/phone_write_task.h"
+#include "session/restore_patch_task.h"
 #include "files/workspace.h"
 
 #include <QDateTime>
@@ -18,23 +17,23 @@ namespace qv::cli {
 namespace {
 
 // A failed or aborted task: the message of its result code, and what the task said of it.
-void failTransfer(PhoneSession& session, ResultCode rc) {
-    const QString& detail = session.link.failureDetail;
-    if (rc == ResultCode::Aborted || detail.isEmpty()) failWith(rc);
-    if (rc == ResultCode::WriteNotVerified) throw Failure(detail);  // it names the row itself
-    throw Failure(resultMessage(rc) + QStringLiteral(" (") + QString(detail).replace('\n', ' ') + QLatin1Char(')'));
+[[noreturn]] void failTransfer(const Result& r) {
+    const QString& detail = r.detail();
+    if (r.aborted() || detail.isEmpty()) throw Failure(resultMessage(r.code()));
+    if (r == ResultCode::WriteNotVerified) throw Failure(detail);  // it names the row itself
+    throw Failure(resultMessage(r.code()) + QStringLiteral(" (") + QString(detail).replace('\n', ' ') + QLatin1Char(')'));
 }
 
 QJsonValue info(const Args& a) {
     a.requireCount(1, 1);
-    PhoneSession session(a);
-    const ResultCode rc = session.runInfo();
+    CommandPhoneSession session(a);
+    const Result r = session.runInfo();
     // The bare values: the phone's answers without the space the dialog shows them after.
-    const QJsonObject shown{{"model", session.at.shownModel().trimmed()},
-                            {"version", session.at.shownVersion().trimmed()}};
-    if (rc != ResultCode::Ok) {
+    const QJsonObject shown{{"model", session.phone.at.shownModel().trimmed()},
+                            {"version", session.phone.at.shownVersion().trimmed()}};
+    if (!r) {
         printJson(shown);
-        failTransfer(session, rc);
+        failTransfer(r);
     }
     return shown;
 }
@@ -43,13 +42,11 @@ QJsonValue read(const Args& a) {
     a.requireCount(2, 2);
     Workspace ws;
     openServiceFile(ws, a.positional(1), false);
-    PhoneSession session(a);
+    CommandPhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudRD, "BaudRD");
     session.requireLoader();
-    session.link.versionAddress = ws.image().directory.versionAddress;
-    session.worker.setTaskBody(kTaskReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
-    const ResultCode rc = session.runTransfer(kTaskReadFile, baud);
-    if (rc != ResultCode::Ok) failTransfer(session, rc);
+    session.phone.startRead(ws, session.startSettings(baud));
+    if (const Result r = session.finishTransfer(); !r) failTransfer(r);
     const ServiceFileNames n = ws.names();
     return QJsonObject{{"tableFile", n.sav},
                        {"dataFile", n.mem},
@@ -99,22 +96,20 @@ QJsonValue write(const Args& a) {
         if (a.has(name)) tickRows(ws, kind, a.value(name));
         ticked[name] = stillTicked(ws, kind).size();
     }
-    PhoneSession session(a);
+    CommandPhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();
-    session.link.versionAddress = ws.image().directory.versionAddress;
     const QString backup = a.flag("backup") ? QDir::current().filePath(backupFileName(QDateTime::currentDateTime())) : QString();
     // The task makes the backup with its first record; a file of that name from before is not ours.
     const auto backupWritten = [&backup, before = !backup.isEmpty() && QFile::exists(backup)] {
         return !backup.isEmpty() && !before && QFile::exists(backup);
     };
     const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
-    session.worker.setTaskBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, ws, backup, verify); });
-    const ResultCode rc = session.runTransfer(kTaskWriteItems, baud);
-    if (rc != ResultCode::Ok) {
+    session.phone.startWrite(ws, backup, verify, session.startSettings(baud));
+    if (const Result r = session.finishTransfer(); !r) {
         if (backupWritten())
             std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("The phone's old bytes so far are in %1").arg(backup)));
-        failTransfer(session, rc);
+        failTransfer(r);
     }
     QJsonObject out{{"written", ticked}};
     if (backupWritten()) out["backupFile"] = backup;
@@ -126,15 +121,13 @@ QJsonValue restore(const Args& a) {
     QFile patch(a.positional(1));
     if (!patch.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("Can not open %1: %2").arg(a.positional(1), patch.errorString()));
-    QString why;
-    if (!checkRestorePatch(patch, &why)) throw Failure(why);
-    PhoneSession session(a);
+    if (Result checked = checkRestorePatch(patch); !checked) throw Failure(checked.message());
+    CommandPhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();
     const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
-    session.worker.setTaskBody(kTaskApplyPatch, [&] { return applyRestorePatch(session.link, patch, verify); });
-    const ResultCode rc = session.runTransfer(kTaskApplyPatch, baud);
-    if (rc != ResultCode::Ok) failTransfer(session, rc);
+    session.phone.startRestore(patch, verify, session.startSettings(baud));
+    if (const Result r = session.finishTransfer(); !r) failTransfer(r);
     return QJsonObject{{"patchFile", a.positional(1)}, {"bytes", double(patch.size())}};
 }
 

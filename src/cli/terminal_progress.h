@@ -1,14 +1,14 @@
 #pragma once
 // The progress of a phone task on the terminal: a bar on stderr when stderr is a terminal,
 // nothing otherwise. The error box of a failed task becomes the command's one error line.
-#include "link/progress_sink.h"
+#include "session/progress_texts.h"
 
 #include <QString>
 #include <mutex>
 
 namespace qv::cli {
 
-class TerminalProgress final : public ProgressSink {
+class TerminalProgress final : public ProgressTexts {
 public:
     TerminalProgress();
     ~TerminalProgress() override;

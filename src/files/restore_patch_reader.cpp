@@ -40,4 +40,14 @@ RestorePatchReader::Step RestorePatchReader::next(PatchRecord& record, uint8_t* 
     return Step::Record;
 }
 
+Result checkRestorePatch(QIODevice& patch, uint32_t maxLength) {
+    RestorePatchReader reader(patch, maxLength);
+    PatchRecord record;
+    RestorePatchReader::Step step;
+    while ((step = reader.next(record, nullptr)) == RestorePatchReader::Step::Record) {}
+    patch.seek(0);
+    if (step == RestorePatchReader::Step::End || step == RestorePatchReader::Step::CutShort) return {};
+    return Result::failure(reader.problem());
+}
+
 }  // namespace qv

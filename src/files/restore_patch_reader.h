@@ -2,6 +2,8 @@
 // The records of a restore patch (and of the backup a phone write makes): a u32 table address
 // and a u32 length n, both little-endian, then n bytes; up to the end of the file, with no
 // header and no trailer.
+#include "base/result.h"
+
 #include <QIODevice>
 #include <QString>
 #include <cstdint>
@@ -43,5 +45,10 @@ private:
     Step stopped_ = Step::Record;
     QString problem_;
 };
+
+// Checks the records before anything is sent: a record longer than `maxLength` (what one
+// transfer can carry) is refused. A patch cut short inside a record is allowed here; its whole
+// records are written. Leaves the patch at its start.
+Result checkRestorePatch(QIODevice& patch, uint32_t maxLength);
 
 }  // namespace qv

@@ -37,7 +37,7 @@ QString cutModel(const QByteArray& reply) {
     return valueText(reply.mid(from, end - from));
 }
 
-ResultCode AtExchange::getPhoneState(const QByteArray& command) {
+Result AtExchange::getPhoneState(const QByteArray& command) {
     writeLog("Initiate GetPhoneState started...");
     if (link_.port.isOpen()) {
         writeLog("  COM Already Opened... Closing first...");
@@ -47,10 +47,10 @@ ResultCode AtExchange::getPhoneState(const QByteArray& command) {
         }
         writeLog("   OK: COM close successful");
     }
-    if (const ResultCode rc = link_.port.openAtLink(link_.portName); rc != ResultCode::Ok) {
+    if (Result opened = link_.port.openAtLink(link_.portName); !opened) {
         writeLog("  X:  Setting up COM port failed!");
         link_.port.close();
-        return rc;
+        return opened;
     }
     return sendCommand(command);
 }
@@ -90,13 +90,13 @@ ResultCode AtExchange::readReply() {
     return result;
 }
 
-ResultCode AtExchange::step() {
+Result AtExchange::step() {
     if (link_.port.clock().reached()) return ResultCode::Timeout;
     switch (infoStep_) {
     case InfoStep::AskVersion: {
         writeLog("SWVersion request started");
-        const ResultCode rc = getPhoneState("AT%SWV\r");
-        if (rc == ResultCode::Ok) {
+        Result rc = getPhoneState("AT%SWV\r");
+        if (rc.ok()) {
             infoStep_ = InfoStep::AwaitVersion;
             return ResultCode::NoAnswerYet;
         }
@@ -137,55 +137,64 @@ void AtExchange::startInfoRequest() {
     }
     accumulator_.clear();
     complete_.clear();
-    lastFailure_ = ResultCode::Ok;
+    setLastFailure({});
     link_.port.clock().start(3000);
-    driver_.store(kAtStart);
+    driver_.store(AtDriverState::Start);
 }
 
 void AtExchange::driverPass() {
     switch (driver_.load()) {
-    case kAtStart:
-        writeLog("kAtStart");
+    case AtDriverState::Start:
+        writeLog("tatStart");
         if (portSetting) link_.portName = portSetting();
         infoStep_ = InfoStep::AskVersion;
-        driver_.store(kAtReadPending);
+        driver_.store(AtDriverState::ReadPending);
         link_.port.clock().start(3000);
         break;
-    case kAtReadPending: {
-        writeLog("kAtReadPending");
-        const ResultCode r = step();
+    case AtDriverState::ReadPending: {
+        writeLog("tatReadPending");
+        const Result r = step();
         if (r == ResultCode::Ok) {
-            driver_.store(kAtFinished);
+            driver_.store(AtDriverState::Finished);
         } else if (r == ResultCode::Timeout) {
-            lastFailure_ = ResultCode::Timeout;
+            setLastFailure(ResultCode::Timeout);
             link_.port.close();
-            driver_.store(kAtInactive);
-            link_.task.setTaskCode(kTaskIdle);
+            driver_.store(AtDriverState::Inactive);
+            link_.task.setTask(WorkerTask::Idle);
             if (onFinished) onFinished();
         } else if (r != ResultCode::NoAnswerYet) {
-            lastFailure_ = r;
-            driver_.store(kAtAbort);
+            setLastFailure(r);
+            driver_.store(AtDriverState::Abort);
         }
         break;
     }
-    case kAtAbort:
-        writeLog("kAtAbort");
+    case AtDriverState::Abort:
+        writeLog("tatAbort");
         link_.port.close();
-        driver_.store(kAtInactive);
-        link_.task.setTaskCode(kTaskIdle);
+        driver_.store(AtDriverState::Inactive);
+        link_.task.setTask(WorkerTask::Idle);
         if (onFinished) onFinished();
         break;
-    case kAtFinished:
-        writeLog("kAtFinished");
+    case AtDriverState::Finished:
+        writeLog("tatFinished");
         link_.port.close();
-        driver_.store(kAtInactive);
-        link_.task.setTaskCode(kTaskIdle);
+        driver_.store(AtDriverState::Inactive);
+        link_.task.setTask(WorkerTask::Idle);
         if (onFinished) onFinished();
         break;
     default:
-        writeLog("kAtInactive");
+        writeLog("tatInactive");
         break;
     }
+}
+
+Result AtExchange::lastFailure() const {
+    std::lock_guard lock(valuesMutex_);
+    return lastFailure_;
+}
+void AtExchange::setLastFailure(Result failure) {
+    std::lock_guard lock(valuesMutex_);
+    lastFailure_ = std::move(failure);
 }
 
 QString AtExchange::model() const {

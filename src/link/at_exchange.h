@@ -17,7 +17,8 @@ extern const char kKeypadUnlockThenEnd[];  // AT%FKPD="[*",2,0%FKPD="e",100,0 + 
 QString cutVersion(const QByteArray& reply);
 QString cutModel(const QByteArray& reply);
 
-enum AtDriverState : uint8_t { kAtAbort = 1, kAtReadPending = 2, kAtFinished = 3, kAtInactive = 4, kAtStart = 5 };
+// The states of the worker's AT driver; the numbers are those of its log.
+enum class AtDriverState : uint8_t { Abort = 1, ReadPending = 2, Finished = 3, Inactive = 4, Start = 5 };
 
 // What the model and the version read before the phone has told them.
 inline const QString kNotLearnt = QStringLiteral("???");
@@ -27,7 +28,7 @@ public:
     explicit AtExchange(PhoneLink& link) : link_(link) {}
 
     // Opens the AT link (closing a port that is open) and sends one command; reads nothing.
-    ResultCode getPhoneState(const QByteArray& command);
+    Result getPhoneState(const QByteArray& command);
     ResultCode sendCommand(const QByteArray& text);
     // 0 when a complete reply ("OK" or "ERROR" and its line break) was recognised, 24 while
     // it is not complete yet, 18 when the port read failed.
@@ -36,14 +37,14 @@ public:
 
     // One step of the version and model requests: 0 finished, 24 keep polling, 25 time-out,
     // or the code of a failed open or send.
-    ResultCode step();
+    Result step();
     // One pass of the worker for the Info request.
     void driverPass();
 
-    uint8_t driverState() const { return driver_.load(); }
-    // Why the last request ended without values: the code of a failed open or send, or 25.
-    ResultCode lastFailure() const { return lastFailure_.load(); }
-    void setDriverState(uint8_t s) { driver_.store(s); }
+    AtDriverState driverState() const { return driver_.load(); }
+    // Why the last request ended without values: a failed open or send, or 25 (time-out).
+    Result lastFailure() const;
+    void setDriverState(AtDriverState s) { driver_.store(s); }
     // Starts the Info request (the info button): model and version back to kNotLearnt.
     void startInfoRequest();
     // The model or the version was learnt by the last request.
@@ -67,8 +68,9 @@ private:
     // The steps of one information request: the version, then the model.
     enum class InfoStep : uint8_t { AskVersion, AwaitVersion, AskModel, AwaitModel, Failed, Done };
     InfoStep infoStep_ = InfoStep::AskVersion;
-    std::atomic<uint8_t> driver_{kAtInactive};
-    std::atomic<ResultCode> lastFailure_{ResultCode::Ok};
+    void setLastFailure(Result failure);
+    std::atomic<AtDriverState> driver_{AtDriverState::Inactive};
+    Result lastFailure_;
     mutable std::mutex valuesMutex_;
     QString model_ = kNotLearnt;
     QString version_ = kNotLearnt;

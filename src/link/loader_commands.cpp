@@ -1,11 +1,11 @@
 #include "link/loader_commands.h"
 
 #include "base/cp1251.h"
-#include "base/language_table.h"
 #include "base/rounding.h"
 #include "link/debug_log.h"
 
 #include <QStringList>
+#include <array>
 #include <algorithm>
 #include <chrono>
 
@@ -52,8 +52,7 @@ private:
 Wait receiveByte(PhoneLink& link, uint8_t& byte, int silentMs = kAnswerWaitMs) {
     const SilenceLimit limit(silentMs);
     for (;;) {
-        if (link.task.abortSignal()) link.task.setTaskCode(kTaskAbort);
-        if (link.task.aborted()) return Wait::Aborted;
+        if (link.task.cancelled()) return Wait::Aborted;
         if (link.port.readBytes(&byte, 1) == 1) return Wait::Got;
         if (link.port.lost()) return Wait::Lost;
         if (limit.passed()) return Wait::Silent;
@@ -73,18 +72,14 @@ ResultCode failed(PhoneLink& link, Wait w) {
 Wait receiveAck(PhoneLink& link, bool& accepted) {
     accepted = false;
     if (!link.port.waitForInput(link.task)) {
-        if (link.task.abortSignal()) link.task.setTaskCode(kTaskAbort);
-        if (link.task.aborted()) return Wait::Aborted;
+        if (link.task.cancelled()) return Wait::Aborted;
         return link.port.lost() ? Wait::Lost : Wait::Silent;
     }
     uint8_t byte = 0;
     if (link.port.readBytes(&byte, 1) != 1) return link.port.lost() ? Wait::Lost : Wait::Silent;
     // Bytes that are not the acknowledgement: look briefly for one behind them.
     while (byte != kAck) {
-        if (link.task.abortSignal()) {
-            link.task.setTaskCode(kTaskAbort);
-            return Wait::Aborted;
-        }
+        if (link.task.cancelled()) return Wait::Aborted;
         if (const Wait w = receiveByte(link, byte, 100); w != Wait::Got) return w == Wait::Lost ? w : Wait::Got;
     }
     accepted = true;
@@ -93,15 +88,10 @@ Wait receiveAck(PhoneLink& link, bool& accepted) {
 
 // What a read or write block does first: the bar at 0 of 100, and the abort and size checks.
 ResultCode startBlock(PhoneLink& link, uint32_t length) {
-    if (link.task.aborted()) return ResultCode::Aborted;
-    link.bar().setPosition(0);
-    link.bar().setMaximum(100);
-    link.bar().repaint();
-    if (link.task.abortSignal()) {
-        link.task.setTaskCode(kTaskAbort);
-        return ResultCode::Aborted;
-    }
-    return length > uint32_t(link.buffer.size()) ? ResultCode::NotEnoughMemory : ResultCode::Ok;
+    if (link.task.cancelled()) return ResultCode::Aborted;
+    link.report(ProgressEvent::bar(0, 100));
+    if (link.task.cancelled()) return ResultCode::Aborted;
+    return length > uint32_t(kTransferBufferBytes) ? ResultCode::NotEnoughMemory : ResultCode::Ok;
 }
 
 int percent(int64_t part, int64_t whole) { return whole == 0 ? 100 : int(roundHalfEvenQuotient(part * 100, whole)); }
@@ -172,7 +162,7 @@ uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data)
 }
 
 ResultCode speedSwitch(PhoneLink& link) {
-    if (link.task.aborted()) return ResultCode::Aborted;
+    if (link.task.cancelled()) return ResultCode::Aborted;
     const int code = loaderSpeedCode(link.workingSpeed);
     const uint8_t bytes[2] = {uint8_t(code < 0 ? 0x00 : 0x53), uint8_t(code < 0 ? 0x00 : code)};
     link.port.pause(10);
@@ -193,9 +183,9 @@ ResultCode switchToWorkingSpeed(PhoneLink& link) {
     return ResultCode::Ok;
 }
 
-ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items) {
+ResultCode readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into, const BlockItems* items) {
+    const auto length = uint32_t(into.size());
     if (const ResultCode rc = startBlock(link, length); rc != ResultCode::Ok) return rc;
-    ProgressSink& bar = link.bar();
     ItemCounter counter(items);
     uint8_t command[9] = {0x52};
     putBigEndian(command + 1, address);
@@ -206,14 +196,12 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const B
     uint32_t got = 0;
     SilenceLimit silence(kAnswerWaitMs);
     while (got < length) {
-        if (link.task.abortSignal()) link.task.setTaskCode(kTaskAbort);
-        if (link.task.aborted()) return ResultCode::Aborted;
-        const int n = link.port.readBytes(link.buffer.data() + got, int(length - got));
+        if (link.task.cancelled()) return ResultCode::Aborted;
+        const int n = link.port.readBytes(into.data() + got, int(length - got));
         if (n > 0) {
             got += uint32_t(n);
             counter.reached(got);
-            bar.setPosition(percent(got, length));
-            bar.repaint();
+            link.report(ProgressEvent::bar(percent(got, length)));
             silence.restart();
         } else if (link.port.lost()) {
             writeLog(QStringLiteral("X:  Read block stopped after %1 of %2 bytes").arg(got).arg(length));
@@ -223,18 +211,17 @@ ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const B
             return ResultCode::NoResponse;
         }
     }
-    if (link.task.aborted()) return ResultCode::Aborted;
+    if (link.task.cancelled()) return ResultCode::Aborted;
     uint8_t trailer = 0;
     for (int i = 0; i < 2; ++i)
         if (const Wait w = receiveByte(link, trailer); w != Wait::Got) return failed(link, w);
-    bar.setPosition(100);
-    bar.repaint();
+    link.report(ProgressEvent::bar(100));
     return sendByte(link, kAck);
 }
 
-ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items) {
+ResultCode writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t> bytes, const BlockItems* items) {
+    const auto length = uint32_t(bytes.size());
     if (const ResultCode rc = startBlock(link, length); rc != ResultCode::Ok) return rc;
-    ProgressSink& bar = link.bar();
     ItemCounter counter(items);
 
     uint32_t done = 0;
@@ -242,7 +229,7 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const 
         const uint32_t at = address + done;
         const uint32_t toBoundary = 0x10000u - (at & 0xFFFFu);
         const uint32_t segment = std::min(toBoundary, length - done);
-        const uint8_t* data = link.buffer.data() + done;
+        const uint8_t* data = bytes.data() + done;
         bool accepted = false;
         Wait answer = Wait::Silent;
         for (int attempt = 0; attempt < kSegmentAttempts && !accepted; ++attempt) {
@@ -255,8 +242,7 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const 
                 if (const ResultCode rc = send(link, data + sent, int(piece)); rc != ResultCode::Ok) return rc;
                 sent += piece;
                 counter.reached(done + sent);
-                bar.setPosition(percent(done + sent, length));
-                bar.repaint();
+                link.report(ProgressEvent::bar(percent(done + sent, length)));
             }
             const uint16_t sum = segmentChecksum(at, segment, data);
             const uint8_t tail[2] = {uint8_t(sum >> 8), uint8_t(sum)};
@@ -271,22 +257,20 @@ ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const 
         }
         if (!accepted) return answer == Wait::Silent ? ResultCode::NoResponse : ResultCode::InvalidResponse;
         done += segment;
-        if (link.task.aborted()) return ResultCode::Aborted;
+        if (link.task.cancelled()) return ResultCode::Aborted;
     }
-    if (link.task.aborted()) return ResultCode::Aborted;
-    bar.setPosition(100);
-    bar.repaint();
+    if (link.task.cancelled()) return ResultCode::Aborted;
+    link.report(ProgressEvent::bar(100));
     return ResultCode::Ok;
 }
 
 ResultCode endOfWrite(PhoneLink& link) {
-    if (link.task.aborted()) return ResultCode::Aborted;
-    link.bar().setText(langText(Text::WritingCompleted));
-    link.bar().repaint();
+    if (link.task.cancelled()) return ResultCode::Aborted;
+    link.report(ProgressEvent::at(ProgressStage::WriteEnded));
     const uint8_t command[5] = {0x57, 0, 0, 0, 0};
     for (uint8_t b : command)
         if (const ResultCode rc = sendByte(link, b); rc != ResultCode::Ok) return rc;
-    if (link.task.aborted()) return ResultCode::Aborted;
+    if (link.task.cancelled()) return ResultCode::Aborted;
     bool accepted = false;
     const Wait w = receiveAck(link, accepted);
     if (w != Wait::Got) return failed(link, w);
@@ -294,9 +278,9 @@ ResultCode endOfWrite(PhoneLink& link) {
 }
 
 ResultCode finish(PhoneLink& link) {
-    if (link.task.aborted()) return ResultCode::Aborted;
+    if (link.task.cancelled()) return ResultCode::Aborted;
     if (const ResultCode rc = sendByte(link, 0x75); rc != ResultCode::Ok) return rc;
-    return link.task.aborted() ? ResultCode::Aborted : ResultCode::Ok;
+    return link.task.cancelled() ? ResultCode::Aborted : ResultCode::Ok;
 }
 
 QString versionLineOf(const uint8_t* block, int size) {
@@ -325,11 +309,10 @@ QString versionLineOf(const uint8_t* block, int size) {
 
 void versionDisplay(PhoneLink& link) {
     if (!link.progress) return;
-    link.bar().setVersionLine(QString(), false);
-    std::fill_n(link.buffer.begin(), 128, uint8_t(0));
-    readBlock(link, 128, link.versionAddress);
-    const QString line = versionLineOf(link.buffer.data(), 128);
-    link.bar().setVersionLine(line, !line.isEmpty());
+    link.report(ProgressEvent::versionLine({}));
+    std::array<uint8_t, 128> block{};
+    readBlock(link, link.versionAddress, block);
+    link.report(ProgressEvent::versionLine(versionLineOf(block.data(), int(block.size()))));
 }
 
 }  // namespace qv

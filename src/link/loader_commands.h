@@ -1,10 +1,11 @@
 #pragma once
 // The loader's block protocol: speed switch, read block, write block, end of write, finish
 // and the software version display. Fields go most significant byte first; the loader
-// acknowledges with 0x21. Data pass through the link's transfer buffer from its first byte.
+// acknowledges with 0x21. A block carries at most kTransferBufferBytes.
 #include "link/phone_link.h"
 
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace qv {
@@ -33,8 +34,10 @@ struct BlockItems {
 ResultCode speedSwitch(PhoneLink& link);
 // Speed switch, then the port's speed, then the version display; nothing at 28,800.
 ResultCode switchToWorkingSpeed(PhoneLink& link);
-ResultCode readBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items = nullptr);
-ResultCode writeBlock(PhoneLink& link, uint32_t length, uint32_t address, const BlockItems* items = nullptr);
+// Reads into.size() bytes from `address` into `into`.
+ResultCode readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into, const BlockItems* items = nullptr);
+// Writes `bytes` at `address`, in segments that never cross a 64 KiB boundary.
+ResultCode writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t> bytes, const BlockItems* items = nullptr);
 ResultCode endOfWrite(PhoneLink& link);
 ResultCode finish(PhoneLink& link);
 void versionDisplay(PhoneLink& link);

@@ -1,6 +1,5 @@
 #include "link/loader_upload.h"
 
-#include "base/language_table.h"
 #include "link/debug_log.h"
 
 #include <chrono>
@@ -39,34 +38,32 @@ QString secondsOf(std::chrono::milliseconds ms) { return QString::number(double(
 
 // A write that came up short: the user's abort (the task code is left alone), or the port's failure.
 ResultCode writeFailure(PhoneLink& link) {
-    if (link.task.abortSignal() || link.task.aborted()) return ResultCode::Aborted;
+    if (link.task.cancelled()) return ResultCode::Aborted;
     return link.port.shortWriteCode(link.task);
 }
 
 // One byte from the phone. Stops on the abort signal, a port that is gone and the deadline.
-ResultCode receiveByte(PhoneLink& link, uint8_t& byte, const std::optional<Clock::time_point>& deadline) {
+Result receiveByte(PhoneLink& link, uint8_t& byte, const std::optional<Clock::time_point>& deadline) {
     for (;;) {
         if (link.port.readBytes(&byte, 1) == 1) return ResultCode::Ok;
-        if (link.task.abortSignal()) return ResultCode::Aborted;
+        if (link.task.cancelled()) return ResultCode::Aborted;
         if (link.port.lost()) return link.port.lostCode();
         if (deadline && Clock::now() >= *deadline) {
             writeLog("X:  The loader did not confirm its start");
-            link.failureDetail = QStringLiteral("The loader did not confirm its start within %1 s of being sent")
-                                     .arg(secondsOf(link.bootWait.giveUpAfter));
-            return ResultCode::NoResponse;
+            return Result(ResultCode::NoResponse, QStringLiteral("The loader did not confirm its start within %1 s of being sent")
+                                                      .arg(secondsOf(link.bootWait.giveUpAfter)));
         }
     }
 }
 
 // Greets the boot code until it answers. Waits until Cancel unless the link gives up.
-ResultCode awaitBootAnswer(PhoneLink& link) {
+Result awaitBootAnswer(PhoneLink& link) {
     const Clock::time_point started = Clock::now();
     const std::optional<Clock::time_point> deadline = deadlineOf(link);
     const BootWait& wait = link.bootWait;
     bool reminded = false;
     for (;;) {
-        if (link.task.aborted()) return ResultCode::Aborted;  // the task code stays 7
-        if (link.task.abortSignal()) return ResultCode::Aborted;
+        if (link.task.cancelled()) return ResultCode::Aborted;
         const Clock::time_point greeted = Clock::now();
         const uint8_t greeting = kGreeting;
         if (link.port.writeBytes(&greeting, 1, link.task) != 1) return writeFailure(link);
@@ -85,58 +82,51 @@ ResultCode awaitBootAnswer(PhoneLink& link) {
         }
         if (deadline && now >= *deadline) {
             writeLog("X:  The boot code did not answer");
-            link.failureDetail = QStringLiteral("The phone's boot code did not answer within %1 s")
-                                     .arg(secondsOf(wait.giveUpAfter));
-            return ResultCode::PhoneNotAnswering;
+            return Result(ResultCode::PhoneNotAnswering,
+                          QStringLiteral("The phone's boot code did not answer within %1 s").arg(secondsOf(wait.giveUpAfter)));
         }
     }
 }
 
 }  // namespace
 
-ResultCode uploadLoader(PhoneLink& link) {
-    if (link.task.aborted()) return ResultCode::Aborted;
+Result uploadLoader(PhoneLink& link) {
+    if (link.task.cancelled()) return ResultCode::Aborted;
     if (link.portName.isEmpty()) return ResultCode::WrongComSettings;
     if (link.loaderImage.size() != kLoaderImageSize) return ResultCode::CantOpenFile;
-    if (link.port.openLoaderLink(link.portName, 28800) != ResultCode::Ok) {
-        link.failureDetail = link.port.openFailure();
-        return ResultCode::ComInitFailed;
-    }
+    if (Result opened = link.port.openLoaderLink(link.portName, 28800); !opened)
+        return Result(ResultCode::ComInitFailed, opened.detail());
 
-    if (const ResultCode rc = awaitBootAnswer(link); rc != ResultCode::Ok) return rc;
-    if (link.task.aborted()) return ResultCode::Aborted;
+    if (Result answered = awaitBootAnswer(link); !answered) return answered;
+    if (link.task.cancelled()) return ResultCode::Aborted;
 
     link.port.pause(4);
     for (size_t i = 0; i < kBootHeader.size(); ++i)
         if (link.port.writeBytes(&kBootHeader[i], 1, link.task) != 1 && (i == 0 || link.port.lost()))
             return writeFailure(link);
 
-    ProgressSink& bar = link.bar();
-    bar.setText(langText(Text::SendingLoader));
-    bar.setPosition(0);
-    bar.setMaximum(7);
-    bar.repaint();
+    link.report(ProgressEvent::at(ProgressStage::SendingLoader));
+    link.report(ProgressEvent::bar(0, 7));
     const auto* image = reinterpret_cast<const uint8_t*>(link.loaderImage.constData());
     int step = 0;
     for (int offset = 0; offset < kLoaderImageSize; offset += kLoaderChunk) {
-        if (link.task.aborted()) return ResultCode::Aborted;
+        if (link.task.cancelled()) return ResultCode::Aborted;
         link.port.writeChunk(image + offset, std::min(kLoaderChunk, kLoaderImageSize - offset));
         if (link.port.lost()) return link.port.lostCode();
-        bar.setPosition(++step);
-        bar.repaint();
-        if (link.task.aborted()) return ResultCode::Aborted;
+        link.report(ProgressEvent::bar(++step));
+        if (link.task.cancelled()) return ResultCode::Aborted;
     }
-    bar.setPosition(7);
-    if (link.task.aborted()) return ResultCode::Aborted;
+    link.report(ProgressEvent::bar(7));
+    if (link.task.cancelled()) return ResultCode::Aborted;
 
     link.port.clearInput();
     const std::optional<Clock::time_point> deadline = deadlineOf(link);
     uint8_t byte = 0;
     do {
-        if (const ResultCode rc = receiveByte(link, byte, deadline); rc != ResultCode::Ok) return rc;
+        if (Result got = receiveByte(link, byte, deadline); !got) return got;
     } while (byte != kConfirmation);
     for (int i = 0; i < 3; ++i)
-        if (const ResultCode rc = receiveByte(link, byte, deadline); rc != ResultCode::Ok) return rc;
+        if (Result got = receiveByte(link, byte, deadline); !got) return got;
     const uint8_t confirm = kConfirmation;
     return link.port.writeBytes(&confirm, 1, link.task) == 1 ? ResultCode::Ok : writeFailure(link);
 }

@@ -11,7 +11,7 @@ extern const std::array<uint8_t, 41> kBootHeader;
 
 // Leaves the port open at 28,800 baud; 0, 1 (aborted), 8 (no port name) or 9; 17 or 18 when
 // the port went away (cable pulled); 22 when the boot code, or 16 when the started loader, did
-// not answer within the link's BootWait (failureDetail says which).
-ResultCode uploadLoader(PhoneLink& link);
+// not answer within the link's BootWait (the detail says which).
+Result uploadLoader(PhoneLink& link);
 
 }  // namespace qv

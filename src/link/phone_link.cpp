@@ -5,21 +5,16 @@
 
 namespace qv {
 
-bool loadLoaderImage(const QString& path, QByteArray& image, QString* error) {
+Result loadLoaderImage(const QString& path, QByteArray& image) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error) *error = QStringLiteral("The loader image %1 cannot be read: %2").arg(path, f.errorString());
-        return false;
-    }
+    if (!f.open(QIODevice::ReadOnly))
+        return Result::failure(QStringLiteral("The loader image %1 cannot be read: %2").arg(path, f.errorString()));
     const QByteArray bytes = f.read(kLoaderImageSize + 1);
-    if (bytes.size() != kLoaderImageSize) {
-        if (error)
-            *error = QStringLiteral("The loader image %1 has %2 bytes; it must have exactly %3")
-                         .arg(path).arg(QFileInfo(path).size()).arg(kLoaderImageSize);
-        return false;
-    }
+    if (bytes.size() != kLoaderImageSize)
+        return Result::failure(QStringLiteral("The loader image %1 has %2 bytes; it must have exactly %3")
+                                   .arg(path).arg(QFileInfo(path).size()).arg(kLoaderImageSize));
     image = bytes;
-    return true;
+    return {};
 }
 
 }  // namespace qv

@@ -1,7 +1,7 @@
 #pragma once
-// Everything a phone task shares: the port, its name and working speed, the task code and
-// abort signal, the progress report and the transfer buffer.
-#include "link/progress_sink.h"
+// Everything a phone task shares: the port, its name and working speed, the task control
+// (its state and the cancel request) and where progress is reported.
+#include "link/progress_events.h"
 #include "link/serial_port.h"
 #include "link/task_control.h"
 
@@ -14,11 +14,12 @@
 namespace qv {
 
 constexpr int kLoaderImageSize = 7116;
+// The most one Read or Write block carries.
 constexpr int kTransferBufferBytes = 128000;
 
 // Reads the loader image; a missing file or one of the wrong size is refused before any
 // port is touched.
-bool loadLoaderImage(const QString& path, QByteArray& image, QString* error);
+Result loadLoaderImage(const QString& path, QByteArray& image);
 
 // How the loader upload waits for the phone. By default it waits until Cancel: for the boot
 // code's answer while the user presses the power button, and for the started loader's
@@ -36,21 +37,16 @@ struct BootWait {
 struct PhoneLink {
     SerialPort port;
     TaskControl task;
-    ProgressSink* progress = nullptr;  // never null while a task runs
+    ProgressListener* progress = nullptr;  // null: nobody watches
     QString portName;
     uint32_t workingSpeed = 115200;
     uint32_t versionAddress = 0;  // where the version display reads the software version
     QByteArray loaderImage;
     BootWait bootWait;
-    std::vector<uint8_t> buffer = std::vector<uint8_t>(kTransferBufferBytes);
-    // A task that fails for a reason its result code cannot name says it here; the worker's
-    // error box shows it instead of the code's message.
-    QString failureDetail;
 
-    ProgressSink& bar() { return progress ? *progress : nullSink; }
-
-private:
-    NullProgressSink nullSink;
+    void report(const ProgressEvent& event) {
+        if (progress) progress->report(event);
+    }
 };
 
 }  // namespace qv

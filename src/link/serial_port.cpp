@@ -28,15 +28,14 @@ QString describeOpenFailure(const QString& name) {
 }
 }  // namespace
 
-ResultCode SerialPort::open(const QString& name) {
+Result SerialPort::open(const QString& name) {
     writeLog("Opening COM port...");
-    openFailure_.clear();
     lost_ = ResultCode::Ok;
     errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), true)) {
-        openFailure_ = describeOpenFailure(name);
+        const QString why = describeOpenFailure(name);
         writeLog("X:  COM port open failed.");
-        return ResultCode::CantOpenCom;
+        return Result(ResultCode::CantOpenCom, why);
     }
     writeLog(QStringLiteral("OK: COM port opened, Handle = %1").arg(device_->handleNumber()));
     return ResultCode::Ok;
@@ -81,10 +80,10 @@ ResultCode SerialPort::configureLoaderLink(uint32_t baud) {
     return ResultCode::Ok;
 }
 
-ResultCode SerialPort::openLoaderLink(const QString& name, uint32_t baud) {
+Result SerialPort::openLoaderLink(const QString& name, uint32_t baud) {
     close();
     pause(100);
-    if (const ResultCode rc = open(name); rc != ResultCode::Ok) return rc;
+    if (Result opened = open(name); !opened) return opened;
     return configureLoaderLink(baud);
 }
 
@@ -112,14 +111,13 @@ ResultCode SerialPort::applyLoaderLineSettings(LineSettings s, uint32_t baud, in
     return ResultCode::Ok;
 }
 
-ResultCode SerialPort::openAtLink(const QString& name) {
-    openFailure_.clear();
+Result SerialPort::openAtLink(const QString& name) {
     lost_ = ResultCode::Ok;
     errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), false)) {
-        openFailure_ = describeOpenFailure(name);
+        const QString why = describeOpenFailure(name);
         writeLog("X:  COM port open failed.");
-        return ResultCode::CantOpenCom;
+        return Result(ResultCode::CantOpenCom, why);
     }
     writeLog(QStringLiteral("OK: COM port opened, Handle = %1").arg(device_->handleNumber()));
     if (!device_->setQueueSizes(2048, 2048)) return ResultCode::CantSetComBuffer;
@@ -186,7 +184,7 @@ int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& 
     int done = 0;
     int failures = 0;
     while (done < count) {
-        if (task.abortSignal() || lost_ != ResultCode::Ok) return done;
+        if (task.cancelled() || lost_ != ResultCode::Ok) return done;
         const int piece = std::min(4096, count - done);
         const int n = device_->write(buffer + done, piece);
         if (n <= 0) {
@@ -201,11 +199,8 @@ int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& 
     return done;
 }
 
-ResultCode SerialPort::shortWriteCode(TaskControl& task) const {
-    if (task.abortSignal() || task.aborted()) {
-        task.setTaskCode(kTaskAbort);
-        return ResultCode::Aborted;
-    }
+ResultCode SerialPort::shortWriteCode(const TaskControl& task) const {
+    if (task.cancelled()) return ResultCode::Aborted;
     return lost_ != ResultCode::Ok ? lost_ : ResultCode::ComWriteFailed;
 }
 
@@ -230,7 +225,7 @@ int SerialPort::inputCount() {
 
 bool SerialPort::waitForInput(const TaskControl& task) {
     clock_.start(7000);
-    while (task.taskCode() != kTaskAbort) {
+    while (!task.cancelled()) {
         if (clock_.reached()) return false;
         const int n = inputCount();
         if (n > 0) return true;

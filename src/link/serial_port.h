@@ -16,14 +16,13 @@ class SerialPort {
 public:
     explicit SerialPort(std::unique_ptr<SerialDevice> device = createPlatformSerialDevice());
 
-    ResultCode open(const QString& name);
-    // Why the last open failed, for the user ("permission denied": not in the dialout group).
-    const QString& openFailure() const { return openFailure_; }
+    // A failed open says why in its detail ("permission denied": not in the dialout group).
+    Result open(const QString& name);
     ResultCode configureLoaderLink(uint32_t baud);
-    ResultCode openLoaderLink(const QString& name, uint32_t baud);
+    Result openLoaderLink(const QString& name, uint32_t baud);
     // Only the port side; the loader must have been switched first.
     ResultCode setWorkingSpeed(uint32_t baud);
-    ResultCode openAtLink(const QString& name);
+    Result openAtLink(const QString& name);
     ResultCode close();
     bool isOpen() const { return device_->isOpen(); }
 
@@ -36,16 +35,16 @@ public:
     // Up to `wanted` bytes of those waiting; waits at most 10 ms for the first to arrive.
     // 0 when none came, or at once when the device is gone (see lostCode()).
     int readBytes(uint8_t* buffer, int wanted);
-    // In pieces of at most 4,096 bytes; stops before a piece when the abort signal is set,
+    // In pieces of at most 4,096 bytes; stops before a piece when the task is cancelled,
     // and at once when the device is gone. A piece that fails otherwise is tried again.
     int writeBytes(const uint8_t* buffer, int count, const TaskControl& task);
-    // Why a write came up short: 1 (and task code 7) when the abort signal stopped it,
+    // Why a write came up short: 1 when the user's cancel stopped it,
     // otherwise the port's failure (17 when the device is still there but refused the bytes).
-    ResultCode shortWriteCode(TaskControl& task) const;
+    ResultCode shortWriteCode(const TaskControl& task) const;
     // All bytes in one write: 0, or 17 when fewer went out.
     ResultCode writeChunk(const uint8_t* buffer, int count);
     int inputCount();
-    // Up to 7,000 ms for input to arrive; false on time-out, error or abort (task code 7).
+    // Up to 7,000 ms for input to arrive; false on time-out, error or cancel.
     bool waitForInput(const TaskControl& task);
     void clearInput();
 
@@ -66,7 +65,6 @@ private:
     TimeoutClock clock_;
     Sleeper sleep_;
     bool loaderEvents_ = false;  // the loader link's two auxiliary events exist
-    QString openFailure_;
     ResultCode lost_ = ResultCode::Ok;
 };
 

@@ -1,67 +1,91 @@
 #pragma once
-// The task code and the abort signal that the window (or the command line) and the worker
-// share. Cancel sets both; every loader and transfer step tests both.
+// What the front end (the window or the command line) and the worker share: the task the
+// worker is to run or is running, and the cancel request. Cancel is one stop request per task
+// (std::stop_source); every loader and transfer step asks `cancelled()`.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <stop_token>
 
 namespace qv {
 
-enum TaskCode : uint8_t {
-    kTaskIdle = 0,
-    kTaskStart = 1,
-    kTaskWriteItems = 2,
-    kTaskApplyPatch = 3,
-    kTaskReadFile = 6,
-    kTaskAbort = 7,
-    kTaskAtProcessing = 8,
-    // Reserved: nothing sets them and no task is bound to them.
-    kTaskReserved4 = 4,
-    kTaskReserved5 = 5,
-    kTaskReserved9 = 9,
+// The worker's task. The numbers are those the debug log and older notes use.
+enum class WorkerTask : uint8_t {
+    Idle = 0,
+    Start = 1,
+    WriteItems = 2,
+    ApplyPatch = 3,
+    ReadFile = 6,
+    Abort = 7,  // a cancel the worker has not taken up yet
+    AtExchange = 8,
 };
+
+inline bool isTransfer(WorkerTask task) {
+    return task == WorkerTask::WriteItems || task == WorkerTask::ApplyPatch || task == WorkerTask::ReadFile;
+}
 
 class TaskControl {
 public:
-    uint8_t taskCode() const { return code_.load(); }
-    void setTaskCode(uint8_t code) {
+    WorkerTask task() const { return task_.load(); }
+    void setTask(WorkerTask task) {
         {
             std::lock_guard lock(mutex_);
-            code_.store(code);
+            task_.store(task);
         }
         changed_.notify_all();
     }
-    bool aborted() const { return taskCode() == kTaskAbort; }
-    // Sets `desired` only if the code is still `expected`, so a worker going idle never
+    // Sets `desired` only if the task is still `expected`, so a worker going idle never
     // swallows a task that was set meanwhile.
-    bool replaceTaskCode(uint8_t expected, uint8_t desired) {
+    bool replaceTask(WorkerTask expected, WorkerTask desired) {
         bool done;
         {
             std::lock_guard lock(mutex_);
-            done = code_.compare_exchange_strong(expected, desired);
+            done = task_.compare_exchange_strong(expected, desired);
         }
         if (done) changed_.notify_all();
         return done;
     }
-
-    // The abort signal: a manual-reset event, tested without waiting.
-    void setAbortSignal() { abort_.store(true); }
-    void clearAbortSignal() { abort_.store(false); }
-    bool abortSignal() const { return abort_.load(); }
-
-    // Blocks until the task code differs from `code` (or the time passes).
+    // Blocks until the task differs from `task` (or the time passes).
     template <typename Rep, typename Period>
-    bool waitWhile(uint8_t code, std::chrono::duration<Rep, Period> atMost) {
+    bool waitWhile(WorkerTask task, std::chrono::duration<Rep, Period> atMost) {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, atMost, [&] { return code_.load() != code; });
+        return changed_.wait_for(lock, atMost, [&] { return task_.load() != task; });
+    }
+
+    // The user's Cancel: the running step stops, and a task not yet taken up ends as aborted.
+    void requestCancel() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_.request_stop();
+            task_.store(WorkerTask::Abort);
+        }
+        changed_.notify_all();
+    }
+    // Stops the running step without a task of the user's (the worker shutting down).
+    void requestStop() {
+        std::lock_guard lock(mutex_);
+        stop_.request_stop();
+    }
+    bool cancelled() const {
+        std::lock_guard lock(mutex_);
+        return stop_.stop_requested();
+    }
+    std::stop_token stopToken() const {
+        std::lock_guard lock(mutex_);
+        return stop_.get_token();
+    }
+    // A fresh request for the next task: a cancel of an earlier task must not stop it.
+    void renewCancel() {
+        std::lock_guard lock(mutex_);
+        if (stop_.stop_requested()) stop_ = std::stop_source();
     }
 
 private:
-    std::atomic<uint8_t> code_{kTaskStart};
-    std::atomic<bool> abort_{false};
-    std::mutex mutex_;
+    std::atomic<WorkerTask> task_{WorkerTask::Start};
+    std::stop_source stop_;
+    mutable std::mutex mutex_;
     std::condition_variable changed_;
 };
 

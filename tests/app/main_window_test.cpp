@@ -203,7 +203,7 @@ TEST_F(MainWindowTest, SaveButtonRewritesTheServiceFileInPlace) {
 TEST(ProgressDialog, CancelThenCloseAndEscapeActsLikeTheButton) {
     for (bool byEscape : {false, true}) {
         TaskControl task;
-        task.setTaskCode(kTaskWriteItems);
+        task.setTask(WorkerTask::WriteItems);
         ProgressDialog dialog(task, nullptr);
         dialog.show();
         auto press = [&] {
@@ -214,13 +214,13 @@ TEST(ProgressDialog, CancelThenCloseAndEscapeActsLikeTheButton) {
         };
         EXPECT_EQ(dialog.buttonCaption(), "Cancel");
         press();
-        EXPECT_EQ(task.taskCode(), kTaskAbort);
-        EXPECT_TRUE(task.abortSignal());
+        EXPECT_EQ(task.task(), WorkerTask::Abort);
+        EXPECT_TRUE(task.cancelled());
         EXPECT_EQ(dialog.buttonCaption(), "Close");
         EXPECT_TRUE(dialog.isVisible());
         press();
         EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(task.taskCode(), kTaskIdle);
+        EXPECT_EQ(task.task(), WorkerTask::Idle);
     }
 }
 

@@ -4,8 +4,8 @@
 // unwritten rows still ticked, the phone's flash unchanged and the port closed.
 #include "e2e/e2e_support.h"
 #include "editors/item_views.h"
-#include "files/phone_read_task.h"
-#include "files/phone_write_task.h"
+#include "session/phone_read_task.h"
+#include "session/phone_write_task.h"
 #include "files/workspace.h"
 
 #include <QFile>
@@ -22,7 +22,7 @@ namespace {
 
 struct Stage {
     const char* name;
-    uint8_t task;
+    qv::WorkerTask task;
     uint32_t baud;
     QStringList phone;  // emulator options that hold the conversation at this stage
     // Either the worker is held at the first bar update that matches, or the test waits for the
@@ -38,14 +38,14 @@ bool midItem(const QString& text, const char* label, int position) {
 
 const Stage kStages[] = {
     // The boot code never starts: the greeting goes on until Cancel.
-    {"greeting", kTaskReadFile, 115200, {"--boot-delay", "600000"}, {}, {}, "Waiting for phone's response..."},
-    {"upload", kTaskReadFile, 115200, {}, [](const QString&, int max, int pos) { return max == 7 && pos == 3; }, {}, {}},
+    {"greeting", WorkerTask::ReadFile, 115200, {"--boot-delay", "600000"}, {}, {}, "Waiting for phone's response..."},
+    {"upload", WorkerTask::ReadFile, 115200, {}, [](const QString&, int max, int pos) { return max == 7 && pos == 3; }, {}, {}},
     // The loader never announces itself.
-    {"confirmation", kTaskReadFile, 115200, {"--start-delay", "600000"}, {}, "loader image received", {}},
+    {"confirmation", WorkerTask::ReadFile, 115200, {"--start-delay", "600000"}, {}, "loader image received", {}},
     // The loader takes the speed switch and never acknowledges it.
-    {"speed switch", kTaskReadFile, 115200, {"--silent-after", "1"}, {}, "silent from now on", {}},
-    {"read", kTaskReadFile, 115200, {}, [](const QString& t, int, int pos) { return midItem(t, "Reading pictures", pos); }, {}, {}},
-    {"write", kTaskWriteItems, 28800, {}, [](const QString& t, int, int pos) { return midItem(t, "Writing pictures", pos); }, {}, {}},
+    {"speed switch", WorkerTask::ReadFile, 115200, {"--silent-after", "1"}, {}, "silent from now on", {}},
+    {"read", WorkerTask::ReadFile, 115200, {}, [](const QString& t, int, int pos) { return midItem(t, "Reading pictures", pos); }, {}, {}},
+    {"write", WorkerTask::WriteItems, 28800, {}, [](const QString& t, int, int pos) { return midItem(t, "Writing pictures", pos); }, {}, {}},
 };
 
 // Picture row 1 takes one write segment of two pieces, so Cancel after the first piece leaves
@@ -61,7 +61,7 @@ TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
         Workspace ws;
         ASSERT_TRUE(ws.open(table).ok());
         ASSERT_TRUE(loadOperatorRecords(ws).ok());
-        if (stage.task == kTaskWriteItems) {
+        if (stage.task == WorkerTask::WriteItems) {
             QByteArray blob;
             ASSERT_TRUE(ws.readBlob(kPictureTable, kEditedRow, blob).ok());
             for (char& c : blob) c = char(~c);
@@ -75,8 +75,8 @@ TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
         ASSERT_TRUE(phone.start(stage.phone));
         LinkSession session;
         session.link.versionAddress = ws.image().directory.versionAddress;
-        session.setBody(kTaskReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
-        session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, ws, {}); });
+        session.setBody(WorkerTask::ReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
+        session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, ws, {}); });
         if (stage.gate) session.bar.armGate(stage.gate);
         session.start(stage.task, phone.device(), stage.baud);
 
@@ -105,7 +105,7 @@ TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
         EXPECT_TRUE(readAll(table) == sav);
         EXPECT_TRUE(readAll(dir.path("old.mem")) == mem);
         EXPECT_FALSE(QFile::exists(dir.path("old.sa2")) || QFile::exists(dir.path("old.me2")));
-        if (stage.task == kTaskWriteItems) {
+        if (stage.task == WorkerTask::WriteItems) {
             EXPECT_TRUE(ws.ticks(ListKind::Pictures)[kEditedRow]);
         }
 
@@ -132,12 +132,12 @@ TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
     ASSERT_TRUE(ws.open(table).ok());
     LinkSession session;
     session.link.versionAddress = ws.image().directory.versionAddress;
-    session.setBody(kTaskReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
+    session.setBody(WorkerTask::ReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
 
     ScratchDir firstDir, secondDir;
     PhoneEmulator stuck(firstDir, copyDumps(firstDir));
     ASSERT_TRUE(stuck.start({"--boot-delay", "600000"}));
-    session.start(kTaskReadFile, stuck.device(), 115200);
+    session.start(WorkerTask::ReadFile, stuck.device(), 115200);
     ASSERT_TRUE(stuck.waitForLog("end key"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     session.cancel();
@@ -145,7 +145,7 @@ TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
 
     PhoneEmulator phone(secondDir, copyDumps(secondDir));
     ASSERT_TRUE(phone.start());
-    const auto r = session.run(kTaskReadFile, phone.device(), 115200);
+    const auto r = session.run(WorkerTask::ReadFile, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, ResultCode::Ok);
     EXPECT_EQ(session.bar.lastText(), "Operation completed.");

@@ -221,9 +221,9 @@ void RecordingSink::releaseGate() {
 LinkSession::LinkSession(bool showProgress) {
     link.progress = showProgress ? &bar : nullptr;
     link.loaderImage = qv::emu::standInLoaderImage();
-    worker.onTaskEnded = [this](qv::ResultCode r) {
+    worker.onTaskEnded = [this](const qv::Result& r) {
         std::lock_guard lock(mutex_);
-        result_ = r;
+        result_ = r.code();
         portOpenAtEnd_ = link.port.isOpen();
         ended_.notify_all();
     };
@@ -236,7 +236,7 @@ LinkSession::~LinkSession() {
     link.port.close();
 }
 
-void LinkSession::start(uint8_t code, const QString& device, uint32_t baud) {
+void LinkSession::start(qv::WorkerTask code, const QString& device, uint32_t baud) {
     {
         std::lock_guard lock(mutex_);
         result_.reset();
@@ -252,8 +252,7 @@ std::optional<qv::ResultCode> LinkSession::waitForEnd(int ms) {
 }
 
 void LinkSession::cancel() {
-    link.task.setTaskCode(qv::kTaskAbort);
-    link.task.setAbortSignal();
+    link.task.requestCancel();
 }
 
 bool LinkSession::portOpenAtEnd() const {

@@ -3,9 +3,9 @@
 // separate program on a pseudo-terminal, the command-line tool, and an in-process phone
 // session (link, worker, progress) for tests that must press Cancel at a precise moment.
 #include "link/at_exchange.h"
-#include "link/comm_thread.h"
+#include "session/phone_worker.h"
 #include "link/phone_link.h"
-#include "link/progress_sink.h"
+#include "session/progress_texts.h"
 #include "support/test_support.h"
 
 #include <QByteArray>
@@ -97,7 +97,7 @@ QStringList phoneOptions(const PhoneEmulator& emu);
 // The progress dialog as the tests see it: every text, the bar, the version line and error
 // boxes. A gate can hold the worker at the first bar update that matches, so that the test
 // thread presses Cancel at exactly that moment.
-class RecordingSink final : public qv::ProgressSink {
+class RecordingSink final : public qv::ProgressTexts {
 public:
     using GateCondition = std::function<bool(const QString& text, int maximum, int position)>;
 
@@ -133,12 +133,12 @@ public:
     explicit LinkSession(bool showProgress = true);
     ~LinkSession();
 
-    void setBody(uint8_t code, qv::PhoneWorker::TaskBody body) { worker.setTaskBody(code, std::move(body)); }
+    void setBody(qv::WorkerTask code, qv::PhoneWorker::TaskBody body) { worker.setTaskBody(code, std::move(body)); }
     // The task start: keypad command, a short pause, then the worker takes over.
-    void start(uint8_t code, const QString& device, uint32_t baud);
+    void start(qv::WorkerTask code, const QString& device, uint32_t baud);
     // The task's result, or nothing if it has not ended within `ms`.
     std::optional<qv::ResultCode> waitForEnd(int ms = 20000);
-    std::optional<qv::ResultCode> run(uint8_t code, const QString& device, uint32_t baud) {
+    std::optional<qv::ResultCode> run(qv::WorkerTask code, const QString& device, uint32_t baud) {
         start(code, device, baud);
         return waitForEnd();
     }

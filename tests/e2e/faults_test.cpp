@@ -3,8 +3,8 @@
 // message, the files and tick marks as the user can rely on, and the port closed.
 #include "e2e/e2e_support.h"
 #include "editors/item_views.h"
-#include "files/phone_read_task.h"
-#include "files/phone_write_task.h"
+#include "session/phone_read_task.h"
+#include "session/phone_write_task.h"
 #include "files/workspace.h"
 #include "base/result.h"
 
@@ -81,8 +81,8 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         PhoneEmulator phone(run.dir, run.dumps);
         ASSERT_TRUE(phone.start({"--refuse-segment", QString::number(refused), "--refuse-times", QString::number(c.refusals)}));
         LinkSession session;
-        session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, run.ws, {}); });
-        const auto r = session.run(kTaskWriteItems, phone.device(), 28800);
+        session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, run.ws, {}); });
+        const auto r = session.run(WorkerTask::WriteItems, phone.device(), 28800);
         ASSERT_TRUE(r.has_value());
         EXPECT_EQ(*r, c.result);
         EXPECT_FALSE(session.portOpenAtEnd());
@@ -109,9 +109,9 @@ TEST(WriteFaults, LineNoiseBeforeEveryAcknowledgementIsSkipped) {
     ASSERT_TRUE(phone.start({"--garbage-before-ack", "3"}));
     LinkSession session;
     session.link.versionAddress = files.ws.image().directory.versionAddress;
-    session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, files.ws, files.dir.path("backup.flp")); });
+    session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, files.ws, files.dir.path("backup.flp")); });
     // At 115,200 baud the speed switch's acknowledgement comes behind noise too.
-    const auto r = session.run(kTaskWriteItems, phone.device(), 115200);
+    const auto r = session.run(WorkerTask::WriteItems, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, ResultCode::Ok) << session.bar.errors().join('\n').toStdString();
     EXPECT_EQ(session.bar.lastText(), "Operation completed.");
@@ -156,9 +156,9 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
         run.session = std::make_unique<LinkSession>(cases[i].showProgress);
         LinkSession& s = *run.session;
         s.link.versionAddress = run.ws.image().directory.versionAddress;
-        s.setBody(kTaskReadFile, [&s, &run] { return readPhoneIntoServiceFile(s.link, run.ws); });
+        s.setBody(WorkerTask::ReadFile, [&s, &run] { return readPhoneIntoServiceFile(s.link, run.ws); });
         run.clock.start();
-        s.start(kTaskReadFile, run.phone->device(), cases[i].baud);
+        s.start(WorkerTask::ReadFile, run.phone->device(), cases[i].baud);
     }
     for (size_t i = 0; i < runs.size(); ++i) {
         SCOPED_TRACE(cases[i].name);

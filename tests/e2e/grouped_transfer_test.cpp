@@ -3,8 +3,8 @@
 // acknowledges a write segment but stores it wrongly.
 #include "e2e/e2e_support.h"
 #include "editors/item_views.h"
-#include "files/phone_read_task.h"
-#include "files/phone_write_task.h"
+#include "session/phone_read_task.h"
+#include "session/phone_write_task.h"
 #include "files/workspace.h"
 #include "image/byte_order.h"
 #include "base/result.h"
@@ -30,8 +30,8 @@ TEST(GroupedTransfer, AReadInGroupsThroughAUsbAdapterGivesTheDumpImportsDataAndC
     ASSERT_TRUE(ws.open(table).ok());
     LinkSession session;
     session.link.versionAddress = ws.image().directory.versionAddress;
-    session.setBody(kTaskReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
-    const auto r = session.run(kTaskReadFile, phone.device(), 115200);
+    session.setBody(WorkerTask::ReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
+    const auto r = session.run(WorkerTask::ReadFile, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     ASSERT_EQ(*r, ResultCode::Ok) << session.bar.errors().join('\n').toStdString();
 
@@ -100,8 +100,8 @@ TEST(VerifiedWrite, ASegmentStoredWronglyIsFoundItsRowTickedAgainAndNamed) {
     // The picture goes first: its first segment is stored with one byte wrong.
     ASSERT_TRUE(phone.start(kUsbAdapter + QStringList{"--corrupt-write-segment", "1"}));
     LinkSession session;
-    session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
-    const auto r = session.run(kTaskWriteItems, phone.device(), 115200);
+    session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
+    const auto r = session.run(WorkerTask::WriteItems, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, ResultCode::WriteNotVerified);
     EXPECT_EQ(session.bar.errors(), QStringList{"The phone does not hold what was written: pictures row 4"});
@@ -124,9 +124,9 @@ TEST(VerifiedWrite, CancelDuringTheReadBackEndsAbortedNeverDone) {
     PhoneEmulator phone(files.dir, files.dumps);
     ASSERT_TRUE(phone.start());
     LinkSession session;
-    session.setBody(kTaskWriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
+    session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
     session.bar.armGate([](const QString& text, int, int) { return text.startsWith("Checking what was written -"); });
-    session.start(kTaskWriteItems, phone.device(), 115200);
+    session.start(WorkerTask::WriteItems, phone.device(), 115200);
     ASSERT_TRUE(session.bar.waitForGate(20000)) << session.bar.texts().join('\n').toStdString();
     session.cancel();
     session.bar.releaseGate();

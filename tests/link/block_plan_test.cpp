@@ -63,7 +63,7 @@ struct BlockFixture : ::testing::Test {
         dev = owned.get();
         link.port = SerialPort(std::move(owned));
         link.port.setSleeper([](int) {});
-        link.task.setTaskCode(kTaskWriteItems);
+        link.task.setTask(WorkerTask::WriteItems);
         link.port.open("ttyFAKE");
     }
     FakeSerialDevice* dev;
@@ -80,16 +80,16 @@ TEST_F(BlockFixture, AWriteOfSeveralItemsSendsTheSameBytesInPiecesThatEndWithIte
         pending.clear();
         d.answerAfterClear({0x21});
     };
-    for (size_t i = 0; i < 20000; ++i) link.buffer[i] = uint8_t(i * 31 + i / 256);
+    for (size_t i = 0; i < 20000; ++i) blockBuffer()[i] = uint8_t(i * 31 + i / 256);
     // Crossing a 64 KiB boundary: two segments either way.
     const uint32_t address = 0x0FFFF000;
-    ASSERT_EQ(writeBlock(link, 20000, address), ResultCode::Ok);
+    ASSERT_EQ(writeBlock(link, address, block(20000)), ResultCode::Ok);
     const Bytes whole = dev->written;
 
     dev->written.clear();
     std::vector<int> told;
     BlockItems items{{1000, 1300, 4096, 4100, 15000, 20000}, [&](int passed) { told.push_back(passed); }};
-    ASSERT_EQ(writeBlock(link, 20000, address, &items), ResultCode::Ok);
+    ASSERT_EQ(writeBlock(link, address, block(20000), &items), ResultCode::Ok);
     EXPECT_EQ(dev->written, whole) << "the wire carries the same segments and checksums";
     EXPECT_EQ(told, (std::vector<int>{1, 2, 3, 4, 5, 6}));
 }

@@ -6,9 +6,19 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <vector>
 
 namespace qvtest {
+
+// The bytes of one Read or Write block in a test: the first `n` of a buffer as large as the
+// largest block (kept, so that a test can look at what a read brought).
+inline std::vector<uint8_t>& blockBuffer() {
+    static std::vector<uint8_t> buffer(128000);
+    return buffer;
+}
+inline std::span<uint8_t> block(size_t n) { return std::span<uint8_t>(blockBuffer()).first(n); }
+
 
 class FakeSerialDevice final : public qv::SerialDevice {
 public:

@@ -23,7 +23,7 @@ struct LinkFixture : ::testing::Test {
         link->port = SerialPort(std::move(owned));
         link->port.setSleeper([](int) {});
         link->portName = "ttyFAKE";
-        link->task.setTaskCode(kTaskReadFile);
+        link->task.setTask(WorkerTask::ReadFile);
         link->loaderImage = QByteArray(kLoaderImageSize, '\x5A');
     }
     Bytes writtenAfter(size_t from) const { return Bytes(dev->written.begin() + long(from), dev->written.end()); }
@@ -70,7 +70,7 @@ TEST_F(LinkFixture, OpenFailuresAndCloseWithoutPort) {
     dev->failOpen = false;
     dev->failTimeouts = true;
     EXPECT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), ResultCode::CantSetTimeouts);
-    link->task.setTaskCode(kTaskReadFile);
+    link->task.setTask(WorkerTask::ReadFile);
     EXPECT_EQ(uploadLoader(*link), ResultCode::ComInitFailed);
     link->portName.clear();
     EXPECT_EQ(uploadLoader(*link), ResultCode::WrongComSettings);
@@ -87,7 +87,7 @@ TEST_F(LinkFixture, AtLinkSettings) {
 
 TEST_F(LinkFixture, WritesStopOnAbortAndTheClockSurvivesATickWrap) {
     ASSERT_EQ(link->port.open("ttyFAKE"), ResultCode::Ok);
-    link->task.setAbortSignal();
+    link->task.requestCancel();
     const uint8_t b[3] = {1, 2, 3};
     EXPECT_EQ(link->port.writeBytes(b, 3, link->task), 0);
     EXPECT_TRUE(dev->written.empty());
@@ -120,16 +120,16 @@ TEST_F(LinkFixture, LoaderUploadBytesOnTheWire) {
 }
 
 TEST_F(LinkFixture, LoaderUploadHonoursAbort) {
-    link->task.setTaskCode(kTaskAbort);
+    link->task.requestCancel();
     EXPECT_EQ(uploadLoader(*link), ResultCode::Aborted);
     EXPECT_EQ(dev->openCount, 0);
-    EXPECT_EQ(link->task.taskCode(), kTaskAbort);
+    EXPECT_EQ(link->task.task(), WorkerTask::Abort);
 
     // Cancel while greeting a silent phone.
-    link->task.setTaskCode(kTaskReadFile);
+    link->task.setTask(WorkerTask::ReadFile);
     int greetings = 0;
     dev->phone = [&](FakeSerialDevice&, const Bytes&) {
-        if (++greetings == 5) link->task.setAbortSignal();
+        if (++greetings == 5) link->task.requestCancel();
     };
     EXPECT_EQ(uploadLoader(*link), ResultCode::Aborted);
 }
@@ -163,13 +163,13 @@ TEST_F(LinkFixture, ReadBlockRequestAndTrailer) {
             request.clear();
         }
     };
-    ASSERT_EQ(readBlock(*link, 16384, 0x01000004), ResultCode::Ok);
+    ASSERT_EQ(readBlock(*link, 0x01000004, block(16384)), ResultCode::Ok);
     const Bytes expected = {0x52, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0x40, 0x00, 0x21};
     EXPECT_EQ(dev->written, expected);
-    EXPECT_EQ(link->buffer[16383], 0x77);
+    EXPECT_EQ(blockBuffer()[16383], 0x77);
 
     const size_t from = dev->written.size();
-    ASSERT_EQ(readBlock(*link, 0, 0x10), ResultCode::Ok);  // still two trailing bytes, still answered
+    ASSERT_EQ(readBlock(*link, 0x10, block(0)), ResultCode::Ok);  // still two trailing bytes, still answered
     EXPECT_EQ(writtenAfter(from).back(), 0x21);
 }
 
@@ -190,24 +190,24 @@ TEST_F(LinkFixture, WriteSegmentsChecksumsAndRetries) {
         pending.clear();
         d.answerAfterClear({uint8_t(refusals-- > 0 ? 0x3F : 0x21)});
     };
-    link->buffer[0] = 1, link->buffer[1] = 2, link->buffer[2] = 3;
-    ASSERT_EQ(writeBlock(*link, 3, 65536), ResultCode::Ok);
+    blockBuffer()[0] = 1, blockBuffer()[1] = 2, blockBuffer()[2] = 3;
+    ASSERT_EQ(writeBlock(*link, 65536, block(3)), ResultCode::Ok);
     EXPECT_EQ(dev->written, (Bytes{0x57, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x01, 0x02, 0x03, 0xFF, 0xF5}));
 
     segments.clear();
-    ASSERT_EQ(writeBlock(*link, 70000, 32768), ResultCode::Ok);
+    ASSERT_EQ(writeBlock(*link, 32768, block(70000)), ResultCode::Ok);
     EXPECT_EQ(segments, (std::vector<std::pair<uint32_t, uint32_t>>{{32768, 32768}, {65536, 37232}}));
     segments.clear();
-    ASSERT_EQ(writeBlock(*link, 65536, 131072), ResultCode::Ok);
+    ASSERT_EQ(writeBlock(*link, 131072, block(65536)), ResultCode::Ok);
     EXPECT_EQ(segments.size(), 1u);
 
     // A refused segment is sent again; refused three times, the write fails, never succeeds.
     segments.clear();
     refusals = 2;
-    EXPECT_EQ(writeBlock(*link, 100, 0), ResultCode::Ok);
+    EXPECT_EQ(writeBlock(*link, 0, block(100)), ResultCode::Ok);
     EXPECT_EQ(segments.size(), 3u);
     refusals = 3;
-    EXPECT_EQ(writeBlock(*link, 100, 0), ResultCode::InvalidResponse);
+    EXPECT_EQ(writeBlock(*link, 0, block(100)), ResultCode::InvalidResponse);
 }
 
 TEST(VersionLine, FieldsAreCutFromTheVersionBlock) {

@@ -1,6 +1,6 @@
 // A cable pulled at every step of a loader conversation, a phone that never boots or whose
 // loader never starts, and transfer speeds the loader has no code for.
-#include "link/comm_thread.h"
+#include "session/phone_worker.h"
 #include "link/fake_serial_device.h"
 #include "link/loader_commands.h"
 #include "link/loader_upload.h"
@@ -29,12 +29,12 @@ struct Rig {
         link->port = SerialPort(std::move(owned));
         link->port.setSleeper([this](int ms) { sleptMs += ms; });
         link->portName = "ttyFAKE";
-        link->task.setTaskCode(kTaskWriteItems);
+        link->task.setTask(WorkerTask::WriteItems);
         link->loaderImage = QByteArray(kLoaderImageSize, '\x5A');
         // A caller that keeps polling a dead or silent port is stopped as the user would:
         // with Cancel. Without this a hanging step would hang the test instead of failing it.
         dev->onPoll = [this] {
-            if (++polls == pollLimit) link->task.setAbortSignal();
+            if (++polls == pollLimit) link->task.requestCancel();
         };
     }
     FakeSerialDevice* dev;
@@ -56,7 +56,7 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
         bool boots;    // the boot code answers and the loader starts
         // Pulls the cable when the program has written `w` (the n-th write since the start).
         std::function<bool(const Bytes& w, int n)> pullAt;
-        std::function<ResultCode(PhoneLink&)> run;
+        std::function<Result(PhoneLink&)> run;
         ResultCode expected;
     };
     const Case cases[] = {
@@ -68,9 +68,9 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
         {"switching the speed", false, false, [](const Bytes& w, int) { return w == Bytes{0x53}; }, speedSwitch,
          ResultCode::ComWriteFailed},
         {"reading a block", false, false, [](const Bytes&, int n) { return n == 9; },
-         [](PhoneLink& l) { return readBlock(l, 4096, 0x01000000); }, ResultCode::ComReadFailed},
+         [](PhoneLink& l) { return readBlock(l, 0x01000000, block(4096)); }, ResultCode::ComReadFailed},
         {"writing a block", false, false, [](const Bytes& w, int) { return w.size() == 9; },
-         [](PhoneLink& l) { return writeBlock(l, 4096, 0x01000000); }, ResultCode::ComWriteFailed},
+         [](PhoneLink& l) { return writeBlock(l, 0x01000000, block(4096)); }, ResultCode::ComWriteFailed},
         {"ending the writes", false, false, [](const Bytes&, int n) { return n == 5; }, endOfWrite, ResultCode::ComReadFailed},
     };
     for (const Case& c : cases) {
@@ -91,11 +91,11 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
                 pulledAtPoll = rig.polls;
             }
         };
-        const ResultCode r = c.run(link);
-        EXPECT_EQ(r, c.expected) << resultMessage(r).toStdString();
+        const Result r = c.run(link);
+        EXPECT_EQ(r, c.expected) << r.message().toStdString();
         ASSERT_GE(pulledAtPoll, 0) << "the cable was never pulled";
-        EXPECT_NE(link.task.taskCode(), kTaskAbort) << "a pulled cable is not the user's Cancel";
-        EXPECT_FALSE(link.task.abortSignal()) << "the step kept polling a port that is gone";
+        EXPECT_NE(link.task.task(), WorkerTask::Abort) << "a pulled cable is not the user's Cancel";
+        EXPECT_FALSE(link.task.cancelled()) << "the step kept polling a port that is gone";
         EXPECT_LE(rig.polls - pulledAtPoll, 3) << "the step kept polling a port that is gone";
         EXPECT_TRUE(link.port.lost());
         // Reopening the port starts afresh.
@@ -115,7 +115,7 @@ TEST(BootWait, TheGreetingLoopPausesBetweenGreetingsWhateverThePortAnswers) {
     dev->phone = [&](FakeSerialDevice& d, const Bytes& w) {
         if (w.size() == 1 && w[0] == 0x45) {
             d.answer({0x00});
-            if (++greetings == 50) link->task.setAbortSignal();
+            if (++greetings == 50) link->task.requestCancel();
         }
     };
     ASSERT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), ResultCode::Ok);
@@ -153,12 +153,13 @@ TEST(BootWait, GivesUpOnlyWhenToldAndRemindsOnce) {
         long long afterReminder = 0;
         rig.dev->onPoll = [&] {
             const bool cancel = c.giveUpAfter == 0ms ? reminders > 0 && ++afterReminder == 20000 : ++rig.polls == 5'000'000;
-            if (cancel) link.task.setAbortSignal();
+            if (cancel) link.task.requestStop();
         };
-        EXPECT_EQ(uploadLoader(link), c.expected);
-        EXPECT_TRUE(link.failureDetail.contains(QString::fromLatin1(c.detail))) << link.failureDetail.toStdString();
+        const Result r = uploadLoader(link);
+        EXPECT_EQ(r, c.expected);
+        EXPECT_TRUE(r.detail().contains(QString::fromLatin1(c.detail))) << r.detail().toStdString();
         EXPECT_EQ(reminders, c.reminders);
-        EXPECT_NE(link.task.taskCode(), kTaskAbort);
+        EXPECT_NE(link.task.task(), WorkerTask::Abort);
     }
 }
 
@@ -176,44 +177,6 @@ TEST(LoaderSpeeds, OnlySpeedsWithACodeOrTheStartSpeedCanCarryATransfer) {
             EXPECT_TRUE(why.contains("9600, 19200, 28800, 38400, 115200, 230400")) << why.toStdString();
         }
     }
-}
-
-class ErrorSink final : public ProgressSink {
-public:
-    void setText(const QString&) override {}
-    void setMaximum(int) override {}
-    void setPosition(int) override {}
-    void setVersionLine(const QString&, bool) override {}
-    void setButtonCaption(const QString&) override {}
-    void showError(const QString& text, const QString&) override { errors.append(text); }
-    QStringList errors;
-};
-
-TEST(LoaderSpeeds, TheTaskStartRefusesASpeedWithoutACodeBeforeThePhoneIsCalled) {
-    Rig rig;
-    FakeSerialDevice* dev = rig.dev;
-    PhoneLink* link = rig.link.get();
-    ErrorSink sink;
-    link->progress = &sink;
-    link->task.setTaskCode(kTaskIdle);
-    AtExchange at(*link);
-    PhoneWorker worker(*link, at);
-    bool bodyRan = false;
-    worker.setTaskBody(kTaskWriteItems, [&] {
-        bodyRan = true;
-        return ResultCode::Ok;
-    });
-    std::atomic<int> result{-1};  // -1: the worker never reported
-    worker.onTaskEnded = [&](ResultCode r) { result = int(r); };
-    worker.start();
-    startTask(*link, at, worker, kTaskWriteItems, {"ttyFAKE", 57600, false, 0, {}});
-    for (int i = 0; i < 500 && worker.busy(); ++i) std::this_thread::sleep_for(10ms);
-    worker.stop();
-    EXPECT_EQ(result.load(), int(ResultCode::WrongComSettings));
-    EXPECT_FALSE(bodyRan);
-    EXPECT_EQ(dev->openCount, 0) << "the keypad command went out";
-    ASSERT_EQ(sink.errors.size(), 1);
-    EXPECT_TRUE(sink.errors[0].contains("57600")) << sink.errors[0].toStdString();
 }
 
 }  // namespace

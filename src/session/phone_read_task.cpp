@@ -1,7 +1,6 @@
-#include "files/phone_read_task.h"
+#include "session/phone_read_task.h"
 
-#include "base/language_table.h"
-#include "files/transfer_steps.h"
+#include "session/transfer_steps.h"
 #include "link/block_plan.h"
 #include "link/debug_log.h"
 #include "link/loader_commands.h"
@@ -9,22 +8,13 @@
 namespace qv {
 namespace {
 
-TextKey readLabel(int id) {
-    switch (id) {
-    case kPictureTable: return Text::ReadingPictures;
-    case kMelodyTable: return Text::ReadingMelodies;
-    case kOperatorTable: return Text::ReadingOperatorsList;
-    default: return Text::ReadingStrings;
-    }
-}
-
 // Blobs read from the phone, at each item's address less 8. The rewriter asks item by item;
 // the first item of a run of neighbours fetches the whole run in one Read block, and the rest
 // are handed out from it.
 class PhoneReadSource final : public BlobSource {
 public:
     explicit PhoneReadSource(PhoneLink& link) : link_(link) {}
-    ResultCode failure = ResultCode::Ok;
+    Result failure;
 
     Result fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
         writeLog(QStringLiteral("Reading - %1").arg(index));
@@ -35,7 +25,7 @@ public:
             showItem(id, index, count);
         }
         const PhoneRange& item = items_[size_t(index)];
-        const auto* data = reinterpret_cast<const char*>(held_.constData()) + (item.address - run_.address);
+        const auto* data = reinterpret_cast<const char*>(block_.data()) + (item.address - run_.address);
         if (id == kOperatorTable) {
             const OperRecord record = unpackOperatorRecord(QByteArrayView(data, qsizetype(item.length)), image.operFormat);
             out.resize(int(OperRecord::kSize));
@@ -52,15 +42,18 @@ private:
         // Planning more than the buffer can hold would only be thrown away.
         size_t n = 0;
         uint64_t bytes = 0;
-        while (n < items.size() && bytes <= link_.buffer.size()) bytes += items[n++].length + 1;
-        return planReads(items.first(n), uint32_t(link_.buffer.size()), gapWorthReading(link_.workingSpeed)).front();
+        while (n < items.size() && bytes <= uint64_t(kTransferBufferBytes)) bytes += items[n++].length + 1;
+        return planReads(items.first(n), uint32_t(kTransferBufferBytes), gapWorthReading(link_.workingSpeed)).front();
     }
 
     // The text counts every item once, in order, as its bytes arrive: a burst that brings
     // several items at once shows each of them. Items handed out from a run that was read
     // already have been shown.
     void showItem(int id, int index, int count) {
-        while (shown_ < index) link_.bar().setText(itemProgressText(readLabel(id), ++shown_ + 1, count));
+        while (shown_ < index) {
+            ++shown_;
+            link_.report(ProgressEvent::itemOf(ProgressStage::Reading, id, shown_ + 1, count));
+        }
     }
 
     // The table's items at their loader addresses, once per table.
@@ -80,48 +73,45 @@ private:
         if (id != table_) planTable(image, id);
         const int count = int(items_.size());
         const uint32_t size = items_[size_t(index)].length;
-        if (size > uint32_t(link_.buffer.size())) {
+        if (size > uint32_t(kTransferBufferBytes)) {
             showItem(id, index, count);
-            link_.failureDetail = QStringLiteral("Item %1 of table %2 has %3 bytes, more than the %4 a transfer can carry")
-                                      .arg(index).arg(id).arg(size).arg(link_.buffer.size());
-            return stop(ResultCode::NotEnoughMemory);
+            return stop(Result(ResultCode::NotEnoughMemory,
+                               QStringLiteral("Item %1 of table %2 has %3 bytes, more than the %4 a transfer can carry")
+                                   .arg(index).arg(id).arg(size).arg(kTransferBufferBytes)));
         }
         // The run starts at the item asked for; the rewriter asks in table order.
         const std::span<const PhoneRange> rest(items_.data() + index, items_.size() - size_t(index));
         run_ = firstRun(rest);
         run_.first += size_t(index);
-        const ResultCode rc = readRun(link_, items_, run_, [&](size_t item) { showItem(id, int(item), count); });
+        const ResultCode rc = readRun(link_, items_, run_, [&](size_t item) { showItem(id, int(item), count); }, block_);
         if (rc != ResultCode::Ok) {
             run_ = {};
             return stop(rc);
         }
-        held_ = QByteArray(reinterpret_cast<const char*>(link_.buffer.data()), qsizetype(run_.length));
         return {};
     }
 
-    Result stop(ResultCode rc) {
-        failure = rc;
-        return Result::failure(resultMessage(rc));
+    Result stop(Result why) {
+        failure = why;
+        return Result::failure(why.message());
     }
 
     PhoneLink& link_;
     int table_ = -1;
     std::vector<PhoneRange> items_;
     BlockRun run_;
-    QByteArray held_;
+    std::vector<uint8_t> block_;  // the run's bytes
     int shown_ = -1;  // the item whose progress text shows
 };
 
 }  // namespace
 
-ResultCode readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace) {
-    link.bar().setText(langText(Text::WaitingForPhone));
-    if (link.task.aborted()) return ResultCode::Aborted;
-    if (Result s = checkRewritable(workspace.image(), workspace.loadedTables(), workspace.chosenName()); !s) {
-        link.failureDetail = s.message();
-        return failTask(link, ResultCode::FileWriteError);
-    }
-    if (const ResultCode rc = prepareLoader(link, TaskKind::Read); rc != ResultCode::Ok) return failTask(link, rc);
+Result readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace) {
+    link.report(ProgressEvent::at(ProgressStage::WaitingForPhone));
+    if (link.task.cancelled()) return ResultCode::Aborted;
+    if (Result s = checkRewritable(workspace.image(), workspace.loadedTables(), workspace.chosenName()); !s)
+        return failTask(link, Result(ResultCode::FileWriteError, s.message()));
+    if (Result ready = prepareLoader(link, TaskKind::Read); !ready) return failTask(link, ready);
 
     PhoneReadSource source(link);
     ResultCode finishing = ResultCode::Ok;
@@ -137,13 +127,11 @@ ResultCode readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace) {
     const Result s = workspace.rewriteFrom(source, options);
     if (!s) {
         link.port.close();
-        if (source.failure != ResultCode::Ok) return failTask(link, source.failure);
+        if (!source.failure) return failTask(link, source.failure);
         if (finishing != ResultCode::Ok) return failTask(link, finishing);
-        link.failureDetail = s.message();
-        return failTask(link, ResultCode::FileWriteError);
+        return failTask(link, Result(ResultCode::FileWriteError, s.message()));
     }
-    link.bar().setButtonCaption(langText(Text::CloseButton));
-    link.bar().setText(langText(Text::TaskCompleted));
+    link.report(ProgressEvent::at(ProgressStage::Completed));
     return ResultCode::Ok;
 }
 

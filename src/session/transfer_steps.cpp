@@ -1,6 +1,5 @@
-#include "files/transfer_steps.h"
+#include "session/transfer_steps.h"
 
-#include "base/language_table.h"
 #include "link/debug_log.h"
 #include "link/loader_commands.h"
 #include "link/loader_upload.h"
@@ -10,41 +9,35 @@
 
 namespace qv {
 
-ResultCode prepareLoader(PhoneLink& link, TaskKind kind) {
-    if (const ResultCode rc = uploadLoader(link); rc != ResultCode::Ok || link.task.aborted()) return rc == ResultCode::Ok ? ResultCode::Aborted : rc;
+Result prepareLoader(PhoneLink& link, TaskKind kind) {
+    if (Result uploaded = uploadLoader(link); !uploaded) return uploaded;
+    if (link.task.cancelled()) return ResultCode::Aborted;
     writeLog("Init OK");
-    link.bar().setText(langText(Text::ResponseAccepted));
+    link.report(ProgressEvent::at(ProgressStage::LoaderAccepted));
     if (link.workingSpeed != 28800) {
-        if (const ResultCode rc = speedSwitch(link); rc != ResultCode::Ok || link.task.aborted()) return rc == ResultCode::Ok ? ResultCode::Aborted : rc;
+        if (const ResultCode rc = unlessCancelled(link, speedSwitch(link)); rc != ResultCode::Ok) return rc;
     }
     if (kind == TaskKind::Read) writeLog("Init Add OK");
     if (link.workingSpeed != 28800 || kind == TaskKind::Read) {
         if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != ResultCode::Ok) return rc;
         versionDisplay(link);
-        if (link.task.aborted()) return ResultCode::Aborted;
+        if (link.task.cancelled()) return ResultCode::Aborted;
     }
     writeLog("Init For Write");
     if (kind != TaskKind::Restore) writeLog("Begin read pictures...");
     return ResultCode::Ok;
 }
 
-ResultCode failTask(PhoneLink& link, ResultCode rc) {
+Result failTask(PhoneLink& link, Result why) {
     if (link.port.isOpen()) link.port.close();  // a stopped task never leaves the port open
-    link.bar().setText(langText(Text::AbortedPrefix) + QLatin1Char(' ') +
-                       (link.failureDetail.isEmpty() ? resultMessage(rc) : link.failureDetail));
-    return link.task.aborted() ? ResultCode::Aborted : rc;
+    link.report(ProgressEvent::stopped(why));
+    return link.task.cancelled() ? Result(ResultCode::Aborted) : why;
 }
-
-QString itemProgressText(TextKey labelKey, int k, int total) {
-    return langText(labelKey) + QLatin1Char(' ') + QString::number(k) + langText(Text::OfCount) + QLatin1Char(' ') +
-           QString::number(total);
-}
-
 
 ResultCode readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const BlockRun& run,
-                   const std::function<void(size_t item)>& showItem) {
+                   const std::function<void(size_t item)>& showItem, std::vector<uint8_t>& block) {
     if (showItem) showItem(run.first);
-    if (link.task.aborted()) return ResultCode::Aborted;
+    if (link.task.cancelled()) return ResultCode::Aborted;
     if (run.length == 0 && run.count > 1) return ResultCode::Ok;  // empty items only: nothing to fetch
     BlockItems track;
     if (run.count > 1) {
@@ -55,17 +48,11 @@ ResultCode readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const 
             if (showItem && size_t(passed) < run.count) showItem(run.first + size_t(passed));
         };
     }
-    const ResultCode rc = readBlock(link, run.length, run.address, run.count > 1 ? &track : nullptr);
-    if (rc != ResultCode::Ok || link.task.aborted()) return rc == ResultCode::Ok ? ResultCode::Aborted : rc;
-    return ResultCode::Ok;
+    block.resize(run.length);
+    return unlessCancelled(link, readBlock(link, run.address, block, run.count > 1 ? &track : nullptr));
 }
 
-QString verifyProgressText(int k, int total) {
-    return QStringLiteral("Checking what was written -") + QLatin1Char(' ') + QString::number(k) + langText(Text::OfCount) +
-           QLatin1Char(' ') + QString::number(total);
-}
-
-ResultCode verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, const WrittenBytes& bytes,
+Result verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, const WrittenBytes& bytes,
                          std::vector<size_t>& differing) {
     differing.clear();
     if (written.empty()) return ResultCode::Ok;
@@ -83,11 +70,12 @@ ResultCode verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written
     const int total = int(written.size());
     int shown = 0;  // every item once, in order
     const auto show = [&](size_t item) {
-        while (shown <= int(item)) link.bar().setText(verifyProgressText(++shown, total));
+        while (shown <= int(item)) link.report(ProgressEvent::itemOf(ProgressStage::Verifying, -1, ++shown, total));
     };
     QByteArray expected, one;
-    for (const BlockRun& run : planReads(sorted, uint32_t(link.buffer.size()), gapWorthReading(link.workingSpeed))) {
-        if (const ResultCode rc = readRun(link, sorted, run, show); rc != ResultCode::Ok) return rc;
+    std::vector<uint8_t> block;
+    for (const BlockRun& run : planReads(sorted, uint32_t(kTransferBufferBytes), gapWorthReading(link.workingSpeed))) {
+        if (const ResultCode rc = readRun(link, sorted, run, show, block); rc != ResultCode::Ok) return rc;
         // What the block must hold: every written range that reaches into it, in the order written.
         const uint64_t from = run.address, to = uint64_t(run.address) + run.length;
         const auto first = std::lower_bound(sorted.begin(), sorted.end(), from > longest ? from - longest : 0,
@@ -98,17 +86,14 @@ ResultCode verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written
         std::sort(reaching.begin(), reaching.end());
         expected.fill('\0', qsizetype(run.length));
         for (size_t i : reaching) {
-            if (Result s = bytes(i, one); !s) {
-                link.failureDetail = s.message();
-                return ResultCode::FileReadError;
-            }
+            if (Result s = bytes(i, one); !s) return Result(ResultCode::FileReadError, s.message());
             const PhoneRange& r = written[i];
             if (one.size() < qsizetype(r.length)) one.append(QByteArray(qsizetype(r.length) - one.size(), '\0'));
             const int64_t at = int64_t(r.address) - int64_t(from);
             const int64_t begin = std::max<int64_t>(0, at), end = std::min<int64_t>(int64_t(run.length), at + r.length);
             for (int64_t k = begin; k < end; ++k) expected[qsizetype(k)] = one[qsizetype(k - at)];
         }
-        const auto* got = reinterpret_cast<const char*>(link.buffer.data());
+        const auto* got = reinterpret_cast<const char*>(block.data());
         for (size_t j = run.first; j < run.first + run.count; ++j) {
             const PhoneRange& r = sorted[j];
             if (r.length == 0) continue;

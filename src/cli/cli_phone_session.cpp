@@ -1,4 +1,4 @@
-#include "cli/phone_session.h"
+#include "cli/cli_phone_session.h"
 
 #include "base/language_table.h"
 #include "base/program_dir.h"
@@ -21,10 +21,11 @@ extern "C" void onInterrupt(int) { interrupted.store(true); }
 
 }  // namespace
 
-PhoneSession::PhoneSession(const Args& args) : settings(Settings::load()), args_(args) {
+CommandPhoneSession::CommandPhoneSession(const Args& args) : settings(Settings::load()), args_(args) {
     settings.port = args.value("port", settings.port);
     if (args.has("keypad-wait")) keypadWaitMs_ = int(args.number("keypad-wait"));
     if (keypadWaitMs_ < 0) throw UsageError("--keypad-wait must not be negative");
+    PhoneLink& link = phone.link;
     if (args.has("boot-timeout")) {
         const long long s = args.number("boot-timeout");
         if (s <= 0 || s > 24 * 3600) throw UsageError("--boot-timeout takes seconds from 1 to 86400");
@@ -35,25 +36,23 @@ PhoneSession::PhoneSession(const Args& args) : settings(Settings::load()), args_
     link.bootWait.remind = [this] { progress.note(langText(Text::ConnectCableHoldPower)); };
     link.progress = &progress;
     link.portName = settings.port;
-    at.portSetting = [this] { return settings.port; };
+    phone.at.portSetting = [this] { return settings.port; };
     interrupted = false;
     std::signal(SIGINT, onInterrupt);
-    worker.start();
 }
 
-PhoneSession::~PhoneSession() {
-    worker.stop();
-    link.port.close();
+CommandPhoneSession::~CommandPhoneSession() {
+    phone.worker.stop();
+    phone.link.port.close();
     std::signal(SIGINT, SIG_DFL);
 }
 
-void PhoneSession::requireLoader() {
+void CommandPhoneSession::requireLoader() {
     const QString path = args_.value("loader", QDir(programDirectory()).filePath("loader.bin"));
-    QString why;
-    if (!loadLoaderImage(path, link.loaderImage, &why)) throw Failure(why);
+    if (Result loaded = phone.loadLoader(path); !loaded) throw Failure(loaded.message());
 }
 
-uint32_t PhoneSession::transferSpeed(uint32_t setting, const char* settingName) const {
+uint32_t CommandPhoneSession::transferSpeed(uint32_t setting, const char* settingName) const {
     uint32_t baud = setting;
     if (args_.has("baud")) {
         const long long b = args_.number("baud");
@@ -66,14 +65,16 @@ uint32_t PhoneSession::transferSpeed(uint32_t setting, const char* settingName) 
     return baud;
 }
 
-bool PhoneSession::waitForWorker() {
+TaskStartSettings CommandPhoneSession::startSettings(uint32_t baud) const {
+    return TaskStartSettings{settings.port, baud, settings.keyLock != 0, keypadWaitMs_, {}};
+}
+
+bool CommandPhoneSession::waitForWorker() {
     using namespace std::chrono_literals;
     bool cancelled = false;
-    while (worker.busy() || link.task.taskCode() == kTaskAtProcessing) {
+    while (phone.running()) {
         if (interrupted.exchange(false) && !cancelled) {
-            // Ctrl-C is the progress dialog's Cancel.
-            link.task.setTaskCode(kTaskAbort);
-            link.task.setAbortSignal();
+            phone.cancel();  // Ctrl-C is the progress dialog's Cancel
             cancelled = true;
         }
         std::this_thread::sleep_for(20ms);
@@ -81,32 +82,18 @@ bool PhoneSession::waitForWorker() {
     return cancelled;
 }
 
-ResultCode PhoneSession::runTransfer(uint8_t code, uint32_t baud) {
-    ResultCode result = ResultCode::Ok;
-    worker.onTaskEnded = [&](ResultCode r) { result = r; };
-    TaskStartSettings start{settings.port, baud, settings.keyLock != 0, keypadWaitMs_, {}};
-    startTask(link, at, worker, code, start);
+Result CommandPhoneSession::finishTransfer() {
     waitForWorker();
-    link.port.close();
-    return result;
+    phone.endTransfer();
+    return phone.outcome();
 }
 
-ResultCode PhoneSession::runInfo() {
-    link.port.close();
-    at.startInfoRequest();
-    link.task.setTaskCode(kTaskAtProcessing);
-    if (waitForWorker()) {
-        at.setDriverState(kAtInactive);
-        link.port.close();
-        return ResultCode::Aborted;
-    }
-    at.setDriverState(kAtInactive);
-    link.port.close();
-    if (at.learntSomething()) return ResultCode::Ok;
-    link.failureDetail = link.port.openFailure();
-    return at.lastFailure() == ResultCode::Timeout || at.lastFailure() == ResultCode::Ok ? ResultCode::PhoneNotAnswering : at.lastFailure();
+Result CommandPhoneSession::runInfo() {
+    phone.startInfo();
+    const bool cancelled = waitForWorker();
+    phone.endInfo();
+    if (cancelled) return ResultCode::Aborted;
+    return phone.infoOutcome();
 }
-
-void failWith(ResultCode rc) { throw Failure(resultMessage(rc)); }
 
 }  // namespace qv::cli

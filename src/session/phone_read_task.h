@@ -6,8 +6,8 @@
 
 namespace qv {
 
-// The body of task 6. The workspace's table file is open (its data file may be missing).
+// The body of the read task. The workspace's table file is open (its data file may be missing).
 // On any failure the old files stay untouched and the temporary ones are removed.
-ResultCode readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace);
+Result readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace);
 
 }  // namespace qv

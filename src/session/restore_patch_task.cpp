@@ -1,0 +1,76 @@
+#include "session/restore_patch_task.h"
+
+#include "files/restore_patch_reader.h"
+#include "session/transfer_steps.h"
+#include "link/loader_commands.h"
+
+namespace qv {
+
+namespace {
+
+// Reads every record written back and compares it with the patch.
+Result readBack(PhoneLink& link, QIODevice& patch, const std::vector<PatchRecord>& written, std::vector<size_t>& differing) {
+    std::vector<PhoneRange> ranges;
+    ranges.reserve(written.size());
+    for (const PatchRecord& r : written) ranges.push_back({r.address - 8, r.length});
+    const Result r = verifyWritten(link, ranges, [&](size_t i, QByteArray& out) -> Result {
+        const PatchRecord& record = written[i];
+        if (patch.seek(record.offset + 8)) {
+            out = patch.read(qint64(record.length));
+            if (out.size() == qsizetype(record.length)) return {};
+        }
+        return Result::failure(QStringLiteral("The patch file cannot be read at offset %1: %2")
+                                   .arg(record.offset + 8).arg(patch.errorString()));
+    }, differing);
+    if (!r) return r;
+    return unlessCancelled(link, ResultCode::Ok);
+}
+
+Result notHeld(const std::vector<PatchRecord>& written, const std::vector<size_t>& differing) {
+    const PatchRecord& first = written[differing.front()];
+    QString detail = QStringLiteral("%1: patch record %2 (address 0x%3, offset %4 of the file)")
+                         .arg(QLatin1String(kWriteNotVerifiedMessage))
+                         .arg(differing.front() + 1)
+                         .arg(first.address, 8, 16, QChar('0'))
+                         .arg(first.offset);
+    if (differing.size() > 1) detail += QStringLiteral(" and %1 more").arg(differing.size() - 1);
+    return Result(ResultCode::WriteNotVerified, detail);
+}
+
+}  // namespace
+
+Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
+    link.report(ProgressEvent::at(ProgressStage::WaitingForPhone));
+    if (link.task.cancelled()) return ResultCode::Aborted;
+    if (Result fit = checkRestorePatch(patch); !fit) return failTask(link, Result(ResultCode::NotEnoughMemory, fit.detail()));
+    if (Result ready = prepareLoader(link, TaskKind::Restore); !ready) return failTask(link, ready);
+    link.report(ProgressEvent::at(ProgressStage::WritingPatch));
+
+    RestorePatchReader reader(patch, uint32_t(kTransferBufferBytes));
+    PatchRecord record;
+    RestorePatchReader::Step step;
+    std::vector<PatchRecord> written;
+    std::vector<uint8_t> block(kTransferBufferBytes);
+    while ((step = reader.next(record, block.data())) == RestorePatchReader::Step::Record) {
+        const ResultCode rc = writeBlock(link, record.address - 8, std::span<const uint8_t>(block.data(), record.length));
+        if (const ResultCode r = unlessCancelled(link, rc); r != ResultCode::Ok) return failTask(link, r);
+        written.push_back(record);
+    }
+    // A patch that stops being readable: what was whole is in the phone; the conversation
+    // still ends properly before the fault is reported.
+    if (const ResultCode rc = unlessCancelled(link, endOfWrite(link)); rc != ResultCode::Ok) return failTask(link, rc);
+    std::vector<size_t> differing;
+    if (verify) {
+        if (Result r = readBack(link, patch, written, differing); !r) return failTask(link, r);
+    }
+    if (const ResultCode rc = unlessCancelled(link, finish(link)); rc != ResultCode::Ok) return failTask(link, rc);
+    if (const ResultCode rc = link.port.close(); rc != ResultCode::Ok) return failTask(link, rc);
+    if (!differing.empty()) return failTask(link, notHeld(written, differing));
+    if (step != RestorePatchReader::Step::End)
+        return failTask(link, Result(step == RestorePatchReader::Step::TooLarge ? ResultCode::NotEnoughMemory : ResultCode::FileReadError,
+                                     reader.problem() + QStringLiteral("; the records before it were written")));
+    link.report(ProgressEvent::at(ProgressStage::Completed));
+    return ResultCode::Ok;
+}
+
+}  // namespace qv

@@ -1,0 +1,19 @@
+#pragma once
+// Writing a restore patch back into the phone: records of (table address, length, bytes).
+#include "files/restore_patch_reader.h"
+#include "link/phone_link.h"
+
+#include <QIODevice>
+#include <QString>
+
+namespace qv {
+
+// The restore patch check with the most one transfer carries.
+inline Result checkRestorePatch(QIODevice& patch) { return checkRestorePatch(patch, uint32_t(kTransferBufferBytes)); }
+
+// The body of the restore task, reading the open patch. With `verify`, every record written is
+// read back after the end of write; bytes the phone does not hold as written end the task with
+// 26 (ResultCode::WriteNotVerified), the detail naming the first such record.
+Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify = true);
+
+}  // namespace qv
