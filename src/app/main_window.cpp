@@ -422,8 +422,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     link_.task.setTaskCode(kTaskIdle);
     thumbnails_.clear();
     ws_.close();
-    QString why;
-    settings_.save(options_.settingsPath, &why);
+    settings_.save(options_.settingsPath);
     event->accept();
 }
 
