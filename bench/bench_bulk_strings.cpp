@@ -30,11 +30,12 @@ struct Translations {
     QString error;
 };
 
-QByteArray translation(Workspace& ws, int shift, QString* error) {
+Expected<QByteArray> translation(Workspace& ws, int shift) {
     Result s;
-    const auto catalogue = parsePo(stringsPo(ws, {}, &s), error);
-    if (!s) *error = s.message();
-    if (!s || !catalogue) return {};
+    const QByteArray po = stringsPo(ws, {}, &s);
+    if (!s) return s;
+    const auto catalogue = parsePo(po);
+    if (!catalogue) return catalogue.error();
     const QString letters = QString::fromUtf8("абвгдежзийклмнопрстуфхцчшщъыьэюяАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
     std::vector<PoEntry> entries = catalogue->entries;
     for (PoEntry& e : entries) {
@@ -50,8 +51,11 @@ const Translations& translations() {
         auto t = std::make_unique<Translations>();
         DemoModelOptions options;
         options.fullTables = true;
-        const auto model = makeDemoModel(t->folder.path(), options, &t->error);
-        if (!model) return t;
+        const auto model = makeDemoModel(t->folder.path(), options);
+        if (!model) {
+            t->error = model.error().message();
+            return t;
+        }
         Workspace ws;
         Result s = ws.open(model->tableFile);
         if (s) s = importFromFlashDumps(ws, model->dump1, model->dump2);
@@ -63,10 +67,14 @@ const Translations& translations() {
         t->strings = ws.rowCount(ListKind::Strings);
         for (int k = 0; k < 2; ++k) {
             t->poFiles[size_t(k)] = t->folder.filePath(QStringLiteral("t%1.po").arg(k));
-            const QByteArray po = translation(ws, k + 1, &t->error);
+            const auto po = translation(ws, k + 1);
+            if (!po) {
+                t->error = po.error().message();
+                return t;
+            }
             QFile f(t->poFiles[size_t(k)]);
-            if (po.isEmpty() || !f.open(QIODevice::WriteOnly) || f.write(po) != po.size()) {
-                if (t->error.isEmpty()) t->error = QStringLiteral("cannot write %1").arg(f.fileName());
+            if (po->isEmpty() || !f.open(QIODevice::WriteOnly) || f.write(*po) != po->size()) {
+                t->error = QStringLiteral("cannot write %1").arg(f.fileName());
                 return t;
             }
         }

@@ -42,8 +42,11 @@ const FullServiceFile& fullServiceFile() {
         DemoModelOptions options;
         options.phoneType = 5;
         options.fullTables = true;
-        const auto model = makeDemoModel(f->folder.path(), options, &f->error);
-        if (!model) return f;
+        const auto model = makeDemoModel(f->folder.path(), options);
+        if (!model) {
+            f->error = model.error().message();
+            return f;
+        }
         Workspace ws;
         Result s = ws.open(model->tableFile);
         if (s) s = importFromFlashDumps(ws, model->dump1, model->dump2);

@@ -601,16 +601,15 @@ int main(int argc, char** argv) {
     for (int run = 0; run < o.runs; ++run) {
         DemoModelOptions mo;
         mo.phoneType = 5;
-        QString error;
-        auto model = makeDemoModel(folder, mo, &error);
-        if (!model) return fail(error);
+        auto model = makeDemoModel(folder, mo);
+        if (!model) return fail(model.error().message());
         const int usualPictures = model->pictures;
         if (o.strings > 0) {
             // The full model's dumps, read only as far as its first N strings and the usual
             // number of pictures.
             mo.fullTables = true;
-            model = makeDemoModel(folder, mo, &error);
-            if (!model) return fail(error);
+            model = makeDemoModel(folder, mo);
+            if (!model) return fail(model.error().message());
             model->pictures = usualPictures;
             model->strings = std::min(model->strings, o.strings);
         }

@@ -61,10 +61,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
     QTemporaryDir dir;
-    QString why;
-    const auto model = makeDemoModel(dir.path(), {5, true, "full"}, &why);
+    const auto model = makeDemoModel(dir.path(), {5, true, "full"});
     if (!model) {
-        std::fprintf(stderr, "%s\n", qPrintable(why));
+        std::fprintf(stderr, "%s\n", qPrintable(model.error().message()));
         return 1;
     }
     {

@@ -85,8 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(data, qsizetype(size));
     FuzzedDataProvider fdp(data, size);
 
-    QString error;
-    const auto bmp = readBmp(bytes, &error);
+    const auto bmp = readBmp(bytes);
     if (bmp) {
         checkBitmap(*bmp);
         // The bitmap's own size, then sizes of other entries (including negative ones).
@@ -95,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                    fdp.ConsumeIntegralInRange<int>(-1, 1 << 16));
         encodeInto(drawShape(fdp, fdp.ConsumeIntegral<int16_t>(), fdp.ConsumeIntegral<int16_t>()), *bmp,
                    fdp.ConsumeIntegralInRange<int>(-1, 4096));
-    } else if (error.isEmpty()) {
+    } else if (bmp.error().detail().isEmpty()) {
         broken("a refused bitmap came without a message");
     }
 

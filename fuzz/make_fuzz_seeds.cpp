@@ -41,10 +41,9 @@ bool tableSeeds(const QString& outDir) {
     for (uint16_t phoneType : {uint16_t(5), uint16_t(4)}) {
         DemoModelOptions options;
         options.phoneType = phoneType;
-        QString error;
-        const auto model = makeDemoModel(work.filePath(QStringLiteral("t%1").arg(phoneType)), options, &error);
+        const auto model = makeDemoModel(work.filePath(QStringLiteral("t%1").arg(phoneType)), options);
         if (!model) {
-            std::fprintf(stderr, "make_fuzz_seeds: %s\n", qPrintable(error));
+            std::fprintf(stderr, "make_fuzz_seeds: %s\n", qPrintable(model.error().message()));
             return false;
         }
         QFile sav(model->tableFile);

@@ -53,8 +53,7 @@ void CreateMemDialog::showEvent(QShowEvent* event) {
 
 void CreateMemDialog::done(int) {
     settings_.mem = uint8_t(choice());
-    QString error;
-    if (!settings_.save(settingsPath_, &error)) reportSaveError(error);
+    if (Result s = settings_.save(settingsPath_); !s) reportSaveError(s.message());
     QDialog::done(QDialog::Accepted);
 }
 

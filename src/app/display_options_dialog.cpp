@@ -123,8 +123,7 @@ void DisplayOptionsDialog::apply() {
     settings_.transparency = TrackBar1->value();
     settings_.backColor = valueFromColor(back_);
     settings_.color = valueFromColor(text_);
-    QString error;
-    if (!settings_.save(settingsPath_, &error)) reportSaveError(error);
+    if (Result s = settings_.save(settingsPath_); !s) reportSaveError(s.message());
     accept();
 }
 

@@ -416,8 +416,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     link_.task.setTask(WorkerTask::Idle);
     thumbnails_.clear();
     ws_.close();
-    QString why;
-    settings_.save(options_.settingsPath, &why);
+    settings_.save(options_.settingsPath);
     event->accept();
 }
 

@@ -154,9 +154,8 @@ void TSetupComDialog::apply() {
     s.restorePatch = CheckRest->isChecked() ? 1 : 0;
     s.verify = CheckVerify->isChecked() ? 1 : 0;
     s.player = player_name->text();
-    QString error;
-    if (!s.save(settingsPath_, &error)) {
-        reportSaveError(error);
+    if (Result saved = s.save(settingsPath_); !saved) {
+        reportSaveError(saved.message());
         return;
     }
     settings_ = s;

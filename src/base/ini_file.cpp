@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace qv {
 namespace {
@@ -21,12 +22,11 @@ QString unquote(QString v) {
 
 // "[name]" with anything after the closing bracket ignored; an opening bracket without a
 // closing one is no header.
-bool parseHeader(QStringView trimmed, QString* name) {
-    if (!trimmed.startsWith(u'[')) return false;
+std::optional<QString> parseHeader(QStringView trimmed) {
+    if (!trimmed.startsWith(u'[')) return std::nullopt;
     const qsizetype close = trimmed.lastIndexOf(u']');
-    if (close < 0) return false;
-    *name = trimmed.mid(1, close - 1).trimmed().toString();
-    return true;
+    if (close < 0) return std::nullopt;
+    return trimmed.mid(1, close - 1).trimmed().toString();
 }
 
 QString tooLargeProblem() { return QStringLiteral("larger than %1 KiB").arg(IniFile::kMaxFileSize / 1024); }
@@ -94,9 +94,8 @@ IniFile IniFile::parse(const QByteArray& bytes) {
     for (QString raw : text.split(u'\n')) {
         if (raw.endsWith(u'\r')) raw.chop(1);
         const QString trimmed = raw.trimmed();
-        QString name;
-        if (parseHeader(trimmed, &name)) {
-            ini.sections_.push_back(Section{name, true, raw, {}});
+        if (std::optional<QString> name = parseHeader(trimmed)) {
+            ini.sections_.push_back(Section{*std::move(name), true, raw, {}});
             continue;
         }
         Line line{raw, {}, {}};
@@ -179,19 +178,16 @@ QByteArray IniFile::toBytes() const {
     return utf8_ ? kUtf8Bom + text.toUtf8() : toCp1251(text);
 }
 
-bool IniFile::save(const QString& path, QString* error) const {
+Result IniFile::save(const QString& path) const {
     const auto refuse = [&](const QString& why) {
-        if (error) *error = QStringLiteral("Can not write %1: %2").arg(path, why);
-        return false;
+        return Result::failure(QStringLiteral("Can not write %1: %2").arg(path, why));
     };
     if (!problem_.isEmpty())
         return refuse(QStringLiteral("the file there was not read (%1), so it is left as it is").arg(problem_));
     if (const QFileInfo target(path); target.exists() && !target.isFile())
         return refuse(QStringLiteral("not a regular file"));
 
-    const Result written = writeWholeFile(path, toBytes());
-    if (!written && error) *error = written.message();
-    return written.ok();
+    return writeWholeFile(path, toBytes());
 }
 
 }  // namespace qv

@@ -3,6 +3,8 @@
 // private-profile world, so they are read and written with its rules, not QSettings':
 // values are taken verbatim (commas included), names are case-insensitive, and a rewrite
 // keeps every line it did not change.
+#include "base/result.h"
+
 #include <QString>
 #include <QStringView>
 #include <vector>
@@ -48,7 +50,7 @@ public:
     // Writes toBytes() to a temporary file beside the target and renames it over the target,
     // so a failed save leaves the old file whole. A target that exists but is not a regular
     // file (a symbolic link is followed) is refused rather than replaced.
-    bool save(const QString& path, QString* error = nullptr) const;
+    Result save(const QString& path) const;
 
 private:
     struct Line {

@@ -40,8 +40,7 @@ QByteArray readFile(const QString& path) {
 }
 
 void writeBmp(const QImage& image, const QString& path) {
-    QString why;
-    if (!writeBmp24File(image, path, &why)) throw Failure(why);
+    if (Result s = writeBmp24File(image, path); !s) throw Failure(s.message());
 }
 
 QJsonObject wroteImage(const QString& path, const QImage& image) {
@@ -61,9 +60,8 @@ QJsonValue encode(const Args& a) {
     const PictureShape shape = shapeFrom(a);
     const long long size = a.number("size");
     if (size < 0 || size > 0x7FFFFFFF) throw UsageError("--size is out of range");
-    QString why;
-    const auto bitmap = readImageFile(a.positional(0), &why);
-    if (!bitmap) throw Failure(why);
+    const auto bitmap = readImageFile(a.positional(0));
+    if (!bitmap) throw Failure(bitmap.error().message());
     if (bitmap->width != shape.width || bitmap->height != shape.height)
         throw Failure(QStringLiteral("The bitmap is %1x%2, the picture %3x%4")
                           .arg(bitmap->width).arg(bitmap->height).arg(shape.width).arg(shape.height));

@@ -58,30 +58,25 @@ struct Layout {
 
 class Parser {
 public:
-    Parser(QByteArrayView data, QString* error)
-        : p_(reinterpret_cast<const uint8_t*>(data.data())), n_(data.size()), error_(error) {}
+    explicit Parser(QByteArrayView data) : p_(reinterpret_cast<const uint8_t*>(data.data())), n_(data.size()) {}
 
-    std::optional<Bitmap> run();
+    Expected<Bitmap> run();
 
 private:
     bool has(qint64 offset, qint64 length) const {
         return offset >= 0 && length >= 0 && offset <= n_ && length <= n_ - offset;
     }
-    bool fail(const QString& message) {
-        if (error_) *error_ = message;
-        return false;
-    }
-    bool readHeaders(Layout& l);
-    bool readMasks(Layout& l, uint32_t headerSize, qint64& tableEnd);
-    bool readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qint64 fileOffset, qint64& tableEnd);
+    static Result fail(const QString& message) { return Result::failure(message); }
+    Result readHeaders(Layout& l);
+    Result readMasks(Layout& l, uint32_t headerSize, qint64& tableEnd);
+    Result readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qint64 fileOffset, qint64& tableEnd);
     void decodeRow(const Layout& l, const uint8_t* row, QRgb* out) const;
 
     const uint8_t* p_;
     qint64 n_;
-    QString* error_;
 };
 
-bool Parser::readHeaders(Layout& l) {
+Result Parser::readHeaders(Layout& l) {
     if (!has(0, kFileHeaderSize + 4)) return fail(QStringLiteral("The bitmap file is truncated (no header)."));
     if (p_[0] != 'B' || p_[1] != 'M') return fail(QStringLiteral("Not a Windows bitmap file (no \"BM\" signature)."));
     const qint64 fileOffset = getU32(p_ + 10);
@@ -128,11 +123,9 @@ bool Parser::readHeaders(Layout& l) {
 
     const qint64 headerEnd = kFileHeaderSize + headerSize;
     qint64 tableEnd = headerEnd;
-    if (l.bpp <= 8) {
-        if (!readPalette(l, headerSize, colorsUsed, fileOffset, tableEnd)) return false;
-    } else if (!readMasks(l, headerSize, tableEnd)) {
-        return false;
-    }
+    const Result tables =
+        l.bpp <= 8 ? readPalette(l, headerSize, colorsUsed, fileOffset, tableEnd) : readMasks(l, headerSize, tableEnd);
+    if (!tables) return tables;
 
     // Some writers leave the offset zero; the pixels then follow the tables directly.
     if (fileOffset == 0) {
@@ -142,27 +135,27 @@ bool Parser::readHeaders(Layout& l) {
     } else {
         l.dataOffset = fileOffset;
     }
-    return true;
+    return {};
 }
 
-bool Parser::readMasks(Layout& l, uint32_t headerSize, qint64& tableEnd) {
+Result Parser::readMasks(Layout& l, uint32_t headerSize, qint64& tableEnd) {
     if (l.compression == kBiRgb) {
         if (l.bpp == 16) {
             l.masks[0] = 0x7C00, l.masks[1] = 0x03E0, l.masks[2] = 0x001F;
         } else if (l.bpp == 32) {
             l.masks[0] = 0xFF0000, l.masks[1] = 0xFF00, l.masks[2] = 0xFF;
         }
-        return true;
+        return {};
     }
     // The masks follow a 40-byte header; larger headers carry them inside.
     const qint64 at = kFileHeaderSize + kInfoHeaderSize;
     if (!has(at, 12)) return fail(QStringLiteral("The bitmap file is truncated (colour masks)."));
     for (int i = 0; i < 3; ++i) l.masks[i] = getU32(p_ + at + 4 * i);
     if (headerSize == kInfoHeaderSize) tableEnd = at + 12;
-    return true;
+    return {};
 }
 
-bool Parser::readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qint64 fileOffset, qint64& tableEnd) {
+Result Parser::readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qint64 fileOffset, qint64& tableEnd) {
     const qint64 entrySize = headerSize == kCoreHeaderSize ? 3 : 4;
     const qint64 start = kFileHeaderSize + headerSize;
     const qint64 full = qint64(1) << l.bpp;
@@ -178,7 +171,7 @@ bool Parser::readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qi
         l.palette[size_t(i)] = qRgb(e[2], e[1], e[0]);
     }
     tableEnd = start + count * entrySize;
-    return true;
+    return {};
 }
 
 void Parser::decodeRow(const Layout& l, const uint8_t* row, QRgb* out) const {
@@ -210,17 +203,14 @@ void Parser::decodeRow(const Layout& l, const uint8_t* row, QRgb* out) const {
     }
 }
 
-std::optional<Bitmap> Parser::run() {
+Expected<Bitmap> Parser::run() {
     Layout l;
-    if (!readHeaders(l)) return std::nullopt;
+    if (Result s = readHeaders(l); !s) return s;
     const qint64 bitsPerRow = qint64(l.width) * l.bpp;
     const qint64 stride = (bitsPerRow + 31) / 32 * 4;
     // The last row's padding is not required: some writers leave it out.
     const qint64 needed = stride * (l.height - 1) + (bitsPerRow + 7) / 8;
-    if (!has(l.dataOffset, needed)) {
-        fail(QStringLiteral("The bitmap file is truncated (pixel data)."));
-        return std::nullopt;
-    }
+    if (!has(l.dataOffset, needed)) return fail(QStringLiteral("The bitmap file is truncated (pixel data)."));
 
     Bitmap bmp;
     bmp.width = l.width;
@@ -241,52 +231,39 @@ QRgb Bitmap::pixel(int x, int y) const {
     return pixels[size_t(y) * size_t(width) + size_t(x)];
 }
 
-std::optional<Bitmap> readBmp(QByteArrayView data, QString* error) {
-    return Parser(data, error).run();
-}
+Expected<Bitmap> readBmp(QByteArrayView data) { return Parser(data).run(); }
 
 namespace {
 
 // The whole file, read in chunks up to a limit rather than trusting size(), which a device file
 // reports as 0.
-std::optional<QByteArray> readCapped(const QString& path, QString* error) {
+Expected<QByteArray> readCapped(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Result::failure(QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString()));
     QByteArray data;
     for (QByteArray chunk; data.size() <= kMaxFileSize && !(chunk = file.read(1 << 20)).isEmpty();) data += chunk;
-    if (data.size() > kMaxFileSize) {
-        if (error) *error = QStringLiteral("\"%1\" is too large for a bitmap.").arg(path);
-        return std::nullopt;
-    }
+    if (data.size() > kMaxFileSize) return Result::failure(QStringLiteral("\"%1\" is too large for a bitmap.").arg(path));
     return data;
 }
 
-std::optional<Bitmap> readFileWith(const QString& path, QString* error,
-                                   std::optional<Bitmap> (*reader)(QByteArrayView, QString*)) {
-    const auto data = readCapped(path, error);
-    if (!data) return std::nullopt;
-    QString why;
-    auto bmp = reader(*data, &why);
-    if (!bmp && error) *error = QStringLiteral("\"%1\": %2").arg(path, why);
+Expected<Bitmap> readFileWith(const QString& path, Expected<Bitmap> (*reader)(QByteArrayView)) {
+    const auto data = readCapped(path);
+    if (!data) return data.error();
+    auto bmp = reader(*data);
+    if (!bmp) return Result::failure(QStringLiteral("\"%1\": %2").arg(path, bmp.error().message()));
     return bmp;
 }
 
 }  // namespace
 
-std::optional<Bitmap> readBmpFile(const QString& path, QString* error) { return readFileWith(path, error, readBmp); }
+Expected<Bitmap> readBmpFile(const QString& path) { return readFileWith(path, readBmp); }
 
-std::optional<Bitmap> bitmapFromImage(const QImage& image, QString* error) {
-    if (image.isNull() || image.width() <= 0 || image.height() <= 0) {
-        if (error) *error = QStringLiteral("The image has no pixels.");
-        return std::nullopt;
-    }
-    if (qint64(image.width()) * image.height() > kMaxBitmapPixels) {
-        if (error) *error = QStringLiteral("The image is too large (%1 x %2).").arg(image.width()).arg(image.height());
-        return std::nullopt;
-    }
+Expected<Bitmap> bitmapFromImage(const QImage& image) {
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0)
+        return Result::failure(QStringLiteral("The image has no pixels."));
+    if (qint64(image.width()) * image.height() > kMaxBitmapPixels)
+        return Result::failure(QStringLiteral("The image is too large (%1 x %2).").arg(image.width()).arg(image.height()));
     Bitmap bmp;
     bmp.width = image.width();
     bmp.height = image.height();
@@ -307,32 +284,24 @@ std::optional<Bitmap> bitmapFromImage(const QImage& image, QString* error) {
     return bmp;
 }
 
-std::optional<Bitmap> readImage(QByteArrayView data, QString* error) {
-    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return readBmp(data, error);
+Expected<Bitmap> readImage(QByteArrayView data) {
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') return readBmp(data);
     QByteArray bytes = data.toByteArray();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
-    if (!reader.canRead()) {
-        if (error) *error = QStringLiteral("Not an image file of a known format.");
-        return std::nullopt;
-    }
+    if (!reader.canRead()) return Result::failure(QStringLiteral("Not an image file of a known format."));
     // Refused before decoding: a small file may claim a huge picture.
     const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxBitmapPixels) {
-        if (error) *error = QStringLiteral("The image is too large (%1 x %2).").arg(size.width()).arg(size.height());
-        return std::nullopt;
-    }
+    if (size.isValid() && qint64(size.width()) * size.height() > kMaxBitmapPixels)
+        return Result::failure(QStringLiteral("The image is too large (%1 x %2).").arg(size.width()).arg(size.height()));
     const QImage image = reader.read();
-    if (image.isNull()) {
-        if (error) *error = QStringLiteral("The image can not be read: %1.").arg(reader.errorString());
-        return std::nullopt;
-    }
-    return bitmapFromImage(image, error);
+    if (image.isNull()) return Result::failure(QStringLiteral("The image can not be read: %1.").arg(reader.errorString()));
+    return bitmapFromImage(image);
 }
 
-std::optional<Bitmap> readImageFile(const QString& path, QString* error) { return readFileWith(path, error, readImage); }
+Expected<Bitmap> readImageFile(const QString& path) { return readFileWith(path, readImage); }
 
 QByteArray writeBmp24(const QImage& image) {
     if (image.isNull()) return {};
@@ -371,15 +340,10 @@ QByteArray writeBmp24(const QImage& image) {
     return out;
 }
 
-bool writeBmp24File(const QImage& image, const QString& path, QString* error) {
+Result writeBmp24File(const QImage& image, const QString& path) {
     const QByteArray bytes = writeBmp24(image);
-    if (bytes.isEmpty()) {
-        if (error) *error = QStringLiteral("There is no picture to write to \"%1\".").arg(path);
-        return false;
-    }
-    const Result s = writeWholeFile(path, bytes);
-    if (!s && error) *error = s.message();
-    return s.ok();
+    if (bytes.isEmpty()) return Result::failure(QStringLiteral("There is no picture to write to \"%1\".").arg(path));
+    return writeWholeFile(path, bytes);
 }
 
 }  // namespace qv

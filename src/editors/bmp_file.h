@@ -1,10 +1,11 @@
 #pragma once
 // Windows bitmap files, read by our own code because the picture encoder chooses its branch by
 // the file's own bit depth, which QImage does not keep (4-bit and 8-bit both load as Indexed8).
+#include "base/expected.h"
+
 #include <QByteArrayView>
 #include <QImage>
 #include <QString>
-#include <optional>
 #include <vector>
 
 namespace qv {
@@ -23,22 +24,22 @@ struct Bitmap {
 constexpr qint64 kMaxBitmapPixels = qint64(64) * 1024 * 1024;
 
 // Palette indices past the palette read as black rather than failing the whole file.
-std::optional<Bitmap> readBmp(QByteArrayView data, QString* error = nullptr);
-std::optional<Bitmap> readBmpFile(const QString& path, QString* error = nullptr);
+Expected<Bitmap> readBmp(QByteArrayView data);
+Expected<Bitmap> readBmpFile(const QString& path);
 
 // An image of any format Qt reads (PNG, ...) as the bitmap the encoder takes. Qt does not keep
 // a file's bit depth, so the depth stands for the pixel format: an image with a colour table of
 // at most 2 colours counts as 1-bit, at most 16 as 4-bit, at most 256 as 8-bit; everything else
 // (true colour, grey levels without a table, 16-bit) as 24-bit. Translucent pixels are laid
 // over white.
-std::optional<Bitmap> bitmapFromImage(const QImage& image, QString* error = nullptr);
+Expected<Bitmap> bitmapFromImage(const QImage& image);
 // Windows bitmaps (found by their "BM" signature, whatever the file is called) by readBmp, so
 // that they keep their own depth; any other file through Qt and bitmapFromImage.
-std::optional<Bitmap> readImage(QByteArrayView data, QString* error = nullptr);
-std::optional<Bitmap> readImageFile(const QString& path, QString* error = nullptr);
+Expected<Bitmap> readImage(QByteArrayView data);
+Expected<Bitmap> readImageFile(const QString& path);
 
 // 24-bit uncompressed, bottom-up, 2835 pixels per metre (72 dpi). An empty array for a null image.
 QByteArray writeBmp24(const QImage& image);
-bool writeBmp24File(const QImage& image, const QString& path, QString* error = nullptr);
+Result writeBmp24File(const QImage& image, const QString& path);
 
 }  // namespace qv

@@ -140,9 +140,8 @@ EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
     if (row < 0 || row >= ws.rowCount(ListKind::Pictures))
         return refusal(rowOutside(row, ws.rowCount(ListKind::Pictures)).message());
     const PictEntry e = ws.image().pictures[size_t(row)];
-    QString why;
-    const auto bitmap = readImageFile(bitmapPath, &why);
-    if (!bitmap) return refusal(why);
+    const auto bitmap = readImageFile(bitmapPath);
+    if (!bitmap) return refusal(bitmap.error().message());
     if (bitmap->width != e.width || bitmap->height != e.height) return refusal(langText(Text::WrongResolution));
     const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().directory.phoneType}, *bitmap,
                                          int(e.size));
@@ -169,8 +168,7 @@ Result exportPicture24(Workspace& ws, int row, const QString& path) {
     QImage picture;
     if (Result s = pictureOfRow(ws, row, picture); !s) return s;
     if (writtenThroughQt(path)) return writeThroughQt(picture.convertToFormat(QImage::Format_RGB32), path);
-    QString why;
-    return writeBmp24File(picture, path, &why) ? Result() : Result::failure(why);
+    return writeBmp24File(picture, path);
 }
 
 Result pictureKeepingDepth(Workspace& ws, int row, QImage& out) {
@@ -194,8 +192,7 @@ Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
     const uint8_t format = ws.image().pictures[size_t(row)].format;
     if (format == kFormatMono1) return writeWholeFile(path, indexedBmp(picture, 1, kBlackWhite));
     if (format == kFormatGrey2 || format == kFormatGrey4) return writeWholeFile(path, indexedBmp(picture, 4, kSixteenColours));
-    QString why;
-    return writeBmp24File(picture, path, &why) ? Result() : Result::failure(why);
+    return writeBmp24File(picture, path);
 }
 
 QByteArray melodySlot(Workspace& ws, int row, Result* status) {
@@ -230,8 +227,7 @@ EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
     }
     out.stored = true;
     if (row < kMruSlots) ws.melodyFileNames()[size_t(row)] = QFileInfo(path).absoluteFilePath();
-    QString why;
-    if (!saveMelodyFileNames(ws.names().mru, ws.melodyFileNames(), &why)) out.message = why;
+    if (Result s = saveMelodyFileNames(ws.names().mru, ws.melodyFileNames()); !s) out.message = s.message();
     return out;
 }
 

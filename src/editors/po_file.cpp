@@ -256,12 +256,9 @@ QByteArray escaped(QChar c) {
 
 }  // namespace
 
-std::optional<PoCatalogue> parsePo(QByteArrayView bytes, QString* error) {
+Expected<PoCatalogue> parsePo(QByteArrayView bytes) {
     Reader reader(bytes);
-    if (!reader.run()) {
-        if (error) *error = reader.error;
-        return std::nullopt;
-    }
+    if (!reader.run()) return Result::failure(reader.error);
     const RawEntry* header = nullptr;
     for (const RawEntry& e : reader.entries)
         if (!e.context && e.id->isEmpty() && !header) header = &e;
@@ -272,30 +269,26 @@ std::optional<PoCatalogue> parsePo(QByteArrayView bytes, QString* error) {
         if (charset == "windows-1251" || charset == "cp1251")
             decode = decodeCp1251;
         else if (!charset.isEmpty() && charset != "utf-8" && charset != "utf8" && charset != "charset" &&
-                 charset != "ascii" && charset != "us-ascii") {
-            if (error)
-                *error = QStringLiteral("the charset %1 is not supported; save the file as UTF-8").arg(QString::fromLatin1(charset));
-            return std::nullopt;
-        }
+                 charset != "ascii" && charset != "us-ascii")
+            return Result::failure(
+                QStringLiteral("the charset %1 is not supported; save the file as UTF-8").arg(QString::fromLatin1(charset)));
     }
 
     PoCatalogue catalogue;
     for (const RawEntry& raw : reader.entries) {
-        auto text = [&](const QByteArray& b) -> std::optional<QString> {
-            auto t = decode(b);
-            if (!t && error) *error = QStringLiteral("line %1: the text is not valid UTF-8").arg(raw.line);
-            return t;
+        const auto notText = [&] {
+            return Result::failure(QStringLiteral("line %1: the text is not valid UTF-8").arg(raw.line));
         };
-        const auto id = text(*raw.id), translation = text(*raw.translation);
-        if (!id || !translation) return std::nullopt;
+        const auto id = decode(*raw.id), translation = decode(*raw.translation);
+        if (!id || !translation) return notText();
         if (&raw == header) {
             catalogue.header = *translation;
             continue;
         }
         PoEntry e;
         if (raw.context) {
-            const auto context = text(*raw.context);
-            if (!context) return std::nullopt;
+            const auto context = decode(*raw.context);
+            if (!context) return notText();
             e.context = *context;
         }
         e.id = *id;

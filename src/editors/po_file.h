@@ -2,6 +2,8 @@
 // gettext PO files, the format translators' tools read and write: reading a catalogue into its
 // entries and writing entries the way gettext itself lays them out (quoting, escapes, a new
 // line after every "\n", long lines wrapped at spaces to 79 columns).
+#include "base/expected.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -32,7 +34,7 @@ struct PoCatalogue {
 // none or the template placeholder; windows-1251 is also understood). Obsolete entries ("#~")
 // are left out. A syntax error, an unknown escape or text that is not valid in the charset
 // fails the whole file; the message names the line.
-std::optional<PoCatalogue> parsePo(QByteArrayView bytes, QString* error);
+Expected<PoCatalogue> parsePo(QByteArrayView bytes);
 
 // Writes a UTF-8 PO file: the comment lines, the header entry with `headerFields` in order
 // (Content-Type and Content-Transfer-Encoding are the caller's to give), then the entries

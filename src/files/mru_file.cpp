@@ -11,13 +11,13 @@ MelodyFileNames loadMelodyFileNames(const QString& mruPath) {
     return names;
 }
 
-bool saveMelodyFileNames(const QString& mruPath, const MelodyFileNames& names, QString* error) {
+Result saveMelodyFileNames(const QString& mruPath, const MelodyFileNames& names) {
     IniFile ini = IniFile::load(mruPath);
     for (int n = 1; n <= kMruSlots; ++n) {
         const QString& v = names[size_t(n - 1)];
         if (!v.isEmpty()) ini.setValue(u"MRU", QStringLiteral("Name%1").arg(n), v);
     }
-    return ini.save(mruPath, error);
+    return ini.save(mruPath);
 }
 
 }  // namespace qv

@@ -1,5 +1,7 @@
 #pragma once
 // The ".mru" file: for each melody slot, the file last imported into it.
+#include "base/result.h"
+
 #include <QString>
 #include <array>
 
@@ -10,6 +12,6 @@ constexpr int kMruSlots = 256;
 using MelodyFileNames = std::array<QString, kMruSlots>;
 
 MelodyFileNames loadMelodyFileNames(const QString& mruPath);
-bool saveMelodyFileNames(const QString& mruPath, const MelodyFileNames& names, QString* error);
+Result saveMelodyFileNames(const QString& mruPath, const MelodyFileNames& names);
 
 }  // namespace qv

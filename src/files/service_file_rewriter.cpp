@@ -50,11 +50,16 @@ void syncFolderOf(const QString& path) {
 }
 
 // Replaces `to` by `from` in one step where the platform allows it.
-bool replaceFile(const QString& from, const QString& to, QString* why) {
+Result replaceFile(const QString& from, const QString& to) {
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
-    if (ec && why) *why = QString::fromStdString(ec.message());
-    return !ec;
+    if (ec) return Result::failure(QString::fromStdString(ec.message()));
+    return {};
+}
+
+// An injected failure takes the rename's place, so that tests reach each swap step's way out.
+Result replaceUnlessFailed(FaultKind fault, const QString& from, const QString& to) {
+    return fault == FaultKind::Fail ? Result::failure(QStringLiteral("injected failure")) : replaceFile(from, to);
 }
 
 Result writeFailure(const QFile& f) {
@@ -234,23 +239,20 @@ SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& 
     }
     syncFolderOf(names.swapMarker);
 
-    QString why;
     const FaultKind dataFault = faultAt(faultHook, RewriteStep::SwapData);
     if (dataFault == FaultKind::Crash) return {Result::failure("crash"), false};
-    if (dataFault == FaultKind::Fail) why = QStringLiteral("injected failure");
-    if (dataFault == FaultKind::Fail || !replaceFile(names.me2, names.mem, &why))
-        return giveUp(QStringLiteral("Can not replace %1 (%2); the old files are kept.").arg(shortName(names.mem), why));
+    if (Result s = replaceUnlessFailed(dataFault, names.me2, names.mem); !s)
+        return giveUp(QStringLiteral("Can not replace %1 (%2); the old files are kept.").arg(shortName(names.mem), s.detail()));
     result.newDataInPlace = true;
 
     const FaultKind tableFault = faultAt(faultHook, RewriteStep::SwapTable);
     if (tableFault == FaultKind::Crash) return {Result::failure("crash"), true};
-    if (tableFault == FaultKind::Fail) why = QStringLiteral("injected failure");
-    if (tableFault == FaultKind::Fail || !replaceFile(names.sa2, names.sav, &why)) {
+    if (Result s = replaceUnlessFailed(tableFault, names.sa2, names.sav); !s) {
         // The new data file is in place and cannot be taken back: keep the marker so that the
         // next open puts the matching table file in place too.
         result.status = Result::failure(
             QStringLiteral("Can not replace %1 (%2); it will be completed when the file is opened next.")
-                .arg(shortName(names.sav), why));
+                .arg(shortName(names.sav), s.detail()));
         return result;
     }
     syncFolderOf(names.sav);
@@ -266,11 +268,12 @@ Result recoverInterruptedRewrite(const ServiceFileNames& names) {
         QFile::remove(names.me2);
         return {};
     }
-    QString why;
-    if (QFile::exists(names.me2) && !replaceFile(names.me2, names.mem, &why))
-        return Result::failure(QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), why));
-    if (QFile::exists(names.sa2) && !replaceFile(names.sa2, names.sav, &why))
-        return Result::failure(QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), why));
+    for (const auto& [from, to] : {std::pair(names.me2, names.mem), std::pair(names.sa2, names.sav)}) {
+        if (!QFile::exists(from)) continue;
+        if (Result s = replaceFile(from, to); !s)
+            return Result::failure(
+                QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), s.detail()));
+    }
     syncFolderOf(names.sav);
     QFile::remove(names.swapMarker);
     return {};

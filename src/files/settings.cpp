@@ -18,15 +18,15 @@ int64_t number(const IniFile& ini, QStringView section, QStringView key, int64_t
 
 QString Settings::defaultPath() { return FilePlaces::current().settingsPath(); }
 
-Settings Settings::load(const QString& path, QString* warning) {
+Settings Settings::load(const QString& path) { return fromIni(IniFile::load(path)); }
+
+LoadedSettings Settings::loadWithWarning(const QString& path) {
     const IniFile ini = IniFile::load(path);
-    if (warning) {
-        warning->clear();
-        if (!ini.problem().isEmpty())
-            *warning = QStringLiteral("%1 is ignored (%2); the default settings are used")
-                           .arg(QDir::toNativeSeparators(path), ini.problem());
-    }
-    return fromIni(ini);
+    LoadedSettings loaded{fromIni(ini), {}};
+    if (!ini.problem().isEmpty())
+        loaded.warning = QStringLiteral("%1 is ignored (%2); the default settings are used")
+                             .arg(QDir::toNativeSeparators(path), ini.problem());
+    return loaded;
 }
 
 Settings Settings::fromIni(const IniFile& ini) {
@@ -45,10 +45,10 @@ Settings Settings::fromIni(const IniFile& ini) {
     return s;
 }
 
-bool Settings::save(const QString& path, QString* error) const {
+Result Settings::save(const QString& path) const {
     IniFile ini = IniFile::load(path);
     store(ini);
-    return ini.save(path, error);
+    return ini.save(path);
 }
 
 void Settings::store(IniFile& ini) const {

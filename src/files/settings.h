@@ -1,11 +1,14 @@
 #pragma once
 // The user's settings, kept in setting.ini (beside the program, or per user: see FilePlaces).
+#include "base/result.h"
+
 #include <QString>
 #include <cstdint>
 
 namespace qv {
 
 class IniFile;
+struct LoadedSettings;
 
 struct Settings {
     QString port = QStringLiteral("COM1");
@@ -27,15 +30,21 @@ struct Settings {
     static QString defaultPath();  // FilePlaces::current().settingsPath()
     // Missing file, section or key, or a malformed number: that key's default. A file that is
     // no INI text (a device, a directory, too large, binary; see IniFile::load) gives all
-    // defaults, and *warning (when given) names the file and says why.
-    static Settings load(const QString& path = defaultPath(), QString* warning = nullptr);
+    // defaults; loadWithWarning() then also names the file and says why.
+    static Settings load(const QString& path = defaultPath());
+    static LoadedSettings loadWithWarning(const QString& path = defaultPath());
     // The values of an already loaded file.
     static Settings fromIni(const IniFile& ini);
     // Sets all keys in ini.
     void store(IniFile& ini) const;
     // Writes all keys. Refuses, leaving it as it is, to replace a file that load() could
     // not read.
-    bool save(const QString& path, QString* error) const;
+    Result save(const QString& path) const;
+};
+
+struct LoadedSettings {
+    Settings settings;
+    QString warning;  // empty when the file was read or there was none
 };
 
 }  // namespace qv

@@ -58,9 +58,9 @@ Result readTableFile(QIODevice& file, const QString& fileName, MediaImage& image
         if (!file.seek(e.offset)) return damaged(fileName, QStringLiteral("it cannot be read"));
         const QByteArray stream = file.read(e.zsize);
         if (stream.size() != qsizetype(e.zsize)) return damaged(fileName, QStringLiteral("it cannot be read"));
-        QString why;
-        const auto block = inflateSection(stream, room, &why);
-        if (!block) return damaged(fileName, QStringLiteral("the %1 cannot be unpacked: %2").arg(tableName(id), why));
+        const auto block = inflateSection(stream, room);
+        if (!block)
+            return damaged(fileName, QStringLiteral("the %1 cannot be unpacked: %2").arg(tableName(id), block.error().message()));
         if (Result s = image.loadTableBlock(id, *block); !s) return damaged(fileName, s.message());
         got.set(size_t(id));
     }

@@ -14,12 +14,9 @@ QByteArray deflateSection(QByteArrayView block) {
     return out;
 }
 
-std::optional<QByteArray> inflateSection(QByteArrayView stream, int maxSize, QString* error) {
+Expected<QByteArray> inflateSection(QByteArrayView stream, int maxSize) {
     z_stream zs{};
-    if (inflateInit(&zs) != Z_OK) {
-        if (error) *error = QStringLiteral("the decompressor cannot start");
-        return std::nullopt;
-    }
+    if (inflateInit(&zs) != Z_OK) return Result::failure(QStringLiteral("the decompressor cannot start"));
     // One byte of headroom tells "exactly maxSize" from "more than maxSize".
     QByteArray out(maxSize + 1, '\0');
     zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
@@ -29,14 +26,8 @@ std::optional<QByteArray> inflateSection(QByteArrayView stream, int maxSize, QSt
     const int rc = inflate(&zs, Z_FINISH);
     const qsizetype produced = out.size() - qsizetype(zs.avail_out);
     inflateEnd(&zs);
-    if (produced > maxSize) {
-        if (error) *error = QStringLiteral("it unpacks to more than %1 bytes").arg(maxSize);
-        return std::nullopt;
-    }
-    if (rc != Z_STREAM_END) {
-        if (error) *error = QStringLiteral("its compressed data is damaged or cut short");
-        return std::nullopt;
-    }
+    if (produced > maxSize) return Result::failure(QStringLiteral("it unpacks to more than %1 bytes").arg(maxSize));
+    if (rc != Z_STREAM_END) return Result::failure(QStringLiteral("its compressed data is damaged or cut short"));
     out.resize(produced);
     return out;
 }

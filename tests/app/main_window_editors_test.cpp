@@ -340,7 +340,7 @@ TEST_F(EditorTest, DoubleClickOpensTheNamingStringOrPlaysTheMelody) {
     QFile::setPermissions(player, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     Settings settings;
     settings.player = player;
-    ASSERT_TRUE(settings.save(options.settingsPath, nullptr));
+    ASSERT_TRUE(settings.save(options.settingsPath));
     auto w = opened();
     w->showMelodies();
     auto* list = child<QListView>(*w, "melodyList");
@@ -366,7 +366,7 @@ TEST_F(EditorTest, DoubleClickOpensTheNamingStringOrPlaysTheMelody) {
 
     // A player that cannot start says nothing.
     settings.player = dir.path("no such player");
-    ASSERT_TRUE(settings.save(options.settingsPath, nullptr));
+    ASSERT_TRUE(settings.save(options.settingsPath));
     w->settings() = settings;
     child<QToolButton>(*w, "playButton")->click();
     EXPECT_TRUE(dialogs.messages.isEmpty());

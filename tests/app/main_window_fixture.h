@@ -42,9 +42,8 @@ public:
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QString why;
-        auto m = qv::makeDemoModel(dir.path(), {5, false, "demo"}, &why);
-        ASSERT_TRUE(m) << why.toStdString();
+        auto m = qv::makeDemoModel(dir.path(), {5, false, "demo"});
+        ASSERT_TRUE(m) << m.error().message().toStdString();
         model = *m;
         options.dialogs = &dialogs;
         options.settingsPath = dir.path("setting.ini");

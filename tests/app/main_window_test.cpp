@@ -59,8 +59,7 @@ TEST_F(MainWindowTest, ModesShowTheirListsAndEmptyOnesChangeNothing) {
 }
 
 TEST_F(MainWindowTest, ReversedOrderModelKeepsTheStringsClosed) {
-    QString why;
-    auto m = makeDemoModel(dir.path("six"), {6, false, "six"}, &why);
+    auto m = makeDemoModel(dir.path("six"), {6, false, "six"});
     ASSERT_TRUE(m);
     auto w = window();
     dialogs.files = {m->tableFile, m->dump1, m->dump2};
@@ -128,7 +127,7 @@ TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
     Settings s;
     s.port = phone.device;
     s.baudRD = s.baudWR = 115200;
-    ASSERT_TRUE(s.save(options.settingsPath, nullptr));
+    ASSERT_TRUE(s.save(options.settingsPath));
     auto w = window();
     dialogs.dataSource = 0;
     dialogs.files = {model.tableFile};
@@ -168,8 +167,7 @@ TEST_F(MainWindowTest, StartUpAndCloseKeepTheSettings) {
 }
 
 TEST_F(MainWindowTest, FullFlashWithOneDumpAndCancelledDialogs) {
-    QString why;
-    auto one = makeDemoModel(dir.path("one"), {2, false, "one"}, &why);
+    auto one = makeDemoModel(dir.path("one"), {2, false, "one"});
     ASSERT_TRUE(one && one->dump2.isEmpty());
     auto w = window();
     dialogs.files = {one->tableFile, one->dump1};
@@ -228,7 +226,7 @@ TEST_F(MainWindowTest, InfoShowsTheEmulatedPhonesModelAndVersion) {
     Emulator phone(model, dir.path());
     Settings s;
     s.port = phone.device;
-    ASSERT_TRUE(s.save(options.settingsPath, nullptr));
+    ASSERT_TRUE(s.save(options.settingsPath));
     auto w = window();
     QString shownModel, shownVersion;
     QTimer closer;

@@ -151,7 +151,7 @@ QImage filled(QSize size, QRgb colour) {
 TEST_F(WindowUse, AfterAMoveTheCoveredPartComesFromTheLastCaptureAndTheRestFromTheScreen) {
     Settings s;
     s.transparency = 100;
-    ASSERT_TRUE(s.save(options.settingsPath, nullptr));
+    ASSERT_TRUE(s.save(options.settingsPath));
     auto w = window();
     const QSize size = w->size();
     // No screen to read here: the plain colour.

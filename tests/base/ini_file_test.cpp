@@ -101,9 +101,9 @@ TEST(IniFile, FileThatWasNotReadIsNeverReplaced) {
         const QString before = fingerprint(path);
         IniFile ini = IniFile::load(path);
         ini.setValue(u"COM", u"Port", QStringLiteral("COM3"));
-        QString error;
-        EXPECT_FALSE(ini.save(path, &error)) << c.name;
-        EXPECT_TRUE(error.contains(path)) << c.name << ": " << error.toStdString();
+        const qv::Result saved = ini.save(path);
+        EXPECT_FALSE(saved) << c.name;
+        EXPECT_TRUE(saved.message().contains(path)) << c.name << ": " << saved.message().toStdString();
         EXPECT_EQ(fingerprint(path), before) << c.name;
     }
 
@@ -137,8 +137,8 @@ TEST(IniFile, SaveKeepsEverythingItDidNotChange) {
     ini.setValue(u"setting", u"PORT", QStringLiteral("COM3"));
     ini.setValue(u"Setting", u"BaudRD", QStringLiteral("115200"));
     ini.setValue(u"New", u"a", QString::fromUtf8("б¶"));
-    QString error;
-    ASSERT_TRUE(ini.save(path, &error)) << error.toStdString();
+    const qv::Result saved = ini.save(path);
+    ASSERT_TRUE(saved) << saved.message().toStdString();
 
     EXPECT_EQ(qvtest::readAll(path), QByteArray("; written by hand\r\n"
                                                 "[Setting]\r\n"
@@ -217,9 +217,9 @@ TEST(IniFile, SaveIntoReadOnlyFolderFailsWithoutDamage) {
 
     IniFile ini = IniFile::load(path);
     ini.setValue(u"S", u"k", QStringLiteral("new"));
-    QString error;
-    EXPECT_FALSE(ini.save(path, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const qv::Result saved = ini.save(path);
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(saved.detail().isEmpty());
     EXPECT_EQ(qvtest::readAll(path), QByteArray("[S]\r\nk=old\r\n"));
     QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }

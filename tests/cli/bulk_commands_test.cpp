@@ -22,9 +22,8 @@ namespace {
 class BulkCommands : public ::testing::Test {
 protected:
     void SetUp() override {
-        QString why;
-        const auto m = makeDemoModel(dir.path(), {5, false, "demo"}, &why);
-        ASSERT_TRUE(m) << why.toStdString();
+        const auto m = makeDemoModel(dir.path(), {5, false, "demo"});
+        ASSERT_TRUE(m) << m.error().message().toStdString();
         sav = m->tableFile;
         ASSERT_EQ(cli({"build-from-dumps", sav, m->dump1, m->dump2}).code, 0);
         before = pair();

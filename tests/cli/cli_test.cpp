@@ -22,8 +22,7 @@ class CliTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir = new ScratchDir;
-        QString why;
-        model = new DemoModel(*makeDemoModel(dir->path(), {5, false, "demo"}, &why));
+        model = new DemoModel(*makeDemoModel(dir->path(), {5, false, "demo"}));
         built = cli({"build-from-dumps", model->tableFile, model->dump1, model->dump2});
     }
     static void TearDownTestSuite() {

@@ -48,9 +48,8 @@ class CliFaults : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir = new ScratchDir;
-        QString why;
-        const auto model = makeDemoModel(dir->path(), {5, true, "full"}, &why);
-        ASSERT_TRUE(model) << why.toStdString();
+        const auto model = makeDemoModel(dir->path(), {5, true, "full"});
+        ASSERT_TRUE(model) << model.error().message().toStdString();
         sav = new QString(model->tableFile);
         const CliRun built = cli({"build-from-dumps", model->tableFile, model->dump1, model->dump2});
         ASSERT_EQ(built.code, 0) << built.err.toStdString();

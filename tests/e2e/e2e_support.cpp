@@ -21,10 +21,9 @@ struct DemoFolder {
     Demo demo;
 
     DemoFolder() {
-        QString why;
-        const auto model = qv::makeDemoModel(dir.path(), {}, &why);
+        const auto model = qv::makeDemoModel(dir.path(), {});
         if (!model) {
-            ADD_FAILURE() << "demo model: " << why.toStdString();
+            ADD_FAILURE() << "demo model: " << model.error().message().toStdString();
             return;
         }
         demo.tableFile = model->tableFile;

@@ -128,9 +128,8 @@ TEST(BmpReader, ReadsEveryDepthAndRowOrder) {
          1, {{kBlue, kRed}}},
     };
     for (const Case& c : cases) {
-        QString error;
-        const auto b = readBmp(build(c.shape), &error);
-        ASSERT_TRUE(b) << c.name << ": " << error.toStdString();
+        const auto b = readBmp(build(c.shape));
+        ASSERT_TRUE(b) << c.name << ": " << b.error().message().toStdString();
         EXPECT_EQ(b->bitsPerPixel, c.bpp) << c.name;
         EXPECT_EQ(rowsOf(*b), c.expected) << c.name;
     }
@@ -169,9 +168,9 @@ TEST(BmpReader, RejectsDamagedAndHostileFiles) {
     for (const auto& [name, change] : cases) {
         BmpLayout s = good;
         change(s);
-        QString error;
-        EXPECT_FALSE(readBmp(build(s), &error)) << name;
-        EXPECT_FALSE(error.isEmpty()) << name;
+        const auto b = readBmp(build(s));
+        EXPECT_FALSE(b) << name;
+        EXPECT_FALSE(b.error().detail().isEmpty()) << name;
     }
     QByteArray badSignature = build(good);
     badSignature[0] = 'X';
@@ -217,17 +216,19 @@ TEST(BmpWriter, FileRoundTripAndFailuresNameTheFile) {
     qvtest::ScratchDir dir;
     QImage img(3, 1, QImage::Format_RGB32);
     img.fill(kGreen);
-    QString error;
-    ASSERT_TRUE(qv::writeBmp24File(img, dir.path("out.bmp"), &error)) << error.toStdString();
-    const auto b = qv::readBmpFile(dir.path("out.bmp"), &error);
-    ASSERT_TRUE(b) << error.toStdString();
+    const qv::Result written = qv::writeBmp24File(img, dir.path("out.bmp"));
+    ASSERT_TRUE(written) << written.message().toStdString();
+    const auto b = qv::readBmpFile(dir.path("out.bmp"));
+    ASSERT_TRUE(b) << b.error().message().toStdString();
     EXPECT_EQ(rowsOf(*b), (Rows{{kGreen, kGreen, kGreen}}));
 
-    EXPECT_FALSE(qv::writeBmp24File(img, dir.path("missing/out.bmp"), &error));
-    EXPECT_TRUE(error.contains("missing"));
-    EXPECT_FALSE(qv::writeBmp24File(QImage(), dir.path("null.bmp"), &error));
-    EXPECT_FALSE(qv::readBmpFile(dir.path("nothing.bmp"), &error));
-    EXPECT_TRUE(error.contains("nothing.bmp"));
+    const qv::Result missingFolder = qv::writeBmp24File(img, dir.path("missing/out.bmp"));
+    EXPECT_FALSE(missingFolder);
+    EXPECT_TRUE(missingFolder.message().contains("missing"));
+    EXPECT_FALSE(qv::writeBmp24File(QImage(), dir.path("null.bmp")));
+    const auto nothing = qv::readBmpFile(dir.path("nothing.bmp"));
+    EXPECT_FALSE(nothing);
+    EXPECT_TRUE(nothing.error().message().contains("nothing.bmp"));
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ protected:
     // The exported PO file with `translate` filling the translations.
     QByteArray translatedPo(const std::function<QString(int row, const PoEntry&)>& translate) {
         Result s;
-        const auto cat = parsePo(stringsPo(ws, {}, &s), nullptr);
+        const auto cat = parsePo(stringsPo(ws, {}, &s));
         EXPECT_TRUE(s.ok() && cat);
         std::vector<PoEntry> entries = cat->entries;
         for (PoEntry& e : entries) e.translation = translate(e.context->toInt(), e);

@@ -44,7 +44,7 @@ TEST_F(ChangedRowsTest, AnotherPhoneOrAMissingDataFileIsRefused) {
     QFile::remove(dir.path("older.mem"));
     EXPECT_FALSE(rowsChangedSince(ws, older).status.ok());
 
-    auto other = makeDemoModel(dir.path("other"), {4, false, "other"}, nullptr);
+    auto other = makeDemoModel(dir.path("other"), {4, false, "other"});
     ASSERT_TRUE(other);
     Workspace built;
     ASSERT_TRUE(built.open(other->tableFile).ok());

@@ -38,7 +38,7 @@ QByteArray bytes(std::initializer_list<int> values) {
 }
 
 QByteArray write(const QImage& img, int format, int variant, uint16_t phoneType) {
-    const auto out = writePhonePicture(img, format, variant, phoneType, nullptr);
+    const auto out = writePhonePicture(img, format, variant, phoneType);
     return out ? *out : QByteArray("<refused>");
 }
 
@@ -141,9 +141,9 @@ TEST(PhonePictureWriter, ByteFormats) {
 
 TEST(PhonePictureWriter, RefusesLayoutsThePhoneDoesNotDefine) {
     for (auto [f, v] : {std::pair{1, 2}, {2, 1}, {4, 1}, {7, 2}, {8, 0}, {0, 3}}) {
-        QString error;
-        EXPECT_FALSE(writePhonePicture(raster(8, 8), f, v, 5, &error)) << f << "/" << v;
-        EXPECT_FALSE(error.isEmpty());
+        const auto out = writePhonePicture(raster(8, 8), f, v, 5);
+        EXPECT_FALSE(out) << f << "/" << v;
+        EXPECT_FALSE(out.error().detail().isEmpty());
     }
 }
 
@@ -193,9 +193,8 @@ QByteArray inflateWhole(const QByteArray& z, int room) {
 
 std::unique_ptr<LoadedModel> makeAndLoad(const qvtest::ScratchDir& dir, uint16_t phoneType, bool full = false) {
     auto m = std::make_unique<LoadedModel>();
-    QString error;
-    const auto made = makeDemoModel(dir.path(), {phoneType, full, QStringLiteral("demo")}, &error);
-    if (!made) throw std::runtime_error(error.toStdString());
+    const auto made = makeDemoModel(dir.path(), {phoneType, full, QStringLiteral("demo")});
+    if (!made) throw std::runtime_error(made.error().message().toStdString());
     m->model = *made;
     m->sav = qvtest::readAll(made->tableFile);
     m->img->directory.read(reinterpret_cast<const uint8_t*>(m->sav.constData()));
@@ -441,7 +440,7 @@ TEST(DemoModel, OneDumpModelsKeepEverythingInDumpOne) {
 
 TEST(DemoModel, SameOptionsGiveTheSameBytes) {
     qvtest::ScratchDir a, b;
-    const auto ma = makeDemoModel(a.path(), {}, nullptr), mb = makeDemoModel(b.path(), {}, nullptr);
+    const auto ma = makeDemoModel(a.path(), {}), mb = makeDemoModel(b.path(), {});
     ASSERT_TRUE(ma && mb);
     EXPECT_EQ(qvtest::readAll(ma->tableFile), qvtest::readAll(mb->tableFile));
     EXPECT_EQ(qvtest::readAll(ma->dump1), qvtest::readAll(mb->dump1));
@@ -451,11 +450,11 @@ TEST(DemoModel, SameOptionsGiveTheSameBytes) {
 TEST(DemoModel, RemovesAStaleDataFileAndRefusesPathsAsBaseNames) {
     qvtest::ScratchDir dir;
     qvtest::writeAll(dir.path(QStringLiteral("phone.mem")), "old");
-    ASSERT_TRUE(makeDemoModel(dir.path(), {5, false, QStringLiteral("phone")}, nullptr));
+    ASSERT_TRUE(makeDemoModel(dir.path(), {5, false, QStringLiteral("phone")}));
     EXPECT_FALSE(QFileInfo::exists(dir.path(QStringLiteral("phone.mem"))));
-    QString error;
-    EXPECT_FALSE(makeDemoModel(dir.path(), {5, false, QStringLiteral("a/b")}, &error));
-    EXPECT_FALSE(error.isEmpty());
+    const auto pathAsName = makeDemoModel(dir.path(), {5, false, QStringLiteral("a/b")});
+    EXPECT_FALSE(pathAsName);
+    EXPECT_FALSE(pathAsName.error().detail().isEmpty());
 }
 
 TEST(DemoModel, FullTablesFillEveryPictureAndStringSlot) {

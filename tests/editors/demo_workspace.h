@@ -14,9 +14,8 @@ namespace qvtest {
 class DemoWorkspaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QString why;
-        auto m = qv::makeDemoModel(dir.path("model"), {5, false, "demo"}, &why);
-        ASSERT_TRUE(m) << why.toStdString();
+        auto m = qv::makeDemoModel(dir.path("model"), {5, false, "demo"});
+        ASSERT_TRUE(m) << m.error().message().toStdString();
         model = *m;
         ASSERT_TRUE(ws.open(model.tableFile).ok());
         ASSERT_TRUE(qv::importFromFlashDumps(ws, model.dump1, model.dump2).ok());

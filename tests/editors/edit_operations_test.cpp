@@ -19,9 +19,8 @@ namespace {
 class EditTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QString why;
-        auto m = makeDemoModel(dir.path(), {5, false, "demo"}, &why);
-        ASSERT_TRUE(m) << why.toStdString();
+        auto m = makeDemoModel(dir.path(), {5, false, "demo"});
+        ASSERT_TRUE(m) << m.error().message().toStdString();
         model = *m;
         ASSERT_TRUE(ws.open(model.tableFile).ok());
         ASSERT_TRUE(importFromFlashDumps(ws, model.dump1, model.dump2).ok());

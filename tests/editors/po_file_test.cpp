@@ -48,9 +48,8 @@ QByteArray sampleFile() {
 }
 
 TEST(PoFile, WrittenEntriesReadBackUnchanged) {
-    QString why;
-    const auto cat = parsePo(sampleFile(), &why);
-    ASSERT_TRUE(cat) << why.toStdString();
+    const auto cat = parsePo(sampleFile());
+    ASSERT_TRUE(cat) << cat.error().message().toStdString();
     EXPECT_TRUE(cat->header.contains("charset=UTF-8"));
     const auto expected = sampleEntries();
     ASSERT_EQ(cat->entries.size(), expected.size());
@@ -89,9 +88,8 @@ TEST(PoFile, FilesFromTranslatorsTools) {
         "msgctxt \"1\"\nmsgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"a\"\nmsgstr[1] \"b\"\n\n"
         "#~ msgctxt \"2\"\n#~ msgid \"old\"\n#~ msgstr \"gone\"\n\n"
         "msgctxt \"3\"\nmsgid \"\"\n\"x\"\nmsgstr \"\\x41\\101\\'\"\n";
-    QString why;
-    const auto cat = parsePo(file, &why);
-    ASSERT_TRUE(cat) << why.toStdString();
+    const auto cat = parsePo(file);
+    ASSERT_TRUE(cat) << cat.error().message().toStdString();
     ASSERT_EQ(cat->entries.size(), 3u);
     EXPECT_TRUE(cat->entries[0].fuzzy);
     EXPECT_EQ(cat->entries[0].translation, QString::fromUtf8("Меню"));
@@ -104,8 +102,8 @@ TEST(PoFile, FilesFromTranslatorsTools) {
 
     const QByteArray cp1251 = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=windows-1251\\n\"\n\n"
                               "msgctxt \"0\"\nmsgid \"a\"\nmsgstr \"\xcc\xe5\xed\xfe\"\n";
-    const auto cyr = parsePo(cp1251, &why);
-    ASSERT_TRUE(cyr) << why.toStdString();
+    const auto cyr = parsePo(cp1251);
+    ASSERT_TRUE(cyr) << cyr.error().message().toStdString();
     EXPECT_EQ(cyr->entries[0].translation, QString::fromUtf8("Меню"));
 }
 
@@ -127,8 +125,9 @@ TEST(PoFile, BrokenFilesNameTheLine) {
         {"msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-5\\n\"\n", "charset iso-8859-5 is not supported"},
     };
     for (const auto& c : cases) {
-        QString why;
-        EXPECT_FALSE(parsePo(c.file, &why)) << c.file.constData();
+        const auto cat = parsePo(c.file);
+        EXPECT_FALSE(cat) << c.file.constData();
+        const QString why = cat.error().message();
         EXPECT_TRUE(why.contains(QString::fromUtf8(c.error))) << why.toStdString() << " / " << c.error;
     }
 }

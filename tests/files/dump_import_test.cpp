@@ -17,9 +17,8 @@ struct ImportedModel {
     DemoModel model;
     Workspace ws;
     explicit ImportedModel(uint16_t phoneType = 5) {
-        QString why;
-        auto m = makeDemoModel(dir.path(), {phoneType, false, "demo"}, &why);
-        if (!m) throw std::runtime_error(why.toStdString());
+        auto m = makeDemoModel(dir.path(), {phoneType, false, "demo"});
+        if (!m) throw std::runtime_error(m.error().message().toStdString());
         model = *m;
     }
     Result import() {

@@ -56,8 +56,8 @@ TEST_F(FilePlacesTest, AnInstalledCopyUsesThePerUserFoldersAndMakesThem) {
     // The settings round-trip through the per-user file the places name.
     qv::Settings s;
     s.port = QStringLiteral("/dev/ttyUSB1");
-    QString why;
-    ASSERT_TRUE(s.save(places.settingsPath(), &why)) << why.toStdString();
+    const qv::Result saved = s.save(places.settingsPath());
+    ASSERT_TRUE(saved) << saved.message().toStdString();
     EXPECT_EQ(qv::Settings::load(places.settingsPath()).port, "/dev/ttyUSB1");
     EXPECT_FALSE(QFileInfo::exists(dir.path("program/setting.ini")));
 }

@@ -15,8 +15,7 @@ TEST(Settings, FileThatIsNoTextGivesDefaultsAndStaysAsItIs) {
         qvtest::ScratchDir dir;
         const QString path = dir.path("setting.ini");
         c.make(path);
-        QString warning;
-        const Settings s = Settings::load(path, &warning);
+        const auto [s, warning] = Settings::loadWithWarning(path);
         EXPECT_EQ(s.port, "COM1") << c.name;
         EXPECT_EQ(s.baudRD, 115200u) << c.name;
         EXPECT_TRUE(warning.contains(QDir::toNativeSeparators(path))) << c.name << ": " << warning.toStdString();
@@ -30,15 +29,15 @@ TEST(Settings, FileThatIsNoTextGivesDefaultsAndStaysAsItIs) {
     qvtest::writeAll(path, binary);
     Settings s;
     s.port = QStringLiteral("COM7");
-    QString error;
-    EXPECT_FALSE(s.save(path, &error));
-    EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    const qv::Result saved = s.save(path);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(saved.message().contains(path)) << saved.message().toStdString();
     EXPECT_EQ(qvtest::readAll(path), binary);
 
-    QString warning = QStringLiteral("stale");
     qvtest::writeAll(path, "[COM]\r\nPort=COM4\r\n");
-    EXPECT_EQ(Settings::load(path, &warning).port, "COM4");
-    EXPECT_TRUE(warning.isEmpty());
+    const qv::LoadedSettings loaded = Settings::loadWithWarning(path);
+    EXPECT_EQ(loaded.settings.port, "COM4");
+    EXPECT_TRUE(loaded.warning.isEmpty());
 }
 
 }  // namespace

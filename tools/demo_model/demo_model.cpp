@@ -21,11 +21,6 @@ using namespace demo;
 
 constexpr int kPictureBufferSize = 65536;
 
-bool fail(QString* error, const QString& message) {
-    if (error) *error = message;
-    return false;
-}
-
 // Items that the flash dump import reads through dump #2 on models that have it.
 struct DumpPlan {
     bool two;
@@ -35,17 +30,17 @@ struct DumpPlan {
     int stringDump() const { return two ? 2 : 1; }
 };
 
-bool addPictures(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool full, QString* error) {
+Result addPictures(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool full) {
     const std::vector<DemoPicture> pictures = full ? fullTablePictures(kPictCapacity) : normalPictures();
     const int n = int(pictures.size());
     for (int i = 0; i < n; ++i) {
         const DemoPicture& p = pictures[size_t(i)];
-        const auto bytes = writePhonePicture(p.image, p.format, p.variant, img.directory.phoneType, error);
-        if (!bytes) return false;
+        const auto bytes = writePhonePicture(p.image, p.format, p.variant, img.directory.phoneType);
+        if (!bytes) return bytes.error();
         if (bytes->size() > kPictureBufferSize)
-            return fail(error, QStringLiteral("picture %1 takes more than 64 KiB").arg(i));
-        const auto address = flash.place(plan.pictureDump(i, n), *bytes, 4, error);
-        if (!address) return false;
+            return Result::failure(QStringLiteral("picture %1 takes more than 64 KiB").arg(i));
+        const auto address = flash.place(plan.pictureDump(i, n), *bytes, 4);
+        if (!address) return address.error();
         PictEntry& e = img.pictures[size_t(i)];
         e.width = uint16_t(p.image.width());
         e.height = uint16_t(p.image.height());
@@ -56,16 +51,16 @@ bool addPictures(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool 
         e.size = uint32_t(bytes->size());
     }
     img.entry(kPictureTable).count = uint32_t(n);
-    return true;
+    return {};
 }
 
-bool addMelodies(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QString* error) {
+Result addMelodies(MediaImage& img, FlashDumps& flash, const DumpPlan& plan) {
     const std::vector<DemoMelody> melodies = demoMelodies();
     for (size_t i = 0; i < melodies.size(); ++i) {
         const DemoMelody& m = melodies[i];
         const QByteArray file = makeDemoMelody(m.name, m.size, uint32_t(0x5EED0000 + i));
-        const auto address = flash.place(plan.melodyDump(), file, 16, error);
-        if (!address) return false;
+        const auto address = flash.place(plan.melodyDump(), file, 16);
+        if (!address) return address.error();
         MelEntry& e = img.melodies[i];
         e.reserved = i % 3 == 0 ? uint16_t(0x0101) : uint16_t(0);
         e.nameString = m.nameStringRow < 0 ? uint16_t(0xFFFF) : uint16_t(m.nameStringRow);
@@ -76,10 +71,10 @@ bool addMelodies(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QStri
         std::copy(name.begin(), name.end(), e.name.begin() + 1);
     }
     img.entry(kMelodyTable).count = uint32_t(melodies.size());
-    return true;
+    return {};
 }
 
-bool addOperators(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QString* error) {
+Result addOperators(MediaImage& img, FlashDumps& flash, const DumpPlan& plan) {
     img.operFormat = demoOperFormat();
     const std::vector<DemoOperator> operators = demoOperators();
     for (size_t i = 0; i < operators.size(); ++i) {
@@ -91,8 +86,8 @@ bool addOperators(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QStr
         std::copy_n(o.name2.begin(), std::min<size_t>(size_t(o.name2.size()), r.name2.size()), r.name2.begin());
         std::copy_n(o.name3.begin(), std::min<size_t>(size_t(o.name3.size()), r.name3.size()), r.name3.begin());
         // The phone keeps its records back to back, one table of fixed-size records.
-        const auto address = flash.place(plan.operatorDump(), packOperatorRecord(r, img.operFormat), 1, error);
-        if (!address) return false;
+        const auto address = flash.place(plan.operatorDump(), packOperatorRecord(r, img.operFormat), 1);
+        if (!address) return address.error();
         OperEntry& e = img.operators[i];
         if (i % 5 == 0) e.reserved = {0x01, 0x00, uint8_t(i + 1), 0x4F};
         e.address = *address;
@@ -105,18 +100,18 @@ bool addOperators(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, QStr
         bytes[0] = uint8_t(name.size());
         std::copy(name.begin(), name.end(), bytes.begin() + 1);
     }
-    return true;
+    return {};
 }
 
-bool addStrings(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool full, QString* error) {
+Result addStrings(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool full) {
     img.charMap = demoCharMap();
     const std::vector<DemoString> strings = full ? fullTableStrings(kStrCapacity) : normalStrings();
     for (size_t i = 0; i < strings.size(); ++i) {
         const DemoString& s = strings[i];
         const auto glyphs = encodeGlyphs(img.charMap, s.text, s.page);
-        if (!glyphs) return fail(error, QStringLiteral("string %1 has a character the font lacks").arg(i));
-        const auto address = flash.place(plan.stringDump(), *glyphs, 2, error);
-        if (!address) return false;
+        if (!glyphs) return Result::failure(QStringLiteral("string %1 has a character the font lacks").arg(i));
+        const auto address = flash.place(plan.stringDump(), *glyphs, 2);
+        if (!address) return address.error();
         StrEntry& e = img.strings[i];
         e.id = uint16_t(i + 1000);  // not the row: the flash dump import renumbers the entries
         e.fontAttribute = s.page;
@@ -131,7 +126,7 @@ bool addStrings(MediaImage& img, FlashDumps& flash, const DumpPlan& plan, bool f
         }
     }
     img.entry(kStringTable).count = uint32_t(strings.size());
-    return true;
+    return {};
 }
 
 void fillAuxBlocks(MediaImage& img) {
@@ -151,14 +146,11 @@ void markDirectory(TableDirectory& s) {
     }
 }
 
-std::optional<QByteArray> tableFileBytes(MediaImage& img, QString* error) {
+Expected<QByteArray> tableFileBytes(MediaImage& img) {
     QByteArray file(int(TableDirectory::kSize), '\0');
     for (int id : kSectionOrder) {
         const QByteArray section = deflateSection(img.tableBlock(id));
-        if (section.isEmpty()) {
-            fail(error, QStringLiteral("table %1 cannot be compressed").arg(id));
-            return std::nullopt;
-        }
+        if (section.isEmpty()) return Result::failure(QStringLiteral("table %1 cannot be compressed").arg(id));
         DirectoryEntry& e = img.entry(id);
         e.present = uint8_t(id);
         e.offset = uint32_t(file.size());
@@ -169,25 +161,19 @@ std::optional<QByteArray> tableFileBytes(MediaImage& img, QString* error) {
     return file;
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
+Result writeFile(const QString& path, const QByteArray& bytes) {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        return fail(error, QStringLiteral("cannot write %1: %2").arg(path, f.errorString()));
-    return true;
+        return Result::failure(QStringLiteral("cannot write %1: %2").arg(path, f.errorString()));
+    return {};
 }
 
 }  // namespace
 
-std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOptions& options,
-                                       QString* error) {
-    if (options.baseName.isEmpty() || options.baseName.contains(u'/') || options.baseName.contains(u'\\')) {
-        fail(error, QStringLiteral("the model needs a plain base name"));
-        return std::nullopt;
-    }
-    if (!QDir().mkpath(folder)) {
-        fail(error, QStringLiteral("cannot create the folder %1").arg(folder));
-        return std::nullopt;
-    }
+Expected<DemoModel> makeDemoModel(const QString& folder, const DemoModelOptions& options) {
+    if (options.baseName.isEmpty() || options.baseName.contains(u'/') || options.baseName.contains(u'\\'))
+        return Result::failure(QStringLiteral("the model needs a plain base name"));
+    if (!QDir().mkpath(folder)) return Result::failure(QStringLiteral("cannot create the folder %1").arg(folder));
     auto img = std::make_unique<MediaImage>();
     img->directory.phoneType = options.phoneType;
     img->directory.versionAddress = kDemoVersionAddress;
@@ -197,10 +183,12 @@ std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOpt
 
     QByteArray version(128, '\0');
     version.replace(0, int(sizeof kDemoVersionText) - 1, kDemoVersionText);
-    if (!flash.placeAt(kDemoVersionDumpAddress, version, error)) return std::nullopt;
-    if (!addPictures(*img, flash, plan, options.fullTables, error) || !addMelodies(*img, flash, plan, error) ||
-        !addOperators(*img, flash, plan, error) || !addStrings(*img, flash, plan, options.fullTables, error))
-        return std::nullopt;
+    Result s = flash.placeAt(kDemoVersionDumpAddress, version);
+    if (s) s = addPictures(*img, flash, plan, options.fullTables);
+    if (s) s = addMelodies(*img, flash, plan);
+    if (s) s = addOperators(*img, flash, plan);
+    if (s) s = addStrings(*img, flash, plan, options.fullTables);
+    if (!s) return s;
     fillAuxBlocks(*img);
 
     const QDir dir(folder);
@@ -214,14 +202,14 @@ std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOpt
     model.strings = int(img->count(kStringTable));
 
     const QString staleData = dir.absoluteFilePath(options.baseName + QStringLiteral(".mem"));
-    if (QFile::exists(staleData) && !QFile::remove(staleData)) {
-        fail(error, QStringLiteral("cannot remove the old data file %1").arg(staleData));
-        return std::nullopt;
-    }
-    const auto tableFile = tableFileBytes(*img, error);
-    if (!tableFile || !writeFile(model.tableFile, *tableFile, error) ||
-        !writeFile(model.dump1, flash.image(1), error) || (plan.two && !writeFile(model.dump2, flash.image(2), error)))
-        return std::nullopt;
+    if (QFile::exists(staleData) && !QFile::remove(staleData))
+        return Result::failure(QStringLiteral("cannot remove the old data file %1").arg(staleData));
+    const auto tableFile = tableFileBytes(*img);
+    if (!tableFile) return tableFile.error();
+    s = writeFile(model.tableFile, *tableFile);
+    if (s) s = writeFile(model.dump1, flash.image(1));
+    if (s && plan.two) s = writeFile(model.dump2, flash.image(2));
+    if (!s) return s;
     return model;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // A synthetic phone model for tests, benchmarks and the demo: a table file without a data file,
 // and the flash dump files that the flash dump import cuts the items out of.
+#include "base/expected.h"
+
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 namespace qv {
 
@@ -24,8 +25,7 @@ struct DemoModel {
 
 // Writes the model into `folder` (created when missing); the same options always give the same
 // bytes. A stale data file of the same base name is removed, so the model opens as new.
-std::optional<DemoModel> makeDemoModel(const QString& folder, const DemoModelOptions& options,
-                                       QString* error);
+Expected<DemoModel> makeDemoModel(const QString& folder, const DemoModelOptions& options);
 
 // Address of the 128-byte software version block, and its text. The loader reads the block
 // at this address as it stands (item addresses are handed over less 8), so in the flash dump

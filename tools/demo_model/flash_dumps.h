@@ -1,12 +1,12 @@
 #pragma once
 // The flash dump files of the demo model: up to two images of the phone's flash, 0xFF wherever
 // nothing was placed, each holding items at increasing offsets so that none overlap.
+#include "base/expected.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QString>
 #include <array>
 #include <cstdint>
-#include <optional>
 
 namespace qv::demo {
 
@@ -22,9 +22,9 @@ public:
     int dumpCount() const { return dumpCount_; }
     // Places `bytes` in dump 1 or 2 after everything placed there so far, at an offset that is a
     // multiple of `align`; returns the PhoneAddress (dump number in the top byte).
-    std::optional<uint32_t> place(int dump, QByteArrayView bytes, int align, QString* error);
+    Expected<uint32_t> place(int dump, QByteArrayView bytes, int align);
     // Places `bytes` at a fixed PhoneAddress below the first free offset of its dump.
-    bool placeAt(uint32_t address, QByteArrayView bytes, QString* error);
+    Result placeAt(uint32_t address, QByteArrayView bytes);
     // Where items start in a dump; fixed blocks go below it.
     uint32_t firstItemOffset(int dump) const { return dump == 1 ? 0x040000 : 0x020000; }
 
@@ -32,7 +32,7 @@ public:
     QByteArray image(int dump) const;
 
 private:
-    bool reserve(int dump, uint32_t end, QString* error);
+    Result reserve(int dump, uint32_t end);
     int dumpCount_;
     std::array<QByteArray, 2> bytes_;
     std::array<uint32_t, 2> next_{};

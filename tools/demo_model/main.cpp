@@ -55,10 +55,9 @@ int main(int argc, char** argv) {
     }
     if (folder.isEmpty()) return usage(QStringLiteral("no output folder"));
 
-    QString error;
-    const auto model = qv::makeDemoModel(folder, options, &error);
+    const auto model = qv::makeDemoModel(folder, options);
     if (!model) {
-        std::fprintf(stderr, "quorvanta-demo-model: %s\n", qPrintable(error));
+        std::fprintf(stderr, "quorvanta-demo-model: %s\n", qPrintable(model.error().message()));
         return 1;
     }
     const QJsonObject json{

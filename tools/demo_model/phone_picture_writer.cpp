@@ -184,16 +184,10 @@ uint8_t toRgb332(QRgb c) { return uint8_t((qRed(c) >> 5) << 5 | (qGreen(c) >> 5)
 
 int greyLevel(QRgb c) { return 255 - (qRed(c) * 299 + qGreen(c) * 587 + qBlue(c) * 114 + 500) / 1000; }
 
-std::optional<QByteArray> writePhonePicture(const QImage& image, int format, int variant,
-                                            uint16_t phoneType, QString* error) {
-    if (image.isNull()) {
-        if (error) *error = QStringLiteral("the picture is empty");
-        return std::nullopt;
-    }
-    if (!isDefinedLayout(format, variant)) {
-        if (error) *error = QStringLiteral("format %1 has no layout %2").arg(format).arg(variant);
-        return std::nullopt;
-    }
+Expected<QByteArray> writePhonePicture(const QImage& image, int format, int variant, uint16_t phoneType) {
+    if (image.isNull()) return Result::failure(QStringLiteral("the picture is empty"));
+    if (!isDefinedLayout(format, variant))
+        return Result::failure(QStringLiteral("format %1 has no layout %2").arg(format).arg(variant));
     const Raster r(image);
     const bool reversed = reversesPictureOrder(phoneType);
     QByteArray out;

@@ -2,11 +2,11 @@
 // Turns a drawn raster into the bytes a phone keeps for a picture of a given format and layout.
 // Written as the inverse of the phone's decoding rules, independently of the program's own
 // codec, so that the demo model can be used to check that codec.
+#include "base/expected.h"
+
 #include <QByteArray>
 #include <QImage>
-#include <QString>
 #include <cstdint>
-#include <optional>
 
 namespace qv::demo {
 
@@ -27,7 +27,6 @@ uint8_t toRgb332(QRgb c);
 int greyLevel(QRgb c);  // 0 = white .. 255 = black
 
 // The phone's bytes for `image` (any format; converted to RGB first).
-std::optional<QByteArray> writePhonePicture(const QImage& image, int format, int variant,
-                                            uint16_t phoneType, QString* error);
+Expected<QByteArray> writePhonePicture(const QImage& image, int format, int variant, uint16_t phoneType);
 
 }  // namespace qv::demo

@@ -1,0 +1,72 @@
+#include "editors/bulk_batch.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace qv {
+
+QString fiveDigits(int row) { return QString::number(row).rightJustified(5, QLatin1Char('0')); }
+
+Result numberedFiles(const QString& folder, int rows, const QString& listName, std::map<int, QString>& out,
+                     std::vector<BulkProblem>& problems) {
+    const QFileInfo info(folder);
+    if (!info.isDir())
+        return Result::failure(QStringLiteral("Can not read %1: %2").arg(folder, info.exists() ? QStringLiteral("it is not a folder")
+                                                                                                : QStringLiteral("no such folder")));
+    if (!info.isReadable()) return Result::failure(QStringLiteral("Can not read %1: permission denied").arg(folder));
+    static const QRegularExpression leadingNumber(QStringLiteral("^([0-9]+)"));
+    std::map<int, QStringList> byRow;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+        const auto m = leadingNumber.match(f.fileName());
+        if (!m.hasMatch()) continue;
+        bool ok = false;
+        const qulonglong n = m.captured(1).toULongLong(&ok);
+        if (!ok || n >= qulonglong(rows)) {
+            problems.push_back({-1, f.filePath(),
+                                QStringLiteral("there is no %1 row %2 (the list has %3 rows)").arg(listName, m.captured(1)).arg(rows)});
+            continue;
+        }
+        byRow[int(n)] << f.filePath();
+    }
+    for (const auto& [row, paths] : byRow) {
+        if (paths.size() == 1) {
+            out[row] = paths.first();
+            continue;
+        }
+        for (const QString& path : paths)
+            problems.push_back({row, path, QStringLiteral("%1 files name row %2; keep one of them").arg(paths.size()).arg(row)});
+    }
+    return {};
+}
+
+BulkResult applyBatch(Workspace& ws, BulkResult result, BulkMode mode, const std::map<int, QString>& changes,
+                      const std::function<Result(int row)>& apply) {
+    if (changes.empty() || (!result.problems.empty() && mode == BulkMode::AllOrNothing)) return result;
+    Result s = ws.edit([&] {
+        for (const auto& [row, file] : changes)
+            if (Result one = apply(row); !one) return one;
+        return Result();
+    });
+    if (!s) {
+        result.status = s;
+        return result;
+    }
+    for (const auto& [row, file] : changes) {
+        result.rows.push_back(row);
+        result.files.push_back(file);
+    }
+    return result;
+}
+
+void exportEachRow(Workspace& ws, ListKind kind, const QString& folder, BulkResult& result,
+                   const std::function<QString(int)>& fileName, const std::function<Result(int, const QString&)>& write) {
+    for (int row = 0; row < ws.rowCount(kind); ++row) {
+        const QString path = QDir(folder).filePath(fileName(row));
+        if (result.status = write(row, path); !result.status) return;
+        result.rows.push_back(row);
+        result.files.push_back(path);
+    }
+}
+
+}  // namespace qv
