@@ -21,8 +21,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     const int textHeight = needed.height() + 4;
     const QImage closeNormal = skin::dialogCloseImage(false);
     const int buttonTop = kTextTop + textHeight + 8;
-    frame_ = new SkinnedDialogFrame(this, QSize(kWidth, buttonTop + closeNormal.height() + 10), QStringLiteral("Label1"),
-                                    8100);
+    frame_ = new SkinnedDialogFrame(this, QSize(kWidth, buttonTop + closeNormal.height() + 10), Text::About);
 
     auto* name = new QLabel(QStringLiteral("Quorvanta"), frame_);
     name->setObjectName(QStringLiteral("ProgramName"));
@@ -47,7 +46,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
     bsatur_n = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
     bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
-    setLanguageTag(bsatur_n, 8901);
+    setLanguageTag(bsatur_n, hintTag(Text::CloseKey8101));
     bsatur_n->move((kWidth - closeNormal.width()) / 2, buttonTop);
     connect(bsatur_n, &QAbstractButton::clicked, this, &QDialog::accept);
 }

@@ -17,6 +17,7 @@ public:
     void clear() { reset({}, nullptr); }
     void setText(int row, const QString& text);
     void ticksChanged();  // after a task changed the ticks
+    std::vector<QString> texts() const { return {texts_.begin(), texts_.end()}; }
 
     int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(texts_.size()); }
     QVariant data(const QModelIndex& index, int role) const override;

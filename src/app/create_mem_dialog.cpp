@@ -14,26 +14,26 @@ namespace qv {
 
 CreateMemDialog::CreateMemDialog(const QString& settingsPath, QWidget* parent) : QDialog(parent), settingsPath_(settingsPath) {
     setObjectName(QStringLiteral("CreateMEM"));
-    frame_ = new SkinnedDialogFrame(this, QSize(242, 137), QStringLiteral("Label1"), 8110);
+    frame_ = new SkinnedDialogFrame(this, QSize(242, 137), Text::CreateMEMFile);
     settings_ = Settings::load(settingsPath_);
 
-    RadioGroup1 = new RadioGroup(frame_);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    setLanguageTag(RadioGroup1, 8112);
-    RadioGroup1->setItems(langText(Text::ByMobile), langText(Text::ByFullFlash));
-    RadioGroup1->setGeometry(12, 24, 218, 72);
+    sourceGroup = new RadioGroup(frame_);
+    sourceGroup->setObjectName(QStringLiteral("sourceGroup"));
+    setLanguageTag(sourceGroup, captionTag(Text::ByMobile));
+    sourceGroup->setItems(langText(Text::ByMobile), langText(Text::ByFullFlash));
+    sourceGroup->setGeometry(12, 24, 218, 72);
 
     const QImage closeNormal = skin::dialogCloseImage(false);
-    Image10 = new QLabel(frame_);
-    Image10->setObjectName(QStringLiteral("Image10"));
-    Image10->setPixmap(QPixmap::fromImage(skin::buttonPlate(closeNormal.size() + QSize(8, 8))));
-    Image10->setGeometry((242 - closeNormal.width() - 8) / 2, 101, closeNormal.width() + 8, closeNormal.height() + 8);
+    closePlate = new QLabel(frame_);
+    closePlate->setObjectName(QStringLiteral("closePlate"));
+    closePlate->setPixmap(QPixmap::fromImage(skin::buttonPlate(closeNormal.size() + QSize(8, 8))));
+    closePlate->setGeometry((242 - closeNormal.width() - 8) / 2, 101, closeNormal.width() + 8, closeNormal.height() + 8);
 
-    Image8 = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
-    Image8->setObjectName(QStringLiteral("Image8"));
-    Image8->setToolTip(QStringLiteral("Close"));
-    Image8->move((242 - closeNormal.width()) / 2, 105);
-    connect(Image8, &QAbstractButton::clicked, this, &QDialog::accept);
+    closeButton = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    closeButton->setToolTip(QStringLiteral("Close"));
+    closeButton->move((242 - closeNormal.width()) / 2, 105);
+    connect(closeButton, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 
 int CreateMemDialog::ask(QWidget* parent, const QString& settingsPath) {
@@ -42,13 +42,13 @@ int CreateMemDialog::ask(QWidget* parent, const QString& settingsPath) {
     return dialog.choice();
 }
 
-int CreateMemDialog::choice() const { return RadioGroup1->itemIndex(); }
+int CreateMemDialog::choice() const { return sourceGroup->itemIndex(); }
 
 void CreateMemDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // The file may have been edited by hand since the program started.
     settings_ = Settings::load(settingsPath_);
-    RadioGroup1->setItemIndex(settings_.mem == 1 ? 1 : 0);
+    sourceGroup->setItemIndex(settings_.mem == 1 ? 1 : 0);
 }
 
 void CreateMemDialog::done(int) {

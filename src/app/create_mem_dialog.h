@@ -38,9 +38,9 @@ private:
     QString settingsPath_;
     Settings settings_;
     SkinnedDialogFrame* frame_;
-    RadioGroup* RadioGroup1;
-    QLabel* Image10;
-    ImageButton* Image8;
+    RadioGroup* sourceGroup;
+    QLabel* closePlate;
+    ImageButton* closeButton;
 };
 
 }  // namespace qv

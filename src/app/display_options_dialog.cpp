@@ -43,28 +43,28 @@ DisplayOptionsDialog::DisplayOptionsDialog(Settings& settings, const QString& se
       chooser_(chooseWithDialog) {
     g_displayOptionsOpen = true;
     setObjectName(QStringLiteral("DisplayOptions"));
-    frame_ = new SkinnedDialogFrame(this, QSize(369, 150), QStringLiteral("Label3"), 8075);
+    frame_ = new SkinnedDialogFrame(this, QSize(369, 150), Text::DisplayOptionsTitle);
 
-    TrackBar1 = new QSlider(Qt::Horizontal, frame_);
-    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
-    setLanguageTag(TrackBar1, 8880);
-    TrackBar1->setRange(1, 100);
-    TrackBar1->setGeometry(12, 30, 345, 24);
-    TrackBar1->setValue(settings.transparency);  // clamped into 1..100 by the slider
+    transparencySlider = new QSlider(Qt::Horizontal, frame_);
+    transparencySlider->setObjectName(QStringLiteral("transparencySlider"));
+    setLanguageTag(transparencySlider, hintTag(Text::TransparencyKey8080));
+    transparencySlider->setRange(1, 100);
+    transparencySlider->setGeometry(12, 30, 345, 24);
+    transparencySlider->setValue(settings.transparency);  // clamped into 1..100 by the slider
 
     TransValue = new QLabel(frame_);
     TransValue->setObjectName(QStringLiteral("TransValue"));
     TransValue->setAlignment(Qt::AlignCenter);
     TransValue->setGeometry(12, 54, 345, 16);
     auto showValue = [this](int v) { TransValue->setText(QStringLiteral("%1 %").arg(v)); };
-    showValue(TrackBar1->value());
-    connect(TrackBar1, &QSlider::valueChanged, this, showValue);
+    showValue(transparencySlider->value());
+    connect(transparencySlider, &QSlider::valueChanged, this, showValue);
 
-    auto colorRow = [this](const char* labelName, int tag, const char* buttonName, int x) {
+    auto colorRow = [this](const char* labelName, TextKey caption, const char* buttonName, int x) {
         auto* l = new QLabel(frame_);
         l->setObjectName(QString::fromLatin1(labelName));
-        setLanguageTag(l, tag);
-        l->setText(languageTable().text(QString::number(tag)));
+        setLanguageTag(l, captionTag(caption));
+        l->setText(langText(caption));
         l->setGeometry(x + 44, 80, 120, 22);
         auto* b = new QToolButton(frame_);
         b->setObjectName(QString::fromLatin1(buttonName));
@@ -72,19 +72,19 @@ DisplayOptionsDialog::DisplayOptionsDialog(Settings& settings, const QString& se
         b->setGeometry(x, 80, 40, 22);
         return b;
     };
-    BackColorButton = colorRow("Label1", 8076, "BackColorButton", 24);
-    TextColorButton = colorRow("Label2", 8077, "TextColorButton", 196);
+    BackColorButton = colorRow("backColorLabel", Text::BackgroundColourTitle, "BackColorButton", 24);
+    TextColorButton = colorRow("textColorLabel", Text::TextColourTitle, "TextColorButton", 196);
     connect(BackColorButton, &QToolButton::clicked, this, &DisplayOptionsDialog::chooseBackColor);
     connect(TextColorButton, &QToolButton::clicked, this, &DisplayOptionsDialog::chooseTextColor);
     showColors();
 
     bsatur_n = new ImageButton(skin::applyImage(false), skin::applyImage(true), frame_);
     bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
-    setLanguageTag(bsatur_n, 8879);
+    setLanguageTag(bsatur_n, hintTag(Text::ApplyKey8079));
     bsatur_n->move(369 / 2 - 24 - 8, 114);
     bclose_n = new ImageButton(skin::cancelImage(false), skin::cancelImage(true), frame_);
     bclose_n->setObjectName(QStringLiteral("bclose_n"));
-    setLanguageTag(bclose_n, 8878);
+    setLanguageTag(bclose_n, hintTag(Text::CancelKey8078));
     bclose_n->move(369 / 2 + 8, 114);
     connect(bsatur_n, &QAbstractButton::clicked, this, &DisplayOptionsDialog::apply);
     connect(bclose_n, &QAbstractButton::clicked, this, &QDialog::reject);
@@ -100,7 +100,7 @@ void DisplayOptionsDialog::setColorChooser(ColorChooser chooser) {
     chooser_ = chooser ? std::move(chooser) : ColorChooser(chooseWithDialog);
 }
 
-int DisplayOptionsDialog::transparency() const { return TrackBar1->value(); }
+int DisplayOptionsDialog::transparency() const { return transparencySlider->value(); }
 
 void DisplayOptionsDialog::chooseBackColor() {
     const QColor c = chooser_(back_, this, langText(Text::BackgroundColourTitle));
@@ -120,7 +120,7 @@ void DisplayOptionsDialog::showColors() {
 }
 
 void DisplayOptionsDialog::apply() {
-    settings_.transparency = TrackBar1->value();
+    settings_.transparency = transparencySlider->value();
     settings_.backColor = valueFromColor(back_);
     settings_.color = valueFromColor(text_);
     if (Result s = settings_.save(settingsPath_); !s) reportSaveError(s.message());

@@ -54,7 +54,7 @@ private:
     QColor text_;
     ColorChooser chooser_;
     SkinnedDialogFrame* frame_;
-    QSlider* TrackBar1;
+    QSlider* transparencySlider;
     QLabel* TransValue;
     QToolButton* BackColorButton;
     QToolButton* TextColorButton;

@@ -11,14 +11,14 @@
 
 namespace qv {
 
-TInfoDialog::TInfoDialog(QWidget* parent) : QDialog(parent) {
+InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Info"));
-    frame_ = new SkinnedDialogFrame(this, QSize(310, 152), QStringLiteral("Label1"), 8085);
+    frame_ = new SkinnedDialogFrame(this, QSize(310, 152), Text::Info);
 
-    auto field = [this](const char* labelName, int tag, const char* editName, int y) {
+    auto field = [this](const char* labelName, TextKey caption, const char* editName, int y) {
         auto* l = new QLabel(frame_);
         l->setObjectName(QString::fromLatin1(labelName));
-        setLanguageTag(l, tag);
+        setLanguageTag(l, captionTag(caption));
         l->setGeometry(16, y, 278, 16);
         auto* e = new QLineEdit(kNotLearnt, frame_);
         e->setObjectName(QString::fromLatin1(editName));
@@ -27,34 +27,34 @@ TInfoDialog::TInfoDialog(QWidget* parent) : QDialog(parent) {
         e->setGeometry(16, y + 17, 278, 22);
         return e;
     };
-    edModel = field("Label5", 8086, "edModel", 26);
-    edVersion = field("Label2", 8087, "edVersion", 70);
+    edModel = field("modelLabel", Text::Model, "edModel", 26);
+    edVersion = field("versionLabel", Text::Version, "edVersion", 70);
 
     const QImage closeNormal = skin::dialogCloseImage(false);
     bsatur_n = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
     bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
-    setLanguageTag(bsatur_n, 8888);
+    setLanguageTag(bsatur_n, hintTag(Text::CloseKey8088));
     bsatur_n->move((310 - closeNormal.width()) / 2, 122);
     connect(bsatur_n, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 
-QString TInfoDialog::model() const { return edModel->text(); }
+QString InfoDialog::model() const { return edModel->text(); }
 
-QString TInfoDialog::version() const { return edVersion->text(); }
+QString InfoDialog::version() const { return edVersion->text(); }
 
-void TInfoDialog::setValues(const QString& model, const QString& version) {
+void InfoDialog::setValues(const QString& model, const QString& version) {
     edModel->setText(model);
     edVersion->setText(version);
 }
 
-void TInfoDialog::setBusy(bool busy) {
+void InfoDialog::setBusy(bool busy) {
     if (busy)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
 }
 
-void TInfoDialog::keyPressEvent(QKeyEvent* event) {
+void InfoDialog::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -10,10 +10,10 @@ namespace qv {
 class ImageButton;
 class SkinnedDialogFrame;
 
-class TInfoDialog : public QDialog {
+class InfoDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TInfoDialog(QWidget* parent = nullptr);
+    explicit InfoDialog(QWidget* parent = nullptr);
 
     QString model() const;
     QString version() const;

@@ -19,6 +19,16 @@ namespace {
 
 constexpr const char* kTagProperty = "languageTag";
 
+// A tag lies this far above its key's number, by what it sets; captions carry the key itself.
+constexpr int kHintOffset = 800;
+constexpr int kDialogTitleOffset = 1000;  // any object with a "dialogTitle" property
+constexpr int kFileDialogOffset = 1100;
+constexpr int kMenuItemOffset = 1200;
+// The language table's keys of controls start here; below it no tag does anything.
+constexpr int kFirstControlKey = 8000;
+
+int keyNumber(TextKey key) { return QString::fromLatin1(key.key).toInt(); }
+
 // The text of a numbered key, or nothing when the table does not list that key.
 bool keyText(int key, QString* text) {
     const QString name = QString::number(key);
@@ -50,24 +60,25 @@ bool takesCaption(const QObject* o) {
 void applyTo(QObject* o, int tag) {
     QString text;
     if (auto* action = qobject_cast<QAction*>(o)) {
-        if (tag >= 9200 && keyText(tag - 1200, &text)) action->setText(text);
+        if (tag >= kFirstControlKey + kMenuItemOffset && keyText(tag - kMenuItemOffset, &text)) action->setText(text);
         return;
     }
-    if (auto* edit = qobject_cast<FileNameEdit*>(o); edit && tag >= 9100) {
-        if (keyText(tag - 1100, &text)) edit->setDialogTitle(text);
+    if (auto* edit = qobject_cast<FileNameEdit*>(o); edit && tag >= kFirstControlKey + kFileDialogOffset) {
+        if (keyText(tag - kFileDialogOffset, &text)) edit->setDialogTitle(text);
         return;
     }
-    if (tag >= 9000 && !qobject_cast<FileNameEdit*>(o) && o->property("dialogTitle").isValid()) {
-        if (keyText(tag - 1000, &text)) o->setProperty("dialogTitle", text);
+    if (tag >= kFirstControlKey + kDialogTitleOffset && !qobject_cast<FileNameEdit*>(o) &&
+        o->property("dialogTitle").isValid()) {
+        if (keyText(tag - kDialogTitleOffset, &text)) o->setProperty("dialogTitle", text);
         return;
     }
-    if (tag >= 8800 && takesHint(o)) {
-        if (keyText(tag - 800, &text)) static_cast<QWidget*>(o)->setToolTip(text);
+    if (tag >= kFirstControlKey + kHintOffset && takesHint(o)) {
+        if (keyText(tag - kHintOffset, &text)) static_cast<QWidget*>(o)->setToolTip(text);
         return;
     }
-    if (auto* combo = qobject_cast<QComboBox*>(o); combo && tag >= 8200) {
+    if (auto* combo = qobject_cast<QComboBox*>(o); combo && tag >= keyNumber(Text::FontPage0)) {
         for (int i = 0; i < 4; ++i) {
-            keyText(8200 + i, &text);
+            keyText(keyNumber(Text::FontPage0) + i, &text);
             if (i < combo->count())
                 combo->setItemText(i, text);
             else
@@ -75,19 +86,24 @@ void applyTo(QObject* o, int tag) {
         }
         return;
     }
-    if (auto* group = qobject_cast<RadioGroup*>(o); group && tag >= 8112) {
-        QString second;
-        keyText(8112, &text);
-        keyText(8113, &second);
-        group->setItems(text, second);
+    if (auto* group = qobject_cast<RadioGroup*>(o); group && tag >= keyNumber(Text::ByMobile)) {
+        group->setItems(langText(Text::ByMobile), langText(Text::ByFullFlash));
         return;
     }
-    if (tag >= 8000 && takesCaption(o) && keyText(tag, &text)) setCaption(o, text);
+    if (tag >= kFirstControlKey && takesCaption(o) && keyText(tag, &text)) setCaption(o, text);
 }
 
 }  // namespace
 
-void setLanguageTag(QObject* object, int tag) { object->setProperty(kTagProperty, tag); }
+LanguageTag captionTag(TextKey key) { return {keyNumber(key)}; }
+
+LanguageTag hintTag(TextKey key) { return {keyNumber(key) + kHintOffset}; }
+
+LanguageTag fileDialogTag(TextKey key) { return {keyNumber(key) + kFileDialogOffset}; }
+
+LanguageTag menuItemTag(TextKey key) { return {keyNumber(key) + kMenuItemOffset}; }
+
+void setLanguageTag(QObject* object, LanguageTag tag) { object->setProperty(kTagProperty, tag.number); }
 
 int languageTag(const QObject* object) { return object->property(kTagProperty).toInt(); }
 
@@ -95,7 +111,7 @@ void applyLanguage(QWidget* window) {
     const QList<QObject*> all = window->findChildren<QObject*>();
     for (QObject* o : all) {
         const int tag = languageTag(o);
-        if (tag >= 8000) applyTo(o, tag);
+        if (tag >= kFirstControlKey) applyTo(o, tag);
     }
 }
 

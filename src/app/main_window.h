@@ -1,9 +1,9 @@
 #pragma once
-// MainWindow: the skinned main window. It owns the workspace, the phone link and its worker,
-// and holds the command handlers, each named after its control and event.
+// MainWindow: the skinned main window. It owns the workspace, the phone link and its worker;
+// it holds the title bar, the toolbar, the mode bar and the flows that open and save files and
+// start phone tasks, and shows the panel of the mode in front (picture_panel.h and the others).
 #include "app/check_list_model.h"
 #include "app/dialog_service.h"
-#include "editors/char_map_coding.h"
 #include "editors/thumbnail_store.h"
 #include "files/settings.h"
 #include "files/workspace.h"
@@ -15,25 +15,22 @@
 #include <vector>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
 class QListView;
 class QPushButton;
-class QSpinBox;
 class QToolButton;
 class QFrame;
 class QKeyEvent;
-class QScrollArea;
 
 namespace qv {
 
 class TitleBar;
-class FileNameEdit;
-class ProgressDialog;
-class NameChooser;
 class ListBatchActions;
+class PicturePanel;
+class MelodyPanel;
+class OperatorPanel;
+class StringPanel;
+class RestorePanel;
 
 enum class Mode : uint8_t { Images = 0, Melodies = 1, Operators = 2, LangPack = 4, Restore = 5 };
 
@@ -67,21 +64,9 @@ public:
     void showLangPack();
     void showRestore();
 
-    // The content editors (main_window_pictures.cpp, _melodies, _operators, _strings).
+    // Import and Export of the mode in front: its list's selected picture or melody.
     void importClicked();
     void exportClicked();
-    void refreshPicturePreview();
-    void playClicked();
-    void melodyListDoubleClicked();
-    void chooseMelodyName();
-    void melodyNameChosen(int index);
-    void applyOperatorClicked();
-    void insertLineBreak();
-    void fontPageChanged(int index);
-    void searchChanged(const QString& text);
-    void applyStringClicked();
-    // What the melody list shows for a row: "n text" of its naming string, or its own text.
-    QString melodyShownText(int row) const;
 
     Workspace& workspace() { return ws_; }
     Mode mode() const { return mode_; }
@@ -104,6 +89,13 @@ public:
     bool seesThrough() const { return seeThrough_; }
     QImage backgroundImage() const { return background_; }
 
+    // The panels of the modes, one in front at a time (tests reach their controls here).
+    PicturePanel* picturePanel = nullptr;
+    MelodyPanel* melodyPanel = nullptr;
+    OperatorPanel* operatorPanel = nullptr;
+    StringPanel* stringPanel = nullptr;
+    RestorePanel* restorePanel = nullptr;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -112,6 +104,11 @@ protected:
 
 private:
     void buildControls();
+    void buildTitleBar();
+    void buildToolBar();
+    void buildModeBar();
+    void buildPanels();
+    void buildLinks();
     void resetWorkspaceView();
     void hideModePanels();
     void showControls(std::initializer_list<QWidget*> controls);
@@ -125,31 +122,17 @@ private:
     void fillLists();
     // One list shown anew after a whole-list import.
     void refreshList(ListKind kind);
-    void fillPictures(ProgressDialog& progress);
-    void fillMelodies();
-    void fillOperators();
-    void fillStrings(ProgressDialog& progress);
-    void selectPicture(int row);
-    void selectMelody(int row);
-    void selectOperator(int row);
-    void selectString(int row);
-    void buildPictureEditor();
-    void buildMelodyEditor();
-    void buildOperatorEditor();
-    void buildStringEditor();
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool listKey(QListView* list, ListKind kind, QKeyEvent* key);
     void deleteTickedRows(ListKind kind);
     QListView* listOf(ListKind kind) const;
     CheckListModel* modelOf(ListKind kind) const;
-    int currentRow(ListKind kind) const;
-    void importPictureFile(int row, const QString& path);
-    void importMelodyFile(int row, const QString& path);
     QString exportFolder() const;
-    QString melodyFilter() const;
-    void placeMelodyRowControls();
-    void stringEdited();
-    std::vector<QString> stringTexts() const;
+    // A picture or melody was exported at the user's command: says where, when the user would
+    // not know where to look.
+    void itemExported(const QString& file);
+    // A melody's naming string asked for: the strings in front with it selected.
+    void showNamingString(int stringRow);
     // Shows the progress box while the session runs the transfer that `start` starts.
     Result runPhoneTask(uint32_t baud, const std::function<void(const TaskStartSettings&)>& start);
     void applyTextColour();
@@ -164,12 +147,9 @@ private:
     PhoneLink& link_ = phone_.link;
     ThumbnailStore thumbnails_;
     ListBatchActions* batchActions_ = nullptr;  // the lists' right-click batches
-    CharMapCoding coding_;
     Mode mode_ = Mode::Images;
     QString lastTaskText_;
     Result lastTaskResult_;
-
-    QImage picture_;     // the selected picture, decoded, its entry's width × height
 
     QImage captured_;    // the screen under the window at the last capture (null: not read)
     QRect capturedAt_;   // where on the screen it was read
@@ -178,7 +158,6 @@ private:
     bool capturing_ = false;
     bool altAlone_ = false;  // Alt is down and nothing else was pressed since
     QTimer* placeSettle_ = nullptr;
-    int nameLimits_[3] = {10, 25, 50};
 
     TitleBar* titleBar_ = nullptr;
     QLabel* fileNameLabel = nullptr;
@@ -186,32 +165,7 @@ private:
     QFrame* modeBar = nullptr;
     QPushButton *imagesButton = nullptr, *melodiesButton = nullptr, *operatorsButton = nullptr,
                 *langPackButton = nullptr, *restoreButton = nullptr;
-    QListView *pictureList = nullptr, *melodyList = nullptr, *operatorList = nullptr, *stringList = nullptr;
     CheckListModel *pictureModel_ = nullptr, *melodyModel_ = nullptr, *operatorModel_ = nullptr, *stringModel_ = nullptr;
-    QScrollArea* previewArea = nullptr;  // the preview's own area, scrolling a preview larger than it
-    QLabel *picturePreview = nullptr, *pictureSizeLabel = nullptr, *scaledSizeLabel = nullptr, *colourDepthLabel = nullptr, *byteSizeLabel = nullptr,
-           *itemSizeLabel = nullptr, *itemOffsetLabel = nullptr, *Label2 = nullptr, *Label4 = nullptr, *restoreCaption = nullptr,
-           *operatorInfoLabel = nullptr;
-    // Pictures and melodies
-    QToolButton *importButton = nullptr, *exportButton = nullptr, *playButton = nullptr;
-    QSpinBox *zoomWidth = nullptr, *zoomHeight = nullptr;
-    QCheckBox* transparentCheck = nullptr;
-    QLabel* transparentLabel = nullptr;
-    FileNameEdit* melodyFileEdit = nullptr;
-    QPushButton* melodyNameButton = nullptr;
-    NameChooser* melodyNameChooser = nullptr;
-    // Operators
-    QLineEdit *operatorCodeEdit = nullptr, *name1 = nullptr, *name2 = nullptr, *name3 = nullptr;
-    QLabel *operatorCodeLabel = nullptr, *name1_l = nullptr, *name2_l = nullptr, *name3_l = nullptr;
-    QToolButton* applyOperatorButton = nullptr;
-    // Strings
-    QLineEdit *stringEdit = nullptr, *searchEdit = nullptr;
-    QLabel *stringEditLabel = nullptr, *searchLabel = nullptr;
-    QPushButton *lineBreakButton = nullptr, *applyStringButton = nullptr;
-    QComboBox* fontPageCombo = nullptr;
-
-    FileNameEdit* restoreFileEdit = nullptr;
-    QToolButton* applyPatchButton = nullptr;
     QLabel* aboutLink = nullptr;  // the about link
     QLabel* webLink = nullptr;  // the web link
 };

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "files/file_places.h"
 #include "app/progress_dialog.h"
+#include "app/restore_panel.h"
 #include "app/setup_com_dialog.h"
 #include "base/language_table.h"
 #include "base/program_dir.h"
@@ -111,7 +112,7 @@ void MainWindow::flashClicked() {
 }
 
 void MainWindow::applyPatchClicked() {
-    const QString path = restoreFileEdit->text().trimmed();
+    const QString path = restorePanel->patchPath();
     if (path.isEmpty() || !QFileInfo::exists(path)) return;
     QFile patch(path);
     if (!patch.open(QIODevice::ReadOnly)) {
@@ -124,7 +125,7 @@ void MainWindow::applyPatchClicked() {
 }
 
 void MainWindow::infoClicked() {
-    TInfoDialog dialog(this);
+    InfoDialog dialog(this);
     AtExchange& at = phone_.at;
     if (at.driverState() == AtDriverState::Inactive) {
         at.onFinished = [&dialog, &at] {
@@ -145,7 +146,7 @@ void MainWindow::infoClicked() {
 }
 
 void MainWindow::settingsClicked() {
-    TSetupComDialog dialog(options_.settingsPath, this);
+    SetupComDialog dialog(options_.settingsPath, this);
     if (dialog.exec() == QDialog::Accepted) settings_ = Settings::load(options_.settingsPath);
 }
 

@@ -2,6 +2,10 @@
 // numeric-pad * inverts every tick (not in the strings list), and Delete removes the ticked
 // rows after a question.
 #include "app/main_window.h"
+#include "app/melody_panel.h"
+#include "app/operator_panel.h"
+#include "app/picture_panel.h"
+#include "app/string_panel.h"
 #include "base/language_table.h"
 #include "editors/edit_operations.h"
 
@@ -13,12 +17,12 @@ namespace qv {
 
 QListView* MainWindow::listOf(ListKind kind) const {
     switch (kind) {
-    case ListKind::Pictures: return pictureList;
-    case ListKind::Melodies: return melodyList;
-    case ListKind::Operators: return operatorList;
+    case ListKind::Pictures: return picturePanel->pictureList;
+    case ListKind::Melodies: return melodyPanel->melodyList;
+    case ListKind::Operators: return operatorPanel->operatorList;
     case ListKind::Strings: break;
     }
-    return stringList;
+    return stringPanel->stringList;
 }
 
 CheckListModel* MainWindow::modelOf(ListKind kind) const {
@@ -29,19 +33,6 @@ CheckListModel* MainWindow::modelOf(ListKind kind) const {
     case ListKind::Strings: break;
     }
     return stringModel_;
-}
-
-int MainWindow::currentRow(ListKind kind) const {
-    const QModelIndex i = listOf(kind)->currentIndex();
-    return i.isValid() && i.row() < ws_.rowCount(kind) ? i.row() : -1;
-}
-
-std::vector<QString> MainWindow::stringTexts() const {
-    std::vector<QString> texts;
-    const int rows = stringModel_->rowCount();
-    texts.reserve(size_t(rows));
-    for (int i = 0; i < rows; ++i) texts.push_back(stringModel_->data(stringModel_->index(i), Qt::DisplayRole).toString());
-    return texts;
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -96,8 +87,8 @@ void MainWindow::deleteTickedRows(ListKind kind) {
         if (!kept.isEmpty()) list->setCurrentIndex(model->index(std::min<int>(focus, int(kept.size()) - 1)));
         if (kept.isEmpty()) showNoSelection(kind);
         // Melodies named by a deleted string lose their names; the others follow their strings.
-        if (kind == ListKind::Strings) melodyList->viewport()->update();
-        if (kind == ListKind::Melodies) placeMelodyRowControls();
+        if (kind == ListKind::Strings) melodyPanel->namesChanged();
+        if (kind == ListKind::Melodies) melodyPanel->placeMelodyRowControls();
     }
     if (!saved) dialogs().showError(saved.message(), langText(Text::Attention));
 }

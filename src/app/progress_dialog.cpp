@@ -48,8 +48,8 @@ ProgressDialog::ProgressDialog(TaskControl& task, QWidget* parent) : QDialog(par
         "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #0040ff, stop:1 #00ffff); "
         "margin: 1px; width: 8px; }");
     button_ = new QPushButton(langText(Text::DialogCancel), this);
-    button_->setObjectName("Label1");
-    setLanguageTag(button_, 8096);
+    button_->setObjectName("button");
+    setLanguageTag(button_, captionTag(Text::DialogCancel));
     button_->setFlat(true);
     button_->setStyleSheet("QPushButton { font-weight: bold; } QPushButton:pressed { color: red; }");
     auto* layout = new QVBoxLayout(this);

@@ -18,18 +18,18 @@
 namespace qv {
 namespace {
 
-QLabel* label(QWidget* parent, const char* name, int tag, const QRect& where) {
+QLabel* label(QWidget* parent, const char* name, TextKey caption, const QRect& where) {
     auto* l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
-    setLanguageTag(l, tag);
+    setLanguageTag(l, captionTag(caption));
     l->setGeometry(where);
     return l;
 }
 
-QCheckBox* checkBox(QWidget* parent, const char* name, int tag, const QRect& where) {
+QCheckBox* checkBox(QWidget* parent, const char* name, TextKey caption, const QRect& where) {
     auto* c = new QCheckBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    setLanguageTag(c, tag);
+    setLanguageTag(c, captionTag(caption));
     c->setGeometry(where);
     return c;
 }
@@ -37,7 +37,7 @@ QCheckBox* checkBox(QWidget* parent, const char* name, int tag, const QRect& whe
 QComboBox* speedList(QWidget* parent, const char* name, const QRect& where, uint32_t baud) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    c->addItems(TSetupComDialog::speeds());
+    c->addItems(SetupComDialog::speeds());
     c->setGeometry(where);
     const int i = c->findText(QString::number(baud));
     c->setCurrentIndex(i >= 0 ? i : 3);  // a speed the list does not offer shows 38400
@@ -46,7 +46,7 @@ QComboBox* speedList(QWidget* parent, const char* name, const QRect& where, uint
 
 }  // namespace
 
-const QStringList& TSetupComDialog::speeds() {
+const QStringList& SetupComDialog::speeds() {
     static const QStringList list = {QStringLiteral("9600"),  QStringLiteral("19200"),  QStringLiteral("28800"),
                                      QStringLiteral("38400"), QStringLiteral("115200"), QStringLiteral("230400")};
     return list;
@@ -70,17 +70,17 @@ SerialPortSource sourceOf(const QStringList& paths) {
 
 }  // namespace
 
-TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, const QStringList& ports)
-    : TSetupComDialog(settingsPath, parent, sourceOf(ports)) {}
+SetupComDialog::SetupComDialog(const QString& settingsPath, QWidget* parent, const QStringList& ports)
+    : SetupComDialog(settingsPath, parent, sourceOf(ports)) {}
 
-TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, const SerialPortSource& ports)
+SetupComDialog::SetupComDialog(const QString& settingsPath, QWidget* parent, const SerialPortSource& ports)
     : QDialog(parent), settingsPath_(settingsPath) {
     setObjectName(QStringLiteral("SetupCom"));
-    frame_ = new SkinnedDialogFrame(this, QSize(306, 289), QStringLiteral("Label1"), 8065);
+    frame_ = new SkinnedDialogFrame(this, QSize(306, 289), Text::Setup);
     QWidget* body = frame_;
     settings_ = Settings::load(settingsPath_);
 
-    label(body, "Label5", 8063, QRect(16, 28, 274, 16));
+    label(body, "portLabel", Text::COMPort, QRect(16, 28, 274, 16));
     cbCom = new QComboBox(body);
     cbCom->setObjectName(QStringLiteral("cbCom"));
     cbCom->setEditable(true);
@@ -104,15 +104,15 @@ TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, c
         cbCom->setCurrentIndex(0);
     }
 
-    CheckBox1 = checkBox(body, "CheckBox1", 8069, QRect(16, 73, 274, 20));
-    CheckBox1->setChecked(settings_.keyLock != 0);
+    keyLockCheck = checkBox(body, "keyLockCheck", Text::KeyboardLocked, QRect(16, 73, 274, 20));
+    keyLockCheck->setChecked(settings_.keyLock != 0);
 
-    label(body, "Label2", 8064, QRect(16, 99, 130, 16));
-    label(body, "Label6", 8067, QRect(160, 99, 130, 16));
+    label(body, "readSpeedLabel", Text::ReadingSpeed, QRect(16, 99, 130, 16));
+    label(body, "writeSpeedLabel", Text::WritingSpeed, QRect(160, 99, 130, 16));
     cbCOMSpeedRD = speedList(body, "cbCOMSpeedRD", QRect(16, 116, 130, 22), settings_.baudRD);
     cbCOMSpeedWR = speedList(body, "cbCOMSpeedWR", QRect(160, 116, 130, 22), settings_.baudWR);
 
-    CheckRest = checkBox(body, "CheckRest", 8070, QRect(16, 146, 274, 20));
+    CheckRest = checkBox(body, "CheckRest", Text::CreateRestorePatchFile, QRect(16, 146, 274, 20));
     CheckRest->setChecked(settings_.restorePatch != 0);
     // The language table has no text for it.
     CheckVerify = new QCheckBox(QStringLiteral("Read back and check what was written"), body);
@@ -120,10 +120,10 @@ TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, c
     CheckVerify->setGeometry(16, 168, 274, 20);
     CheckVerify->setChecked(settings_.verify != 0);
 
-    label(body, "Label4", 8066, QRect(16, 194, 274, 16));
+    label(body, "playerLabel", Text::MelodyPlayer, QRect(16, 194, 274, 16));
     player_name = new FileNameEdit(body);
     player_name->setObjectName(QStringLiteral("player_name"));
-    setLanguageTag(player_name, 9168);  // its file dialog is titled "Path to player"
+    setLanguageTag(player_name, fileDialogTag(Text::PathToPlayer));
     player_name->setFilter(QStringLiteral("EXE files|*.exe"));
     player_name->setDefaultSuffix(QStringLiteral("*.exe"));
     player_name->setStartDir(QStringLiteral("."));
@@ -132,25 +132,25 @@ TSetupComDialog::TSetupComDialog(const QString& settingsPath, QWidget* parent, c
 
     bsatur_n = new ImageButton(skin::applyImage(false), skin::applyImage(true), body);
     bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
-    setLanguageTag(bsatur_n, 8862);
+    setLanguageTag(bsatur_n, hintTag(Text::ApplyKey8062));
     bsatur_n->move(306 / 2 - 24 - 8, 250);
     bclose_n = new ImageButton(skin::cancelImage(false), skin::cancelImage(true), body);
     bclose_n->setObjectName(QStringLiteral("bclose_n"));
-    setLanguageTag(bclose_n, 8861);
+    setLanguageTag(bclose_n, hintTag(Text::Cancel));
     bclose_n->move(306 / 2 + 8, 250);
-    connect(bsatur_n, &QAbstractButton::clicked, this, &TSetupComDialog::apply);
+    connect(bsatur_n, &QAbstractButton::clicked, this, &SetupComDialog::apply);
     connect(bclose_n, &QAbstractButton::clicked, this, &QDialog::reject);
     // Enter applies wherever the focus is, the editable port list included.
     for (int key : {Qt::Key_Return, Qt::Key_Enter})
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &TSetupComDialog::apply);
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &SetupComDialog::apply);
 }
 
-void TSetupComDialog::apply() {
+void SetupComDialog::apply() {
     Settings s = settings_;
     s.port = chosenPort();
     s.baudRD = cbCOMSpeedRD->currentText().toUInt();
     s.baudWR = cbCOMSpeedWR->currentText().toUInt();
-    s.keyLock = CheckBox1->isChecked() ? 1 : 0;
+    s.keyLock = keyLockCheck->isChecked() ? 1 : 0;
     s.restorePatch = CheckRest->isChecked() ? 1 : 0;
     s.verify = CheckVerify->isChecked() ? 1 : 0;
     s.player = player_name->text();
@@ -162,17 +162,17 @@ void TSetupComDialog::apply() {
     accept();
 }
 
-QString TSetupComDialog::chosenPort() const {
+QString SetupComDialog::chosenPort() const {
     const QString text = cbCom->currentText().trimmed();
     const int shown = cbCom->findText(text);  // an entry chosen, or its label typed whole
     return shown >= 0 ? cbCom->itemData(shown).toString() : text;
 }
 
-void TSetupComDialog::keyPressEvent(QKeyEvent* event) {
+void SetupComDialog::keyPressEvent(QKeyEvent* event) {
     if (!handleApplyCancelKey(this, event, [this] { apply(); })) QDialog::keyPressEvent(event);
 }
 
-void TSetupComDialog::reportSaveError(const QString& message) {
+void SetupComDialog::reportSaveError(const QString& message) {
     QMessageBox::critical(this, langText(Text::SetupCOMPort), message);
 }
 

@@ -17,13 +17,13 @@ class FileNameEdit;
 class ImageButton;
 class SkinnedDialogFrame;
 
-class TSetupComDialog : public QDialog {
+class SetupComDialog : public QDialog {
     Q_OBJECT
 public:
     // `ports` (bare device paths) replaces the machine's serial ports; empty means the machine's.
-    explicit TSetupComDialog(const QString& settingsPath, QWidget* parent = nullptr, const QStringList& ports = {});
+    explicit SetupComDialog(const QString& settingsPath, QWidget* parent = nullptr, const QStringList& ports = {});
     // The port list from `ports` (tests give a stub).
-    TSetupComDialog(const QString& settingsPath, QWidget* parent, const SerialPortSource& ports);
+    SetupComDialog(const QString& settingsPath, QWidget* parent, const SerialPortSource& ports);
 
     static const QStringList& speeds();  // 9600 ... 230400, the only ones offered
 
@@ -48,7 +48,7 @@ private:
     Settings settings_;
     SkinnedDialogFrame* frame_;
     QComboBox* cbCom;
-    QCheckBox* CheckBox1;
+    QCheckBox* keyLockCheck;
     QComboBox* cbCOMSpeedRD;
     QComboBox* cbCOMSpeedWR;
     QCheckBox* CheckRest;

@@ -49,17 +49,17 @@ constexpr int kSettleMs = 400;
 }  // namespace
 
 TitleBar::TitleBar(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("Image3"));
+    setObjectName(QStringLiteral("titleBar"));
     setFixedHeight(skin::kTitleHeight);
 
     icon_ = new QLabel(this);
-    icon_->setObjectName(QStringLiteral("Image15"));
+    icon_->setObjectName(QStringLiteral("icon"));
     icon_->setPixmap(QPixmap::fromImage(skin::windowIcon()));
     icon_->setGeometry(3, (skin::kTitleHeight - 20) / 2, 20, 20);
     icon_->installEventFilter(this);
 
     title_ = new QLabel(this);
-    title_->setObjectName(QStringLiteral("Image6"));
+    title_->setObjectName(QStringLiteral("titleLabel"));
     title_->setAttribute(Qt::WA_TransparentForMouseEvents);
     QFont bold = title_->font();
     bold.setBold(true);
@@ -68,28 +68,28 @@ TitleBar::TitleBar(QWidget* parent) : QWidget(parent) {
     pal.setColor(QPalette::WindowText, Qt::white);
     title_->setPalette(pal);
 
-    auto makeButton = [this](skin::TitleButton kind, const char* name, int tag) {
+    auto makeButton = [this](skin::TitleButton kind, const char* name, TextKey hint) {
         auto* b = new ImageButton(skin::titleButton(kind, false), skin::titleButton(kind, true), this);
         b->setObjectName(QString::fromLatin1(name));
-        setLanguageTag(b, tag);
-        b->setToolTip(languageTable().text(QString::number(tag - 800)));
+        setLanguageTag(b, hintTag(hint));
+        b->setToolTip(langText(hint));
         return b;
     };
-    close_ = makeButton(skin::TitleButton::Close, "bclose_n", 8815);
-    minimise_ = makeButton(skin::TitleButton::Minimise, "bminim_n", 8816);
-    options_ = makeButton(skin::TitleButton::Options, "bsatur_n", 8817);
+    close_ = makeButton(skin::TitleButton::Close, "bclose_n", Text::Close);
+    minimise_ = makeButton(skin::TitleButton::Minimise, "bminim_n", Text::Minimize);
+    options_ = makeButton(skin::TitleButton::Options, "bsatur_n", Text::DisplayOptions);
     connect(close_, &QAbstractButton::clicked, this, &TitleBar::closeClicked);
     connect(minimise_, &QAbstractButton::clicked, this, &TitleBar::minimiseClicked);
     connect(options_, &QAbstractButton::clicked, this, &TitleBar::optionsClicked);
 
     menu_ = new QMenu(this);
-    menu_->setObjectName(QStringLiteral("PopupMenu1"));
+    menu_->setObjectName(QStringLiteral("windowMenu"));
     minimiseItem_ = new QAction(langText(Text::TitleMinimize), this);
-    minimiseItem_->setObjectName(QStringLiteral("MenuItem3"));
-    setLanguageTag(minimiseItem_, 9238);
+    minimiseItem_->setObjectName(QStringLiteral("minimiseItem"));
+    setLanguageTag(minimiseItem_, menuItemTag(Text::TitleMinimize));
     closeItem_ = new QAction(langText(Text::TitleClose), this);
-    closeItem_->setObjectName(QStringLiteral("MenuItem4"));
-    setLanguageTag(closeItem_, 9239);
+    closeItem_->setObjectName(QStringLiteral("closeItem"));
+    setLanguageTag(closeItem_, menuItemTag(Text::TitleClose));
     menu_->addAction(minimiseItem_);
     menu_->addAction(closeItem_);
     connect(minimiseItem_, &QAction::triggered, this, &TitleBar::minimiseClicked);
@@ -229,11 +229,11 @@ bool TitleBar::eventFilter(QObject* watched, QEvent* event) {
 
 // ---------------------------------------------------------------------------------------------
 
-SkinnedDialogFrame::SkinnedDialogFrame(QDialog* dialog, QSize clientSize, const QString& titleObjectName, int titleTag)
+SkinnedDialogFrame::SkinnedDialogFrame(QDialog* dialog, QSize clientSize, TextKey title)
     : QFrame(dialog), dialog_(dialog) {
     dialog->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     dialog->setFixedSize(clientSize);
-    setObjectName(QStringLiteral("Panel1"));
+    setObjectName(QStringLiteral("frame"));
     setGeometry(QRect(QPoint(0, 0), clientSize));
     setFrameShape(QFrame::Box);
     setLineWidth(1);
@@ -244,9 +244,9 @@ SkinnedDialogFrame::SkinnedDialogFrame(QDialog* dialog, QSize clientSize, const 
     setAutoFillBackground(true);
 
     title_ = new QLabel(this);
-    title_->setObjectName(titleObjectName);
-    setLanguageTag(title_, titleTag);
-    title_->setText(languageTable().text(QString::number(titleTag)));
+    title_->setObjectName(QStringLiteral("titleLabel"));
+    setLanguageTag(title_, captionTag(title));
+    title_->setText(langText(title));
     title_->setAlignment(Qt::AlignCenter);
     title_->setGeometry(1, 1, clientSize.width() - 2, 20);
     QFont bold = title_->font();

@@ -1,7 +1,9 @@
 #pragma once
-#include <functional>
 // The skinned window parts: image buttons with a pressed look, the main window's title strip,
 // and the frame every small dialog shares.
+#include "base/text_keys.h"
+
+#include <functional>
 #include <QAbstractButton>
 #include <QFrame>
 #include <QImage>
@@ -35,9 +37,9 @@ private:
     QImage pressed_;
 };
 
-// The title strip (Image3) across the top of the main window: the icon Image15 with the
-// window menu (MenuItem3 "Minimize", MenuItem4 "Close"), the title text Image6 and the
-// display options, minimise and close buttons (bsatur_n, bminim_n, bclose_n).
+// The title strip across the top of the main window: the icon with the window menu
+// ("Minimize", "Close"), the title text and the display options, minimise and close buttons
+// (bsatur_n, bminim_n, bclose_n).
 // Dragging the strip with the left button moves the top-level window: by the window system
 // where it offers that (the move then counts as finished once the window has rested for a
 // moment), else by following the mouse. Either way dragFinished reports the move.
@@ -117,7 +119,7 @@ bool handleApplyCancelKey(QDialog* dialog, QKeyEvent* event, const std::function
 class SkinnedDialogFrame : public QFrame {
     Q_OBJECT
 public:
-    SkinnedDialogFrame(QDialog* dialog, QSize clientSize, const QString& titleObjectName, int titleTag);
+    SkinnedDialogFrame(QDialog* dialog, QSize clientSize, TextKey title);
     QLabel* title() const { return title_; }
 
     static void centreOnParent(QWidget* dialog);

@@ -49,9 +49,9 @@ protected:
 
 // ---------------------------------------------------------------------------------------------
 
-class SetupDialog : public TSetupComDialog {
+class SetupDialog : public SetupComDialog {
 public:
-    using TSetupComDialog::TSetupComDialog;
+    using SetupComDialog::SetupComDialog;
     QStringList errors;
 
 protected:
@@ -67,7 +67,7 @@ TEST_F(SetupCom, ShowsTheLoadedSettingsInItsControls) {
           "[Melody]\r\nPlayer=/opt/play.exe\r\n");
     SetupDialog dlg(path(), nullptr, kPorts);
     dlg.show();
-    EXPECT_EQ(child<QLabel>(&dlg, "Label1")->text(), "Setup");
+    EXPECT_EQ(child<QLabel>(&dlg, "titleLabel")->text(), "Setup");
     EXPECT_EQ(child<QComboBox>(&dlg, "cbCom")->currentText(), "COM3");
     auto* rd = child<QComboBox>(&dlg, "cbCOMSpeedRD");
     QStringList offered;
@@ -75,7 +75,7 @@ TEST_F(SetupCom, ShowsTheLoadedSettingsInItsControls) {
     EXPECT_EQ(offered, (QStringList{"9600", "19200", "28800", "38400", "115200", "230400"}));
     EXPECT_EQ(rd->currentText(), "19200");
     EXPECT_EQ(child<QComboBox>(&dlg, "cbCOMSpeedWR")->currentText(), "230400");
-    EXPECT_TRUE(child<QCheckBox>(&dlg, "CheckBox1")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(&dlg, "keyLockCheck")->isChecked());
     EXPECT_TRUE(child<QCheckBox>(&dlg, "CheckRest")->isChecked());
     auto* player = child<FileNameEdit>(&dlg, "player_name");
     EXPECT_EQ(player->text(), "/opt/play.exe");
@@ -99,7 +99,7 @@ TEST_F(SetupCom, EscapeAndCancelSaveNothing) {
         write(before.constData());
         SetupDialog dlg(path(), nullptr, kPorts);
         dlg.show();
-        child<QCheckBox>(&dlg, "CheckBox1")->setChecked(true);
+        child<QCheckBox>(&dlg, "keyLockCheck")->setChecked(true);
         child<QComboBox>(&dlg, "cbCom")->setCurrentIndex(0);
         if (byKey)
             QTest::keyClick(&dlg, Qt::Key_Escape);
@@ -172,8 +172,8 @@ TEST_F(CreateMem, OffersTheStoredChoiceAndEscapeKeepsAndSavesIt) {
     write("[COM]\r\nMEM=1\r\n");
     CreateMemDialog dlg(path());
     dlg.show();
-    EXPECT_EQ(child<QLabel>(&dlg, "Label1")->text(), "Create MEM file");
-    auto* group = child<RadioGroup>(&dlg, "RadioGroup1");
+    EXPECT_EQ(child<QLabel>(&dlg, "titleLabel")->text(), "Create MEM file");
+    auto* group = child<RadioGroup>(&dlg, "sourceGroup");
     EXPECT_EQ(group->item(0)->text(), "by Mobile");
     EXPECT_EQ(group->item(1)->text(), "by FullFlash");
     EXPECT_TRUE(group->item(1)->isChecked());
@@ -188,11 +188,11 @@ TEST_F(CreateMem, ReadsTheFileAgainWhenShownAndTheCloseImageStoresTheSelection) 
     CreateMemDialog dlg(path());                                  // no file yet: "by Mobile"
     write("[COM]\r\nMEM=1\r\nPort=COM9\r\n");            // edited by hand meanwhile
     dlg.show();
-    auto* group = child<RadioGroup>(&dlg, "RadioGroup1");
+    auto* group = child<RadioGroup>(&dlg, "sourceGroup");
     EXPECT_EQ(group->itemIndex(), 1);
     group->item(0)->click();
 
-    auto* close = child<ImageButton>(&dlg, "Image8");
+    auto* close = child<ImageButton>(&dlg, "closeButton");
     QTest::mousePress(close, Qt::RightButton);
     EXPECT_FALSE(close->showsPressedLook());
     QTest::mouseRelease(close, Qt::RightButton);
@@ -226,11 +226,11 @@ TEST_F(DisplayOptions, ApplyCopiesTheValuesIntoTheSettingsAndSavesThem) {
         QList<QColor> answers = {QColor(10, 20, 30), QColor(255, 0, 0)};
         dlg.setColorChooser([&answers](const QColor&, QWidget*, const QString&) { return answers.takeFirst(); });
         dlg.show();
-        EXPECT_EQ(child<QSlider>(&dlg, "TrackBar1")->value(), 11);
-        EXPECT_EQ(child<QSlider>(&dlg, "TrackBar1")->toolTip(), "Transparency");
+        EXPECT_EQ(child<QSlider>(&dlg, "transparencySlider")->value(), 11);
+        EXPECT_EQ(child<QSlider>(&dlg, "transparencySlider")->toolTip(), "Transparency");
         QTest::mouseClick(child<QToolButton>(&dlg, "BackColorButton"), Qt::LeftButton);
         QTest::mouseClick(child<QToolButton>(&dlg, "TextColorButton"), Qt::LeftButton);
-        child<QSlider>(&dlg, "TrackBar1")->setValue(40);
+        child<QSlider>(&dlg, "transparencySlider")->setValue(40);
         QTest::keyClick(&dlg, Qt::Key_Return);
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
     }
@@ -252,7 +252,7 @@ TEST_F(DisplayOptions, CancelAndACancelledColourChangeNothing) {
     dlg.show();
     QTest::mouseClick(child<QToolButton>(&dlg, "BackColorButton"), Qt::LeftButton);
     EXPECT_EQ(dlg.backColor(), colorFromValue(0xC0C0C0));
-    child<QSlider>(&dlg, "TrackBar1")->setValue(5);
+    child<QSlider>(&dlg, "transparencySlider")->setValue(5);
     QTest::keyClick(&dlg, Qt::Key_Escape);
     EXPECT_EQ(dlg.result(), QDialog::Rejected);
     EXPECT_EQ(s.transparency, 70);
@@ -271,7 +271,7 @@ struct KeyCase {
 };
 
 TEST(DialogKeys, TheKeysThatCloseEachDialog) {
-    auto info = [] { return std::unique_ptr<QDialog>(new TInfoDialog); };
+    auto info = [] { return std::unique_ptr<QDialog>(new InfoDialog); };
     auto about = [] { return std::unique_ptr<QDialog>(new AboutDialog); };
     const KeyCase cases[] = {
         {"info Enter", info, Qt::Key_Return, true},   {"info Escape", info, Qt::Key_Escape, true},
@@ -289,11 +289,11 @@ TEST(DialogKeys, TheKeysThatCloseEachDialog) {
 }
 
 TEST(InfoDialog, StartsUnknownShowsValuesAndClosesByItsImage) {
-    TInfoDialog dlg;
+    InfoDialog dlg;
     dlg.show();
     EXPECT_EQ(dlg.model(), "???");
     EXPECT_EQ(dlg.version(), "???");
-    EXPECT_EQ(child<QLabel>(&dlg, "Label5")->text(), "Model");
+    EXPECT_EQ(child<QLabel>(&dlg, "modelLabel")->text(), "Model");
     EXPECT_EQ(child<ImageButton>(&dlg, "bsatur_n")->toolTip(), "Close");
     dlg.setValues(" XY-100", "N/A");
     EXPECT_EQ(child<QLineEdit>(&dlg, "edModel")->text(), " XY-100");
@@ -310,7 +310,7 @@ TEST(SkinnedDialogs, OpenCentredOnTheirParent) {
     QWidget parent;
     parent.setGeometry(200, 100, 569, 456);
     parent.show();
-    TInfoDialog dlg(&parent);
+    InfoDialog dlg(&parent);
     dlg.show();
     EXPECT_EQ(dlg.size(), QSize(310, 152));
     const QRect frame = parent.frameGeometry();

@@ -41,7 +41,7 @@ protected:
     void exportPicture(MainWindow& w, int row) {
         auto* list = child<QListView>(w, "pictureList");
         list->setCurrentIndex(list->model()->index(row, 0));
-        child<QToolButton>(w, "exportButton")->click();
+        w.picturePanel->exportButton->click();
     }
     FilePlaces places;
 };
@@ -52,7 +52,7 @@ TEST_F(InstalledCopy, SetupComApplyWritesThePerUserSettingsFile) {
     auto w = window();
     QTimer::singleShot(0, [] {
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* dlg = qobject_cast<TSetupComDialog*>(top); dlg && dlg->isVisible()) {
+            if (auto* dlg = qobject_cast<SetupComDialog*>(top); dlg && dlg->isVisible()) {
                 dlg->findChild<QComboBox*>("cbCom")->setEditText("/dev/ttyUSB7");
                 QTest::keyClick(dlg, Qt::Key_Return);
             }
@@ -137,7 +137,7 @@ protected:
 
 TEST_F(PortList, ShowsUsbAdaptersFirstByNameAndStoresTheDevicePath) {
     qvtest::writeAll(path(), "[COM]\r\nPort=/dev/ttyUSB10\r\n");
-    TSetupComDialog dlg(path(), nullptr, stub());
+    SetupComDialog dlg(path(), nullptr, stub());
     auto* cb = dlg.findChild<QComboBox*>("cbCom");
     EXPECT_EQ(labels(cb), (QStringList{QString::fromUtf8("ttyACM0 \u2014 LG Electronics (1004:61aa)"),
                                        QString::fromUtf8("ttyUSB2 \u2014 CP2102 (10c4:ea60)"),
@@ -148,12 +148,12 @@ TEST_F(PortList, ShowsUsbAdaptersFirstByNameAndStoresTheDevicePath) {
     dlg.apply();  // applied unchanged: the path, not the label
     EXPECT_EQ(IniFile::load(path()).value(u"COM", u"Port"), "/dev/ttyUSB10");
 
-    TSetupComDialog again(path(), nullptr, stub());
+    SetupComDialog again(path(), nullptr, stub());
     again.findChild<QComboBox*>("cbCom")->setCurrentIndex(0);
     again.apply();
     EXPECT_EQ(again.settings().port, "/dev/ttyACM0");
 
-    TSetupComDialog typed(path(), nullptr, stub());
+    SetupComDialog typed(path(), nullptr, stub());
     typed.findChild<QComboBox*>("cbCom")->setEditText(" /dev/ttyUSB5 ");
     typed.apply();
     EXPECT_EQ(typed.settings().port, "/dev/ttyUSB5");
@@ -162,7 +162,7 @@ TEST_F(PortList, ShowsUsbAdaptersFirstByNameAndStoresTheDevicePath) {
 TEST_F(PortList, WithoutAnyPortTheConfiguredOneStaysAndIsKept) {
     machine.clear();
     qvtest::writeAll(path(), "[COM]\r\nPort=/dev/ttyUSB0\r\n");
-    TSetupComDialog dlg(path(), nullptr, stub());
+    SetupComDialog dlg(path(), nullptr, stub());
     EXPECT_EQ(dlg.findChild<QComboBox*>("cbCom")->currentText(), "/dev/ttyUSB0");
     dlg.apply();
     EXPECT_EQ(IniFile::load(path()).value(u"COM", u"Port"), "/dev/ttyUSB0");

@@ -144,16 +144,26 @@ TEST_F(LanguageTags, EachRuleSetsOnlyItsPropertyOfItsKinds) {
         QWidget window;
         QWidget* inner = new QWidget(new QWidget(&window));  // controls deep inside are reached
         QObject* o = c.make(inner);
-        setLanguageTag(o, c.tag);
+        setLanguageTag(o, LanguageTag{c.tag});
         applyLanguage(&window);
         EXPECT_EQ(read(o, c.changed), c.expected);
         EXPECT_EQ(read(o, c.kept), c.keptValue);
     }
 }
 
+// The named makers give the numbers the rules above read: a key's own for a caption, and the
+// key shifted into the range of a hint, a file dialog's title or a menu item.
+TEST_F(LanguageTags, EachMakerPutsTheKeyIntoTheRangeOfWhatItSets) {
+    EXPECT_EQ(captionTag(Text::Images).number, 8030);
+    EXPECT_EQ(captionTag(Text::FontPage0).number, 8200);
+    EXPECT_EQ(hintTag(Text::ScaleX).number, 8824);
+    EXPECT_EQ(fileDialogTag(Text::PathToPlayer).number, 9168);
+    EXPECT_EQ(menuItemTag(Text::TitleMinimize).number, 9238);
+}
+
 TEST_F(LanguageTags, TheWindowItselfIsNotAmongItsControls) {
     QLabel window("keep");
-    setLanguageTag(&window, 8007);
+    setLanguageTag(&window, captionTag(Text::OperatorName1));
     applyLanguage(&window);
     EXPECT_EQ(window.text(), "keep");
 }
@@ -167,9 +177,9 @@ TEST_F(LanguageTags, AFileSettingOneKeyChangesOnlyThatControl) {
     auto* images = new QPushButton(&window);
     auto* melodies = new QPushButton(&window);
     auto* scaleX = new QSpinBox(&window);
-    setLanguageTag(images, 8030);
-    setLanguageTag(melodies, 8031);
-    setLanguageTag(scaleX, 8824);
+    setLanguageTag(images, captionTag(Text::Images));
+    setLanguageTag(melodies, captionTag(Text::Melodies));
+    setLanguageTag(scaleX, hintTag(Text::ScaleX));
     applyLanguage(&window);
     EXPECT_EQ(images->text(), "Bilder");
     EXPECT_EQ(melodies->text(), "Melodies");

@@ -75,7 +75,7 @@ TEST_F(EditorTest, ImportingABitmapReplacesThePictureItsThumbnailAndPreviewAndTi
     const QImage thumbBefore = w->thumbnails().image(0);
     ASSERT_FALSE(reddish(thumbBefore.pixel(24, 24)));
     dialogs.files = {bitmap("red.bmp", 128, 160, kRed)};
-    child<QToolButton>(*w, "importButton")->click();
+    w->picturePanel->importButton->click();
 
     EXPECT_EQ(dialogs.titles.last(), "Picture");
     EXPECT_EQ(dialogs.filters.last(), "Bitmaps (*.bmp)|*.bmp|TIF|*.tif|PNG|*.png");
@@ -101,7 +101,7 @@ TEST_F(EditorTest, ABitmapOfTheWrongShapeIsRefusedAndChangesNothing) {
     QImage before;
     pictureOfRow(w->workspace(), 0, before);
     dialogs.files = {bitmap("wide.bmp", 160, 128, kRed)};
-    child<QToolButton>(*w, "importButton")->click();
+    w->picturePanel->importButton->click();
 
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages.last(), "Incorrect resolution X:Y");
@@ -112,7 +112,7 @@ TEST_F(EditorTest, ABitmapOfTheWrongShapeIsRefusedAndChangesNothing) {
     EXPECT_EQ(after, before);
 
     // Cancelling the file choice does nothing at all.
-    child<QToolButton>(*w, "importButton")->click();
+    w->picturePanel->importButton->click();
     EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
@@ -132,18 +132,18 @@ TEST_F(EditorTest, ImportIsOfferedOnlyForFormatsThatCanBeWrittenBack) {
     };
     for (const auto& c : cases) {
         selectRow(*w, "pictureList", c.row);
-        EXPECT_EQ(child<QToolButton>(*w, "importButton")->isEnabled(), c.offered) << "row " << c.row;
+        EXPECT_EQ(w->picturePanel->importButton->isEnabled(), c.offered) << "row " << c.row;
         EXPECT_EQ(child<QLabel>(*w, "colourDepthLabel")->text(), c.depth) << "row " << c.row;
         dialogs.titles.clear();
         w->importClicked();
         EXPECT_EQ(dialogs.titles.size(), c.offered ? 1 : 0) << "row " << c.row;
     }
-    // The buttons serve the melodies too, whatever picture was selected last.
+    // The melodies' own button offers import, whatever picture was selected last.
     selectRow(*w, "pictureList", 8);
     w->showMelodies();
-    EXPECT_TRUE(child<QToolButton>(*w, "importButton")->isEnabled());
+    EXPECT_TRUE(w->melodyPanel->importButton->isEnabled());
     w->showImages();
-    EXPECT_FALSE(child<QToolButton>(*w, "importButton")->isEnabled());
+    EXPECT_FALSE(w->picturePanel->importButton->isEnabled());
 }
 
 TEST_F(EditorTest, ThePreviewIsScaledWithHalvesToEvenAndStaysCentred) {
@@ -219,7 +219,7 @@ TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
     auto w = opened();
     for (int row : {3, 10}) {
         selectRow(*w, "pictureList", row);
-        child<QToolButton>(*w, "exportButton")->click();
+        w->picturePanel->exportButton->click();
         const QString name = QDir(options.exportFolder).filePath(pictureExportName(row));
         const auto written = readBmpFile(name);
         ASSERT_TRUE(written) << name.toStdString();
@@ -236,7 +236,7 @@ TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
     // A folder in the file's place cannot be written over.
     QDir().mkpath(QDir(options.exportFolder).filePath("bitmap0000.bmp"));
     selectRow(*w, "pictureList", 0);
-    child<QToolButton>(*w, "exportButton")->click();
+    w->picturePanel->exportButton->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.last().contains("bitmap0000.bmp"));
 }
@@ -246,12 +246,12 @@ TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
 TEST_F(EditorTest, AMelodyLongerThanItsSlotIsRefusedButTicked) {
     auto w = opened();
     w->showMelodies();
-    EXPECT_EQ(child<QLabel>(*w, "scaledSizeLabel")->text(), "Melody");
-    EXPECT_EQ(child<QLabel>(*w, "byteSizeLabel")->text(), "1200 byte");
+    EXPECT_EQ(w->melodyPanel->melodyCaption->text(), "Melody");
+    EXPECT_EQ(w->melodyPanel->byteSizeLabel->text(), "1200 byte");
     Result s;
     const QByteArray before = melodySlot(w->workspace(), 0, &s);
     dialogs.files = {fileOf("long.mmf", 1201)};
-    child<QToolButton>(*w, "importButton")->click();
+    w->melodyPanel->importButton->click();
 
     EXPECT_EQ(dialogs.titles.last(), "Open file");
     EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
@@ -308,8 +308,8 @@ TEST_F(EditorTest, TheFileBoxFollowsTheFocusedRowAndImportsIntoIt) {
 TEST_F(EditorTest, AMelodyNamedByAStringShowsThatStringAndKeepsTheName) {
     auto w = opened();
     w->showMelodies();
-    EXPECT_EQ(w->melodyShownText(0), "1 Ring1");  // named by string row 20
-    EXPECT_EQ(w->melodyShownText(3), "4 Old phone");
+    EXPECT_EQ(w->melodyPanel->melodyShownText(0), "1 Ring1");  // named by string row 20
+    EXPECT_EQ(w->melodyPanel->melodyShownText(3), "4 Old phone");
     selectRow(*w, "melodyList", 3);
     child<QPushButton>(*w, "melodyNameButton")->click();
     auto* chooser = child<QComboBox>(*w, "melodyNameChooser");
@@ -322,7 +322,7 @@ TEST_F(EditorTest, AMelodyNamedByAStringShowsThatStringAndKeepsTheName) {
     QApplication::processEvents();
 
     EXPECT_FALSE(chooser->isVisible());
-    EXPECT_EQ(w->melodyShownText(3), "4 OK");
+    EXPECT_EQ(w->melodyPanel->melodyShownText(3), "4 OK");
     EXPECT_EQ(rowText(*w, "melodyList", 3), "4 Old phone");  // the row's own text stays
     auto saved = reopened();
     EXPECT_EQ(saved->image().melodies[3].nameString, saved->image().strings[12].id);
@@ -417,8 +417,8 @@ TEST_F(EditorTest, AStringEditWithALineBreakAndAFontPageIsStoredPadded) {
     selectRow(*w, "stringList", 2);
     auto* edit = child<QLineEdit>(*w, "stringEdit");
     EXPECT_EQ(edit->text(), QString::fromUtf8("Call¶register"));
-    EXPECT_EQ(child<QLabel>(*w, "scaledSizeLabel")->text(), "String length -");
-    EXPECT_EQ(child<QLabel>(*w, "byteSizeLabel")->text(), "13");
+    EXPECT_EQ(w->stringPanel->lengthCaption->text(), "String length -");
+    EXPECT_EQ(w->stringPanel->lengthLabel->text(), "13");
     EXPECT_EQ(child<QComboBox>(*w, "fontPageCombo")->currentIndex(), 2);
     edit->clear();
     QTest::keyClicks(edit, "Hi");
@@ -554,10 +554,10 @@ TEST_F(EditorTest, DeletingAStringUnnamesItsMelodyAndKeepsTheOthersNamed) {
     selectRow(*w, "stringList", 20);
     dialogs.answers = {true};
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(w->melodyShownText(0), "1 Ring1");  // its own name again
+    EXPECT_EQ(w->melodyPanel->melodyShownText(0), "1 Ring1");  // its own name again
     EXPECT_EQ(w->workspace().image().melodies[0].nameString, 0xFFFF);
-    EXPECT_EQ(w->melodyShownText(1), "2 Morning");
-    EXPECT_EQ(w->melodyShownText(7), "8 Alarm clock");  // string 8 lies before the deleted one
+    EXPECT_EQ(w->melodyPanel->melodyShownText(1), "2 Morning");
+    EXPECT_EQ(w->melodyPanel->melodyShownText(7), "8 Alarm clock");  // string 8 lies before the deleted one
 }
 
 }  // namespace
@@ -631,13 +631,20 @@ TEST_F(EditorTest, EachModeKeepsItsControlsInsideTheWindowAndApart) {
         ((*w).*m.mode)();
         if (m.list) selectRow(*w, m.list, m.row);
         QApplication::processEvents();
-        QList<QWidget*> shown;
+        // The window's own controls and those of the panels, each panel a layer over the whole window.
+        QList<QWidget*> controls = w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (c->isVisible() && c->objectName() != "picturePreview" && c->width() > 1 && c->height() > 1) shown << c;
+            if (qobject_cast<ModePanel*>(c)) controls += c->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QList<QWidget*> shown;
+        for (QWidget* c : controls)
+            if (!qobject_cast<ModePanel*>(c) && c->isVisible() && c->objectName() != "picturePreview" && c->width() > 1 &&
+                c->height() > 1)
+                shown << c;
+        auto placed = [&](QWidget* c) { return QRect(c->mapTo(w.get(), QPoint(0, 0)), c->size()); };
         for (int i = 0; i < shown.size(); ++i) {
-            EXPECT_TRUE(w->rect().contains(shown[i]->geometry())) << shown[i]->objectName().toStdString();
+            EXPECT_TRUE(w->rect().contains(placed(shown[i]))) << shown[i]->objectName().toStdString();
             for (int j = i + 1; j < shown.size(); ++j)
-                EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
+                EXPECT_FALSE(placed(shown[i]).intersects(placed(shown[j])))
                     << shown[i]->objectName().toStdString() << " and " << shown[j]->objectName().toStdString();
         }
         if (!shots.isEmpty() && m.list) {

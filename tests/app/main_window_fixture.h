@@ -2,6 +2,11 @@
 // What the main window's tests share: dialogs answered from a script, and a window over a
 // demo model in a scratch folder.
 #include "app/main_window.h"
+#include "app/melody_panel.h"
+#include "app/operator_panel.h"
+#include "app/picture_panel.h"
+#include "app/restore_panel.h"
+#include "app/string_panel.h"
 #include "demo_model/demo_model.h"
 #include "support/test_support.h"
 

@@ -232,7 +232,7 @@ TEST_F(MainWindowTest, InfoShowsTheEmulatedPhonesModelAndVersion) {
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (auto* info = qobject_cast<TInfoDialog*>(top); info && info->isVisible() && info->model() != "???") {
+            if (auto* info = qobject_cast<InfoDialog*>(top); info && info->isVisible() && info->model() != "???") {
                 shownModel = info->model();
                 shownVersion = info->version();
                 info->accept();

@@ -69,8 +69,8 @@ TEST(TitleBarMenu, ItemsActLikeTheButtonsAndTakeTheirTextsFromTheTable) {
     applyLanguage(&window);
     languageTable().loadDefaults();
 
-    auto* minimise = bar->findChild<QAction*>("MenuItem3");
-    auto* close = bar->findChild<QAction*>("MenuItem4");
+    auto* minimise = bar->findChild<QAction*>("minimiseItem");
+    auto* close = bar->findChild<QAction*>("closeItem");
     ASSERT_TRUE(minimise && close);
     EXPECT_EQ(minimise->text(), "Verkleinern");
     EXPECT_EQ(close->text(), "Close");

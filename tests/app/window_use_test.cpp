@@ -1,12 +1,14 @@
 // The main window as a user meets it: tick boxes, the string field's characters, the mode bar,
 // empty lists, the preview's area, the see-through background after a move, the title bar's
 // outline drag, the window menu on Alt, and the small texts.
+#include "app/file_name_edit.h"
 #include "app/skin.h"
 #include "app/title_bar.h"
 #include "base/cp1251.h"
 #include "editors/edit_operations.h"
 #include "main_window_fixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -258,6 +260,25 @@ TEST_F(WindowUse, RestoreNeedsNoServiceFileAndTheModeInFrontStaysPressed) {
     }
 }
 
+// Each mode button brings its own panel to the front and no other, and the restore panel's
+// button reaches the window's patch flow.
+TEST_F(WindowUse, EachModeButtonShowsItsOwnPanelAloneAndRestoreAppliesThroughTheWindow) {
+    auto w = opened();
+    const QList<QWidget*> panels = {w->picturePanel, w->melodyPanel, w->operatorPanel, w->stringPanel, w->restorePanel};
+    const std::pair<const char*, QWidget*> modes[] = {
+        {"melodiesButton", w->melodyPanel}, {"operatorsButton", w->operatorPanel}, {"langPackButton", w->stringPanel},
+        {"restoreButton", w->restorePanel}, {"imagesButton", w->picturePanel}};
+    for (const auto& [button, panel] : modes) {
+        child<QPushButton>(*w, button)->click();
+        for (QWidget* p : panels) EXPECT_EQ(p->isVisible(), p == panel) << button << ": " << p->objectName().toStdString();
+    }
+    w->showRestore();
+    w->restorePanel->restoreFileEdit->setText(dir.path());  // a folder cannot be read as a patch
+    w->restorePanel->applyPatchButton->click();
+    ASSERT_FALSE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(dialogs.messages.last().startsWith("Can not open")) << dialogs.messages.last().toStdString();
+}
+
 TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
     options.exportFolder = dir.path();
     auto w = opened();
@@ -268,10 +289,10 @@ TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
     EXPECT_EQ(w->mode(), Mode::Melodies);
     EXPECT_TRUE(child<QPushButton>(*w, "melodiesButton")->isChecked());
     dialogs.messages.clear();
-    child<QToolButton>(*w, "exportButton")->click();
+    w->picturePanel->exportButton->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages.last(), "The melody list is empty: there is nothing to export.");
-    child<QToolButton>(*w, "importButton")->click();
+    w->picturePanel->importButton->click();
     EXPECT_EQ(dialogs.messages.last(), "The melody list is empty: there is nothing to import.");
     EXPECT_TRUE(dialogs.titles.filter("Picture").isEmpty());
 }
@@ -281,11 +302,12 @@ TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
 TEST_F(WindowUse, WithEveryRowDeletedNothingDescribesAnItemAndItsCommandsStandDisabled) {
     auto w = opened();
     deleteAll(*w, "pictureList");
-    for (const char* label : {"pictureSizeLabel", "scaledSizeLabel", "colourDepthLabel", "byteSizeLabel"})
-        EXPECT_TRUE(child<QLabel>(*w, label)->text().isEmpty()) << label;
+    const PicturePanel& pictures = *w->picturePanel;
+    for (QLabel* label : {pictures.pictureSizeLabel, pictures.scaledSizeLabel, pictures.colourDepthLabel, pictures.byteSizeLabel})
+        EXPECT_TRUE(label->text().isEmpty()) << label->objectName().toStdString();
     EXPECT_TRUE(child<QLabel>(*w, "picturePreview")->pixmap().isNull());
-    EXPECT_FALSE(child<QToolButton>(*w, "importButton")->isEnabled());
-    EXPECT_FALSE(child<QToolButton>(*w, "exportButton")->isEnabled());
+    EXPECT_FALSE(pictures.importButton->isEnabled());
+    EXPECT_FALSE(pictures.exportButton->isEnabled());
 
     w->showOperators();
     deleteAll(*w, "operatorList");
@@ -308,8 +330,11 @@ TEST_F(WindowUse, ThePreviewKeepsToItsAreaAndScrollsWhenLarger) {
     ASSERT_TRUE(area);
     auto* preview = child<QLabel>(*w, "picturePreview");
     EXPECT_EQ(preview->parentWidget(), area->viewport());
-    for (const char* other : {"pictureList", "pictureSizeLabel", "scaledSizeLabel", "colourDepthLabel", "byteSizeLabel", "zoomWidth", "transparentCheck", "modeBar"})
-        EXPECT_FALSE(area->geometry().intersects(child<QWidget>(*w, other)->geometry())) << other;
+    const PicturePanel& pictures = *w->picturePanel;
+    for (QWidget* other : std::initializer_list<QWidget*>{pictures.pictureList, pictures.pictureSizeLabel, pictures.scaledSizeLabel,
+                                                          pictures.colourDepthLabel, pictures.byteSizeLabel, pictures.zoomWidth,
+                                                          pictures.transparentCheck, child<QWidget>(*w, "modeBar")})
+        EXPECT_FALSE(area->geometry().intersects(other->geometry())) << other->objectName().toStdString();
 
     selectRow(*w, "pictureList", 0);  // 128 × 160
     QApplication::processEvents();
@@ -398,7 +423,7 @@ TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAndThePictureDialogOffers
 
     w->showImages();
     selectRow(*w, "pictureList", 0);
-    child<QToolButton>(*w, "importButton")->click();
+    w->picturePanel->importButton->click();
     EXPECT_TRUE(dialogs.filters.last().startsWith("Bitmaps (*.bmp)|*.bmp|TIF|*.tif")) << dialogs.filters.last().toStdString();
 }
 

@@ -1,11 +1,15 @@
-// The melody editor: what a melody row shows, playing a melody, importing one through the
-// file box beside the focused row, and naming a melody by one of the phone's strings.
+#include "app/melody_panel.h"
+
+#include "app/check_list_model.h"
+#include "app/dialog_service.h"
 #include "app/editor_widgets.h"
 #include "app/file_name_edit.h"
 #include "app/language_tags.h"
-#include "app/main_window.h"
+#include "app/list_batch_actions.h"
 #include "base/language_table.h"
 #include "editors/edit_operations.h"
+#include "editors/list_texts.h"
+#include "files/settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,20 +27,50 @@ namespace {
 constexpr int kRowBoxHeight = 22;  // the file box and the chooser beside a melody row
 }
 
-void MainWindow::buildMelodyEditor() {
-    playButton = toolButton(this, "playButton", QStyle::SP_MediaPlay, 8841);
-    playButton->move(286, 32);
-    connect(playButton, &QToolButton::clicked, this, &MainWindow::playClicked);
+MelodyPanel::MelodyPanel(const PanelContext& context, const Settings& settings, CheckListModel* model,
+                         const CheckListModel* stringModel, QWidget* window)
+    : ModePanel(window),
+      context_(context),
+      ws_(context.workspace),
+      dialogs_(context.dialogs),
+      settings_(settings),
+      melodyModel_(model),
+      stringModel_(stringModel) {
+    setObjectName("melodyPanel");
+    melodyList = checkList(this, "melodyList", melodyModel_);
+    connect(melodyList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& i) { if (i.isValid()) selectMelody(i.row()); });
+    context_.batchActions.attach(melodyList, ListKind::Melodies);
     melodyList->setItemDelegate(new MelodyRowDelegate([this](int row) { return melodyShownText(row); }, melodyList));
     connect(melodyList, &QListView::doubleClicked, this, [this] { melodyListDoubleClicked(); });
     connect(melodyList->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeMelodyRowControls(); });
 
+    melodyCaption = infoLabel(this, "melodyCaption", QRect(276, 438, 70, 18));
+    byteSizeLabel = infoLabel(this, "byteSizeLabel", QRect(346, 438, 140, 18));
+    buildButtons();
+    buildFileEdit();
+    buildNameChooser();
+}
+
+void MelodyPanel::buildButtons() {
+    importButton = toolButton(this, "importButton", QStyle::SP_ArrowDown, Text::Import);
+    exportButton = toolButton(this, "exportButton", QStyle::SP_FileLinkIcon, Text::Export);
+    importButton->move(210, 32);
+    exportButton->move(248, 32);
+    connect(importButton, &QToolButton::clicked, this, &MelodyPanel::importRequested);
+    connect(exportButton, &QToolButton::clicked, this, &MelodyPanel::exportRequested);
+    playButton = toolButton(this, "playButton", QStyle::SP_MediaPlay, Text::Play);
+    playButton->move(286, 32);
+    connect(playButton, &QToolButton::clicked, this, &MelodyPanel::playClicked);
+}
+
+void MelodyPanel::buildFileEdit() {
     melodyFileEdit = new FileNameEdit(this);
     melodyFileEdit->setObjectName("melodyFileEdit");
-    setLanguageTag(melodyFileEdit, 9142);
+    setLanguageTag(melodyFileEdit, fileDialogTag(Text::OpenMelodyFile));
     melodyFileEdit->setDialogTitle(langText(Text::OpenMelodyFile));
     melodyFileEdit->setChooser([this](QWidget*, const FileRequest& request) {
-        const QString chosen = dialogs().chooseOpenFile(request.title, melodyFileEdit->filter(), request.directory);
+        const QString chosen = dialogs_.chooseOpenFile(request.title, melodyFileEdit->filter(), request.directory);
         // Chosen or not, the focus leaves the box.
         QTimer::singleShot(0, this, [this] { focusNextChild(); });
         return chosen;
@@ -47,17 +81,19 @@ void MainWindow::buildMelodyEditor() {
         melodyFileEdit->setDefaultSuffix(filter.section(u'|', 1));
     });
     connect(melodyFileEdit, &FileNameEdit::fileChosen, this, [this](const QString& path) {
-        const int row = currentRow(ListKind::Melodies);
+        const int row = currentRow();
         if (row >= 0) importMelodyFile(row, path);
         placeMelodyRowControls();
     });
+}
 
+void MelodyPanel::buildNameChooser() {
     melodyNameButton = new QPushButton(QStringLiteral("..."), this);
     melodyNameButton->setObjectName("melodyNameButton");
-    setLanguageTag(melodyNameButton, 8845);
+    setLanguageTag(melodyNameButton, hintTag(Text::AssignMelodyName));
     melodyNameButton->setToolTip(langText(Text::AssignMelodyName));
     melodyNameButton->setFocusPolicy(Qt::NoFocus);
-    connect(melodyNameButton, &QPushButton::clicked, this, &MainWindow::chooseMelodyName);
+    connect(melodyNameButton, &QPushButton::clicked, this, &MelodyPanel::chooseMelodyName);
 
     melodyNameChooser = new NameChooser(this);
     melodyNameChooser->setObjectName("melodyNameChooser");
@@ -65,7 +101,7 @@ void MainWindow::buildMelodyEditor() {
     melodyNameChooser->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     melodyNameChooser->setMaxVisibleItems(19);
     melodyNameChooser->hide();
-    connect(melodyNameChooser, &QComboBox::activated, this, &MainWindow::melodyNameChosen);
+    connect(melodyNameChooser, &QComboBox::activated, this, &MelodyPanel::melodyNameChosen);
     connect(melodyNameChooser, &NameChooser::closed, this, [this] {
         QTimer::singleShot(0, this, [this] {
             melodyNameChooser->hide();
@@ -74,12 +110,43 @@ void MainWindow::buildMelodyEditor() {
     });
 }
 
-QString MainWindow::melodyFilter() const {
+void MelodyPanel::fill() {
+    QStringList texts;
+    const int rows = ws_.rowCount(ListKind::Melodies);
+    for (int i = 0; i < rows; ++i) texts << melodyRowText(i, ws_.image().melodies[size_t(i)]);
+    melodyModel_->reset(texts, &ws_.ticks(ListKind::Melodies));
+    if (rows > 0) melodyList->setCurrentIndex(melodyModel_->index(0));
+}
+
+void MelodyPanel::enter() {
+    melodyNameChooser->hide();  // an open chooser belonged to the visit before
+    importButton->setEnabled(true);  // every melody can be imported and exported
+    exportButton->setEnabled(true);
+    playButton->setEnabled(true);
+    show();
+    if (melodyList->currentIndex().isValid()) selectMelody(melodyList->currentIndex().row());
+    placeMelodyRowControls();
+    melodyList->setFocus();
+}
+
+void MelodyPanel::showNoSelection() {
+    for (QLabel* l : {melodyCaption, byteSizeLabel}) l->clear();
+    importButton->setEnabled(false);
+    exportButton->setEnabled(false);
+    playButton->setEnabled(false);
+    placeMelodyRowControls();
+}
+
+int MelodyPanel::currentRow() const { return currentListRow(melodyList, ws_, ListKind::Melodies); }
+
+void MelodyPanel::namesChanged() { melodyList->viewport()->update(); }
+
+QString MelodyPanel::melodyFilter() const {
     const uint16_t type = ws_.image().directory.phoneType;
     return type == 4 || type == 6 ? QStringLiteral("DXM files|*.dxm") : QStringLiteral("SMAF files|*.mmf");
 }
 
-QString MainWindow::melodyShownText(int row) const {
+QString MelodyPanel::melodyShownText(int row) const {
     const QString own = melodyModel_->data(melodyModel_->index(row), Qt::DisplayRole).toString();
     if (row < 0 || row >= ws_.rowCount(ListKind::Melodies)) return own;
     const int named = melodyNameRow(ws_, row);
@@ -88,18 +155,17 @@ QString MainWindow::melodyShownText(int row) const {
            stringModel_->data(stringModel_->index(named), Qt::DisplayRole).toString();
 }
 
-void MainWindow::selectMelody(int row) {
+void MelodyPanel::selectMelody(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Melodies)) return;
-    scaledSizeLabel->setText(langText(Text::Melody));
+    melodyCaption->setText(langText(Text::Melody));
     byteSizeLabel->setText(QString::number(ws_.image().melodies[size_t(row)].size) + langText(Text::ByteUnit));
     placeMelodyRowControls();
 }
 
-// The file box and the name button sit beside the focused row while it is wholly in view.
-void MainWindow::placeMelodyRowControls() {
+void MelodyPanel::placeMelodyRowControls() {
     const QModelIndex current = melodyList->currentIndex();
     QRect r;
-    bool shown = !melodyList->isHidden() && current.isValid() && current.row() < ws_.rowCount(ListKind::Melodies);
+    bool shown = !isHidden() && current.isValid() && current.row() < ws_.rowCount(ListKind::Melodies);
     if (shown) {
         r = melodyList->visualRect(current);
         shown = r.top() >= 0 && r.top() < melodyList->viewport()->height() - r.height();
@@ -124,19 +190,41 @@ void MainWindow::placeMelodyRowControls() {
     melodyNameButton->raise();
 }
 
-void MainWindow::importMelodyFile(int row, const QString& path) {
+void MelodyPanel::importIntoSelected() {
+    const int row = currentRow();
+    if (row < 0) return;
+    const QString path = dialogs_.chooseOpenFile(langText(Text::OpenFile), melodyFilter(), QDir::currentPath());
+    if (!path.isEmpty()) importMelodyFile(row, path);
+}
+
+void MelodyPanel::importMelodyFile(int row, const QString& path) {
     const EditOutcome out = importMelody(ws_, row, path);
     if (out.ticked) melodyModel_->ticksChanged();
     placeMelodyRowControls();
-    if (!out.message.isEmpty()) dialogs().showMessage(out.message, langText(Text::ProgramName));
+    if (!out.message.isEmpty()) dialogs_.showMessage(out.message, langText(Text::ProgramName));
 }
 
-void MainWindow::playClicked() {
-    const int row = currentRow(ListKind::Melodies);
+QString MelodyPanel::exportPath(int row) const {
+    return QFileInfo(QDir(context_.exportFolder()).filePath(melodyExportName(ws_, row, stringModel_->texts())))
+        .absoluteFilePath();
+}
+
+void MelodyPanel::exportSelected() {
+    const int row = currentRow();
     if (row < 0) return;
-    const QString file = QFileInfo(QDir(exportFolder()).filePath(melodyExportName(ws_, row, stringTexts()))).absoluteFilePath();
+    const QString file = exportPath(row);
+    if (const Result s = exportMelody(ws_, row, file); !s)
+        dialogs_.showError(s.message(), langText(Text::Attention));
+    else
+        context_.exported(file);
+}
+
+void MelodyPanel::playClicked() {
+    const int row = currentRow();
+    if (row < 0) return;
+    const QString file = exportPath(row);
     if (Result s = exportMelody(ws_, row, file); !s) {
-        dialogs().showError(s.message(), langText(Text::Attention));
+        dialogs_.showError(s.message(), langText(Text::Attention));
         return;
     }
     // The player gets the file as its one argument and runs in its own folder; whether it
@@ -147,23 +235,21 @@ void MainWindow::playClicked() {
                             bare ? QString() : player.absolutePath());
 }
 
-void MainWindow::melodyListDoubleClicked() {
-    const int row = currentRow(ListKind::Melodies);
+void MelodyPanel::melodyListDoubleClicked() {
+    const int row = currentRow();
     if (row < 0) return;
     const int named = melodyNameRow(ws_, row);
-    if (named >= 0 && named < stringModel_->rowCount()) {
-        stringList->setCurrentIndex(stringModel_->index(named));
-        showLangPack();
-    } else {
+    if (named >= 0 && named < stringModel_->rowCount())
+        emit namingStringRequested(named);
+    else
         playClicked();
-    }
 }
 
-void MainWindow::chooseMelodyName() {
-    if (currentRow(ListKind::Melodies) < 0) return;
+void MelodyPanel::chooseMelodyName() {
+    if (currentRow() < 0) return;
     melodyNameChooser->clear();
     QStringList texts;
-    for (const QString& t : stringTexts()) texts << t;
+    for (const QString& t : stringModel_->texts()) texts << t;
     melodyNameChooser->addItems(texts);
     melodyNameChooser->setCurrentIndex(texts.isEmpty() ? -1 : 0);
     melodyNameChooser->setGeometry(melodyFileEdit->geometry());
@@ -173,10 +259,10 @@ void MainWindow::chooseMelodyName() {
     melodyNameChooser->showPopup();
 }
 
-void MainWindow::melodyNameChosen(int index) {
-    const int row = currentRow(ListKind::Melodies);
+void MelodyPanel::melodyNameChosen(int index) {
+    const int row = currentRow();
     if (row < 0 || index < 0) return;
-    if (Result s = setMelodyName(ws_, row, index); !s) dialogs().showError(s.message(), langText(Text::Attention));
+    if (Result s = setMelodyName(ws_, row, index); !s) dialogs_.showError(s.message(), langText(Text::Attention));
     melodyList->viewport()->update();
 }
 

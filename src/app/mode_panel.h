@@ -1,0 +1,37 @@
+#pragma once
+// What the panels of the main window's modes have in common. Each panel is a layer as large
+// as the window and beneath the window's own controls, so that its controls keep the window's
+// coordinates and the window's background shows through wherever it has none.
+#include "files/workspace.h"
+
+#include <QWidget>
+#include <functional>
+
+class QListView;
+
+namespace qv {
+
+class DialogService;
+class ListBatchActions;
+
+// What the list panels work on; the main window owns all of it.
+struct PanelContext {
+    Workspace& workspace;
+    DialogService& dialogs;
+    ListBatchActions& batchActions;
+    // Where a single picture or melody goes when exported (a melody also on its way to the player).
+    std::function<QString()> exportFolder;
+    // A picture or melody was exported to `file` at the user's command.
+    std::function<void(const QString& file)> exported;
+};
+
+class ModePanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit ModePanel(QWidget* window);
+};
+
+// The selected row of `list`, or -1 when none is or it lies beyond the workspace's rows of `kind`.
+int currentListRow(const QListView* list, const Workspace& workspace, ListKind kind);
+
+}  // namespace qv

@@ -1,0 +1,46 @@
+#pragma once
+// The operators' mode: the code and three names of the selected network operator, applied
+// to the phone's operator list.
+#include "app/mode_panel.h"
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+namespace qv {
+
+class CheckListModel;
+
+class OperatorPanel final : public ModePanel {
+    Q_OBJECT
+public:
+    OperatorPanel(const PanelContext& context, CheckListModel* model, QWidget* window);
+
+    // The list from the workspace's operator records, read afresh; the first row selected.
+    void fill();
+    // The operators come to the front: the names' limits from the phone's operator format,
+    // the panel shown, the selected operator described anew.
+    void enter();
+    // The list has no rows: the fields empty, nothing to apply.
+    void showNoSelection();
+    int currentRow() const;
+    void applyOperatorClicked();
+
+    QListView* operatorList = nullptr;
+    QLabel* operatorInfoLabel = nullptr;
+    QLabel* operatorCodeLabel = nullptr;
+    QLineEdit* operatorCodeEdit = nullptr;
+    QLabel *name1_l = nullptr, *name2_l = nullptr, *name3_l = nullptr;
+    QLineEdit *name1 = nullptr, *name2 = nullptr, *name3 = nullptr;
+    QToolButton* applyOperatorButton = nullptr;
+
+private:
+    void selectOperator(int row);
+
+    Workspace& ws_;
+    DialogService& dialogs_;
+    CheckListModel* operatorModel_;
+    int nameLimits_[3] = {10, 25, 50};
+};
+
+}  // namespace qv
