@@ -2,29 +2,17 @@
 
 #include "base/language_table.h"
 #include "link/debug_log.h"
+#include "link/loader_protocol.h"
 
 #include <chrono>
 #include <optional>
 
 namespace qv {
 
-const std::array<uint8_t, 41> kBootHeader = {
-    0x6A,                                                  // lead byte
-    0x80, 0x04, 0x03, 0x00, 0x02, 0x00, 0x01,              // first triple
-    0x80, 0x04, 0x00, 0x12, 0x02, 0x08, 0x00,              // second triple
-    0x80, 0x04, 0x00, 0x92, 0x02, 0x08, 0x00,              // third triple
-    0x80, 0x38, 0x00, 0x08, 0x02, 0x09, 0x00,              // fourth triple
-    0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x1B, 0xCC,                                // the loader's length, 7,116
-};
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr uint8_t kGreeting = 0x45;
-constexpr uint8_t kBootAnswer = 0x43;
-constexpr uint8_t kConfirmation = 0x21;
 constexpr int kLoaderChunk = 1024;
 // The phone is greeted at most this often, whatever the port answers.
 constexpr auto kGreetingPeriod = std::chrono::milliseconds(12);
@@ -68,7 +56,7 @@ ResultCode awaitBootAnswer(PhoneLink& link) {
         if (link.task.aborted()) return ResultCode::Aborted;  // the task code stays 7
         if (link.task.abortSignal()) return ResultCode::Aborted;
         const Clock::time_point greeted = Clock::now();
-        const uint8_t greeting = kGreeting;
+        const uint8_t greeting = kBootGreeting;
         if (link.port.writeBytes(&greeting, 1, link.task) != 1) return writeFailure(link);
         link.port.pause(2);
         uint8_t reply = 0;
@@ -98,7 +86,7 @@ ResultCode uploadLoader(PhoneLink& link) {
     if (link.task.aborted()) return ResultCode::Aborted;
     if (link.portName.isEmpty()) return ResultCode::WrongComSettings;
     if (link.loaderImage.size() != kLoaderImageSize) return ResultCode::CantOpenFile;
-    if (link.port.openLoaderLink(link.portName, 28800) != ResultCode::Ok) {
+    if (link.port.openLoaderLink(link.portName, kLoaderStartSpeed) != ResultCode::Ok) {
         link.failureDetail = link.port.openFailure();
         return ResultCode::ComInitFailed;
     }
@@ -134,10 +122,10 @@ ResultCode uploadLoader(PhoneLink& link) {
     uint8_t byte = 0;
     do {
         if (const ResultCode rc = receiveByte(link, byte, deadline); rc != ResultCode::Ok) return rc;
-    } while (byte != kConfirmation);
-    for (int i = 0; i < 3; ++i)
+    } while (byte != kLoaderAck);
+    for (int i = 0; i < kLoaderAnnouncementTail; ++i)
         if (const ResultCode rc = receiveByte(link, byte, deadline); rc != ResultCode::Ok) return rc;
-    const uint8_t confirm = kConfirmation;
+    const uint8_t confirm = kLoaderAck;
     return link.port.writeBytes(&confirm, 1, link.task) == 1 ? ResultCode::Ok : writeFailure(link);
 }
 

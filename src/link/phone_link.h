@@ -1,6 +1,7 @@
 #pragma once
 // Everything a phone task shares: the port, its name and working speed, the task code and
 // abort signal, the progress report and the transfer buffer.
+#include "link/loader_protocol.h"
 #include "link/progress_sink.h"
 #include "link/serial_port.h"
 #include "link/task_control.h"
@@ -13,7 +14,6 @@
 
 namespace qv {
 
-constexpr int kLoaderImageSize = 7116;
 constexpr int kTransferBufferBytes = 128000;
 
 // Reads the loader image; a missing file or one of the wrong size is refused before any
