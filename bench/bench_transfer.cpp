@@ -105,19 +105,13 @@ public:
         trace_.add({Event::Close, t0, trace_.now(), 0, trace_.baud, 0, {}});
         return ok;
     }
-    bool readSettings(LineSettings& s) override { return inner_->readSettings(s); }
-    bool applySettings(const LineSettings& s) override {
+    Configured configure(const SerialConfig& config) override {
         const double t0 = trace_.now();
-        const bool ok = inner_->applySettings(s);
-        if (ok) trace_.baud = s.baud;
+        const Configured done = inner_->configure(config);
+        if (done.ok()) trace_.baud = config.line.baud;
         trace_.add({Event::Baud, t0, trace_.now(), 0, trace_.baud, 0, {}});
-        return ok;
+        return done;
     }
-    bool readTimeouts(Timeouts& t) override { return inner_->readTimeouts(t); }
-    bool applyTimeouts(const Timeouts& t) override { return inner_->applyTimeouts(t); }
-    bool setQueueSizes(uint32_t in, uint32_t out) override { return inner_->setQueueSizes(in, out); }
-    bool readEventMask(uint32_t& m) override { return inner_->readEventMask(m); }
-    bool setEventMask(uint32_t m) override { return inner_->setEventMask(m); }
     int inputCount() override { return inner_->inputCount(); }
     bool waitForInput(int ms) override {
         const double t0 = trace_.now();
@@ -137,8 +131,7 @@ public:
         if (n > 0) trace_.add({Event::Write, t0, trace_.now(), n, trace_.baud, buffer[0], {}});
         return n;
     }
-    bool purge() override { return inner_->purge(); }
-    bool clearInput() override { return inner_->clearInput(); }
+    bool purge(Queues queues) override { return inner_->purge(queues); }
     bool lost() const override { return inner_->lost(); }
 
 private:

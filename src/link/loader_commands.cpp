@@ -3,6 +3,7 @@
 #include "base/cp1251.h"
 #include "base/rounding.h"
 #include "link/debug_log.h"
+#include "link/loader_protocol.h"
 
 #include <QStringList>
 #include <array>
@@ -12,7 +13,6 @@
 namespace qv {
 namespace {
 
-constexpr uint8_t kAck = 0x21;
 constexpr int kAnswerWaitMs = 7000;
 constexpr int kSegmentAttempts = 3;  // a refused or unanswered segment is sent twice more
 
@@ -78,7 +78,7 @@ Wait receiveAck(PhoneLink& link, bool& accepted) {
     uint8_t byte = 0;
     if (link.port.readBytes(&byte, 1) != 1) return link.port.lost() ? Wait::Lost : Wait::Silent;
     // Bytes that are not the acknowledgement: look briefly for one behind them.
-    while (byte != kAck) {
+    while (byte != kLoaderAck) {
         if (link.task.cancelled()) return Wait::Aborted;
         if (const Wait w = receiveByte(link, byte, 100); w != Wait::Got) return w == Wait::Lost ? w : Wait::Got;
     }
@@ -141,21 +141,16 @@ QString speedRefusal(uint32_t baud) {
 }
 
 int loaderSpeedCode(uint32_t baud) {
-    switch (baud) {
-    case 9600: return 0x00;
-    case 19200: return 0x01;
-    case 38400: return 0x03;
-    case 115200: return 0x04;
-    case 230400: return 0x05;
-    default: return -1;
-    }
+    for (const LoaderSpeedCode& s : kLoaderSpeedCodes)
+        if (s.baud == baud) return s.code;
+    return -1;
 }
 
 uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data) {
     uint8_t fields[8];
     putBigEndian(fields, address);
     putBigEndian(fields + 4, length);
-    uint16_t sum = 0xFFFF;
+    uint16_t sum = kChecksumStart;
     for (uint8_t b : fields) sum = uint16_t(sum - b);
     for (uint32_t i = 0; i < length; ++i) sum = uint16_t(sum - data[i]);
     return sum;
@@ -164,14 +159,15 @@ uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data)
 ResultCode speedSwitch(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
     const int code = loaderSpeedCode(link.workingSpeed);
-    const uint8_t bytes[2] = {uint8_t(code < 0 ? 0x00 : 0x53), uint8_t(code < 0 ? 0x00 : code)};
+    const uint8_t bytes[2] = {code < 0 ? kCommandPadding : kCommandSpeedSwitch,
+                              code < 0 ? kCommandPadding : uint8_t(code)};
     link.port.pause(10);
     for (uint8_t b : bytes)
         if (const ResultCode rc = sendByte(link, b); rc != ResultCode::Ok) return rc;
     uint8_t byte = 0;
     do {
         if (const Wait w = receiveByte(link, byte); w != Wait::Got) return failed(link, w);
-    } while (byte != kAck);
+    } while (byte != kLoaderAck);
     return ResultCode::Ok;
 }
 
@@ -187,7 +183,7 @@ ResultCode readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into,
     const auto length = uint32_t(into.size());
     if (const ResultCode rc = startBlock(link, length); rc != ResultCode::Ok) return rc;
     ItemCounter counter(items);
-    uint8_t command[9] = {0x52};
+    uint8_t command[9] = {kCommandRead};
     putBigEndian(command + 1, address);
     putBigEndian(command + 5, length);
     for (uint8_t b : command)
@@ -213,10 +209,10 @@ ResultCode readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into,
     }
     if (link.task.cancelled()) return ResultCode::Aborted;
     uint8_t trailer = 0;
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < kReadTrailerSize; ++i)
         if (const Wait w = receiveByte(link, trailer); w != Wait::Got) return failed(link, w);
     link.report(ProgressEvent::bar(100));
-    return sendByte(link, kAck);
+    return sendByte(link, kLoaderAck);
 }
 
 ResultCode writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t> bytes, const BlockItems* items) {
@@ -227,13 +223,13 @@ ResultCode writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t
     uint32_t done = 0;
     while (done < length) {
         const uint32_t at = address + done;
-        const uint32_t toBoundary = 0x10000u - (at & 0xFFFFu);
+        const uint32_t toBoundary = kSegmentBoundary - at % kSegmentBoundary;
         const uint32_t segment = std::min(toBoundary, length - done);
         const uint8_t* data = bytes.data() + done;
         bool accepted = false;
         Wait answer = Wait::Silent;
         for (int attempt = 0; attempt < kSegmentAttempts && !accepted; ++attempt) {
-            uint8_t head[9] = {0x57};
+            uint8_t head[9] = {kCommandWrite};
             putBigEndian(head + 1, at);
             putBigEndian(head + 5, segment);
             if (const ResultCode rc = send(link, head, 9); rc != ResultCode::Ok) return rc;
@@ -267,7 +263,7 @@ ResultCode writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t
 ResultCode endOfWrite(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
     link.report(ProgressEvent::at(ProgressStage::WriteEnded));
-    const uint8_t command[5] = {0x57, 0, 0, 0, 0};
+    const uint8_t command[5] = {kCommandWrite, 0, 0, 0, 0};
     for (uint8_t b : command)
         if (const ResultCode rc = sendByte(link, b); rc != ResultCode::Ok) return rc;
     if (link.task.cancelled()) return ResultCode::Aborted;
@@ -279,7 +275,7 @@ ResultCode endOfWrite(PhoneLink& link) {
 
 ResultCode finish(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
-    if (const ResultCode rc = sendByte(link, 0x75); rc != ResultCode::Ok) return rc;
+    if (const ResultCode rc = sendByte(link, kCommandFinish); rc != ResultCode::Ok) return rc;
     return link.task.cancelled() ? ResultCode::Aborted : ResultCode::Ok;
 }
 

@@ -2,6 +2,7 @@
 // The loader's block protocol: speed switch, read block, write block, end of write, finish
 // and the software version display. Fields go most significant byte first; the loader
 // acknowledges with 0x21. A block carries at most kTransferBufferBytes.
+#include "link/loader_protocol.h"
 #include "link/phone_link.h"
 
 #include <functional>
@@ -10,8 +11,6 @@
 
 namespace qv {
 
-// The speed the loader starts at; it needs no speed switch.
-constexpr uint32_t kLoaderStartSpeed = 28800;
 // The speed code the loader understands, or -1 for a speed it has no code for.
 int loaderSpeedCode(uint32_t baud);
 // Whether a transfer can run at `baud`: the start speed or one with a speed code.

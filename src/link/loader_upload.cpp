@@ -1,29 +1,17 @@
 #include "link/loader_upload.h"
 
 #include "link/debug_log.h"
+#include "link/loader_protocol.h"
 
 #include <chrono>
 #include <optional>
 
 namespace qv {
 
-const std::array<uint8_t, 41> kBootHeader = {
-    0x6A,                                                  // lead byte
-    0x80, 0x04, 0x03, 0x00, 0x02, 0x00, 0x01,              // first triple
-    0x80, 0x04, 0x00, 0x12, 0x02, 0x08, 0x00,              // second triple
-    0x80, 0x04, 0x00, 0x92, 0x02, 0x08, 0x00,              // third triple
-    0x80, 0x38, 0x00, 0x08, 0x02, 0x09, 0x00,              // fourth triple
-    0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x1B, 0xCC,                                // the loader's length, 7,116
-};
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr uint8_t kGreeting = 0x45;
-constexpr uint8_t kBootAnswer = 0x43;
-constexpr uint8_t kConfirmation = 0x21;
 constexpr int kLoaderChunk = 1024;
 // The phone is greeted at most this often, whatever the port answers.
 constexpr auto kGreetingPeriod = std::chrono::milliseconds(12);
@@ -65,7 +53,7 @@ Result awaitBootAnswer(PhoneLink& link) {
     for (;;) {
         if (link.task.cancelled()) return ResultCode::Aborted;
         const Clock::time_point greeted = Clock::now();
-        const uint8_t greeting = kGreeting;
+        const uint8_t greeting = kBootGreeting;
         if (link.port.writeBytes(&greeting, 1, link.task) != 1) return writeFailure(link);
         link.port.pause(2);
         uint8_t reply = 0;
@@ -94,7 +82,7 @@ Result uploadLoader(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
     if (link.portName.isEmpty()) return ResultCode::WrongComSettings;
     if (link.loaderImage.size() != kLoaderImageSize) return ResultCode::CantOpenFile;
-    if (Result opened = link.port.openLoaderLink(link.portName, 28800); !opened)
+    if (Result opened = link.port.openLoaderLink(link.portName, kLoaderStartSpeed); !opened)
         return Result(ResultCode::ComInitFailed, opened.detail());
 
     if (Result answered = awaitBootAnswer(link); !answered) return answered;
@@ -124,10 +112,10 @@ Result uploadLoader(PhoneLink& link) {
     uint8_t byte = 0;
     do {
         if (Result got = receiveByte(link, byte, deadline); !got) return got;
-    } while (byte != kConfirmation);
-    for (int i = 0; i < 3; ++i)
+    } while (byte != kLoaderAck);
+    for (int i = 0; i < kLoaderAnnouncementTail; ++i)
         if (Result got = receiveByte(link, byte, deadline); !got) return got;
-    const uint8_t confirm = kConfirmation;
+    const uint8_t confirm = kLoaderAck;
     return link.port.writeBytes(&confirm, 1, link.task) == 1 ? ResultCode::Ok : writeFailure(link);
 }
 

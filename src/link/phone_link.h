@@ -2,6 +2,7 @@
 // Everything a phone task shares: the port, its name and working speed, the task control
 // (its state and the cancel request) and where progress is reported.
 #include "link/progress_events.h"
+#include "link/loader_protocol.h"
 #include "link/serial_port.h"
 #include "link/task_control.h"
 
@@ -13,7 +14,6 @@
 
 namespace qv {
 
-constexpr int kLoaderImageSize = 7116;
 // The most one Read or Write block carries.
 constexpr int kTransferBufferBytes = 128000;
 

@@ -61,67 +61,16 @@ public:
         return rc == 0;
     }
 
-    bool readSettings(LineSettings& s) override {
+    // Only the line: see WindowsTuning. The event mask is kept for the debug log alone.
+    Configured configure(const SerialConfig& config) override {
+        Configured done;
+        done.previousEventMask = eventMask_;
         termios t{};
-        if (fd_ < 0 || ::tcgetattr(fd_, &t) != 0) return false;
-        s.dataBits = (t.c_cflag & CSIZE) == CS7 ? 7 : 8;
-        s.twoStopBits = (t.c_cflag & CSTOPB) != 0;
-        s.baud = current_.baud;
-#ifdef __linux__
-        readLinuxSpeed(fd_, s.baud);
-#endif
-        s.dtr = current_.dtr;
-        s.rts = current_.rts;
-        return true;
-    }
-
-    bool applySettings(const LineSettings& s) override {
-        termios t{};
-        if (fd_ < 0 || ::tcgetattr(fd_, &t) != 0) return false;
-        ::cfmakeraw(&t);
-        t.c_cflag |= CLOCAL | CREAD;
-        t.c_cflag &= ~tcflag_t(CSIZE | PARENB | CSTOPB | CRTSCTS);
-        t.c_cflag |= s.dataBits == 7 ? CS7 : CS8;
-        if (s.twoStopBits) t.c_cflag |= CSTOPB;
-        t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
-        t.c_cc[VMIN] = 0;
-        t.c_cc[VTIME] = 0;
-        const speed_t standard = standardSpeed(s.baud);
-        if (standard != B0) ::cfsetspeed(&t, standard);
-        if (::tcsetattr(fd_, TCSANOW, &t) != 0) return false;
-#ifdef __linux__
-        if (standard == B0 && !setLinuxSpeed(fd_, s.baud)) return false;
-#else
-        if (standard == B0) return false;
-#endif
-        setModemLine(TIOCM_DTR, s.dtr);
-        setModemLine(TIOCM_RTS, s.rts);
-        current_ = s;
-        return true;
-    }
-
-    // Reads here never block on bytes that have not arrived, so the time-out record has
-    // nothing to steer; it is kept so that the port reports back what was set.
-    bool readTimeouts(Timeouts& t) override {
-        if (fd_ < 0) return false;
-        t = timeouts_;
-        return true;
-    }
-    bool applyTimeouts(const Timeouts& t) override {
-        if (fd_ < 0) return false;
-        timeouts_ = t;
-        return true;
-    }
-    bool setQueueSizes(uint32_t, uint32_t) override { return fd_ >= 0; }  // the kernel sizes its own queues
-    bool readEventMask(uint32_t& mask) override {
-        if (fd_ < 0) return false;
-        mask = eventMask_;
-        return true;
-    }
-    bool setEventMask(uint32_t mask) override {
-        if (fd_ < 0) return false;
-        eventMask_ = mask;
-        return true;
+        if (fd_ < 0) done.failedAt = ConfigureStep::Timeouts;  // a closed device fails the first step
+        else if (::tcgetattr(fd_, &t) != 0) done.failedAt = ConfigureStep::ReadLine;
+        else if (!applyLine(t, config.line)) done.failedAt = ConfigureStep::Line;
+        else eventMask_ = config.windows.eventMask.value_or(eventMask_);
+        return done;
     }
 
     int inputCount() override {
@@ -187,19 +136,37 @@ public:
 
     // After the drain nothing of ours waits in a real port's output queue; a pseudo-terminal's
     // drain returns before the other side has read, so flushing the output there would throw
-    // away bytes we wrote. Only the input is cleared.
-    bool purge() override {
-        if (fd_ < 0) return false;
-        ::tcdrain(fd_);
-        return ::tcflush(fd_, TCIFLUSH) == 0;
-    }
-    bool clearInput() override {
+    // away bytes we wrote. Only the input is cleared, for both kinds of purge; draining first
+    // also makes sure that nothing the phone sends in answer to our last bytes is thrown away.
+    bool purge(Queues) override {
         if (fd_ < 0) return false;
         ::tcdrain(fd_);
         return ::tcflush(fd_, TCIFLUSH) == 0;
     }
 
 private:
+    bool applyLine(termios& t, const LineSettings& s) {
+        ::cfmakeraw(&t);
+        t.c_cflag |= CLOCAL | CREAD;
+        t.c_cflag &= ~tcflag_t(CSIZE | PARENB | CSTOPB | CRTSCTS);
+        t.c_cflag |= s.dataBits == 7 ? CS7 : CS8;
+        if (s.twoStopBits) t.c_cflag |= CSTOPB;
+        t.c_iflag &= ~tcflag_t(IXON | IXOFF | IXANY);
+        t.c_cc[VMIN] = 0;
+        t.c_cc[VTIME] = 0;
+        const speed_t standard = standardSpeed(s.baud);
+        if (standard != B0) ::cfsetspeed(&t, standard);
+        if (::tcsetattr(fd_, TCSANOW, &t) != 0) return false;
+#ifdef __linux__
+        if (standard == B0 && !setLinuxSpeed(fd_, s.baud)) return false;
+#else
+        if (standard == B0) return false;
+#endif
+        setModemLine(TIOCM_DTR, s.dtr);
+        setModemLine(TIOCM_RTS, s.rts);
+        return true;
+    }
+
     static speed_t standardSpeed(uint32_t baud) {
         switch (baud) {
         case 1200: return B1200;
@@ -252,8 +219,6 @@ private:
     }
 
     int fd_ = -1;
-    LineSettings current_;
-    Timeouts timeouts_;
     uint32_t eventMask_ = 0;
     bool lost_ = false;
     bool lowLatencySet_ = false;  // we turned the driver's low-latency flag on at open

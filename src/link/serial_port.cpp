@@ -26,6 +26,77 @@ QString describeOpenFailure(const QString& name) {
 #endif
     return why;
 }
+
+// The loader link: raw 8 bits, two stop bits, no handshake, DTR and RTS off. On Windows reads
+// may pause 3 s between bytes, writes have no time-out, the queues hold a whole segment, and
+// the mask asks for the events of a byte arriving and the output running empty
+// (EV_RXCHAR | EV_TXEMPTY).
+SerialConfig loaderLinkConfig(uint32_t baud, uint16_t xonLimit, uint16_t xoffLimit) {
+    SerialConfig c;
+    c.line = {baud, 8, true, false, false};
+    c.windows.readInterval = 3000;
+    c.windows.inputQueue = 65536;
+    c.windows.outputQueue = 65536;
+    c.windows.eventMask = 5;
+    c.windows.xonLimit = xonLimit;
+    c.windows.xoffLimit = xoffLimit;
+    return c;
+}
+
+// The AT link: 19,200 baud 8N1, DTR and RTS on; on Windows short time-outs and small queues,
+// the driver's event mask and flow limits.
+SerialConfig atLinkConfig() {
+    SerialConfig c;
+    c.line = {19200, 8, false, true, true};
+    c.windows.readInterval = 50;
+    c.windows.readTotalMultiplier = 1;
+    c.windows.readTotalConstant = 50;
+    c.windows.writeTotalMultiplier = 10;
+    c.windows.writeTotalConstant = 10;
+    c.windows.inputQueue = 2048;
+    c.windows.outputQueue = 2048;
+    return c;
+}
+
+ResultCode codeFor(ConfigureStep failed) {
+    switch (failed) {
+    case ConfigureStep::Timeouts: return ResultCode::CantSetTimeouts;
+    case ConfigureStep::ReadEventMask:
+    case ConfigureStep::EventMask: return ResultCode::CantSetComMask;
+    case ConfigureStep::ReadLine: return ResultCode::CantReadComState;
+    case ConfigureStep::Line: return ResultCode::CantSetComState;
+    case ConfigureStep::Queues: return ResultCode::CantSetComBuffer;
+    case ConfigureStep::Done: break;
+    }
+    return ResultCode::Ok;
+}
+
+// Whether configure() got past `step`.
+bool passed(ConfigureStep failed, ConfigureStep step) { return int(failed) > int(step); }
+
+void logLineStep(ConfigureStep failed) {
+    if (failed == ConfigureStep::Line) writeLog("   X:  Setting COM State failed");
+    else if (passed(failed, ConfigureStep::Line)) writeLog("   OK: Setting COM State successfully finished");
+}
+
+// The steps of the loader link's configuration, each as it went, up to the one that failed.
+void logLoaderLinkSteps(const Configured& done) {
+    const ConfigureStep failed = done.failedAt;
+    if (!passed(failed, ConfigureStep::Timeouts)) return writeLog("   X:  Setting COM timeouts failed");
+    writeLog("   OK: Setting COM timeouts successfully finished");
+    if (!passed(failed, ConfigureStep::ReadEventMask)) return writeLog("   X:  Setting COM Mask failed");
+    writeLog("   Obtaining COM State...");
+    if (!passed(failed, ConfigureStep::ReadLine)) return writeLog("   X:  Obtaining COM State failed");
+    writeLog("   OK: Obtaining COM State successfully finished");
+    logLineStep(failed);
+    if (!passed(failed, ConfigureStep::Line)) return;
+    if (!passed(failed, ConfigureStep::Queues)) return writeLog("   X:  Setting COM Queues failed");
+    writeLog("   OK: Setting COM Queues successfully finished");
+    writeLog(QStringLiteral("   Setting COM Mask... Mask=%1").arg(done.previousEventMask));
+    if (!passed(failed, ConfigureStep::EventMask)) return writeLog("   X:  Setting COM Mask failed");
+    writeLog("   OK: Setting COM Mask successfully finished");
+}
+
 }  // namespace
 
 Result SerialPort::open(const QString& name) {
@@ -43,38 +114,14 @@ Result SerialPort::open(const QString& name) {
 
 ResultCode SerialPort::configureLoaderLink(uint32_t baud) {
     writeLog("Setting up COM port...");
-    const Timeouts timeouts{3000, 0, 0, 0, 0};
-    writeLog(QStringLiteral("   Setting COM timeouts RI=%1, WC=%2").arg(timeouts.readInterval).arg(timeouts.writeTotalConstant));
-    if (!device_->applyTimeouts(timeouts)) {
-        writeLog("   X:  Setting COM timeouts failed");
-        return ResultCode::CantSetTimeouts;
-    }
-    writeLog("   OK: Setting COM timeouts successfully finished");
-    loaderEvents_ = true;
-    uint32_t oldMask = 0;
-    if (!device_->readEventMask(oldMask)) {
-        writeLog("   X:  Setting COM Mask failed");
-        return ResultCode::CantSetComMask;
-    }
-    writeLog("   Obtaining COM State...");
-    LineSettings s;
-    if (!device_->readSettings(s)) {
-        writeLog("   X:  Obtaining COM State failed");
-        return ResultCode::CantReadComState;
-    }
-    writeLog("   OK: Obtaining COM State successfully finished");
-    if (const ResultCode rc = applyLoaderLineSettings(s, baud, 0, 0); rc != ResultCode::Ok) return rc;
-    if (!device_->setQueueSizes(65536, 65536)) {
-        writeLog("   X:  Setting COM Queues failed");
-        return ResultCode::CantSetComBuffer;
-    }
-    writeLog("   OK: Setting COM Queues successfully finished");
-    writeLog(QStringLiteral("   Setting COM Mask... Mask=%1").arg(oldMask));
-    if (!device_->setEventMask(5)) {
-        writeLog("   X:  Setting COM Mask failed");
-        return ResultCode::CantSetComMask;
-    }
-    writeLog("   OK: Setting COM Mask successfully finished");
+    const SerialConfig config = loaderLinkConfig(baud, 0, 0);
+    writeLog(QStringLiteral("   Setting COM timeouts RI=%1, WC=%2")
+                 .arg(config.windows.readInterval)
+                 .arg(config.windows.writeTotalConstant));
+    pause(20);  // the port settles before its line changes
+    const Configured done = device_->configure(config);
+    logLoaderLinkSteps(done);
+    if (!done.ok()) return codeFor(done.failedAt);
     writeLog("OK: Setting up COM successfully finished");
     pause(2);
     return ResultCode::Ok;
@@ -88,27 +135,10 @@ Result SerialPort::openLoaderLink(const QString& name, uint32_t baud) {
 }
 
 ResultCode SerialPort::setWorkingSpeed(uint32_t baud) {
-    LineSettings s;
-    if (!device_->readSettings(s)) return ResultCode::CantReadComState;
-    return applyLoaderLineSettings(s, baud, 2048, 512);
-}
-
-// Raw 8 bits, two stop bits, no handshake, DTR and RTS off; the port settles 20 ms first.
-ResultCode SerialPort::applyLoaderLineSettings(LineSettings s, uint32_t baud, int xonLimit, int xoffLimit) {
-    s.baud = baud;
-    s.dataBits = 8;
-    s.twoStopBits = true;
-    s.xonLimit = xonLimit;
-    s.xoffLimit = xoffLimit;
-    s.dtr = false;
-    s.rts = false;
     pause(20);
-    if (!device_->applySettings(s)) {
-        writeLog("   X:  Setting COM State failed");
-        return ResultCode::CantSetComState;
-    }
-    writeLog("   OK: Setting COM State successfully finished");
-    return ResultCode::Ok;
+    const Configured done = device_->configure(loaderLinkConfig(baud, 2048, 512));
+    logLineStep(done.failedAt);
+    return codeFor(done.failedAt);
 }
 
 Result SerialPort::openAtLink(const QString& name) {
@@ -120,28 +150,16 @@ Result SerialPort::openAtLink(const QString& name) {
         return Result(ResultCode::CantOpenCom, why);
     }
     writeLog(QStringLiteral("OK: COM port opened, Handle = %1").arg(device_->handleNumber()));
-    if (!device_->setQueueSizes(2048, 2048)) return ResultCode::CantSetComBuffer;
-    LineSettings s;
-    if (!device_->readSettings(s)) return ResultCode::CantReadComState;
-    s.baud = 19200;
-    s.dataBits = 8;
-    s.twoStopBits = false;
-    s.dtr = true;
-    s.rts = true;
     pause(20);
-    if (!device_->applySettings(s)) return ResultCode::CantSetComState;
-    Timeouts t;
-    if (!device_->readTimeouts(t)) return ResultCode::CantSetTimeouts;
-    t = {50, 1, 50, 10, 10};
-    if (!device_->applyTimeouts(t)) return ResultCode::CantSetTimeouts;
-    device_->purge();
+    if (const Configured done = device_->configure(atLinkConfig()); !done.ok()) return codeFor(done.failedAt);
+    device_->purge(Queues::Both);
     return ResultCode::Ok;
 }
 
 ResultCode SerialPort::close() {
     writeLog(QStringLiteral("Close COM started... (Handle = %1)").arg(device_->isOpen() ? device_->handleNumber() : -1));
     writeLog("  Purging COM...");
-    device_->purge();
+    device_->purge(Queues::Both);
     writeLog("  Closing COM...");
     ResultCode rc = ResultCode::Ok;
     if (!device_->close()) {
@@ -150,7 +168,6 @@ ResultCode SerialPort::close() {
     } else {
         writeLog("  OK: Close COM successful!");
     }
-    loaderEvents_ = false;
     writeLog("Close COM finished");
     return rc;
 }
@@ -234,6 +251,6 @@ bool SerialPort::waitForInput(const TaskControl& task) {
     return false;
 }
 
-void SerialPort::clearInput() { device_->clearInput(); }
+void SerialPort::clearInput() { device_->purge(Queues::Input); }
 
 }  // namespace qv

@@ -57,14 +57,12 @@ public:
     void pause(int ms) { sleep_(ms); }
 
 private:
-    ResultCode applyLoaderLineSettings(LineSettings s, uint32_t baud, int xonLimit, int xoffLimit);
     // Takes note when the device says it is gone; `code` names the step that found out.
     bool checkLost(ResultCode code);
 
     std::unique_ptr<SerialDevice> device_;
     TimeoutClock clock_;
     Sleeper sleep_;
-    bool loaderEvents_ = false;  // the loader link's two auxiliary events exist
     ResultCode lost_ = ResultCode::Ok;
 };
 

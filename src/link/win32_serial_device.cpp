@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 namespace qv {
 namespace {
 
@@ -32,6 +34,7 @@ public:
     bool open(const std::string& name, bool exclusive) override {
         close();
         lost_ = false;
+        tuned_.reset();
         // "COM10" and above need the device namespace prefix; it works for every port.
         const std::string path = name.rfind("\\\\.\\", 0) == 0 ? name : "\\\\.\\" + name;
         const DWORD share = exclusive ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE);
@@ -46,73 +49,26 @@ public:
         if (handle_ == INVALID_HANDLE_VALUE) return false;
         const BOOL ok = CloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
+        tuned_.reset();
         return ok != 0;
     }
 
-    bool readSettings(LineSettings& s) override {
-        DCB dcb{};
-        dcb.DCBlength = sizeof dcb;
-        if (!GetCommState(handle_, &dcb)) return false;
-        s.baud = dcb.BaudRate;
-        s.dataBits = dcb.ByteSize;
-        s.twoStopBits = dcb.StopBits == TWOSTOPBITS;
-        s.dtr = dcb.fDtrControl == DTR_CONTROL_ENABLE;
-        s.rts = dcb.fRtsControl == RTS_CONTROL_ENABLE;
-        s.xonLimit = dcb.XonLim;
-        s.xoffLimit = dcb.XoffLim;
-        return true;
+    // The tuning goes to the driver once per open handle: a configure that changes only the line
+    // (the switch to the working speed) costs the driver nothing else and can only fail there.
+    Configured configure(const SerialConfig& config) override {
+        Configured done;
+        if (tuned_ && sameHandleTuning(*tuned_, config.windows)) {
+            done.previousEventMask = tuned_->eventMask.value_or(0);
+            done.failedAt = setLine(config);
+        } else {
+            done.failedAt = tuneAndSetLine(config, done.previousEventMask);
+        }
+        if (done.ok()) tuned_ = config.windows;
+        return done;
     }
-
-    bool applySettings(const LineSettings& s) override {
-        DCB dcb{};
-        dcb.DCBlength = sizeof dcb;
-        if (!GetCommState(handle_, &dcb)) return false;
-        dcb.BaudRate = s.baud;
-        dcb.ByteSize = BYTE(s.dataBits);
-        dcb.Parity = NOPARITY;
-        dcb.StopBits = s.twoStopBits ? TWOSTOPBITS : ONESTOPBIT;
-        dcb.fBinary = TRUE;
-        dcb.fParity = FALSE;
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fOutxDsrFlow = FALSE;
-        dcb.fOutX = FALSE;
-        dcb.fInX = FALSE;
-        dcb.fErrorChar = FALSE;
-        dcb.fNull = FALSE;
-        dcb.fDtrControl = s.dtr ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
-        dcb.fRtsControl = s.rts ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
-        dcb.XonChar = 0;
-        dcb.XoffChar = 0;
-        dcb.ErrorChar = 0;
-        dcb.EofChar = 0;
-        dcb.EvtChar = 0;
-        dcb.XonLim = WORD(s.xonLimit);
-        dcb.XoffLim = WORD(s.xoffLimit);
-        return SetCommState(handle_, &dcb) != 0;
-    }
-
-    bool readTimeouts(Timeouts& t) override {
-        COMMTIMEOUTS c{};
-        if (!GetCommTimeouts(handle_, &c)) return false;
-        t = {c.ReadIntervalTimeout, c.ReadTotalTimeoutMultiplier, c.ReadTotalTimeoutConstant,
-             c.WriteTotalTimeoutMultiplier, c.WriteTotalTimeoutConstant};
-        return true;
-    }
-    bool applyTimeouts(const Timeouts& t) override {
-        COMMTIMEOUTS c{t.readInterval, t.readTotalMultiplier, t.readTotalConstant, t.writeTotalMultiplier,
-                       t.writeTotalConstant};
-        return SetCommTimeouts(handle_, &c) != 0;
-    }
-    bool setQueueSizes(uint32_t input, uint32_t output) override { return SetupComm(handle_, input, output) != 0; }
-    bool readEventMask(uint32_t& mask) override {
-        DWORD m = 0;
-        if (!GetCommMask(handle_, &m)) return false;
-        mask = m;
-        return true;
-    }
-    bool setEventMask(uint32_t mask) override { return SetCommMask(handle_, mask) != 0; }
 
     int inputCount() override {
+        if (!isOpen()) return -1;
         DWORD errors = 0;
         COMSTAT stat{};
         if (!ClearCommError(handle_, &errors, &stat)) {
@@ -133,6 +89,7 @@ public:
     }
 
     int read(uint8_t* buffer, int wanted) override {
+        if (!isOpen()) return -1;
         DWORD got = 0;
         if (!ReadFile(handle_, buffer, DWORD(wanted), &got, nullptr)) {
             noteFailure();
@@ -142,6 +99,7 @@ public:
     }
 
     int write(const uint8_t* buffer, int count) override {
+        if (!isOpen()) return -1;
         DWORD put = 0;
         if (!WriteFile(handle_, buffer, DWORD(count), &put, nullptr)) {
             noteFailure();
@@ -150,22 +108,76 @@ public:
         return int(put);
     }
 
-    // With no write time-out a Win32 write returns once the bytes are handed on, so the
-    // purge cannot drop them.
-    bool purge() override {
+    // The flush waits until the driver has sent what was written, so that clearing the output
+    // queue after it drops nothing of ours.
+    bool purge(Queues queues) override {
+        if (!isOpen()) return false;
+        if (queues == Queues::Input) return PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR) != 0;
         FlushFileBuffers(handle_);
         return PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) != 0;
     }
-    bool clearInput() override { return PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR) != 0; }
 
     bool lost() const override { return lost_; }
 
 private:
+    static bool sameHandleTuning(const WindowsTuning& a, const WindowsTuning& b) {
+        return a.readInterval == b.readInterval && a.readTotalMultiplier == b.readTotalMultiplier &&
+               a.readTotalConstant == b.readTotalConstant && a.writeTotalMultiplier == b.writeTotalMultiplier &&
+               a.writeTotalConstant == b.writeTotalConstant && a.inputQueue == b.inputQueue &&
+               a.outputQueue == b.outputQueue && a.eventMask == b.eventMask;
+    }
+
+    ConfigureStep tuneAndSetLine(const SerialConfig& config, uint32_t& previousMask) {
+        const WindowsTuning& w = config.windows;
+        COMMTIMEOUTS timeouts{w.readInterval, w.readTotalMultiplier, w.readTotalConstant, w.writeTotalMultiplier,
+                              w.writeTotalConstant};
+        if (!SetCommTimeouts(handle_, &timeouts)) return ConfigureStep::Timeouts;
+        DWORD mask = 0;
+        if (w.eventMask && !GetCommMask(handle_, &mask)) return ConfigureStep::ReadEventMask;
+        previousMask = mask;
+        if (const ConfigureStep step = setLine(config); step != ConfigureStep::Done) return step;
+        const bool queues = w.inputQueue != 0 || w.outputQueue != 0;
+        if (queues && !SetupComm(handle_, w.inputQueue, w.outputQueue)) return ConfigureStep::Queues;
+        if (w.eventMask && !SetCommMask(handle_, *w.eventMask)) return ConfigureStep::EventMask;
+        return ConfigureStep::Done;
+    }
+
+    // Over the driver's current state, so that fields this program has no say about stay.
+    ConfigureStep setLine(const SerialConfig& config) {
+        const LineSettings& s = config.line;
+        DCB dcb{};
+        dcb.DCBlength = sizeof dcb;
+        if (!GetCommState(handle_, &dcb)) return ConfigureStep::ReadLine;
+        dcb.BaudRate = s.baud;
+        dcb.ByteSize = BYTE(s.dataBits);
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = s.twoStopBits ? TWOSTOPBITS : ONESTOPBIT;
+        dcb.fBinary = TRUE;
+        dcb.fParity = FALSE;
+        dcb.fOutxCtsFlow = FALSE;
+        dcb.fOutxDsrFlow = FALSE;
+        dcb.fOutX = FALSE;
+        dcb.fInX = FALSE;
+        dcb.fErrorChar = FALSE;
+        dcb.fNull = FALSE;
+        dcb.fDtrControl = s.dtr ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+        dcb.fRtsControl = s.rts ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+        dcb.XonChar = 0;
+        dcb.XoffChar = 0;
+        dcb.ErrorChar = 0;
+        dcb.EofChar = 0;
+        dcb.EvtChar = 0;
+        dcb.XonLim = config.windows.xonLimit.value_or(dcb.XonLim);
+        dcb.XoffLim = config.windows.xoffLimit.value_or(dcb.XoffLim);
+        return SetCommState(handle_, &dcb) ? ConfigureStep::Done : ConfigureStep::Line;
+    }
+
     void noteFailure() {
         if (meansGone(GetLastError())) lost_ = true;
     }
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::optional<WindowsTuning> tuned_;  // what the open handle's driver was given
     bool lost_ = false;
 };
 

@@ -11,17 +11,17 @@ using qv::emu::PhoneMode;
 using qv::emu::PhoneSettings;
 
 QByteArray header() {
-    const auto& h = qv::emu::kBootHeader;
+    const auto& h = qv::kBootHeader;
     return QByteArray(reinterpret_cast<const char*>(h.data()), h.size());
 }
 
 TEST(BootCode, StandInLoaderIsFixedAndAnnouncedLengthMatches) {
     const QByteArray image = qv::emu::standInLoaderImage();
-    EXPECT_EQ(image.size(), qv::emu::kLoaderSize);
+    EXPECT_EQ(image.size(), qv::kLoaderImageSize);
     EXPECT_EQ(image, qv::emu::standInLoaderImage());
     // The header's last four bytes carry the image length.
-    const auto& h = qv::emu::kBootHeader;
-    EXPECT_EQ(uint32_t(h[37] << 24 | h[38] << 16 | h[39] << 8 | h[40]), uint32_t(qv::emu::kLoaderSize));
+    const auto& h = qv::kBootHeader;
+    EXPECT_EQ(uint32_t(h[37] << 24 | h[38] << 16 | h[39] << 8 | h[40]), uint32_t(qv::kLoaderImageSize));
 }
 
 TEST(BootCode, TakesTheLoaderAndAnnouncesItAfterTheStartDelay) {
@@ -80,7 +80,7 @@ TEST(BootCode, KeepsAnsweringAHostThatGreetsAfterAGarbledUpload) {
     EXPECT_FALSE(phone.exchange(badHeader + qv::emu::standInLoaderImage()).contains('!'));
     int greetings = 0;
     while (phone.exchange("E", emutest::ms(12)) != "C" && greetings < 100) ++greetings;
-    EXPECT_LE(greetings, int(qv::emu::kBootHeader.size()));
+    EXPECT_LE(greetings, int(qv::kBootHeader.size()));
     EXPECT_EQ(phone.exchange(header() + qv::emu::standInLoaderImage()), QByteArray("!\x01\x02\x03", 4));
 }
 

@@ -1,6 +1,6 @@
 #include "emu/engine_harness.h"
 
-#include "phone_emu/loader_protocol.h"
+#include "phone_emu/loader_command_parser.h"
 #include "phone_emu/stand_in_loader.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +57,7 @@ QByteArray EngineHarness::startLoader() {
     pressEndKey();
     EXPECT_EQ(engine.mode(), qv::emu::PhoneMode::BootCode);
     EXPECT_EQ(exchange("E"), "C");
-    const auto& h = qv::emu::kBootHeader;
+    const auto& h = qv::kBootHeader;
     announcement = exchange(QByteArray(reinterpret_cast<const char*>(h.data()), h.size()) + qv::emu::standInLoaderImage());
     EXPECT_TRUE(announcement.endsWith(QByteArray("!\x01\x02\x03", 4))) << announcement.toHex().toStdString();
     EXPECT_EQ(exchange("!"), "");

@@ -97,7 +97,7 @@ TEST(PhoneOnPty, LargeReadReplyGetsThroughAHostThatReadsLate) {
     readUntil(fd, "OK\r\n");
     ASSERT_TRUE(send(fd, "E"));
     ASSERT_TRUE(readUntil(fd, "C").endsWith('C'));
-    const auto& h = qv::emu::kBootHeader;
+    const auto& h = qv::kBootHeader;
     ASSERT_TRUE(send(fd, QByteArray(reinterpret_cast<const char*>(h.data()), h.size()) + qv::emu::standInLoaderImage()));
     ASSERT_EQ(readUntil(fd, {}, 4), QByteArray("!\x01\x02\x03", 4));
     ASSERT_TRUE(send(fd, "!"));

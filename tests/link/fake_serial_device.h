@@ -26,7 +26,9 @@ public:
     std::function<void(FakeSerialDevice&, const std::vector<uint8_t>&)> phone;
     std::vector<uint8_t> written;
     std::vector<qv::LineSettings> appliedSettings;
-    bool failOpen = false, failTimeouts = false;
+    std::vector<qv::SerialConfig> configs;  // every configure, in order
+    bool failOpen = false;
+    qv::ConfigureStep failAt = qv::ConfigureStep::Done;  // the configure step that fails
     bool opened = false;
     int openCount = 0;
     // The cable is pulled: every read, write and status call fails and lost() says why.
@@ -54,20 +56,11 @@ public:
         opened = false;
         return was;
     }
-    bool readSettings(qv::LineSettings& s) override { return opened && (s = settings_, true); }
-    bool applySettings(const qv::LineSettings& s) override {
-        appliedSettings.push_back(s);
-        settings_ = s;
-        return opened;
+    qv::Configured configure(const qv::SerialConfig& c) override {
+        configs.push_back(c);
+        appliedSettings.push_back(c.line);
+        return {opened ? failAt : qv::ConfigureStep::Timeouts, 1};
     }
-    bool readTimeouts(qv::Timeouts& t) override { return opened && (t = timeouts_, true); }
-    bool applyTimeouts(const qv::Timeouts& t) override {
-        timeouts_ = t;
-        return opened && !failTimeouts;
-    }
-    bool setQueueSizes(uint32_t, uint32_t) override { return opened; }
-    bool readEventMask(uint32_t& m) override { return opened && (m = 1, true); }
-    bool setEventMask(uint32_t) override { return opened; }
     int inputCount() override { return opened && !gone ? int(input_.size()) : -1; }
     bool waitForInput(int) override {
         if (onPoll) onPoll();
@@ -90,22 +83,19 @@ public:
         return count;
     }
     bool lost() const override { return gone; }
-    bool purge() override {
+    // Only the program's purge of its input lets the later answers in.
+    bool purge(qv::Queues queues) override {
         input_.clear();
-        return opened;
-    }
-    bool clearInput() override {
-        input_.clear();
-        input_.insert(input_.end(), later_.begin(), later_.end());
-        later_.clear();
+        if (queues == qv::Queues::Input) {
+            input_.insert(input_.end(), later_.begin(), later_.end());
+            later_.clear();
+        }
         return opened;
     }
 
 private:
     std::deque<uint8_t> input_;
     std::deque<uint8_t> later_;
-    qv::LineSettings settings_;
-    qv::Timeouts timeouts_;
 };
 
 }  // namespace qvtest

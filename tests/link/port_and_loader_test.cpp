@@ -56,6 +56,45 @@ TEST_F(LinkFixture, LoaderLinkConfigurationLogsEveryStepInOrder) {
     EXPECT_TRUE(s.twoStopBits);
     EXPECT_FALSE(s.dtr);
     EXPECT_FALSE(s.rts);
+
+    // Only Windows reads the tuning; the values are what its driver has always been given.
+    const WindowsTuning first = dev->configs.back().windows;
+    EXPECT_EQ(first.readInterval, 3000u);
+    EXPECT_EQ(first.writeTotalConstant, 0u);
+    EXPECT_EQ(first.inputQueue, 65536u);
+    EXPECT_EQ(first.eventMask, 5u);
+    EXPECT_EQ(first.xonLimit, 0);
+    ASSERT_EQ(link->port.setWorkingSpeed(115200), ResultCode::Ok);
+    const WindowsTuning& working = dev->configs.back().windows;
+    EXPECT_EQ(dev->appliedSettings.back().baud, 115200u);
+    EXPECT_EQ(working.xonLimit, 2048);
+    EXPECT_EQ(working.xoffLimit, 512);
+    // The rest as before, so the Windows driver is only given the new line.
+    EXPECT_EQ(working.readInterval, first.readInterval);
+    EXPECT_EQ(working.eventMask, first.eventMask);
+    EXPECT_EQ(working.inputQueue, first.inputQueue);
+}
+
+TEST_F(LinkFixture, LoaderLinkLogStopsAtTheStepThatFailed) {
+    const std::tuple<ConfigureStep, ResultCode, std::string> cases[] = {
+        {ConfigureStep::Timeouts, ResultCode::CantSetTimeouts, "   X:  Setting COM timeouts failed"},
+        {ConfigureStep::ReadEventMask, ResultCode::CantSetComMask, "   X:  Setting COM Mask failed"},
+        {ConfigureStep::ReadLine, ResultCode::CantReadComState, "   X:  Obtaining COM State failed"},
+        {ConfigureStep::Line, ResultCode::CantSetComState, "   X:  Setting COM State failed"},
+        {ConfigureStep::Queues, ResultCode::CantSetComBuffer, "   X:  Setting COM Queues failed"},
+        {ConfigureStep::EventMask, ResultCode::CantSetComMask, "   X:  Setting COM Mask failed"},
+    };
+    int lines = 0;
+    for (const auto& [step, code, last] : cases) {
+        LogCapture log;
+        dev->failAt = step;
+        EXPECT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), code) << int(step);
+        const QStringList got = log.messages();
+        ASSERT_FALSE(got.isEmpty());
+        EXPECT_EQ(got.back().toStdString(), last) << int(step);
+        EXPECT_GT(got.size(), lines) << "each step logs more of the sequence: " << int(step);
+        lines = int(got.size());
+    }
 }
 
 TEST_F(LinkFixture, OpenFailuresAndCloseWithoutPort) {
@@ -68,7 +107,7 @@ TEST_F(LinkFixture, OpenFailuresAndCloseWithoutPort) {
     EXPECT_TRUE(log.messages().contains("Close COM finished"));
 
     dev->failOpen = false;
-    dev->failTimeouts = true;
+    dev->failAt = ConfigureStep::Timeouts;
     EXPECT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), ResultCode::CantSetTimeouts);
     link->task.setTask(WorkerTask::ReadFile);
     EXPECT_EQ(uploadLoader(*link), ResultCode::ComInitFailed);
@@ -83,6 +122,11 @@ TEST_F(LinkFixture, AtLinkSettings) {
     EXPECT_FALSE(s.twoStopBits);
     EXPECT_TRUE(s.dtr);
     EXPECT_TRUE(s.rts);
+    const WindowsTuning& w = dev->configs.back().windows;
+    EXPECT_EQ((std::array{w.readInterval, w.readTotalMultiplier, w.readTotalConstant, w.writeTotalMultiplier,
+                          w.writeTotalConstant, w.inputQueue, w.outputQueue}),
+              (std::array<uint32_t, 7>{50, 1, 50, 10, 10, 2048, 2048}));
+    EXPECT_FALSE(w.eventMask || w.xonLimit || w.xoffLimit) << "the driver's own are left alone";
 }
 
 TEST_F(LinkFixture, WritesStopOnAbortAndTheClockSurvivesATickWrap) {

@@ -1,13 +1,9 @@
 #include "phone_emu/boot_code.h"
 
+#include "link/loader_protocol.h"
 #include "phone_emu/stand_in_loader.h"
 
 namespace qv::emu {
-
-namespace {
-constexpr uint8_t kGreeting = 0x45;
-constexpr uint8_t kConfirm = 0x21;
-}  // namespace
 
 void BootCode::restart() {
     state_ = State::Greeting;
@@ -19,7 +15,7 @@ void BootCode::restart() {
 BootCode::Event BootCode::feed(uint8_t byte) {
     switch (state_) {
     case State::Greeting:
-        if (byte != kGreeting) return Event::None;
+        if (byte != kBootGreeting) return Event::None;
         state_ = State::Header;
         header_.clear();
         return Event::AnswerGreeting;
@@ -27,7 +23,7 @@ BootCode::Event BootCode::feed(uint8_t byte) {
         // The host keeps greeting until it has seen an answer, so greetings may still come
         // where the header should start. Answering them again costs the host nothing and gets
         // a host unstuck that is greeting a boot code which took a stray 0x45 for a greeting.
-        if (header_.isEmpty() && byte == kGreeting) return Event::AnswerGreeting;
+        if (header_.isEmpty() && byte == kBootGreeting) return Event::AnswerGreeting;
         header_.append(char(byte));
         if (header_.size() < int(kBootHeader.size())) return Event::None;
         if (header_ != QByteArrayView(kBootHeader.data(), kBootHeader.size())) {
@@ -41,7 +37,7 @@ BootCode::Event BootCode::feed(uint8_t byte) {
     case State::Loader: {
         static const QByteArray image = standInLoaderImage();
         loaderMatches_ = loaderMatches_ && char(byte) == image[loaderCount_];
-        if (++loaderCount_ < kLoaderSize) return Event::None;
+        if (++loaderCount_ < kLoaderImageSize) return Event::None;
         if (!loaderMatches_) {
             restart();
             return Event::BadLoader;
@@ -50,7 +46,7 @@ BootCode::Event BootCode::feed(uint8_t byte) {
         return Event::LoaderAccepted;
     }
     case State::Started:
-        return byte == kConfirm ? Event::Confirmed : Event::None;
+        return byte == kLoaderAck ? Event::Confirmed : Event::None;
     }
     return Event::None;
 }

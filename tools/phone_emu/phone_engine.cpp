@@ -1,17 +1,16 @@
 #include "phone_emu/phone_engine.h"
 
+#include "link/loader_protocol.h"
+
 namespace qv::emu {
 
 namespace {
 
-constexpr char kBootAnswer = 0x43;
-constexpr char kAck = 0x21;
-constexpr char kRefusal = 0x3F;
+constexpr uint8_t kRefusal = 0x3F;
 constexpr char kGarbage = 0x55;
-// Sent after the loader's first '!'; the host reads and ignores them.
-const QByteArray kLoaderHello("\x01\x02\x03", 3);
-// The two bytes that follow a read's data; the host neither stores nor tests them.
-const QByteArray kReadTrailer(2, '\0');
+// The tail of the loader's announcement.
+const QByteArray kLoaderHello("\x01\x02\x03", kLoaderAnnouncementTail);
+const QByteArray kReadTrailer(kReadTrailerSize, '\0');
 // Larger reads would only come from a confused host; the reply would not fit in memory.
 constexpr uint32_t kMaxRead = 0x1000000;
 
@@ -70,7 +69,7 @@ std::optional<Time> PhoneEngine::nextDeadline() const {
 
 std::vector<Outgoing> PhoneEngine::takeOutput() { return std::exchange(output_, {}); }
 
-void PhoneEngine::schedule(Time delay, Action action, AtAnswer reply, char answer) {
+void PhoneEngine::schedule(Time delay, Action action, AtAnswer reply, uint8_t answer) {
     scheduled_ = Scheduled{now_ + delay, action, std::move(reply), answer};
 }
 
@@ -88,7 +87,7 @@ void PhoneEngine::fire(const Scheduled& s) {
     case Action::PowerOn:
         log(QStringLiteral("boot code waits for a greeting"));
         mode_ = PhoneMode::BootCode;
-        baud_ = kBootBaud;
+        baud_ = kLoaderStartSpeed;
         greetingLogged_ = false;
         boot_.restart();
         break;
@@ -97,7 +96,7 @@ void PhoneEngine::fire(const Scheduled& s) {
         sendAck(kLoaderHello);
         break;
     case Action::LoaderAnswer:
-        if (s.answer == kAck) sendAck();
+        if (s.answer == kLoaderAck) sendAck();
         else send(QByteArrayView(&s.answer, 1));
         break;
     }
@@ -166,7 +165,7 @@ void PhoneEngine::loaderByte(uint8_t byte) {
     }
     if (awaitingReadAck_) {
         awaitingReadAck_ = false;
-        if (byte == uint8_t(kAck)) return;
+        if (byte == kLoaderAck) return;
         log(QStringLiteral("no '!' after a read; taking the byte as a command"));
     }
     if (const auto command = parser_.feed(byte)) execute(*command);
@@ -188,11 +187,11 @@ void PhoneEngine::execute(const LoaderCommand& command) {
         break;
     case Kind::Read: readBlock(command); break;
     case Kind::WriteSegment:
-        schedule(settings_.ackDelay, Action::LoaderAnswer, {}, acceptSegment(command) ? kAck : kRefusal);
+        schedule(settings_.ackDelay, Action::LoaderAnswer, {}, acceptSegment(command) ? kLoaderAck : kRefusal);
         break;
     case Kind::EndOfWrite:
         log(QStringLiteral("end of write"));
-        schedule(settings_.ackDelay, Action::LoaderAnswer, {}, kAck);
+        schedule(settings_.ackDelay, Action::LoaderAnswer, {}, kLoaderAck);
         break;
     case Kind::Finish: finish(); break;
     case Kind::Unknown: log(QStringLiteral("unknown loader command byte %1 ignored").arg(command.code)); break;
@@ -222,7 +221,7 @@ bool PhoneEngine::acceptSegment(const LoaderCommand& c) {
     if (refusedByFault(c)) fault = QStringLiteral("refused as told");
     else if (c.checksumSent != c.checksumComputed)
         fault = QStringLiteral("checksum %1, expected %2").arg(c.checksumSent).arg(c.checksumComputed);
-    else if (c.length > kMaxSegment || (c.address & 0xFFFF) + uint64_t(c.length) > kMaxSegment)
+    else if (c.length > kSegmentBoundary || c.address % kSegmentBoundary + uint64_t(c.length) > kSegmentBoundary)
         fault = QStringLiteral("crosses a 64 KiB boundary");
     QByteArray stored = c.data;
     QString note;
@@ -273,7 +272,7 @@ void PhoneEngine::send(QByteArrayView bytes) {
 void PhoneEngine::sendAck(QByteArrayView tail) {
     const int garbage = settings_.faults.garbageBeforeAck;
     if (garbage > 0) send(QByteArray(garbage, kGarbage));
-    send(QByteArrayView(&kAck, 1));
+    send(QByteArrayView(&kLoaderAck, 1));
     send(tail);
 }
 

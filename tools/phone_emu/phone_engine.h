@@ -7,7 +7,7 @@
 #include "phone_emu/boot_code.h"
 #include "phone_emu/emu_time.h"
 #include "phone_emu/flash_store.h"
-#include "phone_emu/loader_protocol.h"
+#include "phone_emu/loader_command_parser.h"
 #include "phone_emu/phone_settings.h"
 
 #include <QByteArray>
@@ -39,7 +39,6 @@ struct Outgoing {
 class PhoneEngine {
 public:
     static constexpr uint32_t kFirmwareBaud = 19200;
-    static constexpr uint32_t kBootBaud = 28800;
     // The firmware takes this long over a command, so the CR LF that follow the command's CR
     // are echoed before the answer.
     static constexpr Time kCommandTime = std::chrono::milliseconds(5);
@@ -66,11 +65,11 @@ private:
         Time due;
         Action action;
         AtAnswer reply;
-        char answer = 0;
+        uint8_t answer = 0;
     };
 
     bool busy() const { return scheduled_ && scheduled_->action != Action::AtReply; }
-    void schedule(Time delay, Action action, AtAnswer reply = {}, char answer = 0);
+    void schedule(Time delay, Action action, AtAnswer reply = {}, uint8_t answer = 0);
     void fire(const Scheduled& s);
     void handle(uint8_t byte);
     void firmwareByte(uint8_t byte);

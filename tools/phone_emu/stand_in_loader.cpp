@@ -8,7 +8,7 @@ QByteArray standInLoaderImage() {
     static const QByteArray image = [] {
         QByteArray bytes("QUORVANTA PHONE EMULATOR STAND-IN LOADER - NOT FOR A REAL PHONE\n");
         uint32_t state = 0x2545F491u;
-        while (bytes.size() < kLoaderSize) {
+        while (bytes.size() < kLoaderImageSize) {
             state ^= state << 13;
             state ^= state >> 17;
             state ^= state << 5;

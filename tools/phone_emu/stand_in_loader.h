@@ -1,22 +1,14 @@
 #pragma once
-// The boot code's expectations: the fixed header in front of a loader and the one loader image
-// this emulated phone accepts. The image is our own filler, not code for any processor; the
-// host is handed a copy of it as its loader file.
+// The one loader image this emulated phone accepts (the boot header in front of it is in
+// link/loader_protocol.h). The image is our own filler, not code for any processor; the host
+// is handed a copy of it as its loader file.
+#include "link/loader_protocol.h"
+
 #include <QByteArray>
-#include <array>
-#include <cstdint>
 
 namespace qv::emu {
 
-constexpr int kLoaderSize = 7116;
-
-constexpr std::array<uint8_t, 41> kBootHeader = {
-    0x6A, 0x80, 0x04, 0x03, 0x00, 0x02, 0x00, 0x01, 0x80, 0x04, 0x00, 0x12, 0x02, 0x08,
-    0x00, 0x80, 0x04, 0x00, 0x92, 0x02, 0x08, 0x00, 0x80, 0x38, 0x00, 0x08, 0x02, 0x09,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x1B, 0xCC,
-};
-
-// Always the same kLoaderSize bytes.
+// Always the same kLoaderImageSize bytes.
 QByteArray standInLoaderImage();
 
 }  // namespace qv::emu

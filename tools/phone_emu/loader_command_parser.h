@@ -1,14 +1,13 @@
 #pragma once
-// The command language of the running loader: one command byte and fixed big-endian fields.
+// Reads the running loader's commands (link/loader_protocol.h) out of the bytes the host sends.
+#include "link/loader_protocol.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <cstdint>
 #include <optional>
 
 namespace qv::emu {
-
-// A segment may not cross a 64 KiB boundary, so it is never longer than this either.
-constexpr uint32_t kMaxSegment = 0x10000;
 
 struct LoaderCommand {
     enum class Kind {
@@ -24,13 +23,13 @@ struct LoaderCommand {
     uint8_t code = 0;  // the speed code, or the unknown command byte
     uint32_t address = 0;
     uint32_t length = 0;
-    QByteArray data;  // empty when the segment is longer than kMaxSegment
+    QByteArray data;  // empty when the segment is longer than kSegmentBoundary
     uint16_t checksumSent = 0;
     uint16_t checksumComputed = 0;
 };
 
-// 0xFFFF minus every byte, modulo 65,536.
-uint16_t writeChecksum(QByteArrayView bytes, uint16_t start = 0xFFFF);
+// `start` minus every byte, modulo 65,536.
+uint16_t writeChecksum(QByteArrayView bytes, uint16_t start = kChecksumStart);
 
 std::optional<uint32_t> baudForSpeedCode(uint8_t code);
 

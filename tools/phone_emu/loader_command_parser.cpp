@@ -1,4 +1,4 @@
-#include "phone_emu/loader_protocol.h"
+#include "phone_emu/loader_command_parser.h"
 
 namespace qv::emu {
 
@@ -19,14 +19,9 @@ uint16_t writeChecksum(QByteArrayView bytes, uint16_t start) {
 }
 
 std::optional<uint32_t> baudForSpeedCode(uint8_t code) {
-    switch (code) {
-    case 0x00: return 9600;
-    case 0x01: return 19200;
-    case 0x03: return 38400;
-    case 0x04: return 115200;
-    case 0x05: return 230400;
-    default: return std::nullopt;
-    }
+    for (const LoaderSpeedCode& s : kLoaderSpeedCodes)
+        if (s.code == code) return s.baud;
+    return std::nullopt;
 }
 
 void LoaderCommandParser::reset() {
@@ -40,13 +35,13 @@ std::optional<LoaderCommand> LoaderCommandParser::feed(uint8_t byte) {
     case Stage::Command:
         command_ = {};
         fields_.clear();
-        checksum_ = 0xFFFF;
+        checksum_ = kChecksumStart;
         switch (byte) {
-        case 0x00: command_.kind = LoaderCommand::Kind::Padding; return command_;
-        case 'u': command_.kind = LoaderCommand::Kind::Finish; return command_;
-        case 'S': command_.kind = LoaderCommand::Kind::SpeedSwitch; fieldsWanted_ = 1; break;
-        case 'R': command_.kind = LoaderCommand::Kind::Read; fieldsWanted_ = 8; break;
-        case 'W': command_.kind = LoaderCommand::Kind::WriteSegment; fieldsWanted_ = 4; break;
+        case kCommandPadding: command_.kind = LoaderCommand::Kind::Padding; return command_;
+        case kCommandFinish: command_.kind = LoaderCommand::Kind::Finish; return command_;
+        case kCommandSpeedSwitch: command_.kind = LoaderCommand::Kind::SpeedSwitch; fieldsWanted_ = 1; break;
+        case kCommandRead: command_.kind = LoaderCommand::Kind::Read; fieldsWanted_ = 8; break;
+        case kCommandWrite: command_.kind = LoaderCommand::Kind::WriteSegment; fieldsWanted_ = 4; break;
         default:
             command_.kind = LoaderCommand::Kind::Unknown;
             command_.code = byte;
@@ -60,7 +55,7 @@ std::optional<LoaderCommand> LoaderCommandParser::feed(uint8_t byte) {
         return fieldsComplete();
     case Stage::Data:
         checksum_ = uint16_t(checksum_ - byte);
-        if (command_.length <= kMaxSegment) command_.data.append(char(byte));
+        if (command_.length <= kSegmentBoundary) command_.data.append(char(byte));
         if (--dataLeft_ == 0) stage_ = Stage::Checksum;
         return std::nullopt;
     case Stage::Checksum:
@@ -99,7 +94,7 @@ std::optional<LoaderCommand> LoaderCommandParser::fieldsComplete() {
     }
     command_.length = bigEndian32(fields_, 4);
     checksum_ = writeChecksum(fields_, checksum_);
-    if (command_.length <= kMaxSegment) command_.data.reserve(int(command_.length));
+    if (command_.length <= kSegmentBoundary) command_.data.reserve(int(command_.length));
     dataLeft_ = command_.length;
     fields_.clear();
     stage_ = dataLeft_ == 0 ? Stage::Checksum : Stage::Data;
