@@ -14,5 +14,7 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 # The Windows serial device has to build too: checked with the MinGW-w64 cross compiler.
 x86_64-w64-mingw32-g++ -std=c++20 -Wall -Wextra -Werror -fsyntax-only -I"$here/src" "$here/src/link/win32_serial_device.cpp"
 echo "Windows serial device: builds with MinGW-w64"
+# No source file over 450 lines, no function over 80: the shape a newcomer reads at a glance.
+python3 "$here/scripts/check_shape.py" "$here/src" "$here/tools"
 bash "$here/scripts/fuzz.sh" 15
 bash "$here/scripts/package_check.sh"

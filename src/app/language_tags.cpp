@@ -3,6 +3,7 @@
 #include "app/file_name_edit.h"
 #include "base/language_table.h"
 
+#include <optional>
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
@@ -30,11 +31,10 @@ constexpr int kFirstControlKey = 8000;
 int keyNumber(TextKey key) { return QString::fromLatin1(key.key).toInt(); }
 
 // The text of a numbered key, or nothing when the table does not list that key.
-bool keyText(int key, QString* text) {
+std::optional<QString> keyText(int key) {
     const QString name = QString::number(key);
-    if (LanguageTable::slotOfKey(name) < 0) return false;
-    *text = languageTable().text(name);
-    return true;
+    if (LanguageTable::slotOfKey(name) < 0) return std::nullopt;
+    return languageTable().text(name);
 }
 
 bool takesHint(const QObject* o) {
@@ -58,27 +58,28 @@ bool takesCaption(const QObject* o) {
 }
 
 void applyTo(QObject* o, int tag) {
-    QString text;
     if (auto* action = qobject_cast<QAction*>(o)) {
-        if (tag >= kFirstControlKey + kMenuItemOffset && keyText(tag - kMenuItemOffset, &text)) action->setText(text);
+        if (tag < kFirstControlKey + kMenuItemOffset) return;
+        if (const auto text = keyText(tag - kMenuItemOffset)) action->setText(*text);
         return;
     }
     if (auto* edit = qobject_cast<FileNameEdit*>(o); edit && tag >= kFirstControlKey + kFileDialogOffset) {
-        if (keyText(tag - kFileDialogOffset, &text)) edit->setDialogTitle(text);
+        if (const auto text = keyText(tag - kFileDialogOffset)) edit->setDialogTitle(*text);
         return;
     }
     if (tag >= kFirstControlKey + kDialogTitleOffset && !qobject_cast<FileNameEdit*>(o) &&
         o->property("dialogTitle").isValid()) {
-        if (keyText(tag - kDialogTitleOffset, &text)) o->setProperty("dialogTitle", text);
+        if (const auto text = keyText(tag - kDialogTitleOffset)) o->setProperty("dialogTitle", *text);
         return;
     }
     if (tag >= kFirstControlKey + kHintOffset && takesHint(o)) {
-        if (keyText(tag - kHintOffset, &text)) static_cast<QWidget*>(o)->setToolTip(text);
+        if (const auto text = keyText(tag - kHintOffset)) static_cast<QWidget*>(o)->setToolTip(*text);
         return;
     }
     if (auto* combo = qobject_cast<QComboBox*>(o); combo && tag >= keyNumber(Text::FontPage0)) {
+        QString text;
         for (int i = 0; i < 4; ++i) {
-            keyText(keyNumber(Text::FontPage0) + i, &text);
+            text = keyText(keyNumber(Text::FontPage0) + i).value_or(text);
             if (i < combo->count())
                 combo->setItemText(i, text);
             else
@@ -90,7 +91,8 @@ void applyTo(QObject* o, int tag) {
         group->setItems(langText(Text::ByMobile), langText(Text::ByFullFlash));
         return;
     }
-    if (tag >= kFirstControlKey && takesCaption(o) && keyText(tag, &text)) setCaption(o, text);
+    if (tag < kFirstControlKey || !takesCaption(o)) return;
+    if (const auto text = keyText(tag)) setCaption(o, *text);
 }
 
 }  // namespace

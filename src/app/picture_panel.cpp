@@ -10,7 +10,6 @@
 #include "editors/edit_operations.h"
 #include "editors/item_views.h"
 #include "editors/list_texts.h"
-#include "editors/parallel_for.h"
 #include "editors/picture_codec.h"
 #include "editors/thumbnail.h"
 #include "editors/thumbnail_store.h"
@@ -18,6 +17,7 @@
 #include <optional>
 #include <QApplication>
 #include <QCheckBox>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -133,10 +133,12 @@ void PicturePanel::fill(ProgressDialog& progress) {
         blobs.assign(size_t(n), QByteArray());
         for (int k = 0; k < n; ++k) ws_.readBlob(kPictureTable, first + k, blobs[size_t(k)]);
         thumbs.assign(size_t(n), QImage());
-        parallelFor(n, [&](int k) {
-            const PictEntry& e = ws_.image().pictures[size_t(first + k)];
+        // On Qt's pool, whose threads live as long as the process; each call fills its own row.
+        QtConcurrent::blockingMap(thumbs, [&](QImage& thumb) {
+            const auto k = size_t(&thumb - thumbs.data());
+            const PictEntry& e = ws_.image().pictures[size_t(first) + k];
             const PictureShape shape{e.width, e.height, e.format, e.variant, phoneType};
-            thumbs[size_t(k)] = makeThumbnail(cropToWidth(decodePicture(shape, blobs[size_t(k)]), e.width));
+            thumb = makeThumbnail(cropToWidth(decodePicture(shape, blobs[k]), e.width));
         });
         thumbnails_.addAll(thumbs);
         for (int k = 0; k < n; ++k) texts << pictureRowText(ws_.image().pictures[size_t(first + k)]);

@@ -1,6 +1,6 @@
 #include "editors/thumbnail_store.h"
 
-#include "editors/parallel_for.h"
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <QPainter>
 #include <array>
@@ -151,7 +151,8 @@ bool ThumbnailStore::add(const QImage& image) {
 bool ThumbnailStore::addAll(const std::vector<QImage>& images) {
     if (count() + qsizetype(images.size()) > kCapacity) return false;
     std::vector<Entry> packed(images.size());
-    parallelFor(int(images.size()), [&](int i) { packed[size_t(i)] = pack(images[size_t(i)]); });
+    // On Qt's pool, whose threads live as long as the process; each call touches its own entry.
+    QtConcurrent::blockingMap(packed, [&](Entry& entry) { entry = pack(images[size_t(&entry - packed.data())]); });
     entries_.insert(entries_.end(), std::make_move_iterator(packed.begin()), std::make_move_iterator(packed.end()));
     return true;
 }
