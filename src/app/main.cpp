@@ -1,5 +1,6 @@
 // quorvanta [--debug] [--loader PATH] [--settings FILE] [--keypad-wait MS] [FILE.sav]
 #include "app/main_window.h"
+#include "base/command_line.h"
 #include "base/language_table.h"
 #include "base/last_resort.h"
 #include "files/file_places.h"
@@ -7,12 +8,12 @@
 #include "quorvanta_version.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 
 #ifdef Q_OS_UNIX
@@ -74,6 +75,15 @@ void printPaths() {
     line("backups", places.backupFolder());
 }
 
+// Read twice: from argv before the application exists (--version, --help and --paths need no
+// display), then from what QApplication leaves once it took its own options (-platform, -style).
+// A word the window does not know, or a value left out, is passed over: the window starts anyway.
+void readCommandLine(QCommandLineParser& parser, const QStringList& words) {
+    parser.addOptions({{"debug", {}}, {"loader", {}, "PATH"}, {"settings", {}, "FILE"}, {"keypad-wait", {}, "MS"},
+                       {"paths", {}}, {"version", {}}, {"help", {}}});
+    qv::parseWords(parser, words);
+}
+
 #ifdef Q_OS_UNIX
 // SIGTERM (a session that ends, kill), SIGINT (Ctrl-C where it was started) and SIGHUP close
 // the window as its close button does, so the settings are saved. The handler only writes a
@@ -114,17 +124,20 @@ void closeOnQuitSignal(QWidget*) {}
 
 int main(int argc, char** argv) {
     qv::installLastResortHandler("quorvanta");
-    // Answered before the application starts, so that they need no display.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
+    QStringList words;
+    for (int i = 1; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser early;
+    readCommandLine(early, words);
+    for (const QString& name : early.optionNames()) {  // the first of them answers
+        if (name == "version") {
             std::puts("quorvanta " QV_VERSION);
             return 0;
         }
-        if (std::strcmp(argv[i], "--help") == 0) {
+        if (name == "help") {
             std::fputs(kHelp, stdout);
             return 0;
         }
-        if (std::strcmp(argv[i], "--paths") == 0) {
+        if (name == "paths") {
             printPaths();
             return 0;
         }
@@ -133,22 +146,17 @@ int main(int argc, char** argv) {
     QuorvantaApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quorvanta"));
     app.setApplicationVersion(QStringLiteral(QV_VERSION));
+    QCommandLineParser parser;
+    readCommandLine(parser, QApplication::arguments().mid(1));
+    if (parser.isSet("debug")) qv::setDebugLogEnabled(true);
     qv::MainWindowOptions options;
-    QString file;
-    const QStringList args = QApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--debug") {
-            qv::setDebugLogEnabled(true);
-        } else if (args[i] == "--loader" && i + 1 < args.size()) {
-            options.loaderPath = args[++i];
-        } else if (args[i] == "--settings" && i + 1 < args.size()) {
-            options.settingsPath = args[++i];
-        } else if (args[i] == "--keypad-wait" && i + 1 < args.size()) {
-            options.keypadWaitMs = args[++i].toInt();
-        } else if (!args[i].startsWith("--")) {
-            file = args[i];
-        }
-    }
+    if (const QStringList v = parser.values("loader"); !v.isEmpty()) options.loaderPath = qv::plain(v.last());
+    if (const QStringList v = parser.values("settings"); !v.isEmpty()) options.settingsPath = qv::plain(v.last());
+    if (const QStringList v = parser.values("keypad-wait"); !v.isEmpty())
+        options.keypadWaitMs = qv::plain(v.last()).toInt();
+    QStringList files = qv::plain(parser.positionalArguments());
+    files.removeAll(QStringLiteral("--"));  // never taken for a file name here
+    const QString file = files.isEmpty() ? QString() : files.last();
     qv::MainWindow window(options);  // loads the language table
     // The window has no console: a language.ini that could not be used is noted in the log.
     if (const QString warning = qv::languageTable().loadWarning(); !warning.isEmpty())

@@ -1,24 +1,24 @@
 #include "cli/cli_args.h"
 
+#include "base/command_line.h"
+
 namespace qv::cli {
 
 Args::Args(const QStringList& words, const QSet<QString>& valued, const QSet<QString>& flags) {
-    for (int i = 0; i < words.size(); ++i) {
-        const QString& w = words[i];
-        if (!w.startsWith("--") || w == "--") {
-            positional_ << w;
-            continue;
-        }
-        const QString name = w.mid(2);
-        if (flags.contains(name)) {
-            flags_.insert(name);
-        } else if (valued.contains(name)) {
-            if (i + 1 >= words.size()) throw UsageError(("option " + w + " needs a value").toStdString());
-            values_[name] = words[++i];
-        } else {
-            throw UsageError(("unknown option " + w).toStdString());
-        }
-    }
+    QCommandLineParser parser;
+    for (const QString& name : valued) parser.addOption({name, {}, name});
+    for (const QString& name : flags) parser.addOption({name, {}});
+    const bool fine = parseWords(parser, words);
+    for (const QString& name : valued)
+        if (const QStringList v = parser.values(name); !v.isEmpty()) values_[name] = plain(v.last());
+    for (const QString& name : flags)
+        if (parser.isSet(name)) flags_.insert(name);
+    positional_ = plain(parser.positionalArguments());
+    if (fine || flag("help")) return;
+    const CommandLineMistake mistake = mistakeOf(parser, words);
+    if (mistake.kind == CommandLineMistake::MissingValue)
+        throw UsageError(("option " + mistake.word + " needs a value").toStdString());
+    throw UsageError(("unknown option " + mistake.word).toStdString());
 }
 
 QString Args::positional(int i) const { return i < positional_.size() ? positional_[i] : QString(); }

@@ -19,7 +19,8 @@ struct Failure : std::runtime_error {
 
 class Args {
 public:
-    // `valued` names the options that take a value, `flags` those that do not.
+    // `valued` names the options that take a value, `flags` those that do not. A wrong command
+    // line is a UsageError, unless it has --help (a flag), which answers a wrong one too.
     Args(const QStringList& words, const QSet<QString>& valued, const QSet<QString>& flags);
 
     const QStringList& positional() const { return positional_; }

@@ -1,9 +1,11 @@
 #include "cli/cli_main.h"
 
+#include "base/command_line.h"
 #include "cli/cli_command.h"
 #include "link/debug_log.h"
 #include "quorvanta_version.h"
 
+#include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -36,6 +38,12 @@ void printOverview(FILE* to) {
                   "--version prints the version.");
 }
 
+int unknownCommand(const QString& name) {
+    printLine(stderr, QStringLiteral("quorvanta-cli: unknown command '%1'").arg(name));
+    printOverview(stderr);
+    return 2;
+}
+
 }  // namespace
 
 void printJson(const QJsonValue& value) {
@@ -45,25 +53,38 @@ void printJson(const QJsonValue& value) {
 }
 
 int runCommandLine(const QStringList& input) {
-    QStringList words = input;
-    if (words.removeAll("--debug") > 0) setDebugLogEnabled(true);
-    if (words.size() == 1 && words.first() == "--version") {
+    // The options before the command name; the command's own words, --debug and --help among
+    // them, go to its Args.
+    QCommandLineParser top;
+    top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    top.addOptions({{"debug", {}}, {"version", {}}, {"help", {}}});
+    const bool fine = parseWords(top, input);
+    if (top.isSet("debug")) setDebugLogEnabled(true);
+    QStringList words = plain(top.positionalArguments());
+    if (top.isSet("help") || (fine && !words.isEmpty() && (words.first() == "-h" || words.first() == "help"))) {
+        printOverview(stdout);
+        return 0;
+    }
+    if (!fine) return unknownCommand(mistakeOf(top, input).word);
+    if (top.isSet("version")) {
+        if (!words.isEmpty()) return unknownCommand("--version");
         printLine(stdout, QStringLiteral("quorvanta-cli " QV_VERSION));
         return 0;
     }
-    if (words.isEmpty() || words.first() == "--help" || words.first() == "-h" || words.first() == "help") {
-        printOverview(words.isEmpty() ? stderr : stdout);
-        return words.isEmpty() ? 2 : 0;
+    if (words.isEmpty()) {
+        printOverview(stderr);
+        return 2;
     }
     const QString name = words.takeFirst();
     for (const Command& c : allCommands()) {
         if (c.name != name) continue;
-        if (words.contains("--help")) {
-            printLine(stdout, QStringLiteral("Usage: quorvanta-cli %1 %2\n%3").arg(c.name, c.usage, c.help));
-            return 0;
-        }
         try {
-            const Args args(words, c.valued, c.flags);
+            const Args args(words, c.valued, c.flags + QSet<QString>{"debug", "help"});
+            if (args.flag("help")) {
+                printLine(stdout, QStringLiteral("Usage: quorvanta-cli %1 %2\n%3").arg(c.name, c.usage, c.help));
+                return 0;
+            }
+            if (args.flag("debug")) setDebugLogEnabled(true);
             printJson(c.run(args));
             return 0;
         } catch (const UsageError& e) {
@@ -80,9 +101,7 @@ int runCommandLine(const QStringList& input) {
             return 1;
         }
     }
-    printLine(stderr, QStringLiteral("quorvanta-cli: unknown command '%1'").arg(name));
-    printOverview(stderr);
-    return 2;
+    return unknownCommand(name);
 }
 
 }  // namespace qv::cli

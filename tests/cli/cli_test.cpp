@@ -128,6 +128,38 @@ TEST_F(CliTest, ErrorsAndUsage) {
     EXPECT_EQ(cli({"list", "--help"}).code, 0);
 }
 
+// The forms a script may use around the command's words; each must reach the command or be
+// refused as wrong usage, naming what was typed.
+TEST_F(CliTest, OptionsAndDashWordsAroundTheCommand) {
+    const QString sav = model->tableFile;
+    struct Case {
+        QStringList args;
+        int code;
+        const char* stderrHas;
+    };
+    const Case cases[] = {
+        {{"show", sav, "--debug"}, 0, ""},
+        {{"delete", "strings", sav, "-1"}, 1, "outside the list"},
+        {{"decode-picture", "--width", "-3", "--height", "1", "--format", "4", "--variant", "0", "--phone-type", "5",
+          "in.bin", "out.bmp"},
+         2, "between 1 and 65535"},
+        {{"export-pictures", sav, dir->path("pics"), "--format=gif"}, 2, "--format must be png or bmp"},
+        {{"show", "--bogus=1", sav}, 2, "unknown option --bogus=1"},
+        {{"import-pictures", sav, dir->path("pics"), "--skip-invalid=yes"}, 2, "unknown option --skip-invalid=yes"},
+        {{"set-string", sav, "0", "x", "--page"}, 2, "option --page needs a value"},
+        {{"show", sav, "--"}, 2, "too many arguments"},
+        {{"show", "--bogus", "--help"}, 0, ""},
+        {{"--debug", "--bogus", "show", sav}, 2, "unknown command '--bogus'"},
+        {{"--version", "show"}, 2, "unknown command '--version'"},
+        {{"-h"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = cli(c.args, dir->path());
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.stderrHas)) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+    }
+}
+
 TEST_F(CliTest, SaveRewritesAndDebugWritesTheLog) {
     const CliRun r = cli({"--debug", "save", model->tableFile}, dir->path());
     ASSERT_EQ(r.code, 0) << r.err.toStdString();

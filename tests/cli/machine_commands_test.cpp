@@ -65,6 +65,21 @@ TEST(Version, BothProgramsPrintTheProjectVersion) {
     }
 }
 
+// The window program answers these before it starts, whatever else the line holds (Qt's own
+// options among it): the first of them.
+TEST(Version, TheWindowProgramAnswersTheFirstOfVersionHelpAndPaths) {
+    const std::pair<QStringList, QByteArray> cases[] = {
+        {{"--paths", "--help"}, "settings "},
+        {{"--debug", "--help", "--version"}, "Usage: quorvanta "},
+        {{"-platform", "offscreen", "--bogus", "--loader", "x", "--version", "--paths"}, "quorvanta " QV_VERSION "\n"},
+    };
+    for (const auto& [args, outStart] : cases) {
+        const ProgramRun r = run("quorvanta", args);
+        EXPECT_EQ(r.code, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.startsWith(outStart)) << args.join(' ').toStdString() << ": " << r.out.toStdString();
+    }
+}
+
 // The man page holds every entry of the program's --help: each "  TERM" line is a .TP entry
 // with the term's first word in bold (hyphens escaped as roff wants them).
 TEST(ManPages, HoldEveryEntryOfTheProgramsHelpAndTheVersion) {

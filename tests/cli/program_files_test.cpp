@@ -1,5 +1,5 @@
 // The files beside the programs: language.ini and setting.ini that are no INI text must not
-// stop quorvanta-cli; and the demo model maker answers --help.
+// stop quorvanta-cli; and the demo model maker answers --help and names a wrong word.
 #include "base/not_ini_files.h"
 #include "support/test_support.h"
 
@@ -89,6 +89,32 @@ TEST(DemoModelProgram, HelpGoesToStdoutAndSucceeds) {
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(r.out.startsWith("Usage: quorvanta-demo-model OUTDIR")) << r.out.toStdString();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
+
+TEST(DemoModelProgram, WrongWordsAreNamedOnOneLineWithExitCodeOne) {
+    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model");
+    if (!QFileInfo::exists(program)) GTEST_SKIP() << "the program is not built";
+    struct Case {
+        QStringList args;
+        const char* stderrStart;
+    };
+    const Case cases[] = {
+        {{}, "no output folder"},
+        {{"-x", "out"}, "unexpected argument -x"},
+        {{"-"}, "unexpected argument -"},
+        {{"out", "more"}, "unexpected argument more"},
+        {{"--bogus", "out"}, "unexpected argument --bogus"},
+        {{"out", "--full=1"}, "unexpected argument --full=1"},
+        {{"out", "--name"}, "unexpected argument --name"},
+        {{"out", "--phone-type", "-1"}, "the phone type must be a number"},
+    };
+    for (const Case& c : cases) {
+        const ProgramRun r = run(program, c.args);
+        EXPECT_EQ(r.code, 1) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(c.stderrStart)) << r.err.toStdString();
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+    }
+    EXPECT_TRUE(run(program, {"out", "-h"}).out.startsWith("Usage: quorvanta-demo-model"));
 }
 
 }  // namespace

@@ -62,6 +62,29 @@ TEST(EmuOptions, BadCommandLinesAreRefused) {
     }
 }
 
+TEST(EmuOptions, ValuesTakeEitherFormAndMistakesNameTheWordAsTyped) {
+    QString error;
+    const auto o = parseEmuOptions({"--link", "-", "--model=M2", "--dump1", "--a", "--model", "M3"}, &error);
+    ASSERT_TRUE(o) << error.toStdString();
+    EXPECT_EQ(o->linkPath, "-");
+    EXPECT_EQ(o->dump1, "--a");
+    EXPECT_EQ(o->phone.model, "M3");
+
+    const std::pair<QStringList, QString> cases[] = {
+        {{"--verbose", "--model"}, "--model needs a value"},
+        {{"--frobnicate=3"}, "unknown argument --frobnicate=3"},
+        {{"--verbose=1"}, "unknown argument --verbose=1"},
+        {{"-x"}, "unknown argument -x"},
+        {{"--stats", "--"}, "unknown argument --"},
+        {{"--ack-delay", "5", "--boot-delay", "-1", "--start-delay", "x"},
+         "--boot-delay takes a number from 0 to 3600000, not -1"},
+    };
+    for (const auto& [args, message] : cases) {
+        EXPECT_FALSE(parseEmuOptions(args, &error)) << args.join(' ').toStdString();
+        EXPECT_EQ(error, message) << args.join(' ').toStdString();
+    }
+}
+
 TEST(FlashStore, LocatesTheDumpByTheTopByteOfTheTableAddress) {
     struct Case {
         uint32_t loaderAddress;

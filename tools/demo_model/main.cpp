@@ -1,7 +1,9 @@
 // quorvanta-demo-model OUTDIR [--phone-type T] [--full] [--name BASE]
 // Writes the demo phone model into OUTDIR and prints what it wrote as one JSON object.
+#include "base/command_line.h"
 #include "demo_model/demo_model.h"
 
+#include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
@@ -31,29 +33,28 @@ int help() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QString folder;
+    QStringList words;
+    for (int i = 1; i < argc; ++i) words << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.addOptions({{"help", {}}, {"full", {}}, {"phone-type", {}, "T"}, {"name", {}, "BASE"}});
+    const bool fine = qv::parseWords(parser, words);
+    const QStringList rest = qv::plain(parser.positionalArguments());
+    // -h, a word with a single dash, comes as an argument.
+    if (parser.isSet("help") || rest.contains(QStringLiteral("-h"))) return help();
+    if (!fine) return usage(QStringLiteral("unexpected argument %1").arg(qv::mistakeOf(parser, words).word));
+    for (int i = 0; i < rest.size(); ++i)  // one folder, and no name that starts like an option
+        if (i > 0 || rest[i].startsWith(u'-')) return usage(QStringLiteral("unexpected argument %1").arg(rest[i]));
+    if (rest.isEmpty()) return usage(QStringLiteral("no output folder"));
+    const QString folder = rest.first();
     qv::DemoModelOptions options;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        const bool hasValue = i + 1 < argc;
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            return help();
-        } else if (arg == QLatin1String("--full")) {
-            options.fullTables = true;
-        } else if (arg == QLatin1String("--phone-type") && hasValue) {
-            bool ok = false;
-            const uint value = QString::fromLocal8Bit(argv[++i]).toUInt(&ok);
-            if (!ok || value > 0xFFFF) return usage(QStringLiteral("the phone type must be a number 0..65535"));
-            options.phoneType = uint16_t(value);
-        } else if (arg == QLatin1String("--name") && hasValue) {
-            options.baseName = QString::fromLocal8Bit(argv[++i]);
-        } else if (!arg.startsWith(u'-') && folder.isEmpty()) {
-            folder = arg;
-        } else {
-            return usage(QStringLiteral("unexpected argument %1").arg(arg));
-        }
+    options.fullTables = parser.isSet("full");
+    for (const QString& text : qv::plain(parser.values("phone-type"))) {
+        bool ok = false;
+        const uint value = text.toUInt(&ok);
+        if (!ok || value > 0xFFFF) return usage(QStringLiteral("the phone type must be a number 0..65535"));
+        options.phoneType = uint16_t(value);
     }
-    if (folder.isEmpty()) return usage(QStringLiteral("no output folder"));
+    if (const QStringList names = qv::plain(parser.values("name")); !names.isEmpty()) options.baseName = names.last();
 
     const auto model = qv::makeDemoModel(folder, options);
     if (!model) {

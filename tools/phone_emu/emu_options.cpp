@@ -1,5 +1,9 @@
 #include "phone_emu/emu_options.h"
 
+#include "base/command_line.h"
+
+#include <QCommandLineParser>
+#include <QHash>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -9,96 +13,111 @@ namespace qv::emu {
 
 namespace {
 
-struct Parser {
-    const QStringList& args;
-    int i = 0;
-    QString* error;
-
-    std::optional<QString> value(const QString& option) {
-        if (i + 1 >= args.size()) {
-            *error = QStringLiteral("%1 needs a value").arg(option);
-            return std::nullopt;
-        }
-        return args[++i];
-    }
-    std::optional<int64_t> number(const QString& option, int64_t min, int64_t max) {
-        const auto text = value(option);
-        if (!text) return std::nullopt;
-        bool ok = false;
-        const qlonglong n = text->toLongLong(&ok);
-        if (!ok || n < min || n > max) {
-            *error = QStringLiteral("%1 takes a number from %2 to %3, not %4").arg(option).arg(min).arg(max).arg(*text);
-            return std::nullopt;
-        }
-        return n;
-    }
-};
-
 constexpr int64_t kMaxCount = int64_t(1) << 40;
 constexpr int64_t kMaxDelayMs = 3'600'000;
+
+// One option: whether it takes a value, and what it does with it. It reports whether the value
+// was valid, and says why not in the error.
+struct Option {
+    bool takesValue;
+    std::function<bool(const QString& option, const QString& value, QString* error)> take;
+};
+
+std::optional<int64_t> number(const QString& option, const QString& text, int64_t min, int64_t max, QString* error) {
+    bool ok = false;
+    const qlonglong n = text.toLongLong(&ok);
+    if (!ok || n < min || n > max) {
+        *error = QStringLiteral("%1 takes a number from %2 to %3, not %4").arg(option).arg(min).arg(max).arg(text);
+        return std::nullopt;
+    }
+    return n;
+}
+
+// Keyed by name without the dashes; each writes into `o`.
+std::map<QString, Option> optionTable(EmuOptions& o) {
+    FaultPlan& f = o.phone.faults;
+    const auto text = [](QString& into) {
+        return Option{true, [&into](const QString&, const QString& v, QString*) {
+            into = v;
+            return true;
+        }};
+    };
+    const auto bytes = [](QByteArray& into) {
+        return Option{true, [&into](const QString&, const QString& v, QString*) {
+            into = v.toLatin1();
+            return true;
+        }};
+    };
+    const auto flag = [](bool& into) {
+        return Option{false, [&into](const QString&, const QString&, QString*) { return into = true; }};
+    };
+    const auto delay = [](Time& into) {
+        return Option{true, [&into](const QString& opt, const QString& v, QString* error) {
+            const auto n = number(opt, v, 0, kMaxDelayMs, error);
+            if (n) into = milliseconds(*n);
+            return n.has_value();
+        }};
+    };
+    const auto count = [](auto& into, int64_t min, int64_t max) {
+        return Option{true, [&into, min, max](const QString& opt, const QString& v, QString* error) {
+            const auto n = number(opt, v, min, max, error);
+            if (n) into = std::remove_reference_t<decltype(into)>(*n);
+            return n.has_value();
+        }};
+    };
+    return {
+        {"model", bytes(o.phone.model)},
+        {"version", bytes(o.phone.version)},
+        {"boot-delay", delay(o.phone.bootDelay)},
+        {"start-delay", delay(o.phone.startDelay)},
+        {"ack-delay", delay(o.phone.ackDelay)},
+        {"dump1", text(o.dump1)},
+        {"dump2", text(o.dump2)},
+        {"link", text(o.linkPath)},
+        {"write-loader", text(o.writeLoaderPath)},
+        {"throttle", flag(o.throttle)},
+        {"usb-latency-ms", delay(o.usbLatency)},
+        {"verbose", flag(o.verbose)},
+        {"stats", flag(o.stats)},
+        {"exit-on-stdin-eof", flag(o.exitOnStdinEof)},
+        {"help", flag(o.help)},
+        {"refuse-segment", count(f.refuseSegment, 1, INT32_MAX)},
+        {"refuse-times", count(f.refuseTimes, 1, INT32_MAX)},
+        {"corrupt-write-segment", count(f.corruptWriteSegment, 1, INT32_MAX)},
+        {"silent-after", count(f.silentAfter, 0, kMaxCount)},
+        {"drop-read-byte", count(f.dropReadByte, 1, kMaxCount)},
+        {"garbage-before-ack", count(f.garbageBeforeAck, 0, 65536)},
+        {"at-silent", flag(f.atSilent)},
+        {"at-error", flag(f.atError)},
+    };
+}
 
 }  // namespace
 
 std::optional<EmuOptions> parseEmuOptions(const QStringList& args, QString* error) {
     EmuOptions o;
-    FaultPlan& f = o.phone.faults;
-    Parser p{args, 0, error};
-    // Each handler takes its value (if any) and reports whether it was valid.
-    const auto text = [&](QString& into) { return [&p, &into](const QString& opt) {
-        const auto v = p.value(opt);
-        if (v) into = *v;
-        return v.has_value();
-    }; };
-    const auto bytes = [&](QByteArray& into) { return [&p, &into](const QString& opt) {
-        const auto v = p.value(opt);
-        if (v) into = v->toLatin1();
-        return v.has_value();
-    }; };
-    const auto flag = [](bool& into) { return [&into](const QString&) { return into = true; }; };
-    const auto delay = [&](Time& into) { return [&p, &into](const QString& opt) {
-        const auto v = p.number(opt, 0, kMaxDelayMs);
-        if (v) into = milliseconds(*v);
-        return v.has_value();
-    }; };
-    const auto count = [&](auto& into, int64_t min, int64_t max) { return [&p, &into, min, max](const QString& opt) {
-        const auto v = p.number(opt, min, max);
-        if (v) into = std::remove_reference_t<decltype(into)>(*v);
-        return v.has_value();
-    }; };
-    const std::map<QString, std::function<bool(const QString&)>> handlers = {
-        {"--model", bytes(o.phone.model)},
-        {"--version", bytes(o.phone.version)},
-        {"--boot-delay", delay(o.phone.bootDelay)},
-        {"--start-delay", delay(o.phone.startDelay)},
-        {"--ack-delay", delay(o.phone.ackDelay)},
-        {"--dump1", text(o.dump1)},
-        {"--dump2", text(o.dump2)},
-        {"--link", text(o.linkPath)},
-        {"--write-loader", text(o.writeLoaderPath)},
-        {"--throttle", flag(o.throttle)},
-        {"--usb-latency-ms", delay(o.usbLatency)},
-        {"--verbose", flag(o.verbose)},
-        {"--stats", flag(o.stats)},
-        {"--exit-on-stdin-eof", flag(o.exitOnStdinEof)},
-        {"--help", flag(o.help)},
-        {"--refuse-segment", count(f.refuseSegment, 1, INT32_MAX)},
-        {"--refuse-times", count(f.refuseTimes, 1, INT32_MAX)},
-        {"--corrupt-write-segment", count(f.corruptWriteSegment, 1, INT32_MAX)},
-        {"--silent-after", count(f.silentAfter, 0, kMaxCount)},
-        {"--drop-read-byte", count(f.dropReadByte, 1, kMaxCount)},
-        {"--garbage-before-ack", count(f.garbageBeforeAck, 0, 65536)},
-        {"--at-silent", flag(f.atSilent)},
-        {"--at-error", flag(f.atError)},
-    };
-    for (; p.i < args.size(); ++p.i) {
-        const auto handler = handlers.find(args[p.i]);
-        if (handler == handlers.end()) {
-            *error = QStringLiteral("unknown argument %1").arg(args[p.i]);
-            return std::nullopt;
-        }
-        if (!handler->second(args[p.i])) return std::nullopt;
+    const std::map<QString, Option> options = optionTable(o);
+    QCommandLineParser parser;
+    for (const auto& [name, option] : options) parser.addOption({name, {}, option.takesValue ? "VALUE" : QString()});
+    if (!parseWords(parser, args)) {
+        const CommandLineMistake mistake = mistakeOf(parser, args);
+        *error = mistake.kind == CommandLineMistake::MissingValue
+                     ? QStringLiteral("%1 needs a value").arg(mistake.word)
+                     : QStringLiteral("unknown argument %1").arg(mistake.word);
+        return std::nullopt;
     }
-    if (f.atSilent && f.atError) {
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unknown argument %1").arg(plain(parser.positionalArguments().first()));
+        return std::nullopt;
+    }
+    // In the order given, so that the first wrong value is the one named.
+    QHash<QString, int> seen;
+    for (const QString& name : parser.optionNames()) {
+        const QStringList values = parser.values(name);
+        const QString value = values.isEmpty() ? QString() : plain(values.at(seen[name]++));
+        if (!options.at(name).take("--" + name, value, error)) return std::nullopt;
+    }
+    if (o.phone.faults.atSilent && o.phone.faults.atError) {
         *error = QStringLiteral("--at-silent and --at-error exclude each other");
         return std::nullopt;
     }
