@@ -34,32 +34,39 @@ struct ProgressEvent {
     QString version;           // Version: the phone's software version; empty hides the line
     Result result;             // Outcome, and the Stopped stage
 
-    static ProgressEvent at(ProgressStage stage) { return {Kind::Stage, stage}; }
+    static ProgressEvent at(ProgressStage stage) {
+        ProgressEvent e;
+        e.stage = stage;
+        return e;
+    }
     static ProgressEvent itemOf(ProgressStage stage, int table, int item, int total) {
-        ProgressEvent e{Kind::Stage, stage};
+        ProgressEvent e = at(stage);
         e.table = table;
         e.item = item;
         e.total = total;
         return e;
     }
     static ProgressEvent stopped(Result why) {
-        ProgressEvent e{Kind::Stage, ProgressStage::Stopped};
+        ProgressEvent e = at(ProgressStage::Stopped);
         e.result = std::move(why);
         return e;
     }
     static ProgressEvent bar(int position, int maximum = -1) {
-        ProgressEvent e{Kind::Bar};
+        ProgressEvent e;
+        e.kind = Kind::Bar;
         e.position = position;
         e.maximum = maximum;
         return e;
     }
     static ProgressEvent versionLine(QString text) {
-        ProgressEvent e{Kind::Version};
+        ProgressEvent e;
+        e.kind = Kind::Version;
         e.version = std::move(text);
         return e;
     }
     static ProgressEvent outcome(Result result) {
-        ProgressEvent e{Kind::Outcome};
+        ProgressEvent e;
+        e.kind = Kind::Outcome;
         e.result = std::move(result);
         return e;
     }

@@ -8,9 +8,8 @@ namespace {
 using qv::emu::parseEmuOptions;
 
 TEST(EmuOptions, DefaultsAndEveryOptionLandWhereTheyBelong) {
-    QString error;
-    const auto defaults = parseEmuOptions({}, &error);
-    ASSERT_TRUE(defaults) << error.toStdString();
+    const auto defaults = parseEmuOptions({});
+    ASSERT_TRUE(defaults) << defaults.error().message().toStdString();
     EXPECT_EQ(defaults->phone.model, "QV-100");
     EXPECT_EQ(defaults->phone.version, "V10a");
     EXPECT_EQ(defaults->phone.bootDelay, qv::emu::milliseconds(300));
@@ -22,9 +21,8 @@ TEST(EmuOptions, DefaultsAndEveryOptionLandWhereTheyBelong) {
         {"--model", "M", "--version", "V9", "--boot-delay", "1", "--start-delay", "2", "--ack-delay", "0",
          "--dump1", "a", "--dump2", "b", "--link", "l", "--throttle", "--verbose", "--stats",
          "--exit-on-stdin-eof", "--refuse-segment", "4", "--refuse-times", "3", "--silent-after", "0",
-         "--drop-read-byte", "7", "--garbage-before-ack", "5", "--at-error"},
-        &error);
-    ASSERT_TRUE(o) << error.toStdString();
+         "--drop-read-byte", "7", "--garbage-before-ack", "5", "--at-error"});
+    ASSERT_TRUE(o) << o.error().message().toStdString();
     EXPECT_EQ(o->phone.model, "M");
     EXPECT_EQ(o->phone.version, "V9");
     EXPECT_EQ(o->phone.bootDelay, qv::emu::milliseconds(1));
@@ -56,16 +54,15 @@ TEST(EmuOptions, BadCommandLinesAreRefused) {
         {"--at-silent", "--at-error"},
     };
     for (const QStringList& args : cases) {
-        QString error;
-        EXPECT_FALSE(parseEmuOptions(args, &error)) << args.join(' ').toStdString();
-        EXPECT_FALSE(error.isEmpty()) << args.join(' ').toStdString();
+        const auto o = parseEmuOptions(args);
+        EXPECT_FALSE(o) << args.join(' ').toStdString();
+        EXPECT_FALSE(o.error().detail().isEmpty()) << args.join(' ').toStdString();
     }
 }
 
 TEST(EmuOptions, ValuesTakeEitherFormAndMistakesNameTheWordAsTyped) {
-    QString error;
-    const auto o = parseEmuOptions({"--link", "-", "--model=M2", "--dump1", "--a", "--model", "M3"}, &error);
-    ASSERT_TRUE(o) << error.toStdString();
+    const auto o = parseEmuOptions({"--link", "-", "--model=M2", "--dump1", "--a", "--model", "M3"});
+    ASSERT_TRUE(o) << o.error().message().toStdString();
     EXPECT_EQ(o->linkPath, "-");
     EXPECT_EQ(o->dump1, "--a");
     EXPECT_EQ(o->phone.model, "M3");
@@ -80,8 +77,9 @@ TEST(EmuOptions, ValuesTakeEitherFormAndMistakesNameTheWordAsTyped) {
          "--boot-delay takes a number from 0 to 3600000, not -1"},
     };
     for (const auto& [args, message] : cases) {
-        EXPECT_FALSE(parseEmuOptions(args, &error)) << args.join(' ').toStdString();
-        EXPECT_EQ(error, message) << args.join(' ').toStdString();
+        const auto refused = parseEmuOptions(args);
+        EXPECT_FALSE(refused) << args.join(' ').toStdString();
+        EXPECT_EQ(refused.error().message(), message) << args.join(' ').toStdString();
     }
 }
 

@@ -49,9 +49,8 @@ TEST(UsbAdapter, FullPacketsGoAtOnceAPartialOneWhenItsTimerRunsOut) {
 }
 
 TEST(UsbAdapter, TheCorruptedSegmentIsAcknowledgedButReadsBackWithOneByteWrong) {
-    QString error;
-    const auto options = qv::emu::parseEmuOptions({"--usb-latency-ms", "16", "--corrupt-write-segment", "2"}, &error);
-    ASSERT_TRUE(options) << error.toStdString();
+    const auto options = qv::emu::parseEmuOptions({"--usb-latency-ms", "16", "--corrupt-write-segment", "2"});
+    ASSERT_TRUE(options) << options.error().message().toStdString();
     EXPECT_EQ(options->usbLatency, ms(16));
     qvtest::ScratchDir dir;
     qvtest::writeAll(dir.path("one.bin"), QByteArray(0x20000, char(0xFF)));

@@ -16,53 +16,55 @@ namespace {
 constexpr int64_t kMaxCount = int64_t(1) << 40;
 constexpr int64_t kMaxDelayMs = 3'600'000;
 
-// One option: whether it takes a value, and what it does with it. It reports whether the value
-// was valid, and says why not in the error.
+// One option: whether it takes a value, and what it does with it. A value it refuses fails with
+// the reason as the detail.
 struct Option {
     bool takesValue;
-    std::function<bool(const QString& option, const QString& value, QString* error)> take;
+    std::function<Result(const QString& option, const QString& value)> take;
 };
 
-std::optional<int64_t> number(const QString& option, const QString& text, int64_t min, int64_t max, QString* error) {
+Expected<int64_t> number(const QString& option, const QString& text, int64_t min, int64_t max) {
     bool ok = false;
     const qlonglong n = text.toLongLong(&ok);
-    if (!ok || n < min || n > max) {
-        *error = QStringLiteral("%1 takes a number from %2 to %3, not %4").arg(option).arg(min).arg(max).arg(text);
-        return std::nullopt;
-    }
-    return n;
+    if (!ok || n < min || n > max)
+        return Result::failure(
+            QStringLiteral("%1 takes a number from %2 to %3, not %4").arg(option).arg(min).arg(max).arg(text));
+    return int64_t(n);
 }
 
 // Keyed by name without the dashes; each writes into `o`.
 std::map<QString, Option> optionTable(EmuOptions& o) {
     FaultPlan& f = o.phone.faults;
     const auto text = [](QString& into) {
-        return Option{true, [&into](const QString&, const QString& v, QString*) {
+        return Option{true, [&into](const QString&, const QString& v) {
             into = v;
-            return true;
+            return Result();
         }};
     };
     const auto bytes = [](QByteArray& into) {
-        return Option{true, [&into](const QString&, const QString& v, QString*) {
+        return Option{true, [&into](const QString&, const QString& v) {
             into = v.toLatin1();
-            return true;
+            return Result();
         }};
     };
     const auto flag = [](bool& into) {
-        return Option{false, [&into](const QString&, const QString&, QString*) { return into = true; }};
+        return Option{false, [&into](const QString&, const QString&) {
+            into = true;
+            return Result();
+        }};
     };
     const auto delay = [](Time& into) {
-        return Option{true, [&into](const QString& opt, const QString& v, QString* error) {
-            const auto n = number(opt, v, 0, kMaxDelayMs, error);
+        return Option{true, [&into](const QString& opt, const QString& v) {
+            const auto n = number(opt, v, 0, kMaxDelayMs);
             if (n) into = milliseconds(*n);
-            return n.has_value();
+            return n.error();
         }};
     };
     const auto count = [](auto& into, int64_t min, int64_t max) {
-        return Option{true, [&into, min, max](const QString& opt, const QString& v, QString* error) {
-            const auto n = number(opt, v, min, max, error);
+        return Option{true, [&into, min, max](const QString& opt, const QString& v) {
+            const auto n = number(opt, v, min, max);
             if (n) into = std::remove_reference_t<decltype(into)>(*n);
-            return n.has_value();
+            return n.error();
         }};
     };
     return {
@@ -94,33 +96,28 @@ std::map<QString, Option> optionTable(EmuOptions& o) {
 
 }  // namespace
 
-std::optional<EmuOptions> parseEmuOptions(const QStringList& args, QString* error) {
+Expected<EmuOptions> parseEmuOptions(const QStringList& args) {
     EmuOptions o;
     const std::map<QString, Option> options = optionTable(o);
     QCommandLineParser parser;
     for (const auto& [name, option] : options) parser.addOption({name, {}, option.takesValue ? "VALUE" : QString()});
     if (!parseWords(parser, args)) {
         const CommandLineMistake mistake = mistakeOf(parser, args);
-        *error = mistake.kind == CommandLineMistake::MissingValue
-                     ? QStringLiteral("%1 needs a value").arg(mistake.word)
-                     : QStringLiteral("unknown argument %1").arg(mistake.word);
-        return std::nullopt;
+        return Result::failure(mistake.kind == CommandLineMistake::MissingValue
+                                   ? QStringLiteral("%1 needs a value").arg(mistake.word)
+                                   : QStringLiteral("unknown argument %1").arg(mistake.word));
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        *error = QStringLiteral("unknown argument %1").arg(plain(parser.positionalArguments().first()));
-        return std::nullopt;
-    }
+    if (!parser.positionalArguments().isEmpty())
+        return Result::failure(QStringLiteral("unknown argument %1").arg(plain(parser.positionalArguments().first())));
     // In the order given, so that the first wrong value is the one named.
     QHash<QString, int> seen;
     for (const QString& name : parser.optionNames()) {
         const QStringList values = parser.values(name);
         const QString value = values.isEmpty() ? QString() : plain(values.at(seen[name]++));
-        if (!options.at(name).take("--" + name, value, error)) return std::nullopt;
+        if (const Result taken = options.at(name).take("--" + name, value); !taken) return taken;
     }
-    if (o.phone.faults.atSilent && o.phone.faults.atError) {
-        *error = QStringLiteral("--at-silent and --at-error exclude each other");
-        return std::nullopt;
-    }
+    if (o.phone.faults.atSilent && o.phone.faults.atError)
+        return Result::failure(QStringLiteral("--at-silent and --at-error exclude each other"));
     return o;
 }
 

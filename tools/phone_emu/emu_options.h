@@ -1,10 +1,10 @@
 #pragma once
 // The emulator's command line.
+#include "base/expected.h"
 #include "phone_emu/phone_settings.h"
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace qv::emu {
 
@@ -22,8 +22,8 @@ struct EmuOptions {
     bool help = false;
 };
 
-// `args` without the program name. Nothing, and a reason in *error, for a bad command line.
-std::optional<EmuOptions> parseEmuOptions(const QStringList& args, QString* error);
+// `args` without the program name. A bad command line fails with the reason as its detail.
+Expected<EmuOptions> parseEmuOptions(const QStringList& args);
 QString emuUsage();
 
 }  // namespace qv::emu

@@ -27,26 +27,27 @@ void printStats(const TrafficStats& stats) {
                      static_cast<unsigned long long>(stats.received[m]), static_cast<unsigned long long>(stats.sent[m]));
 }
 
-bool writeLoader(const QString& path, QString* error) {
+Result writeLoader(const QString& path) {
     QFile file(path);
     const QByteArray image = standInLoaderImage();
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(image) == image.size()) return true;
-    *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return false;
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(image) == image.size()) return {};
+    return Result::failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QString error;
-    const auto options = parseEmuOptions(app.arguments().mid(1), &error);
-    if (!options) return fail(error + QStringLiteral("\n") + emuUsage());
+    const auto options = parseEmuOptions(app.arguments().mid(1));
+    if (!options) return fail(options.error().message() + QStringLiteral("\n") + emuUsage());
     if (options->help) {
         std::fputs(qPrintable(emuUsage()), stdout);
         return 0;
     }
-    if (!options->writeLoaderPath.isEmpty()) return writeLoader(options->writeLoaderPath, &error) ? 0 : fail(error);
+    if (!options->writeLoaderPath.isEmpty()) {
+        const Result written = writeLoader(options->writeLoaderPath);
+        return written ? 0 : fail(written.message());
+    }
 
     FlashStore flash;
     if (const Result loaded = flash.load(options->dump1, options->dump2); !loaded) return fail(loaded.message());
@@ -60,8 +61,10 @@ int main(int argc, char** argv) {
         };
 
     PtyDevice pty;
-    if (!pty.open(&error)) return fail(error);
-    if (!options->linkPath.isEmpty() && !pty.link(options->linkPath, &error)) return fail(error);
+    if (const Result opened = pty.open(); !opened) return fail(opened.message());
+    if (!options->linkPath.isEmpty()) {
+        if (const Result linked = pty.link(options->linkPath); !linked) return fail(linked.message());
+    }
     // Whoever started us waits for this line before opening the device.
     std::printf("%s\n", qPrintable(pty.slavePath()));
     std::fflush(stdout);

@@ -13,8 +13,9 @@ namespace qv::emu {
 
 namespace {
 
-QString systemError(const char* what) {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+Result systemError(const char* what) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    return Result::failure(QStringLiteral("%1: %2").arg(QLatin1String(what), reason));
 }
 
 }  // namespace
@@ -27,66 +28,40 @@ PtyDevice::~PtyDevice() {
     if (master_ >= 0) ::close(master_);
 }
 
-bool PtyDevice::open(QString* error) {
+Result PtyDevice::open() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0) {
-        *error = systemError("posix_openpt");
-        return false;
-    }
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-        *error = systemError("grantpt/unlockpt");
-        return false;
-    }
+    if (master_ < 0) return systemError("posix_openpt");
+    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return systemError("grantpt/unlockpt");
     const char* name = ::ptsname(master_);
-    if (!name) {
-        *error = systemError("ptsname");
-        return false;
-    }
+    if (!name) return systemError("ptsname");
     slavePath_ = QString::fromLocal8Bit(name);
     slaveKeeper_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slaveKeeper_ < 0) {
-        *error = systemError("open the slave");
-        return false;
-    }
+    if (slaveKeeper_ < 0) return systemError("open the slave");
     // The line discipline must pass bytes untouched: no echo of its own, no CR/LF mapping.
     termios tio{};
-    if (::tcgetattr(master_, &tio) != 0) {
-        *error = systemError("tcgetattr");
-        return false;
-    }
+    if (::tcgetattr(master_, &tio) != 0) return systemError("tcgetattr");
     ::cfmakeraw(&tio);
     ::cfsetispeed(&tio, B19200);
     ::cfsetospeed(&tio, B19200);
-    if (::tcsetattr(master_, TCSANOW, &tio) != 0) {
-        *error = systemError("tcsetattr");
-        return false;
-    }
+    if (::tcsetattr(master_, TCSANOW, &tio) != 0) return systemError("tcsetattr");
     const int flags = ::fcntl(master_, F_GETFL);
     if (flags < 0 || ::fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0 ||
-        ::fcntl(master_, F_SETFD, FD_CLOEXEC) != 0) {
-        *error = systemError("fcntl");
-        return false;
-    }
-    return true;
+        ::fcntl(master_, F_SETFD, FD_CLOEXEC) != 0)
+        return systemError("fcntl");
+    return {};
 }
 
-bool PtyDevice::link(const QString& path, QString* error) {
+Result PtyDevice::link(const QString& path) {
     const QByteArray target = QFile::encodeName(slavePath_);
     const QByteArray where = QFile::encodeName(path);
     struct stat st {};
     if (::lstat(where.constData(), &st) == 0) {
-        if (!S_ISLNK(st.st_mode)) {
-            *error = QStringLiteral("%1 exists and is not a symlink").arg(path);
-            return false;
-        }
+        if (!S_ISLNK(st.st_mode)) return Result::failure(QStringLiteral("%1 exists and is not a symlink").arg(path));
         ::unlink(where.constData());
     }
-    if (::symlink(target.constData(), where.constData()) != 0) {
-        *error = systemError("symlink");
-        return false;
-    }
+    if (::symlink(target.constData(), where.constData()) != 0) return systemError("symlink");
     linkPath_ = path;
-    return true;
+    return {};
 }
 
 }  // namespace qv::emu

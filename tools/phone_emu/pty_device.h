@@ -1,5 +1,7 @@
 #pragma once
 // The emulator's end of a pseudo-terminal. The host opens the slave device like a serial port.
+#include "base/result.h"
+
 #include <QString>
 
 namespace qv::emu {
@@ -12,10 +14,10 @@ public:
     PtyDevice& operator=(const PtyDevice&) = delete;
 
     // Opens a master in non-blocking mode with the slave in raw mode.
-    bool open(QString* error);
+    Result open();
     // A symlink to the slave, replacing an older symlink of that name (never a regular file);
     // removed again by the destructor.
-    bool link(const QString& path, QString* error);
+    Result link(const QString& path);
 
     int masterFd() const { return master_; }
     QString slavePath() const { return slavePath_; }
