@@ -1,7 +1,7 @@
 // AT replies and the Info exchange.
 #include "base/language_table.h"
 #include "link/at_exchange.h"
-#include "link/fake_serial_device.h"
+#include "link/fake_link.h"
 #include "link/log_capture.h"
 
 #include <gtest/gtest.h>
@@ -15,17 +15,7 @@ namespace {
 
 Bytes bytesOf(const char* text) { return Bytes(text, text + strlen(text)); }
 
-struct AtFixture : ::testing::Test {
-    AtFixture() {
-        auto owned = std::make_unique<FakeSerialDevice>();
-        dev = owned.get();
-        link.port = SerialPort(std::move(owned));
-        link.port.setSleeper([](int) {});
-        link.portName = "ttyFAKE";
-        dev->opened = true;
-    }
-    FakeSerialDevice* dev;
-    PhoneLink link;
+struct AtFixture : ::testing::Test, FakeLink {
     AtExchange at{link};
 };
 

@@ -1,5 +1,5 @@
 // The worker: the outcome of a task in the progress texts, and what a task start refuses.
-#include "link/fake_serial_device.h"
+#include "link/fake_link.h"
 #include "session/phone_worker.h"
 #include "session/progress_texts.h"
 
@@ -14,21 +14,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A link on a device in memory with no pauses.
-struct Rig {
-    Rig() {
-        auto owned = std::make_unique<FakeSerialDevice>();
-        dev = owned.get();
-        link.port = SerialPort(std::move(owned));
-        link.port.setSleeper([](int) {});
-        link.portName = "ttyFAKE";
-        dev->opened = true;
-    }
-    FakeSerialDevice* dev;
-    PhoneLink link;
-};
+using Rig = FakeLink;
 
-struct WorkerFixture : ::testing::Test, Rig {
+struct WorkerFixture : ::testing::Test, FakeLink {
     AtExchange at{link};
 };
 
