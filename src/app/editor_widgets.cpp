@@ -56,6 +56,10 @@ QListView* checkList(QWidget* parent, const char* name, CheckListModel* model) {
     v->setUniformItemSizes(true);
     v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v->setGeometry(10, 92, 250, 340);
+    // A view inside a mode panel can keep a layout pending for good, and then skips the repaint
+    // of dataChanged: ticks a phone task or an import changed would show only after the next
+    // click. Repainting on every change keeps the boxes true to the workspace.
+    QObject::connect(model, &QAbstractItemModel::dataChanged, v->viewport(), [v] { v->viewport()->update(); });
     return v;
 }
 
