@@ -4,8 +4,6 @@
 // unwritten rows still ticked, the phone's flash unchanged and the port closed.
 #include "e2e/e2e_support.h"
 #include "editors/item_views.h"
-#include "session/phone_read_task.h"
-#include "session/phone_write_task.h"
 #include "files/workspace.h"
 
 #include <QFile>
@@ -74,11 +72,11 @@ TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
         PhoneEmulator phone(dir, dumps);
         ASSERT_TRUE(phone.start(stage.phone));
         LinkSession session;
-        session.link.versionAddress = ws.image().directory.versionAddress;
-        session.setBody(WorkerTask::ReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
-        session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, ws, {}); });
         if (stage.gate) session.bar.armGate(stage.gate);
-        session.start(stage.task, phone.device(), stage.baud);
+        if (stage.task == WorkerTask::WriteItems)
+            session.startWrite(ws, {}, phone.device(), stage.baud);
+        else
+            session.startRead(ws, phone.device(), stage.baud);
 
         if (stage.gate) {
             ASSERT_TRUE(session.bar.waitForGate(10000)) << session.bar.texts().join('\n').toStdString();
@@ -131,13 +129,11 @@ TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
     Workspace ws;
     ASSERT_TRUE(ws.open(table).ok());
     LinkSession session;
-    session.link.versionAddress = ws.image().directory.versionAddress;
-    session.setBody(WorkerTask::ReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
 
     ScratchDir firstDir, secondDir;
     PhoneEmulator stuck(firstDir, copyDumps(firstDir));
     ASSERT_TRUE(stuck.start({"--boot-delay", "600000"}));
-    session.start(WorkerTask::ReadFile, stuck.device(), 115200);
+    session.startRead(ws, stuck.device(), 115200);
     ASSERT_TRUE(stuck.waitForLog("end key"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     session.cancel();
@@ -145,7 +141,7 @@ TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
 
     PhoneEmulator phone(secondDir, copyDumps(secondDir));
     ASSERT_TRUE(phone.start());
-    const auto r = session.run(WorkerTask::ReadFile, phone.device(), 115200);
+    const auto r = session.read(ws, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, ResultCode::Ok);
     EXPECT_EQ(session.bar.lastText(), "Operation completed.");

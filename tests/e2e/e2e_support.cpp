@@ -220,38 +220,43 @@ void RecordingSink::releaseGate() {
 LinkSession::LinkSession(bool showProgress) {
     link.progress = showProgress ? &bar : nullptr;
     link.loaderImage = qv::emu::standInLoaderImage();
-    worker.onTaskEnded = [this](const qv::Result& r) {
+    // Nothing runs yet: the session's own record of the outcome is kept, and this one added.
+    phone.worker.onTaskEnded = [this, sessionRecord = phone.worker.onTaskEnded](const qv::Result& r) {
+        sessionRecord(r);
         std::lock_guard lock(mutex_);
         result_ = r.code();
         portOpenAtEnd_ = link.port.isOpen();
         ended_.notify_all();
     };
-    worker.start();
 }
 
 LinkSession::~LinkSession() {
     bar.releaseGate();  // a test that failed half way must not leave the worker held
-    worker.stop();
-    link.port.close();
+    phone.worker.stop();
 }
 
-void LinkSession::start(qv::WorkerTask code, const QString& device, uint32_t baud) {
-    {
-        std::lock_guard lock(mutex_);
-        result_.reset();
-    }
-    qv::TaskStartSettings settings{device, baud, false, 50, {}};
-    qv::startTask(link, at, worker, code, settings);
+qv::TaskStartSettings LinkSession::startOn(const QString& device, uint32_t baud) {
+    std::lock_guard lock(mutex_);
+    result_.reset();
+    return qv::TaskStartSettings{device, baud, false, 50, {}};
+}
+
+void LinkSession::startRead(qv::Workspace& ws, const QString& device, uint32_t baud) {
+    phone.startRead(ws, startOn(device, baud));
+}
+
+void LinkSession::startWrite(qv::Workspace& ws, const QString& backup, const QString& device, uint32_t baud) {
+    phone.startWrite(ws, backup, true, startOn(device, baud));
+}
+
+void LinkSession::startRestore(QIODevice& patch, const QString& device, uint32_t baud) {
+    phone.startRestore(patch, true, startOn(device, baud));
 }
 
 std::optional<qv::ResultCode> LinkSession::waitForEnd(int ms) {
     std::unique_lock lock(mutex_);
     ended_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return result_.has_value(); });
     return result_;
-}
-
-void LinkSession::cancel() {
-    link.task.requestCancel();
 }
 
 bool LinkSession::portOpenAtEnd() const {

@@ -2,9 +2,8 @@
 // What the end-to-end tests share: the demo model with its dumps, the emulated phone as a
 // separate program on a pseudo-terminal, the command-line tool, and an in-process phone
 // session (link, worker, progress) for tests that must press Cancel at a precise moment.
-#include "link/at_exchange.h"
-#include "session/phone_worker.h"
-#include "link/phone_link.h"
+#include "files/workspace.h"
+#include "session/phone_session.h"
 #include "session/progress_texts.h"
 #include "support/test_support.h"
 
@@ -127,32 +126,39 @@ private:
     bool gateHit_ = false, gateOpen_ = false;
 };
 
-// One phone conversation in this process, put together as the command-line tool does it.
+// One phone conversation in this process, through the session both front ends use, with the
+// device and speed of the test (no key lock, a 50 ms keypad pause).
 class LinkSession {
 public:
     explicit LinkSession(bool showProgress = true);
     ~LinkSession();
 
-    void setBody(qv::WorkerTask code, qv::PhoneWorker::TaskBody body) { worker.setTaskBody(code, std::move(body)); }
-    // The task start: keypad command, a short pause, then the worker takes over.
-    void start(qv::WorkerTask code, const QString& device, uint32_t baud);
+    void startRead(qv::Workspace& ws, const QString& device, uint32_t baud);
+    // Verifies what it wrote; `backup` empty: no backup patch.
+    void startWrite(qv::Workspace& ws, const QString& backup, const QString& device, uint32_t baud);
+    void startRestore(QIODevice& patch, const QString& device, uint32_t baud);
     // The task's result, or nothing if it has not ended within `ms`.
     std::optional<qv::ResultCode> waitForEnd(int ms = 20000);
-    std::optional<qv::ResultCode> run(qv::WorkerTask code, const QString& device, uint32_t baud) {
-        start(code, device, baud);
+    std::optional<qv::ResultCode> read(qv::Workspace& ws, const QString& device, uint32_t baud) {
+        startRead(ws, device, baud);
+        return waitForEnd();
+    }
+    std::optional<qv::ResultCode> write(qv::Workspace& ws, const QString& backup, const QString& device, uint32_t baud) {
+        startWrite(ws, backup, device, baud);
         return waitForEnd();
     }
     // The progress dialog's Cancel button.
-    void cancel();
+    void cancel() { phone.cancel(); }
     // Whether the task body left the port open when it ended.
     bool portOpenAtEnd() const;
 
-    qv::PhoneLink link;
-    qv::AtExchange at{link};
-    RecordingSink bar;
-    qv::PhoneWorker worker{link, at};
+    RecordingSink bar;  // outlives the session, which reports to it until its worker stops
+    qv::PhoneSession phone;
+    qv::PhoneLink& link = phone.link;
 
 private:
+    qv::TaskStartSettings startOn(const QString& device, uint32_t baud);
+
     mutable std::mutex mutex_;
     std::condition_variable ended_;
     std::optional<qv::ResultCode> result_;

@@ -3,8 +3,6 @@
 // message, the files and tick marks as the user can rely on, and the port closed.
 #include "e2e/e2e_support.h"
 #include "editors/item_views.h"
-#include "session/phone_read_task.h"
-#include "session/phone_write_task.h"
 #include "files/workspace.h"
 #include "base/result.h"
 
@@ -81,8 +79,7 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         PhoneEmulator phone(run.dir, run.dumps);
         ASSERT_TRUE(phone.start({"--refuse-segment", QString::number(refused), "--refuse-times", QString::number(c.refusals)}));
         LinkSession session;
-        session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, run.ws, {}); });
-        const auto r = session.run(WorkerTask::WriteItems, phone.device(), 28800);
+        const auto r = session.write(run.ws, {}, phone.device(), 28800);
         ASSERT_TRUE(r.has_value());
         EXPECT_EQ(*r, c.result);
         EXPECT_FALSE(session.portOpenAtEnd());
@@ -108,10 +105,9 @@ TEST(WriteFaults, LineNoiseBeforeEveryAcknowledgementIsSkipped) {
     PhoneEmulator phone(files.dir, files.dumps);
     ASSERT_TRUE(phone.start({"--garbage-before-ack", "3"}));
     LinkSession session;
-    session.link.versionAddress = files.ws.image().directory.versionAddress;
-    session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, files.ws, files.dir.path("backup.flp")); });
+
     // At 115,200 baud the speed switch's acknowledgement comes behind noise too.
-    const auto r = session.run(WorkerTask::WriteItems, phone.device(), 115200);
+    const auto r = session.write(files.ws, files.dir.path("backup.flp"), phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, ResultCode::Ok) << session.bar.errors().join('\n').toStdString();
     EXPECT_EQ(session.bar.lastText(), "Operation completed.");
@@ -155,10 +151,8 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
         ASSERT_TRUE(run.phone->start(cases[i].faults));
         run.session = std::make_unique<LinkSession>(cases[i].showProgress);
         LinkSession& s = *run.session;
-        s.link.versionAddress = run.ws.image().directory.versionAddress;
-        s.setBody(WorkerTask::ReadFile, [&s, &run] { return readPhoneIntoServiceFile(s.link, run.ws); });
         run.clock.start();
-        s.start(WorkerTask::ReadFile, run.phone->device(), cases[i].baud);
+        s.startRead(run.ws, run.phone->device(), cases[i].baud);
     }
     for (size_t i = 0; i < runs.size(); ++i) {
         SCOPED_TRACE(cases[i].name);

@@ -3,8 +3,6 @@
 // acknowledges a write segment but stores it wrongly.
 #include "e2e/e2e_support.h"
 #include "editors/item_views.h"
-#include "session/phone_read_task.h"
-#include "session/phone_write_task.h"
 #include "files/workspace.h"
 #include "image/byte_order.h"
 #include "base/result.h"
@@ -29,9 +27,7 @@ TEST(GroupedTransfer, AReadInGroupsThroughAUsbAdapterGivesTheDumpImportsDataAndC
     Workspace ws;
     ASSERT_TRUE(ws.open(table).ok());
     LinkSession session;
-    session.link.versionAddress = ws.image().directory.versionAddress;
-    session.setBody(WorkerTask::ReadFile, [&] { return readPhoneIntoServiceFile(session.link, ws); });
-    const auto r = session.run(WorkerTask::ReadFile, phone.device(), 115200);
+    const auto r = session.read(ws, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     ASSERT_EQ(*r, ResultCode::Ok) << session.bar.errors().join('\n').toStdString();
 
@@ -100,8 +96,7 @@ TEST(VerifiedWrite, ASegmentStoredWronglyIsFoundItsRowTickedAgainAndNamed) {
     // The picture goes first: its first segment is stored with one byte wrong.
     ASSERT_TRUE(phone.start(kUsbAdapter + QStringList{"--corrupt-write-segment", "1"}));
     LinkSession session;
-    session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
-    const auto r = session.run(WorkerTask::WriteItems, phone.device(), 115200);
+    const auto r = session.write(files.ws, {}, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, ResultCode::WriteNotVerified);
     EXPECT_EQ(session.bar.errors(), QStringList{"The phone does not hold what was written: pictures row 4"});
@@ -124,9 +119,9 @@ TEST(VerifiedWrite, CancelDuringTheReadBackEndsAbortedNeverDone) {
     PhoneEmulator phone(files.dir, files.dumps);
     ASSERT_TRUE(phone.start());
     LinkSession session;
-    session.setBody(WorkerTask::WriteItems, [&] { return writeTickedItems(session.link, files.ws, {}); });
+
     session.bar.armGate([](const QString& text, int, int) { return text.startsWith("Checking what was written -"); });
-    session.start(WorkerTask::WriteItems, phone.device(), 115200);
+    session.startWrite(files.ws, {}, phone.device(), 115200);
     ASSERT_TRUE(session.bar.waitForGate(20000)) << session.bar.texts().join('\n').toStdString();
     session.cancel();
     session.bar.releaseGate();

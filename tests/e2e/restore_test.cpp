@@ -1,7 +1,6 @@
 // Restore patches that are not what a backup makes: one cut short inside a record, and records
 // at and past the largest size one transfer can carry.
 #include "e2e/e2e_support.h"
-#include "session/restore_patch_task.h"
 #include "image/byte_order.h"
 #include "base/result.h"
 
@@ -64,8 +63,8 @@ TEST(Restore, APatchCutShortWritesItsWholeRecordsAndStillEndsTheConversation) {
         QFile patch(dir.path("cut.flp"));
         ASSERT_TRUE(patch.open(QIODevice::ReadOnly));
         LinkSession session;
-        session.setBody(WorkerTask::ApplyPatch, [&] { return applyRestorePatch(session.link, patch); });
-        const auto r = session.run(WorkerTask::ApplyPatch, phone.device(), 28800);
+        session.startRestore(patch, phone.device(), 28800);
+        const auto r = session.waitForEnd();
         ASSERT_TRUE(r.has_value());
         EXPECT_EQ(resultMessage(*r), c.result);
         if (c.keepOfNext > 0) {
