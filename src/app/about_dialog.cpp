@@ -44,11 +44,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     text->setGeometry(kTextLeft, kTextTop, kTextWidth, textHeight);
 
-    bsatur_n = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
-    bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
-    setLanguageTag(bsatur_n, hintTag(Text::CloseKey8101));
-    bsatur_n->move((kWidth - closeNormal.width()) / 2, buttonTop);
-    connect(bsatur_n, &QAbstractButton::clicked, this, &QDialog::accept);
+    closeButton = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    setLanguageTag(closeButton, hintTag(Text::AboutClose));
+    closeButton->move((kWidth - closeNormal.width()) / 2, buttonTop);
+    connect(closeButton, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 
 QString AboutDialog::notice() {

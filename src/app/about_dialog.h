@@ -18,7 +18,7 @@ protected:
 
 private:
     SkinnedDialogFrame* frame_;
-    ImageButton* bsatur_n;
+    ImageButton* closeButton;
 };
 
 }  // namespace qv

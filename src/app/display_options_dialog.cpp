@@ -47,16 +47,16 @@ DisplayOptionsDialog::DisplayOptionsDialog(Settings& settings, const QString& se
 
     transparencySlider = new QSlider(Qt::Horizontal, frame_);
     transparencySlider->setObjectName(QStringLiteral("transparencySlider"));
-    setLanguageTag(transparencySlider, hintTag(Text::TransparencyKey8080));
+    setLanguageTag(transparencySlider, hintTag(Text::DisplayOptionsTransparency));
     transparencySlider->setRange(1, 100);
     transparencySlider->setGeometry(12, 30, 345, 24);
     transparencySlider->setValue(settings.transparency);  // clamped into 1..100 by the slider
 
-    TransValue = new QLabel(frame_);
-    TransValue->setObjectName(QStringLiteral("TransValue"));
-    TransValue->setAlignment(Qt::AlignCenter);
-    TransValue->setGeometry(12, 54, 345, 16);
-    auto showValue = [this](int v) { TransValue->setText(QStringLiteral("%1 %").arg(v)); };
+    transparencyValue = new QLabel(frame_);
+    transparencyValue->setObjectName(QStringLiteral("transparencyValue"));
+    transparencyValue->setAlignment(Qt::AlignCenter);
+    transparencyValue->setGeometry(12, 54, 345, 16);
+    auto showValue = [this](int v) { transparencyValue->setText(QStringLiteral("%1 %").arg(v)); };
     showValue(transparencySlider->value());
     connect(transparencySlider, &QSlider::valueChanged, this, showValue);
 
@@ -78,16 +78,16 @@ DisplayOptionsDialog::DisplayOptionsDialog(Settings& settings, const QString& se
     connect(TextColorButton, &QToolButton::clicked, this, &DisplayOptionsDialog::chooseTextColor);
     showColors();
 
-    bsatur_n = new ImageButton(skin::applyImage(false), skin::applyImage(true), frame_);
-    bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
-    setLanguageTag(bsatur_n, hintTag(Text::ApplyKey8079));
-    bsatur_n->move(369 / 2 - 24 - 8, 114);
-    bclose_n = new ImageButton(skin::cancelImage(false), skin::cancelImage(true), frame_);
-    bclose_n->setObjectName(QStringLiteral("bclose_n"));
-    setLanguageTag(bclose_n, hintTag(Text::CancelKey8078));
-    bclose_n->move(369 / 2 + 8, 114);
-    connect(bsatur_n, &QAbstractButton::clicked, this, &DisplayOptionsDialog::apply);
-    connect(bclose_n, &QAbstractButton::clicked, this, &QDialog::reject);
+    applyButton = new ImageButton(skin::applyImage(false), skin::applyImage(true), frame_);
+    applyButton->setObjectName(QStringLiteral("applyButton"));
+    setLanguageTag(applyButton, hintTag(Text::DisplayOptionsApply));
+    applyButton->move(369 / 2 - 24 - 8, 114);
+    cancelButton = new ImageButton(skin::cancelImage(false), skin::cancelImage(true), frame_);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    setLanguageTag(cancelButton, hintTag(Text::DisplayOptionsCancel));
+    cancelButton->move(369 / 2 + 8, 114);
+    connect(applyButton, &QAbstractButton::clicked, this, &DisplayOptionsDialog::apply);
+    connect(cancelButton, &QAbstractButton::clicked, this, &QDialog::reject);
 }
 
 DisplayOptionsDialog::~DisplayOptionsDialog() { g_displayOptionsOpen = false; }

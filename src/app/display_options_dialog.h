@@ -55,11 +55,11 @@ private:
     ColorChooser chooser_;
     SkinnedDialogFrame* frame_;
     QSlider* transparencySlider;
-    QLabel* TransValue;
+    QLabel* transparencyValue;
     QToolButton* BackColorButton;
     QToolButton* TextColorButton;
-    ImageButton* bsatur_n;
-    ImageButton* bclose_n;
+    ImageButton* applyButton;
+    ImageButton* cancelButton;
 };
 
 }  // namespace qv

@@ -27,24 +27,24 @@ InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
         e->setGeometry(16, y + 17, 278, 22);
         return e;
     };
-    edModel = field("modelLabel", Text::Model, "edModel", 26);
-    edVersion = field("versionLabel", Text::Version, "edVersion", 70);
+    modelEdit = field("modelLabel", Text::Model, "modelEdit", 26);
+    versionEdit = field("versionLabel", Text::Version, "versionEdit", 70);
 
     const QImage closeNormal = skin::dialogCloseImage(false);
-    bsatur_n = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
-    bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
-    setLanguageTag(bsatur_n, hintTag(Text::CloseKey8088));
-    bsatur_n->move((310 - closeNormal.width()) / 2, 122);
-    connect(bsatur_n, &QAbstractButton::clicked, this, &QDialog::accept);
+    closeButton = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    setLanguageTag(closeButton, hintTag(Text::InfoClose));
+    closeButton->move((310 - closeNormal.width()) / 2, 122);
+    connect(closeButton, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 
-QString InfoDialog::model() const { return edModel->text(); }
+QString InfoDialog::model() const { return modelEdit->text(); }
 
-QString InfoDialog::version() const { return edVersion->text(); }
+QString InfoDialog::version() const { return versionEdit->text(); }
 
 void InfoDialog::setValues(const QString& model, const QString& version) {
-    edModel->setText(model);
-    edVersion->setText(version);
+    modelEdit->setText(model);
+    versionEdit->setText(version);
 }
 
 void InfoDialog::setBusy(bool busy) {

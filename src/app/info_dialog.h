@@ -27,9 +27,9 @@ protected:
 
 private:
     SkinnedDialogFrame* frame_;
-    QLineEdit* edModel;
-    QLineEdit* edVersion;
-    ImageButton* bsatur_n;
+    QLineEdit* modelEdit;
+    QLineEdit* versionEdit;
+    ImageButton* closeButton;
 };
 
 }  // namespace qv

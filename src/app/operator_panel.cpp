@@ -49,11 +49,11 @@ OperatorPanel::OperatorPanel(const PanelContext& context, CheckListModel* model,
     operatorInfoLabel = infoLabel(this, "operatorInfoLabel", QRect(276, 96, 284, 20));
     operatorCodeLabel = infoLabel(this, "operatorCodeLabel", QRect(276, 126, 200, 18), Text::OperatorCode);
     operatorCodeEdit = lineEdit(this, "operatorCodeEdit", QRect(276, 144, 44, 24), 2, Text::CodeOfTheOperator);
-    name1_l = infoLabel(this, "name1_l", QRect(276, 176, 200, 18), Text::OperatorName1);
+    name1Label = infoLabel(this, "name1Label", QRect(276, 176, 200, 18), Text::OperatorName1);
     name1 = lineEdit(this, "name1", QRect(276, 194, 284, 24), 10, Text::TheFirstNameOfTheOperator);
-    name2_l = infoLabel(this, "name2_l", QRect(276, 226, 200, 18), Text::OperatorName2);
+    name2Label = infoLabel(this, "name2Label", QRect(276, 226, 200, 18), Text::OperatorName2);
     name2 = lineEdit(this, "name2", QRect(276, 244, 284, 24), 25, Text::TheSecondNameOfTheOperator);
-    name3_l = infoLabel(this, "name3_l", QRect(276, 276, 200, 18), Text::OperatorName3);
+    name3Label = infoLabel(this, "name3Label", QRect(276, 276, 200, 18), Text::OperatorName3);
     name3 = lineEdit(this, "name3", QRect(276, 294, 284, 24), 50, Text::TheThirdNameOfTheOperator);
     applyOperatorButton = toolButton(this, "applyOperatorButton", QStyle::SP_DialogApplyButton, Text::Confirmation);
     applyOperatorButton->move(276, 330);

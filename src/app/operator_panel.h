@@ -30,7 +30,7 @@ public:
     QLabel* operatorInfoLabel = nullptr;
     QLabel* operatorCodeLabel = nullptr;
     QLineEdit* operatorCodeEdit = nullptr;
-    QLabel *name1_l = nullptr, *name2_l = nullptr, *name3_l = nullptr;
+    QLabel *name1Label = nullptr, *name2Label = nullptr, *name3Label = nullptr;
     QLineEdit *name1 = nullptr, *name2 = nullptr, *name3 = nullptr;
     QToolButton* applyOperatorButton = nullptr;
 

@@ -81,27 +81,27 @@ SetupComDialog::SetupComDialog(const QString& settingsPath, QWidget* parent, con
     settings_ = Settings::load(settingsPath_);
 
     label(body, "portLabel", Text::COMPort, QRect(16, 28, 274, 16));
-    cbCom = new QComboBox(body);
-    cbCom->setObjectName(QStringLiteral("cbCom"));
-    cbCom->setEditable(true);
-    cbCom->setInsertPolicy(QComboBox::NoInsert);
-    cbCom->setGeometry(16, 45, 274, 22);
+    portCombo = new QComboBox(body);
+    portCombo->setObjectName(QStringLiteral("portCombo"));
+    portCombo->setEditable(true);
+    portCombo->setInsertPolicy(QComboBox::NoInsert);
+    portCombo->setGeometry(16, 45, 274, 22);
     // Each entry shows the port's name and carries its device path.
     QList<SerialPortEntry> found = ports();
     orderSerialPorts(found);
-    for (const SerialPortEntry& p : found) cbCom->addItem(serialPortLabel(p), p.path);
+    for (const SerialPortEntry& p : found) portCombo->addItem(serialPortLabel(p), p.path);
     // The drop-down may be wider than the field, so that long names show whole.
-    cbCom->view()->setMinimumWidth(cbCom->view()->sizeHintForColumn(0) + 8);
-    const int portIndex = cbCom->findData(settings_.port);
+    portCombo->view()->setMinimumWidth(portCombo->view()->sizeHintForColumn(0) + 8);
+    const int portIndex = portCombo->findData(settings_.port);
     if (portIndex >= 0) {
-        cbCom->setCurrentIndex(portIndex);
-    } else if (!settings_.port.isEmpty() && (QFileInfo::exists(settings_.port) || cbCom->count() == 0)) {
+        portCombo->setCurrentIndex(portIndex);
+    } else if (!settings_.port.isEmpty() && (QFileInfo::exists(settings_.port) || portCombo->count() == 0)) {
         // A device the search does not find (a pseudo-terminal, a renamed adapter) stays chosen,
         // and so does any setting when the machine reports no port at all.
-        cbCom->addItem(settings_.port, settings_.port);
-        cbCom->setCurrentIndex(cbCom->count() - 1);
+        portCombo->addItem(settings_.port, settings_.port);
+        portCombo->setCurrentIndex(portCombo->count() - 1);
     } else {
-        cbCom->setCurrentIndex(0);
+        portCombo->setCurrentIndex(0);
     }
 
     keyLockCheck = checkBox(body, "keyLockCheck", Text::KeyboardLocked, QRect(16, 73, 274, 20));
@@ -109,37 +109,37 @@ SetupComDialog::SetupComDialog(const QString& settingsPath, QWidget* parent, con
 
     label(body, "readSpeedLabel", Text::ReadingSpeed, QRect(16, 99, 130, 16));
     label(body, "writeSpeedLabel", Text::WritingSpeed, QRect(160, 99, 130, 16));
-    cbCOMSpeedRD = speedList(body, "cbCOMSpeedRD", QRect(16, 116, 130, 22), settings_.baudRD);
-    cbCOMSpeedWR = speedList(body, "cbCOMSpeedWR", QRect(160, 116, 130, 22), settings_.baudWR);
+    readSpeedCombo = speedList(body, "readSpeedCombo", QRect(16, 116, 130, 22), settings_.baudRD);
+    writeSpeedCombo = speedList(body, "writeSpeedCombo", QRect(160, 116, 130, 22), settings_.baudWR);
 
-    CheckRest = checkBox(body, "CheckRest", Text::CreateRestorePatchFile, QRect(16, 146, 274, 20));
-    CheckRest->setChecked(settings_.restorePatch != 0);
+    restorePatchCheck = checkBox(body, "restorePatchCheck", Text::CreateRestorePatchFile, QRect(16, 146, 274, 20));
+    restorePatchCheck->setChecked(settings_.restorePatch != 0);
     // The language table has no text for it.
-    CheckVerify = new QCheckBox(QStringLiteral("Read back and check what was written"), body);
-    CheckVerify->setObjectName(QStringLiteral("CheckVerify"));
-    CheckVerify->setGeometry(16, 168, 274, 20);
-    CheckVerify->setChecked(settings_.verify != 0);
+    verifyCheck = new QCheckBox(QStringLiteral("Read back and check what was written"), body);
+    verifyCheck->setObjectName(QStringLiteral("verifyCheck"));
+    verifyCheck->setGeometry(16, 168, 274, 20);
+    verifyCheck->setChecked(settings_.verify != 0);
 
     label(body, "playerLabel", Text::MelodyPlayer, QRect(16, 194, 274, 16));
-    player_name = new FileNameEdit(body);
-    player_name->setObjectName(QStringLiteral("player_name"));
-    setLanguageTag(player_name, fileDialogTag(Text::PathToPlayer));
-    player_name->setFilter(QStringLiteral("EXE files|*.exe"));
-    player_name->setDefaultSuffix(QStringLiteral("*.exe"));
-    player_name->setStartDir(QStringLiteral("."));
-    player_name->setGeometry(16, 211, 274, 22);
-    player_name->setText(settings_.player);
+    playerEdit = new FileNameEdit(body);
+    playerEdit->setObjectName(QStringLiteral("playerEdit"));
+    setLanguageTag(playerEdit, fileDialogTag(Text::PathToPlayer));
+    playerEdit->setFilter(QStringLiteral("EXE files|*.exe"));
+    playerEdit->setDefaultSuffix(QStringLiteral("*.exe"));
+    playerEdit->setStartDir(QStringLiteral("."));
+    playerEdit->setGeometry(16, 211, 274, 22);
+    playerEdit->setText(settings_.player);
 
-    bsatur_n = new ImageButton(skin::applyImage(false), skin::applyImage(true), body);
-    bsatur_n->setObjectName(QStringLiteral("bsatur_n"));
-    setLanguageTag(bsatur_n, hintTag(Text::ApplyKey8062));
-    bsatur_n->move(306 / 2 - 24 - 8, 250);
-    bclose_n = new ImageButton(skin::cancelImage(false), skin::cancelImage(true), body);
-    bclose_n->setObjectName(QStringLiteral("bclose_n"));
-    setLanguageTag(bclose_n, hintTag(Text::Cancel));
-    bclose_n->move(306 / 2 + 8, 250);
-    connect(bsatur_n, &QAbstractButton::clicked, this, &SetupComDialog::apply);
-    connect(bclose_n, &QAbstractButton::clicked, this, &QDialog::reject);
+    applyButton = new ImageButton(skin::applyImage(false), skin::applyImage(true), body);
+    applyButton->setObjectName(QStringLiteral("applyButton"));
+    setLanguageTag(applyButton, hintTag(Text::SetupApply));
+    applyButton->move(306 / 2 - 24 - 8, 250);
+    cancelButton = new ImageButton(skin::cancelImage(false), skin::cancelImage(true), body);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    setLanguageTag(cancelButton, hintTag(Text::Cancel));
+    cancelButton->move(306 / 2 + 8, 250);
+    connect(applyButton, &QAbstractButton::clicked, this, &SetupComDialog::apply);
+    connect(cancelButton, &QAbstractButton::clicked, this, &QDialog::reject);
     // Enter applies wherever the focus is, the editable port list included.
     for (int key : {Qt::Key_Return, Qt::Key_Enter})
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &SetupComDialog::apply);
@@ -148,12 +148,12 @@ SetupComDialog::SetupComDialog(const QString& settingsPath, QWidget* parent, con
 void SetupComDialog::apply() {
     Settings s = settings_;
     s.port = chosenPort();
-    s.baudRD = cbCOMSpeedRD->currentText().toUInt();
-    s.baudWR = cbCOMSpeedWR->currentText().toUInt();
+    s.baudRD = readSpeedCombo->currentText().toUInt();
+    s.baudWR = writeSpeedCombo->currentText().toUInt();
     s.keyLock = keyLockCheck->isChecked() ? 1 : 0;
-    s.restorePatch = CheckRest->isChecked() ? 1 : 0;
-    s.verify = CheckVerify->isChecked() ? 1 : 0;
-    s.player = player_name->text();
+    s.restorePatch = restorePatchCheck->isChecked() ? 1 : 0;
+    s.verify = verifyCheck->isChecked() ? 1 : 0;
+    s.player = playerEdit->text();
     if (Result saved = s.save(settingsPath_); !saved) {
         reportSaveError(saved.message());
         return;
@@ -163,9 +163,9 @@ void SetupComDialog::apply() {
 }
 
 QString SetupComDialog::chosenPort() const {
-    const QString text = cbCom->currentText().trimmed();
-    const int shown = cbCom->findText(text);  // an entry chosen, or its label typed whole
-    return shown >= 0 ? cbCom->itemData(shown).toString() : text;
+    const QString text = portCombo->currentText().trimmed();
+    const int shown = portCombo->findText(text);  // an entry chosen, or its label typed whole
+    return shown >= 0 ? portCombo->itemData(shown).toString() : text;
 }
 
 void SetupComDialog::keyPressEvent(QKeyEvent* event) {

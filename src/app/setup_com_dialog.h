@@ -47,15 +47,15 @@ private:
     QString settingsPath_;
     Settings settings_;
     SkinnedDialogFrame* frame_;
-    QComboBox* cbCom;
+    QComboBox* portCombo;
     QCheckBox* keyLockCheck;
-    QComboBox* cbCOMSpeedRD;
-    QComboBox* cbCOMSpeedWR;
-    QCheckBox* CheckRest;
-    QCheckBox* CheckVerify;  // read back what a write or restore wrote
-    FileNameEdit* player_name;
-    ImageButton* bsatur_n;
-    ImageButton* bclose_n;
+    QComboBox* readSpeedCombo;
+    QComboBox* writeSpeedCombo;
+    QCheckBox* restorePatchCheck;
+    QCheckBox* verifyCheck;  // read back what a write or restore wrote
+    FileNameEdit* playerEdit;
+    ImageButton* applyButton;
+    ImageButton* cancelButton;
 };
 
 }  // namespace qv

@@ -52,7 +52,7 @@ StringPanel::StringPanel(const PanelContext& context, CheckListModel* model, QWi
 
 void StringPanel::buildEditor() {
     searchLabel = infoLabel(this, "searchLabel", QRect(276, 100, 200, 18), Text::SearchString);
-    searchEdit = lineEdit(this, "searchEdit", QRect(276, 120, 180, 24), 10, Text::SearchStringKey8053);
+    searchEdit = lineEdit(this, "searchEdit", QRect(276, 120, 180, 24), 10, Text::SearchHint);
     stringEditLabel = infoLabel(this, "stringEditLabel", QRect(276, 156, 200, 18), Text::EditString);
     stringEdit = lineEdit(this, "stringEdit", QRect(276, 176, 250, 24), 256, Text::EditSelectedString);
     lineBreakButton = new QPushButton(QString(kLineBreak), this);

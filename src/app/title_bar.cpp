@@ -75,9 +75,9 @@ TitleBar::TitleBar(QWidget* parent) : QWidget(parent) {
         b->setToolTip(langText(hint));
         return b;
     };
-    close_ = makeButton(skin::TitleButton::Close, "bclose_n", Text::Close);
-    minimise_ = makeButton(skin::TitleButton::Minimise, "bminim_n", Text::Minimize);
-    options_ = makeButton(skin::TitleButton::Options, "bsatur_n", Text::DisplayOptions);
+    close_ = makeButton(skin::TitleButton::Close, "closeButton", Text::Close);
+    minimise_ = makeButton(skin::TitleButton::Minimise, "minimiseButton", Text::Minimize);
+    options_ = makeButton(skin::TitleButton::Options, "optionsButton", Text::DisplayOptions);
     connect(close_, &QAbstractButton::clicked, this, &TitleBar::closeClicked);
     connect(minimise_, &QAbstractButton::clicked, this, &TitleBar::minimiseClicked);
     connect(options_, &QAbstractButton::clicked, this, &TitleBar::optionsClicked);

@@ -39,7 +39,7 @@ private:
 
 // The title strip across the top of the main window: the icon with the window menu
 // ("Minimize", "Close"), the title text and the display options, minimise and close buttons
-// (bsatur_n, bminim_n, bclose_n).
+// (optionsButton, minimiseButton, closeButton).
 // Dragging the strip with the left button moves the top-level window: by the window system
 // where it offers that (the move then counts as finished once the window has rested for a
 // moment), else by following the mouse. Either way dragFinished reports the move.

@@ -107,7 +107,7 @@ inline constexpr TextKey DisplayOptions{"8017"};  // "Display options"
 inline constexpr TextKey Transparency{"8018"};  // "Transparency"
 inline constexpr TextKey WriteFirmWare{"8019"};  // "Write FirmWare"
 inline constexpr TextKey AboutThisProgram{"8020"};  // "About this program..."
-inline constexpr TextKey ConfirmationKey8021{"8021"};  // "Confirmation"
+inline constexpr TextKey SpareConfirmation{"8021"};  // "Confirmation" (no control shows it)
 inline constexpr TextKey RestoreOriginalTable{"8022"};  // "Restore original table..."
 inline constexpr TextKey ScaleY{"8023"};  // "Scale Y"
 inline constexpr TextKey ScaleX{"8024"};  // "Scale X"
@@ -139,7 +139,7 @@ inline constexpr TextKey LangPack{"8049"};  // "LangPack"
 inline constexpr TextKey Restore{"8050"};  // "Restore"
 inline constexpr TextKey EditString{"8051"};  // "Edit string"
 inline constexpr TextKey SearchString{"8052"};  // "Search string"
-inline constexpr TextKey SearchStringKey8053{"8053"};  // "Search string"
+inline constexpr TextKey SearchHint{"8053"};  // "Search string"
 inline constexpr TextKey Unused8054{"8054"};  // (empty)
 inline constexpr TextKey Unused8055{"8055"};  // (empty)
 inline constexpr TextKey Unused8056{"8056"};  // (empty)
@@ -148,7 +148,7 @@ inline constexpr TextKey Unused8058{"8058"};  // (empty)
 inline constexpr TextKey Unused8059{"8059"};  // (empty)
 inline constexpr TextKey SetupCOMPort{"8060"};  // "Setup COM port"
 inline constexpr TextKey Cancel{"8061"};  // "Cancel"
-inline constexpr TextKey ApplyKey8062{"8062"};  // "Apply"
+inline constexpr TextKey SetupApply{"8062"};  // "Apply"
 inline constexpr TextKey COMPort{"8063"};  // "COM port"
 inline constexpr TextKey ReadingSpeed{"8064"};  // "Reading speed"
 inline constexpr TextKey Setup{"8065"};  // "Setup"
@@ -164,9 +164,9 @@ inline constexpr TextKey Unused8074{"8074"};  // (empty)
 inline constexpr TextKey DisplayOptionsTitle{"8075"};  // "Display options"
 inline constexpr TextKey BackgroundColourTitle{"8076"};  // "Background"
 inline constexpr TextKey TextColourTitle{"8077"};  // "Text"
-inline constexpr TextKey CancelKey8078{"8078"};  // "Cancel"
-inline constexpr TextKey ApplyKey8079{"8079"};  // "Apply"
-inline constexpr TextKey TransparencyKey8080{"8080"};  // "Transparency"
+inline constexpr TextKey DisplayOptionsCancel{"8078"};  // "Cancel"
+inline constexpr TextKey DisplayOptionsApply{"8079"};  // "Apply"
+inline constexpr TextKey DisplayOptionsTransparency{"8080"};  // "Transparency"
 inline constexpr TextKey Unused8081{"8081"};  // (empty)
 inline constexpr TextKey Unused8082{"8082"};  // (empty)
 inline constexpr TextKey Unused8083{"8083"};  // (empty)
@@ -174,7 +174,7 @@ inline constexpr TextKey Unused8084{"8084"};  // (empty)
 inline constexpr TextKey Info{"8085"};  // "Info"
 inline constexpr TextKey Model{"8086"};  // "Model"
 inline constexpr TextKey Version{"8087"};  // "Version"
-inline constexpr TextKey CloseKey8088{"8088"};  // "Close"
+inline constexpr TextKey InfoClose{"8088"};  // "Close"
 inline constexpr TextKey Unused8089{"8089"};  // (empty)
 inline constexpr TextKey Unused8090{"8090"};  // (empty)
 inline constexpr TextKey Unused8091{"8091"};  // (empty)
@@ -187,7 +187,7 @@ inline constexpr TextKey Unused8097{"8097"};  // (empty)
 inline constexpr TextKey Unused8098{"8098"};  // (empty)
 inline constexpr TextKey Unused8099{"8099"};  // (empty)
 inline constexpr TextKey About{"8100"};  // "About..."
-inline constexpr TextKey CloseKey8101{"8101"};  // "Close"
+inline constexpr TextKey AboutClose{"8101"};  // "Close"
 inline constexpr TextKey Unused8102{"8102"};  // (empty)
 inline constexpr TextKey Unused8103{"8103"};  // (empty)
 inline constexpr TextKey Unused8104{"8104"};  // (empty)

@@ -68,16 +68,16 @@ TEST_F(SetupCom, ShowsTheLoadedSettingsInItsControls) {
     SetupDialog dlg(path(), nullptr, kPorts);
     dlg.show();
     EXPECT_EQ(child<QLabel>(&dlg, "titleLabel")->text(), "Setup");
-    EXPECT_EQ(child<QComboBox>(&dlg, "cbCom")->currentText(), "COM3");
-    auto* rd = child<QComboBox>(&dlg, "cbCOMSpeedRD");
+    EXPECT_EQ(child<QComboBox>(&dlg, "portCombo")->currentText(), "COM3");
+    auto* rd = child<QComboBox>(&dlg, "readSpeedCombo");
     QStringList offered;
     for (int i = 0; i < rd->count(); ++i) offered << rd->itemText(i);
     EXPECT_EQ(offered, (QStringList{"9600", "19200", "28800", "38400", "115200", "230400"}));
     EXPECT_EQ(rd->currentText(), "19200");
-    EXPECT_EQ(child<QComboBox>(&dlg, "cbCOMSpeedWR")->currentText(), "230400");
+    EXPECT_EQ(child<QComboBox>(&dlg, "writeSpeedCombo")->currentText(), "230400");
     EXPECT_TRUE(child<QCheckBox>(&dlg, "keyLockCheck")->isChecked());
-    EXPECT_TRUE(child<QCheckBox>(&dlg, "CheckRest")->isChecked());
-    auto* player = child<FileNameEdit>(&dlg, "player_name");
+    EXPECT_TRUE(child<QCheckBox>(&dlg, "restorePatchCheck")->isChecked());
+    auto* player = child<FileNameEdit>(&dlg, "playerEdit");
     EXPECT_EQ(player->text(), "/opt/play.exe");
     EXPECT_EQ(player->request().filter, "EXE files (*.exe)");
     EXPECT_EQ(player->request().defaultSuffix, "exe");
@@ -86,7 +86,7 @@ TEST_F(SetupCom, ShowsTheLoadedSettingsInItsControls) {
 TEST_F(SetupCom, ASpeedTheListLacksShows38400AndApplyStoresThat) {
     write("[COM]\r\nBaudRD=57600\r\nBaudWR=9600\r\n");
     SetupDialog dlg(path(), nullptr, kPorts);
-    EXPECT_EQ(child<QComboBox>(&dlg, "cbCOMSpeedRD")->currentText(), "38400");
+    EXPECT_EQ(child<QComboBox>(&dlg, "readSpeedCombo")->currentText(), "38400");
     dlg.apply();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(Settings::load(path()).baudRD, 38400u);
@@ -100,11 +100,11 @@ TEST_F(SetupCom, EscapeAndCancelSaveNothing) {
         SetupDialog dlg(path(), nullptr, kPorts);
         dlg.show();
         child<QCheckBox>(&dlg, "keyLockCheck")->setChecked(true);
-        child<QComboBox>(&dlg, "cbCom")->setCurrentIndex(0);
+        child<QComboBox>(&dlg, "portCombo")->setCurrentIndex(0);
         if (byKey)
             QTest::keyClick(&dlg, Qt::Key_Escape);
         else
-            QTest::mouseClick(child<ImageButton>(&dlg, "bclose_n"), Qt::LeftButton);
+            QTest::mouseClick(child<ImageButton>(&dlg, "cancelButton"), Qt::LeftButton);
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_EQ(qvtest::readAll(path()), before);
@@ -120,9 +120,9 @@ TEST_F(SetupCom, EnterWritesAllTenKeysIncludingThoseNotShown) {
     write("[COM]\r\nMEM=1\r\n[Face]\r\nTransparency=40\r\n");
     SetupDialog dlg(path(), nullptr, kPorts);
     dlg.show();
-    child<QComboBox>(&dlg, "cbCom")->setEditText("/dev/ttyUSB3");  // typed by hand
-    child<QComboBox>(&dlg, "cbCOMSpeedWR")->setCurrentText("115200");
-    child<QCheckBox>(&dlg, "CheckRest")->setChecked(true);
+    child<QComboBox>(&dlg, "portCombo")->setEditText("/dev/ttyUSB3");  // typed by hand
+    child<QComboBox>(&dlg, "writeSpeedCombo")->setCurrentText("115200");
+    child<QCheckBox>(&dlg, "restorePatchCheck")->setChecked(true);
     QTest::keyClick(&dlg, Qt::Key_Return);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 
@@ -148,10 +148,10 @@ TEST_F(SetupCom, AConfiguredDeviceOutsideTheListStaysChosenAStaleNameDoesNot) {
     const QString pty = dir.path("pts7");  // stands for a pseudo-terminal the search does not find
     qvtest::writeAll(pty, "");
     qvtest::writeAll(path(), ("[COM]\r\nPort=" + pty + "\r\n").toUtf8());
-    EXPECT_EQ(child<QComboBox>(std::make_unique<SetupDialog>(path(), nullptr, kPorts).get(), "cbCom")->currentText(),
+    EXPECT_EQ(child<QComboBox>(std::make_unique<SetupDialog>(path(), nullptr, kPorts).get(), "portCombo")->currentText(),
               pty);
     write("[COM]\r\nPort=COM9\r\n");
-    EXPECT_EQ(child<QComboBox>(std::make_unique<SetupDialog>(path(), nullptr, kPorts).get(), "cbCom")->currentText(),
+    EXPECT_EQ(child<QComboBox>(std::make_unique<SetupDialog>(path(), nullptr, kPorts).get(), "portCombo")->currentText(),
               "COM1");
 }
 
@@ -294,15 +294,15 @@ TEST(InfoDialog, StartsUnknownShowsValuesAndClosesByItsImage) {
     EXPECT_EQ(dlg.model(), "???");
     EXPECT_EQ(dlg.version(), "???");
     EXPECT_EQ(child<QLabel>(&dlg, "modelLabel")->text(), "Model");
-    EXPECT_EQ(child<ImageButton>(&dlg, "bsatur_n")->toolTip(), "Close");
+    EXPECT_EQ(child<ImageButton>(&dlg, "closeButton")->toolTip(), "Close");
     dlg.setValues(" XY-100", "N/A");
-    EXPECT_EQ(child<QLineEdit>(&dlg, "edModel")->text(), " XY-100");
-    EXPECT_EQ(child<QLineEdit>(&dlg, "edVersion")->text(), "N/A");
+    EXPECT_EQ(child<QLineEdit>(&dlg, "modelEdit")->text(), " XY-100");
+    EXPECT_EQ(child<QLineEdit>(&dlg, "versionEdit")->text(), "N/A");
     dlg.setBusy(true);
     EXPECT_EQ(dlg.cursor().shape(), Qt::BusyCursor);
     dlg.setBusy(false);
     EXPECT_NE(dlg.cursor().shape(), Qt::BusyCursor);
-    QTest::mouseClick(child<ImageButton>(&dlg, "bsatur_n"), Qt::LeftButton);
+    QTest::mouseClick(child<ImageButton>(&dlg, "closeButton"), Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
 }
 

@@ -53,7 +53,7 @@ TEST_F(InstalledCopy, SetupComApplyWritesThePerUserSettingsFile) {
     QTimer::singleShot(0, [] {
         for (QWidget* top : QApplication::topLevelWidgets())
             if (auto* dlg = qobject_cast<SetupComDialog*>(top); dlg && dlg->isVisible()) {
-                dlg->findChild<QComboBox*>("cbCom")->setEditText("/dev/ttyUSB7");
+                dlg->findChild<QComboBox*>("portCombo")->setEditText("/dev/ttyUSB7");
                 QTest::keyClick(dlg, Qt::Key_Return);
             }
     });
@@ -138,7 +138,7 @@ protected:
 TEST_F(PortList, ShowsUsbAdaptersFirstByNameAndStoresTheDevicePath) {
     qvtest::writeAll(path(), "[COM]\r\nPort=/dev/ttyUSB10\r\n");
     SetupComDialog dlg(path(), nullptr, stub());
-    auto* cb = dlg.findChild<QComboBox*>("cbCom");
+    auto* cb = dlg.findChild<QComboBox*>("portCombo");
     EXPECT_EQ(labels(cb), (QStringList{QString::fromUtf8("ttyACM0 \u2014 LG Electronics (1004:61aa)"),
                                        QString::fromUtf8("ttyUSB2 \u2014 CP2102 (10c4:ea60)"),
                                        QString::fromUtf8("ttyUSB10 \u2014 FT232R USB UART (0403:6001)"),
@@ -149,12 +149,12 @@ TEST_F(PortList, ShowsUsbAdaptersFirstByNameAndStoresTheDevicePath) {
     EXPECT_EQ(IniFile::load(path()).value(u"COM", u"Port"), "/dev/ttyUSB10");
 
     SetupComDialog again(path(), nullptr, stub());
-    again.findChild<QComboBox*>("cbCom")->setCurrentIndex(0);
+    again.findChild<QComboBox*>("portCombo")->setCurrentIndex(0);
     again.apply();
     EXPECT_EQ(again.settings().port, "/dev/ttyACM0");
 
     SetupComDialog typed(path(), nullptr, stub());
-    typed.findChild<QComboBox*>("cbCom")->setEditText(" /dev/ttyUSB5 ");
+    typed.findChild<QComboBox*>("portCombo")->setEditText(" /dev/ttyUSB5 ");
     typed.apply();
     EXPECT_EQ(typed.settings().port, "/dev/ttyUSB5");
 }
@@ -163,7 +163,7 @@ TEST_F(PortList, WithoutAnyPortTheConfiguredOneStaysAndIsKept) {
     machine.clear();
     qvtest::writeAll(path(), "[COM]\r\nPort=/dev/ttyUSB0\r\n");
     SetupComDialog dlg(path(), nullptr, stub());
-    EXPECT_EQ(dlg.findChild<QComboBox*>("cbCom")->currentText(), "/dev/ttyUSB0");
+    EXPECT_EQ(dlg.findChild<QComboBox*>("portCombo")->currentText(), "/dev/ttyUSB0");
     dlg.apply();
     EXPECT_EQ(IniFile::load(path()).value(u"COM", u"Port"), "/dev/ttyUSB0");
 }

@@ -586,7 +586,7 @@ TEST_F(EditorTest, EditorControlsTakeTheirTextsFromTheLanguageTable) {
         {"applyStringButton", "Apply", "Ok"},
         {"transparentLabel", nullptr, "Transparency"},
         {"operatorCodeLabel", nullptr, "Operator code"},
-        {"name2_l", nullptr, "Operator name #2"},
+        {"name2Label", nullptr, "Operator name #2"},
         {"stringEditLabel", nullptr, "Edit string"},
         {"searchLabel", nullptr, "Search string"},
     };

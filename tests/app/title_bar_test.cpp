@@ -29,9 +29,9 @@ struct ButtonCase {
 
 TEST(TitleBarButtons, OnlyTheLeftButtonShowsThePressedLookAndClicks) {
     const ButtonCase cases[] = {
-        {"bclose_n", &TitleBar::closeClicked},
-        {"bminim_n", &TitleBar::minimiseClicked},
-        {"bsatur_n", &TitleBar::optionsClicked},
+        {"closeButton", &TitleBar::closeClicked},
+        {"minimiseButton", &TitleBar::minimiseClicked},
+        {"optionsButton", &TitleBar::optionsClicked},
     };
     for (const ButtonCase& c : cases) {
         SCOPED_TRACE(c.name);
