@@ -35,6 +35,11 @@ def function_spans(text):
                 continue
             head = code[last_stmt_start:index]
             head_flat = ' '.join(head.split())
+            # A member initialised with braces in a constructor's initialiser list: not a body.
+            if re.search(r'\)\s*:', head_flat) and re.search(r'[\w>]$', head_flat):
+                stack.append('init')
+                continue
+            head_flat = re.sub(r'\{[^{}]*\}', '()', head_flat)
             is_function = bool(re.search(r'\)\s*(const|override|noexcept|final|mutable|->[^{]*|:[^{]*|\s)*$', head_flat)) \
                 and not re.match(r'^\s*(namespace|class|struct|enum|union|extern)\b', head_flat) \
                 and not re.search(r'=\s*$', head_flat)
@@ -47,6 +52,8 @@ def function_spans(text):
             last_stmt_start = index + 1
         elif char == '}':
             kind = stack.pop() if stack else 'scope'
+            if kind == 'init':
+                continue
             if kind == 'function':
                 name, first = starts.pop()
                 yield name, first, line - first + 1
