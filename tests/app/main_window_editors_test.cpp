@@ -29,18 +29,6 @@ constexpr QRgb kRed = 0xFFFF0000;
 
 class EditorTest : public MainWindowTest {
 protected:
-    // A window over the demo model as new, its data file built again from the dumps.
-    std::unique_ptr<MainWindow> opened() {
-        QFile::remove(dir.path("demo.mem"));
-        auto w = window();
-        buildFromDumps(*w);
-        return w;
-    }
-    static void selectRow(MainWindow& w, const char* list, int row) {
-        auto* v = child<QListView>(w, list);
-        v->setCurrentIndex(v->model()->index(row, 0));
-        v->setFocus();
-    }
     static QString rowText(MainWindow& w, const char* list, int row) {
         auto* v = child<QListView>(w, list);
         return v->model()->data(v->model()->index(row, 0)).toString();

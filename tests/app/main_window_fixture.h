@@ -11,6 +11,8 @@
 #include "support/test_support.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QListView>
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -68,6 +70,18 @@ protected:
         dialogs.dataSource = 1;
         dialogs.files = {model.tableFile, model.dump1, model.dump2};
         w.openClicked();
+    }
+    // A window over the demo model as new, its data file built again from the dumps.
+    std::unique_ptr<qv::MainWindow> opened() {
+        QFile::remove(dir.path("demo.mem"));
+        auto w = window();
+        buildFromDumps(*w);
+        return w;
+    }
+    static void selectRow(qv::MainWindow& w, const char* list, int row) {
+        auto* v = child<QListView>(w, list);
+        v->setCurrentIndex(v->model()->index(row, 0));
+        v->setFocus();
     }
     ScratchDir dir;
     qv::DemoModel model;

@@ -31,17 +31,6 @@ namespace {
 
 class WindowUse : public MainWindowTest {
 protected:
-    std::unique_ptr<MainWindow> opened() {
-        QFile::remove(dir.path("demo.mem"));
-        auto w = window();
-        buildFromDumps(*w);
-        return w;
-    }
-    static void selectRow(MainWindow& w, const char* list, int row) {
-        auto* v = child<QListView>(w, list);
-        v->setCurrentIndex(v->model()->index(row, 0));
-        v->setFocus();
-    }
     static bool ticked(QListView* v, int row) {
         return v->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
     }
