@@ -1,8 +1,8 @@
 #pragma once
 // CreateMEM: asks whether a missing data file is to be made by reading the phone (0) or from
-// flash dump files (1). It has no cancel: whichever way it closes (its close image, Enter,
-// Escape), the selected choice is stored as MEM, the settings file is saved and the result
-// is Accepted.
+// flash dump files (1). Its close image and Enter continue: the selected choice is stored as
+// MEM, the settings file is saved and the result is Accepted. Its cancel cross and Escape
+// store nothing and reject.
 #include "files/settings.h"
 
 #include <QDialog>
@@ -20,7 +20,8 @@ class CreateMemDialog : public QDialog {
 public:
     explicit CreateMemDialog(const QString& settingsPath, QWidget* parent = nullptr);
 
-    // Shows the dialog modally and returns the choice (also saved in the settings file).
+    // Shows the dialog modally and returns the choice (also saved in the settings file), or -1
+    // when cancelled.
     static int ask(QWidget* parent, const QString& settingsPath);
 
     int choice() const;                                  // 0 "by Mobile", 1 "by FullFlash"
@@ -41,6 +42,7 @@ private:
     RadioGroup* sourceGroup;
     QLabel* closePlate;
     ImageButton* closeButton;
+    ImageButton* cancelButton;
 };
 
 }  // namespace qv

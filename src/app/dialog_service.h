@@ -18,7 +18,8 @@ public:
     // An open-file dialog; empty when cancelled. `filter` like "Service file|*.sav".
     virtual QString chooseOpenFile(const QString& title, const QString& filter, const QString& directory) = 0;
     virtual QString chooseSaveFile(const QString& title, const QString& filter, const QString& suggested) = 0;
-    // The CreateMEM dialog: 0 "by Mobile", 1 "by FullFlash"; it records the choice in the settings.
+    // The CreateMEM dialog: 0 "by Mobile", 1 "by FullFlash", recorded in the settings; -1 when
+    // the user cancelled (nothing recorded).
     virtual int chooseDataFileSource() = 0;
     // A folder; empty when cancelled.
     virtual QString chooseFolder(const QString& title, const QString& directory) {

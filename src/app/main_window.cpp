@@ -166,8 +166,7 @@ void MainWindow::buildPanels() {
     // The lists' keys reach eventFilter through the application-wide filter installed at creation.
     batchActions_ = new ListBatchActions(this, ws_, dialogs(),
                                          {[this](ListKind kind) { refreshList(kind); }, [this] { return exportFolder(); }});
-    const PanelContext context{ws_, dialogs(), *batchActions_, [this] { return exportFolder(); },
-                               [this](const QString& file) { itemExported(file); }};
+    const PanelContext context{ws_, dialogs(), *batchActions_, [this] { return exportFolder(); }};
     picturePanel = new PicturePanel(context, pictureModel_, thumbnails_, this);
     melodyPanel = new MelodyPanel(context, settings_, melodyModel_, stringModel_, this);
     operatorPanel = new OperatorPanel(context, operatorModel_, this);
@@ -297,12 +296,6 @@ void MainWindow::exportClicked() {
 
 QString MainWindow::exportFolder() const {
     return options_.exportFolder.isEmpty() ? FilePlaces::current().exportFolder() : options_.exportFolder;
-}
-
-void MainWindow::itemExported(const QString& file) {
-    // Beside the program the user knows where to look; in the per-user folder they would not.
-    if (options_.exportFolder.isEmpty() && !FilePlaces::current().usesProgramFolder())
-        dialogs().showMessage(QDir::toNativeSeparators(file), langText(Text::Export));
 }
 
 void MainWindow::hideModePanels() {

@@ -38,7 +38,7 @@ struct MainWindowOptions {
     QString loaderPath;       // empty: loader.bin beside the program
     QString settingsPath;     // empty: setting.ini beside the program
     DialogService* dialogs = nullptr;  // null: real dialogs
-    QString exportFolder;     // empty: the program's folder (exported pictures and melodies)
+    QString exportFolder;     // empty: the program's folder (melodies for the player, folder exports)
     int keypadWaitMs = 4000;
 };
 
@@ -128,9 +128,6 @@ private:
     QListView* listOf(ListKind kind) const;
     CheckListModel* modelOf(ListKind kind) const;
     QString exportFolder() const;
-    // A picture or melody was exported at the user's command: says where, when the user would
-    // not know where to look.
-    void itemExported(const QString& file);
     // A melody's naming string asked for: the strings in front with it selected.
     void showNamingString(int stringRow);
     // Shows the progress box while the session runs the transfer that `start` starts.

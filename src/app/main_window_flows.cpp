@@ -54,11 +54,16 @@ bool MainWindow::loadPass(int pass, const QString& preset) {
         return true;
     }
     const int source = dialogs().chooseDataFileSource();
+    if (source < 0) {  // cancelled: the table file goes too, nothing is left half open
+        ws_.close();
+        return true;
+    }
     settings_ = Settings::load(options_.settingsPath);  // the dialog stored its choice there
     if (source == 0) {
         if (!dialogs().askYesNo(langText(Text::NoDataFileReadPhone), langText(Text::Attention))) return true;
-        runPhoneTask(settings_.baudRD, [this](const TaskStartSettings& start) { phone_.startRead(ws_, start); });
-        return false;
+        const Result read = runPhoneTask(settings_.baudRD, [this](const TaskStartSettings& start) { phone_.startRead(ws_, start); });
+        // A read the user cancelled ends the open; asking again at once would overrule the cancel.
+        return read.aborted();
     }
     const QString dump1 = dialogs().chooseOpenFile(langText(Text::OpenFile) + " #1", QStringLiteral("BIF files|*.bif"), QDir::currentPath());
     if (dump1.isEmpty()) return true;
@@ -113,7 +118,15 @@ void MainWindow::flashClicked() {
 
 void MainWindow::applyPatchClicked() {
     const QString path = restorePanel->patchPath();
-    if (path.isEmpty() || !QFileInfo::exists(path)) return;
+    if (path.isEmpty()) {
+        dialogs().showMessage(langText(Text::NoPatchFileChosen), langText(Text::Attention));
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        dialogs().showMessage(langText(Text::PatchFileMissing) + QLatin1Char(' ') + QDir::toNativeSeparators(path),
+                              langText(Text::Attention));
+        return;
+    }
     QFile patch(path);
     if (!patch.open(QIODevice::ReadOnly)) {
         dialogs().showError(QStringLiteral("Can not open %1: %2").arg(path, patch.errorString()), langText(Text::ErrorPrefix));

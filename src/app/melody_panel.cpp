@@ -212,11 +212,9 @@ QString MelodyPanel::exportPath(int row) const {
 void MelodyPanel::exportSelected() {
     const int row = currentRow();
     if (row < 0) return;
-    const QString file = exportPath(row);
-    if (const Result s = exportMelody(ws_, row, file); !s)
-        dialogs_.showError(s.message(), langText(Text::Attention));
-    else
-        context_.exported(file);
+    const QString file = chooseExportFile(context_, melodyExportName(ws_, row, stringModel_->texts()), melodyFilter());
+    if (file.isEmpty()) return;
+    if (const Result s = exportMelody(ws_, row, file); !s) dialogs_.showError(s.message(), langText(Text::Attention));
 }
 
 void MelodyPanel::playClicked() {
@@ -246,12 +244,15 @@ void MelodyPanel::melodyListDoubleClicked() {
 }
 
 void MelodyPanel::chooseMelodyName() {
-    if (currentRow() < 0) return;
+    const int row = currentRow();
+    if (row < 0) return;
     melodyNameChooser->clear();
     QStringList texts;
     for (const QString& t : stringModel_->texts()) texts << t;
     melodyNameChooser->addItems(texts);
-    melodyNameChooser->setCurrentIndex(texts.isEmpty() ? -1 : 0);
+    // It opens at the melody's name, so the list need not be searched for it.
+    const int named = melodyNameRow(ws_, row);
+    melodyNameChooser->setCurrentIndex(named >= 0 && named < texts.size() ? named : texts.isEmpty() ? -1 : 0);
     melodyNameChooser->setGeometry(melodyFileEdit->geometry());
     melodyNameChooser->show();
     melodyNameChooser->raise();

@@ -1,5 +1,10 @@
 #include "app/mode_panel.h"
 
+#include "app/dialog_service.h"
+#include "base/language_table.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QListView>
 
 namespace qv {
@@ -15,6 +20,11 @@ ModePanel::ModePanel(QWidget* window) : QWidget(window) {
 int currentListRow(const QListView* list, const Workspace& workspace, ListKind kind) {
     const QModelIndex i = list->currentIndex();
     return i.isValid() && i.row() < workspace.rowCount(kind) ? i.row() : -1;
+}
+
+QString chooseExportFile(const PanelContext& context, const QString& fileName, const QString& filter) {
+    const QString folder = QFileInfo(context.workspace.chosenName()).absolutePath();
+    return context.dialogs.chooseSaveFile(langText(Text::Export), filter, QDir(folder).filePath(fileName));
 }
 
 }  // namespace qv

@@ -19,10 +19,8 @@ struct PanelContext {
     Workspace& workspace;
     DialogService& dialogs;
     ListBatchActions& batchActions;
-    // Where a single picture or melody goes when exported (a melody also on its way to the player).
+    // Where a melody goes on its way to the player.
     std::function<QString()> exportFolder;
-    // A picture or melody was exported to `file` at the user's command.
-    std::function<void(const QString& file)> exported;
 };
 
 class ModePanel : public QWidget {
@@ -33,5 +31,9 @@ public:
 
 // The selected row of `list`, or -1 when none is or it lies beyond the workspace's rows of `kind`.
 int currentListRow(const QListView* list, const Workspace& workspace, ListKind kind);
+
+// Asks where Export writes an item, offering `fileName` in the service file's folder; empty
+// when the user cancels.
+QString chooseExportFile(const PanelContext& context, const QString& fileName, const QString& filter);
 
 }  // namespace qv

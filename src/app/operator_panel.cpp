@@ -8,11 +8,13 @@
 #include "editors/edit_operations.h"
 #include "editors/item_views.h"
 #include "editors/list_texts.h"
+#include "editors/phone_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QToolButton>
+#include <span>
 
 namespace qv {
 
@@ -58,7 +60,15 @@ OperatorPanel::OperatorPanel(const PanelContext& context, CheckListModel* model,
     applyOperatorButton = toolButton(this, "applyOperatorButton", QStyle::SP_DialogApplyButton, Text::Confirmation);
     applyOperatorButton->move(276, 330);
     connect(applyOperatorButton, &QToolButton::clicked, this, &OperatorPanel::applyOperatorClicked);
+    for (int k = 0; k < 3; ++k) {
+        // The field itself never cuts: a paste longer than the limit stays whole, for Apply to
+        // refuse with the limit named, instead of losing its end unseen.
+        nameEdit(k)->setMaxLength(32767);
+        connect(nameEdit(k), &QLineEdit::textEdited, this, [this, k] { nameEdited(k); });
+    }
 }
+
+QLineEdit* OperatorPanel::nameEdit(int k) const { return k == 0 ? name1 : k == 1 ? name2 : name3; }
 
 void OperatorPanel::fill() {
     QStringList texts;
@@ -75,9 +85,6 @@ void OperatorPanel::enter() {
     nameLimits_[0] = std::min<int>(f.name1Length, 30);
     nameLimits_[1] = std::min<int>(f.name2Length, 50);
     nameLimits_[2] = std::min<int>(f.name3Length, 100);
-    name1->setMaxLength(nameLimits_[0]);
-    name2->setMaxLength(nameLimits_[1]);
-    name3->setMaxLength(nameLimits_[2]);
     show();
     if (operatorList->currentIndex().isValid()) selectOperator(operatorList->currentIndex().row());
     operatorList->setFocus();
@@ -95,25 +102,58 @@ void OperatorPanel::selectOperator(int row) {
     if (row < 0 || row >= ws_.rowCount(ListKind::Operators)) return;
     const OperRecord& r = ws_.image().operRecords[size_t(row)];
     // A name longer than the field's limit (it can only come from the phone) shows up to 11,
-    // 26 and 51 characters, whole as far as that goes: typing can shorten it, never lengthen
-    // it, and Apply writes it back as shown.
-    const std::pair<QLineEdit*, QString> names[] = {
-        {name1, shownName(r.name1, kOperatorNameShown[0])}, {name2, shownName(r.name2, kOperatorNameShown[1])},
-        {name3, shownName(r.name3, kOperatorNameShown[2])}};
-    for (int i = 0; i < 3; ++i) {
-        names[i].first->setMaxLength(std::max<int>(nameLimits_[i], int(names[i].second.size())));
-        names[i].first->setText(names[i].second);
+    // 26 and 51 characters; typing can shorten what shows, never lengthen it.
+    const QString names[] = {shownName(r.name1, kOperatorNameShown[0]), shownName(r.name2, kOperatorNameShown[1]),
+                             shownName(r.name3, kOperatorNameShown[2])};
+    for (int k = 0; k < 3; ++k) {
+        typingLimits_[k] = std::max<int>(nameLimits_[k], int(names[k].size()));
+        nameEdit(k)->setText(names[k]);
+        typed_[k] = names[k];
     }
     applyOperatorButton->setEnabled(true);
     operatorCodeEdit->setText(hex(r.code1 & 0xFF, 2));
     operatorInfoLabel->setText(operatorInfo(ws_.image(), r));
 }
 
+// Typing keeps to what the phone can show, as in the string editor, and stops at the limit:
+// one character more than the limit goes again at once.
+void OperatorPanel::nameEdited(int k) {
+    QLineEdit* edit = nameEdit(k);
+    QString text = edit->text();
+    int caret = edit->cursorPosition();
+    dropUnshowable(text, caret);
+    if (text.size() > typingLimits_[k] && text.size() == typed_[k].size() + 1 && caret > 0) text.remove(--caret, 1);
+    if (text != edit->text()) {
+        edit->setText(text);
+        edit->setCursorPosition(caret);
+    }
+    typed_[k] = text;
+}
+
+// The bytes Apply stores for name field k: the stored name itself while the field shows it
+// unchanged (so a name longer than what shows keeps its end), else the text as typed.
+QByteArray OperatorPanel::nameToStore(int k, const OperRecord& r) const {
+    const std::span<const uint8_t> field = k == 0 ? std::span<const uint8_t>(r.name1)
+                                           : k == 1 ? std::span<const uint8_t>(r.name2)
+                                                    : std::span<const uint8_t>(r.name3);
+    const QByteArray stored = nameUpToZero(field.data(), field.size());
+    const QString text = nameEdit(k)->text();
+    return text == fromCp1251(stored.left(kOperatorNameShown[k])) ? stored : toCp1251(text);
+}
+
 void OperatorPanel::applyOperatorClicked() {
     const int row = currentRow();
     if (row < 0) return;
-    const Result s = applyOperator(ws_, row, operatorCodeEdit->text(), toCp1251(name1->text()), toCp1251(name2->text()),
-                                   toCp1251(name3->text()));
+    // Text that did not come from typing is checked here: nothing is stored while a name holds
+    // a character the phone cannot show.
+    for (int k = 0; k < 3; ++k)
+        if (const QString bad = unshowableCharacters(nameEdit(k)->text()); !bad.isEmpty()) {
+            dialogs_.showError(langText(Text::OperatorNameUnshowable).arg(k + 1).arg(bad), langText(Text::Attention));
+            return;
+        }
+    const OperRecord& before = ws_.image().operRecords[size_t(row)];
+    const Result s = applyOperator(ws_, row, operatorCodeEdit->text(), nameToStore(0, before), nameToStore(1, before),
+                                   nameToStore(2, before));
     if (!s) {
         dialogs_.showError(s.message(), langText(Text::Attention));
         return;

@@ -10,6 +10,7 @@ class QToolButton;
 namespace qv {
 
 class CheckListModel;
+struct OperRecord;
 
 class OperatorPanel final : public ModePanel {
     Q_OBJECT
@@ -36,11 +37,16 @@ public:
 
 private:
     void selectOperator(int row);
+    QLineEdit* nameEdit(int k) const;
+    void nameEdited(int k);
+    QByteArray nameToStore(int k, const OperRecord& record) const;
 
     Workspace& ws_;
     DialogService& dialogs_;
     CheckListModel* operatorModel_;
     int nameLimits_[3] = {10, 25, 50};
+    int typingLimits_[3] = {10, 25, 50};  // the limits, or the longer names as shown
+    QString typed_[3];                    // the fields' texts after the last edit
 };
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 #include "app/check_list_model.h"
 #include "app/dialog_service.h"
 #include "app/editor_widgets.h"
+#include "app/file_filters.h"
 #include "app/language_tags.h"
 #include "app/list_batch_actions.h"
 #include "app/progress_dialog.h"
@@ -206,8 +207,7 @@ void PicturePanel::refreshPicturePreview() {
 void PicturePanel::importIntoSelected() {
     const int row = currentRow();
     if (row < 0 || !pictureImportOffered(ws_.image().pictures[size_t(row)])) return;
-    const QString path = dialogs_.chooseOpenFile(
-        langText(Text::Picture), QStringLiteral("Bitmaps (*.bmp)|*.bmp|TIF|*.tif|PNG|*.png"), QDir::currentPath());
+    const QString path = dialogs_.chooseOpenFile(langText(Text::Picture), pictureOpenFilter(), QDir::currentPath());
     if (!path.isEmpty()) importPictureFile(row, path);
 }
 
@@ -226,11 +226,9 @@ void PicturePanel::importPictureFile(int row, const QString& path) {
 void PicturePanel::exportSelected() {
     const int row = currentRow();
     if (row < 0) return;
-    const QString file = QFileInfo(QDir(context_.exportFolder()).filePath(pictureExportName(row))).absoluteFilePath();
-    if (const Result s = exportPictureKeepingDepth(ws_, row, file); !s)
-        dialogs_.showError(s.message(), langText(Text::Attention));
-    else
-        context_.exported(file);
+    const QString file = chooseExportFile(context_, pictureExportName(row), pictureSaveFilter());
+    if (file.isEmpty()) return;
+    if (const Result s = exportPictureKeepingDepth(ws_, row, file); !s) dialogs_.showError(s.message(), langText(Text::Attention));
 }
 
 }  // namespace qv

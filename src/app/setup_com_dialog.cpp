@@ -1,5 +1,6 @@
 #include "app/setup_com_dialog.h"
 
+#include "app/file_filters.h"
 #include "app/file_name_edit.h"
 #include "app/language_tags.h"
 #include "app/skin.h"
@@ -124,8 +125,8 @@ SetupComDialog::SetupComDialog(const QString& settingsPath, QWidget* parent, con
     playerEdit = new FileNameEdit(body);
     playerEdit->setObjectName(QStringLiteral("playerEdit"));
     setLanguageTag(playerEdit, fileDialogTag(Text::PathToPlayer));
-    playerEdit->setFilter(QStringLiteral("EXE files|*.exe"));
-    playerEdit->setDefaultSuffix(QStringLiteral("*.exe"));
+    playerEdit->setFilter(programFilter());
+    playerEdit->setDefaultSuffix(programSuffix());
     playerEdit->setStartDir(QStringLiteral("."));
     playerEdit->setGeometry(16, 211, 274, 22);
     playerEdit->setText(settings_.player);

@@ -10,6 +10,7 @@
 #include "base/language_table.h"
 #include "editors/edit_operations.h"
 #include "editors/item_views.h"
+#include "editors/phone_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -23,16 +24,6 @@ namespace qv {
 
 namespace {
 constexpr QChar kLineBreak(0x00B6);  // "¶", the phone's line break in cp1251 text
-
-bool phoneCanShow(QChar c) { return charToCp1251(c) >= 0; }
-
-// The characters of `text` the phone cannot show, each once, in order.
-QString unshowable(const QString& text) {
-    QString found;
-    for (QChar c : text)
-        if (!phoneCanShow(c) && !found.contains(c)) found += c;
-    return found;
-}
 }  // namespace
 
 StringPanel::StringPanel(const PanelContext& context, CheckListModel* model, QWidget* window)
@@ -53,6 +44,7 @@ StringPanel::StringPanel(const PanelContext& context, CheckListModel* model, QWi
 void StringPanel::buildEditor() {
     searchLabel = infoLabel(this, "searchLabel", QRect(276, 100, 200, 18), Text::SearchString);
     searchEdit = lineEdit(this, "searchEdit", QRect(276, 120, 180, 24), 10, Text::SearchHint);
+    searchStateLabel = infoLabel(this, "searchStateLabel", QRect(462, 122, 96, 20));
     stringEditLabel = infoLabel(this, "stringEditLabel", QRect(276, 156, 200, 18), Text::EditString);
     stringEdit = lineEdit(this, "stringEdit", QRect(276, 176, 250, 24), 256, Text::EditSelectedString);
     lineBreakButton = new QPushButton(QString(kLineBreak), this);
@@ -96,6 +88,7 @@ void StringPanel::fill(ProgressDialog& progress) {
         }
     }
     stringModel_->reset(texts, &ws_.ticks(ListKind::Strings));
+    searchStateLabel->clear();
     if (rows > 0) stringList->setCurrentIndex(stringModel_->index(0));
 }
 
@@ -135,11 +128,7 @@ void StringPanel::stringEdited() {
     const int length = ws_.image().strings[size_t(row)].length;
     QString text = stringEdit->text();
     int caret = stringEdit->cursorPosition();
-    for (int i = int(text.size()) - 1; i >= 0; --i)
-        if (!phoneCanShow(text[i])) {
-            text.remove(i, 1);
-            if (i < caret) --caret;
-        }
+    dropUnshowable(text, caret);
     while (text.size() > length && caret > 0) text.remove(--caret, 1);
     if (text != stringEdit->text()) {
         stringEdit->setText(text);
@@ -155,22 +144,23 @@ void StringPanel::insertLineBreak() {
         const int caret = stringEdit->cursorPosition();
         text.insert(caret, kLineBreak);
         stringEdit->setText(text);
-        stringEdit->setCursorPosition(caret);
+        stringEdit->setCursorPosition(caret + 1);  // typing goes on after the break
     }
     stringEdit->setFocus();
 }
 
-void StringPanel::fontPageChanged(int index) {
-    const int row = currentRow();
-    if (row < 0 || index < 0) return;
-    ws_.image().strings[size_t(row)].fontAttribute = uint8_t(index);
-    stringList->viewport()->update();
-    stringEdit->setFocus();
-}
+// The page chosen is part of the edit: Ok stores it with the text; until then the list and the
+// file keep the string's own page.
+void StringPanel::fontPageChanged(int) { stringEdit->setFocus(); }
 
 void StringPanel::searchChanged(const QString& text) {
     const int row = findStringRow(stringModel_->texts(), text);
-    if (row < 0) return;
+    // Without a match the row stays current, but no longer shows as found.
+    searchStateLabel->setText(row < 0 ? langText(Text::SearchNotFound) : QString());
+    if (row < 0) {
+        stringList->selectionModel()->clearSelection();
+        return;
+    }
     stringList->setCurrentIndex(stringModel_->index(row));
     stringList->scrollTo(stringModel_->index(row));
     stringEdit->setText(stringModel_->data(stringModel_->index(row), Qt::DisplayRole).toString());
@@ -182,12 +172,14 @@ void StringPanel::applyStringClicked() {
     const QString text = stringEdit->text();
     // Text that did not come from typing (a search, a program) is checked here: nothing is
     // stored while it holds a character the phone cannot show.
-    if (const QString bad = unshowable(text); !bad.isEmpty()) {
+    if (const QString bad = unshowableCharacters(text); !bad.isEmpty()) {
         dialogs_.showError(QStringLiteral("The string holds characters the phone cannot show: %1").arg(bad),
                            langText(Text::Attention));
         return;
     }
-    const Result s = applyString(ws_, coding_, row, toCp1251(text), ws_.image().strings[size_t(row)].fontAttribute);
+    const int page = fontPageCombo->currentIndex() >= 0 ? fontPageCombo->currentIndex()
+                                                        : ws_.image().strings[size_t(row)].fontAttribute;
+    const Result s = applyString(ws_, coding_, row, toCp1251(text), page);
     if (!s) {
         dialogs_.showError(s.message(), langText(Text::Attention));
         return;

@@ -36,6 +36,7 @@ public:
     QListView* stringList = nullptr;
     QLabel *lengthCaption = nullptr, *lengthLabel = nullptr;  // "String length -" and the selected string's
     QLabel *searchLabel = nullptr, *stringEditLabel = nullptr;
+    QLabel* searchStateLabel = nullptr;  // says when the search text begins no string
     QLineEdit *searchEdit = nullptr, *stringEdit = nullptr;
     QPushButton *lineBreakButton = nullptr, *applyStringButton = nullptr;
     QComboBox* fontPageCombo = nullptr;

@@ -180,6 +180,13 @@ constexpr Default kDefaults[] = {
     {"8111", "OK"},
     {"8112", "by Mobile"},
     {"8113", "by FullFlash"},
+    {"8300", "Operator name #%1 holds characters the phone cannot show: %2"},
+    {"8301", "Choose the patch file to restore first."},
+    {"8302", "There is no patch file"},
+    {"8303", "All images"},
+    {"8304", "All files"},
+    {"8305", "Cancel"},
+    {"8306", "Not found"},
 };
 
 // Texts that are always appended to other text, so they carry their own separating space.
@@ -204,6 +211,7 @@ int LanguageTable::slotOfKey(QStringView key) {
     if (n >= 8001 && n <= 8104) return n - 7900;
     if (n >= 8200 && n <= 8203) return n - 8200 + 205;
     if (n >= 8110 && n <= 8113) return n - 7900;
+    if (n >= 8300 && n <= 8306) return n - 8300 + 214;
     return -1;
 }
 
@@ -211,6 +219,7 @@ QString LanguageTable::keyOfSlot(int slot) {
     if (slot >= 0 && slot <= 76) return QStringLiteral("%1").arg(slot, 3, 10, QLatin1Char('0'));
     if ((slot >= 101 && slot <= 204) || (slot >= 210 && slot <= 213)) return QString::number(slot + 7900);
     if (slot >= 205 && slot <= 208) return QString::number(slot - 205 + 8200);
+    if (slot >= 214 && slot <= 220) return QString::number(slot - 214 + 8300);
     return {};
 }
 

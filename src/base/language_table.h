@@ -14,10 +14,10 @@ class IniFile;
 
 class LanguageTable {
 public:
-    static constexpr int kSlotCount = 214;
+    static constexpr int kSlotCount = 221;
 
     // Keys "000".."076" -> 0..76, "8001".."8104" -> 101..204, "8200".."8203" -> 205..208,
-    // "8110".."8113" -> 210..213; -1 for any other string.
+    // "8110".."8113" -> 210..213, "8300".."8306" -> 214..220; -1 for any other string.
     static int slotOfKey(QStringView key);
     // The key that fills a slot, or an empty string for the slots no key fills (77..100, 209).
     static QString keyOfSlot(int slot);
@@ -34,7 +34,7 @@ public:
     const QString& loadWarning() const { return loadWarning_; }
 
     QString text(QStringView key) const;  // empty for a key the table does not list
-    QString slot(int slot) const;         // empty outside 0..213
+    QString slot(int slot) const;         // empty outside 0..220
 
 private:
     void fillDefaults();

@@ -199,6 +199,13 @@ inline constexpr TextKey CreateMEMFile{"8110"};  // "Create MEM file"
 inline constexpr TextKey OK{"8111"};  // "OK"
 inline constexpr TextKey ByMobile{"8112"};  // "by Mobile"
 inline constexpr TextKey ByFullFlash{"8113"};  // "by FullFlash"
+inline constexpr TextKey OperatorNameUnshowable{"8300"};  // "Operator name #%1 holds characters the phone cannot show: %2"
+inline constexpr TextKey NoPatchFileChosen{"8301"};  // "Choose the patch file to restore first."
+inline constexpr TextKey PatchFileMissing{"8302"};  // "There is no patch file" (the path follows)
+inline constexpr TextKey AllImageFiles{"8303"};  // "All images"
+inline constexpr TextKey AllFiles{"8304"};  // "All files"
+inline constexpr TextKey CreateMemCancel{"8305"};  // "Cancel"
+inline constexpr TextKey SearchNotFound{"8306"};  // "Not found"
 
 }  // namespace Text
 }  // namespace qv

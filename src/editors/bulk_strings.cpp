@@ -6,6 +6,7 @@
 #include "editors/char_map_coding.h"
 #include "editors/edit_operations.h"
 #include "editors/item_views.h"
+#include "editors/phone_text.h"
 #include "editors/po_file.h"
 
 #include <QDateTime>
@@ -20,11 +21,6 @@ namespace {
 
 // Far more than the PO file of the largest string table.
 constexpr qint64 kMaxPoBytes = qint64(64) * 1024 * 1024;
-
-QString characterName(QChar c) {
-    const QString code = QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
-    return c.isPrint() ? QStringLiteral("\"%1\" (%2)").arg(c).arg(code) : code;
-}
 
 struct StringCheck {
     QByteArray text;  // cp1251, line breaks as 182, at most the string's length
@@ -47,17 +43,6 @@ StringCheck phoneString(const QString& translation, const StrEntry& e) {
     if (out.text.size() > int(e.length))
         out.refusal = QStringLiteral("the text has %1 characters; this string holds %2").arg(out.text.size()).arg(e.length);
     return out;
-}
-
-// A character shows when its glyph in the string's page reads back as the same character.
-QString fontRefusal(const QByteArray& text, const StrEntry& e, const CharMapCoding& coding) {
-    const QByteArray shown = coding.decode(coding.encode(text, e.fontAttribute));
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (shown[i] != text[i])
-            return QStringLiteral("the phone's font has no character %1 in page %2")
-                .arg(characterName(cp1251ToChar(uint8_t(text[i]))))
-                .arg(e.fontAttribute);
-    return {};
 }
 
 // The bytes the string editor stores for `text`: padded with spaces to the length, encoded,
@@ -226,7 +211,7 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
             ++result.unchanged;
             continue;
         }
-        if (const QString refusal = fontRefusal(check.text, entry, coding); !refusal.isEmpty()) {
+        if (const QString refusal = fontRefusal(coding, check.text, entry.fontAttribute); !refusal.isEmpty()) {
             result.problems.push_back({row, where(e), refusal});
             continue;
         }

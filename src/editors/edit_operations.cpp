@@ -6,6 +6,7 @@
 #include "editors/bmp_file.h"
 #include "editors/item_views.h"
 #include "editors/list_texts.h"
+#include "editors/phone_text.h"
 #include "editors/picture_codec.h"
 
 #include <QBuffer>
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <algorithm>
+#include <span>
 #include <set>
 
 namespace qv {
@@ -274,25 +276,28 @@ Result applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
                      const QByteArray& name3) {
     if (row < 0 || row >= ws.rowCount(ListKind::Operators)) return rowOutside(row, ws.rowCount(ListKind::Operators));
     const OperFormat& f = ws.image().operFormat;
-    const OperRecord& current = ws.image().operRecords[size_t(row)];
-    // A name stored longer than its format allows (it came from the phone) is shown up to 11,
-    // 26 and 51 characters; that much may be written back as shown.
-    auto shownLength = [](const auto& field, int shown) {
-        return std::min<int>(shown, int(std::find(field.begin(), field.end(), uint8_t(0)) - field.begin()));
-    };
-    const std::pair<const QByteArray*, int> limits[] = {
-        {&name1, std::max(std::min<int>(f.name1Length, 30), shownLength(current.name1, kOperatorNameShown[0]))},
-        {&name2, std::max(std::min<int>(f.name2Length, 50), shownLength(current.name2, kOperatorNameShown[1]))},
-        {&name3, std::max(std::min<int>(f.name3Length, 100), shownLength(current.name3, kOperatorNameShown[2]))}};
-    for (int k = 0; k < 3; ++k)
-        if (limits[k].first->size() > limits[k].second)
-            return Result::failure(QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(limits[k].second));
+    OperRecord& r = ws.image().operRecords[size_t(row)];
+    // A name passed as stored stays as it is, however long (it came from the phone); a new one
+    // must fit the phone's operator format.
+    const struct {
+        const QByteArray& name;
+        std::span<uint8_t> field;
+        int limit;
+    } names[] = {{name1, r.name1, std::min<int>(f.name1Length, 30)},
+                 {name2, r.name2, std::min<int>(f.name2Length, 50)},
+                 {name3, r.name3, std::min<int>(f.name3Length, 100)}};
+    bool changed[3];
+    for (int k = 0; k < 3; ++k) {
+        changed[k] = names[k].name != nameUpToZero(names[k].field.data(), names[k].field.size());
+        if (changed[k] && names[k].name.size() > names[k].limit)
+            return Result::failure(QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(names[k].limit));
+    }
     return ws.edit([&] {
-        OperRecord& r = ws.image().operRecords[size_t(row)];
-        r.name1.fill(0), r.name2.fill(0), r.name3.fill(0);
-        std::copy(name1.begin(), name1.end(), r.name1.begin());
-        std::copy(name2.begin(), name2.end(), r.name2.begin());
-        std::copy(name3.begin(), name3.end(), r.name3.begin());
+        for (int k = 0; k < 3; ++k)
+            if (changed[k]) {
+                std::fill(names[k].field.begin(), names[k].field.end(), uint8_t(0));
+                std::copy(names[k].name.begin(), names[k].name.end(), names[k].field.begin());
+            }
         r.code1 = parseOperatorCode(codeText);
         QByteArray record(int(OperRecord::kSize), '\0');
         r.write(reinterpret_cast<uint8_t*>(record.data()));
@@ -310,6 +315,7 @@ Result applyString(Workspace& ws, const CharMapCoding& coding, int row, const QB
     if (text.size() > int(e.length))
         return Result::failure(QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
     if (page < 0 || page > 5) return Result::failure(QStringLiteral("Font page %1 does not exist").arg(page));
+    if (const QString refusal = fontRefusal(coding, text, page); !refusal.isEmpty()) return Result::failure(refusal);
     const QByteArray padded = text + QByteArray(int(e.length) - text.size(), ' ');
     QByteArray encoded = coding.encode(padded.left(std::min<int>(e.length, kMaxStringChars)), page);
     // The bytes past the encoded characters are zeros, never leftovers.

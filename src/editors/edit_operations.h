@@ -56,15 +56,17 @@ Result exportMelody(Workspace& ws, int row, const QString& path);
 int melodyNameRow(const Workspace& ws, int row);
 Result setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow);
 
-// Operators: code as typed (hex, invalid → 0), names as cp1251 bytes. A name longer than the
-// operator format allows is refused, unless it is no longer than what the editor shows of the
-// stored name (at most kOperatorNameShown characters): that is written back as shown.
+// Operators: code as typed (hex, invalid → 0), names as cp1251 bytes. A name equal to the
+// stored one (up to its first zero) leaves the field as it is, whatever its length; a new name
+// longer than the operator format allows is refused. The editor shows at most
+// kOperatorNameShown characters of a stored name.
 constexpr int kOperatorNameShown[3] = {11, 26, 51};
 Result applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1,
                      const QByteArray& name2, const QByteArray& name3);
 uint16_t parseOperatorCode(const QString& text);
 
-// Strings: text as cp1251 bytes, padded with spaces to the string's length; refused when longer.
+// Strings: text as cp1251 bytes, padded with spaces to the string's length; refused when longer
+// or when the font has no glyph for one of its characters in `page`.
 Result applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page);
 // The first row whose text begins with `prefix` (case-sensitive), or -1.
 int findStringRow(const std::vector<QString>& texts, const QString& prefix);

@@ -79,8 +79,14 @@ TEST_F(SetupCom, ShowsTheLoadedSettingsInItsControls) {
     EXPECT_TRUE(child<QCheckBox>(&dlg, "restorePatchCheck")->isChecked());
     auto* player = child<FileNameEdit>(&dlg, "playerEdit");
     EXPECT_EQ(player->text(), "/opt/play.exe");
+#ifdef Q_OS_WIN
     EXPECT_EQ(player->request().filter, "EXE files (*.exe)");
     EXPECT_EQ(player->request().defaultSuffix, "exe");
+#else
+    // Programs here have no extension: every file is offered.
+    EXPECT_EQ(player->request().filter, "All files (*)");
+    EXPECT_EQ(player->request().defaultSuffix, "");
+#endif
 }
 
 TEST_F(SetupCom, ASpeedTheListLacksShows38400AndApplyStoresThat) {
@@ -168,20 +174,28 @@ TEST_F(SetupCom, AFailedSaveIsReportedAndTheDialogStaysOpen) {
 
 using CreateMem = SettingsFile;
 
-TEST_F(CreateMem, OffersTheStoredChoiceAndEscapeKeepsAndSavesIt) {
-    write("[COM]\r\nMEM=1\r\n");
-    CreateMemDialog dlg(path());
-    dlg.show();
-    EXPECT_EQ(child<QLabel>(&dlg, "titleLabel")->text(), "Create MEM file");
-    auto* group = child<RadioGroup>(&dlg, "sourceGroup");
-    EXPECT_EQ(group->item(0)->text(), "by Mobile");
-    EXPECT_EQ(group->item(1)->text(), "by FullFlash");
-    EXPECT_TRUE(group->item(1)->isChecked());
-    QTest::keyClick(&dlg, Qt::Key_Escape);
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.choice(), 1);
-    EXPECT_EQ(ini().value(u"COM", u"MEM"), "1");
-    EXPECT_TRUE(ini().contains(u"Face", u"Color"));
+TEST_F(CreateMem, OffersTheStoredChoiceAndEscapeOrTheCrossCancelWithoutSaving) {
+    for (const char* way : {"Escape", "cross"}) {
+        SCOPED_TRACE(way);
+        write("[COM]\r\nMEM=1\r\n");
+        CreateMemDialog dlg(path());
+        dlg.show();
+        EXPECT_EQ(child<QLabel>(&dlg, "titleLabel")->text(), "Create MEM file");
+        auto* group = child<RadioGroup>(&dlg, "sourceGroup");
+        EXPECT_EQ(group->item(0)->text(), "by Mobile");
+        EXPECT_EQ(group->item(1)->text(), "by FullFlash");
+        EXPECT_TRUE(group->item(1)->isChecked());
+        group->item(0)->click();
+        auto* cancel = child<ImageButton>(&dlg, "cancelButton");
+        EXPECT_EQ(cancel->toolTip(), "Cancel");
+        if (QByteArray(way) == "Escape")
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        else
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_EQ(dlg.result(), QDialog::Rejected);
+        EXPECT_EQ(qvtest::readAll(path()), QByteArray("[COM]\r\nMEM=1\r\n"));
+    }
 }
 
 TEST_F(CreateMem, ReadsTheFileAgainWhenShownAndTheCloseImageStoresTheSelection) {
@@ -212,6 +226,11 @@ TEST_F(CreateMem, AskReturnsTheChoiceOfTheModalDialog) {
             if (qobject_cast<CreateMemDialog*>(w) && w->isVisible()) QTest::keyClick(w, Qt::Key_Return);
     });
     EXPECT_EQ(CreateMemDialog::ask(nullptr, path()), 1);
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<CreateMemDialog*>(w) && w->isVisible()) QTest::keyClick(w, Qt::Key_Escape);
+    });
+    EXPECT_EQ(CreateMemDialog::ask(nullptr, path()), -1);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,9 +1,8 @@
-// An installed copy (its program folder not writable) keeps its settings and exports in the
-// per-user folders; the port list shows the ports by name and stores their device paths.
+// An installed copy (its program folder not writable) keeps its settings in the per-user
+// folders; the port list shows the ports by name and stores their device paths.
 #include "app/serial_ports.h"
 #include "app/setup_com_dialog.h"
 #include "base/ini_file.h"
-#include "editors/edit_operations.h"
 #include "files/file_places.h"
 #include "main_window_fixture.h"
 
@@ -11,10 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListView>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 
 using namespace qv;
 
@@ -38,11 +35,6 @@ protected:
         QFile::setPermissions(places.programFolder, QFile::ReadOwner | QFile::ExeOwner);
         if (qvtest::runningAsRoot()) places.installedFolders << places.programFolder;
     }
-    void exportPicture(MainWindow& w, int row) {
-        auto* list = child<QListView>(w, "pictureList");
-        list->setCurrentIndex(list->model()->index(row, 0));
-        w.picturePanel->exportButton->click();
-    }
     FilePlaces places;
 };
 
@@ -63,33 +55,6 @@ TEST_F(InstalledCopy, SetupComApplyWritesThePerUserSettingsFile) {
     ASSERT_TRUE(QFileInfo::exists(perUser));
     EXPECT_EQ(IniFile::load(perUser).value(u"COM", u"Port"), "/dev/ttyUSB7");
     EXPECT_FALSE(QFileInfo::exists(dir.path("program/setting.ini")));
-    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
-}
-
-TEST_F(InstalledCopy, APictureIsExportedToThePerUserFolderAndTheWindowSaysWhere) {
-    makeProgramFolderReadOnly();
-    {
-        ScopedFilePlaces scoped(places);
-        auto w = window();
-        buildFromDumps(*w);
-        dialogs.messages.clear();
-        exportPicture(*w, 3);
-        const QString file = QDir(places.dataFolder).filePath(pictureExportName(3));
-        EXPECT_TRUE(QFileInfo(file).size() > 0) << file.toStdString();
-        ASSERT_EQ(dialogs.messages.size(), 1);
-        EXPECT_EQ(dialogs.messages[0], QDir::toNativeSeparators(file));
-    }
-
-    // A portable copy exports beside itself, as it always did, and says nothing.
-    TearDown();
-    places.installedFolders.clear();
-    ScopedFilePlaces scoped(places);
-    auto w = window();
-    QFile::remove(dir.path("demo.mem"));
-    buildFromDumps(*w);
-    dialogs.messages.clear();
-    exportPicture(*w, 3);
-    EXPECT_TRUE(QFileInfo::exists(QDir(places.programFolder).filePath(pictureExportName(3))));
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
 }
 

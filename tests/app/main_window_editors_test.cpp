@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -66,7 +67,6 @@ TEST_F(EditorTest, ImportingABitmapReplacesThePictureItsThumbnailAndPreviewAndTi
     w->picturePanel->importButton->click();
 
     EXPECT_EQ(dialogs.titles.last(), "Picture");
-    EXPECT_EQ(dialogs.filters.last(), "Bitmaps (*.bmp)|*.bmp|TIF|*.tif|PNG|*.png");
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
     EXPECT_TRUE(reddish(w->thumbnails().image(0).pixel(24, 24)));
     EXPECT_EQ(w->thumbnails().image(1), makeThumbnail([&] {
@@ -201,16 +201,21 @@ TEST_F(EditorTest, TransparencyTakesTheBottomLeftColourOutWithoutSmoothing) {
     EXPECT_EQ(child<QLabel>(*w, "transparentLabel")->text(), "Transparency");
 }
 
-TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
+// Export asks where, offering the row's file name in the service file's folder, and writes
+// exactly there; a cancelled choice writes nothing.
+TEST_F(EditorTest, ExportAsksWhereStartingBesideTheServiceFileAndReportsAFailure) {
     options.exportFolder = dir.path("out");
     QDir().mkpath(options.exportFolder);
     auto w = opened();
     for (int row : {3, 10}) {
         selectRow(*w, "pictureList", row);
+        const QString chosen = dir.path(QStringLiteral("chosen%1.bmp").arg(row));
+        dialogs.saveFiles = {chosen};
         w->picturePanel->exportButton->click();
-        const QString name = QDir(options.exportFolder).filePath(pictureExportName(row));
-        const auto written = readBmpFile(name);
-        ASSERT_TRUE(written) << name.toStdString();
+        EXPECT_EQ(dialogs.titles.last(), "Export");
+        EXPECT_EQ(dialogs.suggested.last(), QDir(dir.path()).filePath(pictureExportName(row)));
+        const auto written = readBmpFile(chosen);
+        ASSERT_TRUE(written) << chosen.toStdString();
         QImage picture;
         pictureOfRow(w->workspace(), row, picture);
         ASSERT_EQ(QSize(written->width, written->height), picture.size());
@@ -218,15 +223,25 @@ TEST_F(EditorTest, ExportWritesTheBitmapByRowNumberAndReportsAFailure) {
             for (int x = 0; x < picture.width(); x += 5)
                 EXPECT_EQ(written->pixel(x, y) & 0xFFFFFF, picture.pixel(x, y) & 0xFFFFFF) << x << "," << y;
     }
-    EXPECT_TRUE(QFile::exists(QDir(options.exportFolder).filePath("bitmap000A.bmp")));
+    EXPECT_TRUE(dialogs.suggested.last().endsWith("bitmap000A.bmp"));
     EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(QDir(options.exportFolder).isEmpty());
+
+    w->showMelodies();
+    selectRow(*w, "melodyList", 3);
+    w->melodyPanel->exportButton->click();  // cancelled
+    EXPECT_EQ(dialogs.suggested.last(), dir.path("melody_0003.mmf"));
+    EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
+    EXPECT_FALSE(QFile::exists(dir.path("melody_0003.mmf")));
 
     // A folder in the file's place cannot be written over.
-    QDir().mkpath(QDir(options.exportFolder).filePath("bitmap0000.bmp"));
+    w->showImages();
+    QDir().mkpath(dir.path("taken.bmp"));
     selectRow(*w, "pictureList", 0);
+    dialogs.saveFiles = {dir.path("taken.bmp")};
     w->picturePanel->exportButton->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages.last().contains("bitmap0000.bmp"));
+    EXPECT_TRUE(dialogs.messages.last().contains("taken.bmp"));
 }
 
 // ---- Melodies ------------------------------------------------------------------------------
@@ -375,8 +390,6 @@ TEST_F(EditorTest, AnOperatorEditIsStoredWithItsCodeAsHex) {
         EXPECT_EQ(child<QLineEdit>(*w, "name1")->text(), "NordTel");
         EXPECT_EQ(child<QLineEdit>(*w, "operatorCodeEdit")->text(), "01");
         EXPECT_EQ(child<QLabel>(*w, "operatorInfoLabel")->text(), "Operator code - 0250-01    RUS");
-        EXPECT_EQ(child<QLineEdit>(*w, "name1")->maxLength(), 10);
-        EXPECT_EQ(child<QLineEdit>(*w, "name3")->maxLength(), 17);
         child<QLineEdit>(*w, "operatorCodeEdit")->setText(c.typed);
         child<QLineEdit>(*w, "name1")->setText("Tele2");
         child<QLineEdit>(*w, "name2")->clear();
@@ -397,30 +410,92 @@ TEST_F(EditorTest, AnOperatorEditIsStoredWithItsCodeAsHex) {
     }
 }
 
+// A name the phone cannot hold is refused with the reason, and the operator, its row and its
+// tick stay as they were; typing simply stops at the limit.
+TEST_F(EditorTest, AnOperatorNameThePhoneCannotHoldIsRefusedAndChangesNothing) {
+    const struct {
+        const char* field;
+        const char* text;
+        bool pasted;  // else set by a program
+        const char* message;
+    } cases[] = {
+        {"name1", "\u4E2D\u56FD", false, "Operator name #1 holds characters the phone cannot show: \u4E2D\u56FD"},
+        {"name3", "A name of twenty-six chars", true, "Operator name #3 holds at most 17 characters"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        auto w = opened();
+        w->showOperators();
+        selectRow(*w, "operatorList", 0);
+        ASSERT_TRUE(loadOperatorRecords(w->workspace()));
+        QByteArray before;
+        ASSERT_TRUE(w->workspace().readBlob(kOperatorTable, 0, before));
+        const QString row = rowText(*w, "operatorList", 0);
+        auto* edit = child<QLineEdit>(*w, c.field);
+        edit->selectAll();
+        c.pasted ? edit->insert(QString::fromUtf8(c.text)) : edit->setText(QString::fromUtf8(c.text));
+        EXPECT_EQ(edit->text(), QString::fromUtf8(c.text));  // a paste is never cut to fit
+        child<QLineEdit>(*w, "operatorCodeEdit")->setText("42");
+        child<QToolButton>(*w, "applyOperatorButton")->click();
+
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages.last(), QString::fromUtf8(c.message));
+        dialogs.messages.clear();
+        QByteArray after;
+        ASSERT_TRUE(w->workspace().readBlob(kOperatorTable, 0, after));
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(rowText(*w, "operatorList", 0), row);
+        EXPECT_FALSE(w->workspace().ticks(ListKind::Operators)[0]);
+    }
+    auto w = opened();
+    w->showOperators();
+    selectRow(*w, "operatorList", 0);
+    auto* name1 = child<QLineEdit>(*w, "name1");
+    name1->clear();
+    name1->setFocus();
+    for (QChar c : QString::fromUtf8("Tele2 Mobi\u4E2Dle")) {  // typed one by one, as a keyboard sends them
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(name1, &press);
+    }
+    EXPECT_EQ(name1->text(), "Tele2 Mobi");
+}
+
 // ---- Strings -------------------------------------------------------------------------------
 
-TEST_F(EditorTest, AStringEditWithALineBreakAndAFontPageIsStoredPadded) {
+TEST_F(EditorTest, AStringEditWithALineBreakAndAFontPageIsStoredPaddedOnlyByOk) {
     auto w = opened();
     w->showLangPack();
     selectRow(*w, "stringList", 2);
     auto* edit = child<QLineEdit>(*w, "stringEdit");
+    auto* pages = child<QComboBox>(*w, "fontPageCombo");
     EXPECT_EQ(edit->text(), QString::fromUtf8("Call¶register"));
     EXPECT_EQ(w->stringPanel->lengthCaption->text(), "String length -");
     EXPECT_EQ(w->stringPanel->lengthLabel->text(), "13");
-    EXPECT_EQ(child<QComboBox>(*w, "fontPageCombo")->currentIndex(), 2);
+    EXPECT_EQ(pages->currentIndex(), 2);
     edit->clear();
-    QTest::keyClicks(edit, "Hi");
-    edit->setCursorPosition(1);
+    QTest::keyClicks(edit, "Ab");
     child<QPushButton>(*w, "lineBreakButton")->click();
-    EXPECT_EQ(edit->text(), QString::fromUtf8("H¶i"));
-    EXPECT_EQ(edit->cursorPosition(), 1);
-    child<QComboBox>(*w, "fontPageCombo")->setCurrentIndex(1);
-    EXPECT_EQ(w->workspace().image().strings[2].fontAttribute, 1);  // at once, before Apply
-    child<QPushButton>(*w, "applyStringButton")->click();
+    QTest::keyClicks(edit, "Cd");  // typing goes on after the break
+    EXPECT_EQ(edit->text(), QString::fromUtf8("Ab¶Cd"));
 
+    // A page chosen without Ok is forgotten with the rest of the edit.
+    pages->setCurrentIndex(1);
+    EXPECT_EQ(w->workspace().image().strings[2].fontAttribute, 2);  // the row keeps its font
+    EXPECT_FALSE(w->workspace().ticks(ListKind::Strings)[2]);
+    selectRow(*w, "stringList", 3);
+    selectRow(*w, "stringList", 2);
+    EXPECT_EQ(pages->currentIndex(), 2);
+    EXPECT_EQ(reopened()->image().strings[2].fontAttribute, 2);
+
+    pages->setCurrentIndex(1);  // the page alone is an edit too
+    child<QPushButton>(*w, "applyStringButton")->click();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
-    EXPECT_EQ(rowText(*w, "stringList", 2), QString::fromUtf8("H¶i"));
     EXPECT_TRUE(w->workspace().ticks(ListKind::Strings)[2]);
+    EXPECT_EQ(reopened()->image().strings[2].fontAttribute, 1);
+
+    edit->setText(QString::fromUtf8("H¶i"));
+    child<QPushButton>(*w, "applyStringButton")->click();
+    EXPECT_EQ(rowText(*w, "stringList", 2), QString::fromUtf8("H¶i"));
     auto saved = reopened();
     EXPECT_EQ(saved->image().strings[2].fontAttribute, 1);
     CharMapCoding coding;
@@ -462,6 +537,10 @@ TEST_F(EditorTest, SearchSelectsTheFirstStringThatBeginsWithTheText) {
         const int expected = c.row < 0 ? 5 : c.row;
         EXPECT_EQ(list->currentIndex().row(), expected) << c.typed;
         EXPECT_EQ(child<QLineEdit>(*w, "stringEdit")->text(), rowText(*w, "stringList", expected)) << c.typed;
+        // Without a match no row shows as found, and the search says so.
+        const QModelIndexList found = list->selectionModel()->selectedIndexes();
+        EXPECT_EQ(found.isEmpty() ? -1 : found.first().row(), c.row) << c.typed;
+        EXPECT_EQ(w->stringPanel->searchStateLabel->text(), c.row < 0 ? "Not found" : "") << c.typed;
     }
 }
 

@@ -20,10 +20,11 @@ namespace qvtest {
 
 class ScriptedDialogs final : public qv::DialogService {
 public:
-    std::deque<QString> files;
+    std::deque<QString> files, saveFiles;
     std::deque<bool> answers;
-    int dataSource = 1;
-    QStringList titles, filters, messages;
+    int dataSource = 1;  // -1: CreateMEM cancelled
+    int sourceQuestions = 0;
+    QStringList titles, filters, messages, suggested;
 
     bool askYesNo(const QString& text, const QString&) override {
         messages << text;
@@ -42,8 +43,19 @@ public:
         files.pop_front();
         return f;
     }
-    QString chooseSaveFile(const QString&, const QString&, const QString&) override { return {}; }
-    int chooseDataFileSource() override { return dataSource; }
+    QString chooseSaveFile(const QString& title, const QString& filter, const QString& offered) override {
+        titles << title;
+        filters << filter;
+        suggested << offered;
+        if (saveFiles.empty()) return {};
+        const QString f = saveFiles.front();
+        saveFiles.pop_front();
+        return f;
+    }
+    int chooseDataFileSource() override {
+        ++sourceQuestions;
+        return dataSource;
+    }
 };
 
 class MainWindowTest : public ::testing::Test {

@@ -82,6 +82,18 @@ TEST_F(MainWindowTest, ByMobileAnsweredNoLeavesEverythingEmpty) {
     EXPECT_FALSE(child<QToolButton>(*w, "saveButton")->isVisible());
 }
 
+TEST_F(MainWindowTest, CancellingCreateMemClosesTheFileAndAsksNothingMore) {
+    auto w = window();
+    dialogs.dataSource = -1;
+    dialogs.files = {model.tableFile, model.dump1, model.dump2};
+    w->openClicked();
+    EXPECT_EQ(dialogs.titles, QStringList{"Open service file"});
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
+    EXPECT_FALSE(w->workspace().isOpen());
+    EXPECT_EQ(child<QListView>(*w, "pictureList")->model()->rowCount(), 0);
+    EXPECT_FALSE(QFile::exists(dir.path("demo.mem")));
+}
+
 TEST_F(MainWindowTest, AFileThatCannotBeReadKeepsTheOpenOne) {
     auto w = window();
     buildFromDumps(*w);
@@ -154,6 +166,30 @@ TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
     EXPECT_FALSE(ticks[2]);
 }
 
+// A read the user cancels ends the open: the questions that start a read are not asked again.
+TEST_F(MainWindowTest, ACancelledPhoneReadIsNotStartedAgain) {
+    Emulator phone(model, dir.path());
+    ASSERT_TRUE(phone.device.startsWith("/dev/"));
+    options.loaderPath = phone.loader;
+    Settings s;
+    s.port = phone.device;
+    ASSERT_TRUE(s.save(options.settingsPath));
+    auto w = window();
+    dialogs.dataSource = 0;
+    dialogs.files = {model.tableFile};
+    dialogs.answers = {true, true};
+    QTimer canceller;  // Cancel while the task runs, then Close
+    QObject::connect(&canceller, &QTimer::timeout, [] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<ProgressDialog*>(top); p && p->isVisible()) p->clickButton();
+    });
+    canceller.start(50);
+    w->openClicked();
+    EXPECT_EQ(w->lastTaskResult(), ResultCode::Aborted);
+    EXPECT_EQ(dialogs.sourceQuestions, 1);
+    EXPECT_EQ(dialogs.messages.filter("The file with media data is not retrieved.").size(), 1);
+    EXPECT_FALSE(QFile::exists(dir.path("demo.mem")));
+}
 
 TEST_F(MainWindowTest, StartUpAndCloseKeepTheSettings) {
     auto w = window();

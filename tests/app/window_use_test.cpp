@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -116,19 +117,27 @@ TEST_F(WindowUse, TheStringFieldRefusesCharactersThePhoneCannotShowAndOkStoresNo
     edit->insert(QString::fromUtf8("\u0416\u2603\u00B6"));
     EXPECT_EQ(edit->text(), QString::fromUtf8("\u0416\u00B6"));
 
-    // A text that did not come from typing is checked by Ok: named, and nothing changes.
+    // A text that did not come from typing is checked by Ok: a character outside the code page
+    // or without a glyph in the font is named, and nothing changes.
     QByteArray before;
     ASSERT_TRUE(w->workspace().readBlob(kStringTable, 2, before));
     const QString listed = child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString();
-    edit->setText(QString::fromUtf8("x\u263A"));
-    child<QPushButton>(*w, "applyStringButton")->click();
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages.last().contains(QChar(0x263A))) << dialogs.messages.last().toStdString();
-    QByteArray after;
-    ASSERT_TRUE(w->workspace().readBlob(kStringTable, 2, after));
-    EXPECT_EQ(after, before);
-    EXPECT_EQ(child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString(), listed);
-    EXPECT_FALSE(w->workspace().ticks(ListKind::Strings)[2]);
+    const std::pair<const char*, const char*> refused[] = {
+        {"x\u263A", "The string holds characters the phone cannot show: \u263A"},
+        {"a\u20ACb", "the phone's font has no character \"\u20AC\" (U+20AC) in page 2"},
+    };
+    for (const auto& [text, message] : refused) {
+        dialogs.messages.clear();
+        edit->setText(QString::fromUtf8(text));
+        child<QPushButton>(*w, "applyStringButton")->click();
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_EQ(dialogs.messages.last(), QString::fromUtf8(message));
+        QByteArray after;
+        ASSERT_TRUE(w->workspace().readBlob(kStringTable, 2, after));
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString(), listed);
+        EXPECT_FALSE(w->workspace().ticks(ListKind::Strings)[2]);
+    }
 }
 
 // ---- 3. The see-through background after a move ----------------------------------------------
@@ -261,11 +270,21 @@ TEST_F(WindowUse, EachModeButtonShowsItsOwnPanelAloneAndRestoreAppliesThroughThe
         child<QPushButton>(*w, button)->click();
         for (QWidget* p : panels) EXPECT_EQ(p->isVisible(), p == panel) << button << ": " << p->objectName().toStdString();
     }
+    // A patch that cannot be applied says why, and no phone task starts.
     w->showRestore();
-    w->restorePanel->restoreFileEdit->setText(dir.path());  // a folder cannot be read as a patch
-    w->restorePanel->applyPatchButton->click();
-    ASSERT_FALSE(dialogs.messages.isEmpty());
-    EXPECT_TRUE(dialogs.messages.last().startsWith("Can not open")) << dialogs.messages.last().toStdString();
+    const std::pair<QString, QString> patches[] = {
+        {"", "Choose the patch file to restore first."},
+        {dir.path("gone.flp"), "There is no patch file " + QDir::toNativeSeparators(dir.path("gone.flp"))},
+        {dir.path(), "Can not open"},  // a folder cannot be read as a patch
+    };
+    for (const auto& [path, message] : patches) {
+        dialogs.messages.clear();
+        w->restorePanel->restoreFileEdit->setText(path);
+        w->restorePanel->applyPatchButton->click();
+        ASSERT_EQ(dialogs.messages.size(), 1) << path.toStdString();
+        EXPECT_TRUE(dialogs.messages.last().startsWith(message)) << dialogs.messages.last().toStdString();
+        EXPECT_TRUE(w->lastTaskText().isEmpty());
+    }
 }
 
 TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
@@ -373,9 +392,9 @@ TEST_F(WindowUse, AltAloneOpensTheWindowMenuAtTheCornerAndAltWithAKeyDoesNot) {
     menu->hide();
 }
 
-// Such a name can only come from the phone. It shows as the first 11 characters; Apply never
-// cuts it silently: the editing layer refuses a name beyond the format's limit and says so.
-TEST_F(WindowUse, AnOperatorNameLongerThanItsFieldShowsElevenCharactersAndIsWrittenBackAsShown) {
+// Such a name can only come from the phone. It shows as the first 11 characters and, while the
+// field is left as it shows, Apply keeps the whole name; a name typed anew must fit the limit.
+TEST_F(WindowUse, AnOperatorNameLongerThanItsFieldShowsElevenCharactersAndIsKeptWhole) {
     auto w = opened();
     OperRecord& r = w->workspace().image().operRecords[0];
     const QByteArray longName("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");  // all 30 bytes, no zero
@@ -386,23 +405,42 @@ TEST_F(WindowUse, AnOperatorNameLongerThanItsFieldShowsElevenCharactersAndIsWrit
     selectRow(*w, "operatorList", 0);
     auto* name1 = child<QLineEdit>(*w, "name1");
     EXPECT_EQ(name1->text(), "ABCDEFGHIJK");
-    EXPECT_EQ(name1->maxLength(), 11);  // what is there can be shortened, not lengthened
+    name1->setFocus();
+    name1->end(false);
+    QTest::keyClicks(name1, "Z");  // what is there can be shortened, not lengthened
+    EXPECT_EQ(name1->text(), "ABCDEFGHIJK");
+    child<QLineEdit>(*w, "operatorCodeEdit")->setText("2A");
     child<QToolButton>(*w, "applyOperatorButton")->click();
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
-    const OperRecord& after = w->workspace().image().operRecords[0];
-    const QByteArray stored(reinterpret_cast<const char*>(after.name1.data()), int(after.name1.size()));
-    EXPECT_EQ(stored, QByteArray("ABCDEFGHIJK") + QByteArray(19, '\0'));
-    // A name within the limit keeps the limit for typing.
-    selectRow(*w, "operatorList", 1);
-    EXPECT_EQ(name1->maxLength(), std::min<int>(w->workspace().image().operFormat.name1Length, 30));
+    auto stored = [&] {
+        const OperRecord& after = w->workspace().image().operRecords[0];
+        return QByteArray(reinterpret_cast<const char*>(after.name1.data()), int(after.name1.size()));
+    };
+    EXPECT_EQ(stored(), longName);
+    EXPECT_EQ(w->workspace().image().operRecords[0].code1, 0x2A);
+
+    ASSERT_EQ(w->workspace().image().operFormat.name1Length, 10);
+    child<QLineEdit>(*w, "name1")->setText("ABCDEFGHIJL");  // changed, and longer than the limit
+    child<QToolButton>(*w, "applyOperatorButton")->click();
+    EXPECT_EQ(dialogs.messages.value(0), "Operator name #1 holds at most 10 characters");
+    EXPECT_EQ(stored(), longName);
+    QTest::keyClick(name1, Qt::Key_Backspace);  // now within the limit: the user's own name
+    child<QToolButton>(*w, "applyOperatorButton")->click();
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(stored(), QByteArray("ABCDEFGHIJ") + QByteArray(20, '\0'));
 }
 
-TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAndThePictureDialogOffersTif) {
+TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAtTheNameAndThePictureDialogEveryImage) {
     auto w = opened();
     w->showMelodies();
-    selectRow(*w, "melodyList", 0);
-    child<QPushButton>(*w, "melodyNameButton")->click();
     auto* chooser = w->findChild<QComboBox*>("melodyNameChooser");
+    for (const auto& [melody, row] : {std::pair{0, 20}, std::pair{3, 0}}) {  // named by "Ring1"; none
+        selectRow(*w, "melodyList", melody);
+        child<QPushButton>(*w, "melodyNameButton")->click();
+        EXPECT_EQ(chooser->currentIndex(), row) << melody;
+        chooser->hidePopup();
+    }
+    child<QPushButton>(*w, "melodyNameButton")->click();
     ASSERT_TRUE(chooser->view()->isVisible());
     ASSERT_GT(chooser->count(), 19);
     const int rowHeight = chooser->view()->sizeHintForRow(0);
@@ -413,7 +451,13 @@ TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAndThePictureDialogOffers
     w->showImages();
     selectRow(*w, "pictureList", 0);
     w->picturePanel->importButton->click();
-    EXPECT_TRUE(dialogs.filters.last().startsWith("Bitmaps (*.bmp)|*.bmp|TIF|*.tif")) << dialogs.filters.last().toStdString();
+    // Every format the import reads together comes first, so no picture file hides.
+    const QStringList filter = dialogs.filters.last().split(u'|');
+    ASSERT_GE(filter.size(), 4);
+    EXPECT_EQ(filter[0], "All images");
+    for (const char* pattern : {"*.bmp", "*.png", "*.jpg", "*.gif"})
+        EXPECT_TRUE(filter[1].split(u';').contains(QLatin1String(pattern))) << pattern;
+    EXPECT_EQ(filter.mid(2).join(u'|'), "Bitmaps (*.bmp)|*.bmp|TIF|*.tif|PNG|*.png");
 }
 
 }  // namespace

@@ -40,6 +40,7 @@ TEST(LanguageTable, KeyToSlot) {
         {"8200", 205},  {"8203", 208},  {"8110", 210},  {"8113", 213},  {"077", -1},    {"8000", -1},
         {"8105", -1},   {"8109", -1},   {"8114", -1},   {"8199", -1},   {"8204", -1},   {"76", -1},
         {"0000", -1},   {"", -1},       {"8o01", -1},   {"-01", -1},
+        {"8300", 214},  {"8306", 220},  {"8299", -1},   {"8307", -1},
     };
     for (const auto& [key, slot] : cases) {
         EXPECT_EQ(LanguageTable::slotOfKey(QString::fromLatin1(key)), slot) << key;
@@ -47,7 +48,7 @@ TEST(LanguageTable, KeyToSlot) {
             EXPECT_EQ(LanguageTable::keyOfSlot(slot), QLatin1StringView(key));
         }
     }
-    for (int slot : {77, 99, 100, 209, 214, -1}) EXPECT_TRUE(LanguageTable::keyOfSlot(slot).isEmpty()) << slot;
+    for (int slot : {77, 99, 100, 209, 221, -1}) EXPECT_TRUE(LanguageTable::keyOfSlot(slot).isEmpty()) << slot;
 }
 
 TEST(LanguageTable, WithoutFileEveryTextIsItsDefault) {

@@ -195,6 +195,28 @@ TEST_F(CliFaults, ADeviceGivenAsATableFileIsOneLineOfError) {
     EXPECT_TRUE(r.err.contains("not a regular file"));
 }
 
+// What the phone could not show as typed is refused with the reason, and the pair stays.
+TEST_F(CliFaults, ATextThePhoneCannotHoldIsRefusedAndChangesNothing) {
+    const QString work = dir->path("texts.sav");
+    copyPair(*sav, work);
+    const Pair before = pairAt(work);
+    const struct {
+        QStringList args;
+        const char* reason;
+    } cases[] = {
+        {{"set-string", work, "2", QString::fromUtf8("a\u20ACb")}, "the phone's font has no character \"\u20AC\" (U+20AC) in page 2"},
+        {{"set-string", work, "2", QString::fromUtf8("a\u4E2D")}, "The text holds a character the phone cannot show: \u4E2D"},
+        {{"set-operator", work, "0", "--name1", QString::fromUtf8("\u4E2D")}, "The name holds a character the phone cannot show: \u4E2D"},
+        {{"set-operator", work, "0", "--name1", "Eleven char"}, "Operator name #1 holds at most 10 characters"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, 1) << c.reason;
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QString::fromUtf8(c.reason))) << r.err.toStdString();
+        EXPECT_TRUE(pairAt(work) == before) << c.reason;
+    }
+}
+
 TEST_F(CliFaults, ARefusedMelodyImportChangesNothing) {
     const QString work = dir->path("melody.sav");
     copyPair(*sav, work);

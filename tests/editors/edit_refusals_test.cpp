@@ -5,6 +5,7 @@
 #include "editors/demo_workspace.h"
 #include "editors/bmp_file.h"
 #include "editors/edit_operations.h"
+#include "editors/list_texts.h"
 #include "files/flash_dump_source.h"
 #include "support/test_support.h"
 
@@ -84,20 +85,23 @@ TEST_F(EditRefusals, MelodyNamesThatAreWindowsDevicesTakeTheFallback) {
 
 namespace {
 
-TEST_F(EditRefusals, AnOperatorNameFromThePhoneIsWrittenBackAsShown) {
+TEST_F(EditRefusals, AnOperatorNameFromThePhoneStaysWholeUntilTheUserWritesANewOne) {
     // The phone stored a first name of 30 characters where the format allows 10.
     QByteArray record = blob(kOperatorTable, 2);
     const QByteArray longName(30, 'Q');
     record.replace(4, 30, longName);
     ASSERT_TRUE(ws.writeBlob(kOperatorTable, 2, record).ok());
     ASSERT_TRUE(loadOperatorRecords(ws).ok());
-    ASSERT_LT(ws.image().operFormat.name1Length, 11);
+    ASSERT_EQ(ws.image().operFormat.name1Length, 10);
+    const OperRecord& r = ws.image().operRecords[2];
+    const QByteArray name2 = nameUpToZero(r.name2.data(), r.name2.size()), name3 = nameUpToZero(r.name3.data(), r.name3.size());
 
-    EXPECT_FALSE(applyOperator(ws, 2, "01", longName.left(12), "", "").ok());  // longer than shown
-    ASSERT_TRUE(applyOperator(ws, 2, "01", longName.left(11), "", "").ok());   // as the editor shows it
-    EXPECT_EQ(blob(kOperatorTable, 2).mid(4, 12), longName.left(11) + '\0');
-    EXPECT_TRUE(applyOperator(ws, 2, "01", longName.left(11), "", "").ok());  // and again
-    EXPECT_FALSE(applyOperator(ws, 1, "01", QByteArray(11, 'N'), "", "").ok());       // a new name keeps the limit
+    ASSERT_TRUE(applyOperator(ws, 2, "07", longName, name2, name3).ok());  // passed as stored: kept
+    EXPECT_EQ(blob(kOperatorTable, 2), QByteArray(record).replace(2, 2, QByteArray("\x07\0", 2)));
+    const Result cut = applyOperator(ws, 2, "01", longName.left(11), name2, name3);
+    EXPECT_EQ(cut.message(), "Operator name #1 holds at most 10 characters");
+    ASSERT_TRUE(applyOperator(ws, 2, "01", longName.left(10), name2, name3).ok());
+    EXPECT_EQ(blob(kOperatorTable, 2).mid(4, 30), longName.left(10) + QByteArray(20, '\0'));
 }
 
 }  // namespace
