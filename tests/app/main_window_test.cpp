@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QProcess>
+#include <QScreen>
 #include <QTimer>
 #include <QTest>
 #include <QToolButton>
@@ -164,6 +165,24 @@ TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
     EXPECT_EQ(w->lastTaskResult(), ResultCode::Ok);
     EXPECT_FALSE(ticks[0]);
     EXPECT_FALSE(ticks[2]);
+
+    // The list in front shows the written rows unticked at once: what the window shows is what
+    // the list paints afresh.
+    w->showLangPack();
+    auto* strings = child<QListView>(*w, "stringList");
+    for (int row : {1, 2}) strings->model()->setData(strings->model()->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+    auto shown = [&] {
+        QApplication::processEvents();
+        const QRect at(strings->viewport()->mapTo(w.get(), QPoint(0, 0)), strings->viewport()->size());
+        return w->screen()->grabWindow(w->winId()).toImage().copy(at);
+    };
+    const QImage ticked = shown();
+    w->flashClicked();
+    EXPECT_EQ(w->lastTaskResult(), ResultCode::Ok);
+    EXPECT_FALSE(w->workspace().ticks(ListKind::Strings)[1]);
+    const QImage after = shown();
+    EXPECT_NE(after, ticked);
+    EXPECT_EQ(after, strings->viewport()->grab().toImage());
 }
 
 // A read the user cancels ends the open: the questions that start a read are not asked again.
