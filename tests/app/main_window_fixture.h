@@ -23,7 +23,7 @@ public:
     std::deque<QString> files;
     std::deque<bool> answers;
     int dataSource = 1;
-    QStringList titles, filters, messages;
+    QStringList titles, filters, messages, warnings;
 
     bool askYesNo(const QString& text, const QString&) override {
         messages << text;
@@ -34,6 +34,7 @@ public:
     }
     void showMessage(const QString& text, const QString&) override { messages << text; }
     void showError(const QString& text, const QString&) override { messages << text; }
+    void showWarning(const QString& text, const QString&) override { messages << text, warnings << text; }
     QString chooseOpenFile(const QString& title, const QString& filter, const QString&) override {
         titles << title;
         filters << filter;
