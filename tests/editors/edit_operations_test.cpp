@@ -86,6 +86,28 @@ TEST(PictureRoundTrip, EveryDemoPictureComesBackAsItWent) {
     }
 }
 
+TEST_F(EditTest, AnImageThePictureAlreadyShowsKeepsItsBytes) {
+    // Bits the phone never shows: the rows past a 13 x 10 mono picture's last band, the pad
+    // columns of a 30 x 20 2-bit row picture. An import of what the picture shows keeps them.
+    const struct {
+        uint8_t format, variant;
+        int width, firstByte, step;
+        char hidden;
+    } cases[] = {{0, 1, 13, 13, 1, char(0xFC)}, {1, 0, 30, 7, 8, char(0x0F)}};
+    for (const auto& c : cases) {
+        int row = 0;
+        while (ws.image().pictures[size_t(row)].format != c.format || ws.image().pictures[size_t(row)].variant != c.variant ||
+               ws.image().pictures[size_t(row)].width != c.width)
+            ++row;
+        QByteArray odd = blob(kPictureTable, row);
+        for (qsizetype i = c.firstByte; i < odd.size(); i += c.step) odd[i] = char(odd[i] | c.hidden);
+        ASSERT_TRUE(ws.writeBlob(kPictureTable, row, odd).ok());
+        ASSERT_TRUE(exportPicture24(ws, row, dir.path("shown.bmp")).ok());
+        EXPECT_TRUE(importPicture(ws, row, dir.path("shown.bmp")).stored);
+        EXPECT_EQ(blob(kPictureTable, row), odd) << row;
+    }
+}
+
 TEST_F(EditTest, PictureImportRefusals) {
     const int row = firstPicture(4, 0);  // 128 x 160
     const QByteArray before = blob(kPictureTable, row);

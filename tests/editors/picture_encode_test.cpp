@@ -58,7 +58,11 @@ TEST(PictureEncoder, TwoColourColumnPages) {
     const Bitmap row1 = bitmap(1, 2, 8, [](int x, int y) { return y == 1 ? (x ? qRgb(0, 0, 1) : kBlack) : kWhite; });
     EXPECT_EQ(encode({2, 8, 0, 1, kPlain}, row1, 2), bytes({0x02, 0x00}));
     EXPECT_EQ(encode({2, 8, 0, 1, kReversed}, row1, 2), bytes({0x40, 0x00}));
-    // From any other depth a dark grey is black.
+    // From any other depth a grey level below 128 is black.
+    EXPECT_EQ(encode({1, 8, 0, 1, kPlain}, bitmap(24, 1, 8, [](int, int y) { return y ? kWhite : qRgb(127, 127, 127); }), 1),
+              bytes({0x01}));
+    EXPECT_EQ(encode({1, 8, 0, 1, kPlain}, bitmap(8, 1, 8, [](int, int y) { return y ? kWhite : qRgb(128, 128, 128); }), 1),
+              bytes({0x00}));
     EXPECT_EQ(encode({2, 8, 0, 1, kPlain}, fromImage(24, qv::decodePicture({2, 8, 3, 0, kPlain}, QByteArray(16, 0x20))), 2),
               bytes({0xFF, 0xFF}));
 }
