@@ -49,8 +49,9 @@ BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode) {
             continue;
         }
         const bool offered = pictureImportOffered(ws.image().pictures[size_t(row)]);
-        if (const QString why = in->shown.isNull() || offered ? in->refusal : QStringLiteral("import is not offered for this picture's format");
-            !why.isEmpty()) {
+        const QString why =
+            in->shown.isNull() || offered ? in->refusal : QStringLiteral("import is not offered for this picture's format");
+        if (!why.isEmpty()) {
             refuse(why);
             continue;
         }

@@ -21,7 +21,8 @@ PictureImport refusedBefore(QString why) {
 }  // namespace
 
 QString wrongSizeMessage(int imageWidth, int imageHeight, int pictureWidth, int pictureHeight) {
-    return QStringLiteral("the image is %1x%2, the picture %3x%4").arg(imageWidth).arg(imageHeight).arg(pictureWidth).arg(pictureHeight);
+    return QStringLiteral("the image is %1x%2, the picture %3x%4")
+        .arg(imageWidth).arg(imageHeight).arg(pictureWidth).arg(pictureHeight);
 }
 
 QString tooLargeMessage(qint64 needed, qint64 place) {
@@ -34,7 +35,8 @@ PictureImport importImage(const PictureShape& shape, qint64 size, const Bitmap& 
     if (shape.format > kFormatRunLength565)
         return refusedBefore(QStringLiteral("the picture's format %1 is unknown").arg(shape.format));
     if (qint64(decodedWidth(shape)) * shape.height > kMaxPicturePixels)
-        return refusedBefore(QStringLiteral("the picture is %1x%2, larger than any phone shows").arg(shape.width).arg(shape.height));
+        return refusedBefore(
+            QStringLiteral("the picture is %1x%2, larger than any phone shows").arg(shape.width).arg(shape.height));
     PictureImport out;
     QByteArray bytes = encodePicture(shape, image);
     out.shown = cropToWidth(decodePicture(shape, bytes), shape.width);

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QPushButton>
 #include <QSet>
 #include <QSpinBox>
@@ -97,7 +98,8 @@ TEST_F(EditorTest, APictureOfTheWrongSizeOrTooLargeForItsPlaceIsRefusedWithAWarn
     } cases[] = {
         {0, bitmap("wide.bmp", 160, 128, kRed), "the image is 160x128, the picture 128x160"},
         {13, dir.path("noise.bmp"),
-         QStringLiteral("this picture needs 4,608 bytes in its format; its place holds %1").arg(w->workspace().image().pictures[13].size)},
+         QStringLiteral("this picture needs 4,608 bytes in its format; its place holds %1")
+             .arg(QLocale(QLocale::English).toString(w->workspace().image().pictures[13].size))},
     };
     for (const auto& c : cases) {
         selectRow(*w, "pictureList", c.row);

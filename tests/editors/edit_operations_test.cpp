@@ -67,7 +67,8 @@ TEST(PictureRoundTrip, EveryDemoPictureComesBackAsItWent) {
             QImage shown;
             ASSERT_TRUE(pictureOfRow(ws, row, shown).ok());
             for (const auto& [name, exportTo] : exports) {
-                const QString path = dir.path(name), again = dir.path(QStringLiteral("again.") + QFileInfo(QString::fromLatin1(name)).suffix());
+                const QString path = dir.path(name);
+                const QString again = dir.path(QStringLiteral("again.") + QFileInfo(path).suffix());
                 ASSERT_TRUE(exportTo(ws, row, path).ok()) << what;
                 const PictureImport in = importImageFile({e.width, e.height, e.format, e.variant, type}, e.size, path);
                 ASSERT_FALSE(in.refused()) << what << " " << name << ": " << in.refusal.toStdString();

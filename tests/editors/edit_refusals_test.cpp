@@ -48,7 +48,8 @@ TEST_F(EditRefusals, APictureOfAnotherSizeOrTooLargeForItsPlaceChangesNothing) {
     } cases[] = {
         {wide, small, "the image is 100x100, the picture 128x160"},
         {runs, noise, QStringLiteral("this picture needs %1 bytes in its format; its place holds %2")
-                          .arg(QLocale(QLocale::English).toString(2 * e.width * e.height), QLocale(QLocale::English).toString(e.size))},
+                          .arg(QLocale(QLocale::English).toString(2 * e.width * e.height),
+                               QLocale(QLocale::English).toString(e.size))},
     };
     for (const auto& c : cases) {
         const QString path = dir.path("refused.bmp");
