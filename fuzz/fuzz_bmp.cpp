@@ -1,8 +1,9 @@
-// libFuzzer target: the bitmap reader, the picture encoder on what it read, and the picture
+// libFuzzer target: the bitmap reader, the picture import rule on what it read, and the picture
 // decoder on the raw input. The whole input is the bitmap file; the shapes are drawn from its
 // tail, which the reader ignores past the pixel rows.
 #include "editors/bmp_file.h"
 #include "editors/picture_codec.h"
+#include "editors/picture_import.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -45,23 +46,15 @@ PictureShape drawShape(FuzzedDataProvider& fdp, int width, int height) {
 }
 
 void encodeInto(const PictureShape& shape, const Bitmap& bmp, int size) {
-    const EncodeResult r = encodePicture(shape, bmp, size);
-    switch (bmp.bitsPerPixel) {
-    case 1:
-    case 8:
-    case 24:
-        if (r.kind != EncodeResult::Encoded) broken("an encodable depth was not encoded");
-        break;
-    case 4:
-        if (r.kind != (shape.format == kFormatGrey2 ? EncodeResult::Encoded : EncodeResult::NothingWritten))
-            broken("a 4-bit bitmap gave the wrong kind of result");
-        break;
-    default:
-        if (r.kind != EncodeResult::Refused || r.message.isEmpty()) broken("a 16- or 32-bit bitmap was not refused");
-        break;
-    }
-    if (r.kind == EncodeResult::Encoded && r.bytes.size() != std::max(size, 0))
-        broken("the encoded bytes are not the item's size");
+    const PictureImport r = importImage(shape, size, bmp);
+    const bool fits = bmp.width == shape.width && bmp.height == shape.height && shape.format <= kFormatRunLength565;
+    if (fits == r.shown.isNull() && qint64(decodedWidth(shape)) * shape.height <= kMaxPicturePixels)
+        broken("an image of the picture's size was refused before encoding, or one of another size was not");
+    if (r.refused() && !r.bytes.isEmpty()) broken("a refusal came with bytes");
+    if (!r.refused() && r.bytes.size() != std::max(size, 0)) broken("the encoded bytes are not the item's size");
+    // What the phone shows of the stored bytes is what the import said it would show.
+    if (!r.refused() && cropToWidth(decodePicture(shape, r.bytes), shape.width) != r.shown)
+        broken("the stored bytes decode to another picture");
 }
 
 void decodeFrom(const PictureShape& shape, QByteArrayView bytes) {

@@ -15,6 +15,8 @@ public:
     virtual bool askYesNo(const QString& text, const QString& caption) = 0;
     virtual void showMessage(const QString& text, const QString& caption) = 0;
     virtual void showError(const QString& text, const QString& caption) = 0;
+    // A refusal the user can mend (another file, another size): a warning icon.
+    virtual void showWarning(const QString& text, const QString& caption) { showError(text, caption); }
     // An open-file dialog; empty when cancelled. `filter` like "Service file|*.sav".
     virtual QString chooseOpenFile(const QString& title, const QString& filter, const QString& directory) = 0;
     virtual QString chooseSaveFile(const QString& title, const QString& filter, const QString& suggested) = 0;

@@ -15,7 +15,7 @@
 #include "editors/thumbnail.h"
 #include "editors/thumbnail_store.h"
 
-#include <optional>
+#include <iterator>
 #include <QApplication>
 #include <QCheckBox>
 #include <QtConcurrent/QtConcurrentMap>
@@ -48,11 +48,11 @@ QSpinBox* scaleBox(QWidget* parent, const char* name, const QString& axis, QRect
     return s;
 }
 
-// Colour-depth captions of the formats; the two without one leave the label as it is.
-std::optional<TextKey> depthKey(uint8_t format) {
-    static const std::optional<TextKey> keys[] = {Text::Depth1Bit, Text::Depth2Bit, Text::Depth4Bit, Text::Depth8Bit,
-                                                  Text::Depth16Bit, std::nullopt, std::nullopt, Text::Depth12Bit};
-    return format < 8 ? keys[format] : std::nullopt;
+// Colour-depth captions of the formats; a format that does not exist has none.
+QString depthCaption(uint8_t format) {
+    static const TextKey keys[] = {Text::Depth1Bit,  Text::Depth2Bit,  Text::Depth4Bit,  Text::Depth8Bit,
+                                   Text::Depth16Bit, Text::Depth24Bit, Text::Depth32Bit, Text::Depth12Bit};
+    return format < std::size(keys) ? langText(keys[format]) : QString();
 }
 
 }  // namespace
@@ -181,7 +181,7 @@ void PicturePanel::refreshPicturePreview() {
     const int row = currentRow();
     if (row < 0 || isHidden()) return;
     const PictEntry& e = ws_.image().pictures[size_t(row)];
-    if (const auto key = depthKey(e.format)) colourDepthLabel->setText(langText(*key));
+    colourDepthLabel->setText(depthCaption(e.format));
     byteSizeLabel->setText(QString::number(e.size) + langText(Text::ByteUnit));
     importButton->setEnabled(pictureImportOffered(e));
 
@@ -220,7 +220,10 @@ void PicturePanel::importPictureFile(int row, const QString& path) {
     }
     if (out.ticked) pictureModel_->ticksChanged();
     pictureList->viewport()->update();
-    if (!out.message.isEmpty()) dialogs_.showMessage(out.message, langText(Text::ProgramName));
+    if (out.refused)
+        dialogs_.showWarning(out.message, langText(Text::ProgramName));
+    else if (!out.message.isEmpty())
+        dialogs_.showMessage(out.message, langText(Text::ProgramName));
 }
 
 void PicturePanel::exportSelected() {

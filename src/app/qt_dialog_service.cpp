@@ -42,6 +42,10 @@ void QtDialogService::showMessage(const QString& text, const QString& caption) {
     QMessageBox::information(parent_, caption, text);
 }
 
+void QtDialogService::showWarning(const QString& text, const QString& caption) {
+    QMessageBox::warning(parent_, caption, text);
+}
+
 void QtDialogService::showError(const QString& text, const QString& caption) {
     QMessageBox::critical(parent_, caption, text);
 }

@@ -15,6 +15,7 @@ public:
     bool askYesNo(const QString& text, const QString& caption) override;
     void showMessage(const QString& text, const QString& caption) override;
     void showError(const QString& text, const QString& caption) override;
+    void showWarning(const QString& text, const QString& caption) override;
     QString chooseOpenFile(const QString& title, const QString& filter, const QString& directory) override;
     QString chooseSaveFile(const QString& title, const QString& filter, const QString& suggested) override;
     int chooseDataFileSource() override;

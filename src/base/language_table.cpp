@@ -94,6 +94,8 @@ constexpr Default kDefaults[] = {
     {"074", "Writing strings -"},
     {"075", "Writing data"},
     {"076", "Reading strings -"},
+    {"077", "24 bit"},
+    {"078", "32 bit"},
     {"8001", "Quorvanta"},
     {"8002", "Open service file"},
     {"8003", "Import"},
@@ -189,6 +191,9 @@ constexpr Default kDefaults[] = {
     {"8306", "Not found"},
 };
 
+// "077" and "078" came after the first table ("000".."076"), in slots it left empty.
+constexpr int kLastShortKey = 78;
+
 // Texts that are always appended to other text, so they carry their own separating space.
 constexpr const char* kLeadingSpaceKeys[] = {"006", "014", "023", "052"};
 
@@ -206,7 +211,7 @@ int parseDigits(QStringView s) {
 int LanguageTable::slotOfKey(QStringView key) {
     const int n = parseDigits(key);
     if (n < 0) return -1;
-    if (key.size() == 3) return n <= 76 ? n : -1;
+    if (key.size() == 3) return n <= kLastShortKey ? n : -1;
     if (key.size() != 4) return -1;
     if (n >= 8001 && n <= 8104) return n - 7900;
     if (n >= 8200 && n <= 8203) return n - 8200 + 205;
@@ -216,7 +221,7 @@ int LanguageTable::slotOfKey(QStringView key) {
 }
 
 QString LanguageTable::keyOfSlot(int slot) {
-    if (slot >= 0 && slot <= 76) return QStringLiteral("%1").arg(slot, 3, 10, QLatin1Char('0'));
+    if (slot >= 0 && slot <= kLastShortKey) return QStringLiteral("%1").arg(slot, 3, 10, QLatin1Char('0'));
     if ((slot >= 101 && slot <= 204) || (slot >= 210 && slot <= 213)) return QString::number(slot + 7900);
     if (slot >= 205 && slot <= 208) return QString::number(slot - 205 + 8200);
     if (slot >= 214 && slot <= 220) return QString::number(slot - 214 + 8300);

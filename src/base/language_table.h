@@ -16,10 +16,10 @@ class LanguageTable {
 public:
     static constexpr int kSlotCount = 221;
 
-    // Keys "000".."076" -> 0..76, "8001".."8104" -> 101..204, "8200".."8203" -> 205..208,
+    // Keys "000".."078" -> 0..78, "8001".."8104" -> 101..204, "8200".."8203" -> 205..208,
     // "8110".."8113" -> 210..213, "8300".."8306" -> 214..220; -1 for any other string.
     static int slotOfKey(QStringView key);
-    // The key that fills a slot, or an empty string for the slots no key fills (77..100, 209).
+    // The key that fills a slot, or an empty string for the slots no key fills (79..100, 209).
     static QString keyOfSlot(int slot);
 
     // The built-in texts, with the leading-space rule applied.

@@ -31,10 +31,7 @@ QJsonValue importPictureCmd(const Args& a) {
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Pictures));
     if (!pictureImportOffered(ws.image().pictures[size_t(row)]))
         throw Failure(QStringLiteral("Import is not offered for this picture's format"));
-    const EditOutcome o = importPicture(ws, row, a.positional(2));
-    if (!o.stored && o.ticked && o.message.isEmpty())
-        throw Failure(QStringLiteral("A 16-colour bitmap only fits a 2-bit picture; nothing was stored"));
-    return outcome(o);
+    return outcome(importPicture(ws, row, a.positional(2)));
 }
 
 QJsonValue exportMelodyCmd(const Args& a) {

@@ -5,6 +5,7 @@
 #include "editors/edit_operations.h"
 #include "editors/item_views.h"
 #include "editors/picture_codec.h"
+#include "editors/picture_import.h"
 #include "editors/thumbnail.h"
 #include "files/workspace.h"
 
@@ -60,18 +61,10 @@ QJsonValue encode(const Args& a) {
     const PictureShape shape = shapeFrom(a);
     const long long size = a.number("size");
     if (size < 0 || size > 0x7FFFFFFF) throw UsageError("--size is out of range");
-    const auto bitmap = readImageFile(a.positional(0));
-    if (!bitmap) throw Failure(bitmap.error().message());
-    if (bitmap->width != shape.width || bitmap->height != shape.height)
-        throw Failure(QStringLiteral("The bitmap is %1x%2, the picture %3x%4")
-                          .arg(bitmap->width).arg(bitmap->height).arg(shape.width).arg(shape.height));
-    const EncodeResult r = encodePicture(shape, *bitmap, int(size));
-    if (r.kind == EncodeResult::Refused) throw Failure(r.message);
-    if (r.kind == EncodeResult::NothingWritten)
-        throw Failure(QStringLiteral("A %1-bit bitmap has no encoding for picture format %2; nothing was written")
-                          .arg(bitmap->bitsPerPixel).arg(shape.format));
-    if (Result s = writeWholeFile(a.positional(1), r.bytes); !s) throw Failure(s.message());
-    return QJsonObject{{"written", a.positional(1)}, {"size", double(r.bytes.size())}};
+    const PictureImport in = importImageFile(shape, size, a.positional(0));
+    if (in.refused()) throw Failure(in.refusal);
+    if (Result s = writeWholeFile(a.positional(1), in.bytes); !s) throw Failure(s.message());
+    return QJsonObject{{"written", a.positional(1)}, {"size", double(in.bytes.size())}};
 }
 
 QImage pictureOf(const Args& a, Workspace& ws) {
@@ -114,7 +107,8 @@ std::vector<Command> pictureCommands() {
         {"decode-picture", "--width W --height H --format F --variant V --phone-type T IN.bin OUT.bmp",
          "Decodes raw picture bytes to a 24-bit BMP of W x H.", kShapeOptions, {}, decode},
         {"encode-picture", "--width W --height H --format F --variant V --phone-type T --size N IN.bmp OUT.bin",
-         "Encodes a BMP (or PNG, or any image Qt reads) as the import does; OUT is exactly N bytes.", encodeOptions, {}, encode},
+         "Encodes a BMP (or PNG, or any image Qt reads) as the import does; OUT is exactly N bytes, and not written when "
+         "the picture needs more.", encodeOptions, {}, encode},
         {"export-picture", "FILE.sav INDEX OUT.bmp|OUT.png",
          "Writes a picture of its width x height: a 24-bit BMP, or by the name's extension a PNG (or another format Qt "
          "writes) in the picture's own depth.",

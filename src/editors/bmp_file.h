@@ -1,6 +1,6 @@
 #pragma once
-// Windows bitmap files, read by our own code because the picture encoder chooses its branch by
-// the file's own bit depth, which QImage does not keep (4-bit and 8-bit both load as Indexed8).
+// Windows bitmap files, read by our own code because the picture import treats 2- and 16-colour
+// images by their own bit depth, which QImage does not keep (4-bit and 8-bit both load as Indexed8).
 #include "base/expected.h"
 
 #include <QByteArrayView>
@@ -16,7 +16,7 @@ struct Bitmap {
     int bitsPerPixel = 0;        // as stored in the file: 1, 4, 8, 16, 24 or 32
     std::vector<QRgb> pixels;    // row-major, top row first, opaque colours
 
-    // A position outside the bitmap reads as white, as the encoder expects.
+    // A position outside the bitmap reads as white, as the encoder's pad pixels are.
     QRgb pixel(int x, int y) const;
 };
 

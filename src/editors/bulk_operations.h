@@ -64,7 +64,8 @@ QString pictureFileName(const Workspace& ws, int row, PictureFileType type);
 BulkResult exportPictures(Workspace& ws, const QString& folder, PictureFileType type);
 // Every file whose name begins with a number is taken for that picture row (BMP, PNG or any
 // format Qt reads), unless it shows what the row already shows. The rules are the single
-// import's: the same size, an import offered for the format, a depth the encoder takes.
+// import's (importImage): the same size, an import offered for the format, bytes that fit the
+// picture's place.
 BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode);
 
 // --- Melodies ---

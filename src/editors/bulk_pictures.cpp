@@ -1,31 +1,13 @@
 #include "editors/bulk_operations.h"
 
-#include "editors/bmp_file.h"
 #include "editors/bulk_batch.h"
 #include "editors/edit_operations.h"
-#include "editors/item_views.h"
-#include "editors/picture_codec.h"
+#include "editors/picture_import.h"
 
 #include <QDir>
 #include <map>
 
 namespace qv {
-
-namespace {
-
-bool samePixels(const Bitmap& bitmap, const QImage& image) {
-    if (image.width() != bitmap.width || image.height() != bitmap.height) return false;
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        const QRgb* own = bitmap.pixels.data() + size_t(y) * size_t(bitmap.width);
-        for (int x = 0; x < rgb.width(); ++x)
-            if ((line[x] | 0xFF000000u) != (own[x] | 0xFF000000u)) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 QString pictureFileName(const Workspace& ws, int row, PictureFileType type) {
     const PictEntry& e = ws.image().pictures[size_t(row)];
@@ -57,46 +39,24 @@ BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode) {
         const int row = entry.first;
         const QString& path = entry.second;
         auto refuse = [&](const QString& reason) { result.problems.push_back({row, path, reason}); };
-        const PictEntry e = ws.image().pictures[size_t(row)];
-        const auto bitmap = readImageFile(path);
-        if (!bitmap) {
-            refuse(bitmap.error().message());
-            continue;
+        const auto in = importIntoRow(ws, row, path);
+        if (!in) {
+            result.status = in.error();
+            return result;
         }
-        if (bitmap->width != e.width || bitmap->height != e.height) {
-            refuse(QStringLiteral("the image is %1x%2, the picture %3x%4").arg(bitmap->width).arg(bitmap->height).arg(e.width).arg(e.height));
-            continue;
-        }
-        // What an export of the row gives (in its own depth or in 24 bits) is no change.
-        QImage current, kept;
-        if (result.status = pictureOfRow(ws, row, current); !result.status) return result;
-        if (result.status = pictureKeepingDepth(ws, row, kept); !result.status) return result;
-        if (samePixels(*bitmap, kept) || samePixels(*bitmap, current)) {
+        if (in->unchanged) {  // what an export of the row gives is no change
             ++result.unchanged;
             continue;
         }
-        if (!pictureImportOffered(e)) {
-            refuse(QStringLiteral("import is not offered for this picture's format"));
-            continue;
-        }
-        const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().directory.phoneType},
-                                             *bitmap, int(e.size));
-        if (r.kind == EncodeResult::Refused) {
-            refuse(r.message);
-            continue;
-        }
-        if (r.kind == EncodeResult::NothingWritten) {
-            refuse(QStringLiteral("a 16-colour image only fits a 2-bit picture"));
-            continue;
-        }
-        QByteArray stored;
-        if (result.status = ws.readBlob(kPictureTable, row, stored); !result.status) return result;
-        if (r.bytes == stored) {
-            ++result.unchanged;
+        const bool offered = pictureImportOffered(ws.image().pictures[size_t(row)]);
+        const QString why =
+            in->shown.isNull() || offered ? in->refusal : QStringLiteral("import is not offered for this picture's format");
+        if (!why.isEmpty()) {
+            refuse(why);
             continue;
         }
         changes[row] = path;
-        encoded[row] = r.bytes;
+        encoded[row] = in->bytes;
     }
     return applyBatch(ws, std::move(result), mode, changes, [&](int row) {
         if (Result s = ws.writeBlob(kPictureTable, row, encoded[row]); !s) return s;

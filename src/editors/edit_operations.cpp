@@ -8,6 +8,7 @@
 #include "editors/list_texts.h"
 #include "editors/phone_text.h"
 #include "editors/picture_codec.h"
+#include "editors/picture_import.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -76,12 +77,30 @@ QByteArray indexedBmp(const QImage& image, int bits, const QList<QRgb>& palette)
 QImage indexedImage(const QImage& image, QImage::Format format, const QList<QRgb>& palette) {
     QImage out(image.size(), format);
     out.setColorTable(palette);
+    out.fill(0);  // the bits past a row's last pixel would otherwise go into the file as they happen to be
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) out.setPixel(x, y, uint(nearestColour(image.pixel(x, y), palette)));
     return out;
 }
 
 const QList<QRgb> kBlackWhite = {0xFF000000, 0xFFFFFFFF};
+
+// The sixteen greys of a 4-bit picture as the decoder shows them: the standard palette holds
+// only four greys, which would lose the others.
+QList<QRgb> sixteenGreys() {
+    QList<QRgb> greys;
+    for (int v = 0; v < 16; ++v) greys << qRgb(255 - 16 * v, 255 - 16 * v, 255 - 16 * v);
+    return greys;
+}
+
+// The palette a picture is exported with: its own colours where 16 or fewer hold them all.
+const QList<QRgb>* exportPalette(uint8_t format) {
+    static const QList<QRgb> greys = sixteenGreys();
+    if (format == kFormatMono1) return &kBlackWhite;
+    if (format == kFormatGrey2) return &kSixteenColours;
+    if (format == kFormatGrey4) return &greys;
+    return nullptr;
+}
 
 Result writeThroughQt(const QImage& image, const QString& path) {
     QByteArray bytes;
@@ -141,21 +160,15 @@ QString pictureExportName(int row) { return QStringLiteral("bitmap%1.bmp").arg(h
 EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
     if (row < 0 || row >= ws.rowCount(ListKind::Pictures))
         return refusal(rowOutside(row, ws.rowCount(ListKind::Pictures)).message());
-    const PictEntry e = ws.image().pictures[size_t(row)];
-    const auto bitmap = readImageFile(bitmapPath);
-    if (!bitmap) return refusal(bitmap.error().message());
-    if (bitmap->width != e.width || bitmap->height != e.height) return refusal(langText(Text::WrongResolution));
-    const EncodeResult r = encodePicture({e.width, e.height, e.format, e.variant, ws.image().directory.phoneType}, *bitmap,
-                                         int(e.size));
-    EditOutcome out;
-    out.ticked = true;  // a refused depth still marks the picture as changed
-    if (r.kind == EncodeResult::Refused) {
-        out.refused = true;
-        out.message = r.message;
-    } else if (r.kind == EncodeResult::Encoded) {
-        if (Result s = ws.writeBlob(kPictureTable, row, r.bytes); !s) return refusal(s.message());
-        out.stored = true;
+    const auto in = importIntoRow(ws, row, bitmapPath);
+    if (!in) return refusal(in.error().message());
+    if (!in->unchanged) {
+        if (in->refused()) return refusal(in->refusal);
+        if (Result s = ws.writeBlob(kPictureTable, row, in->bytes); !s) return refusal(s.message());
     }
+    EditOutcome out;
+    out.stored = true;
+    out.ticked = true;
     tick(ws, ListKind::Pictures, row);
     return out;
 }
@@ -177,13 +190,11 @@ Result pictureKeepingDepth(Workspace& ws, int row, QImage& out) {
     if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
     QImage picture;
     if (Result s = pictureOfRow(ws, row, picture); !s) return s;
-    const uint8_t format = ws.image().pictures[size_t(row)].format;
-    if (format == kFormatMono1)
-        out = indexedImage(picture, QImage::Format_Mono, kBlackWhite);
-    else if (format == kFormatGrey2 || format == kFormatGrey4)
-        out = indexedImage(picture, QImage::Format_Indexed8, kSixteenColours);
-    else
+    const QList<QRgb>* palette = exportPalette(ws.image().pictures[size_t(row)].format);
+    if (!palette)
         out = picture.convertToFormat(QImage::Format_RGB32);
+    else
+        out = indexedImage(picture, palette->size() == 2 ? QImage::Format_Mono : QImage::Format_Indexed8, *palette);
     return {};
 }
 
@@ -191,9 +202,8 @@ Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
     QImage picture;
     if (Result s = pictureKeepingDepth(ws, row, picture); !s) return s;
     if (writtenThroughQt(path)) return writeThroughQt(picture, path);
-    const uint8_t format = ws.image().pictures[size_t(row)].format;
-    if (format == kFormatMono1) return writeWholeFile(path, indexedBmp(picture, 1, kBlackWhite));
-    if (format == kFormatGrey2 || format == kFormatGrey4) return writeWholeFile(path, indexedBmp(picture, 4, kSixteenColours));
+    const QList<QRgb>* palette = exportPalette(ws.image().pictures[size_t(row)].format);
+    if (palette) return writeWholeFile(path, indexedBmp(picture, palette->size() == 2 ? 1 : 4, *palette));
     return writeBmp24File(picture, path);
 }
 

@@ -25,17 +25,20 @@ struct EditOutcome {
     QString message;
 };
 
-// Pictures. Import takes Windows bitmaps and every image format Qt reads (readImageFile).
+// Pictures. Import takes Windows bitmaps and every image format Qt reads (readImageFile), by the
+// rule of importImage. An image the picture already shows keeps the picture's bytes; a refused
+// one changes nothing and ticks nothing.
 EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath);
-// The picture in the depth its format suggests (1-bit mono, 16-colour greys, 24-bit), so that
-// exporting and importing again gives the same bytes. The file format follows the name:
+// The picture in the depth its format suggests (1-bit mono; 16 colours for 2-bit greys, with
+// the standard palette, and for 4-bit greys, with its sixteen greys; 24-bit), so that importing
+// the file again shows the same picture and keeps its bytes. The file format follows the name:
 // ".bmp" (and any name Qt has no writer for) a Windows bitmap, ".png" and the other formats Qt
 // writes through Qt.
 Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path);
 // 24-bit: a Windows bitmap, or for another name Qt writes (".png", ...) that format.
 Result exportPicture24(Workspace& ws, int row, const QString& path);
 // The picture of a row as exportPictureKeepingDepth writes it: Format_Mono (black, white),
-// Format_Indexed8 with the standard 16 colours, or Format_RGB32.
+// Format_Indexed8 with 16 colours, or Format_RGB32.
 Result pictureKeepingDepth(Workspace& ws, int row, QImage& out);
 // Whether a file of that name is written through Qt rather than as a Windows bitmap.
 bool writtenThroughQt(const QString& path);

@@ -1,8 +1,7 @@
 #pragma once
-// The phone's picture pixel formats: decoding a picture's bytes to a raster and encoding a
-// loaded bitmap into the phone's bytes. Both are pure conversions; callers do the file I/O.
-#include "editors/bmp_file.h"
-
+// The phone's picture pixel formats and the picture decoder, which turns a picture's bytes into
+// the raster the phone shows. A pure conversion; callers do the file I/O. The encoder
+// (picture_encoder.h) writes what this decoder reads.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QImage>
@@ -44,27 +43,23 @@ constexpr qint64 kMaxPicturePixels = qint64(16) * 1024 * 1024;
 // Models that keep 16-bit pixels low byte first and 1- and 2-bit pixels from bit 0 up.
 bool isReversedOrderModel(uint16_t phoneType);
 
+// The phone's order of the bits of a byte on reversed-order models.
+uint8_t reverseBits(uint8_t b);
+
+// The layout the decoder reads: the variant where the format defines it, else row order.
+uint8_t effectiveVariant(const PictureShape& shape);
+
+// Model 4 alone takes the first byte of a run-length literal as the value's low byte.
+constexpr uint16_t kLiteralSwapModel = 4;
+// A run-length count byte is below this; a byte of this or more starts a literal.
+constexpr uint8_t kRunLimit = 0x50;
+
 // A 2-bit picture in row order has whole bytes per row, so it decodes wider than its entry.
 int decodedWidth(const PictureShape& shape);
 
 // RGB32 raster of decodedWidth × height. Never fails: pixels without bytes stay white, surplus
 // bytes are ignored. A layout that the format does not define is read as row order.
 QImage decodePicture(const PictureShape& shape, QByteArrayView bytes);
-
-struct EncodeResult {
-    enum Kind {
-        Encoded,          // bytes holds exactly `size` bytes
-        NothingWritten,   // the bitmap's depth has no encoding for this format; the item still counts as changed
-        Refused,          // unsupported bitmap depth; message says why
-    };
-    Kind kind = NothingWritten;
-    QByteArray bytes;
-    QString message;
-};
-
-// The branch is chosen by the bitmap's own depth, then by the picture's format and variant.
-// The result holds the defined bytes first (cut at `size`) and zeros after them.
-EncodeResult encodePicture(const PictureShape& shape, const Bitmap& bitmap, int size);
 
 // The left `width` columns of a decoded picture (drops the pad columns of a 2-bit row picture).
 QImage cropToWidth(const QImage& image, int width);

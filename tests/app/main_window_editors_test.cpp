@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QPushButton>
 #include <QSet>
 #include <QSpinBox>
@@ -83,25 +84,75 @@ TEST_F(EditorTest, ImportingABitmapReplacesThePictureItsThumbnailAndPreviewAndTi
     EXPECT_TRUE(reddish(stored.pixel(100, 150)));
 }
 
-TEST_F(EditorTest, ABitmapOfTheWrongShapeIsRefusedAndChangesNothing) {
+TEST_F(EditorTest, APictureOfTheWrongSizeOrTooLargeForItsPlaceIsRefusedWithAWarning) {
     auto w = opened();
-    const QImage thumbBefore = w->thumbnails().image(0);
-    QImage before;
-    pictureOfRow(w->workspace(), 0, before);
-    dialogs.files = {bitmap("wide.bmp", 160, 128, kRed)};
-    w->picturePanel->importButton->click();
+    // Row 13 is a 48 x 48 run-length picture; neighbours that all differ, red enough to start
+    // literals, take two bytes a pixel.
+    QImage noise(48, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) noise.setPixel(x, y, qRgb(128 + x * 37 % 128, y * 91 % 256, 0));
+    ASSERT_TRUE(writeBmp24File(noise, dir.path("noise.bmp")));
+    const struct {
+        int row;
+        QString file, message;
+    } cases[] = {
+        {0, bitmap("wide.bmp", 160, 128, kRed), "the image is 160x128, the picture 128x160"},
+        {13, dir.path("noise.bmp"),
+         QStringLiteral("this picture needs 4,608 bytes in its format; its place holds %1")
+             .arg(QLocale(QLocale::English).toString(w->workspace().image().pictures[13].size))},
+    };
+    for (const auto& c : cases) {
+        selectRow(*w, "pictureList", c.row);
+        const QImage thumbBefore = w->thumbnails().image(c.row);
+        const QImage previewBefore = child<QLabel>(*w, "picturePreview")->pixmap().toImage();
+        QImage before;
+        pictureOfRow(w->workspace(), c.row, before);
+        dialogs.messages.clear(), dialogs.warnings.clear();
+        dialogs.files = {c.file};
+        w->picturePanel->importButton->click();
 
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages.last(), "Incorrect resolution X:Y");
-    EXPECT_FALSE(w->workspace().ticks(ListKind::Pictures)[0]);
-    EXPECT_EQ(w->thumbnails().image(0), thumbBefore);
-    QImage after;
-    pictureOfRow(w->workspace(), 0, after);
-    EXPECT_EQ(after, before);
-
+        EXPECT_EQ(dialogs.warnings, QStringList{c.message});
+        EXPECT_EQ(dialogs.messages, QStringList{c.message});
+        EXPECT_FALSE(w->workspace().ticks(ListKind::Pictures)[size_t(c.row)]);
+        EXPECT_EQ(w->thumbnails().image(c.row), thumbBefore);
+        EXPECT_EQ(child<QLabel>(*w, "picturePreview")->pixmap().toImage(), previewBefore);
+        QImage after;
+        pictureOfRow(w->workspace(), c.row, after);
+        EXPECT_EQ(after, before);
+    }
     // Cancelling the file choice does nothing at all.
     w->picturePanel->importButton->click();
     EXPECT_EQ(dialogs.messages.size(), 1);
+}
+
+TEST_F(EditorTest, EveryPictureExportedFromTheWindowImportsBackUnchanged) {
+    const QString folder = dir.path("out");
+    QDir().mkpath(folder);
+    auto w = opened();
+    const QString mem = ServiceFileNames(model.tableFile).mem;
+    const QByteArray memBefore = readAll(mem);
+    int imported = 0;
+    for (int row = 0; row < w->workspace().rowCount(ListKind::Pictures); ++row) {
+        selectRow(*w, "pictureList", row);
+        if (!w->picturePanel->importButton->isEnabled()) continue;
+        const QString file = QDir(folder).filePath(pictureExportName(row));
+        dialogs.saveFiles = {file};
+        w->picturePanel->exportButton->click();
+        const QByteArray exported = readAll(file);
+        const QImage thumb = w->thumbnails().image(row);
+        dialogs.files = {file};
+        w->picturePanel->importButton->click();
+        ++imported;
+        EXPECT_TRUE(dialogs.messages.isEmpty()) << row << ": " << dialogs.messages.join('\n').toStdString();
+        EXPECT_TRUE(w->workspace().ticks(ListKind::Pictures)[size_t(row)]) << row;
+        EXPECT_EQ(w->thumbnails().image(row), thumb) << row;
+        QFile::remove(file);
+        dialogs.saveFiles = {file};
+        w->picturePanel->exportButton->click();
+        EXPECT_EQ(readAll(file), exported) << row;
+    }
+    EXPECT_EQ(imported, 20);
+    EXPECT_EQ(readAll(mem), memBefore);
 }
 
 TEST_F(EditorTest, ImportIsOfferedOnlyForFormatsThatCanBeWrittenBack) {
@@ -112,6 +163,8 @@ TEST_F(EditorTest, ImportIsOfferedOnlyForFormatsThatCanBeWrittenBack) {
         const char* depth;
     } cases[] = {
         {0, true, "16 bit"},   // 16-bit colour
+        {3, true, "24 bit"},   // not the caption of the row before
+        {4, true, "32 bit"},
         {6, true, "1 bit"},    // mono in bands of 8 rows
         {8, false, "4 bit"},   // 4-bit grey
         {9, false, "1 bit"},   // mono in row order

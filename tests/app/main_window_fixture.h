@@ -24,7 +24,7 @@ public:
     std::deque<bool> answers;
     int dataSource = 1;  // -1: CreateMEM cancelled
     int sourceQuestions = 0;
-    QStringList titles, filters, messages, suggested;
+    QStringList titles, filters, messages, suggested, warnings;
 
     bool askYesNo(const QString& text, const QString&) override {
         messages << text;
@@ -35,6 +35,7 @@ public:
     }
     void showMessage(const QString& text, const QString&) override { messages << text; }
     void showError(const QString& text, const QString&) override { messages << text; }
+    void showWarning(const QString& text, const QString&) override { messages << text, warnings << text; }
     QString chooseOpenFile(const QString& title, const QString& filter, const QString&) override {
         titles << title;
         filters << filter;

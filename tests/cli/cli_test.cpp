@@ -99,6 +99,10 @@ TEST_F(CliTest, PicturesExportDecodeAndEncode) {
 }
 
 TEST_F(CliTest, ErrorsAndUsage) {
+    QImage square(100, 100, QImage::Format_RGB32);
+    square.fill(Qt::white);
+    const QString squareBmp = dir->path("square.bmp"), refusedBin = dir->path("refused.bin");
+    ASSERT_TRUE(writeBmp24File(square, squareBmp));
     struct Case {
         QStringList args;
         int code;
@@ -115,6 +119,12 @@ TEST_F(CliTest, ErrorsAndUsage) {
         {{"encode-picture", "--width", "16", "--height", "16", "--format", "4", "--variant", "0", "--phone-type", "5",
           "--size", "512", dir->path("nope.bmp"), dir->path("o.bin")},
          1, "nope.bmp"},
+        {{"encode-picture", "--width", "128", "--height", "160", "--format", "4", "--variant", "0", "--phone-type", "5",
+          "--size", "40960", squareBmp, refusedBin},
+         1, "the image is 100x100, the picture 128x160"},
+        {{"encode-picture", "--width", "100", "--height", "100", "--format", "5", "--variant", "0", "--phone-type", "5",
+          "--size", "11605", squareBmp, refusedBin},
+         1, "this picture needs 30,000 bytes in its format; its place holds 11,605"},
     };
     for (const Case& c : cases) {
         const CliRun r = cli(c.args);
@@ -124,6 +134,7 @@ TEST_F(CliTest, ErrorsAndUsage) {
             EXPECT_EQ(r.err.count(QByteArray("\n")), 1) << r.err.toStdString();
         }
     }
+    EXPECT_FALSE(QFile::exists(refusedBin));
     EXPECT_EQ(cli({"--help"}).code, 0);
     EXPECT_EQ(cli({"list", "--help"}).code, 0);
 }

@@ -106,7 +106,7 @@ TEST_F(CliFaults, WritingToAFullDiskFailsWithTheSystemsReasonAndLeavesNoFile) {
         {"export-picture", *sav, "0", out},
         {"export-picture", *sav, "2", out},
         {"encode-picture", "--width", "16", "--height", "16", "--format", "5", "--variant", "0", "--phone-type", "5",
-         "--size", "512", bmp, out},
+         "--size", "768", bmp, out},
     };
     for (const QStringList& args : commands) {
         SCOPED_TRACE(args.join(' ').toStdString());

@@ -144,21 +144,6 @@ int firstPicture(Workspace& ws, uint8_t format, uint8_t variant) {
     return -1;
 }
 
-TEST_F(BulkTest, PngImportOfEveryImportedPixelFormat) {
-    // A picture exported as PNG imports back to the same bytes through the single import.
-    for (auto [format, variant] : {std::pair<uint8_t, uint8_t>{0, 1}, {1, 0}, {1, 1}, {3, 0}, {4, 0}}) {
-        const int row = firstPicture(ws, format, variant);
-        ASSERT_GE(row, 0);
-        const QByteArray before = blob(kPictureTable, row);
-        const QString png = dir.path(QStringLiteral("p%1.png").arg(row));
-        ASSERT_TRUE(exportPictureKeepingDepth(ws, row, png).ok());
-        ASSERT_TRUE(readAll(png).startsWith("\x89PNG"));
-        const EditOutcome o = importPicture(ws, row, png);
-        EXPECT_TRUE(o.stored) << int(format) << o.message.toStdString();
-        EXPECT_EQ(blob(kPictureTable, row), before) << int(format) << "/" << int(variant);
-    }
-}
-
 TEST_F(BulkTest, ImageDepthStandsForThePixelFormat) {
     QImage rgb(4, 2, QImage::Format_RGB32);
     rgb.fill(qRgb(10, 20, 30));

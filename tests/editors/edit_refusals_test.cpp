@@ -6,10 +6,12 @@
 #include "editors/bmp_file.h"
 #include "editors/edit_operations.h"
 #include "editors/list_texts.h"
+#include "editors/picture_codec.h"
 #include "files/flash_dump_source.h"
 #include "support/test_support.h"
 
 #include <QImage>
+#include <QLocale>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -27,20 +29,41 @@ protected:
     }
 };
 
-TEST_F(EditRefusals, AnEmptyTranslationStillRefusesTheImport) {
-    const QString ini = dir.path("language.ini");
-    writeAll(ini, "[Language]\r\n012=\r\n");
-    languageTable().load(IniFile::load(ini), ini);
-    ASSERT_TRUE(langText(Text::WrongResolution).isEmpty());
-
-    const QString wrongSize = dir.path("wrong.bmp");
-    QImage small(3, 3, QImage::Format_RGB32);
+TEST_F(EditRefusals, APictureOfAnotherSizeOrTooLargeForItsPlaceChangesNothing) {
+    auto firstOfFormat = [&](uint8_t format) {
+        for (int row = 0;; ++row)
+            if (ws.image().pictures[size_t(row)].format == format) return row;
+    };
+    const int wide = firstOfFormat(kFormatRgb565), runs = firstOfFormat(kFormatRunLength565);
+    QImage small(100, 100, QImage::Format_RGB32);
     small.fill(Qt::white);
-    ASSERT_TRUE(writeBmp24File(small, wrongSize));
-    const EditOutcome o = importPicture(ws, 0, wrongSize);
-    EXPECT_TRUE(o.refused);
-    EXPECT_FALSE(o.stored);
-    EXPECT_TRUE(pairUnchanged());
+    // Neighbours that all differ, each red enough to start a literal: two bytes a pixel.
+    const PictEntry& e = ws.image().pictures[size_t(runs)];
+    QImage noise(e.width, e.height, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(128 + x * 37 % 128, y * 91 % 256, 0));
+    const struct {
+        int row;
+        QImage image;
+        QString message;
+    } cases[] = {
+        {wide, small, "the image is 100x100, the picture 128x160"},
+        {runs, noise, QStringLiteral("this picture needs %1 bytes in its format; its place holds %2")
+                          .arg(QLocale(QLocale::English).toString(2 * e.width * e.height),
+                               QLocale(QLocale::English).toString(e.size))},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.path("refused.bmp");
+        ASSERT_TRUE(writeBmp24File(c.image, path));
+        const QByteArray before = blob(kPictureTable, c.row);
+        const EditOutcome o = importPicture(ws, c.row, path);
+        EXPECT_TRUE(o.refused);
+        EXPECT_FALSE(o.stored || o.ticked);
+        EXPECT_EQ(o.message, c.message);
+        EXPECT_FALSE(ws.ticks(ListKind::Pictures)[size_t(c.row)]);
+        EXPECT_EQ(blob(kPictureTable, c.row), before);
+        EXPECT_TRUE(pairUnchanged());
+    }
 }
 
 TEST_F(EditRefusals, AnEditWhoseSaveFailsIsNotStoredNorTicked) {

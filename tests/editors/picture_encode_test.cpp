@@ -1,17 +1,24 @@
+// The picture import rule: what the decoder shows of the stored bytes is the image reduced to the
+// format's colours, in every layout and phone order, from every source depth.
 #include "editors/picture_codec.h"
+#include "editors/picture_encoder.h"
+#include "editors/picture_import.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <random>
 
 namespace {
 
 using qv::Bitmap;
-using qv::EncodeResult;
+using qv::PictureImport;
 using qv::PictureShape;
 
 constexpr uint16_t kPlain = 5;
 constexpr uint16_t kReversed = 8;
+constexpr uint16_t kLiteralSwap = 4;  // reversed order, and literals low byte first
 const QRgb kWhite = qRgb(255, 255, 255), kBlack = qRgb(0, 0, 0);
 
 QByteArray bytes(std::initializer_list<int> values) {
@@ -23,89 +30,62 @@ QByteArray bytes(std::initializer_list<int> values) {
 Bitmap bitmap(int bpp, int w, int h, const std::function<QRgb(int, int)>& colour) {
     Bitmap b{w, h, bpp, {}};
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.pixels.push_back(colour(x, y));
+        for (int x = 0; x < w; ++x) b.pixels.push_back(colour(x, y) | 0xFF000000u);
     return b;
 }
 Bitmap filled(int bpp, int w, int h, QRgb c) {
     return bitmap(bpp, w, h, [c](int, int) { return c; });
 }
-// The bitmap of what a picture decodes to, as an import of an export would load it.
 Bitmap fromImage(int bpp, const QImage& img) {
     return bitmap(bpp, img.width(), img.height(), [&](int x, int y) { return img.pixel(x, y); });
 }
-QImage toImage(const Bitmap& b) {
-    QImage img(b.width, b.height, QImage::Format_RGB32);
-    for (int y = 0; y < b.height; ++y)
-        for (int x = 0; x < b.width; ++x) img.setPixel(x, y, b.pixel(x, y));
-    return img;
-}
 
 QByteArray encode(const PictureShape& s, const Bitmap& b, int size) {
-    const EncodeResult r = qv::encodePicture(s, b, size);
-    EXPECT_EQ(r.kind, EncodeResult::Encoded);
+    const PictureImport r = qv::importImage(s, size, b);
+    EXPECT_FALSE(r.refused()) << r.refusal.toStdString();
     EXPECT_EQ(r.bytes.size(), size);
     return r.bytes;
 }
+
+// ---- Where the documented encoder already wrote what the decoder shows, its bytes stay ----
 
 TEST(PictureEncoder, TwoColourColumnPages) {
     // 16 × 12 all black: page 0 full; page 1 has rows 8..11 only, rows 12..15 stay clear.
     const Bitmap black = filled(1, 16, 12, kBlack);
     EXPECT_EQ(encode({16, 12, 0, 1, kPlain}, black, 32), QByteArray(16, char(0xFF)) + QByteArray(16, char(0x0F)));
     EXPECT_EQ(encode({16, 12, 0, 1, kReversed}, black, 32), QByteArray(16, char(0xFF)) + QByteArray(16, char(0xF0)));
-    // Row 1 is bit 1, or bit 6 on reversed models; only exact black sets a bit.
+    // Row 1 is bit 1, or bit 6 on reversed models; from a 2-colour image only exact black sets a bit.
     const Bitmap row1 = bitmap(1, 2, 8, [](int x, int y) { return y == 1 ? (x ? qRgb(0, 0, 1) : kBlack) : kWhite; });
     EXPECT_EQ(encode({2, 8, 0, 1, kPlain}, row1, 2), bytes({0x02, 0x00}));
     EXPECT_EQ(encode({2, 8, 0, 1, kReversed}, row1, 2), bytes({0x40, 0x00}));
-    // Round trip in both orders.
-    const Bitmap speckle = bitmap(1, 13, 21, [](int x, int y) { return (x * 7 + y * 13 + x * y) % 5 < 2 ? kBlack : kWhite; });
-    for (uint16_t type : {kPlain, kReversed}) {
-        const PictureShape s{13, 21, 0, 1, type};
-        EXPECT_EQ(qv::decodePicture(s, encode(s, speckle, 39)), toImage(speckle)) << type;
-    }
+    // From any other depth a grey level below 128 is black.
+    EXPECT_EQ(encode({1, 8, 0, 1, kPlain}, bitmap(24, 1, 8, [](int, int y) { return y ? kWhite : qRgb(127, 127, 127); }), 1),
+              bytes({0x01}));
+    EXPECT_EQ(encode({1, 8, 0, 1, kPlain}, bitmap(8, 1, 8, [](int, int y) { return y ? kWhite : qRgb(128, 128, 128); }), 1),
+              bytes({0x00}));
+    EXPECT_EQ(encode({2, 8, 0, 1, kPlain}, fromImage(24, qv::decodePicture({2, 8, 3, 0, kPlain}, QByteArray(16, 0x20))), 2),
+              bytes({0xFF, 0xFF}));
 }
 
-TEST(PictureEncoder, SixteenColourQuantiser) {
-    // Defined bands, then the gaps: the nearer band wins, exact midpoints go to the lighter grey.
+TEST(PictureEncoder, SixteenColourGreyBands) {
+    // The red component of a 16-colour image picks the band; the gaps go to the nearer band.
     const std::pair<int, int> cases[] = {{0, 3},   {64, 3},  {83, 3},  {84, 2},  {103, 2}, {104, 2}, {160, 2},
                                          {163, 2}, {164, 1}, {168, 1}, {208, 1}, {211, 1}, {212, 0}, {216, 0}};
     for (auto [red, q] : cases)
         EXPECT_EQ(encode({4, 1, 1, 0, kPlain}, filled(4, 4, 1, qRgb(red, 255 - red, 0)), 1), bytes({q * 0x55})) << red;
-    // Mid grey of the standard palette: q = 2, which decodes as (85,85,85); the pad pixels are white.
-    const QByteArray grey = encode({1, 1, 1, 0, kPlain}, filled(4, 1, 1, qRgb(128, 128, 128)), 1);
-    EXPECT_EQ(grey, bytes({0x80}));
-    EXPECT_EQ(qv::decodePicture({1, 1, 1, 0, kPlain}, grey).pixel(0, 0), qRgb(85, 85, 85));
+    // Mid grey of the standard palette: 2, which decodes as (85,85,85); the pad pixels are white.
+    EXPECT_EQ(encode({1, 1, 1, 0, kPlain}, filled(4, 1, 1, qRgb(128, 128, 128)), 1), bytes({0x80}));
+    // Rows 0..3 white, silver, grey, black in a band of 4: 3·64 + 2·16 + 1·4 + 0; 5 wide rows take two bytes each.
+    const QRgb greys[] = {kWhite, qRgb(192, 192, 192), qRgb(128, 128, 128), kBlack};
+    const Bitmap band = bitmap(4, 1, 4, [&](int, int y) { return greys[y]; });
+    EXPECT_EQ(encode({1, 4, 1, 1, kPlain}, band, 1), bytes({0xE4}));
+    EXPECT_EQ(encode({5, 2, 1, 0, kPlain}, filled(4, 5, 2, kBlack), 4), bytes({0xFF, 0xC0, 0xFF, 0xC0}));
+    // Reversed-order models read the same bytes bit-reversed.
+    EXPECT_EQ(encode({1, 4, 1, 1, kReversed}, band, 1), bytes({0x27}));
+    EXPECT_EQ(encode({5, 2, 1, 0, kReversed}, filled(4, 5, 2, kBlack), 4), bytes({0xFF, 0x03, 0xFF, 0x03}));
 }
 
-TEST(PictureEncoder, SixteenColourLayoutsIgnoreModelOrder) {
-    for (uint16_t type : {kPlain, kReversed}) {
-        // 5 wide: two bytes a row, rows follow without further padding.
-        EXPECT_EQ(encode({5, 2, 1, 0, type}, filled(4, 5, 2, kBlack), 4), bytes({0xFF, 0xC0, 0xFF, 0xC0}));
-        // Rows 0..3 white, (192,192,192), (128,128,128), black: 3·64 + 2·16 + 1·4 + 0.
-        const QRgb greys[] = {kWhite, qRgb(192, 192, 192), qRgb(128, 128, 128), kBlack};
-        EXPECT_EQ(encode({1, 4, 1, 1, type}, bitmap(4, 1, 4, [&](int, int y) { return greys[y]; }), 1), bytes({0xE4}));
-    }
-}
-
-TEST(PictureEncoder, SixteenColourRoundTripsOnPlainModels) {
-    const QRgb greys[] = {kWhite, qRgb(170, 170, 170), qRgb(85, 85, 85), kBlack};
-    const Bitmap b = bitmap(4, 7, 6, [&](int x, int y) { return greys[(x + 2 * y + x * y) % 4]; });
-    const PictureShape rows{7, 6, 1, 0, kPlain}, pages{7, 6, 1, 1, kPlain};
-    EXPECT_EQ(qv::cropToWidth(qv::decodePicture(rows, encode(rows, b, 12)), 7), toImage(b));
-    EXPECT_EQ(qv::decodePicture(pages, encode(pages, b, 14)), toImage(b));
-    for (uint8_t format : {0, 2, 3, 4, 7}) {
-        const EncodeResult r = qv::encodePicture({7, 6, format, 0, kPlain}, b, 42);
-        EXPECT_EQ(r.kind, EncodeResult::NothingWritten) << int(format);
-        EXPECT_TRUE(r.bytes.isEmpty());
-    }
-}
-
-TEST(PictureEncoder, TwoFiftySixColourIsInvertedRedLevelForAnyFormat) {
-    const int reds[] = {0, 255, 100, 7};
-    const Bitmap b = bitmap(8, 4, 1, [&](int x, int) { return qRgb(reds[x], 200, 200); });
-    for (uint8_t format : {0, 3, 4, 7}) EXPECT_EQ(encode({4, 1, format, 0, kPlain}, b, 4), bytes({31, 0, 19, 31}));
-}
-
-TEST(PictureEncoder, TrueColourRoundTripsEveryRgb332AndRgb565Value) {
+TEST(PictureEncoder, TrueColourKeepsEveryRgb332AndRgb565Value) {
     QByteArray all332, all565;
     for (int v = 0; v < 256; ++v) all332 += char(v);
     for (int v = 0; v < 65536; ++v) all565 += char(v >> 8), all565 += char(v);
@@ -119,32 +99,100 @@ TEST(PictureEncoder, TrueColourRoundTripsEveryRgb332AndRgb565Value) {
     EXPECT_EQ(encode({1, 1, 4, 0, kReversed}, filled(24, 1, 1, qRgb(255, 0, 0)), 2), bytes({0x00, 0xF8}));
 }
 
-TEST(PictureEncoder, TrueColourTwelveBitPacking) {
-    // 0xABC, 0xDEF, 0x123 down one column: the pair runs across the row end, the odd pixel takes two bytes.
-    const QRgb colours[] = {qRgb(0xA0, 0xB0, 0xC0), qRgb(0xD0, 0xE0, 0xF0), qRgb(0x1F, 0x2F, 0x3F)};
-    const Bitmap b = bitmap(24, 1, 3, [&](int, int y) { return colours[y]; });
-    EXPECT_EQ(encode({1, 3, 7, 0, kPlain}, b, 5), bytes({0xAB, 0xCD, 0xEF, 0x12, 0x30}));
-    // Reversed models swap the bytes of each 16-bit value first: 0xBC0A, 0xEF0D, 0x2301.
-    EXPECT_EQ(encode({1, 3, 7, 0, kReversed}, b, 5), bytes({0xC0, 0xAF, 0x0D, 0x30, 0x10}));
-    for (uint8_t format : {0, 1, 2, 5, 6})
-        EXPECT_EQ(encode({1, 3, format, 0, kPlain}, b, 6), QByteArray(6, '\0')) << int(format);
-}
+// ---- What the decoder reads, where the documented encoder wrote something else ----
 
-TEST(PictureEncoder, OutputIsCutOrZeroFilledToSize) {
-    const Bitmap b = filled(8, 4, 4, kBlack);  // 16 bytes of 31
-    EXPECT_EQ(encode({4, 4, 3, 0, kPlain}, b, 10), QByteArray(10, char(31)));
-    EXPECT_EQ(encode({4, 4, 3, 0, kPlain}, b, 20), QByteArray(16, char(31)) + QByteArray(4, '\0'));
-    EXPECT_EQ(encode({4, 4, 3, 0, kPlain}, b, 0), QByteArray());
-    EXPECT_EQ(encode({2, 1, 7, 0, kPlain}, filled(24, 2, 1, kWhite), 2), bytes({0xFF, 0xFF}));
-}
-
-TEST(PictureEncoder, RefusesOtherDepths) {
-    for (int bpp : {16, 32, 0}) {
-        const EncodeResult r = qv::encodePicture({2, 2, 4, 0, kPlain}, filled(bpp, 2, 2, kBlack), 8);
-        EXPECT_EQ(r.kind, EncodeResult::Refused) << bpp;
-        EXPECT_TRUE(r.bytes.isEmpty());
-        EXPECT_EQ(r.message, "The quantity of colors should be: 2, 16, 256 or 65000");
+TEST(PictureEncoder, TrueColourAndRunLengthBytes) {
+    const QRgb c = qRgb(0x12, 0x34, 0x56);
+    EXPECT_EQ(encode({1, 1, 5, 0, kPlain}, filled(8, 1, 1, c), 3), bytes({0x56, 0x34, 0x12}));
+    EXPECT_EQ(encode({1, 1, 6, 0, kReversed}, filled(4, 1, 1, c), 4), bytes({0x56, 0x34, 0x12, 0x00}));
+    // 300 blue pixels: a run of 256 (count 0) and one of 44, the value low byte first; padded with zeros.
+    EXPECT_EQ(encode({30, 10, 7, 0, kPlain}, filled(24, 30, 10, qRgb(0, 0, 255)), 8),
+              bytes({0x00, 0x1F, 0x00, 44, 0x1F, 0x00, 0, 0}));
+    // 80 pixels: 79 and a single one, which is a literal where its first byte is 0x50 or more.
+    const struct {
+        uint16_t type;
+        QRgb colour;
+        QByteArray tail;
+    } singles[] = {{kPlain, qRgb(255, 0, 0), bytes({0xF8, 0x00})},           // high byte first
+                   {kReversed, qRgb(255, 0, 0), bytes({0xF8, 0x00})},        // only model 4 swaps literals
+                   {kLiteralSwap, qRgb(255, 0, 0), bytes({0x01, 0x00, 0xF8})},  // low byte 0x00 can not start one
+                   {kLiteralSwap, qRgb(0, 8, 248), bytes({0x5F, 0x00})},        // 0x005F
+                   {kPlain, qRgb(0, 8, 248), bytes({0x01, 0x5F, 0x00})}};
+    for (const auto& s : singles) {
+        const QByteArray run = encode({80, 1, 7, 0, s.type}, filled(24, 80, 1, s.colour), 3 + int(s.tail.size()));
+        EXPECT_EQ(run.mid(3), s.tail) << s.type << " " << std::hex << s.colour;
     }
+}
+
+// ---- The property: every layout × phone order × source depth gives back what went in ----
+
+struct Layout {
+    uint8_t format, variant;
+};
+constexpr Layout kLayouts[] = {{0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}};
+
+// A picture of the format's own colours (decoded random bytes) with at most 2^bits of them,
+// as a bitmap of that depth can hold.
+QImage formatColours(const PictureShape& s, int bits, std::mt19937& random) {
+    QByteArray noise(4 * s.width * s.height + 8, '\0');
+    for (char& b : noise) b = char(random() % 7 == 0 ? 0x03 : random());  // short runs for format 7
+    QImage img = qv::cropToWidth(qv::decodePicture(s, noise), s.width);
+    if (bits >= 16) return img;
+    std::vector<QRgb> pool;
+    for (int y = 0; y < img.height() && pool.size() < (1u << bits); ++y)
+        for (int x = 0; x < img.width() && pool.size() < (1u << bits); ++x)
+            if (std::find(pool.begin(), pool.end(), img.pixel(x, y)) == pool.end()) pool.push_back(img.pixel(x, y));
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, pool[random() % pool.size()]);
+    return img;
+}
+
+// decode(encode(x)) == x for x in the format's colours, and decode(encode(decode(encode(y))))
+// gives the bytes of encode(y) for any y.
+TEST(PictureEncoder, EveryLayoutOrderAndDepthDecodesToWhatWentIn) {
+    std::mt19937 random(18);
+    for (const Layout& l : kLayouts)
+        for (uint16_t type : {kPlain, kReversed, kLiteralSwap})
+            for (int bits : {1, 4, 8, 16, 24, 32})
+                for (int round = 0; round < 3; ++round) {
+                    const PictureShape s{int(1 + random() % 21), int(1 + random() % 21), l.format, l.variant, type};
+                    const QImage in = formatColours(s, bits, random);
+                    const int place = 4 * s.width * s.height + 12;
+                    const PictureImport r = qv::importImage(s, place, fromImage(bits, in));
+                    const std::string what = QStringLiteral("format %1/%2 type %3 %4-bit %5x%6")
+                                                 .arg(l.format).arg(l.variant).arg(type).arg(bits).arg(s.width).arg(s.height)
+                                                 .toStdString();
+                    ASSERT_FALSE(r.refused()) << what;
+                    EXPECT_EQ(qv::cropToWidth(qv::decodePicture(s, r.bytes), s.width), in) << what;
+                    EXPECT_EQ(r.shown, in) << what;
+                    // The bytes past the encoding are zeros, and the encoding alone decodes the same.
+                    const QByteArray exact = qv::encodePicture(s, fromImage(bits, in));
+                    EXPECT_EQ(r.bytes, exact + QByteArray(place - exact.size(), '\0')) << what;
+                    // Any colour is reduced once and for all: what the phone shows imports back to the same bytes.
+                    const Bitmap noise = bitmap(bits, s.width, s.height, [&](int, int) { return QRgb(random()); });
+                    const PictureImport any = qv::importImage(s, place, noise);
+                    EXPECT_EQ(qv::importImage(s, place, fromImage(24, any.shown)).bytes, any.bytes) << what;
+                }
+}
+
+// ---- Refusals: nothing is stored ----
+
+TEST(PictureEncoder, RefusesAnotherSizeAndWhatDoesNotFitItsPlace) {
+    const PictureImport wrong = qv::importImage({128, 160, 4, 0, kPlain}, 40960, filled(24, 100, 100, kWhite));
+    EXPECT_EQ(wrong.refusal, "the image is 100x100, the picture 128x160");
+    EXPECT_TRUE(wrong.bytes.isEmpty());
+    EXPECT_TRUE(wrong.shown.isNull());
+
+    const PictureImport large = qv::importImage({100, 100, 5, 0, kPlain}, 11605, filled(24, 100, 100, kWhite));
+    EXPECT_EQ(large.refusal, "this picture needs 30,000 bytes in its format; its place holds 11,605");
+    EXPECT_TRUE(large.bytes.isEmpty());
+    EXPECT_FALSE(large.shown.isNull());  // what it would show, to compare with what the picture shows
+    // Four white literals and four one-pixel runs of black: one byte short, then just enough.
+    const Bitmap stripes = bitmap(24, 4, 2, [](int x, int) { return x % 2 ? kBlack : kWhite; });
+    EXPECT_EQ(qv::importImage({4, 2, 7, 0, kPlain}, 19, stripes).refusal,
+              "this picture needs 20 bytes in its format; its place holds 19");
+    EXPECT_FALSE(qv::importImage({4, 2, 7, 0, kPlain}, 20, stripes).refused());
+    EXPECT_EQ(qv::importImage({1, 1, 9, 0, kPlain}, 8, filled(24, 1, 1, kWhite)).refusal, "the picture's format 9 is unknown");
 }
 
 }  // namespace
