@@ -119,6 +119,8 @@ BulkResult ListBatchActions::runBatch(const QString& label, const std::function<
 void ListBatchActions::report(const BulkResult& r, const QString& done, const QString& refused) {
     if (!r.status) {
         dialogs_.showErrorDetails(r.status.message(), kCaption, problemLines(r.problems));
+    } else if (!r.afterwards.isEmpty()) {
+        dialogs_.showErrorDetails(done + QLatin1Char('\n') + r.afterwards, kCaption, problemLines(r.problems));
     } else if (!r.problems.empty()) {
         dialogs_.showErrorDetails(refused.isEmpty() ? tr("Not written: %1 (listed below).").arg(r.problems.size()) : refused,
                                   kCaption, problemLines(r.problems));

@@ -187,7 +187,7 @@ Result IniFile::save(const QString& path) const {
     if (const QFileInfo target(path); target.exists() && !target.isFile())
         return refuse(QStringLiteral("not a regular file"));
 
-    return writeWholeFile(path, toBytes());
+    return writeWholeFile(path, toBytes(), WriteRole::OwnFile);
 }
 
 }  // namespace qv

@@ -38,11 +38,14 @@ QJsonValue imported(const BulkResult& r, ListKind kind, const Workspace& ws, con
         out["tableFile"] = n.sav;
         out["dataFile"] = n.mem;
     }
-    if (r.problems.empty()) return out;
+    if (r.problems.empty() && r.afterwards.isEmpty()) return out;
     const int refused = int(r.problems.size());
-    if (!skipInvalid) throw Failure(QStringLiteral("%1 item(s) refused; nothing was changed").arg(refused));
+    if (!skipInvalid && r.rows.empty()) throw Failure(QStringLiteral("%1 item(s) refused; nothing was changed").arg(refused));
     printJson(out);
-    throw Failure(QStringLiteral("%1 item(s) refused; %2 row(s) changed").arg(refused).arg(r.rows.size()));
+    QString summary = refused > 0 ? QStringLiteral("%1 item(s) refused; %2 row(s) changed").arg(refused).arg(r.rows.size())
+                                  : QStringLiteral("%1 row(s) changed").arg(r.rows.size());
+    if (!r.afterwards.isEmpty()) summary += QStringLiteral(", but ") + r.afterwards;
+    throw Failure(summary);
 }
 
 BulkMode modeOf(const Args& a) { return a.flag("skip-invalid") ? BulkMode::SkipInvalid : BulkMode::AllOrNothing; }

@@ -1,5 +1,8 @@
 #include "editors/bulk_batch.h"
 
+#include "base/file_kind.h"
+#include "base/file_output.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -17,7 +20,9 @@ Result numberedFiles(const QString& folder, int rows, const QString& listName, s
     if (!info.isReadable()) return Result::failure(QStringLiteral("Can not read %1: permission denied").arg(folder));
     static const QRegularExpression leadingNumber(QStringLiteral("^([0-9]+)"));
     std::map<int, QStringList> byRow;
-    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files, QDir::Name)) {
+    // Every entry, not only files: a numbered name that is not a file is listed, not passed over.
+    const auto entries = QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& f : entries) {
         const auto m = leadingNumber.match(f.fileName());
         if (!m.hasMatch()) continue;
         bool ok = false;
@@ -25,6 +30,12 @@ Result numberedFiles(const QString& folder, int rows, const QString& listName, s
         if (!ok || n >= qulonglong(rows)) {
             problems.push_back({-1, f.filePath(),
                                 QStringLiteral("there is no %1 row %2 (the list has %3 rows)").arg(listName, m.captured(1)).arg(rows)});
+            continue;
+        }
+        // A pipe would block the import (holding the service file's lock) and a device may act
+        // when opened: only regular files, or links to them, are read.
+        if (const QString why = notRegularReason(f.filePath()); !why.isEmpty()) {
+            problems.push_back({int(n), f.filePath(), why + QStringLiteral("; it is not read")});
             continue;
         }
         byRow[int(n)] << f.filePath();
@@ -61,12 +72,15 @@ BulkResult applyBatch(Workspace& ws, BulkResult result, BulkMode mode, const std
 
 void exportEachRow(Workspace& ws, ListKind kind, const QString& folder, BulkResult& result,
                    const std::function<QString(int)>& fileName, const std::function<Result(int, const QString&)>& write) {
+    // One flush of the disk for the whole folder: one per file costs far more than the writing.
+    DeferredSync sync;
     for (int row = 0; row < ws.rowCount(kind); ++row) {
         const QString path = QDir(folder).filePath(fileName(row));
         if (result.status = write(row, path); !result.status) return;
         result.rows.push_back(row);
         result.files.push_back(path);
     }
+    result.status = sync.finish();
 }
 
 }  // namespace qv

@@ -1,6 +1,7 @@
 #include "editors/bulk_operations.h"
 
 #include "base/cp1251.h"
+#include "base/file_kind.h"
 #include "base/file_output.h"
 #include "base/language_table.h"
 #include "editors/bulk_batch.h"
@@ -51,12 +52,16 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
     std::map<int, QByteArray> slotBytes;
     for (const auto& [row, path] : files) {
         const uint32_t slot = ws.image().melodies[size_t(row)].size;
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) {
-            result.problems.push_back({row, path, QStringLiteral("can not open the file: %1").arg(fileErrorReason(f))});
+        auto read = readRegularFile(path, qint64(slot) + 1);
+        if (!read) {
+            result.problems.push_back({row, path, QStringLiteral("can not open the file: %1").arg(read.error().message())});
             continue;
         }
-        QByteArray bytes = f.read(qint64(slot) + 1);
+        QByteArray bytes = std::move(*read);
+        if (bytes.isEmpty()) {
+            result.problems.push_back({row, path, QStringLiteral("the file is empty")});
+            continue;
+        }
         if (uint32_t(bytes.size()) > slot) {
             result.problems.push_back({row, path, langText(Text::FileSizeAtMost) + QLatin1Char(' ') + QString::number(slot) + langText(Text::BytesUnit)});
             continue;
@@ -71,6 +76,14 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
         changes[row] = path;
         slotBytes[row] = bytes;
     }
+    // Checked first: once the melodies are stored, failing to remember their files would leave
+    // the import half done.
+    if (!changes.empty() && (result.problems.empty() || mode == BulkMode::SkipInvalid)) {
+        if (Result s = checkOutputTarget(ws.names().mru, WriteRole::OwnFile); !s) {
+            result.status = Result::failure(QStringLiteral("%1; nothing was imported").arg(s.message()));
+            return result;
+        }
+    }
     result = applyBatch(ws, std::move(result), mode, changes, [&](int row) {
         if (Result s = ws.writeBlob(kMelodyTable, row, slotBytes[row]); !s) return s;
         ws.ticks(ListKind::Melodies)[size_t(row)] = true;
@@ -80,8 +93,7 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
     // As the single import does, each changed melody remembers the file it came from.
     for (size_t k = 0; k < result.rows.size(); ++k)
         if (result.rows[k] < kMruSlots) ws.melodyFileNames()[size_t(result.rows[k])] = QFileInfo(result.files[k]).absoluteFilePath();
-    if (Result s = saveMelodyFileNames(ws.names().mru, ws.melodyFileNames()); !s)
-        result.problems.push_back({-1, ws.names().mru, s.message()});
+    if (Result s = saveMelodyFileNames(ws.names().mru, ws.melodyFileNames()); !s) result.afterwards = s.message();
     return result;
 }
 

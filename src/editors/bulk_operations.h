@@ -33,6 +33,9 @@ struct BulkResult {
     int unchanged = 0;
     // Strings: rows whose entry is marked fuzzy; like untranslated ones they are left alone.
     std::vector<int> fuzzy;
+    // A step after the changes were saved that failed; the changes stand (melodies: the file
+    // that remembers where each came from could not be written).
+    QString afterwards;
 };
 
 enum class BulkMode {
@@ -73,8 +76,9 @@ BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode);
 QString melodyFileName(Workspace& ws, int row, const std::vector<QString>& stringTexts);
 BulkResult exportMelodies(Workspace& ws, const QString& folder);
 // Every file whose name begins with a number replaces that melody when its bytes, padded with
-// zeros to the slot, differ from the slot; a file larger than the slot is refused. Changed
-// melodies remember their files in the .mru file, as the single import does.
+// zeros to the slot, differ from the slot; an empty file or one larger than the slot is refused.
+// Changed melodies remember their files in the .mru file, as the single import does; when that
+// file cannot be written nothing is imported.
 BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode);
 
 }  // namespace qv

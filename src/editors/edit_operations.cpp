@@ -1,6 +1,7 @@
 #include "editors/edit_operations.h"
 
 #include "base/cp1251.h"
+#include "base/file_kind.h"
 #include "base/file_output.h"
 #include "base/language_table.h"
 #include "editors/bmp_file.h"
@@ -217,19 +218,26 @@ QByteArray melodySlot(Workspace& ws, int row, Result* status) {
 EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
     if (row < 0 || row >= ws.rowCount(ListKind::Melodies))
         return refusal(rowOutside(row, ws.rowCount(ListKind::Melodies)).message());
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
-        return refusal(QStringLiteral("Can not open %1: %2").arg(path, QFileInfo(path).isFile() ? fileErrorReason(f)
-                                                                                                   : QStringLiteral("it is not a regular file")));
+    if (!QFileInfo(path).isFile()) return refusal(QStringLiteral("Can not open %1: it is not a regular file").arg(path));
     const uint32_t slot = ws.image().melodies[size_t(row)].size;
-    QByteArray bytes = f.read(qint64(slot) + 1);
+    auto read = readRegularFile(path, qint64(slot) + 1);
+    if (!read) return refusal(QStringLiteral("Can not open %1: %2").arg(path, read.error().message()));
+    QByteArray bytes = std::move(*read);
+    // An empty file would silence the slot; it is far more likely a failed download or copy.
+    if (bytes.isEmpty()) return refusal(QStringLiteral("Can not import %1: the file is empty").arg(path));
     EditOutcome out;
     out.ticked = true;
     tick(ws, ListKind::Melodies, row);
-    if (uint32_t(bytes.size()) > slot || f.size() > qint64(slot)) {
+    if (uint32_t(bytes.size()) > slot) {
         out.refused = true;
         out.message = langText(Text::FileSizeAtMost) + QLatin1Char(' ') + QString::number(slot) + langText(Text::BytesUnit);
         return out;  // nothing stored: the remembered file names stay as they were
+    }
+    // Stored melodies remember their files: with no way to remember, nothing is stored.
+    if (Result s = checkOutputTarget(ws.names().mru, WriteRole::OwnFile); !s) {
+        out.refused = true;
+        out.message = QStringLiteral("%1; nothing was imported").arg(s.message());
+        return out;
     }
     bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
     if (Result s = ws.writeBlob(kMelodyTable, row, bytes); !s) {

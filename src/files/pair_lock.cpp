@@ -1,5 +1,6 @@
 #include "files/pair_lock.h"
 
+#include "base/file_kind.h"
 #include "files/service_file_names.h"
 
 #include <QFile>
@@ -44,12 +45,25 @@ bool tryLock(intptr_t handle) {
 bool stillNamed(intptr_t, const QString&) { return true; }
 void closeLockFile(intptr_t handle, const QString&) { CloseHandle(reinterpret_cast<HANDLE>(handle)); }
 #else
+// Never through a link (a dangling one would make the open create its target anywhere) and
+// never anything but a regular file (a pipe or a device there must not block or be acted on).
 intptr_t openLockFile(const QString& path, QString& why, bool& cannotCreate) {
+    if (const FileKind kind = fileKindAt(path, false); kind != FileKind::Missing && kind != FileKind::Regular) {
+        why = QStringLiteral("it is %1, not a regular file").arg(describeKind(kind));
+        return -1;
+    }
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
     if (fd < 0) {
         cannotCreate = errno == EACCES || errno == EROFS || errno == EPERM;
-        why = QString::fromLocal8Bit(std::strerror(errno));
+        why = errno == ELOOP ? QStringLiteral("it is a symbolic link, and a lock is never taken through one")
+                             : QString::fromLocal8Bit(std::strerror(errno));
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        why = QStringLiteral("it is not a regular file");
         return -1;
     }
     return fd;

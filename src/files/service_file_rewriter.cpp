@@ -1,5 +1,6 @@
 #include "files/service_file_rewriter.h"
 
+#include "base/file_kind.h"
 #include "base/file_output.h"
 #include "files/table_file_reader.h"
 #include "files/zlib_section.h"
@@ -89,15 +90,45 @@ Result checkOutputSize(const MediaImage& image, const BlobSource& source) {
     return {};
 }
 
-// What is swapped in must open again: the reader is the judge, not the writer.
-Result checkNewPairOpens(const ServiceFileNames& names) {
-    QFile table(names.sa2);
+// The bytes a rewrite packs into the data file for the tables the reader loaded: every blob
+// back to back, operators as whole 184-byte records.
+qint64 packedDataSize(const MediaImage& image, const LoadedTables& loaded) {
+    qint64 total = 0;
+    for (int id : {int(kPictureTable), int(kMelodyTable), int(kOperatorTable), int(kStringTable)}) {
+        if (!loaded.test(size_t(id))) continue;
+        const int n = int(image.count(id));
+        if (id == kOperatorTable) {
+            total += qint64(n) * qint64(OperRecord::kSize);
+            continue;
+        }
+        for (int i = 0; i < n; ++i) total += qint64(image.blob(id, i).length);
+    }
+    return total;
+}
+
+// What is swapped in must open again: the reader is the judge, not the writer. The data file
+// must also be the one the table was written with: exactly as long as the blobs it packs (a
+// data file of another model, or a cut one, is no match even where every blob lies inside).
+Result checkPairMatches(const QString& tablePath, const QString& dataPath) {
+    for (const QString& path : {tablePath, dataPath})
+        if (const FileKind kind = fileKindAt(path, false); kind != FileKind::Regular)
+            return Result::failure(QStringLiteral("%1 is %2").arg(shortName(path), kind == FileKind::Missing ? QStringLiteral("missing")
+                                                                                                           : describeKind(kind)));
+    QFile table(tablePath);
     auto probe = std::make_unique<MediaImage>();
     LoadedTables loaded;
-    Result s = table.open(QIODevice::ReadOnly) ? readTableFile(table, names.sa2, *probe, &loaded)
+    Result s = table.open(QIODevice::ReadOnly) ? readTableFile(table, tablePath, *probe, &loaded)
                                                : Result::failure(fileErrorReason(table));
-    if (s) s = checkBlobsInside(*probe, loaded, QFileInfo(names.me2).size(), names.me2);
-    if (!s)
+    const qint64 dataSize = QFileInfo(dataPath).size();
+    if (s) s = checkBlobsInside(*probe, loaded, dataSize, dataPath);
+    if (const qint64 packed = s ? packedDataSize(*probe, loaded) : dataSize; packed != dataSize)
+        s = Result::failure(QStringLiteral("%1 holds %2 bytes where %3 places %4")
+                                .arg(shortName(dataPath)).arg(dataSize).arg(shortName(tablePath)).arg(packed));
+    return s;
+}
+
+Result checkNewPairOpens(const ServiceFileNames& names) {
+    if (Result s = checkPairMatches(names.sa2, names.me2); !s)
         return Result::failure(QStringLiteral("The rewritten %1 would not open again (%2); the old files are kept.")
                                    .arg(shortName(names.sav), s.message()));
     return {};
@@ -267,6 +298,18 @@ Result recoverInterruptedRewrite(const ServiceFileNames& names) {
         QFile::remove(names.sa2);
         QFile::remove(names.me2);
         return {};
+    }
+    // The marker only says that a save got this far; what it would put in place is checked as
+    // the save checked it, since anything may have happened to the files since. The data file
+    // goes first in a swap, so the new table may meet the new data file already in place.
+    const bool newTable = fileKindAt(names.sa2, false) != FileKind::Missing;
+    const bool newData = fileKindAt(names.me2, false) != FileKind::Missing;
+    if (newTable || newData) {
+        const QString table = newTable ? names.sa2 : names.sav, data = newData ? names.me2 : names.mem;
+        if (Result s = checkPairMatches(table, data); !s)
+            return Result::failure(QStringLiteral("Can not complete the last save of %1: %2 and %3, which %4 asks to put in place, "
+                                                  "are no service file (%5). Nothing was replaced; remove %4 to open the files as they are.")
+                                       .arg(shortName(names.sav), shortName(table), shortName(data), shortName(names.swapMarker), s.message()));
     }
     for (const auto& [from, to] : {std::pair(names.me2, names.mem), std::pair(names.sa2, names.sav)}) {
         if (!QFile::exists(from)) continue;

@@ -58,7 +58,16 @@ void Workspace::close() {
     dataFile_.close();
     chosenName_.clear();
     loaded_.reset();
+    reserved_.reset();
     resetLists();
+}
+
+void Workspace::reserveNames() {
+    QStringList paths{chosenName_};
+    const ServiceFileNames names(chosenName_);
+    for (const ServiceFileNames& n : {names, names.resolvedForRewrite()})
+        paths << n.sav << n.mem << n.mru << n.sa2 << n.me2 << n.swapMarker << n.lock;
+    reserved_ = std::make_unique<ReservedNames>(paths, QFileInfo(chosenName_).fileName());
 }
 
 void Workspace::resetLists() {
@@ -99,6 +108,7 @@ Result Workspace::openLocked(const QString& chosenName) {
     image_ = std::move(next);
     loaded_ = loaded;
     chosenName_ = chosenName;
+    reserveNames();
     reopenFiles(names);
     resetLists();
     for (ListKind k : kAllLists) ticks(k).assign(size_t(rowCount(k)), false);
@@ -231,7 +241,10 @@ Result Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& option
             if (image_->entry(id).present == id) nowPresent.set(size_t(id));
         loaded_ = nowPresent;
     }
-    if (swap.status.ok()) chosenName_ = names.sav;
+    if (swap.status.ok() && chosenName_ != names.sav) {
+        chosenName_ = names.sav;
+        reserveNames();
+    }
     reopenFiles(ServiceFileNames(chosenName_));
     for (ListKind k : kAllLists) ticks(k).resize(size_t(rowCount(k)), false);
     return swap.status;

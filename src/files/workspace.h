@@ -2,6 +2,7 @@
 // The open service file and everything that goes with it: the media image, the table file
 // and data file, the tick marks of the four lists and the remembered melody file names.
 // The main window and the command-line tool each own one.
+#include "base/file_output.h"
 #include "base/result.h"
 #include "files/mru_file.h"
 #include "files/pair_lock.h"
@@ -81,6 +82,7 @@ private:
     Result rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace);
     void reopenFiles(const ServiceFileNames& names);
     void resetLists();
+    void reserveNames();
 
     std::unique_ptr<MediaImage> image_;
     QString chosenName_;
@@ -94,6 +96,8 @@ private:
     std::map<std::pair<int, int>, QByteArray> editedBlobs_;
     bool editing_ = false;
     RewriteFaultHook faultHook_;
+    // No export may take the name of one of the open service file's files.
+    std::unique_ptr<ReservedNames> reserved_;
 };
 
 }  // namespace qv

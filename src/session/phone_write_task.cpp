@@ -1,5 +1,6 @@
 #include "session/phone_write_task.h"
 
+#include "base/file_output.h"
 #include "base/language_table.h"
 #include "session/transfer_steps.h"
 #include "image/byte_order.h"
@@ -60,7 +61,7 @@ public:
     bool canCreate() const {
         const QFileInfo info(file_.fileName());
         const QFileInfo folder(info.absolutePath());
-        return folder.isDir() && folder.isWritable() && (!info.exists() || info.isWritable());
+        return folder.isDir() && folder.isWritable() && checkOutputTarget(file_.fileName()).ok();
     }
     bool append(uint32_t address, const uint8_t* data, uint32_t length) {
         if (!file_.isOpen() && !file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;

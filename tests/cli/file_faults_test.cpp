@@ -105,6 +105,8 @@ TEST_F(CliFaults, WritingToAFullDiskFailsWithTheSystemsReasonAndLeavesNoFile) {
         {"thumbnail", *sav, "1", out},
         {"export-picture", *sav, "0", out},
         {"export-picture", *sav, "2", out},
+        {"export-pictures", *sav, out + "-pictures"},
+        {"export-melodies", *sav, out + "-melodies"},
         {"encode-picture", "--width", "16", "--height", "16", "--format", "5", "--variant", "0", "--phone-type", "5",
          "--size", "768", bmp, out},
     };
@@ -186,6 +188,28 @@ TEST_F(CliFaults, AReaderDuringAnotherProcessSaveNeverBreaksIt) {
         saver.waitForFinished(120000);
         EXPECT_EQ(saver.exitCode(), 0) << "run " << run << ": " << saver.readAllStandardError().toStdString();
     }
+}
+
+TEST_F(CliFaults, OutputsNeverReplaceThePairNorLeaveAnImportHalfDone) {
+    const QString work = dir->path("own.sav"), mru = dir->path("own.mru"), songs = dir->path("songs");
+    copyPair(*sav, work);
+    QDir().mkpath(songs);
+    writeAll(songs + "/00001_new.mmf", QByteArray(100, 'N'));
+    ASSERT_TRUE(QDir().mkdir(mru));  // where the imported files' names would be kept
+    const Pair before = pairAt(work);
+    const QList<std::pair<QStringList, const char*>> cases = {
+        {{"export-strings", work, dir->path("own.mem")}, "open service file own.sav"},
+        {{"export-melody", work, "0", dir->path("./own.sav")}, "open service file own.sav"},
+        {{"import-melodies", work, songs}, "nothing was imported"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
+        EXPECT_TRUE(pairAt(work) == before);
+    }
+    EXPECT_EQ(cli({"show", work}).code, 0);
 }
 
 TEST_F(CliFaults, ADeviceGivenAsATableFileIsOneLineOfError) {

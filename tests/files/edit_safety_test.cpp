@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <functional>
 #include <sys/stat.h>
 #include <thread>
 
@@ -205,6 +206,27 @@ TEST_F(EditSafetyTest, LeftoversOfAnotherProcessSaveAreKeptWhileItHoldsTheLock) 
     EXPECT_TRUE(third.acquire(ServiceFileNames(sav).lock, 100).ok());
     third.release();
     EXPECT_FALSE(QFile::exists(ServiceFileNames(sav).lock));  // the lock file goes with the last holder
+}
+
+TEST_F(EditSafetyTest, ALockNameThatIsNoFileIsRefusedNotFollowed) {
+    const QString lock = dir.path("m.lck"), outside = dir.path("outside/made-by-the-lock");
+    ASSERT_TRUE(QDir().mkdir(dir.path("outside")));
+    const std::pair<const char*, std::function<bool()>> cases[] = {
+        {"a dangling link out of the folder", [&] { return QFile::link(outside, lock); }},
+        {"a named pipe", [&] { return ::mkfifo(QFile::encodeName(lock).constData(), 0644) == 0; }},
+    };
+    for (const auto& [what, place] : cases) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(place());
+        const Result s = editString();
+        ASSERT_FALSE(s.ok());
+        EXPECT_TRUE(s.message().contains("Can not lock m.lck")) << s.message().toStdString();
+        EXPECT_FALSE(QFile::exists(outside));
+        EXPECT_TRUE(QFileInfo(lock).isSymLink() || QFileInfo::exists(lock));  // left for the user to look at
+        EXPECT_EQ(readAll(sav), oldSav);
+        EXPECT_EQ(readAll(mem), oldMem);
+        ASSERT_TRUE(QFile::remove(lock));
+    }
 }
 
 TEST_F(EditSafetyTest, ADeviceIsNoServiceFile) {

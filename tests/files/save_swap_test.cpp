@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace qv;
@@ -118,6 +119,48 @@ TEST_F(SaveSwapTest, UnwritableFolderAndBlockedNamesFailCleanly) {
     EXPECT_EQ(readAll(sav), oldSav);
     EXPECT_EQ(readAll(mem), oldMem);
     expectBlobs(ws);
+}
+
+TEST_F(SaveSwapTest, AMarkerSwapsInOnlyFilesThatMakeAServiceFileTogether) {
+    struct Case {
+        const char* what;
+        std::optional<QByteArray> sa2, me2;  // nullopt: not there (the data file's swap was done)
+        bool pipeAsTable;
+        bool completes;
+    };
+    // The new pair a save leaves when it stops right after writing its marker.
+    ws.setRewriteFaultHook([](RewriteStep at) { return at == RewriteStep::SwapData ? FaultKind::Crash : FaultKind::None; });
+    (void)ws.save();
+    const QByteArray newSav = readAll(dir.path("m.sa2")), newMem = readAll(dir.path("m.me2"));
+    ASSERT_FALSE(newSav.isEmpty());
+    const Case cases[] = {
+        {"a 100-byte table file", QByteArray(100, 'T'), newMem, false, false},
+        {"a garbage data file", newSav, QByteArray(5000, 'G'), false, false},
+        {"another model's larger data file", newSav, newMem + QByteArray(4096, 'F'), false, false},
+        {"a bad table after the data file's swap", QByteArray(300, 'T'), std::nullopt, false, false},
+        {"a named pipe as the table file", std::nullopt, newMem, true, false},
+        {"the whole new pair", newSav, newMem, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeAll(dir.path("m.sw2"), "sa2 me2\n");
+        if (c.sa2) writeAll(dir.path("m.sa2"), *c.sa2);
+        if (c.me2) writeAll(dir.path("m.me2"), *c.me2);
+        if (c.pipeAsTable) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path("m.sa2")).constData(), 0644), 0);
+        }
+        Workspace w;
+        const Result s = w.open(sav);
+        EXPECT_EQ(s.ok(), c.completes) << s.message().toStdString();
+        EXPECT_EQ(readAll(sav), c.completes ? newSav : oldSav);
+        EXPECT_EQ(readAll(mem), c.completes ? newMem : oldMem);
+        EXPECT_EQ(QFile::exists(dir.path("m.sw2")), !c.completes);
+        if (!c.completes) {
+            EXPECT_TRUE(s.message().contains("Can not complete the last save of m.sav")) << s.message().toStdString();
+            EXPECT_TRUE(s.message().contains("Nothing was replaced")) << s.message().toStdString();
+        }
+        for (const char* leftover : {"m.sw2", "m.sa2", "m.me2"}) QFile::remove(dir.path(leftover));
+    }
 }
 
 TEST_F(SaveSwapTest, LeftoversOfAnUnfinishedRewriteAreDroppedAtOpen) {
