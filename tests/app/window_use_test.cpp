@@ -262,10 +262,18 @@ TEST_F(WindowUse, EachModeButtonShowsItsOwnPanelAloneAndRestoreAppliesThroughThe
         for (QWidget* p : panels) EXPECT_EQ(p->isVisible(), p == panel) << button << ": " << p->objectName().toStdString();
     }
     w->showRestore();
-    w->restorePanel->restoreFileEdit->setText(dir.path());  // a folder cannot be read as a patch
-    w->restorePanel->applyPatchButton->click();
-    ASSERT_FALSE(dialogs.messages.isEmpty());
-    EXPECT_TRUE(dialogs.messages.last().startsWith("Can not open")) << dialogs.messages.last().toStdString();
+    // Refused before the phone is called: a folder, a device, a patch with nothing to write.
+    writeAll(dir.path("empty.flp"), "");
+    const std::pair<QString, const char*> refused[] = {{dir.path(), "Can not open"},
+                                                       {"/dev/zero", "it is not a regular file"},
+                                                       {dir.path("empty.flp"), "The patch file is empty"}};
+    for (const auto& [patch, message] : refused) {
+        dialogs.messages.clear();
+        w->restorePanel->restoreFileEdit->setText(patch);
+        w->restorePanel->applyPatchButton->click();
+        ASSERT_EQ(dialogs.messages.size(), 1) << patch.toStdString();
+        EXPECT_TRUE(dialogs.messages.last().contains(message)) << dialogs.messages.last().toStdString();
+    }
 }
 
 TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {

@@ -99,6 +99,12 @@ TEST_F(CliTest, PicturesExportDecodeAndEncode) {
 }
 
 TEST_F(CliTest, ErrorsAndUsage) {
+    writeAll(dir->path("empty.flp"), "");
+    writeAll(dir->path("cut.flp"), QByteArray("\x00\x10\x00\x01\x10\x00\x00\x00abc", 11));  // 16 bytes promised
+    writeAll(dir->path("garbage.sav"), QByteArray(4096, '0').replace(1, 1, "A"));
+    writeAll(dir->path("garbage.mem"), QByteArray(4096, 'A'));
+    ASSERT_EQ(cli({"export-picture", model->tableFile, "3", dir->path("p.png")}).code, 0);
+    writeAll(dir->path("cut.png"), readAll(dir->path("p.png")).left(80));  // libpng has its own say on this
     struct Case {
         QStringList args;
         int code;
@@ -115,6 +121,17 @@ TEST_F(CliTest, ErrorsAndUsage) {
         {{"encode-picture", "--width", "16", "--height", "16", "--format", "4", "--variant", "0", "--phone-type", "5",
           "--size", "512", dir->path("nope.bmp"), dir->path("o.bin")},
          1, "nope.bmp"},
+        {{"phone", "info", "--keypad-wait", "99999999999"}, 2, "--keypad-wait takes at most 600000 ms"},
+        {{"import-strings", model->tableFile, dir->path("none.po")}, 1, "none.po: no such file"},
+        {{"import-strings", model->tableFile, dir->path()}, 1, "it is not a regular file"},
+        {{"import-strings", model->tableFile, "/proc/self/mem"}, 1, "Can not read /proc/self/mem"},
+        // A patch that holds nothing to write is refused before the phone is called.
+        {{"phone", "restore", "/dev/zero"}, 1, "Can not open /dev/zero: it is not a regular file"},
+        {{"phone", "restore", dir->path("none.flp")}, 1, "none.flp: no such file"},
+        {{"phone", "restore", dir->path("empty.flp")}, 1, "empty.flp: The patch file is empty"},
+        {{"phone", "restore", dir->path("cut.flp")}, 1, "cut.flp: The patch file holds no whole record"},
+        {{"phone", "write", model->tableFile, "--changed-since", dir->path("garbage.sav")}, 1, "garbage.sav is not a service file"},
+        {{"import-picture", model->tableFile, "3", dir->path("cut.png")}, 1, "cut.png"},
     };
     for (const Case& c : cases) {
         const CliRun r = cli(c.args);
@@ -158,6 +175,19 @@ TEST_F(CliTest, OptionsAndDashWordsAroundTheCommand) {
         EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(c.stderrHas)) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
     }
+}
+
+// With nothing to send the phone is not called: no port is opened, which the debug log shows.
+TEST_F(CliTest, APhoneCommandWithNothingToSendNeverOpensThePort) {
+    ScratchDir cwd;
+    writeAll(cwd.path("empty.flp"), "");
+    CliRun r = cli({"--debug", "phone", "write", model->tableFile, "--port", "/dev/null"}, cwd.path());
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, "No row is ticked: nothing was written to the phone\n");
+    EXPECT_EQ(r.json()["written"].toObject()["pictures"].toInt(-1), 0);
+    r = cli({"--debug", "phone", "restore", cwd.path("empty.flp"), "--port", "/dev/null"}, cwd.path());
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(readAll(cwd.path("rozezu.log")).contains("COM")) << readAll(cwd.path("rozezu.log")).constData();
 }
 
 TEST_F(CliTest, SaveRewritesAndDebugWritesTheLog) {
