@@ -114,7 +114,7 @@ TEST_F(BulkCommands, ControlCharactersNeverReachTheTerminal) {
     EXPECT_EQ(r.code, 1);
     EXPECT_FALSE(r.err.contains('\x1b') || r.err.contains('\x07') || r.err.contains('\r')) << r.err.constData();
     EXPECT_EQ(r.err.count('\n'), 3) << r.err.constData();
-    EXPECT_TRUE(r.err.contains("x\\x1b]0;owned\\x07.po:1: msgctxt \"1\\n\\x1b[2J\" names no string row")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("x\\x1b]0;owned\\x07.po:2: msgctxt \"1\\n\\x1b[2J\" names no string row")) << r.err.constData();
 }
 
 TEST_F(BulkCommands, PictureAndMelodyFolders) {

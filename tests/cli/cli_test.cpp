@@ -100,7 +100,7 @@ TEST_F(CliTest, PicturesExportDecodeAndEncode) {
 
 TEST_F(CliTest, ErrorsAndUsage) {
     writeAll(dir->path("empty.flp"), "");
-    writeAll(dir->path("cut.flp"), QByteArray("\x00\x10\x00\x01\x10\x00\x00\x00abc", 11));  // 16 bytes promised
+    writeAll(dir->path("cut.flp"), QByteArray("\x00\x10\x00\x01\x10\x00\x00\x00" "abc", 11));  // 16 bytes promised
     writeAll(dir->path("garbage.sav"), QByteArray(4096, '0').replace(1, 1, "A"));
     writeAll(dir->path("garbage.mem"), QByteArray(4096, 'A'));
     ASSERT_EQ(cli({"export-picture", model->tableFile, "3", dir->path("p.png")}).code, 0);
@@ -187,7 +187,8 @@ TEST_F(CliTest, APhoneCommandWithNothingToSendNeverOpensThePort) {
     EXPECT_EQ(r.json()["written"].toObject()["pictures"].toInt(-1), 0);
     r = cli({"--debug", "phone", "restore", cwd.path("empty.flp"), "--port", "/dev/null"}, cwd.path());
     EXPECT_EQ(r.code, 1);
-    EXPECT_FALSE(readAll(cwd.path("rozezu.log")).contains("COM")) << readAll(cwd.path("rozezu.log")).constData();
+    const QString log = cwd.path("rozezu.log");
+    EXPECT_TRUE(!QFile::exists(log) || !readAll(log).contains("COM")) << readAll(log).constData();
 }
 
 TEST_F(CliTest, SaveRewritesAndDebugWritesTheLog) {
