@@ -99,10 +99,7 @@ public:
         }
         if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
             lost_ = true;
-            // A hung-up device answers a read at once, and its error is the system's reason.
-            uint8_t byte;
-            const ssize_t n = (p.revents & POLLIN) ? 0 : ::read(fd_, &byte, 1);
-            lostReason_ = n < 0 ? std::strerror(errno) : "the device hung up";
+            lostReason_ = hangUpReason();
             return false;
         }
         if (rc == 0) {
@@ -217,6 +214,19 @@ private:
         serial.flags &= ~ASYNC_LOW_LATENCY;
         ::ioctl(fd_, TIOCSSERIAL, &serial);
 #endif
+    }
+
+    // A hung-up device answers reads at once: what it still held, then its error, which is the
+    // system's reason. What it held is of no use any more: the device is gone.
+    std::string hangUpReason() {
+        const int flags = ::fcntl(fd_, F_GETFL);
+        ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+        uint8_t bytes[256];
+        ssize_t n = 0;
+        for (int k = 0; k < 64 && (n = ::read(fd_, bytes, sizeof bytes)) > 0; ++k) {}
+        const int e = errno;
+        ::fcntl(fd_, F_SETFL, flags);
+        return n < 0 && e != EAGAIN && e != EWOULDBLOCK ? std::strerror(e) : "the device hung up";
     }
 
     void noteFailure() {
