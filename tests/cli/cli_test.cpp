@@ -177,20 +177,6 @@ TEST_F(CliTest, OptionsAndDashWordsAroundTheCommand) {
     }
 }
 
-// With nothing to send the phone is not called: no port is opened, which the debug log shows.
-TEST_F(CliTest, APhoneCommandWithNothingToSendNeverOpensThePort) {
-    ScratchDir cwd;
-    writeAll(cwd.path("empty.flp"), "");
-    CliRun r = cli({"--debug", "phone", "write", model->tableFile, "--port", "/dev/null"}, cwd.path());
-    EXPECT_EQ(r.code, 0) << r.err.toStdString();
-    EXPECT_EQ(r.err, "No row is ticked: nothing was written to the phone\n");
-    EXPECT_EQ(r.json()["written"].toObject()["pictures"].toInt(-1), 0);
-    r = cli({"--debug", "phone", "restore", cwd.path("empty.flp"), "--port", "/dev/null"}, cwd.path());
-    EXPECT_EQ(r.code, 1);
-    const QString log = cwd.path("rozezu.log");
-    EXPECT_TRUE(!QFile::exists(log) || !readAll(log).contains("COM")) << readAll(log).constData();
-}
-
 TEST_F(CliTest, SaveRewritesAndDebugWritesTheLog) {
     const CliRun r = cli({"--debug", "save", model->tableFile}, dir->path());
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
