@@ -19,29 +19,38 @@ namespace {
 using namespace qv;
 using Clock = std::chrono::steady_clock;
 
-// The full demo model with its data file, and two translations of every string, each
-// different from the other and from the model's own texts, so that importing them in turn
-// changes every string every time.
+// The full demo model with its data file, and translations of every string, each different
+// from the others and from the model's own texts: the first from the model's texts, then two
+// that turn each other's texts into their own, so that importing them in turn changes every
+// string every time (an entry only applies to the text it was made from).
 struct Translations {
     QTemporaryDir folder;
     QString tableFile;
-    std::array<QString, 2> poFiles;
+    std::array<QString, 3> poFiles;
     int strings = 0;
     QString error;
 };
 
-Expected<QByteArray> translation(Workspace& ws, int shift) {
+// The text of translation `shift` for a row; shift 0 is the model's own.
+QString translatedText(const Workspace& ws, int row, int shift) {
+    const QString letters = QString::fromUtf8("абвгдежзийклмнопрстуфхцчшщъыьэюяАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
+    const int length = ws.image().strings[size_t(row)].length;
+    QString t;
+    for (int i = 0; i < length; ++i) t += letters[(row * 7 + i + shift) % letters.size()];
+    return t;
+}
+
+Expected<QByteArray> translation(Workspace& ws, int shift, int fromShift) {
     Result s;
     const QByteArray po = stringsPo(ws, {}, &s);
     if (!s) return s;
     const auto catalogue = parsePo(po);
     if (!catalogue) return catalogue.error();
-    const QString letters = QString::fromUtf8("абвгдежзийклмнопрстуфхцчшщъыьэюяАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
     std::vector<PoEntry> entries = catalogue->entries;
     for (PoEntry& e : entries) {
         const int row = e.context->toInt();
-        const int length = ws.image().strings[size_t(row)].length;
-        for (int i = 0; i < length; ++i) e.translation += letters[(row * 7 + i + shift) % letters.size()];
+        if (fromShift > 0) e.id = translatedText(ws, row, fromShift);
+        e.translation = translatedText(ws, row, shift);
     }
     return writePo({}, {{"Content-Type", "text/plain; charset=UTF-8"}}, entries);
 }
@@ -65,9 +74,9 @@ const Translations& translations() {
         }
         t->tableFile = ws.chosenName();
         t->strings = ws.rowCount(ListKind::Strings);
-        for (int k = 0; k < 2; ++k) {
+        for (int k = 0; k < 3; ++k) {
             t->poFiles[size_t(k)] = t->folder.filePath(QStringLiteral("t%1.po").arg(k));
-            const auto po = translation(ws, k + 1);
+            const auto po = translation(ws, k == 2 ? 1 : k + 1, k == 0 ? 0 : k == 1 ? 1 : 2);
             if (!po) {
                 t->error = po.error().message();
                 return t;
@@ -97,12 +106,14 @@ bool openFull(benchmark::State& state, Workspace& ws) {
 }
 
 // The translation the service file does not hold: the benchmark runs each function more than
-// once on the same files, so the turn is kept across runs.
+// once on the same files, so the turn is kept across runs. The first turns the model's texts
+// into the first translation; the second and third then alternate.
 int nextTranslation = 0;
+size_t translationIndex(int turn) { return turn == 0 ? 0 : size_t(1 + (turn - 1) % 2); }
 
 // One import; false (and the benchmark marked failed) unless every string changed.
 bool importAll(benchmark::State& state, Workspace& ws) {
-    const BulkResult r = importStrings(ws, translations().poFiles[size_t(nextTranslation++ % 2)], BulkMode::AllOrNothing);
+    const BulkResult r = importStrings(ws, translations().poFiles[translationIndex(nextTranslation++)], BulkMode::AllOrNothing);
     if (!r.status || !r.problems.empty() || int(r.rows.size()) != translations().strings) {
         state.SkipWithError(!r.status ? qPrintable(r.status.message())
                                       : !r.problems.empty() ? qPrintable(r.problems.front().reason)

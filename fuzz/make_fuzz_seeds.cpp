@@ -2,11 +2,13 @@
 // Writes the seed inputs of the fuzz targets: OUTDIR/fuzz_table_file holds the demo model's table
 // files (as they stand and packed, see table_fuzz_input.h) and an empty directory;
 // OUTDIR/fuzz_bmp holds small bitmaps of every depth and header kind the reader knows;
-// OUTDIR/fuzz_ini_file holds a language.ini in both encodings, a setting.ini and a .mru file.
+// OUTDIR/fuzz_ini_file holds a language.ini in both encodings, a setting.ini and a .mru file;
+// OUTDIR/fuzz_po_file holds PO files as the export writes them and as translators' tools do.
 #include "base/ini_file.h"
 #include "base/language_table.h"
 #include "demo_model/demo_model.h"
 #include "editors/bmp_file.h"
+#include "editors/po_file.h"
 #include "files/settings.h"
 #include "files/table_file_reader.h"
 #include "image/byte_order.h"
@@ -205,6 +207,31 @@ bool iniSeeds(const QString& outDir) {
     return ok;
 }
 
+// What the program's export writes, and what translators' tools and hands leave in a PO file.
+bool poSeeds(const QString& outDir) {
+    std::vector<PoEntry> entries;
+    for (const char* text : {"Menu", "Call\nregister", "\xd0\x96\xd1\x83\xd1\x80\xd0\xbd\xd0\xb0\xd0\xbb", "",
+                             "a long line of words that goes well past the seventy-nine columns of a gettext line"}) {
+        PoEntry e;
+        e.context = QString::number(entries.size());
+        e.id = QString::fromUtf8(text);
+        e.extractedComments << QStringLiteral("at most 13 characters, font page 2");
+        entries.push_back(e);
+    }
+    bool ok = writeFile(outDir + QStringLiteral("/export.po"),
+                        writePo({QStringLiteral("Interface strings")},
+                                {{"Content-Type", "text/plain; charset=UTF-8"}, {"Content-Transfer-Encoding", "8bit"}}, entries));
+    ok &= writeFile(outDir + QStringLiteral("/tools.po"),
+                    "\xEF\xBB\xBF# translator\r\nmsgid \"\"\r\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\r\n\r\n"
+                    "#, fuzzy, c-format\r\nmsgctxt \"0\"\r\nmsgid \"Menu\"\r\nmsgstr \"x\"\r\n\r\n"
+                    "msgctxt \"1\"\nmsgid \"file\"\nmsgid_plural \"files\"\nmsgstr[0] \"a\"\nmsgstr[1] \"b\"\n\n"
+                    "#~ msgid \"old\"\n#~ msgstr \"gone\"\n\nmsgctxt \"3\"\nmsgid \"\"\n\"x\"\nmsgstr \"\\x41\\101\\'\\0\"\n");
+    ok &= writeFile(outDir + QStringLiteral("/cp1251.po"),
+                    "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=windows-1251\\n\"\n\n"
+                    "msgctxt \"0\"\nmsgid \"a\"\nmsgstr \"\xcc\xe5\xed\xfe\"\n");
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -216,10 +243,12 @@ int main(int argc, char** argv) {
     const QString tables = out + QStringLiteral("/fuzz_table_file");
     const QString bitmaps = out + QStringLiteral("/fuzz_bmp");
     const QString inis = out + QStringLiteral("/fuzz_ini_file");
-    if (!QDir().mkpath(tables) || !QDir().mkpath(bitmaps) || !QDir().mkpath(inis)) {
+    const QString pos = out + QStringLiteral("/fuzz_po_file");
+    if (!QDir().mkpath(tables) || !QDir().mkpath(bitmaps) || !QDir().mkpath(inis) || !QDir().mkpath(pos)) {
         std::fprintf(stderr, "make_fuzz_seeds: cannot create %s\n", argv[1]);
         return 1;
     }
     const bool iniOk = iniSeeds(inis);
-    return tableSeeds(tables) && bmpSeeds(bitmaps) && iniOk ? 0 : 1;
+    const bool poOk = poSeeds(pos);
+    return tableSeeds(tables) && bmpSeeds(bitmaps) && iniOk && poOk ? 0 : 1;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-fuzz, writes their seed inputs, and runs each target for SECONDS (default 20).
-# Usage: scripts/fuzz.sh [SECONDS]
+# Usage: [FUZZ_TARGET=NAME] scripts/fuzz.sh [SECONDS]
 # Inputs that found new paths stay in build-fuzz/corpus/<target> for the next run; a crashing
 # input is saved as build-fuzz/crashes/<target>-crash-<sha1> and the script exits non-zero.
 # Replay one with: build-fuzz/bin/<target> <file>
@@ -16,7 +16,10 @@ cmake -S "$here" -B "$build" -G "Unix Makefiles" \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
     -DQV_SANITIZE=OFF -DQV_BUILD_FUZZ=ON -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target fuzz_table_file fuzz_bmp fuzz_restore_patch fuzz_ini_file make_fuzz_seeds
+targets=(fuzz_table_file fuzz_bmp fuzz_restore_patch fuzz_ini_file fuzz_po_file)
+# One target alone: FUZZ_TARGET=fuzz_po_file scripts/fuzz.sh 600
+[ -n "${FUZZ_TARGET:-}" ] && targets=("$FUZZ_TARGET")
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" make_fuzz_seeds
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -35,8 +38,9 @@ mkdir -p "$build/crashes"
 declare -A max_len=([fuzz_table_file]=16384 [fuzz_bmp]=8192)
 max_len[fuzz_restore_patch]=4096  # patches: a few records of a few hundred bytes
 max_len[fuzz_ini_file]=32768  # language.ini with every key is about 8 KB
+max_len[fuzz_po_file]=16384  # the demo model's PO file is about 4 KB
 failed=()
-for target in fuzz_table_file fuzz_bmp fuzz_restore_patch fuzz_ini_file; do
+for target in "${targets[@]}"; do
     corpus="$build/corpus/$target"
     mkdir -p "$corpus"
     echo "== $target: ${seconds}s"

@@ -16,14 +16,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("Quorvanta");
 
-QString problemLines(const std::vector<BulkProblem>& problems) {
-    QStringList lines;
-    for (const BulkProblem& p : problems)
-        lines << (p.row >= 0 ? QStringLiteral("row %1: %2: %3").arg(p.row).arg(p.file, p.reason)
-                             : QStringLiteral("%1: %2").arg(p.file, p.reason));
-    return lines.join(QLatin1Char('\n'));
-}
-
 QString itemsOf(ListKind kind) {
     switch (kind) {
     case ListKind::Pictures: return QStringLiteral("pictures");
@@ -98,7 +90,7 @@ void ListBatchActions::importAll(ListKind kind) {
     const BulkResult r = runBatch(tr("Importing the %1…").arg(itemsOf(kind)), batch);
     if (!r.rows.empty() && hooks_.listChanged) hooks_.listChanged(kind);
     report(r, tr("Changed and ticked for the phone: %1. Unchanged: %2.").arg(r.rows.size()).arg(r.unchanged),
-           tr("Refused: %1 (listed below); nothing was changed.").arg(r.problems.size()));
+           tr("Refused: %1 (listed below); nothing was changed.").arg(r.problems.total()));
 }
 
 BulkResult ListBatchActions::runBatch(const QString& label, const std::function<BulkResult()>& batch) {
@@ -118,12 +110,13 @@ BulkResult ListBatchActions::runBatch(const QString& label, const std::function<
 
 void ListBatchActions::report(const BulkResult& r, const QString& done, const QString& refused) {
     if (!r.status) {
-        dialogs_.showErrorDetails(r.status.message(), kCaption, problemLines(r.problems));
+        dialogs_.showErrorDetails(r.status.message(), kCaption, problemLines(r.problems).join(QLatin1Char('\n')));
     } else if (!r.afterwards.isEmpty()) {
-        dialogs_.showErrorDetails(done + QLatin1Char('\n') + r.afterwards, kCaption, problemLines(r.problems));
+        dialogs_.showErrorDetails(done + QLatin1Char('\n') + r.afterwards, kCaption,
+                                  problemLines(r.problems).join(QLatin1Char('\n')));
     } else if (!r.problems.empty()) {
-        dialogs_.showErrorDetails(refused.isEmpty() ? tr("Not written: %1 (listed below).").arg(r.problems.size()) : refused,
-                                  kCaption, problemLines(r.problems));
+        dialogs_.showErrorDetails(refused.isEmpty() ? tr("Not written: %1 (listed below).").arg(r.problems.total()) : refused,
+                                  kCaption, problemLines(r.problems).join(QLatin1Char('\n')));
     } else {
         dialogs_.showMessage(done, kCaption);
     }

@@ -11,6 +11,7 @@
 #include "base/program_dir.h"
 #include "files/flash_dump_source.h"
 #include "session/phone_write_task.h"
+#include "session/restore_patch_task.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -127,9 +128,9 @@ void MainWindow::applyPatchClicked() {
                               langText(Text::Attention));
         return;
     }
-    QFile patch(path);
-    if (!patch.open(QIODevice::ReadOnly)) {
-        dialogs().showError(QStringLiteral("Can not open %1: %2").arg(path, patch.errorString()), langText(Text::ErrorPrefix));
+    QFile patch;
+    if (Result opened = openRestorePatch(patch, path); !opened) {
+        dialogs().showError(opened.message(), langText(Text::ErrorPrefix));
         return;
     }
     settings_ = Settings::load(options_.settingsPath);

@@ -5,7 +5,6 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <cstdio>
 
 namespace qv::cli {
 namespace {
@@ -24,10 +23,7 @@ QJsonObject exported(const BulkResult& r, const QString& to) {
 // Lists every refused item on stderr. When something was refused the command fails after
 // printing what it changed (with --skip-invalid) or saying that nothing changed.
 QJsonValue imported(const BulkResult& r, ListKind kind, const Workspace& ws, const QString& from, bool skipInvalid) {
-    for (const BulkProblem& p : r.problems) {
-        const QString row = p.row >= 0 ? QStringLiteral("row %1: ").arg(p.row) : QString();
-        std::fputs(QStringLiteral("%1%2: %3\n").arg(row, p.file, p.reason).toUtf8().constData(), stderr);
-    }
+    for (const QString& line : problemLines(r.problems)) printMessage(line);
     if (!r.status) throw Failure(r.status.message());
     QJsonArray changed;
     for (size_t k = 0; k < r.rows.size(); ++k) changed.append(QJsonObject{{"index", r.rows[k]}, {"file", r.files[k]}});
@@ -39,7 +35,7 @@ QJsonValue imported(const BulkResult& r, ListKind kind, const Workspace& ws, con
         out["dataFile"] = n.mem;
     }
     if (r.problems.empty() && r.afterwards.isEmpty()) return out;
-    const int refused = int(r.problems.size());
+    const qint64 refused = r.problems.total();
     if (!skipInvalid && r.rows.empty()) throw Failure(QStringLiteral("%1 item(s) refused; nothing was changed").arg(refused));
     printJson(out);
     QString summary = refused > 0 ? QStringLiteral("%1 item(s) refused; %2 row(s) changed").arg(refused).arg(r.rows.size())

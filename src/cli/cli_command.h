@@ -42,5 +42,8 @@ void openServiceFile(Workspace& workspace, const QString& path, bool needData);
 // A row index given on the command line, checked against the list.
 int rowIndex(const QString& text, int rows);
 void printJson(const QJsonValue& value);
+// One line on stderr, with any control character in it (from a file name or a file's text)
+// written as an escape, so that the terminal shows it and does not act on it.
+void printMessage(const QString& line);
 
 }  // namespace qv::cli

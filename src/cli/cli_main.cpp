@@ -1,6 +1,7 @@
 #include "cli/cli_main.h"
 
 #include "base/command_line.h"
+#include "base/printable_text.h"
 #include "cli/cli_command.h"
 #include "link/debug_log.h"
 #include "quorvanta_version.h"
@@ -39,12 +40,14 @@ void printOverview(FILE* to) {
 }
 
 int unknownCommand(const QString& name) {
-    printLine(stderr, QStringLiteral("quorvanta-cli: unknown command '%1'").arg(name));
+    printMessage(QStringLiteral("quorvanta-cli: unknown command '%1'").arg(name));
     printOverview(stderr);
     return 2;
 }
 
 }  // namespace
+
+void printMessage(const QString& line) { printLine(stderr, printableText(line)); }
 
 void printJson(const QJsonValue& value) {
     const QJsonDocument doc = value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
@@ -88,16 +91,17 @@ int runCommandLine(const QStringList& input) {
             printJson(c.run(args));
             return 0;
         } catch (const UsageError& e) {
-            printLine(stderr, QStringLiteral("quorvanta-cli %1: %2\nUsage: quorvanta-cli %1 %3").arg(name, e.what(), c.usage));
+            printMessage(QStringLiteral("quorvanta-cli %1: %2").arg(name, QString::fromUtf8(e.what())));
+            printLine(stderr, QStringLiteral("Usage: quorvanta-cli %1 %2").arg(name, c.usage));
             return 2;
         } catch (const Failure& e) {
-            printLine(stderr, QString::fromStdString(e.what()));
+            printMessage(QString::fromUtf8(e.what()));
             return 1;
         } catch (const std::bad_alloc&) {
             printLine(stderr, QStringLiteral("quorvanta-cli %1: not enough memory for this operation").arg(name));
             return 1;
         } catch (const std::exception& e) {
-            printLine(stderr, QStringLiteral("quorvanta-cli %1: unexpected error: %2").arg(name, QString::fromLocal8Bit(e.what())));
+            printMessage(QStringLiteral("quorvanta-cli %1: unexpected error: %2").arg(name, QString::fromLocal8Bit(e.what())));
             return 1;
         }
     }

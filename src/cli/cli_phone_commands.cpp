@@ -21,6 +21,7 @@ namespace {
     const QString& detail = r.detail();
     if (r.aborted() || detail.isEmpty()) throw Failure(resultMessage(r.code()));
     if (r == ResultCode::WriteNotVerified) throw Failure(detail);  // it names the row itself
+    if (detail.startsWith(resultMessage(r.code()))) throw Failure(detail);  // the message with the system's reason
     throw Failure(resultMessage(r.code()) + QStringLiteral(" (") + QString(detail).replace('\n', ' ') + QLatin1Char(')'));
 }
 
@@ -92,9 +93,15 @@ QJsonValue write(const Args& a) {
             for (int row : changed.rows[size_t(kind)]) ws.ticks(kind)[size_t(row)] = true;
     }
     QJsonObject ticked;
+    qsizetype total = 0;
     for (const auto& [name, kind] : lists) {
         if (a.has(name)) tickRows(ws, kind, a.value(name));
         ticked[name] = stillTicked(ws, kind).size();
+        total += stillTicked(ws, kind).size();
+    }
+    if (total == 0) {
+        printMessage(QStringLiteral("No row is ticked: nothing was written to the phone"));
+        return QJsonObject{{"written", ticked}};
     }
     CommandPhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
@@ -108,7 +115,7 @@ QJsonValue write(const Args& a) {
     session.phone.startWrite(ws, backup, verify, session.startSettings(baud));
     if (const Result r = session.finishTransfer(); !r) {
         if (backupWritten())
-            std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("The phone's old bytes so far are in %1").arg(backup)));
+            printMessage(QStringLiteral("The phone's old bytes so far are in %1").arg(backup));
         failTransfer(r);
     }
     QJsonObject out{{"written", ticked}};
@@ -118,10 +125,8 @@ QJsonValue write(const Args& a) {
 
 QJsonValue restore(const Args& a) {
     a.requireCount(2, 2);
-    QFile patch(a.positional(1));
-    if (!patch.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Can not open %1: %2").arg(a.positional(1), patch.errorString()));
-    if (Result checked = checkRestorePatch(patch); !checked) throw Failure(checked.message());
+    QFile patch;
+    if (Result opened = openRestorePatch(patch, a.positional(1)); !opened) throw Failure(opened.message());
     CommandPhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();

@@ -23,8 +23,13 @@ extern "C" void onInterrupt(int) { interrupted.store(true); }
 
 CommandPhoneSession::CommandPhoneSession(const Args& args) : settings(Settings::load()), args_(args) {
     settings.port = args.value("port", settings.port);
-    if (args.has("keypad-wait")) keypadWaitMs_ = int(args.number("keypad-wait"));
-    if (keypadWaitMs_ < 0) throw UsageError("--keypad-wait must not be negative");
+    if (args.has("keypad-wait")) {
+        const long long ms = args.number("keypad-wait");
+        if (ms < 0) throw UsageError("--keypad-wait must not be negative");
+        // Read as it is given, never wrapped: a wait that would run for days is a typing slip.
+        if (ms > kMaxKeypadWaitMs) throw UsageError("--keypad-wait takes at most 600000 ms (10 minutes)");
+        keypadWaitMs_ = int(ms);
+    }
     PhoneLink& link = phone.link;
     if (args.has("boot-timeout")) {
         const long long s = args.number("boot-timeout");

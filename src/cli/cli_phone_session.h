@@ -15,6 +15,8 @@ extern const QSet<QString> kPhoneOptions;  // --port, --loader, --keypad-wait, -
 
 // After this long without the boot code's answer the user is told, once, what to do.
 inline constexpr std::chrono::seconds kBootReminderAfter{10};
+// The longest pause after the keypad command that --keypad-wait takes.
+inline constexpr long long kMaxKeypadWaitMs = 600000;
 
 class CommandPhoneSession {
 public:

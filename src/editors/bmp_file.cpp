@@ -1,6 +1,7 @@
 #include "editors/bmp_file.h"
 
 #include "base/file_output.h"
+#include "base/quiet_stderr.h"
 
 #include "image/byte_order.h"
 
@@ -291,6 +292,7 @@ Expected<Bitmap> readImage(QByteArrayView data) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
+    const QuietStandardError quiet;  // libpng and libtiff say what they found on stderr themselves
     if (!reader.canRead()) return Result::failure(QStringLiteral("Not an image file of a known format."));
     // Refused before decoding: a small file may claim a huge picture.
     const QSize size = reader.size();

@@ -5,14 +5,32 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace qv {
 
+QStringList problemLines(const BulkProblems& problems) {
+    QStringList lines;
+    for (const BulkProblem& p : problems) {
+        QString line = p.row >= 0 ? QStringLiteral("row %1: ").arg(p.row) : QString();
+        // A reason that names its file already ("\"P\": not an image") does not get it twice.
+        const QString quotedFile = QLatin1Char('"') + p.file + QStringLiteral("\": ");
+        if (p.file.isEmpty() || p.reason.contains(p.file))
+            line += p.reason.startsWith(quotedFile) ? p.file + QStringLiteral(": ") + p.reason.mid(quotedFile.size()) : p.reason;
+        else
+            line += p.file + QStringLiteral(": ") + p.reason;
+        lines << line;
+    }
+    if (problems.unlisted() > 0)
+        lines << QStringLiteral("\u2026 and %1 more refused").arg(QLocale(QLocale::English).toString(problems.unlisted()));
+    return lines;
+}
+
 QString fiveDigits(int row) { return QString::number(row).rightJustified(5, QLatin1Char('0')); }
 
 Result numberedFiles(const QString& folder, int rows, const QString& listName, std::map<int, QString>& out,
-                     std::vector<BulkProblem>& problems) {
+                     BulkProblems& problems) {
     const QFileInfo info(folder);
     if (!info.isDir())
         return Result::failure(QStringLiteral("Can not read %1: %2").arg(folder, info.exists() ? QStringLiteral("it is not a folder")

@@ -16,7 +16,7 @@ QString fiveDigits(int row);
 // The files of a folder whose names begin with a number, by the row that number names. Numbers
 // past the list and rows named by more than one file are problems.
 Result numberedFiles(const QString& folder, int rows, const QString& listName, std::map<int, QString>& out,
-                     std::vector<BulkProblem>& problems);
+                     BulkProblems& problems);
 
 // The changes as one edit, or nothing when any item was refused and the mode asks for all.
 BulkResult applyBatch(Workspace& ws, BulkResult result, BulkMode mode, const std::map<int, QString>& changes,

@@ -20,6 +20,37 @@ struct BulkProblem {
     QString reason;
 };
 
+// The refused items of a batch: the first kListed of them, and how many more there were, so that
+// a hostile file of millions of bad entries costs no more than a hundred.
+class BulkProblems {
+public:
+    static constexpr size_t kListed = 100;
+    void push_back(BulkProblem p) {
+        if (listed_.size() < kListed)
+            listed_.push_back(std::move(p));
+        else
+            ++unlisted_;
+    }
+    // The listed ones.
+    size_t size() const { return listed_.size(); }
+    bool empty() const { return listed_.empty(); }
+    const BulkProblem& operator[](size_t i) const { return listed_[i]; }
+    const BulkProblem& front() const { return listed_.front(); }
+    auto begin() const { return listed_.begin(); }
+    auto end() const { return listed_.end(); }
+    // Every refused item, listed or not.
+    qint64 total() const { return qint64(listed_.size()) + unlisted_; }
+    qint64 unlisted() const { return unlisted_; }
+
+private:
+    std::vector<BulkProblem> listed_;
+    qint64 unlisted_ = 0;
+};
+
+// The lines that show the problems to the user, one per listed item ("row 3: file: reason"),
+// then "… and N more refused" when some were not listed.
+QStringList problemLines(const BulkProblems& problems);
+
 struct BulkResult {
     // A failure of the batch as a whole (a folder that cannot be read, a save that failed);
     // nothing was changed then.
@@ -28,7 +59,7 @@ struct BulkResult {
     std::vector<int> rows;
     // The file of each of `rows`.
     std::vector<QString> files;
-    std::vector<BulkProblem> problems;
+    BulkProblems problems;
     // Import: items whose content is what the row already holds.
     int unchanged = 0;
     // Strings: rows whose entry is marked fuzzy; like untranslated ones they are left alone.

@@ -2,6 +2,7 @@
 
 #include "base/cp1251.h"
 #include "base/file_output.h"
+#include "base/printable_text.h"
 #include "editors/bulk_batch.h"
 #include "editors/char_map_coding.h"
 #include "editors/edit_operations.h"
@@ -30,8 +31,13 @@ struct StringCheck {
 // The translation in the phone's code page, within the string's length.
 StringCheck phoneString(const QString& translation, const StrEntry& e) {
     StringCheck out;
-    for (QChar c : translation) {
-        const int byte = c == u'\n' ? kLineBreakChar : charToCp1251(c);
+    for (char32_t c : translation.toUcs4()) {
+        if (c == 0) {
+            // The phone ends a text at its first zero: what followed would be lost.
+            out.refusal = QStringLiteral("a phone string can not hold the character U+0000 (NUL)");
+            return out;
+        }
+        const int byte = c == U'\n' ? kLineBreakChar : c > 0xFFFF ? -1 : charToCp1251(QChar(c));
         if (byte < 0) {
             out.refusal = QStringLiteral("the phone can not show the character %1").arg(characterName(c));
             return out;
@@ -72,25 +78,38 @@ BulkProblem unreadablePo(const QString& fileName, const QString& why) {
     return {-1, hasLine ? fileName + QLatin1Char(':') + why.mid(5, colon - 5) : fileName, hasLine ? why.mid(colon + 2) : why};
 }
 
-// The entries by the string row their msgctxt names; an entry that names none is a problem.
-std::map<int, std::vector<const PoEntry*>> entriesByRow(const PoCatalogue& catalogue, int rows, const QString& fileName,
-                                                        std::vector<BulkProblem>& problems) {
-    std::map<int, std::vector<const PoEntry*>> byRow;
-    for (const PoEntry& e : catalogue.entries) {
-        if (!e.context) {
-            problems.push_back({-1, poPlace(fileName, e), QStringLiteral("the entry has no msgctxt naming its string row")});
-            continue;
-        }
-        bool ok = false;
-        const int row = e.context->toInt(&ok);
-        if (!ok || row < 0 || row >= rows || *e.context != QString::number(row)) {
-            problems.push_back({-1, poPlace(fileName, e), QStringLiteral("msgctxt \"%1\" names no string row (the list has %2 rows)")
-                                                              .arg(*e.context).arg(rows)});
-            continue;
-        }
-        byRow[row].push_back(&e);
+// A text as a message quotes it: control characters as escapes, on one line.
+QString quotedText(const QString& text) { return QLatin1Char('"') + printableText(text) + QLatin1Char('"'); }
+
+// The row an entry's msgctxt names, or -1 after listing the entry as a problem.
+int rowOfEntry(const PoEntry& e, int rows, const QString& fileName, BulkProblems& problems) {
+    if (!e.context) {
+        problems.push_back({-1, poPlace(fileName, e), QStringLiteral("the entry has no msgctxt naming its string row")});
+        return -1;
     }
-    return byRow;
+    bool ok = false;
+    const int row = e.context->toInt(&ok);
+    if (!ok || row < 0 || row >= rows || *e.context != QString::number(row)) {
+        problems.push_back({-1, poPlace(fileName, e), QStringLiteral("msgctxt %1 names no string row (the list has %2 rows)")
+                                                          .arg(quotedText(*e.context)).arg(rows)});
+        return -1;
+    }
+    return row;
+}
+
+// The entries of one row; only the first is kept, since a row with several is refused.
+struct RowEntries {
+    PoEntry first;
+    std::vector<int> lines;
+};
+
+// The msgid against the row's text now, as the export writes it.
+QString sourceMismatch(const PoEntry& e, int row, const QString& now) {
+    QString id = e.id;
+    id.replace(QChar(kLineBreakChar), QLatin1Char('\n'));
+    while (id.endsWith(QLatin1Char(' '))) id.chop(1);
+    if (id == now) return {};
+    return QStringLiteral("row %1 now reads %2; the file translates %3").arg(row).arg(quotedText(now), quotedText(e.id));
 }
 
 }  // namespace
@@ -149,13 +168,20 @@ BulkResult exportStrings(Workspace& ws, const QString& poPath, const QString& la
 
 BulkResult importStrings(Workspace& ws, const QString& poPath, BulkMode mode) {
     BulkResult result;
+    const QFileInfo info(poPath);
     QFile f(poPath);
-    if (!QFileInfo(poPath).isFile() || !f.open(QIODevice::ReadOnly)) {
-        result.status = Result::failure(QStringLiteral("Can not open %1: %2").arg(
-            poPath, QFileInfo(poPath).isFile() ? fileErrorReason(f) : QStringLiteral("it is not a regular file")));
+    if (!info.isFile() || !f.open(QIODevice::ReadOnly)) {
+        const QString why = !info.exists() ? QStringLiteral("no such file")
+                            : !info.isFile() ? QStringLiteral("it is not a regular file")
+                                             : fileErrorReason(f);
+        result.status = Result::failure(QStringLiteral("Can not open %1: %2").arg(poPath, why));
         return result;
     }
     const QByteArray bytes = f.read(kMaxPoBytes + 1);
+    if (f.error() != QFileDevice::NoError) {
+        result.status = Result::failure(QStringLiteral("Can not read %1: %2").arg(poPath, fileErrorReason(f)));
+        return result;
+    }
     if (bytes.size() > kMaxPoBytes) {
         result.status = Result::failure(QStringLiteral("%1 is too large for a PO file of phone strings").arg(poPath));
         return result;
@@ -169,29 +195,37 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
         result.status = Result::failure(QStringLiteral("No service file with a data file is open"));
         return result;
     }
-    const auto catalogue = parsePo(po);
-    if (!catalogue) {
+    const int rows = ws.rowCount(ListKind::Strings);
+    std::map<int, RowEntries> byRow;
+    const Result read = readPoEntries(po, [&](PoEntry&& e) {
+        const int row = rowOfEntry(e, rows, fileName, result.problems);
+        if (row < 0) return;
+        RowEntries& r = byRow[row];
+        r.lines.push_back(e.line);
+        if (r.lines.size() == 1) r.first = std::move(e);
+    });
+    if (!read) {
         // Nothing of a file that cannot be read is taken, in either mode.
-        result.problems.push_back(unreadablePo(fileName, catalogue.error().message()));
+        result.problems = {};
+        result.problems.push_back(unreadablePo(fileName, read.message()));
         return result;
     }
-    const auto where = [&](const PoEntry& e) { return poPlace(fileName, e); };
-    const auto byRow = entriesByRow(*catalogue, ws.rowCount(ListKind::Strings), fileName, result.problems);
+    const auto where = [&](int line) { return QStringLiteral("%1:%2").arg(fileName).arg(line); };
 
     CharMapCoding coding;
     coding.rebuild(ws.image().charMap);
     std::map<int, QString> changes;
     std::map<int, QByteArray> texts;
-    QByteArray stored;
-    for (const auto& [row, list] : byRow) {
-        if (list.size() > 1) {
-            for (const PoEntry* e : list)
-                result.problems.push_back({row, where(*e), QStringLiteral("row %1 has %2 entries").arg(row).arg(list.size())});
+    QByteArray stored, now;
+    for (const auto& [row, entries] : byRow) {
+        const PoEntry& e = entries.first;
+        if (entries.lines.size() > 1) {
+            for (int line : entries.lines)
+                result.problems.push_back({row, where(line), QStringLiteral("row %1 has %2 entries").arg(row).arg(entries.lines.size())});
             continue;
         }
-        const PoEntry& e = *list.front();
         if (e.plural) {
-            result.problems.push_back({row, where(e), QStringLiteral("a phone string has no plural forms")});
+            result.problems.push_back({row, where(e.line), QStringLiteral("a phone string has no plural forms")});
             continue;
         }
         if (e.translation.isEmpty()) continue;
@@ -199,10 +233,15 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
             result.fuzzy.push_back(row);
             continue;
         }
+        if (result.status = stringOfRow(ws, coding, row, now); !result.status) return result;
+        if (const QString refusal = sourceMismatch(e, row, poText(now)); !refusal.isEmpty()) {
+            result.problems.push_back({row, where(e.line), refusal});
+            continue;
+        }
         const StrEntry& entry = ws.image().strings[size_t(row)];
         const StringCheck check = phoneString(e.translation, entry);
         if (!check.refusal.isEmpty()) {
-            result.problems.push_back({row, where(e), check.refusal});
+            result.problems.push_back({row, where(e.line), check.refusal});
             continue;
         }
         if (result.status = ws.readBlob(kStringTable, row, stored); !result.status) return result;
@@ -212,10 +251,10 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
             continue;
         }
         if (const QString refusal = fontRefusal(coding, check.text, entry.fontAttribute); !refusal.isEmpty()) {
-            result.problems.push_back({row, where(e), refusal});
+            result.problems.push_back({row, where(e.line), refusal});
             continue;
         }
-        changes[row] = where(e);
+        changes[row] = where(e.line);
         texts[row] = check.text;
     }
     return applyBatch(ws, std::move(result), mode, changes, [&](int row) {

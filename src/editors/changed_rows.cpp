@@ -12,6 +12,13 @@ ChangedRows rowsChangedSince(Workspace& ws, const QString& olderTableFile) {
         result.status = s;
         return result;
     }
+    // Any bytes open as a table file; a phone type no phone has says these are not one.
+    if (const uint16_t type = older.image().directory.phoneType; type == 0 || type > 0xFF) {
+        result.status = Result::failure(QStringLiteral("%1 is not a service file: its directory names no phone (type %2)")
+                                            .arg(QFileInfo(olderTableFile).fileName())
+                                            .arg(type));
+        return result;
+    }
     if (!older.hasDataFile()) {
         result.status = Result::failure(QStringLiteral("%1 has no data file to compare with").arg(QFileInfo(olderTableFile).fileName()));
         return result;

@@ -330,6 +330,8 @@ Result applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
 Result applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page) {
     if (row < 0 || row >= ws.rowCount(ListKind::Strings)) return rowOutside(row, ws.rowCount(ListKind::Strings));
     const StrEntry& e = ws.image().strings[size_t(row)];
+    // The phone ends a text at its first zero: what followed it would be lost.
+    if (text.contains('\0')) return Result::failure(QStringLiteral("A phone string can not hold the character U+0000 (NUL)"));
     if (text.size() > int(e.length))
         return Result::failure(QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
     if (page < 0 || page > 5) return Result::failure(QStringLiteral("Font page %1 does not exist").arg(page));

@@ -23,9 +23,9 @@ void dropUnshowable(QString& text, int& caret) {
         }
 }
 
-QString characterName(QChar c) {
-    const QString code = QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
-    return c.isPrint() ? QStringLiteral("\"%1\" (%2)").arg(c).arg(code) : code;
+QString characterName(char32_t c) {
+    const QString code = QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    return QChar::isPrint(c) ? QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&c, 1), code) : code;
 }
 
 // A character shows when its glyph in the page reads back as the same character; one the font
@@ -35,7 +35,7 @@ QString fontRefusal(const CharMapCoding& coding, const QByteArray& text, int pag
     for (qsizetype i = 0; i < text.size(); ++i)
         if (shown[i] != text[i])
             return QStringLiteral("the phone's font has no character %1 in page %2")
-                .arg(characterName(cp1251ToChar(uint8_t(text[i]))))
+                .arg(characterName(cp1251ToChar(uint8_t(text[i])).unicode()))
                 .arg(page);
     return {};
 }

@@ -15,7 +15,7 @@ QString unshowableCharacters(const QString& text);
 void dropUnshowable(QString& text, int& caret);
 
 // "\"€\" (U+20AC)", or the code alone for a character that does not print.
-QString characterName(QChar c);
+QString characterName(char32_t c);
 
 // Empty when every character of `text` (cp1251) has a glyph in font page `page`; otherwise
 // the refusal naming the first one that has none.

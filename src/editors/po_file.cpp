@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <functional>
 
 namespace qv {
 
@@ -29,12 +30,13 @@ int hexDigit(char c) {
 
 enum class Field { None, Context, Id, Plural, Translation, OtherTranslation };
 
+// Hands each whole entry over as soon as it ends, so that a file of any length is read in the
+// memory of one entry.
 class Reader {
 public:
-    explicit Reader(QByteArrayView bytes) : bytes_(bytes) {}
+    Reader(QByteArrayView bytes, std::function<void(RawEntry&&)> onEntry) : bytes_(bytes), onEntry_(std::move(onEntry)) {}
     bool run();
     QString error;
-    std::vector<RawEntry> entries;
 
 private:
     bool fail(const QString& why) {
@@ -47,6 +49,7 @@ private:
     QByteArray* fieldText();
 
     QByteArrayView bytes_;
+    std::function<void(RawEntry&&)> onEntry_;
     int lineNo_ = 0;
     RawEntry entry_;
     Field last_ = Field::None;
@@ -60,7 +63,7 @@ bool Reader::finish() {
     }
     if (!entry_.id) return fail(QStringLiteral("msgctxt without msgid"));
     if (!entry_.translation) return fail(QStringLiteral("msgid without msgstr"));
-    entries.push_back(std::move(entry_));
+    onEntry_(std::move(entry_));
     entry_ = {};
     last_ = Field::None;
     return true;
@@ -256,16 +259,23 @@ QByteArray escaped(QChar c) {
 
 }  // namespace
 
-Expected<PoCatalogue> parsePo(QByteArrayView bytes) {
-    Reader reader(bytes);
-    if (!reader.run()) return Result::failure(reader.error);
-    const RawEntry* header = nullptr;
-    for (const RawEntry& e : reader.entries)
-        if (!e.context && e.id->isEmpty() && !header) header = &e;
+Result readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>& each, QString* header) {
+    // First the syntax and the header, which names the charset and may stand anywhere; then
+    // the entries, decoded. Neither pass keeps more than one entry.
+    std::optional<QByteArray> headerText;
+    qsizetype headerIndex = -1, index = 0;
+    Reader syntax(bytes, [&](RawEntry&& e) {
+        if (!headerText && !e.context && e.id->isEmpty()) {
+            headerText = std::move(*e.translation);
+            headerIndex = index;
+        }
+        ++index;
+    });
+    if (!syntax.run()) return Result::failure(syntax.error);
 
     Decoder decode = decodeUtf8;
-    if (header) {
-        const QByteArray charset = charsetOf(*header->translation);
+    if (headerText) {
+        const QByteArray charset = charsetOf(*headerText);
         if (charset == "windows-1251" || charset == "cp1251")
             decode = decodeCp1251;
         else if (!charset.isEmpty() && charset != "utf-8" && charset != "utf8" && charset != "charset" &&
@@ -274,31 +284,40 @@ Expected<PoCatalogue> parsePo(QByteArrayView bytes) {
                 QStringLiteral("the charset %1 is not supported; save the file as UTF-8").arg(QString::fromLatin1(charset)));
     }
 
-    PoCatalogue catalogue;
-    for (const RawEntry& raw : reader.entries) {
-        const auto notText = [&] {
-            return Result::failure(QStringLiteral("line %1: the text is not valid UTF-8").arg(raw.line));
-        };
+    QString failure;
+    index = 0;
+    Reader entries(bytes, [&](RawEntry&& raw) {
+        const bool isHeader = index++ == headerIndex;
+        if (!failure.isEmpty()) return;
         const auto id = decode(*raw.id), translation = decode(*raw.translation);
-        if (!id || !translation) return notText();
-        if (&raw == header) {
-            catalogue.header = *translation;
-            continue;
+        const auto context = raw.context ? decode(*raw.context) : std::optional<QString>(QString());
+        if (!id || !translation || !context) {
+            failure = QStringLiteral("line %1: the text is not valid UTF-8").arg(raw.line);
+            return;
+        }
+        if (isHeader) {
+            if (header) *header = *translation;
+            return;
         }
         PoEntry e;
-        if (raw.context) {
-            const auto context = decode(*raw.context);
-            if (!context) return notText();
-            e.context = *context;
-        }
+        if (raw.context) e.context = *context;
         e.id = *id;
         e.translation = *translation;
         e.plural = raw.plural.has_value();
         e.fuzzy = raw.fuzzy;
-        e.extractedComments = raw.comments;
+        e.extractedComments = std::move(raw.comments);
         e.line = raw.line;
-        catalogue.entries.push_back(std::move(e));
-    }
+        each(std::move(e));
+    });
+    entries.run();
+    if (!failure.isEmpty()) return Result::failure(failure);
+    return {};
+}
+
+Expected<PoCatalogue> parsePo(QByteArrayView bytes) {
+    PoCatalogue catalogue;
+    if (Result s = readPoEntries(bytes, [&](PoEntry&& e) { catalogue.entries.push_back(std::move(e)); }, &catalogue.header); !s)
+        return s;
     return catalogue;
 }
 

@@ -3,11 +3,13 @@
 // entries and writing entries the way gettext itself lays them out (quoting, escapes, a new
 // line after every "\n", long lines wrapped at spaces to 79 columns).
 #include "base/expected.h"
+#include "base/result.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -35,6 +37,10 @@ struct PoCatalogue {
 // are left out. A syntax error, an unknown escape or text that is not valid in the charset
 // fails the whole file; the message names the line.
 Expected<PoCatalogue> parsePo(QByteArrayView bytes);
+// The same, entry by entry: `each` gets every entry but the header, in file order, and no more
+// than one entry is held at a time, however long the file. When the file fails, the entries
+// handed over before the failure are void. `header`, when given, receives the header's lines.
+Result readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>& each, QString* header = nullptr);
 
 // Writes a UTF-8 PO file: the comment lines, the header entry with `headerFields` in order
 // (Content-Type and Content-Transfer-Encoding are the caller's to give), then the entries

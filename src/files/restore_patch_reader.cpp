@@ -2,6 +2,8 @@
 
 #include "image/byte_order.h"
 
+#include <QFileInfo>
+
 namespace qv {
 
 RestorePatchReader::RestorePatchReader(QIODevice& patch, uint32_t maxLength)
@@ -44,10 +46,34 @@ Result checkRestorePatch(QIODevice& patch, uint32_t maxLength) {
     RestorePatchReader reader(patch, maxLength);
     PatchRecord record;
     RestorePatchReader::Step step;
-    while ((step = reader.next(record, nullptr)) == RestorePatchReader::Step::Record) {}
+    int records = 0;
+    while ((step = reader.next(record, nullptr)) == RestorePatchReader::Step::Record) ++records;
     patch.seek(0);
-    if (step == RestorePatchReader::Step::End || step == RestorePatchReader::Step::CutShort) return {};
-    return Result::failure(reader.problem());
+    if (step == RestorePatchReader::Step::TooLarge) return Result(ResultCode::NotEnoughMemory, reader.problem());
+    if (step == RestorePatchReader::Step::ReadError) return Result(ResultCode::FileReadError, reader.problem());
+    // Nothing to write is no restore: the phone is not called for it.
+    if (records == 0 && step == RestorePatchReader::Step::End)
+        return Result(ResultCode::FileReadError, QStringLiteral("The patch file is empty"));
+    if (records == 0)
+        return Result(ResultCode::FileReadError, QStringLiteral("The patch file holds no whole record: ") + reader.problem());
+    return {};
+}
+
+Result openRestorePatch(QFile& patch, const QString& path, uint32_t maxLength) {
+    const QFileInfo info(path);
+    // A pipe or a device has no length to check the records against: it would read as empty,
+    // or never end.
+    if (!info.isFile())
+        return Result(ResultCode::CantOpenFile, QStringLiteral("Can not open %1: %2").arg(
+            path, info.exists() ? QStringLiteral("it is not a regular file") : QStringLiteral("no such file")));
+    patch.setFileName(path);
+    if (!patch.open(QIODevice::ReadOnly))
+        return Result(ResultCode::CantOpenFile, QStringLiteral("Can not open %1: %2").arg(path, patch.errorString()));
+    if (Result checked = checkRestorePatch(patch, maxLength); !checked) {
+        patch.close();
+        return Result(checked.code(), QStringLiteral("%1: %2").arg(path, checked.detail()));
+    }
+    return {};
 }
 
 }  // namespace qv

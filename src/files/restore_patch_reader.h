@@ -4,6 +4,7 @@
 // header and no trailer.
 #include "base/result.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QString>
 #include <cstdint>
@@ -46,9 +47,14 @@ private:
     QString problem_;
 };
 
-// Checks the records before anything is sent: a record longer than `maxLength` (what one
-// transfer can carry) is refused. A patch cut short inside a record is allowed here; its whole
-// records are written. Leaves the patch at its start.
+// Checks the records before anything is sent: a patch without a whole record (empty, or cut
+// short inside its first) and a record longer than `maxLength` (what one transfer can carry)
+// are refused. A patch cut short after whole records is allowed here; its whole records are
+// written. Leaves the patch at its start.
 Result checkRestorePatch(QIODevice& patch, uint32_t maxLength);
+
+// Opens the patch file at `path` for reading and checks it as above; only a regular file is
+// opened. Every refusal names the file; `patch` is left closed then.
+Result openRestorePatch(QFile& patch, const QString& path, uint32_t maxLength);
 
 }  // namespace qv

@@ -5,6 +5,7 @@
 #include "link/serial_device.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -30,6 +31,7 @@ public:
     bool open(const std::string& name, bool exclusive) override {
         close();
         lost_ = false;
+        lostReason_.clear();
         // O_NONBLOCK only for the open itself: a port whose carrier line is down must not hang it.
         fd_ = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0) return false;
@@ -97,11 +99,15 @@ public:
         }
         if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
             lost_ = true;
+            lostReason_ = hangUpReason();
             return false;
         }
         if (rc == 0) {
             struct stat node {};
-            if (::fstat(fd_, &node) == 0 && node.st_nlink == 0) lost_ = true;
+            if (::fstat(fd_, &node) == 0 && node.st_nlink == 0) {
+                lost_ = true;
+                lostReason_ = "the device node was removed";
+            }
             return false;
         }
         return (p.revents & POLLIN) != 0;
@@ -133,6 +139,7 @@ public:
     }
 
     bool lost() const override { return lost_; }
+    std::string lostReason() const override { return lostReason_; }
 
     // After the drain nothing of ours waits in a real port's output queue; a pseudo-terminal's
     // drain returns before the other side has read, so flushing the output there would throw
@@ -209,8 +216,23 @@ private:
 #endif
     }
 
+    // A hung-up device answers reads at once: what it still held, then its error, which is the
+    // system's reason. What it held is of no use any more: the device is gone.
+    std::string hangUpReason() {
+        const int flags = ::fcntl(fd_, F_GETFL);
+        ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+        uint8_t bytes[256];
+        ssize_t n = 0;
+        for (int k = 0; k < 64 && (n = ::read(fd_, bytes, sizeof bytes)) > 0; ++k) {}
+        const int e = errno;
+        ::fcntl(fd_, F_SETFL, flags);
+        return n < 0 && e != EAGAIN && e != EWOULDBLOCK ? std::strerror(e) : "the device hung up";
+    }
+
     void noteFailure() {
-        if (meansGone(errno)) lost_ = true;
+        if (!meansGone(errno)) return;
+        if (!lost_) lostReason_ = std::strerror(errno);
+        lost_ = true;
     }
 
     void setModemLine(int line, bool on) {
@@ -221,6 +243,7 @@ private:
     int fd_ = -1;
     uint32_t eventMask_ = 0;
     bool lost_ = false;
+    std::string lostReason_;
     bool lowLatencySet_ = false;  // we turned the driver's low-latency flag on at open
 };
 

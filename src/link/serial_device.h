@@ -98,6 +98,9 @@ public:
     // it fails for good then, which a caller must tell apart from "nothing has arrived yet".
     // Cleared by the next open.
     virtual bool lost() const = 0;
+    // Once lost(): the system's own words for what happened ("Input/output error"), when it
+    // gave any.
+    virtual std::string lostReason() const { return {}; }
 };
 
 std::unique_ptr<SerialDevice> createPlatformSerialDevice();

@@ -102,6 +102,7 @@ void logLoaderLinkSteps(const Configured& done) {
 Result SerialPort::open(const QString& name) {
     writeLog("Opening COM port...");
     lost_ = ResultCode::Ok;
+    lostReason_.clear();
     errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), true)) {
         const QString why = describeOpenFailure(name);
@@ -143,6 +144,7 @@ ResultCode SerialPort::setWorkingSpeed(uint32_t baud) {
 
 Result SerialPort::openAtLink(const QString& name) {
     lost_ = ResultCode::Ok;
+    lostReason_.clear();
     errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), false)) {
         const QString why = describeOpenFailure(name);
@@ -176,6 +178,7 @@ bool SerialPort::checkLost(ResultCode code) {
     if (lost_ != ResultCode::Ok) return true;
     if (!device_->lost()) return false;
     lost_ = code;
+    lostReason_ = QString::fromLocal8Bit(device_->lostReason());
     writeLog(QStringLiteral("X:  COM port lost: %1").arg(resultMessage(code)));
     return true;
 }

@@ -31,6 +31,8 @@ public:
     // Reads and writes return at once from then on. The next open clears it.
     ResultCode lostCode() const { return lost_; }
     bool lost() const { return lost_ != ResultCode::Ok; }
+    // Once lost(): the system's reason, when the device gave one ("Input/output error").
+    const QString& lostReason() const { return lostReason_; }
 
     // Up to `wanted` bytes of those waiting; waits at most 10 ms for the first to arrive.
     // 0 when none came, or at once when the device is gone (see lostCode()).
@@ -64,6 +66,7 @@ private:
     TimeoutClock clock_;
     Sleeper sleep_;
     ResultCode lost_ = ResultCode::Ok;
+    QString lostReason_;
 };
 
 }  // namespace qv

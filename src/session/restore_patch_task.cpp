@@ -42,7 +42,7 @@ Result notHeld(const std::vector<PatchRecord>& written, const std::vector<size_t
 Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
     link.report(ProgressEvent::at(ProgressStage::WaitingForPhone));
     if (link.task.cancelled()) return ResultCode::Aborted;
-    if (Result fit = checkRestorePatch(patch); !fit) return failTask(link, Result(ResultCode::NotEnoughMemory, fit.detail()));
+    if (Result fit = checkRestorePatch(patch); !fit) return failTask(link, fit);
     if (Result ready = prepareLoader(link, TaskKind::Restore); !ready) return failTask(link, ready);
     link.report(ProgressEvent::at(ProgressStage::WritingPatch));
 

@@ -29,6 +29,10 @@ Result prepareLoader(PhoneLink& link, TaskKind kind) {
 }
 
 Result failTask(PhoneLink& link, Result why) {
+    // A pulled cable: the code names the step that found out, the system says what happened.
+    if (link.port.lost() && why.detail().isEmpty() && !link.port.lostReason().isEmpty() &&
+        (why == ResultCode::ComReadFailed || why == ResultCode::ComWriteFailed))
+        why = Result(why.code(), resultMessage(why.code()) + QStringLiteral(": ") + link.port.lostReason());
     if (link.port.isOpen()) link.port.close();  // a stopped task never leaves the port open
     link.report(ProgressEvent::stopped(why));
     return link.task.cancelled() ? Result(ResultCode::Aborted) : why;

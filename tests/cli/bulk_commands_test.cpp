@@ -72,8 +72,8 @@ TEST_F(BulkCommands, StringsThroughPoFile) {
 
 TEST_F(BulkCommands, RefusalsAreListedAndChangeNothing) {
     const QString po = dir.path("bad.po");
-    writeAll(po, "msgctxt \"1\"\nmsgid \"\"\nmsgstr \"Inbox\"\n\n"
-                 "msgctxt \"0\"\nmsgid \"\"\nmsgstr \"Far too long\"\n\n"
+    writeAll(po, "msgctxt \"1\"\nmsgid \"Messages\"\nmsgstr \"Inbox\"\n\n"
+                 "msgctxt \"0\"\nmsgid \"Menu\"\nmsgstr \"Far too long\"\n\n"
                  "msgctxt \"77\"\nmsgid \"\"\nmsgstr \"x\"\n");
     ProgramRun r = cli({"import-strings", sav, po});
     EXPECT_EQ(r.code, 1);
@@ -89,6 +89,32 @@ TEST_F(BulkCommands, RefusalsAreListedAndChangeNothing) {
     EXPECT_EQ(r.json()["changed"].toArray()[0].toObject()["index"].toInt(), 1);
     EXPECT_TRUE(r.err.contains("2 item(s) refused; 1 row(s) changed"));
     EXPECT_NE(pair(), before);
+}
+
+// A translation made before rows were deleted names rows that now hold other strings.
+TEST_F(BulkCommands, AnOlderTranslationIsRefusedWhereItsRowsMoved) {
+    const QString po = dir.path("s.po");
+    ASSERT_EQ(cli({"export-strings", sav, po}).code, 0);
+    QByteArray translated = readAll(po);
+    translated.replace("msgid \"Contacts\"\nmsgstr \"\"", "msgid \"Contacts\"\nmsgstr \"Phonebook\"");
+    writeAll(po, translated);
+    ASSERT_EQ(cli({"delete", "strings", sav, "2"}).code, 0);
+    const QByteArray deleted = pair();
+    const ProgramRun r = cli({"import-strings", sav, po});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(": row 3 now reads \"Settings\"; the file translates \"Contacts\"\n")) << r.err.constData();
+    EXPECT_EQ(pair(), deleted);
+}
+
+// Names and texts from a hostile file reach the terminal as escapes, each refusal on its line.
+TEST_F(BulkCommands, ControlCharactersNeverReachTheTerminal) {
+    const QString po = dir.path("x\x1b]0;owned\x07.po");
+    writeAll(po, "msgctxt \"1\\n\\x1b[2J\"\nmsgid \"\"\nmsgstr \"x\"\n\nmsgctxt \"\\r9\"\nmsgid \"\"\nmsgstr \"x\"\n");
+    const ProgramRun r = cli({"import-strings", sav, po});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_FALSE(r.err.contains('\x1b') || r.err.contains('\x07') || r.err.contains('\r')) << r.err.constData();
+    EXPECT_EQ(r.err.count('\n'), 3) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("x\\x1b]0;owned\\x07.po:2: msgctxt \"1\\n\\x1b[2J\" names no string row")) << r.err.constData();
 }
 
 TEST_F(BulkCommands, PictureAndMelodyFolders) {
@@ -113,12 +139,18 @@ TEST_F(BulkCommands, PictureAndMelodyFolders) {
     ASSERT_EQ(r.code, 0) << r.err.constData();
     EXPECT_EQ(r.json()["changed"].toArray()[0].toObject()["index"].toInt(), 3);
 
-    // A picture too large for its row stops the whole folder.
+    // A picture too large for its row stops the whole folder; one that cannot be read is named
+    // once, and the image library keeps its own complaint to itself.
     const QByteArray now = pair();
     ASSERT_TRUE(QImage(200, 200, QImage::Format_RGB32).save(QDir(pics).filePath("00001_128x160.png")));
+    const QString cut = QDir(pics).filePath(QDir(pics).entryList({"00002_*"}).value(0));
+    writeAll(cut, readAll(cut).left(80));
     r = cli({"import-pictures", sav, pics});
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains("row 1: ")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("row 2: " + cut.toUtf8() + ": ")) << r.err.constData();
+    EXPECT_EQ(r.err.count(cut.toUtf8()), 1) << r.err.constData();
+    EXPECT_EQ(r.err.count('\n'), 3) << r.err.constData();
     EXPECT_EQ(pair(), now);
 }
 

@@ -103,6 +103,12 @@ TEST_F(CliTest, ErrorsAndUsage) {
     square.fill(Qt::white);
     const QString squareBmp = dir->path("square.bmp"), refusedBin = dir->path("refused.bin");
     ASSERT_TRUE(writeBmp24File(square, squareBmp));
+    writeAll(dir->path("empty.flp"), "");
+    writeAll(dir->path("cut.flp"), QByteArray("\x00\x10\x00\x01\x10\x00\x00\x00" "abc", 11));  // 16 bytes promised
+    writeAll(dir->path("garbage.sav"), QByteArray(4096, '0').replace(1, 1, "A"));
+    writeAll(dir->path("garbage.mem"), QByteArray(4096, 'A'));
+    ASSERT_EQ(cli({"export-picture", model->tableFile, "3", dir->path("p.png")}).code, 0);
+    writeAll(dir->path("cut.png"), readAll(dir->path("p.png")).left(80));  // libpng has its own say on this
     struct Case {
         QStringList args;
         int code;
@@ -125,6 +131,17 @@ TEST_F(CliTest, ErrorsAndUsage) {
         {{"encode-picture", "--width", "100", "--height", "100", "--format", "5", "--variant", "0", "--phone-type", "5",
           "--size", "11605", squareBmp, refusedBin},
          1, "this picture needs 30,000 bytes in its format; its place holds 11,605"},
+        {{"phone", "info", "--keypad-wait", "99999999999"}, 2, "--keypad-wait takes at most 600000 ms"},
+        {{"import-strings", model->tableFile, dir->path("none.po")}, 1, "none.po: no such file"},
+        {{"import-strings", model->tableFile, dir->path()}, 1, "it is not a regular file"},
+        {{"import-strings", model->tableFile, "/proc/self/mem"}, 1, "Can not read /proc/self/mem"},
+        // A patch that holds nothing to write is refused before the phone is called.
+        {{"phone", "restore", "/dev/zero"}, 1, "Can not open /dev/zero: it is not a regular file"},
+        {{"phone", "restore", dir->path("none.flp")}, 1, "none.flp: no such file"},
+        {{"phone", "restore", dir->path("empty.flp")}, 1, "empty.flp: The patch file is empty"},
+        {{"phone", "restore", dir->path("cut.flp")}, 1, "cut.flp: The patch file holds no whole record"},
+        {{"phone", "write", model->tableFile, "--changed-since", dir->path("garbage.sav")}, 1, "garbage.sav is not a service file"},
+        {{"import-picture", model->tableFile, "3", dir->path("cut.png")}, 1, "cut.png"},
     };
     for (const Case& c : cases) {
         const CliRun r = cli(c.args);

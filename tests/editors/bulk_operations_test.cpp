@@ -89,13 +89,22 @@ TEST_F(BulkTest, RefusedStringsLeaveThePairAsItWas) {
         const char* reason;
     } cases[] = {
         {"msgctxt \"0\"\nmsgid \"Menu\"\nmsgstr \"Main menu\"\n", 0, "the text has 9 characters; this string holds 4"},
-        {"msgctxt \"3\"\nmsgid \"\"\nmsgstr \"\xe6\x97\xa5\"\n", 3, "the phone can not show the character"},
-        {"msgctxt \"4\"\nmsgid \"\"\nmsgstr \"$5\"\n", 4, "the phone's font has no character \"$\""},
+        {"msgctxt \"3\"\nmsgid \"Contacts\"\nmsgstr \"\xe6\x97\xa5\"\n", 3, "the phone can not show the character \"\xe6\x97\xa5\" (U+65E5)"},
+        {"msgctxt \"3\"\nmsgid \"Contacts\"\nmsgstr \"\xf0\x9f\x98\x80\"\n", 3, "the character \"\xf0\x9f\x98\x80\" (U+1F600)"},
+        {"msgctxt \"4\"\nmsgid \"Settings\"\nmsgstr \"$5\"\n", 4, "the phone's font has no character \"$\""},
         {"msgctxt \"999\"\nmsgid \"\"\nmsgstr \"x\"\n", -1, "names no string row"},
         {"msgctxt \"05\"\nmsgid \"\"\nmsgstr \"x\"\n", -1, "names no string row"},
+        {"msgctxt \"0\\n\\x1b[2J\"\nmsgid \"\"\nmsgstr \"x\"\n", -1, "msgctxt \"0\\n\\x1b[2J\" names no string row"},
         {"msgid \"Menu\"\nmsgstr \"x\"\n", -1, "has no msgctxt"},
         {"msgctxt \"6\"\nmsgid \"a\"\nmsgid_plural \"b\"\nmsgstr[0] \"x\"\n", 6, "no plural forms"},
         {"msgctxt \"7\"\nmsgid \"a\"\nmsgstr \"x\"\n\nmsgctxt \"7\"\nmsgid \"a\"\nmsgstr \"y\"\n", 7, "row 7 has 2 entries"},
+        // A file made before the rows moved: its entry for row 3 translates what stood there then.
+        {"msgctxt \"3\"\nmsgid \"Call\\nregister\"\nmsgstr \"Log\"\n", 3, "row 3 now reads \"Contacts\"; the file translates \"Call\\nregister\""},
+        {"msgctxt \"4\"\nmsgid \"\"\nmsgstr \"Setup\"\n", 4, "row 4 now reads \"Settings\"; the file translates \"\""},
+        // The phone ends a text at its first zero, however the file writes it.
+        {"msgctxt \"4\"\nmsgid \"Settings\"\nmsgstr \"Set\\0up\"\n", 4, "can not hold the character U+0000 (NUL)"},
+        {"msgctxt \"4\"\nmsgid \"Settings\"\nmsgstr \"Set\\x00up\"\n", 4, "can not hold the character U+0000 (NUL)"},
+        {QByteArray("msgctxt \"4\"\nmsgid \"Settings\"\nmsgstr \"Set\0up\"\n", 45), 4, "can not hold the character U+0000 (NUL)"},
     };
     for (const auto& c : cases) {
         const BulkResult none = importStringsFrom(ws, good + c.entry, "t.po", BulkMode::AllOrNothing);
@@ -121,10 +130,30 @@ TEST_F(BulkTest, RefusedStringsLeaveThePairAsItWas) {
     EXPECT_FALSE(ws.ticks(ListKind::Strings)[0]);
 }
 
+TEST_F(BulkTest, AHostileFileListsAHundredRefusalsAndCountsTheRest) {
+    QByteArray po;
+    for (int i = 0; i < 1100; ++i) po += "msgctxt \"9" + QByteArray::number(i) + "\"\nmsgid \"\"\nmsgstr \"x\"\n\n";
+    const BulkResult r = importStringsFrom(ws, po, "t.po", BulkMode::SkipInvalid);
+    EXPECT_EQ(r.problems.size(), 100u);
+    EXPECT_EQ(r.problems.total(), 1100);
+    const QStringList lines = problemLines(r.problems);
+    ASSERT_EQ(lines.size(), 101);
+    EXPECT_EQ(lines.last(), QString::fromUtf8("\u2026 and 1,000 more refused"));
+    EXPECT_TRUE(pairUnchanged());
+
+    // A reason that names its file already is not given the file again.
+    BulkProblems named;
+    named.push_back({12, "p/1.png", "\"p/1.png\": The image can not be read: Read Error."});
+    named.push_back({3, "m/3.mmf", "can not open the file: denied"});
+    named.push_back({-1, "d.mru", "Can not write d.mru: denied"});
+    EXPECT_EQ(problemLines(named), (QStringList{"row 12: p/1.png: The image can not be read: Read Error.",
+                                                "row 3: m/3.mmf: can not open the file: denied", "Can not write d.mru: denied"}));
+}
+
 TEST_F(BulkTest, PaddingFuzzyAndUntouchedEntries) {
-    const QByteArray po = "msgctxt \"0\"\nmsgid \"\"\nmsgstr \"Top     \"\n\n"          // spaces past the limit are padding
-                          "#, fuzzy\nmsgctxt \"1\"\nmsgid \"\"\nmsgstr \"Post\"\n\n"  // not yet agreed
-                          "msgctxt \"2\"\nmsgid \"\"\nmsgstr \"Call\xc2\xb6log\"\n";    // "¶" is the line break too
+    const QByteArray po = "msgctxt \"0\"\nmsgid \"Menu \"\nmsgstr \"Top     \"\n\n"  // spaces past the limit are padding
+                          "#, fuzzy\nmsgctxt \"1\"\nmsgid \"Inbox\"\nmsgstr \"Post\"\n\n"   // not yet agreed, nor checked
+                          "msgctxt \"2\"\nmsgid \"Call\xc2\xb6register\"\nmsgstr \"Call\xc2\xb6log\"\n";  // "¶" is the line break too
     const BulkResult r = importStringsFrom(ws, po, "t.po", BulkMode::AllOrNothing);
     ASSERT_TRUE(r.problems.empty()) << r.problems[0].reason.toStdString();
     EXPECT_EQ(r.rows, (std::vector<int>{0, 2}));
