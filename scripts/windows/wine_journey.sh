@@ -5,16 +5,15 @@
 journey_dir="$work/journey"
 
 # Starts the emulator on the demo model's flash with the given faults and maps its
-# pseudo-terminal as COM5. The emulator runs until its standard input (fd 3) closes.
+# pseudo-terminal as COM5. Stopped by a signal: Wine's background processes inherit whatever
+# descriptors the first program had, so an end of its standard input would never come.
 start_phone() {
   stop_phone
-  rm -f "$journey_dir/phone" "$journey_dir/phone.in"
-  mkfifo "$journey_dir/phone.in"
+  rm -f "$journey_dir/phone"
   "$linux/quorvanta-phone-emu" --dump1 "$journey_dir/demo_1.bif" --dump2 "$journey_dir/demo_2.bif" \
-    --link "$journey_dir/phone" --boot-delay 300 --exit-on-stdin-eof "$@" \
-    <"$journey_dir/phone.in" >"$journey_dir/emulator.out" 2>>"$journey_dir/emulator.log" &
+    --link "$journey_dir/phone" --boot-delay 300 "$@" \
+    </dev/null >"$journey_dir/emulator.out" 2>>"$journey_dir/emulator.log" &
   emulator_pid=$!
-  exec 3>"$journey_dir/phone.in"
   local _
   for _ in $(seq 100); do [ -e "$journey_dir/phone" ] && break; sleep 0.05; done
   pty=$(readlink -f "$journey_dir/phone")
@@ -23,7 +22,7 @@ start_phone() {
 
 stop_phone() {
   [ -z "$emulator_pid" ] && return 0
-  exec 3>&-
+  kill "$emulator_pid" 2>/dev/null || true
   wait "$emulator_pid" 2>/dev/null || true
   emulator_pid=
 }
@@ -84,7 +83,6 @@ pulled_cable() {
   wait "$cli_pid" || rc=$?
   local took=$(( $(now_ms) - start ))
   emulator_pid=
-  exec 3>&-
   cat "$journey_dir/pulled.out"
   echo "exit $rc, $took ms after the cable was pulled"
   [ "$rc" -eq 1 ] && [ "$took" -lt 5000 ]
