@@ -26,7 +26,8 @@ ProgramRun run(const char* program, const QStringList& args) {
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(QV_BIN_DIR "/") + program, args);
     p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    // Windows ends the lines of a program's text output with CR LF.
+    return {p.exitCode(), p.readAllStandardOutput().replace("\r\n", "\n"), p.readAllStandardError().replace("\r\n", "\n")};
 }
 
 TEST(Ports, PrintsAJsonListOfPortsWithTheirNamesUsbFirst) {

@@ -93,7 +93,7 @@ TEST_F(ProgramFiles, PhoneCommandRunsOnBuiltInTextsAndDefaultSettings) {
 }
 
 TEST(DemoModelProgram, HelpGoesToStdoutAndSucceeds) {
-    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model");
+    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model" QV_EXE);
     if (!QFileInfo::exists(program)) GTEST_SKIP() << "the program is not built";
     const ProgramRun r = run(program, {"--help"});
     EXPECT_EQ(r.code, 0);
@@ -102,7 +102,7 @@ TEST(DemoModelProgram, HelpGoesToStdoutAndSucceeds) {
 }
 
 TEST(DemoModelProgram, WrongWordsAreNamedOnOneLineWithExitCodeOne) {
-    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model");
+    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model" QV_EXE);
     if (!QFileInfo::exists(program)) GTEST_SKIP() << "the program is not built";
     struct Case {
         QStringList args;

@@ -4,6 +4,13 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// The file name ending of the built programs.
+#ifdef _WIN32
+#define QV_EXE ".exe"
+#else
+#define QV_EXE ""
+#endif
+
 namespace qvtest {
 
 // A fresh folder removed at the end of the test.
