@@ -34,7 +34,11 @@ public:
         lostReason_.clear();
         // O_NONBLOCK only for the open itself: a port whose carrier line is down must not hang it.
         fd_ = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ < 0) return false;
+        if (fd_ < 0) {
+            const int e = errno;
+            openFailure_ = {std::strerror(e), e == EACCES || e == EPERM};
+            return false;
+        }
         const int flags = ::fcntl(fd_, F_GETFL);
         ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
         if (exclusive) ::ioctl(fd_, TIOCEXCL);
@@ -49,6 +53,7 @@ public:
         }
         return true;
     }
+    OpenFailure openFailure() const override { return openFailure_; }
     bool isOpen() const override { return fd_ >= 0; }
     long long handleNumber() const override { return fd_; }
 
@@ -241,6 +246,7 @@ private:
     }
 
     int fd_ = -1;
+    OpenFailure openFailure_;
     uint32_t eventMask_ = 0;
     bool lost_ = false;
     std::string lostReason_;

@@ -1,10 +1,12 @@
 // Serial devices on Windows through the Win32 communications calls.
 #ifdef _WIN32
+#include "base/windows_error.h"
 #include "link/serial_device.h"
 
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 namespace qv {
 namespace {
@@ -13,6 +15,7 @@ namespace {
 // every call on it fails with one of these.
 bool meansGone(DWORD e) {
     switch (e) {
+    case ERROR_NOT_READY:  // Wine, once the other side of a mapped pseudo-terminal has closed
     case ERROR_ACCESS_DENIED:
     case ERROR_BAD_COMMAND:
     case ERROR_GEN_FAILURE:
@@ -40,8 +43,12 @@ public:
         const DWORD share = exclusive ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE);
         handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        return handle_ != INVALID_HANDLE_VALUE;
+        if (handle_ != INVALID_HANDLE_VALUE) return true;
+        const DWORD e = GetLastError();
+        openFailure_ = {windowsErrorText(e), false};
+        return false;
     }
+    OpenFailure openFailure() const override { return openFailure_; }
     bool isOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
     long long handleNumber() const override { return reinterpret_cast<long long>(handle_); }
 
@@ -108,13 +115,13 @@ public:
         return int(put);
     }
 
-    // The flush waits until the driver has sent what was written, so that clearing the output
-    // queue after it drops nothing of ours.
+    // Nothing of ours is thrown away: what was written is first sent, and then only the input
+    // is cleared. FlushFileBuffers would wait for the sending on Windows, but Wine makes it (and
+    // PURGE_TXCLEAR) a flush that drops what the other side of a pseudo-terminal has not read yet.
     bool purge(Queues queues) override {
         if (!isOpen()) return false;
-        if (queues == Queues::Input) return PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR) != 0;
-        FlushFileBuffers(handle_);
-        return PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) != 0;
+        if (queues == Queues::Both) waitUntilSent(5000);
+        return PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR) != 0;
     }
 
     bool lost() const override { return lost_; }
@@ -172,11 +179,23 @@ private:
         return SetCommState(handle_, &dcb) ? ConfigureStep::Done : ConfigureStep::Line;
     }
 
+    void waitUntilSent(DWORD ms) {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            DWORD errors = 0;
+            COMSTAT stat{};
+            if (!ClearCommError(handle_, &errors, &stat) || stat.cbOutQue == 0) return;
+            if (DWORD(GetTickCount() - start) >= ms) return;
+            Sleep(1);
+        }
+    }
+
     void noteFailure() {
         if (meansGone(GetLastError())) lost_ = true;
     }
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    OpenFailure openFailure_;
     std::optional<WindowsTuning> tuned_;  // what the open handle's driver was given
     bool lost_ = false;
 };

@@ -34,6 +34,9 @@ TEST_F(MainWindowTest, OpenWithoutDataFileBuildsItFromDumpsAndShowsImages) {
     EXPECT_EQ(child<QLabel>(*w, "pictureSizeLabel")->text(), "128x160");
     EXPECT_EQ(w->mode(), Mode::Images);
 
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows removes no data file the window holds open";
+#endif
     // Doing it again asks with exactly one suffix each time.
     QFile::remove(dir.path("demo.mem"));
     dialogs.titles.clear();
@@ -134,6 +137,9 @@ private:
 };
 
 TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the phone emulator is a Linux program";
+#endif
     Emulator phone(model, dir.path());
     ASSERT_TRUE(phone.device.startsWith("/dev/"));
     options.loaderPath = phone.loader;
@@ -278,6 +284,9 @@ TEST(ProgressDialog, CancelThenCloseAndEscapeActsLikeTheButton) {
 }
 
 TEST_F(MainWindowTest, InfoShowsTheEmulatedPhonesModelAndVersion) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the phone emulator is a Linux program";
+#endif
     Emulator phone(model, dir.path());
     Settings s;
     s.port = phone.device;

@@ -277,7 +277,9 @@ TEST_F(WindowUse, EachModeButtonShowsItsOwnPanelAloneAndRestoreAppliesThroughThe
         {"", "Choose the patch file to restore first."},
         {dir.path("gone.flp"), "There is no patch file " + QDir::toNativeSeparators(dir.path("gone.flp"))},
         {dir.path(), "Can not open"},  // a folder cannot be read as a patch
+#ifndef _WIN32  // no device files on Windows
         {"/dev/zero", "it is not a regular file"},
+#endif
         {dir.path("empty.flp"), "The patch file is empty"},
     };
     for (const auto& [path, message] : patches) {
@@ -367,6 +369,9 @@ TEST_F(WindowUse, ThePreviewKeepsToItsAreaAndScrollsWhenLarger) {
 // ---- 7. Smaller things ---------------------------------------------------------------------
 
 TEST_F(WindowUse, TheWebLinkShowsItsWholeTextAndTheTitleKeepsItsOwnColour) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the offscreen platform under Wine measures text with other fonts than it draws";
+#endif
     auto w = window();
     auto* link = child<QLabel>(*w, "webLink");
     EXPECT_GE(link->contentsRect().width(), link->fontMetrics().horizontalAdvance("quorvanta.example.org"));

@@ -134,9 +134,11 @@ TEST_F(CliTest, ErrorsAndUsage) {
         {{"phone", "info", "--keypad-wait", "99999999999"}, 2, "--keypad-wait takes at most 600000 ms"},
         {{"import-strings", model->tableFile, dir->path("none.po")}, 1, "none.po: no such file"},
         {{"import-strings", model->tableFile, dir->path()}, 1, "it is not a regular file"},
+#ifndef _WIN32  // no /proc and no device files on Windows
         {{"import-strings", model->tableFile, "/proc/self/mem"}, 1, "Can not read /proc/self/mem"},
-        // A patch that holds nothing to write is refused before the phone is called.
         {{"phone", "restore", "/dev/zero"}, 1, "Can not open /dev/zero: it is not a regular file"},
+#endif
+        // A patch that holds nothing to write is refused before the phone is called.
         {{"phone", "restore", dir->path("none.flp")}, 1, "none.flp: no such file"},
         {{"phone", "restore", dir->path("empty.flp")}, 1, "empty.flp: The patch file is empty"},
         {{"phone", "restore", dir->path("cut.flp")}, 1, "cut.flp: The patch file holds no whole record"},

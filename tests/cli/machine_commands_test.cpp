@@ -26,7 +26,8 @@ ProgramRun run(const char* program, const QStringList& args) {
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(QV_BIN_DIR "/") + program, args);
     p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    // Windows ends the lines of a program's text output with CR LF.
+    return {p.exitCode(), p.readAllStandardOutput().replace("\r\n", "\n"), p.readAllStandardError().replace("\r\n", "\n")};
 }
 
 TEST(Ports, PrintsAJsonListOfPortsWithTheirNamesUsbFirst) {
@@ -83,6 +84,9 @@ TEST(Version, TheWindowProgramAnswersTheFirstOfVersionHelpAndPaths) {
 // The man page holds every entry of the program's --help: each "  TERM" line is a .TP entry
 // with the term's first word in bold (hyphens escaped as roff wants them).
 TEST(ManPages, HoldEveryEntryOfTheProgramsHelpAndTheVersion) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a cross build makes no man pages";
+#endif
     for (const char* program : {"quorvanta-cli", "quorvanta"}) {
         const ProgramRun help = run(program, {"--help"});
         ASSERT_EQ(help.code, 0) << program;

@@ -471,7 +471,7 @@ TEST(DemoModel, FullTablesFillEveryPictureAndStringSlot) {
 }
 
 TEST(DemoModelProgram, PrintsWhatItWroteAsJson) {
-    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model");
+    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model" QV_EXE);
     if (!QFileInfo::exists(program)) GTEST_SKIP() << "the program is not built";
     qvtest::ScratchDir dir;
     QProcess p;

@@ -4,6 +4,13 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// The file name ending of the built programs.
+#ifdef _WIN32
+#define QV_EXE ".exe"
+#else
+#define QV_EXE ""
+#endif
+
 namespace qvtest {
 
 // A fresh folder removed at the end of the test.
@@ -18,6 +25,8 @@ private:
 
 QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& bytes);
-bool runningAsRoot();
+// Why a folder's read-only mode does not stop this process (root; Windows, which has no
+// folder modes), or nullptr when it does.
+const char* folderModesIgnored();
 
 }  // namespace qvtest
