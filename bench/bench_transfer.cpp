@@ -97,6 +97,7 @@ public:
     TracingDevice(std::unique_ptr<SerialDevice> inner, Trace& trace) : inner_(std::move(inner)), trace_(trace) {}
 
     bool open(const std::string& name, bool exclusive) override { return inner_->open(name, exclusive); }
+    OpenFailure openFailure() const override { return inner_->openFailure(); }
     bool isOpen() const override { return inner_->isOpen(); }
     long long handleNumber() const override { return inner_->handleNumber(); }
     bool close() override {
@@ -133,6 +134,7 @@ public:
     }
     bool purge(Queues queues) override { return inner_->purge(queues); }
     bool lost() const override { return inner_->lost(); }
+    std::string lostReason() const override { return inner_->lostReason(); }
 
 private:
     std::unique_ptr<SerialDevice> inner_;
