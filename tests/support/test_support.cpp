@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <stdexcept>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace qvtest {
 
@@ -27,6 +29,10 @@ void writeAll(const QString& path, const QByteArray& bytes) {
         throw std::runtime_error("cannot write " + path.toStdString());
 }
 
+#ifdef _WIN32
+bool runningAsRoot() { return false; }
+#else
 bool runningAsRoot() { return ::geteuid() == 0; }
+#endif
 
 }  // namespace qvtest
