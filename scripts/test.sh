@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer, and
 # runs the whole test suite (and a short run of each fuzz target), then builds the Debian package
-# from a Release build and checks it installed (scripts/package_check.sh), and the Windows
-# packages when there is a Windows build (scripts/windows/check_packages.sh).
+# from a Release build and checks it installed (scripts/package_check.sh), and last the Windows
+# cross build and its tests under Wine (scripts/windows/ci_stage.sh) and the Windows installer
+# and portable zip made from it (scripts/windows/check_packages.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-check"
@@ -19,6 +20,8 @@ echo "Windows serial device: builds with MinGW-w64"
 python3 "$here/scripts/check_shape.py" "$here/src" "$here/tools"
 bash "$here/scripts/fuzz.sh" 15
 bash "$here/scripts/package_check.sh"
+# The Windows build, its tests and the phone journey under Wine (skips without Qt for MinGW).
+bash "$here/scripts/windows/ci_stage.sh" "$build/bin"
 # The Windows installer and portable zip, made from the Windows build and tried under Wine
 # (skipped when there is no Windows build).
-bash "$here/scripts/windows/check_packages.sh" "${QV_WINDOWS_BUILD:-$here/build-win}"
+bash "$here/scripts/windows/check_packages.sh" "$here/build-windows"

@@ -11,6 +11,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 [ $# -eq 1 ] || { echo "usage: $0 DIR" >&2; exit 2; }
+for tool in wine makensis; do
+  command -v $tool >/dev/null || { echo "Windows packages: skipped (no $tool; scripts/windows/packages.sh installs it)"; exit 0; }
+done
 status=0
 bash "$here/scripts/windows/package.sh" "$1" || status=$?
 if [ $status -eq 3 ]; then
@@ -25,7 +28,8 @@ name="quorvanta-$version-win64"
 fail() { echo "Windows packages: $*" >&2; exit 1; }
 work=$(mktemp -d)
 log="$work/wine.log"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset WINEPATH DISPLAY WAYLAND_DISPLAY
 finish() {
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$work"

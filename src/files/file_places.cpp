@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #ifndef QV_INSTALL_BINDIRS
 #define QV_INSTALL_BINDIRS ""
@@ -19,15 +20,46 @@ const QString kProductFolder = QStringLiteral("Quorvanta");
 
 const FilePlaces* g_override = nullptr;
 
-QString underStandard(QStandardPaths::StandardLocation where) {
-    const QString base = QStandardPaths::writableLocation(where);
-    return base.isEmpty() ? QString() : QDir(base).filePath(kProductFolder);
+QString under(const QString& base) { return base.isEmpty() ? QString() : QDir(base).filePath(kProductFolder); }
+
+QString underStandard(QStandardPaths::StandardLocation where) { return under(QStandardPaths::writableLocation(where)); }
+
+// `folder` is `root` or lies within it (each followed through links).
+bool withinFolder(const QString& folder, const QString& root) {
+    if (folder.isEmpty() || root.isEmpty()) return false;
+    const QString cf = QFileInfo(folder).canonicalFilePath(), cr = QFileInfo(root).canonicalFilePath();
+    if (cf.isEmpty() || cr.isEmpty()) return false;
+#ifdef Q_OS_WIN
+    const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+#endif
+    return cf.compare(cr, cs) == 0 || cf.startsWith(cr.endsWith(u'/') ? cr : cr + u'/', cs);
 }
 
-bool sameFolder(const QString& a, const QString& b) {
-    if (a.isEmpty() || b.isEmpty()) return false;
-    const QString ca = QFileInfo(a).canonicalFilePath(), cb = QFileInfo(b).canonicalFilePath();
-    return !ca.isEmpty() && ca == cb;
+// Windows reports a folder as writable unless it carries the read-only attribute, which says
+// nothing for folders; whether a file can be made there is the only sure answer.
+bool folderWritable(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isWritable()) return false;
+#ifdef Q_OS_WIN
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".write-probe-XXXXXX")));
+    return probe.open();
+#else
+    return true;
+#endif
+}
+
+// Where a copy is installed: the folders the build installs to and, on Windows, the program
+// folders of the system (an administrator installs there; users may not write there).
+QStringList installationFolders() {
+    QStringList folders = QStringLiteral(QV_INSTALL_BINDIRS).split(u'|', Qt::SkipEmptyParts);
+#ifdef Q_OS_WIN
+    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"})
+        if (const QString folder = qEnvironmentVariable(name); !folder.isEmpty())
+            folders << QDir::fromNativeSeparators(folder);
+#endif
+    return folders;
 }
 
 }  // namespace
@@ -36,18 +68,23 @@ FilePlaces FilePlaces::current() {
     if (g_override) return *g_override;
     FilePlaces p;
     p.programFolder = programDirectory();
+#ifdef Q_OS_WIN
+    // Settings roam with the user (AppData\Roaming); exports and backups are documents.
+    p.configFolder = under(QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")));
+    if (p.configFolder.isEmpty()) p.configFolder = underStandard(QStandardPaths::GenericConfigLocation);
+    p.dataFolder = underStandard(QStandardPaths::DocumentsLocation);
+#else
     p.configFolder = underStandard(QStandardPaths::GenericConfigLocation);
     p.dataFolder = underStandard(QStandardPaths::GenericDataLocation);
-    p.installedFolders = QStringLiteral(QV_INSTALL_BINDIRS).split(u'|', Qt::SkipEmptyParts);
+#endif
+    p.installedFolders = installationFolders();
     return p;
 }
 
 bool FilePlaces::usesProgramFolder() const {
-    const QFileInfo folder(programFolder);
-    if (!folder.isDir() || !folder.isWritable()) return false;
     for (const QString& installed : installedFolders)
-        if (sameFolder(programFolder, installed)) return false;
-    return true;
+        if (withinFolder(programFolder, installed)) return false;
+    return folderWritable(programFolder);
 }
 
 QString FilePlaces::userFolder(const QString& folder) const {

@@ -3,9 +3,10 @@
 //
 // A portable copy (its folder is writable) keeps everything beside the program, as it always
 // did: setting.ini, language.ini, exported pictures and melodies, backup patches. An installed
-// copy (its folder is not writable by the user, or it is the folder the build installs its
-// programs to) never writes there: settings go to the per-user configuration folder, exports
-// and backups to the per-user data folder, each created when first needed.
+// copy (its folder is not writable by the user, or lies in the folder the build installs its
+// programs to, or on Windows in the system's program folders) never writes there: settings go
+// to the per-user configuration folder, exports and backups to the per-user data folder, each
+// created when first needed.
 #include <QString>
 #include <QStringList>
 
@@ -13,17 +14,18 @@ namespace qv {
 
 struct FilePlaces {
     QString programFolder;    // the running program's folder
-    QString configFolder;     // per-user settings (…/.config/Quorvanta)
-    QString dataFolder;       // per-user exports and backups (…/.local/share/Quorvanta)
-    QStringList installedFolders;  // where this build installs its programs (cmake --install, the package)
+    QString configFolder;     // per-user settings (…/.config/Quorvanta; Windows: …\AppData\Roaming\Quorvanta)
+    QString dataFolder;       // per-user exports and backups (…/.local/share/Quorvanta; Windows: Documents\Quorvanta)
+    // Where copies are installed (cmake --install, the package; on Windows also Program Files):
+    // a program folder in one of them is never the home of the files.
+    QStringList installedFolders;
 
     // The places of this process: the program's folder and the user's standard folders (the
-    // window's QStandardPaths::AppConfigLocation and AppDataLocation, the same for both
-    // programs). A ScopedFilePlaces, while it lives, replaces them.
+    // same for both programs). A ScopedFilePlaces, while it lives, replaces them.
     static FilePlaces current();
 
-    // True when the program folder is the home of the files: writable, and not one of the
-    // installation folders (where not even an administrator should leave settings).
+    // True when the program folder is the home of the files: writable, and not within one of
+    // the installation folders (where not even an administrator should leave settings).
     bool usesProgramFolder() const;
     // setting.ini beside the program, or in the per-user configuration folder (made if missing).
     QString settingsPath() const;

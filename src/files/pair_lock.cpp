@@ -7,6 +7,8 @@
 #include <chrono>
 #include <thread>
 #ifdef _WIN32
+#include "base/windows_error.h"
+
 #include <windows.h>
 #else
 #include <cerrno>
@@ -21,17 +23,23 @@ namespace qv {
 namespace {
 
 constexpr intptr_t kNoFile = -2;  // held, but the folder allows no lock file
+[[maybe_unused]] constexpr intptr_t kBusy = -3;  // the lock file cannot be opened while another holds it
 constexpr int kRetryMs = 25;
 
 #ifdef _WIN32
+LPCWSTR wide(const QString& path) { return reinterpret_cast<LPCWSTR>(path.utf16()); }
 intptr_t openLockFile(const QString& path, QString& why, bool& cannotCreate) {
-    HANDLE h = CreateFileW(reinterpret_cast<LPCWSTR>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD e = GetLastError();
+        // A lock file that its last holder deleted keeps its name until every handle on it is
+        // closed, and refuses to be opened until then: someone still holds it or waits on it.
+        if (e == ERROR_ACCESS_DENIED &&
+            (GetFileAttributesW(wide(path)) != INVALID_FILE_ATTRIBUTES || GetLastError() == ERROR_ACCESS_DENIED))
+            return kBusy;
         cannotCreate = e == ERROR_ACCESS_DENIED || e == ERROR_WRITE_PROTECT;
-        why = QStringLiteral("system error %1").arg(e);
+        why = QString::fromStdString(windowsErrorText(e));
         return -1;
     }
     return reinterpret_cast<intptr_t>(h);
@@ -40,9 +48,15 @@ bool tryLock(intptr_t handle) {
     OVERLAPPED o{};
     return LockFileEx(reinterpret_cast<HANDLE>(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &o);
 }
-// The lock file stays on Windows; an open handle keeps it from being replaced under us.
+// While a handle is open nobody can put another file under the name, so the locked file is
+// always the named one.
 bool stillNamed(intptr_t, const QString&) { return true; }
-void closeLockFile(intptr_t handle, const QString&) { CloseHandle(reinterpret_cast<HANDLE>(handle)); }
+// The holder deletes the lock file as it lets go; the name goes when the last waiter's handle
+// on it is closed.
+void closeLockFile(intptr_t handle, const QString& path) {
+    if (!path.isEmpty()) DeleteFileW(wide(path));
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
 #else
 intptr_t openLockFile(const QString& path, QString& why, bool& cannotCreate) {
     const QByteArray name = QFile::encodeName(path);
@@ -99,12 +113,14 @@ Result PairLock::acquire(const QString& lockPath, int waitMs) {
             depth_ = 1;
             return {};
         }
-        if (tryLock(handle)) {
-            if (stillNamed(handle, lockPath)) break;
+        if (handle != kBusy) {
+            if (tryLock(handle)) {
+                if (stillNamed(handle, lockPath)) break;
+                closeLockFile(handle, QString());
+                continue;
+            }
             closeLockFile(handle, QString());
-            continue;
         }
-        closeLockFile(handle, QString());
         if (std::chrono::steady_clock::now() >= deadline) {
             return Result::failure(
                 QStringLiteral("The service file %1 is in use by another program (it is being saved or read from the phone); try again when it has finished.")

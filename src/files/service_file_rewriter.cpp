@@ -13,7 +13,11 @@
 #include <memory>
 #include <set>
 #include <system_error>
-#ifndef _WIN32
+#ifdef _WIN32
+#include "base/windows_error.h"
+
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,12 +53,27 @@ void syncFolderOf(const QString& path) {
 #endif
 }
 
-// Replaces `to` by `from` in one step where the platform allows it.
+// Replaces `to` by `from` in one step where the platform allows it. Windows replaces only a
+// file that nobody holds open (the caller has closed its own) and may keep the new name in a
+// cache until told to write it through.
 Result replaceFile(const QString& from, const QString& to) {
+#ifdef _WIN32
+    const QString source = QDir::toNativeSeparators(from), target = QDir::toNativeSeparators(to);
+    const auto wide = [](const QString& s) { return reinterpret_cast<LPCWSTR>(s.utf16()); };
+    // A read-only file is replaced as on POSIX (the new one carries the attribute over).
+    const DWORD attributes = GetFileAttributesW(wide(target));
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) SetFileAttributesW(wide(target), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    if (MoveFileExW(wide(source), wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
+    const DWORD e = GetLastError();
+    if (readOnly) SetFileAttributesW(wide(target), attributes);
+    return Result::failure(QString::fromStdString(windowsErrorText(e)));
+#else
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
     if (ec) return Result::failure(QString::fromStdString(ec.message()));
     return {};
+#endif
 }
 
 // An injected failure takes the rename's place, so that tests reach each swap step's way out.

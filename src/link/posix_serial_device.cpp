@@ -5,6 +5,7 @@
 #include "link/serial_device.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -32,7 +33,11 @@ public:
         lost_ = false;
         // O_NONBLOCK only for the open itself: a port whose carrier line is down must not hang it.
         fd_ = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ < 0) return false;
+        if (fd_ < 0) {
+            const int e = errno;
+            openFailure_ = {std::strerror(e), e == EACCES || e == EPERM};
+            return false;
+        }
         const int flags = ::fcntl(fd_, F_GETFL);
         ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
         if (exclusive) ::ioctl(fd_, TIOCEXCL);
@@ -47,6 +52,7 @@ public:
         }
         return true;
     }
+    OpenFailure openFailure() const override { return openFailure_; }
     bool isOpen() const override { return fd_ >= 0; }
     long long handleNumber() const override { return fd_; }
 
@@ -219,6 +225,7 @@ private:
     }
 
     int fd_ = -1;
+    OpenFailure openFailure_;
     uint32_t eventMask_ = 0;
     bool lost_ = false;
     bool lowLatencySet_ = false;  // we turned the driver's low-latency flag on at open

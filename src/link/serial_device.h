@@ -71,12 +71,20 @@ enum class Queues {
     Both,
 };
 
+// Why an open failed, in the platform's own words (UTF-8).
+struct OpenFailure {
+    std::string reason;
+    bool denied = false;  // the user may not use the device
+};
+
 class SerialDevice {
 public:
     virtual ~SerialDevice() = default;
 
     // `exclusive`: the loader link takes the port for itself; the AT link shares it.
     virtual bool open(const std::string& name, bool exclusive) = 0;
+    // After a failed open(): why.
+    virtual OpenFailure openFailure() const = 0;
     virtual bool isOpen() const = 0;
     virtual bool close() = 0;
     // The platform's number for the open device (-1 when closed); only the debug log shows it.

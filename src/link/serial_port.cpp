@@ -4,8 +4,6 @@
 
 #include <QFile>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <chrono>
 #include <thread>
 
@@ -16,11 +14,10 @@ SerialPort::SerialPort(std::unique_ptr<SerialDevice> device)
       sleep_([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }) {}
 
 namespace {
-QString describeOpenFailure(const QString& name) {
-    const int e = errno;
-    QString why = QStringLiteral("Can not open the port %1: %2").arg(name, QString::fromLocal8Bit(std::strerror(e)));
+QString describeOpenFailure(const QString& name, const OpenFailure& failure) {
+    QString why = QStringLiteral("Can not open the port %1: %2").arg(name, QString::fromStdString(failure.reason));
 #ifndef _WIN32
-    if (e == EACCES || e == EPERM)
+    if (failure.denied)
         why += QStringLiteral(". Your user may not use serial ports: add it to the dialout group "
                               "(sudo usermod -aG dialout $USER) and log in again.");
 #endif
@@ -102,9 +99,8 @@ void logLoaderLinkSteps(const Configured& done) {
 Result SerialPort::open(const QString& name) {
     writeLog("Opening COM port...");
     lost_ = ResultCode::Ok;
-    errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), true)) {
-        const QString why = describeOpenFailure(name);
+        const QString why = describeOpenFailure(name, device_->openFailure());
         writeLog("X:  COM port open failed.");
         return Result(ResultCode::CantOpenCom, why);
     }
@@ -143,9 +139,8 @@ ResultCode SerialPort::setWorkingSpeed(uint32_t baud) {
 
 Result SerialPort::openAtLink(const QString& name) {
     lost_ = ResultCode::Ok;
-    errno = 0;
     if (!device_->open(QFile::encodeName(name).toStdString(), false)) {
-        const QString why = describeOpenFailure(name);
+        const QString why = describeOpenFailure(name, device_->openFailure());
         writeLog("X:  COM port open failed.");
         return Result(ResultCode::CantOpenCom, why);
     }

@@ -1,10 +1,12 @@
 // Serial devices on Windows through the Win32 communications calls.
 #ifdef _WIN32
+#include "base/windows_error.h"
 #include "link/serial_device.h"
 
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 namespace qv {
 namespace {
@@ -13,6 +15,7 @@ namespace {
 // every call on it fails with one of these.
 bool meansGone(DWORD e) {
     switch (e) {
+    case ERROR_NOT_READY:  // Wine, once the other side of a mapped pseudo-terminal has closed
     case ERROR_ACCESS_DENIED:
     case ERROR_BAD_COMMAND:
     case ERROR_GEN_FAILURE:
@@ -40,8 +43,12 @@ public:
         const DWORD share = exclusive ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE);
         handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        return handle_ != INVALID_HANDLE_VALUE;
+        if (handle_ != INVALID_HANDLE_VALUE) return true;
+        const DWORD e = GetLastError();
+        openFailure_ = {windowsErrorText(e), false};
+        return false;
     }
+    OpenFailure openFailure() const override { return openFailure_; }
     bool isOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
     long long handleNumber() const override { return reinterpret_cast<long long>(handle_); }
 
@@ -177,6 +184,7 @@ private:
     }
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    OpenFailure openFailure_;
     std::optional<WindowsTuning> tuned_;  // what the open handle's driver was given
     bool lost_ = false;
 };

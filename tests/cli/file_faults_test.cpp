@@ -13,10 +13,11 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <gtest/gtest.h>
-#include <csignal>
 #include <cstdio>
+#ifdef __linux__
 #include <sys/mount.h>
 #include <unistd.h>
+#endif
 
 using namespace qv;
 using namespace qvtest;
@@ -68,10 +69,14 @@ public:
     SmallDisk(const QString& at, int kilobytes) : path_(at) {
         QDir().mkpath(at);
         const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
+#ifdef __linux__
         mounted_ = ::geteuid() == 0 && ::mount("tmpfs", QFile::encodeName(at).constData(), "tmpfs", 0, options.constData()) == 0;
+#endif
     }
     ~SmallDisk() {
+#ifdef __linux__
         if (mounted_) ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+#endif
     }
     bool mounted() const { return mounted_; }
     // Fills what is left, so that the next write finds no room.
@@ -92,7 +97,7 @@ private:
 
 TEST_F(CliFaults, WritingToAFullDiskFailsWithTheSystemsReasonAndLeavesNoFile) {
     SmallDisk disk(dir->path("full-disk"), 256);
-    if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs Linux and root";
     disk.fill();
     const QString out = dir->path("full-disk/out");
     const QString raw = dir->path("raw.bin");
@@ -122,7 +127,7 @@ TEST_F(CliFaults, AnEditOnAFullDiskKeepsTheOldPair) {
     // Room for the pair and a little more, not for a second pair.
     const qint64 pairBytes = QFileInfo(*sav).size() + QFileInfo(QString(*sav).replace(".sav", ".mem")).size();
     SmallDisk disk(dir->path("tight-disk"), int(pairBytes / 1024) + 512);
-    if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs Linux and root";
     const QString there = dir->path("tight-disk/full.sav");
     copyPair(*sav, there);
     const Pair before = pairAt(there);
@@ -158,7 +163,7 @@ TEST_F(CliFaults, KillDuringAnEditLeavesTheOldOrTheNewPair) {
         p.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), edit);
         ASSERT_TRUE(p.waitForStarted());
         QThread::msleep(QRandomGenerator::global()->bounded(quint32(editMs * 1.2) + 1));
-        ::kill(pid_t(p.processId()), SIGKILL);
+        p.kill();  // SIGKILL; TerminateProcess on Windows
         p.waitForFinished();
         // The next open completes or drops what the killed process left.
         const CliRun shown = cli({"show", work});
@@ -189,6 +194,9 @@ TEST_F(CliFaults, AReaderDuringAnotherProcessSaveNeverBreaksIt) {
 }
 
 TEST_F(CliFaults, ADeviceGivenAsATableFileIsOneLineOfError) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no device files";
+#endif
     const CliRun r = cli({"show", "/dev/zero"});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();

@@ -49,6 +49,7 @@ public:
         ++openCount;
         return true;
     }
+    qv::OpenFailure openFailure() const override { return {"No such file or directory", false}; }
     bool isOpen() const override { return opened; }
     long long handleNumber() const override { return opened ? 7 : -1; }
     bool close() override {

@@ -97,6 +97,25 @@ TEST_F(LinkFixture, LoaderLinkLogStopsAtTheStepThatFailed) {
     }
 }
 
+// The platform's own device: a port that is not there is named with the system's reason.
+TEST(PlatformSerialDevice, SaysWhyAPortCannotBeOpened) {
+#ifdef _WIN32
+    const QString missing = QStringLiteral("COM231");
+#else
+    const QString missing = QStringLiteral("/nonexistent/ttyS9");
+#endif
+    SerialPort port;
+    const Result opened = port.open(missing);
+    EXPECT_EQ(opened.code(), ResultCode::CantOpenCom);
+    const QString prefix = QStringLiteral("Can not open the port %1: ").arg(missing);
+    ASSERT_TRUE(opened.detail().startsWith(prefix)) << opened.detail().toStdString();
+    const QString reason = opened.detail().mid(prefix.size());
+    EXPECT_FALSE(reason.isEmpty());
+    EXPECT_NE(reason, QStringLiteral("Success"));
+    EXPECT_FALSE(reason.endsWith(u'\n')) << "a system message's line end stays out";
+    EXPECT_FALSE(port.isOpen());
+}
+
 TEST_F(LinkFixture, OpenFailuresAndCloseWithoutPort) {
     LogCapture log;
     dev->failOpen = true;

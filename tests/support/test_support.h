@@ -18,6 +18,8 @@ private:
 
 QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& bytes);
-bool runningAsRoot();
+// Why a folder's read-only mode does not stop this process (root; Windows, which has no
+// folder modes), or nullptr when it does.
+const char* folderModesIgnored();
 
 }  // namespace qvtest
