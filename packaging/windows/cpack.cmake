@@ -19,3 +19,5 @@ set(CPACK_NSIS_MUI_UNIICON ${_icon})
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_URL_INFO_ABOUT "https://quorvanta.example.org/")
 set(CPACK_NSIS_CONTACT "quorvanta@example.org")
+# A 64-bit installer for the 64-bit programs (Debian's makensis has the amd64 stubs).
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")

@@ -37,6 +37,7 @@ finish() {
 trap finish EXIT
 # The server first, its output in a log: otherwise Wine's background processes hold the first
 # program's stdout open and whoever reads it waits for ever. Qt 6 wants Windows 10.
+mkdir -p "$WINEPREFIX"
 wineserver -p >>"$log" 2>&1
 timeout 300 wine wineboot -i >>"$log" 2>&1 || fail "wineboot failed (see $log)"
 timeout 120 wine winecfg /v win10 >>"$log" 2>&1 || fail "winecfg failed"

@@ -37,6 +37,7 @@ print(os.ttyname(slave), flush=True)
 time.sleep(600)' >"$work/pty" &
 for _ in $(seq 50); do [ -s "$work/pty" ] && break; sleep 0.1; done
 pty=$(cat "$work/pty")
+mkdir -p "$WINEPREFIX"
 wineserver -p >>"$log" 2>&1
 timeout 300 wine wineboot -i >>"$log" 2>&1
 timeout 120 wine winecfg /v win10 >>"$log" 2>&1
