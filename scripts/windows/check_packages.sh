@@ -86,12 +86,16 @@ menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quor
 [ -f "$menu/Quorvanta.lnk" ] || fail "no Start-menu entry ($(ls "$menu" 2>&1 | tr '\n' ' '))"
 [ "$(run "$installed/quorvanta-cli.exe" --version)" = "quorvanta-cli $version" ] || fail "installed quorvanta-cli --version"
 [ "$(run "$installed/quorvanta.exe" --version)" = "quorvanta $version" ] || fail "installed quorvanta --version"
-run "$installed/quorvanta.exe" --paths | sed 's/^/  /'
+paths=$(run "$installed/quorvanta.exe" --paths)
+echo "$paths" | sed 's/^/  /'
+grep -q '^settings .*\\AppData\\Roaming\\Quorvanta\\setting.ini$' <<<"$paths" || fail "the installed copy keeps its settings elsewhere"
+grep -q '^exports .*\\Documents\\Quorvanta$' <<<"$paths" || fail "the installed copy exports elsewhere"
 starts "$installed/quorvanta.exe"
 echo "Installed copy: C:\\Program Files\\Quorvanta, Start-menu entry, the window starts"
 
-# _?= keeps the uninstaller in place, so that it is done when it returns.
-timeout 120 wine "$installed/Uninstall.exe" /S '_?=C:\Program Files\Quorvanta' >>"$log" 2>&1 || fail "the uninstaller failed"
+# The uninstaller copies itself away and returns at once: wait for it to finish.
+timeout 120 wine "$installed/Uninstall.exe" /S >>"$log" 2>&1 || fail "the uninstaller failed"
+for _ in $(seq 120); do [ -e "$installed/quorvanta.exe" ] || [ -e "$menu/Quorvanta.lnk" ] || break; sleep 0.5; done
 [ ! -e "$installed/quorvanta.exe" ] && [ ! -e "$menu/Quorvanta.lnk" ] || fail "the uninstaller left the program"
 echo "Uninstalled"
 echo "Windows packages: passed"
