@@ -11,8 +11,9 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 [ $# -eq 1 ] || { echo "usage: $0 DIR" >&2; exit 2; }
 bin=$(cd "$1" && pwd)/bin
 [ -f "$bin/quorvanta.exe" ] || { echo "No Windows build in $1 (scripts/windows/build.sh $1)" >&2; exit 3; }
-for tool in Xvfb openbox xdotool import wine python3; do
-  command -v $tool >/dev/null || { echo "needs $tool (apt-get install xvfb openbox xdotool imagemagick wine)" >&2; exit 1; }
+for tool in Xvfb openbox xdotool import xsetroot wine python3; do
+  command -v $tool >/dev/null ||
+    { echo "needs $tool (apt-get install xvfb openbox xdotool imagemagick x11-xserver-utils wine)" >&2; exit 1; }
 done
 work=$(mktemp -d)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -61,21 +62,21 @@ start_window() {  # settings file; the window's geometry lands in X, Y
   eval "$(xdotool search --sync --onlyvisible --name '^Quorvanta$' getwindowgeometry --shell | head -5)"
   sleep 4
 }
-shoot() {  # window id or root, output
-  import -window "$1" "$2"
-  echo "Wrote ${2#"$here"/}"
-}
 
 # A plain desktop for the first two, so that the window's own drawing is what one sees.
-xsetroot -solid '#404850' 2>/dev/null || true
+xsetroot -solid '#404850'
 start_window "$work/skin.ini"
 import -window root -crop 571x458+"$X"+"$Y" "$here/docs/windows_window.png"
 echo "Wrote docs/windows_window.png"
 # The settings button is the fifth of the tool bar (38 pixels apart from x 10, y 32).
 xdotool mousemove $((X + 10 + 4 * 38 + 14)) $((Y + 32 + 12)) click 1
-sleep 3
-dialog=$(xdotool search --sync --onlyvisible --name 'Setup COM port' | head -1)
-shoot "$dialog" "$here/docs/windows_setup_com.png"
+sleep 5
+# The port list opened: the dialog draws its own frame and stands in the middle of the window,
+# its port box's arrow 412, 140 from the window's corner.
+xdotool mousemove $((X + 412)) $((Y + 140)) click 1
+sleep 2
+import -window root -crop 571x458+"$X"+"$Y" "$here/docs/windows_setup_com.png"
+echo "Wrote docs/windows_setup_com.png"
 wineserver -k >/dev/null 2>&1 || true
 sleep 1
 wineserver -p >>"$log" 2>&1
