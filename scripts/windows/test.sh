@@ -26,6 +26,7 @@ trap finish EXIT
 # The server first, its output and wineboot's into a log: Wine's background processes would
 # otherwise hold the first program's stdout open for ever.
 wine_log="$work/wine.log"
+mkdir -p "$WINEPREFIX"
 wineserver -p >>"$wine_log" 2>&1
 wine wineboot -i >>"$wine_log" 2>&1
 wine winecfg /v win10 >>"$wine_log" 2>&1  # Qt 6 wants Windows 10; a new prefix says 7

@@ -115,13 +115,13 @@ public:
         return int(put);
     }
 
-    // The flush waits until the driver has sent what was written, so that clearing the output
-    // queue after it drops nothing of ours.
+    // Nothing of ours is thrown away: what was written is first sent, and then only the input
+    // is cleared. FlushFileBuffers would wait for the sending on Windows, but Wine makes it (and
+    // PURGE_TXCLEAR) a flush that drops what the other side of a pseudo-terminal has not read yet.
     bool purge(Queues queues) override {
         if (!isOpen()) return false;
-        if (queues == Queues::Input) return PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR) != 0;
-        FlushFileBuffers(handle_);
-        return PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) != 0;
+        if (queues == Queues::Both) waitUntilSent(5000);
+        return PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR) != 0;
     }
 
     bool lost() const override { return lost_; }
@@ -177,6 +177,17 @@ private:
         dcb.XonLim = config.windows.xonLimit.value_or(dcb.XonLim);
         dcb.XoffLim = config.windows.xoffLimit.value_or(dcb.XoffLim);
         return SetCommState(handle_, &dcb) ? ConfigureStep::Done : ConfigureStep::Line;
+    }
+
+    void waitUntilSent(DWORD ms) {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            DWORD errors = 0;
+            COMSTAT stat{};
+            if (!ClearCommError(handle_, &errors, &stat) || stat.cbOutQue == 0) return;
+            if (DWORD(GetTickCount() - start) >= ms) return;
+            Sleep(1);
+        }
     }
 
     void noteFailure() {

@@ -317,6 +317,9 @@ TEST_F(EditorTest, AMelodyNamedByAStringShowsThatStringAndKeepsTheName) {
 }
 
 TEST_F(EditorTest, DoubleClickOpensTheNamingStringOrPlaysTheMelody) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the stand-in player is a shell script";
+#endif
     options.exportFolder = dir.path("my tunes");
     QDir().mkpath(options.exportFolder);
     const QString played = dir.path("played.txt");

@@ -58,6 +58,11 @@ TEST_F(EditSafetyTest, AnEditThatCannotBeSavedLeavesFilesAndWorkspaceAsTheyWere)
         const Result s = editString();
                 ASSERT_FALSE(s.ok());
 
+#ifdef _WIN32
+        // Windows replaces no file that another holds open: the swap is finished once this
+        // workspace has let go.
+        if (step == RewriteStep::SwapTable) ws.close();
+#endif
         Workspace fresh;
         ASSERT_TRUE(fresh.open(sav).ok());
         QByteArray now;

@@ -31,6 +31,11 @@ protected:
     // Every listed blob of a freshly opened workspace equals the model's: the pair is whole.
     // Returns the melody count so the caller can tell the old pair (3) from the new (2).
     int checkPairOnDisk() {
+#ifdef _WIN32
+        // Windows replaces no file that another holds open: the workspace lets go first, as a
+        // crashed process or a closed window would, so that the next open can finish a swap.
+        ws.close();
+#endif
         Workspace fresh;
         const Result s = fresh.open(sav);
         EXPECT_TRUE(s.ok()) << s.message().toStdString();
