@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a Release build of its own, installs it into this machine with
 # dpkg -i, checks the installed copy, and removes it again (also when a check fails).
-#   - the package: both programs, desktop entry, metainfo, icons, man pages, completion, notes;
-#     its dependencies worked out from the binaries
+#   - the package: both programs, desktop entry, metainfo, icons, man pages, completion, notes,
+#     copyright and changelog; its dependencies worked out from the binaries; lintian (when
+#     installed) reports no error and no warning
 #   - desktop-file-validate, appstreamcli validate, the man pages through man
 #   - quorvanta-cli --version and ports from /usr/bin
 #   - the installed window, run offscreen by an ordinary user (the program folder /usr/bin is
@@ -43,6 +44,19 @@ for lib in libqt6core6 libqt6widgets6 libqt6serialport6 zlib1g; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 if readelf -d "$build/bin/quorvanta-cli" 2>/dev/null | grep -q asan; then fail "a sanitizer build was packaged"; fi
+for f in /usr/share/doc/quorvanta/copyright /usr/share/doc/quorvanta/changelog.gz; do
+  grep -qx "$f" <<<"$contents" || fail "the package lacks $f"
+done
+
+# Debian's own package checker: no error and no warning (informational notes are shown).
+if command -v lintian >/dev/null; then
+  report=$(lintian "$deb" 2>&1) || true
+  [ -z "$report" ] || sed 's/^/  lintian: /' <<<"$report"
+  if grep -q '^[EW]: ' <<<"$report"; then fail "lintian reports errors or warnings"; fi
+  echo "lintian: no error, no warning"
+else
+  echo "lintian: not installed, skipped (apt-get install lintian)"
+fi
 
 # Installed into the machine; removed again however the checks end.
 installed=0

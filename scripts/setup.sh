@@ -8,7 +8,8 @@ shift || true
 
 packages=(cmake g++ make pkg-config qt6-base-dev zlib1g-dev libgtest-dev libbenchmark-dev
           clang libclang-rt-14-dev xvfb xauth imagemagick g++-mingw-w64-x86-64 gettext
-          qt6-serialport-dev desktop-file-utils appstream dpkg-dev file qt6-image-formats-plugins python3)
+          qt6-serialport-dev desktop-file-utils appstream dpkg-dev file qt6-image-formats-plugins python3
+          lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,7 +2,8 @@
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer, and
 # runs the whole test suite (and a short run of each fuzz target), then builds the Debian package
 # from a Release build and checks it installed (scripts/package_check.sh), and last the Windows
-# cross build and its tests under Wine (scripts/windows/ci_stage.sh).
+# cross build and its tests under Wine (scripts/windows/ci_stage.sh) and the Windows installer
+# and portable zip made from it (scripts/windows/check_packages.sh).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-check"
@@ -21,3 +22,6 @@ bash "$here/scripts/fuzz.sh" 15
 bash "$here/scripts/package_check.sh"
 # The Windows build, its tests and the phone journey under Wine (skips without Qt for MinGW).
 bash "$here/scripts/windows/ci_stage.sh" "$build/bin"
+# The Windows installer and portable zip, made from the Windows build and tried under Wine
+# (skipped when there is no Windows build).
+bash "$here/scripts/windows/check_packages.sh" "$here/build-windows"

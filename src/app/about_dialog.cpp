@@ -6,6 +6,9 @@
 #include "base/language_table.h"
 #include "quorvanta_version.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,11 +19,16 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("About"));
     // The dialog grows with the notice, so that no line of it is cut off whatever the font.
     constexpr int kWidth = 300, kTextLeft = 14, kTextWidth = kWidth - 2 * kTextLeft, kTextTop = 80;
-    const QRect needed = QFontMetrics(font()).boundingRect(QRect(0, 0, kTextWidth, 10000),
-                                                           Qt::TextWordWrap | Qt::AlignHCenter, notice());
-    const int textHeight = needed.height() + 4;
+    const auto heightOf = [this](const QString& text) {
+        return QFontMetrics(font())
+                   .boundingRect(QRect(0, 0, kTextWidth, 10000), Qt::TextWordWrap | Qt::AlignHCenter, text)
+                   .height() + 4;
+    };
+    const int textHeight = heightOf(notice());
+    const int licenceTop = kTextTop + textHeight + 6;
+    const int licenceHeight = heightOf(licence());
     const QImage closeNormal = skin::dialogCloseImage(false);
-    const int buttonTop = kTextTop + textHeight + 8;
+    const int buttonTop = licenceTop + licenceHeight + 8;
     frame_ = new SkinnedDialogFrame(this, QSize(kWidth, buttonTop + closeNormal.height() + 10), Text::About);
 
     auto* name = new QLabel(QStringLiteral("Quorvanta"), frame_);
@@ -44,6 +52,13 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     text->setGeometry(kTextLeft, kTextTop, kTextWidth, textHeight);
 
+    auto* licenceText = new QLabel(licence(), frame_);
+    licenceText->setObjectName(QStringLiteral("Licence"));
+    licenceText->setWordWrap(true);
+    licenceText->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    licenceText->setTextInteractionFlags(Qt::TextSelectableByMouse);  // the path can be copied
+    licenceText->setGeometry(kTextLeft, licenceTop, kTextWidth, licenceHeight);
+
     closeButton = new ImageButton(closeNormal, skin::dialogCloseImage(true), frame_);
     closeButton->setObjectName(QStringLiteral("closeButton"));
     setLanguageTag(closeButton, hintTag(Text::AboutClose));
@@ -56,6 +71,23 @@ QString AboutDialog::notice() {
         "A service tool for the media of feature phones: pictures, melodies, operator names "
         "and texts, read from the phone, edited and written back.\n"
         "Keep a copy of every service file you write to a phone.");
+}
+
+QString AboutDialog::licence() {
+    return langText(Text::LicenceNotice) + u'\n' + licenceFile();
+}
+
+QString AboutDialog::licenceFile() {
+    // The Windows copies carry the text beside the program; Debian's package points to the
+    // system's common licences, as its copyright file does.
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    for (const char* name : {"LICENSE.txt", "LICENSE"}) {
+        if (programDir.exists(QLatin1StringView(name)))
+            return QDir::toNativeSeparators(programDir.absoluteFilePath(QLatin1StringView(name)));
+    }
+    const QString common = QStringLiteral("/usr/share/common-licenses/GPL-3");
+    if (QFile::exists(common)) return common;
+    return QStringLiteral("https://www.gnu.org/licenses/gpl-3.0.html");
 }
 
 void AboutDialog::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,5 @@
 #pragma once
-// "About...": the program's name, version and notice; closes on its close image or any key.
+// "About...": the program's name, version, notice and licence; closes on its close image or any key.
 #include <QDialog>
 
 namespace qv {
@@ -12,6 +12,8 @@ class AboutDialog : public QDialog {
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
     static QString notice();
+    static QString licence();      // the licence notice and where its full text is
+    static QString licenceFile();  // that place: a file beside the program, the system's, or the web
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

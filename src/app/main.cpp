@@ -16,6 +16,14 @@
 #include <cstdio>
 #include <exception>
 
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
 #include <csignal>
@@ -120,6 +128,20 @@ void catchQuitSignals() {}
 void closeOnQuitSignal(QWidget*) {}
 #endif
 
+#ifdef Q_OS_WIN
+// On Windows the window is a GUI program, so that no console opens beside it; its --version,
+// --help and --paths answers then go to the console it was typed into, unless its output is
+// already redirected to a file or a pipe.
+void answerInParentConsole() {
+    if (GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) != FILE_TYPE_UNKNOWN) return;
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        [[maybe_unused]] FILE* out = std::freopen("CONOUT$", "w", stdout);
+    }
+}
+#else
+void answerInParentConsole() {}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,6 +151,7 @@ int main(int argc, char** argv) {
     QCommandLineParser early;
     readCommandLine(early, words);
     for (const QString& name : early.optionNames()) {  // the first of them answers
+        if (name == "version" || name == "help" || name == "paths") answerInParentConsole();
         if (name == "version") {
             std::puts("quorvanta " QV_VERSION);
             return 0;

@@ -174,6 +174,9 @@ constexpr Default kDefaults[] = {
     {"8096", "Cancel"},
     {"8100", "About..."},
     {"8101", "Close"},
+    {"8102", "Quorvanta is free software: you may share and change it under the GNU General Public "
+             "License, version 3 or (at your option) any later version. It comes with no warranty. "
+             "The full text of the licence:"},
     {"8200", "Normal"},
     {"8201", "Shrink"},
     {"8202", "Normal+Bold"},

@@ -190,7 +190,7 @@ inline constexpr TextKey Unused8098{"8098"};  // (empty)
 inline constexpr TextKey Unused8099{"8099"};  // (empty)
 inline constexpr TextKey About{"8100"};  // "About..."
 inline constexpr TextKey AboutClose{"8101"};  // "Close"
-inline constexpr TextKey Unused8102{"8102"};  // (empty)
+inline constexpr TextKey LicenceNotice{"8102"};  // "Quorvanta is free software: you may share and change it under the ..."
 inline constexpr TextKey Unused8103{"8103"};  // (empty)
 inline constexpr TextKey Unused8104{"8104"};  // (empty)
 inline constexpr TextKey FontPage0{"8200"};  // "Normal"

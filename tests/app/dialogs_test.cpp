@@ -10,6 +10,7 @@
 #include "app/skin.h"
 #include "app/title_bar.h"
 #include "base/ini_file.h"
+#include "base/language_table.h"
 #include "files/settings.h"
 #include "support/test_support.h"
 
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -305,6 +307,18 @@ TEST(DialogKeys, TheKeysThatCloseEachDialog) {
         QTest::keyClick(dlg.get(), c.key);
         EXPECT_EQ(dlg->isVisible(), !c.closes);
     }
+}
+
+TEST(AboutDialog, ShowsTheLicenceWholeAndWhereItsFullTextIs) {
+    AboutDialog dlg;
+    dlg.show();
+    const QLabel* licence = child<QLabel>(&dlg, "Licence");
+    const QString place = AboutDialog::licenceFile();
+    EXPECT_EQ(licence->text(), langText(Text::LicenceNotice) + u'\n' + place);
+    EXPECT_TRUE(place.startsWith(u"https://") || QFileInfo(place).isFile()) << place.toStdString();
+    // Not cut off at its foot, nor covered by the close image.
+    EXPECT_GE(licence->height(), licence->heightForWidth(licence->width()));
+    EXPECT_LT(licence->geometry().bottom(), child<QWidget>(&dlg, "closeButton")->geometry().top());
 }
 
 TEST(InfoDialog, StartsUnknownShowsValuesAndClosesByItsImage) {
