@@ -22,5 +22,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     { $sudo apt-get update -q && $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; }
 fi
 
-cmake -S "$here" -B "$build" -G "Unix Makefiles" "$@" >/dev/null
+# A compiler cache, when the machine has one, makes rebuilds of a second tree cheap.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S "$here" -B "$build" -G "Unix Makefiles" "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
