@@ -102,12 +102,16 @@ TEST_F(BulkCommands, AnOlderTranslationIsRefusedWhereItsRowsMoved) {
     const QByteArray deleted = pair();
     const ProgramRun r = cli({"import-strings", sav, po});
     EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(r.err.contains(": row 3 now reads \"Settings\"; the file translates \"Contacts\"\n")) << r.err.constData();
+    const QByteArray err = QByteArray(r.err).replace("\r\n", "\n");
+    EXPECT_TRUE(err.contains(": row 3 now reads \"Settings\"; the file translates \"Contacts\"\n")) << r.err.constData();
     EXPECT_EQ(pair(), deleted);
 }
 
 // Names and texts from a hostile file reach the terminal as escapes, each refusal on its line.
 TEST_F(BulkCommands, ControlCharactersNeverReachTheTerminal) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows file names hold no control characters";
+#endif
     const QString po = dir.path("x\x1b]0;owned\x07.po");
     writeAll(po, "msgctxt \"1\\n\\x1b[2J\"\nmsgid \"\"\nmsgstr \"x\"\n\nmsgctxt \"\\r9\"\nmsgid \"\"\nmsgstr \"x\"\n");
     const ProgramRun r = cli({"import-strings", sav, po});
