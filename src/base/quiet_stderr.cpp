@@ -8,9 +8,6 @@
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
-#elif defined(Q_OS_WIN)
-#include <fcntl.h>
-#include <io.h>
 #endif
 
 namespace qv {
@@ -36,17 +33,6 @@ QuietStandardError::QuietStandardError() {
     saved_ = null < 0 ? -1 : ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
     if (saved_ >= 0) ::dup2(null, STDERR_FILENO);
     if (null >= 0) ::close(null);
-#elif defined(Q_OS_WIN)
-    // Qt's image plugins share the C runtime's descriptor 2 with the program.
-    if (!g_quiet.load()) return;
-    g_mutex.lock();
-    engaged_ = true;
-    if (g_depth++ > 0) return;
-    std::fflush(stderr);
-    const int null = ::_open("NUL", _O_WRONLY);
-    saved_ = null < 0 ? -1 : ::_dup(2);
-    if (saved_ >= 0) ::_dup2(null, 2);
-    if (null >= 0) ::_close(null);
 #endif
 }
 
@@ -57,14 +43,6 @@ QuietStandardError::~QuietStandardError() {
         std::fflush(stderr);
         ::dup2(saved_, STDERR_FILENO);
         ::close(saved_);
-    }
-    g_mutex.unlock();
-#elif defined(Q_OS_WIN)
-    if (!engaged_) return;
-    if (--g_depth == 0 && saved_ >= 0) {
-        std::fflush(stderr);
-        ::_dup2(saved_, 2);
-        ::_close(saved_);
     }
     g_mutex.unlock();
 #endif
