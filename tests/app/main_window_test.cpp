@@ -136,17 +136,21 @@ private:
     QProcess proc_;
 };
 
+// The window's loader and port set to the emulated phone (and both speeds, when given).
+bool pointAtPhone(const Emulator& phone, MainWindowOptions& options, int baud = 0) {
+    options.loaderPath = phone.loader;
+    Settings s;
+    s.port = phone.device;
+    if (baud) s.baudRD = s.baudWR = baud;
+    return phone.device.startsWith("/dev/") && s.save(options.settingsPath);
+}
+
 TEST_F(MainWindowTest, ByMobileReadsThePhoneAndFlashWritesTickedRows) {
 #ifdef _WIN32
     GTEST_SKIP() << "the phone emulator is a Linux program";
 #endif
     Emulator phone(model, dir.path());
-    ASSERT_TRUE(phone.device.startsWith("/dev/"));
-    options.loaderPath = phone.loader;
-    Settings s;
-    s.port = phone.device;
-    s.baudRD = s.baudWR = 115200;
-    ASSERT_TRUE(s.save(options.settingsPath));
+    ASSERT_TRUE(pointAtPhone(phone, options, 115200));
     auto w = window();
     dialogs.dataSource = 0;
     dialogs.files = {model.tableFile};
@@ -197,11 +201,7 @@ TEST_F(MainWindowTest, ACancelledPhoneReadIsNotStartedAgain) {
     GTEST_SKIP() << "the phone emulator is a Linux program";
 #endif
     Emulator phone(model, dir.path());
-    ASSERT_TRUE(phone.device.startsWith("/dev/"));
-    options.loaderPath = phone.loader;
-    Settings s;
-    s.port = phone.device;
-    ASSERT_TRUE(s.save(options.settingsPath));
+    ASSERT_TRUE(pointAtPhone(phone, options));
     auto w = window();
     dialogs.dataSource = 0;
     dialogs.files = {model.tableFile};
