@@ -10,6 +10,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 skin=0
 if [ "${1:-}" = "--skin" ]; then skin=1; shift; fi
 build="${1:-$here/build}"
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac  # the window runs from a scratch folder
 [ -x "$build/bin/quorvanta" ] || "$here/scripts/setup.sh" "$build" -DCMAKE_BUILD_TYPE=Release -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF
 bin="$build/bin"
 work=$(mktemp -d)
