@@ -304,6 +304,7 @@ TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
     w->showMelodies();  // the pictures' controls stay, the melodies are in front
     EXPECT_EQ(w->mode(), Mode::Melodies);
     EXPECT_TRUE(child<QPushButton>(*w, "melodiesButton")->isChecked());
+    EXPECT_TRUE(w->panel<PicturePanel>()->isVisible());
     dialogs.messages.clear();
     w->panel<PicturePanel>()->exportButton->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
