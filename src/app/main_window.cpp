@@ -179,9 +179,9 @@ void MainWindow::buildPanels() {
     const std::pair<Mode, ModePanel*> panels[] = {{Mode::Images, pictures},      {Mode::Melodies, melodies},
                                                   {Mode::Operators, operators}, {Mode::LangPack, strings},
                                                   {Mode::Restore, restore}};
-    for (const auto& [mode, panel] : panels)
+    for (const auto& [mode, p] : panels)
         for (ModeSlot& m : modes_)
-            if (m.mode == mode) m.panel = panel;
+            if (m.mode == mode) m.panel = p;
     connect(pictures, &PicturePanel::importRequested, this, &MainWindow::importClicked);
     connect(pictures, &PicturePanel::exportRequested, this, &MainWindow::exportClicked);
     connect(pictures, &PicturePanel::filled, this, [this] { setMode(Mode::Images); });

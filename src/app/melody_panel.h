@@ -26,7 +26,7 @@ public:
     void fill(ProgressDialog& progress) override;
     // An open name chooser belonged to the visit before.
     void enter() override;
-    // Nothing to play either.
+    // Play stands disabled too.
     void showNoSelection() override;
     int currentRow() const;
     // What the melody list shows for a row: "n text" of its naming string, or its own text.
