@@ -41,10 +41,9 @@ QString translatedText(const Workspace& ws, int row, int shift) {
 }
 
 Expected<QByteArray> translation(Workspace& ws, int shift, int fromShift) {
-    Result s;
-    const QByteArray po = stringsPo(ws, {}, &s);
-    if (!s) return s;
-    const auto catalogue = parsePo(po);
+    const auto po = stringsPo(ws, {});
+    if (!po) return po.error();
+    const auto catalogue = parsePo(*po);
     if (!catalogue) return catalogue.error();
     std::vector<PoEntry> entries = catalogue->entries;
     for (PoEntry& e : entries) {

@@ -178,10 +178,13 @@ std::vector<QImage> thumbnailsOf(Workspace& ws, Result& status) {
     std::vector<QImage> thumbs;
     const int rows = ws.rowCount(ListKind::Pictures);
     thumbs.reserve(size_t(rows));
-    QImage picture;
     for (int row = 0; row < rows; ++row) {
-        if (status = pictureOfRow(ws, row, picture); !status) return {};
-        thumbs.push_back(makeThumbnail(picture));
+        const auto picture = pictureOfRow(ws, row);
+        if (!picture) {
+            status = picture.error();
+            return {};
+        }
+        thumbs.push_back(makeThumbnail(*picture));
     }
     return thumbs;
 }

@@ -24,15 +24,11 @@ double decodeAlone(const QString& sav) {
     t.start();
     Workspace ws;
     ws.open(sav);
-    QImage picture;
-    for (int i = 0; i < ws.rowCount(ListKind::Pictures); ++i) {
-        pictureOfRow(ws, i, picture);
-        (void)makeThumbnail(picture);
-    }
+    for (int i = 0; i < ws.rowCount(ListKind::Pictures); ++i)
+        if (const auto picture = pictureOfRow(ws, i)) (void)makeThumbnail(*picture);
     CharMapCoding coding;
     coding.rebuild(ws.image().charMap);
-    QByteArray text;
-    for (int i = 0; i < ws.rowCount(ListKind::Strings); ++i) stringOfRow(ws, coding, i, text);
+    for (int i = 0; i < ws.rowCount(ListKind::Strings); ++i) (void)stringOfRow(ws, coding, i);
     return double(t.nsecsElapsed()) / 1e6;
 }
 

@@ -16,15 +16,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("Quorvanta");
 
-QString itemsOf(ListKind kind) {
-    switch (kind) {
-    case ListKind::Pictures: return QStringLiteral("pictures");
-    case ListKind::Melodies: return QStringLiteral("melodies");
-    case ListKind::Operators: return QStringLiteral("operators");
-    case ListKind::Strings: return QStringLiteral("strings");
-    }
-    return {};
-}
+QString itemsOf(ListKind kind) { return QLatin1String(listName(kind)); }
 
 }  // namespace
 
@@ -111,8 +103,8 @@ BulkResult ListBatchActions::runBatch(const QString& label, const std::function<
 void ListBatchActions::report(const BulkResult& r, const QString& done, const QString& refused) {
     if (!r.status) {
         dialogs_.showErrorDetails(r.status.message(), kCaption, problemLines(r.problems).join(QLatin1Char('\n')));
-    } else if (!r.afterwards.isEmpty()) {
-        dialogs_.showErrorDetails(done + QLatin1Char('\n') + r.afterwards, kCaption,
+    } else if (!r.afterwards) {
+        dialogs_.showErrorDetails(done + QLatin1Char('\n') + r.afterwards.message(), kCaption,
                                   problemLines(r.problems).join(QLatin1Char('\n')));
     } else if (!r.problems.empty()) {
         dialogs_.showErrorDetails(refused.isEmpty() ? tr("Not written: %1 (listed below).").arg(r.problems.total()) : refused,

@@ -204,10 +204,11 @@ void MelodyPanel::importIntoSelected() {
 }
 
 void MelodyPanel::importMelodyFile(int row, const QString& path) {
-    const EditOutcome out = importMelody(ws_, row, path);
-    if (out.ticked) melodyModel_->ticksChanged();
+    const auto imported = importMelody(ws_, row, path);
+    melodyModel_->ticksChanged();  // a melody too large for its slot is ticked all the same
     placeMelodyRowControls();
-    if (!out.message.isEmpty()) dialogs_.showMessage(out.message, langText(Text::ProgramName));
+    const Result& said = imported ? imported->remembered : imported.error();
+    if (!said) dialogs_.showMessage(said.message(), langText(Text::ProgramName));
 }
 
 QString MelodyPanel::exportPath(int row) const {

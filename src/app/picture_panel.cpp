@@ -12,6 +12,7 @@
 #include "editors/item_views.h"
 #include "editors/list_texts.h"
 #include "editors/picture_codec.h"
+#include "editors/picture_import.h"
 #include "editors/thumbnail.h"
 #include "editors/thumbnail_store.h"
 
@@ -187,7 +188,8 @@ void PicturePanel::selectPicture(int row) {
     importButton->setEnabled(true);
     exportButton->setEnabled(true);
     pictureSizeLabel->setText(QStringLiteral("%1x%2").arg(e.width).arg(e.height));
-    if (!pictureOfRow(ws_, row, picture_)) picture_ = QImage();
+    const auto picture = pictureOfRow(ws_, row);
+    picture_ = picture ? *picture : QImage();
     refreshPicturePreview();
 }
 
@@ -226,18 +228,16 @@ void PicturePanel::importIntoSelected() {
 }
 
 void PicturePanel::importPictureFile(int row, const QString& path) {
-    const EditOutcome out = importPicture(ws_, row, path);
-    if (out.stored) {
-        if (!pictureOfRow(ws_, row, picture_)) picture_ = QImage();
+    const Result imported = importPicture(ws_, row, path);
+    if (imported) {
+        const auto picture = pictureOfRow(ws_, row);
+        picture_ = picture ? *picture : QImage();
         thumbnails_.replace(row, makeThumbnail(picture_));
         refreshPicturePreview();
+        pictureModel_->ticksChanged();
     }
-    if (out.ticked) pictureModel_->ticksChanged();
     pictureList->viewport()->update();
-    if (out.refused)
-        dialogs_.showWarning(out.message, langText(Text::ProgramName));
-    else if (!out.message.isEmpty())
-        dialogs_.showMessage(out.message, langText(Text::ProgramName));
+    if (!imported) dialogs_.showWarning(imported.message(), langText(Text::ProgramName));
 }
 
 void PicturePanel::exportSelected() {

@@ -88,10 +88,9 @@ void StringPanel::fill(ProgressDialog& progress) {
     progress.setText(langText(Text::LoadingStrings));
     QStringList texts;
     texts.reserve(rows);
-    QByteArray text;
     for (int i = 0; i < rows; ++i) {
-        if (!stringOfRow(ws_, coding_, i, text)) text.clear();
-        texts << fromCp1251(text);
+        const auto text = stringOfRow(ws_, coding_, i);
+        texts << fromCp1251(text ? *text : QByteArray());
         if ((i & 255) == 0) {
             progress.setPosition(i + 1);
             QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

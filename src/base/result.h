@@ -40,6 +40,12 @@ enum class ResultCode : uint8_t {
     WriteNotVerified = 26,
     // A failure that only its detail describes (a file that cannot be read, a refused edit).
     Failed = 27,
+    RefusedInput = 28,
+    UnsupportedFormat = 29,
+    TooLarge = 30,
+    InUse = 31,
+    DiskError = 32,
+    NotFound = 33,
 };
 
 inline constexpr char kWriteNotVerifiedMessage[] = "The phone does not hold what was written";

@@ -34,13 +34,13 @@ QJsonValue imported(const BulkResult& r, ListKind kind, const Workspace& ws, con
         out["tableFile"] = n.sav;
         out["dataFile"] = n.mem;
     }
-    if (r.problems.empty() && r.afterwards.isEmpty()) return out;
+    if (r.problems.empty() && r.afterwards) return out;
     const qint64 refused = r.problems.total();
     if (!skipInvalid && r.rows.empty()) throw Failure(QStringLiteral("%1 item(s) refused; nothing was changed").arg(refused));
     printJson(out);
     QString summary = refused > 0 ? QStringLiteral("%1 item(s) refused; %2 row(s) changed").arg(refused).arg(r.rows.size())
                                   : QStringLiteral("%1 row(s) changed").arg(r.rows.size());
-    if (!r.afterwards.isEmpty()) summary += QStringLiteral(", but ") + r.afterwards;
+    if (!r.afterwards) summary += QStringLiteral(", but ") + r.afterwards.message();
     throw Failure(summary);
 }
 

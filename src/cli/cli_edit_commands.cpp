@@ -19,9 +19,10 @@ QByteArray phoneText(const QString& text, const char* what) {
     return toCp1251(text);
 }
 
-QJsonObject outcome(const EditOutcome& o) {
-    if (o.refused) throw Failure(o.message.isEmpty() ? QStringLiteral("The import was refused; nothing was stored") : o.message);
-    return QJsonObject{{"stored", o.stored}, {"ticked", o.ticked}};
+// An import that was not refused stored its item (or found it there already) and ticked the row.
+QJsonObject stored(const Result& imported) {
+    if (!imported) throw Failure(imported.message());
+    return QJsonObject{{"stored", true}, {"ticked", true}};
 }
 
 QJsonValue importPictureCmd(const Args& a) {
@@ -29,9 +30,7 @@ QJsonValue importPictureCmd(const Args& a) {
     Workspace ws;
     const auto lock = openServiceFileToChange(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Pictures));
-    if (!pictureImportOffered(ws.image().pictures[size_t(row)]))
-        throw Failure(QStringLiteral("Import is not offered for this picture's format"));
-    return outcome(importPicture(ws, row, a.positional(2)));
+    return stored(importPicture(ws, row, a.positional(2)));
 }
 
 QJsonValue exportMelodyCmd(const Args& a) {
@@ -48,7 +47,8 @@ QJsonValue importMelodyCmd(const Args& a) {
     Workspace ws;
     const auto lock = openServiceFileToChange(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Melodies));
-    return outcome(importMelody(ws, row, a.positional(2)));
+    const auto imported = importMelody(ws, row, a.positional(2));
+    return stored(imported ? Result() : imported.error());
 }
 
 QJsonValue setOperatorCmd(const Args& a) {
@@ -93,21 +93,16 @@ QJsonValue setMelodyNameCmd(const Args& a) {
 
 QJsonValue deleteCmd(const Args& a) {
     a.requireCount(3, -1);
-    const QString kind = a.positional(0);
-    const std::pair<const char*, ListKind> kinds[] = {{"pictures", ListKind::Pictures},
-                                                      {"melodies", ListKind::Melodies},
-                                                      {"operators", ListKind::Operators},
-                                                      {"strings", ListKind::Strings}};
-    const auto found = std::find_if(std::begin(kinds), std::end(kinds), [&](const auto& k) { return kind == k.first; });
-    if (found == std::end(kinds)) throw UsageError("KIND must be pictures, melodies, operators or strings");
+    const std::optional<ListKind> kind = listNamed(a.positional(0));
+    if (!kind) throw UsageError("KIND must be pictures, melodies, operators or strings");
     Workspace ws;
     const auto lock = openServiceFileToChange(ws, a.positional(1), true);
-    if (found->second == ListKind::Operators)
+    if (*kind == ListKind::Operators)
         if (Result s = loadOperatorRecords(ws); !s) throw Failure(s.message());
     std::vector<int> rows;
-    for (int i = 2; i < a.positional().size(); ++i) rows.push_back(rowIndex(a.positional(i), ws.rowCount(found->second)));
-    if (Result s = deleteRows(ws, found->second, rows); !s) throw Failure(s.message());
-    return QJsonObject{{"deleted", int(rows.size())}, {"rows", ws.rowCount(found->second)}};
+    for (int i = 2; i < a.positional().size(); ++i) rows.push_back(rowIndex(a.positional(i), ws.rowCount(*kind)));
+    if (Result s = deleteRows(ws, *kind, rows); !s) throw Failure(s.message());
+    return QJsonObject{{"deleted", int(rows.size())}, {"rows", ws.rowCount(*kind)}};
 }
 
 }  // namespace

@@ -49,13 +49,9 @@ QJsonValue read(const Args& a) {
     session.phone.startRead(ws, session.startSettings(baud));
     if (const Result r = session.finishTransfer(); !r) failTransfer(r);
     const ServiceFileNames n = ws.names();
-    return QJsonObject{{"tableFile", n.sav},
-                       {"dataFile", n.mem},
-                       {"pictures", ws.rowCount(ListKind::Pictures)},
-                       {"melodies", ws.rowCount(ListKind::Melodies)},
-                       {"operators", ws.rowCount(ListKind::Operators)},
-                       {"strings", ws.rowCount(ListKind::Strings)},
-                       {"version", session.progress.versionLine()}};
+    QJsonObject out{{"tableFile", n.sav}, {"dataFile", n.mem}, {"version", session.progress.versionLine()}};
+    for (ListKind kind : kListKinds) out[listName(kind)] = ws.rowCount(kind);
+    return out;
 }
 
 // "all" or comma-separated row indexes.
@@ -81,20 +77,17 @@ QJsonValue write(const Args& a) {
     Workspace ws;
     openServiceFile(ws, a.positional(1), true);
     if (Result s = loadOperatorRecords(ws); !s) throw Failure(s.message());
-    const std::pair<const char*, ListKind> lists[] = {{"pictures", ListKind::Pictures},
-                                                      {"melodies", ListKind::Melodies},
-                                                      {"operators", ListKind::Operators},
-                                                      {"strings", ListKind::Strings}};
     if (a.has("changed-since")) {
         // Every row whose item differs from the older service file: a whole translation at once.
-        const ChangedRows changed = rowsChangedSince(ws, a.value("changed-since"));
-        if (!changed.status) throw Failure(changed.status.message());
-        for (const auto& [name, kind] : lists)
-            for (int row : changed.rows[size_t(kind)]) ws.ticks(kind)[size_t(row)] = true;
+        const auto changed = rowsChangedSince(ws, a.value("changed-since"));
+        if (!changed) throw Failure(changed.error().message());
+        for (ListKind kind : kListKinds)
+            for (int row : changed->rows[size_t(kind)]) ws.ticks(kind)[size_t(row)] = true;
     }
     QJsonObject ticked;
     qsizetype total = 0;
-    for (const auto& [name, kind] : lists) {
+    for (ListKind kind : kListKinds) {
+        const QString name = QLatin1String(listName(kind));
         if (a.has(name)) tickRows(ws, kind, a.value(name));
         ticked[name] = stillTicked(ws, kind).size();
         total += stillTicked(ws, kind).size();

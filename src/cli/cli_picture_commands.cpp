@@ -62,7 +62,7 @@ QJsonValue encode(const Args& a) {
     const long long size = a.number("size");
     if (size < 0 || size > 0x7FFFFFFF) throw UsageError("--size is out of range");
     const PictureImport in = importImageFile(shape, size, a.positional(0));
-    if (in.refused()) throw Failure(in.refusal);
+    if (in.refused()) throw Failure(in.status.message());
     if (Result s = writeWholeFile(a.positional(1), in.bytes); !s) throw Failure(s.message());
     return QJsonObject{{"written", a.positional(1)}, {"size", double(in.bytes.size())}};
 }
@@ -70,9 +70,9 @@ QJsonValue encode(const Args& a) {
 QImage pictureOf(const Args& a, Workspace& ws) {
     openServiceFile(ws, a.positional(0), true);
     const int row = rowIndex(a.positional(1), ws.rowCount(ListKind::Pictures));
-    QImage image;
-    if (Result s = pictureOfRow(ws, row, image); !s) throw Failure(s.message());
-    return image;
+    auto image = pictureOfRow(ws, row);
+    if (!image) throw Failure(image.error().message());
+    return std::move(*image);
 }
 
 // A BMP is 24-bit; PNG and the other formats Qt writes keep the picture's own depth, so that

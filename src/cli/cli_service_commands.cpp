@@ -74,32 +74,30 @@ QJsonArray listStrings(Workspace& ws) {
     CharMapCoding coding;
     coding.rebuild(ws.image().charMap);
     QJsonArray rows;
-    QByteArray text;
     for (int i = 0; i < ws.rowCount(ListKind::Strings); ++i) {
-        if (Result s = stringOfRow(ws, coding, i, text); !s) throw Failure(s.message());
+        const auto text = stringOfRow(ws, coding, i);
+        if (!text) throw Failure(text.error().message());
         const StrEntry& e = ws.image().strings[size_t(i)];
         rows.append(QJsonObject{{"index", i}, {"id", e.id}, {"fontAttribute", e.fontAttribute}, {"length", e.length},
                                 {"address", double(e.address)}, {"memOffset", double(e.memOffset)},
-                                {"size", e.size}, {"text", fromCp1251(text)}});
+                                {"size", e.size}, {"text", fromCp1251(*text)}});
     }
     return rows;
 }
 
 QJsonValue list(const Args& a) {
     a.requireCount(2, 2);
-    const QString kind = a.positional(0);
+    const std::optional<ListKind> kind = listNamed(a.positional(0));
+    if (!kind) throw UsageError("KIND must be pictures, melodies, operators or strings");
     Workspace ws;
-    if (kind == "pictures" || kind == "operators" || kind == "strings") {
-        openServiceFile(ws, a.positional(1), true);
-        if (kind == "pictures") return listPictures(ws);
-        if (kind == "operators") return listOperators(ws);
-        return listStrings(ws);
+    openServiceFile(ws, a.positional(1), *kind != ListKind::Melodies);
+    switch (*kind) {
+    case ListKind::Pictures: return listPictures(ws);
+    case ListKind::Melodies: return listMelodies(ws);
+    case ListKind::Operators: return listOperators(ws);
+    case ListKind::Strings: return listStrings(ws);
     }
-    if (kind == "melodies") {
-        openServiceFile(ws, a.positional(1), false);
-        return listMelodies(ws);
-    }
-    throw UsageError("KIND must be pictures, melodies, operators or strings");
+    return {};
 }
 
 QJsonObject written(const Workspace& ws) {
@@ -123,10 +121,7 @@ QJsonValue buildFromDumps(const Args& a) {
         throw Failure(QStringLiteral("Phone type %1 needs a second flash dump (DUMP2)").arg(ws.image().directory.phoneType));
     if (Result s = importFromFlashDumps(ws, a.positional(1), a.positional(2)); !s) throw Failure(s.message());
     QJsonObject out = written(ws);
-    out["pictures"] = ws.rowCount(ListKind::Pictures);
-    out["melodies"] = ws.rowCount(ListKind::Melodies);
-    out["operators"] = ws.rowCount(ListKind::Operators);
-    out["strings"] = ws.rowCount(ListKind::Strings);
+    for (ListKind kind : kListKinds) out[listName(kind)] = ws.rowCount(kind);
     return out;
 }
 

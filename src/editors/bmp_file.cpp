@@ -68,6 +68,7 @@ private:
         return offset >= 0 && length >= 0 && offset <= n_ && length <= n_ - offset;
     }
     static Result fail(const QString& message) { return Result::failure(message); }
+    static Result unsupported(const QString& message) { return Result(ResultCode::UnsupportedFormat, message); }
     Result readHeaders(Layout& l);
     Result readMasks(Layout& l, uint32_t headerSize, qint64& tableEnd);
     Result readPalette(Layout& l, uint32_t headerSize, uint32_t colorsUsed, qint64 fileOffset, qint64& tableEnd);
@@ -79,7 +80,7 @@ private:
 
 Result Parser::readHeaders(Layout& l) {
     if (!has(0, kFileHeaderSize + 4)) return fail(QStringLiteral("The bitmap file is truncated (no header)."));
-    if (p_[0] != 'B' || p_[1] != 'M') return fail(QStringLiteral("Not a Windows bitmap file (no \"BM\" signature)."));
+    if (p_[0] != 'B' || p_[1] != 'M') return unsupported(QStringLiteral("Not a Windows bitmap file (no \"BM\" signature)."));
     const qint64 fileOffset = getU32(p_ + 10);
     const uint32_t headerSize = getU32(p_ + kFileHeaderSize);
     const uint8_t* h = p_ + kFileHeaderSize;
@@ -99,7 +100,7 @@ Result Parser::readHeaders(Layout& l) {
         l.compression = getU32(h + 16);
         colorsUsed = getU32(h + 32);
     } else {
-        return fail(QStringLiteral("Unsupported bitmap header (%1 bytes).").arg(headerSize));
+        return unsupported(QStringLiteral("Unsupported bitmap header (%1 bytes).").arg(headerSize));
     }
 
     if (height < 0) {
@@ -109,18 +110,18 @@ Result Parser::readHeaders(Layout& l) {
     if (width <= 0 || height <= 0)
         return fail(QStringLiteral("The bitmap has no pixels (%1 x %2).").arg(width).arg(height));
     if (width * height > kMaxBitmapPixels)
-        return fail(QStringLiteral("The bitmap is too large (%1 x %2).").arg(width).arg(height));
+        return Result(ResultCode::TooLarge, QStringLiteral("The bitmap is too large (%1 x %2).").arg(width).arg(height));
     l.width = int(width);
     l.height = int(height);
 
     if (l.bpp != 1 && l.bpp != 4 && l.bpp != 8 && l.bpp != 16 && l.bpp != 24 && l.bpp != 32)
-        return fail(QStringLiteral("Unsupported bitmap depth (%1 bits per pixel).").arg(l.bpp));
+        return unsupported(QStringLiteral("Unsupported bitmap depth (%1 bits per pixel).").arg(l.bpp));
     if (l.compression == kBiRle4 || l.compression == kBiRle8)
-        return fail(QStringLiteral("Compressed (RLE) bitmaps are not supported."));
+        return unsupported(QStringLiteral("Compressed (RLE) bitmaps are not supported."));
     if (l.compression == kBiBitfields && l.bpp != 16 && l.bpp != 32)
         return fail(QStringLiteral("Bit-field masks are only valid for 16- and 32-bit bitmaps."));
     if (l.compression != kBiRgb && l.compression != kBiBitfields)
-        return fail(QStringLiteral("Unsupported bitmap compression (%1).").arg(l.compression));
+        return unsupported(QStringLiteral("Unsupported bitmap compression (%1).").arg(l.compression));
 
     const qint64 headerEnd = kFileHeaderSize + headerSize;
     qint64 tableEnd = headerEnd;
@@ -244,7 +245,7 @@ Expected<QByteArray> readCapped(const QString& path) {
         return Result::failure(QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString()));
     QByteArray data;
     for (QByteArray chunk; data.size() <= kMaxFileSize && !(chunk = file.read(1 << 20)).isEmpty();) data += chunk;
-    if (data.size() > kMaxFileSize) return Result::failure(QStringLiteral("\"%1\" is too large for a bitmap.").arg(path));
+    if (data.size() > kMaxFileSize) return Result(ResultCode::TooLarge, QStringLiteral("\"%1\" is too large for a bitmap.").arg(path));
     return data;
 }
 
@@ -252,7 +253,7 @@ Expected<Bitmap> readFileWith(const QString& path, Expected<Bitmap> (*reader)(QB
     const auto data = readCapped(path);
     if (!data) return data.error();
     auto bmp = reader(*data);
-    if (!bmp) return Result::failure(QStringLiteral("\"%1\": %2").arg(path, bmp.error().message()));
+    if (!bmp) return Result(bmp.error().code(), QStringLiteral("\"%1\": %2").arg(path, bmp.error().message()));
     return bmp;
 }
 
@@ -264,7 +265,7 @@ Expected<Bitmap> bitmapFromImage(const QImage& image) {
     if (image.isNull() || image.width() <= 0 || image.height() <= 0)
         return Result::failure(QStringLiteral("The image has no pixels."));
     if (qint64(image.width()) * image.height() > kMaxBitmapPixels)
-        return Result::failure(QStringLiteral("The image is too large (%1 x %2).").arg(image.width()).arg(image.height()));
+        return Result(ResultCode::TooLarge, QStringLiteral("The image is too large (%1 x %2).").arg(image.width()).arg(image.height()));
     Bitmap bmp;
     bmp.width = image.width();
     bmp.height = image.height();
@@ -293,11 +294,11 @@ Expected<Bitmap> readImage(QByteArrayView data) {
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
     const QuietStandardError quiet;  // libpng and libtiff say what they found on stderr themselves
-    if (!reader.canRead()) return Result::failure(QStringLiteral("Not an image file of a known format."));
+    if (!reader.canRead()) return Result(ResultCode::UnsupportedFormat, QStringLiteral("Not an image file of a known format."));
     // Refused before decoding: a small file may claim a huge picture.
     const QSize size = reader.size();
     if (size.isValid() && qint64(size.width()) * size.height() > kMaxBitmapPixels)
-        return Result::failure(QStringLiteral("The image is too large (%1 x %2).").arg(size.width()).arg(size.height()));
+        return Result(ResultCode::TooLarge, QStringLiteral("The image is too large (%1 x %2).").arg(size.width()).arg(size.height()));
     const QImage image = reader.read();
     if (image.isNull()) return Result::failure(QStringLiteral("The image can not be read: %1.").arg(reader.errorString()));
     return bitmapFromImage(image);
@@ -340,6 +341,49 @@ QByteArray writeBmp24(const QImage& image) {
         }
     }
     return out;
+}
+
+QByteArray writeIndexedBmp(const QImage& image) {
+    const QList<QRgb> palette = image.colorTable();
+    if (image.isNull() || palette.isEmpty() || palette.size() > 16) return {};
+    const int bits = palette.size() == 2 ? 1 : 4;
+    const int w = image.width(), h = image.height();
+    const qint64 stride = (qint64(w) * bits + 31) / 32 * 4;
+    const qint64 imageSize = stride * h;
+    const qint64 headers = kFileHeaderSize + kInfoHeaderSize + 4 * palette.size();
+    if (headers + imageSize > std::numeric_limits<int32_t>::max()) return {};
+
+    QByteArray out(qsizetype(headers + imageSize), '\0');
+    auto* p = reinterpret_cast<uint8_t*>(out.data());
+    p[0] = 'B';
+    p[1] = 'M';
+    putU32(p + 2, uint32_t(headers + imageSize));
+    putU32(p + 10, uint32_t(headers));
+    uint8_t* info = p + kFileHeaderSize;
+    putU32(info + 0, kInfoHeaderSize);
+    putU32(info + 4, uint32_t(w));
+    putU32(info + 8, uint32_t(h));
+    putU16(info + 12, 1);
+    putU16(info + 14, uint16_t(bits));
+    putU32(info + 16, kBiRgb);
+    putU32(info + 20, uint32_t(imageSize));
+    putU32(info + 24, kResolutionPerMetre);
+    putU32(info + 28, kResolutionPerMetre);
+    putU32(info + 32, uint32_t(palette.size()));
+    for (qsizetype i = 0; i < palette.size(); ++i) putU32(info + kInfoHeaderSize + 4 * i, palette[i] & 0xFFFFFF);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = p + headers + stride * (h - 1 - y);
+        for (int x = 0; x < w; ++x) {
+            const int bit = x * bits;
+            row[bit / 8] |= uint8_t(image.pixelIndex(x, y) << (8 - bits - bit % 8));
+        }
+    }
+    return out;
+}
+
+Result writeBmpFile(const QImage& image, const QString& path) {
+    const QByteArray indexed = writeIndexedBmp(image);
+    return indexed.isEmpty() ? writeBmp24File(image, path) : writeWholeFile(path, indexed);
 }
 
 Result writeBmp24File(const QImage& image, const QString& path) {

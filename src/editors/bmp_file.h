@@ -41,5 +41,11 @@ Expected<Bitmap> readImageFile(const QString& path);
 // 24-bit uncompressed, bottom-up, 2835 pixels per metre (72 dpi). An empty array for a null image.
 QByteArray writeBmp24(const QImage& image);
 Result writeBmp24File(const QImage& image, const QString& path);
+// An image with a colour table (Format_Mono, Format_Indexed8) as a palette bitmap laid out as
+// writeBmp24 lays out its own: 1 bit per pixel for a table of 2 colours, else 4 bits for up
+// to 16. An empty array for an image without such a table.
+QByteArray writeIndexedBmp(const QImage& image);
+// The image's own depth where it has a table of at most 16 colours, 24 bits otherwise.
+Result writeBmpFile(const QImage& image, const QString& path);
 
 }  // namespace qv

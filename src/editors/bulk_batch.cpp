@@ -29,14 +29,15 @@ QStringList problemLines(const BulkProblems& problems) {
 
 QString fiveDigits(int row) { return QString::number(row).rightJustified(5, QLatin1Char('0')); }
 
-Result numberedFiles(const QString& folder, int rows, const QString& listName, std::map<int, QString>& out,
-                     BulkProblems& problems) {
+Expected<NumberedFiles> numberedFiles(const QString& folder, int rows, const QString& listName) {
     const QFileInfo info(folder);
     if (!info.isDir())
         return Result::failure(QStringLiteral("Can not read %1: %2").arg(folder, info.exists() ? QStringLiteral("it is not a folder")
                                                                                                 : QStringLiteral("no such folder")));
     if (!info.isReadable()) return Result::failure(QStringLiteral("Can not read %1: permission denied").arg(folder));
     static const QRegularExpression leadingNumber(QStringLiteral("^([0-9]+)"));
+    NumberedFiles found;
+    BulkProblems& problems = found.problems;
     std::map<int, QStringList> byRow;
     // Every entry, not only files: a numbered name that is not a file is listed, not passed over.
     const auto entries = QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
@@ -60,13 +61,13 @@ Result numberedFiles(const QString& folder, int rows, const QString& listName, s
     }
     for (const auto& [row, paths] : byRow) {
         if (paths.size() == 1) {
-            out[row] = paths.first();
+            found.byRow[row] = paths.first();
             continue;
         }
         for (const QString& path : paths)
             problems.push_back({row, path, QStringLiteral("%1 files name row %2; keep one of them").arg(paths.size()).arg(row)});
     }
-    return {};
+    return found;
 }
 
 BulkResult applyBatch(Workspace& ws, BulkResult result, BulkMode mode, const std::map<int, QString>& changes,
@@ -88,17 +89,19 @@ BulkResult applyBatch(Workspace& ws, BulkResult result, BulkMode mode, const std
     return result;
 }
 
-void exportEachRow(Workspace& ws, ListKind kind, const QString& folder, BulkResult& result,
-                   const std::function<QString(int)>& fileName, const std::function<Result(int, const QString&)>& write) {
+BulkResult exportEachRow(Workspace& ws, ListKind kind, const QString& folder, const std::function<QString(int)>& fileName,
+                         const std::function<Result(int, const QString&)>& write) {
+    BulkResult result;
     // One flush of the disk for the whole folder: one per file costs far more than the writing.
     DeferredSync sync;
     for (int row = 0; row < ws.rowCount(kind); ++row) {
         const QString path = QDir(folder).filePath(fileName(row));
-        if (result.status = write(row, path); !result.status) return;
+        if (result.status = write(row, path); !result.status) return result;
         result.rows.push_back(row);
         result.files.push_back(path);
     }
     result.status = sync.finish();
+    return result;
 }
 
 }  // namespace qv

@@ -15,15 +15,18 @@ QString fiveDigits(int row);
 
 // The files of a folder whose names begin with a number, by the row that number names. Numbers
 // past the list and rows named by more than one file are problems.
-Result numberedFiles(const QString& folder, int rows, const QString& listName, std::map<int, QString>& out,
-                     BulkProblems& problems);
+struct NumberedFiles {
+    std::map<int, QString> byRow;
+    BulkProblems problems;
+};
+Expected<NumberedFiles> numberedFiles(const QString& folder, int rows, const QString& listName);
 
 // The changes as one edit, or nothing when any item was refused and the mode asks for all.
 BulkResult applyBatch(Workspace& ws, BulkResult result, BulkMode mode, const std::map<int, QString>& changes,
                       const std::function<Result(int row)>& apply);
 
 // Every row of a list written to its own file in `folder`; stops at the first failure.
-void exportEachRow(Workspace& ws, ListKind kind, const QString& folder, BulkResult& result,
-                   const std::function<QString(int)>& fileName, const std::function<Result(int, const QString&)>& write);
+BulkResult exportEachRow(Workspace& ws, ListKind kind, const QString& folder, const std::function<QString(int)>& fileName,
+                         const std::function<Result(int, const QString&)>& write);
 
 }  // namespace qv

@@ -31,26 +31,29 @@ BulkResult exportMelodies(Workspace& ws, const QString& folder) {
     std::vector<QString> texts;
     CharMapCoding coding;
     coding.rebuild(ws.image().charMap);
-    QByteArray text;
     for (int row = 0; row < ws.rowCount(ListKind::Strings); ++row) {
-        if (result.status = stringOfRow(ws, coding, row, text); !result.status) return result;
-        texts.push_back(fromCp1251(text));
+        const auto text = stringOfRow(ws, coding, row);
+        if (!text) {
+            result.status = text.error();
+            return result;
+        }
+        texts.push_back(fromCp1251(*text));
     }
-    exportEachRow(ws, ListKind::Melodies, folder, result, [&](int row) { return melodyFileName(ws, row, texts); },
-                  [&](int row, const QString& path) { return exportMelody(ws, row, path); });
-    return result;
+    return exportEachRow(ws, ListKind::Melodies, folder, [&](int row) { return melodyFileName(ws, row, texts); },
+                         [&](int row, const QString& path) { return exportMelody(ws, row, path); });
 }
 
 BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
     BulkResult result;
-    std::map<int, QString> files;
-    if (result.status = numberedFiles(folder, ws.rowCount(ListKind::Melodies), QStringLiteral("melody"), files,
-                                      result.problems);
-        !result.status)
+    auto files = numberedFiles(folder, ws.rowCount(ListKind::Melodies), QStringLiteral("melody"));
+    if (!files) {
+        result.status = files.error();
         return result;
+    }
+    result.problems = std::move(files->problems);
     std::map<int, QString> changes;
     std::map<int, QByteArray> slotBytes;
-    for (const auto& [row, path] : files) {
+    for (const auto& [row, path] : files->byRow) {
         const uint32_t slot = ws.image().melodies[size_t(row)].size;
         auto read = readRegularFile(path, qint64(slot) + 1);
         if (!read) {
@@ -93,7 +96,7 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
     // As the single import does, each changed melody remembers the file it came from.
     for (size_t k = 0; k < result.rows.size(); ++k)
         if (result.rows[k] < kMruSlots) ws.melodyFileNames()[size_t(result.rows[k])] = QFileInfo(result.files[k]).absoluteFilePath();
-    if (Result s = saveMelodyFileNames(ws.names().mru, ws.melodyFileNames()); !s) result.afterwards = s.message();
+    result.afterwards = saveMelodyFileNames(ws.names().mru, ws.melodyFileNames());
     return result;
 }
 

@@ -4,7 +4,7 @@
 // anything; refused items are listed, and then either nothing changes or (when asked) the rest is
 // applied. The changes are one edit of the workspace: one save, every changed row ticked as the
 // single editors tick it.
-#include "base/result.h"
+#include "base/expected.h"
 #include "files/workspace.h"
 
 #include <QByteArrayView>
@@ -51,6 +51,8 @@ private:
 // then "… and N more refused" when some were not listed.
 QStringList problemLines(const BulkProblems& problems);
 
+// What a batch did. Its failures are Results: the batch's own, and one step after the save; the
+// refused items are listed beside them, since the user is shown both.
 struct BulkResult {
     // A failure of the batch as a whole (a folder that cannot be read, a save that failed);
     // nothing was changed then.
@@ -65,8 +67,8 @@ struct BulkResult {
     // Strings: rows whose entry is marked fuzzy; like untranslated ones they are left alone.
     std::vector<int> fuzzy;
     // A step after the changes were saved that failed; the changes stand (melodies: the file
-    // that remembers where each came from could not be written).
-    QString afterwards;
+    // that remembers where each came from could not be written). Ok when none did.
+    Result afterwards;
 };
 
 enum class BulkMode {
@@ -78,7 +80,7 @@ enum class BulkMode {
 // One PO entry per string row: msgctxt the row, msgid the text without its padding spaces and
 // with the phone's line break (182, "¶") as "\n", msgstr empty, and an extracted comment with
 // the length limit and the font page. `language` fills the header's Language field.
-QByteArray stringsPo(Workspace& ws, const QString& language, Result* status);
+Expected<QByteArray> stringsPo(Workspace& ws, const QString& language);
 BulkResult exportStrings(Workspace& ws, const QString& poPath, const QString& language = {});
 // Applies every entry with a non-empty msgstr (not marked fuzzy) whose text differs from what
 // the phone would show now, padded and encoded as the string editor does, in the string's own

@@ -16,29 +16,26 @@ QString pictureFileName(const Workspace& ws, int row, PictureFileType type) {
 }
 
 BulkResult exportPictures(Workspace& ws, const QString& folder, PictureFileType type) {
-    BulkResult result;
     if (!QDir().mkpath(folder)) {
+        BulkResult result;
         result.status = Result::failure(QStringLiteral("Can not make the folder %1").arg(folder));
         return result;
     }
-    exportEachRow(ws, ListKind::Pictures, folder, result, [&](int row) { return pictureFileName(ws, row, type); },
-                  [&](int row, const QString& path) { return exportPictureKeepingDepth(ws, row, path); });
-    return result;
+    return exportEachRow(ws, ListKind::Pictures, folder, [&](int row) { return pictureFileName(ws, row, type); },
+                         [&](int row, const QString& path) { return exportPictureKeepingDepth(ws, row, path); });
 }
 
 BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode) {
     BulkResult result;
-    std::map<int, QString> files;
-    if (result.status = numberedFiles(folder, ws.rowCount(ListKind::Pictures), QStringLiteral("picture"), files,
-                                      result.problems);
-        !result.status)
+    auto files = numberedFiles(folder, ws.rowCount(ListKind::Pictures), QStringLiteral("picture"));
+    if (!files) {
+        result.status = files.error();
         return result;
+    }
+    result.problems = std::move(files->problems);
     std::map<int, QString> changes;
     std::map<int, QByteArray> encoded;
-    for (const auto& entry : files) {
-        const int row = entry.first;
-        const QString& path = entry.second;
-        auto refuse = [&](const QString& reason) { result.problems.push_back({row, path, reason}); };
+    for (const auto& [row, path] : files->byRow) {
         const auto in = importIntoRow(ws, row, path);
         if (!in) {
             result.status = in.error();
@@ -48,11 +45,8 @@ BulkResult importPictures(Workspace& ws, const QString& folder, BulkMode mode) {
             ++result.unchanged;
             continue;
         }
-        const bool offered = pictureImportOffered(ws.image().pictures[size_t(row)]);
-        const QString why =
-            in->shown.isNull() || offered ? in->refusal : QStringLiteral("import is not offered for this picture's format");
-        if (!why.isEmpty()) {
-            refuse(why);
+        if (in->refused()) {
+            result.problems.push_back({row, path, in->status.message()});
             continue;
         }
         changes[row] = path;

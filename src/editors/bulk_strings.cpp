@@ -114,27 +114,20 @@ QString sourceMismatch(const PoEntry& e, int row, const QString& now) {
 
 }  // namespace
 
-QByteArray stringsPo(Workspace& ws, const QString& language, Result* status) {
-    if (status) *status = {};
-    if (!ws.hasDataFile()) {
-        if (status) *status = Result::failure(QStringLiteral("No service file with a data file is open"));
-        return {};
-    }
+Expected<QByteArray> stringsPo(Workspace& ws, const QString& language) {
+    if (!ws.hasDataFile()) return Result::failure(QStringLiteral("No service file with a data file is open"));
     CharMapCoding coding;
     coding.rebuild(ws.image().charMap);
     std::vector<PoEntry> entries;
     const int rows = ws.rowCount(ListKind::Strings);
     entries.reserve(size_t(rows));
-    QByteArray text;
     for (int row = 0; row < rows; ++row) {
-        if (Result s = stringOfRow(ws, coding, row, text); !s) {
-            if (status) *status = s;
-            return {};
-        }
+        const auto text = stringOfRow(ws, coding, row);
+        if (!text) return text.error();
         const StrEntry& e = ws.image().strings[size_t(row)];
         PoEntry entry;
         entry.context = QString::number(row);
-        entry.id = poText(text);
+        entry.id = poText(*text);
         entry.extractedComments << QStringLiteral("at most %1 characters, font page %2").arg(e.length).arg(e.fontAttribute);
         entries.push_back(std::move(entry));
     }
@@ -158,9 +151,12 @@ QByteArray stringsPo(Workspace& ws, const QString& language, Result* status) {
 
 BulkResult exportStrings(Workspace& ws, const QString& poPath, const QString& language) {
     BulkResult result;
-    const QByteArray po = stringsPo(ws, language, &result.status);
-    if (!result.status) return result;
-    if (result.status = writeWholeFile(poPath, po); !result.status) return result;
+    const auto po = stringsPo(ws, language);
+    if (!po) {
+        result.status = po.error();
+        return result;
+    }
+    if (result.status = writeWholeFile(poPath, *po); !result.status) return result;
     for (int row = 0; row < ws.rowCount(ListKind::Strings); ++row) result.rows.push_back(row);
     result.files.assign(result.rows.size(), poPath);
     return result;
@@ -197,7 +193,7 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
     }
     const int rows = ws.rowCount(ListKind::Strings);
     std::map<int, RowEntries> byRow;
-    const Result read = readPoEntries(po, [&](PoEntry&& e) {
+    const auto read = readPoEntries(po, [&](PoEntry&& e) {
         const int row = rowOfEntry(e, rows, fileName, result.problems);
         if (row < 0) return;
         RowEntries& r = byRow[row];
@@ -207,7 +203,7 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
     if (!read) {
         // Nothing of a file that cannot be read is taken, in either mode.
         result.problems = {};
-        result.problems.push_back(unreadablePo(fileName, read.message()));
+        result.problems.push_back(unreadablePo(fileName, read.error().message()));
         return result;
     }
     const auto where = [&](int line) { return QStringLiteral("%1:%2").arg(fileName).arg(line); };
@@ -216,7 +212,7 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
     coding.rebuild(ws.image().charMap);
     std::map<int, QString> changes;
     std::map<int, QByteArray> texts;
-    QByteArray stored, now;
+    QByteArray stored;
     for (const auto& [row, entries] : byRow) {
         const PoEntry& e = entries.first;
         if (entries.lines.size() > 1) {
@@ -233,8 +229,12 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
             result.fuzzy.push_back(row);
             continue;
         }
-        if (result.status = stringOfRow(ws, coding, row, now); !result.status) return result;
-        if (const QString refusal = sourceMismatch(e, row, poText(now)); !refusal.isEmpty()) {
+        const auto now = stringOfRow(ws, coding, row);
+        if (!now) {
+            result.status = now.error();
+            return result;
+        }
+        if (const QString refusal = sourceMismatch(e, row, poText(*now)); !refusal.isEmpty()) {
             result.problems.push_back({row, where(e.line), refusal});
             continue;
         }

@@ -5,33 +5,26 @@
 
 namespace qv {
 
-ChangedRows rowsChangedSince(Workspace& ws, const QString& olderTableFile) {
+Expected<ChangedRows> rowsChangedSince(Workspace& ws, const QString& olderTableFile) {
     ChangedRows result;
     Workspace older;
-    if (Result s = older.open(olderTableFile); !s) {
-        result.status = s;
-        return result;
-    }
+    if (Result s = older.open(olderTableFile); !s) return s;
     // Any bytes open as a table file; a phone type no phone has says these are not one.
     if (const uint16_t type = older.image().directory.phoneType; type == 0 || type > 0xFF) {
-        result.status = Result::failure(QStringLiteral("%1 is not a service file: its directory names no phone (type %2)")
-                                            .arg(QFileInfo(olderTableFile).fileName())
-                                            .arg(type));
-        return result;
+        return Result::failure(QStringLiteral("%1 is not a service file: its directory names no phone (type %2)")
+                                   .arg(QFileInfo(olderTableFile).fileName())
+                                   .arg(type));
     }
     if (!older.hasDataFile()) {
-        result.status = Result::failure(QStringLiteral("%1 has no data file to compare with").arg(QFileInfo(olderTableFile).fileName()));
-        return result;
+        return Result::failure(QStringLiteral("%1 has no data file to compare with").arg(QFileInfo(olderTableFile).fileName()));
     }
     if (older.image().directory.phoneType != ws.image().directory.phoneType) {
-        result.status = Result::failure(QStringLiteral("%1 belongs to another phone type (%2, not %3)")
-                                            .arg(QFileInfo(olderTableFile).fileName())
-                                            .arg(older.image().directory.phoneType)
-                                            .arg(ws.image().directory.phoneType));
-        return result;
+        return Result::failure(QStringLiteral("%1 belongs to another phone type (%2, not %3)")
+                                   .arg(QFileInfo(olderTableFile).fileName())
+                                   .arg(older.image().directory.phoneType)
+                                   .arg(ws.image().directory.phoneType));
     }
-    const ListKind kinds[] = {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings};
-    for (ListKind kind : kinds) {
+    for (ListKind kind : kListKinds) {
         const int table = tableOfList(kind);
         std::map<std::pair<uint32_t, uint32_t>, int> olderRows;  // (address, length) -> row
         for (int row = 0; row < older.rowCount(kind); ++row) {
@@ -44,14 +37,8 @@ ChangedRows rowsChangedSince(Workspace& ws, const QString& olderTableFile) {
             const auto match = olderRows.find({b.address, b.length});
             bool differs = match == olderRows.end();
             if (!differs) {
-                if (Result s = ws.readBlob(table, row, now); !s) {
-                    result.status = s;
-                    return result;
-                }
-                if (Result s = older.readBlob(table, match->second, before); !s) {
-                    result.status = s;
-                    return result;
-                }
+                if (Result s = ws.readBlob(table, row, now); !s) return s;
+                if (Result s = older.readBlob(table, match->second, before); !s) return s;
                 differs = now != before;
             }
             if (differs) result.rows[size_t(kind)].push_back(row);

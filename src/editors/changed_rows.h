@@ -1,7 +1,7 @@
 #pragma once
 // Which rows of the open service file hold other bytes than an older service file of the same
 // phone: a quick way to tick a whole translation (or a theme) for the phone at once.
-#include "base/result.h"
+#include "base/expected.h"
 #include "files/workspace.h"
 
 #include <QString>
@@ -11,7 +11,6 @@
 namespace qv {
 
 struct ChangedRows {
-    Result status;
     // By list (ListKind order): rows whose item differs, or that the older file does not hold
     // at the same phone address and size.
     std::array<std::vector<int>, 4> rows;
@@ -19,6 +18,6 @@ struct ChangedRows {
 
 // Items are matched by their phone address and size, not by row, so rows that moved after a
 // deletion still match their own item. Operators compare their 184-byte records.
-ChangedRows rowsChangedSince(Workspace& ws, const QString& olderTableFile);
+Expected<ChangedRows> rowsChangedSince(Workspace& ws, const QString& olderTableFile);
 
 }  // namespace qv

@@ -29,10 +29,6 @@ const QList<QRgb> kSixteenColours = {0xFF000000, 0xFF800000, 0xFF008000, 0xFF808
                                      0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF};
 
 
-void putLE(QByteArray& b, int at, uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b[at + i] = char((v >> (8 * i)) & 0xFF);
-}
-
 int nearestColour(QRgb c, const QList<QRgb>& palette) {
     int best = 0, bestDistance = INT_MAX;
     for (int i = 0; i < palette.size(); ++i) {
@@ -43,38 +39,7 @@ int nearestColour(QRgb c, const QList<QRgb>& palette) {
     return best;
 }
 
-// A palette bitmap of 1 or 4 bits per pixel, each pixel mapped to the nearest palette colour.
-QByteArray indexedBmp(const QImage& image, int bits, const QList<QRgb>& palette) {
-    const int w = image.width(), h = image.height();
-    const int stride = ((w * bits + 31) / 32) * 4;
-    const int paletteBytes = 4 * int(palette.size());
-    const int offset = 54 + paletteBytes;
-    QByteArray out(offset + stride * h, '\0');
-    out[0] = 'B', out[1] = 'M';
-    putLE(out, 2, uint32_t(out.size()), 4);
-    putLE(out, 10, uint32_t(offset), 4);
-    putLE(out, 14, 40, 4);
-    putLE(out, 18, uint32_t(w), 4);
-    putLE(out, 22, uint32_t(h), 4);
-    putLE(out, 26, 1, 2);
-    putLE(out, 28, uint32_t(bits), 2);
-    putLE(out, 34, uint32_t(stride * h), 4);
-    putLE(out, 38, 2835, 4);
-    putLE(out, 42, 2835, 4);
-    putLE(out, 46, uint32_t(palette.size()), 4);
-    for (int i = 0; i < palette.size(); ++i) putLE(out, 54 + 4 * i, palette[i] & 0xFFFFFF, 4);
-    for (int y = 0; y < h; ++y) {
-        char* row = out.data() + offset + (h - 1 - y) * stride;
-        for (int x = 0; x < w; ++x) {
-            const int index = nearestColour(image.pixel(x, y), palette);
-            const int bit = x * bits;
-            row[bit / 8] = char(uint8_t(row[bit / 8]) | (index << (8 - bits - bit % 8)));
-        }
-    }
-    return out;
-}
-
-// The same mapping into a QImage with a colour table, for the formats Qt writes.
+// Each pixel mapped to the nearest colour of the palette, into a QImage with that colour table.
 QImage indexedImage(const QImage& image, QImage::Format format, const QList<QRgb>& palette) {
     QImage out(image.size(), format);
     out.setColorTable(palette);
@@ -130,27 +95,19 @@ bool isWindowsDeviceName(const QByteArray& name) {
     return stem.size() == 4 && (stem.startsWith("COM") || stem.startsWith("LPT")) && stem[3] >= '0' && stem[3] <= '9';
 }
 
-EditOutcome refusal(QString message) {
-    EditOutcome out;
-    out.refused = true;
-    out.message = std::move(message);
-    return out;
-}
-
 void tick(Workspace& ws, ListKind kind, int row) {
     auto& t = ws.ticks(kind);
     if (row >= 0 && size_t(row) < t.size()) t[size_t(row)] = true;
 }
 
-Result rowOutside(int row, int rows) {
-    return Result::failure(QStringLiteral("Row %1 is outside the list (%2 rows)").arg(row).arg(rows));
+// The one check of the row an edit names, before anything is read.
+Result checkRow(const Workspace& ws, ListKind kind, int row) {
+    const int rows = ws.rowCount(kind);
+    if (row >= 0 && row < rows) return {};
+    return Result(ResultCode::NotFound, QStringLiteral("Row %1 is outside the list (%2 rows)").arg(row).arg(rows));
 }
 
 }  // namespace
-
-bool pictureImportOffered(const PictEntry& e) {
-    return !(e.format == kFormatGrey4 || e.variant == kVariantColumnWords || (e.variant == 0 && e.format == kFormatMono1));
-}
 
 namespace {
 QString hex4(int row) { return QString::number(row, 16).toUpper().rightJustified(4, QChar('0')); }
@@ -158,20 +115,18 @@ QString hex4(int row) { return QString::number(row, 16).toUpper().rightJustified
 
 QString pictureExportName(int row) { return QStringLiteral("bitmap%1.bmp").arg(hex4(row)); }
 
-EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath) {
-    if (row < 0 || row >= ws.rowCount(ListKind::Pictures))
-        return refusal(rowOutside(row, ws.rowCount(ListKind::Pictures)).message());
+Result importPicture(Workspace& ws, int row, const QString& bitmapPath) {
+    if (Result s = checkRow(ws, ListKind::Pictures, row); !s) return s;
+    if (!pictureImportOffered(ws.image().pictures[size_t(row)]))
+        return Result(ResultCode::UnsupportedFormat, QStringLiteral("Import is not offered for this picture's format"));
     const auto in = importIntoRow(ws, row, bitmapPath);
-    if (!in) return refusal(in.error().message());
+    if (!in) return in.error();
     if (!in->unchanged) {
-        if (in->refused()) return refusal(in->refusal);
-        if (Result s = ws.writeBlob(kPictureTable, row, in->bytes); !s) return refusal(s.message());
+        if (in->refused()) return in->status;
+        if (Result s = ws.writeBlob(kPictureTable, row, in->bytes); !s) return s;
     }
-    EditOutcome out;
-    out.stored = true;
-    out.ticked = true;
     tick(ws, ListKind::Pictures, row);
-    return out;
+    return {};
 }
 
 bool writtenThroughQt(const QString& path) {
@@ -180,75 +135,56 @@ bool writtenThroughQt(const QString& path) {
 }
 
 Result exportPicture24(Workspace& ws, int row, const QString& path) {
-    if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
-    QImage picture;
-    if (Result s = pictureOfRow(ws, row, picture); !s) return s;
-    if (writtenThroughQt(path)) return writeThroughQt(picture.convertToFormat(QImage::Format_RGB32), path);
-    return writeBmp24File(picture, path);
+    if (Result s = checkRow(ws, ListKind::Pictures, row); !s) return s;
+    const auto picture = pictureOfRow(ws, row);
+    if (!picture) return picture.error();
+    if (writtenThroughQt(path)) return writeThroughQt(picture->convertToFormat(QImage::Format_RGB32), path);
+    return writeBmp24File(*picture, path);
 }
 
-Result pictureKeepingDepth(Workspace& ws, int row, QImage& out) {
-    if (row < 0 || row >= ws.rowCount(ListKind::Pictures)) return rowOutside(row, ws.rowCount(ListKind::Pictures));
-    QImage picture;
-    if (Result s = pictureOfRow(ws, row, picture); !s) return s;
+Expected<QImage> pictureKeepingDepth(Workspace& ws, int row) {
+    if (Result s = checkRow(ws, ListKind::Pictures, row); !s) return s;
+    const auto picture = pictureOfRow(ws, row);
+    if (!picture) return picture.error();
     const QList<QRgb>* palette = exportPalette(ws.image().pictures[size_t(row)].format);
-    if (!palette)
-        out = picture.convertToFormat(QImage::Format_RGB32);
-    else
-        out = indexedImage(picture, palette->size() == 2 ? QImage::Format_Mono : QImage::Format_Indexed8, *palette);
-    return {};
+    if (!palette) return picture->convertToFormat(QImage::Format_RGB32);
+    return indexedImage(*picture, palette->size() == 2 ? QImage::Format_Mono : QImage::Format_Indexed8, *palette);
 }
 
 Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
-    QImage picture;
-    if (Result s = pictureKeepingDepth(ws, row, picture); !s) return s;
-    if (writtenThroughQt(path)) return writeThroughQt(picture, path);
-    const QList<QRgb>* palette = exportPalette(ws.image().pictures[size_t(row)].format);
-    if (palette) return writeWholeFile(path, indexedBmp(picture, palette->size() == 2 ? 1 : 4, *palette));
-    return writeBmp24File(picture, path);
+    const auto picture = pictureKeepingDepth(ws, row);
+    if (!picture) return picture.error();
+    if (writtenThroughQt(path)) return writeThroughQt(*picture, path);
+    return writeBmpFile(*picture, path);
 }
 
-QByteArray melodySlot(Workspace& ws, int row, Result* status) {
+Expected<QByteArray> melodySlot(Workspace& ws, int row) {
     QByteArray bytes;
-    Result s = ws.readBlob(kMelodyTable, row, bytes);
-    if (status) *status = s;
+    if (Result s = ws.readBlob(kMelodyTable, row, bytes); !s) return s;
     return bytes;
 }
 
-EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
-    if (row < 0 || row >= ws.rowCount(ListKind::Melodies))
-        return refusal(rowOutside(row, ws.rowCount(ListKind::Melodies)).message());
-    if (!QFileInfo(path).isFile()) return refusal(QStringLiteral("Can not open %1: it is not a regular file").arg(path));
+Expected<MelodyImport> importMelody(Workspace& ws, int row, const QString& path) {
+    if (Result s = checkRow(ws, ListKind::Melodies, row); !s) return s;
+    if (!QFileInfo(path).isFile()) return Result::failure(QStringLiteral("Can not open %1: it is not a regular file").arg(path));
     const uint32_t slot = ws.image().melodies[size_t(row)].size;
     auto read = readRegularFile(path, qint64(slot) + 1);
-    if (!read) return refusal(QStringLiteral("Can not open %1: %2").arg(path, read.error().message()));
+    if (!read) return Result::failure(QStringLiteral("Can not open %1: %2").arg(path, read.error().message()));
     QByteArray bytes = std::move(*read);
     // An empty file would silence the slot; it is far more likely a failed download or copy.
-    if (bytes.isEmpty()) return refusal(QStringLiteral("Can not import %1: the file is empty").arg(path));
-    EditOutcome out;
-    out.ticked = true;
+    if (bytes.isEmpty()) return Result(ResultCode::RefusedInput, QStringLiteral("Can not import %1: the file is empty").arg(path));
     tick(ws, ListKind::Melodies, row);
-    if (uint32_t(bytes.size()) > slot) {
-        out.refused = true;
-        out.message = langText(Text::FileSizeAtMost) + QLatin1Char(' ') + QString::number(slot) + langText(Text::BytesUnit);
-        return out;  // nothing stored: the remembered file names stay as they were
-    }
+    // Nothing stored: the remembered file names stay as they were.
+    if (uint32_t(bytes.size()) > slot)
+        return Result(ResultCode::TooLarge,
+                      langText(Text::FileSizeAtMost) + QLatin1Char(' ') + QString::number(slot) + langText(Text::BytesUnit));
     // Stored melodies remember their files: with no way to remember, nothing is stored.
-    if (Result s = checkOutputTarget(ws.names().mru, WriteRole::OwnFile); !s) {
-        out.refused = true;
-        out.message = QStringLiteral("%1; nothing was imported").arg(s.message());
-        return out;
-    }
+    if (Result s = checkOutputTarget(ws.names().mru, WriteRole::OwnFile); !s)
+        return Result(s.code(), QStringLiteral("%1; nothing was imported").arg(s.message()));
     bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
-    if (Result s = ws.writeBlob(kMelodyTable, row, bytes); !s) {
-        out.refused = true;
-        out.message = s.message();
-        return out;
-    }
-    out.stored = true;
+    if (Result s = ws.writeBlob(kMelodyTable, row, bytes); !s) return s;
     if (row < kMruSlots) ws.melodyFileNames()[size_t(row)] = QFileInfo(path).absoluteFilePath();
-    if (Result s = saveMelodyFileNames(ws.names().mru, ws.melodyFileNames()); !s) out.message = s.message();
-    return out;
+    return MelodyImport{saveMelodyFileNames(ws.names().mru, ws.melodyFileNames())};
 }
 
 int melodyNameRow(const Workspace& ws, int row) {
@@ -267,17 +203,16 @@ QString melodyExportName(const Workspace& ws, int row, const std::vector<QString
 }
 
 Result exportMelody(Workspace& ws, int row, const QString& path) {
-    if (row < 0 || row >= ws.rowCount(ListKind::Melodies)) return rowOutside(row, ws.rowCount(ListKind::Melodies));
-    Result s;
-    const QByteArray bytes = melodySlot(ws, row, &s);
-    if (!s) return s;
-    return writeWholeFile(path, bytes);
+    if (Result s = checkRow(ws, ListKind::Melodies, row); !s) return s;
+    const auto bytes = melodySlot(ws, row);
+    if (!bytes) return bytes.error();
+    return writeWholeFile(path, *bytes);
 }
 
 Result setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow) {
-    if (melodyRow < 0 || melodyRow >= ws.rowCount(ListKind::Melodies)) return rowOutside(melodyRow, ws.rowCount(ListKind::Melodies));
-    if (stringRow && (*stringRow < 0 || *stringRow >= ws.rowCount(ListKind::Strings)))
-        return rowOutside(*stringRow, ws.rowCount(ListKind::Strings));
+    if (Result s = checkRow(ws, ListKind::Melodies, melodyRow); !s) return s;
+    if (stringRow)
+        if (Result s = checkRow(ws, ListKind::Strings, *stringRow); !s) return s;
     return ws.edit([&] {
         ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : 0xFFFF;
         return Result();
@@ -292,7 +227,7 @@ uint16_t parseOperatorCode(const QString& text) {
 
 Result applyOperator(Workspace& ws, int row, const QString& codeText, const QByteArray& name1, const QByteArray& name2,
                      const QByteArray& name3) {
-    if (row < 0 || row >= ws.rowCount(ListKind::Operators)) return rowOutside(row, ws.rowCount(ListKind::Operators));
+    if (Result s = checkRow(ws, ListKind::Operators, row); !s) return s;
     const OperFormat& f = ws.image().operFormat;
     OperRecord& r = ws.image().operRecords[size_t(row)];
     // A name passed as stored stays as it is, however long (it came from the phone); a new one
@@ -308,7 +243,8 @@ Result applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
     for (int k = 0; k < 3; ++k) {
         changed[k] = names[k].name != nameUpToZero(names[k].field.data(), names[k].field.size());
         if (changed[k] && names[k].name.size() > names[k].limit)
-            return Result::failure(QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(names[k].limit));
+            return Result(ResultCode::TooLarge,
+                          QStringLiteral("Operator name #%1 holds at most %2 characters").arg(k + 1).arg(names[k].limit));
     }
     return ws.edit([&] {
         for (int k = 0; k < 3; ++k)
@@ -328,14 +264,17 @@ Result applyOperator(Workspace& ws, int row, const QString& codeText, const QByt
 }
 
 Result applyString(Workspace& ws, const CharMapCoding& coding, int row, const QByteArray& text, int page) {
-    if (row < 0 || row >= ws.rowCount(ListKind::Strings)) return rowOutside(row, ws.rowCount(ListKind::Strings));
+    if (Result s = checkRow(ws, ListKind::Strings, row); !s) return s;
     const StrEntry& e = ws.image().strings[size_t(row)];
     // The phone ends a text at its first zero: what followed it would be lost.
-    if (text.contains('\0')) return Result::failure(QStringLiteral("A phone string can not hold the character U+0000 (NUL)"));
+    if (text.contains('\0'))
+        return Result(ResultCode::RefusedInput, QStringLiteral("A phone string can not hold the character U+0000 (NUL)"));
     if (text.size() > int(e.length))
-        return Result::failure(QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
-    if (page < 0 || page > 5) return Result::failure(QStringLiteral("Font page %1 does not exist").arg(page));
-    if (const QString refusal = fontRefusal(coding, text, page); !refusal.isEmpty()) return Result::failure(refusal);
+        return Result(ResultCode::TooLarge,
+                      QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
+    if (page < 0 || page > 5) return Result(ResultCode::RefusedInput, QStringLiteral("Font page %1 does not exist").arg(page));
+    if (const QString refusal = fontRefusal(coding, text, page); !refusal.isEmpty())
+        return Result(ResultCode::RefusedInput, refusal);
     const QByteArray padded = text + QByteArray(int(e.length) - text.size(), ' ');
     QByteArray encoded = coding.encode(padded.left(std::min<int>(e.length, kMaxStringChars)), page);
     // The bytes past the encoded characters are zeros, never leftovers.
@@ -359,7 +298,7 @@ Result deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
     const int count = ws.rowCount(kind);
     std::set<int> doomed;
     for (int r : rows) {
-        if (r < 0 || r >= count) return rowOutside(r, count);
+        if (Result s = checkRow(ws, kind, r); !s) return s;
         doomed.insert(r);
     }
     if (doomed.empty()) return {};

@@ -2,8 +2,10 @@
 // The editing operations both front ends use: picture and melody import and export, melody
 // naming, operator and string edits, deleting rows. Each is one edit of the workspace: the
 // changed item keeps its length, the service file is saved as a new pair, and only then is
-// the row ticked; an edit that cannot be saved changes nothing.
-#include "base/result.h"
+// the row ticked; an edit that cannot be saved changes nothing. A refused edit says why by its
+// Result: NotFound for a row outside its list, RefusedInput, UnsupportedFormat or TooLarge for
+// what it was given, the detail in the user's words.
+#include "base/expected.h"
 #include "editors/char_map_coding.h"
 #include "files/workspace.h"
 
@@ -15,20 +17,11 @@
 
 namespace qv {
 
-// What an import did: whether bytes were stored, whether the row was ticked, whether it was
-// refused, and the message the user is shown (empty when none; a translation may be empty,
-// so `refused` and not the message says whether the import failed).
-struct EditOutcome {
-    bool stored = false;
-    bool ticked = false;
-    bool refused = false;
-    QString message;
-};
-
 // Pictures. Import takes Windows bitmaps and every image format Qt reads (readImageFile), by the
-// rule of importImage. An image the picture already shows keeps the picture's bytes; a refused
-// one changes nothing and ticks nothing.
-EditOutcome importPicture(Workspace& ws, int row, const QString& bitmapPath);
+// rule of importImage, and only into a row that offers it (pictureImportOffered, checked
+// first). An image the picture already shows keeps the picture's bytes, and the row is ticked
+// as for one stored; a refused one changes nothing and ticks nothing.
+Result importPicture(Workspace& ws, int row, const QString& bitmapPath);
 // The picture in the depth its format suggests (1-bit mono; 16 colours for 2-bit greys, with
 // the standard palette, and for 4-bit greys, with its sixteen greys; 24-bit), so that importing
 // the file again shows the same picture and keeps its bytes. The file format follows the name:
@@ -39,17 +32,20 @@ Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path);
 Result exportPicture24(Workspace& ws, int row, const QString& path);
 // The picture of a row as exportPictureKeepingDepth writes it: Format_Mono (black, white),
 // Format_Indexed8 with 16 colours, or Format_RGB32.
-Result pictureKeepingDepth(Workspace& ws, int row, QImage& out);
+Expected<QImage> pictureKeepingDepth(Workspace& ws, int row);
 // Whether a file of that name is written through Qt rather than as a Windows bitmap.
 bool writtenThroughQt(const QString& path);
 // "bitmap000A.bmp"
 QString pictureExportName(int row);
-// Import is not offered for 4-bit pictures, 16-row column words and row-order mono pictures.
-bool pictureImportOffered(const PictEntry& entry);
 
-// Melodies
-EditOutcome importMelody(Workspace& ws, int row, const QString& path);
-QByteArray melodySlot(Workspace& ws, int row, Result* status);
+// Melodies. The import ticks the row once the file is read, even when it is then refused as
+// larger than the slot; it stores the bytes padded with zeros to the slot and remembers the file
+// in the .mru file. `remembered` is how that last step went: the melody stands either way.
+struct MelodyImport {
+    Result remembered;
+};
+Expected<MelodyImport> importMelody(Workspace& ws, int row, const QString& path);
+Expected<QByteArray> melodySlot(Workspace& ws, int row);
 // The export name without folder: the melody's name (or its naming string's text), with the
 // "melody_000A" fallback for names holding anything below "0", above 0x7F, or characters
 // that file systems reject.

@@ -4,13 +4,12 @@
 
 namespace qv {
 
-Result pictureOfRow(Workspace& workspace, int row, QImage& out) {
+Expected<QImage> pictureOfRow(Workspace& workspace, int row) {
     QByteArray bytes;
     if (Result s = workspace.readBlob(kPictureTable, row, bytes); !s) return s;
     const PictEntry& e = workspace.image().pictures[size_t(row)];
     const PictureShape shape{e.width, e.height, e.format, e.variant, workspace.image().directory.phoneType};
-    out = cropToWidth(decodePicture(shape, bytes), e.width);
-    return {};
+    return cropToWidth(decodePicture(shape, bytes), e.width);
 }
 
 Result loadOperatorRecords(Workspace& workspace) {
@@ -25,11 +24,10 @@ Result loadOperatorRecords(Workspace& workspace) {
     return {};
 }
 
-Result stringOfRow(Workspace& workspace, const CharMapCoding& coding, int row, QByteArray& out) {
+Expected<QByteArray> stringOfRow(Workspace& workspace, const CharMapCoding& coding, int row) {
     QByteArray bytes;
     if (Result s = workspace.readBlob(kStringTable, row, bytes); !s) return s;
-    out = coding.decode(bytes);
-    return {};
+    return coding.decode(bytes);
 }
 
 }  // namespace qv

@@ -1,6 +1,6 @@
 #pragma once
 // What the lists show of one item, read from the open data file.
-#include "base/result.h"
+#include "base/expected.h"
 #include "editors/char_map_coding.h"
 #include "files/workspace.h"
 
@@ -10,10 +10,10 @@
 namespace qv {
 
 // The picture of a row as a raster of its entry's width × height.
-Result pictureOfRow(Workspace& workspace, int row, QImage& out);
+Expected<QImage> pictureOfRow(Workspace& workspace, int row);
 // Reads every operator record of the list into the image's record array.
 Result loadOperatorRecords(Workspace& workspace);
 // The string of a row as cp1251 text (one character per glyph code).
-Result stringOfRow(Workspace& workspace, const CharMapCoding& coding, int row, QByteArray& out);
+Expected<QByteArray> stringOfRow(Workspace& workspace, const CharMapCoding& coding, int row);
 
 }  // namespace qv

@@ -12,9 +12,9 @@ namespace {
 // The same digits and separators whatever the user's locale, as in the other messages.
 QString grouped(qint64 n) { return QLocale(QLocale::English, QLocale::UnitedStates).toString(n); }
 
-PictureImport refusedBefore(QString why) {
+PictureImport refusedBefore(Result why) {
     PictureImport out;
-    out.refusal = std::move(why);
+    out.status = std::move(why);
     return out;
 }
 
@@ -29,19 +29,23 @@ QString tooLargeMessage(qint64 needed, qint64 place) {
     return QStringLiteral("this picture needs %1 bytes in its format; its place holds %2").arg(grouped(needed), grouped(place));
 }
 
+bool pictureImportOffered(const PictEntry& e) {
+    return !(e.format == kFormatGrey4 || e.variant == kVariantColumnWords || (e.variant == 0 && e.format == kFormatMono1));
+}
+
 PictureImport importImage(const PictureShape& shape, qint64 size, const Bitmap& image) {
     if (image.width != shape.width || image.height != shape.height)
-        return refusedBefore(wrongSizeMessage(image.width, image.height, shape.width, shape.height));
+        return refusedBefore({ResultCode::RefusedInput, wrongSizeMessage(image.width, image.height, shape.width, shape.height)});
     if (shape.format > kFormatRunLength565)
-        return refusedBefore(QStringLiteral("the picture's format %1 is unknown").arg(shape.format));
+        return refusedBefore({ResultCode::UnsupportedFormat, QStringLiteral("the picture's format %1 is unknown").arg(shape.format)});
     if (qint64(decodedWidth(shape)) * shape.height > kMaxPicturePixels)
-        return refusedBefore(
-            QStringLiteral("the picture is %1x%2, larger than any phone shows").arg(shape.width).arg(shape.height));
+        return refusedBefore({ResultCode::TooLarge,
+                              QStringLiteral("the picture is %1x%2, larger than any phone shows").arg(shape.width).arg(shape.height)});
     PictureImport out;
     QByteArray bytes = encodePicture(shape, image);
     out.shown = cropToWidth(decodePicture(shape, bytes), shape.width);
     if (bytes.size() > size) {
-        out.refusal = tooLargeMessage(bytes.size(), size);
+        out.status = Result(ResultCode::TooLarge, tooLargeMessage(bytes.size(), size));
         return out;
     }
     // The decoder stops at the picture's last pixel, so what follows is never read; zeros keep
@@ -53,7 +57,7 @@ PictureImport importImage(const PictureShape& shape, qint64 size, const Bitmap& 
 
 PictureImport importImageFile(const PictureShape& shape, qint64 size, const QString& path) {
     const auto image = readImageFile(path);
-    if (!image) return refusedBefore(image.error().message());
+    if (!image) return refusedBefore(image.error());
     return importImage(shape, size, *image);
 }
 
@@ -63,9 +67,13 @@ Expected<RowImport> importIntoRow(Workspace& ws, int row, const QString& path) {
     static_cast<PictureImport&>(out) =
         importImageFile({e.width, e.height, e.format, e.variant, ws.image().directory.phoneType}, e.size, path);
     if (out.shown.isNull()) return out;
-    QImage current;
-    if (Result s = pictureOfRow(ws, row, current); !s) return s;
-    out.unchanged = out.shown == current;
+    const auto current = pictureOfRow(ws, row);
+    if (!current) return current.error();
+    out.unchanged = out.shown == *current;
+    if (!out.unchanged && !pictureImportOffered(e)) {
+        out.status = Result(ResultCode::UnsupportedFormat, QStringLiteral("import is not offered for this picture's format"));
+        out.bytes.clear();
+    }
     return out;
 }
 

@@ -3,7 +3,8 @@
 // (import-picture, encode-picture) and the folder import alike: the image must have the
 // picture's width and height; its pixels are reduced to the colours of the picture's format
 // (pixelValue) and encoded in the picture's layout and the phone's order (encodePicture); the
-// result must fit the picture's place, and is padded to it.
+// result must fit the picture's place, and is padded to it. A row takes an import only where
+// its format offers one (pictureImportOffered).
 #include "base/expected.h"
 #include "editors/bmp_file.h"
 #include "editors/picture_codec.h"
@@ -22,10 +23,15 @@ struct PictureImport {
     QImage shown;
     // Exactly the place's size; empty when refused.
     QByteArray bytes;
-    // Why nothing may be stored; empty when the bytes may be.
-    QString refusal;
-    bool refused() const { return !refusal.isEmpty(); }
+    // Why nothing may be stored (RefusedInput: another size; UnsupportedFormat: a format that
+    // does not exist or takes no import, a file that is no image; TooLarge: more than the
+    // place or any phone holds; or why the file could not be read); ok when the bytes may be.
+    Result status;
+    bool refused() const { return !status.ok(); }
 };
+
+// Import is not offered for 4-bit pictures, 16-row column words and row-order mono pictures.
+bool pictureImportOffered(const PictEntry& entry);
 
 // `size` is the picture's place in bytes (the size of its table entry).
 PictureImport importImage(const PictureShape& shape, qint64 size, const Bitmap& image);
@@ -34,8 +40,9 @@ PictureImport importImageFile(const PictureShape& shape, qint64 size, const QStr
 
 // The import of an image file into a picture row of the open service file. `unchanged` when
 // the row already shows what the image becomes: then nothing is to be stored, even where new
-// bytes would differ (a run-length picture split into other runs) or would not fit. Fails only
-// when the row's own bytes cannot be read.
+// bytes would differ (a run-length picture split into other runs) or would not fit, and even
+// where the row takes no import (a folder exported and imported back). Fails only when the
+// row's own bytes cannot be read.
 struct RowImport : PictureImport {
     bool unchanged = false;
 };

@@ -259,7 +259,7 @@ QByteArray escaped(QChar c) {
 
 }  // namespace
 
-Result readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>& each, QString* header) {
+Expected<QString> readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>& each) {
     // First the syntax and the header, which names the charset and may stand anywhere; then
     // the entries, decoded. Neither pass keeps more than one entry.
     std::optional<QByteArray> headerText;
@@ -284,7 +284,7 @@ Result readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>&
                 QStringLiteral("the charset %1 is not supported; save the file as UTF-8").arg(QString::fromLatin1(charset)));
     }
 
-    QString failure;
+    QString failure, header;
     index = 0;
     Reader entries(bytes, [&](RawEntry&& raw) {
         const bool isHeader = index++ == headerIndex;
@@ -296,7 +296,7 @@ Result readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>&
             return;
         }
         if (isHeader) {
-            if (header) *header = *translation;
+            header = *translation;
             return;
         }
         PoEntry e;
@@ -311,13 +311,14 @@ Result readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>&
     });
     entries.run();
     if (!failure.isEmpty()) return Result::failure(failure);
-    return {};
+    return header;
 }
 
 Expected<PoCatalogue> parsePo(QByteArrayView bytes) {
     PoCatalogue catalogue;
-    if (Result s = readPoEntries(bytes, [&](PoEntry&& e) { catalogue.entries.push_back(std::move(e)); }, &catalogue.header); !s)
-        return s;
+    auto header = readPoEntries(bytes, [&](PoEntry&& e) { catalogue.entries.push_back(std::move(e)); });
+    if (!header) return header.error();
+    catalogue.header = std::move(*header);
     return catalogue;
 }
 

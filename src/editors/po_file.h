@@ -39,8 +39,8 @@ struct PoCatalogue {
 Expected<PoCatalogue> parsePo(QByteArrayView bytes);
 // The same, entry by entry: `each` gets every entry but the header, in file order, and no more
 // than one entry is held at a time, however long the file. When the file fails, the entries
-// handed over before the failure are void. `header`, when given, receives the header's lines.
-Result readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>& each, QString* header = nullptr);
+// handed over before the failure are void. The value is the header's lines (empty without one).
+Expected<QString> readPoEntries(QByteArrayView bytes, const std::function<void(PoEntry&&)>& each);
 
 // Writes a UTF-8 PO file: the comment lines, the header entry with `headerFields` in order
 // (Content-Type and Content-Transfer-Encoding are the caller's to give), then the entries

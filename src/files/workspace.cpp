@@ -50,6 +50,17 @@ int tableOfList(ListKind kind) {
     return 0;
 }
 
+const char* listName(ListKind kind) {
+    static constexpr const char* names[] = {"pictures", "melodies", "operators", "strings"};
+    return names[size_t(kind)];
+}
+
+std::optional<ListKind> listNamed(const QString& name) {
+    for (ListKind kind : kListKinds)
+        if (name == QLatin1String(listName(kind))) return kind;
+    return std::nullopt;
+}
+
 Workspace::Workspace() : image_(std::make_unique<MediaImage>()) {}
 Workspace::~Workspace() = default;
 

@@ -16,12 +16,18 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qv {
 
 enum class ListKind { Pictures, Melodies, Operators, Strings };
+inline constexpr ListKind kListKinds[] = {ListKind::Pictures, ListKind::Melodies, ListKind::Operators, ListKind::Strings};
 int tableOfList(ListKind kind);
+// What the user calls the list in commands, JSON fields and messages: "pictures", "melodies",
+// "operators", "strings".
+const char* listName(ListKind kind);
+std::optional<ListKind> listNamed(const QString& name);
 
 class Workspace {
 public:

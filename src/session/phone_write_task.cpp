@@ -91,16 +91,6 @@ Result itemBytes(Workspace& ws, ListKind kind, int row, uint32_t length, QByteAr
     return {};
 }
 
-const char* listName(ListKind kind) {
-    switch (kind) {
-    case ListKind::Pictures: return "pictures";
-    case ListKind::Melodies: return "melodies";
-    case ListKind::Operators: return "operators";
-    case ListKind::Strings: return "strings";
-    }
-    return "";
-}
-
 // A row that went to the phone.
 struct WrittenRow {
     ListKind kind;

@@ -70,18 +70,14 @@ TEST_F(EditorTest, ImportingABitmapReplacesThePictureItsThumbnailAndPreviewAndTi
     EXPECT_EQ(dialogs.titles.last(), "Picture");
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
     EXPECT_TRUE(reddish(w->thumbnails().image(0).pixel(24, 24)));
-    EXPECT_EQ(w->thumbnails().image(1), makeThumbnail([&] {
-                  QImage p;
-                  pictureOfRow(w->workspace(), 1, p);
-                  return p;
-              }()));
+    EXPECT_EQ(w->thumbnails().image(1), makeThumbnail(pictureOfRow(w->workspace(), 1).value()));
     EXPECT_TRUE(reddish(child<QLabel>(*w, "picturePreview")->pixmap().toImage().pixel(64, 80)));
     EXPECT_TRUE(w->workspace().ticks(ListKind::Pictures)[0]);
     auto* list = child<QListView>(*w, "pictureList");
     EXPECT_EQ(list->model()->data(list->model()->index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
-    QImage stored;
-    ASSERT_TRUE(pictureOfRow(w->workspace(), 0, stored));
-    EXPECT_TRUE(reddish(stored.pixel(100, 150)));
+    const auto stored = pictureOfRow(w->workspace(), 0);
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(reddish(stored->pixel(100, 150)));
 }
 
 TEST_F(EditorTest, APictureOfTheWrongSizeOrTooLargeForItsPlaceIsRefusedWithAWarning) {
@@ -105,8 +101,7 @@ TEST_F(EditorTest, APictureOfTheWrongSizeOrTooLargeForItsPlaceIsRefusedWithAWarn
         selectRow(*w, "pictureList", c.row);
         const QImage thumbBefore = w->thumbnails().image(c.row);
         const QImage previewBefore = child<QLabel>(*w, "picturePreview")->pixmap().toImage();
-        QImage before;
-        pictureOfRow(w->workspace(), c.row, before);
+        const QImage before = pictureOfRow(w->workspace(), c.row).value();
         dialogs.messages.clear(), dialogs.warnings.clear();
         dialogs.files = {c.file};
         w->panel<PicturePanel>()->importButton->click();
@@ -116,9 +111,7 @@ TEST_F(EditorTest, APictureOfTheWrongSizeOrTooLargeForItsPlaceIsRefusedWithAWarn
         EXPECT_FALSE(w->workspace().ticks(ListKind::Pictures)[size_t(c.row)]);
         EXPECT_EQ(w->thumbnails().image(c.row), thumbBefore);
         EXPECT_EQ(child<QLabel>(*w, "picturePreview")->pixmap().toImage(), previewBefore);
-        QImage after;
-        pictureOfRow(w->workspace(), c.row, after);
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(pictureOfRow(w->workspace(), c.row).value(), before);
     }
     // Cancelling the file choice does nothing at all.
     w->panel<PicturePanel>()->importButton->click();
@@ -236,8 +229,7 @@ TEST_F(EditorTest, TransparencyTakesTheBottomLeftColourOutWithoutSmoothing) {
     ASSERT_EQ(opaque.size(), QSize(96, 48));
     EXPECT_EQ(qAlpha(opaque.pixel(0, 47)), 255);
     // Stretched without smoothing: only the picture's own colours appear.
-    QImage source;
-    pictureOfRow(w->workspace(), 13, source);
+    const QImage source = pictureOfRow(w->workspace(), 13).value();
     QSet<QRgb> own, stretched;
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 48; ++x) own.insert(source.pixel(x, y) | 0xFF000000);
@@ -269,8 +261,7 @@ TEST_F(EditorTest, ExportAsksWhereStartingBesideTheServiceFileAndReportsAFailure
         EXPECT_EQ(dialogs.suggested.last(), QDir(dir.path()).filePath(pictureExportName(row)));
         const auto written = readBmpFile(chosen);
         ASSERT_TRUE(written) << chosen.toStdString();
-        QImage picture;
-        pictureOfRow(w->workspace(), row, picture);
+        const QImage picture = pictureOfRow(w->workspace(), row).value();
         ASSERT_EQ(QSize(written->width, written->height), picture.size());
         for (int y = 0; y < picture.height(); y += 7)
             for (int x = 0; x < picture.width(); x += 5)
@@ -304,8 +295,7 @@ TEST_F(EditorTest, AMelodyLongerThanItsSlotIsRefusedButTicked) {
     w->showMelodies();
     EXPECT_EQ(w->panel<MelodyPanel>()->melodyCaption->text(), "Melody");
     EXPECT_EQ(w->panel<MelodyPanel>()->byteSizeLabel->text(), "1200 byte");
-    Result s;
-    const QByteArray before = melodySlot(w->workspace(), 0, &s);
+    const QByteArray before = melodySlot(w->workspace(), 0).value();
     dialogs.files = {fileOf("long.mmf", 1201)};
     w->panel<MelodyPanel>()->importButton->click();
 
@@ -313,7 +303,7 @@ TEST_F(EditorTest, AMelodyLongerThanItsSlotIsRefusedButTicked) {
     EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
     ASSERT_FALSE(dialogs.messages.isEmpty());
     EXPECT_EQ(dialogs.messages.last(), "The file size should be less or is equal 1200 byte(s)");
-    EXPECT_EQ(melodySlot(w->workspace(), 0, &s), before);
+    EXPECT_EQ(melodySlot(w->workspace(), 0).value(), before);
     EXPECT_TRUE(w->workspace().ticks(ListKind::Melodies)[0]);
 }
 
@@ -339,8 +329,7 @@ TEST_F(EditorTest, TheFileBoxFollowsTheFocusedRowAndImportsIntoIt) {
     EXPECT_EQ(dialogs.titles.last(), "Open melody file");
     EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
-    Result s;
-    const QByteArray slot = melodySlot(w->workspace(), 2, &s);
+    const QByteArray slot = melodySlot(w->workspace(), 2).value();
     ASSERT_EQ(slot.size(), 3100);
     EXPECT_EQ(slot.left(1000), readAll(tune));
     EXPECT_EQ(slot.mid(1000), QByteArray(2100, '\0'));
@@ -556,9 +545,7 @@ TEST_F(EditorTest, AStringEditWithALineBreakAndAFontPageIsStoredPaddedOnlyByOk) 
     EXPECT_EQ(saved->image().strings[2].fontAttribute, 1);
     CharMapCoding coding;
     coding.rebuild(saved->image().charMap);
-    QByteArray text;
-    ASSERT_TRUE(stringOfRow(*saved, coding, 2, text));
-    EXPECT_EQ(text, QByteArray("H\xB6i") + QByteArray(10, ' '));
+    EXPECT_EQ(stringOfRow(*saved, coding, 2).value(), QByteArray("H\xB6i") + QByteArray(10, ' '));
 }
 
 TEST_F(EditorTest, TypingCannotMakeAStringLongerThanItsLength) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -149,27 +150,31 @@ TEST(BmpReader, RejectsDamagedAndHostileFiles) {
         s.width = 2, s.height = 2, s.bpp = 8, s.palette = {kBlack, kWhite}, s.rows = {bytes({0, 1}), bytes({1, 0})};
     });
     ASSERT_TRUE(readBmp(build(good)));
-    const std::pair<const char*, std::function<void(BmpLayout&)>> cases[] = {
-        {"RLE8", [](BmpLayout& s) { s.compression = 1; }},
-        {"RLE4", [](BmpLayout& s) { s.compression = 2, s.bpp = 4; }},
-        {"PNG inside", [](BmpLayout& s) { s.compression = 5; }},
-        {"bit fields on 8 bits", [](BmpLayout& s) { s.compression = 3; }},
-        {"zero width", [](BmpLayout& s) { s.width = 0; }},
-        {"negative width", [](BmpLayout& s) { s.width = -2; }},
-        {"zero height", [](BmpLayout& s) { s.height = 0; }},
-        {"absurd size", [](BmpLayout& s) { s.width = 100000, s.height = 100000; }},
-        {"most negative height", [](BmpLayout& s) { s.height = INT32_MIN; }},
-        {"2 bits per pixel", [](BmpLayout& s) { s.bpp = 2; }},
-        {"unknown header size", [](BmpLayout& s) { s.headerSize = 20; }},
-        {"offset into the header", [](BmpLayout& s) { s.dataOffset = 20; }},
-        {"pixels past the end", [](BmpLayout& s) { s.height = 3; }},
-        {"no room for a palette", [](BmpLayout& s) { s.palette.clear(), s.dataOffset = 54; }},
+    using qv::ResultCode;
+    // A kind of bitmap this reader does not take, one too large, or a damaged file.
+    constexpr ResultCode kOther = ResultCode::UnsupportedFormat, kLarge = ResultCode::TooLarge, kDamaged = ResultCode::Failed;
+    const std::tuple<const char*, ResultCode, std::function<void(BmpLayout&)>> cases[] = {
+        {"RLE8", kOther, [](BmpLayout& s) { s.compression = 1; }},
+        {"RLE4", kOther, [](BmpLayout& s) { s.compression = 2, s.bpp = 4; }},
+        {"PNG inside", kOther, [](BmpLayout& s) { s.compression = 5; }},
+        {"bit fields on 8 bits", kDamaged, [](BmpLayout& s) { s.compression = 3; }},
+        {"zero width", kDamaged, [](BmpLayout& s) { s.width = 0; }},
+        {"negative width", kDamaged, [](BmpLayout& s) { s.width = -2; }},
+        {"zero height", kDamaged, [](BmpLayout& s) { s.height = 0; }},
+        {"absurd size", kLarge, [](BmpLayout& s) { s.width = 100000, s.height = 100000; }},
+        {"most negative height", kLarge, [](BmpLayout& s) { s.height = INT32_MIN; }},
+        {"2 bits per pixel", kOther, [](BmpLayout& s) { s.bpp = 2; }},
+        {"unknown header size", kOther, [](BmpLayout& s) { s.headerSize = 20; }},
+        {"offset into the header", kDamaged, [](BmpLayout& s) { s.dataOffset = 20; }},
+        {"pixels past the end", kDamaged, [](BmpLayout& s) { s.height = 3; }},
+        {"no room for a palette", kDamaged, [](BmpLayout& s) { s.palette.clear(), s.dataOffset = 54; }},
     };
-    for (const auto& [name, change] : cases) {
+    for (const auto& [name, code, change] : cases) {
         BmpLayout s = good;
         change(s);
         const auto b = readBmp(build(s));
-        EXPECT_FALSE(b) << name;
+        ASSERT_FALSE(b) << name;
+        EXPECT_EQ(b.error().code(), code) << name;
         EXPECT_FALSE(b.error().detail().isEmpty()) << name;
     }
     QByteArray badSignature = build(good);

@@ -9,6 +9,7 @@
 #include "editors/item_views.h"
 #include "editors/po_file.h"
 #include "editors/picture_codec.h"
+#include "editors/picture_import.h"
 #include "files/flash_dump_source.h"
 #include "support/test_support.h"
 
@@ -29,9 +30,10 @@ protected:
     }
     // The exported PO file with `translate` filling the translations.
     QByteArray translatedPo(const std::function<QString(int row, const PoEntry&)>& translate) {
-        Result s;
-        const auto cat = parsePo(stringsPo(ws, {}, &s));
-        EXPECT_TRUE(s.ok() && cat);
+        const auto po = stringsPo(ws, {});
+        EXPECT_TRUE(po);
+        const auto cat = parsePo(*po);
+        EXPECT_TRUE(cat);
         std::vector<PoEntry> entries = cat->entries;
         for (PoEntry& e : entries) e.translation = translate(e.context->toInt(), e);
         return writePo({}, {{"Content-Type", "text/plain; charset=UTF-8"}}, entries);
@@ -72,10 +74,10 @@ TEST_F(BulkTest, CyrillicTranslationOfEveryString) {
     ASSERT_TRUE(reopened.open(model.tableFile).ok());
     CharMapCoding coding;
     coding.rebuild(reopened.image().charMap);
-    QByteArray text;
     for (const auto& [row, t] : wanted) {
-        ASSERT_TRUE(stringOfRow(reopened, coding, row, text).ok());
-        QString shown = fromCp1251(text);
+        const auto text = stringOfRow(reopened, coding, row);
+        ASSERT_TRUE(text);
+        QString shown = fromCp1251(*text);
         shown.replace(QChar(kLineBreakChar), QLatin1Char('\n'));
         EXPECT_EQ(shown, t) << row;
     }
@@ -160,11 +162,8 @@ TEST_F(BulkTest, PaddingFuzzyAndUntouchedEntries) {
     EXPECT_EQ(r.fuzzy, std::vector<int>{1});
     CharMapCoding coding;
     coding.rebuild(ws.image().charMap);
-    QByteArray text;
-    ASSERT_TRUE(stringOfRow(ws, coding, 0, text).ok());
-    EXPECT_EQ(text, "Top ");
-    ASSERT_TRUE(stringOfRow(ws, coding, 2, text).ok());
-    EXPECT_EQ(text, QByteArray("Call\xb6" "log     "));
+    EXPECT_EQ(stringOfRow(ws, coding, 0).value(), "Top ");
+    EXPECT_EQ(stringOfRow(ws, coding, 2).value(), QByteArray("Call\xb6" "log     "));
 }
 
 int firstPicture(Workspace& ws, uint8_t format, uint8_t variant) {
@@ -240,7 +239,7 @@ TEST_F(BulkTest, PictureFoldersRoundTripAndChange) {
     EXPECT_EQ(r.rows, std::vector<int>{row});
     EXPECT_TRUE(ws.ticks(ListKind::Pictures)[size_t(row)]);
     const QByteArray bulk = blob(kPictureTable, row);
-    ASSERT_TRUE(importPicture(ws, row, changed).stored);  // the same bytes as the single import
+    ASSERT_TRUE(importPicture(ws, row, changed).ok());  // the same bytes as the single import
     EXPECT_EQ(blob(kPictureTable, row), bulk);
 }
 
@@ -256,11 +255,23 @@ TEST_F(BulkTest, FolderProblemsAreListed) {
     QImage other(QDir(folder).filePath(pictureFileName(ws, mono, PictureFileType::Png)));
     other.invertPixels();
     ASSERT_TRUE(other.save(QDir(folder).filePath(pictureFileName(ws, mono, PictureFileType::Png))));
+    // One pixel narrower, one pixel taller: another size either way.
+    std::vector<int> offSize;
+    for (int row = 5; offSize.size() < 2; ++row)
+        if (row != mono && pictureImportOffered(ws.image().pictures[size_t(row)])) offSize.push_back(row);
+    for (size_t k = 0; k < 2; ++k) {
+        const PictEntry& e = ws.image().pictures[size_t(offSize[k])];
+        const QString file = QDir(folder).filePath(pictureFileName(ws, offSize[k], PictureFileType::Png));
+        ASSERT_TRUE(QImage(file).copy(0, 0, e.width - (k == 0), e.height + (k == 1)).save(file));
+    }
 
     const BulkResult r = importPictures(ws, folder, BulkMode::SkipInvalid);
     std::multiset<int> rowsNamed;
-    for (const BulkProblem& p : r.problems) rowsNamed.insert(p.row);
-    EXPECT_EQ(rowsNamed, (std::multiset<int>{-1, -1, 3, 3, 4, mono}));
+    for (const BulkProblem& p : r.problems) {
+        rowsNamed.insert(p.row);
+        if (p.row == offSize[0] || p.row == offSize[1]) EXPECT_TRUE(p.reason.startsWith("the image is ")) << p.reason.toStdString();
+    }
+    EXPECT_EQ(rowsNamed, (std::multiset<int>{-1, -1, 3, 3, 4, mono, offSize[0], offSize[1]}));
     EXPECT_TRUE(r.rows.empty());
     EXPECT_TRUE(pairUnchanged());
     EXPECT_FALSE(importPictures(ws, dir.path("missing"), BulkMode::SkipInvalid).status.ok());

@@ -31,27 +31,27 @@ TEST_F(ChangedRowsTest, EditedItemsAreFoundAndMovedRowsStillMatchTheirItems) {
     ASSERT_TRUE(ws.writeBlob(kPictureTable, 1, picture).ok());
     ASSERT_TRUE(deleteRows(ws, ListKind::Melodies, {0}).ok());  // every later melody moves up a row
 
-    const ChangedRows changed = rowsChangedSince(ws, older);
-    ASSERT_TRUE(changed.status.ok()) << changed.status.message().toStdString();
-    EXPECT_EQ(changed.rows[size_t(ListKind::Strings)], std::vector<int>{3});
-    EXPECT_EQ(changed.rows[size_t(ListKind::Pictures)], std::vector<int>{1});
-    EXPECT_TRUE(changed.rows[size_t(ListKind::Melodies)].empty());
-    EXPECT_TRUE(changed.rows[size_t(ListKind::Operators)].empty());
+    const auto changed = rowsChangedSince(ws, older);
+    ASSERT_TRUE(changed) << changed.error().message().toStdString();
+    EXPECT_EQ(changed->rows[size_t(ListKind::Strings)], std::vector<int>{3});
+    EXPECT_EQ(changed->rows[size_t(ListKind::Pictures)], std::vector<int>{1});
+    EXPECT_TRUE(changed->rows[size_t(ListKind::Melodies)].empty());
+    EXPECT_TRUE(changed->rows[size_t(ListKind::Operators)].empty());
 }
 
 TEST_F(ChangedRowsTest, AnotherPhoneOrAMissingDataFileIsRefused) {
     const QString older = keepOlder();
     QFile::remove(dir.path("older.mem"));
-    EXPECT_FALSE(rowsChangedSince(ws, older).status.ok());
+    EXPECT_FALSE(rowsChangedSince(ws, older));
 
     auto other = makeDemoModel(dir.path("other"), {4, false, "other"});
     ASSERT_TRUE(other);
     Workspace built;
     ASSERT_TRUE(built.open(other->tableFile).ok());
     ASSERT_TRUE(importFromFlashDumps(built, other->dump1, other->dump2).ok());
-    const ChangedRows refused = rowsChangedSince(ws, other->tableFile);
-    ASSERT_FALSE(refused.status.ok());
-    EXPECT_TRUE(refused.status.message().contains("phone type"));
+    const auto refused = rowsChangedSince(ws, other->tableFile);
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.error().message().contains("phone type"));
 }
 
 }  // namespace

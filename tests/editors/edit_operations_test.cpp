@@ -64,21 +64,24 @@ TEST(PictureRoundTrip, EveryDemoPictureComesBackAsItWent) {
                                      std::to_string(e.format) + "/" + std::to_string(e.variant);
             QByteArray before;
             ASSERT_TRUE(ws.readBlob(kPictureTable, row, before).ok());
-            QImage shown;
-            ASSERT_TRUE(pictureOfRow(ws, row, shown).ok());
+            const auto shown = pictureOfRow(ws, row);
+            ASSERT_TRUE(shown);
             for (const auto& [name, exportTo] : exports) {
                 const QString path = dir.path(name);
                 const QString again = dir.path(QStringLiteral("again.") + QFileInfo(path).suffix());
                 ASSERT_TRUE(exportTo(ws, row, path).ok()) << what;
                 const PictureImport in = importImageFile({e.width, e.height, e.format, e.variant, type}, e.size, path);
-                ASSERT_FALSE(in.refused()) << what << " " << name << ": " << in.refusal.toStdString();
-                EXPECT_EQ(in.shown, shown) << what << " " << name;
+                ASSERT_FALSE(in.refused()) << what << " " << name << ": " << in.status.message().toStdString();
+                EXPECT_EQ(in.shown, *shown) << what << " " << name;
                 if (e.format != kFormatRunLength565) {
                     EXPECT_EQ(in.bytes, before) << what << " " << name;
                 }
-                if (!pictureImportOffered(e)) continue;
-                const EditOutcome o = importPicture(ws, row, path);
-                EXPECT_TRUE(o.stored && !o.refused) << what << " " << name << o.message.toStdString();
+                const Result imported = importPicture(ws, row, path);
+                if (!pictureImportOffered(e)) {
+                    EXPECT_EQ(imported.code(), ResultCode::UnsupportedFormat) << what;
+                    continue;
+                }
+                EXPECT_TRUE(imported) << what << " " << name << imported.message().toStdString();
                 ASSERT_TRUE(exportTo(ws, row, again).ok());
                 EXPECT_EQ(readAll(again), readAll(path)) << what << " " << name;
             }
@@ -104,7 +107,7 @@ TEST_F(EditTest, AnImageThePictureAlreadyShowsKeepsItsBytes) {
         for (qsizetype i = c.firstByte; i < odd.size(); i += c.step) odd[i] = char(odd[i] | c.hidden);
         ASSERT_TRUE(ws.writeBlob(kPictureTable, row, odd).ok());
         ASSERT_TRUE(exportPicture24(ws, row, dir.path("shown.bmp")).ok());
-        EXPECT_TRUE(importPicture(ws, row, dir.path("shown.bmp")).stored);
+        EXPECT_TRUE(importPicture(ws, row, dir.path("shown.bmp")).ok());
         EXPECT_EQ(blob(kPictureTable, row), odd) << row;
     }
 }
@@ -112,10 +115,11 @@ TEST_F(EditTest, AnImageThePictureAlreadyShowsKeepsItsBytes) {
 TEST_F(EditTest, PictureImportRefusals) {
     const int row = firstPicture(4, 0);  // 128 x 160
     const QByteArray before = blob(kPictureTable, row);
-    const EditOutcome o = importPicture(ws, row, dir.path("missing.bmp"));
-    EXPECT_FALSE(o.stored);
-    EXPECT_FALSE(o.message.isEmpty());
+    const Result missing = importPicture(ws, row, dir.path("missing.bmp"));
+    EXPECT_FALSE(missing.ok());
+    EXPECT_FALSE(missing.message().isEmpty());
     EXPECT_EQ(blob(kPictureTable, row), before);
+    EXPECT_EQ(importPicture(ws, ws.rowCount(ListKind::Pictures), dir.path("missing.bmp")).code(), ResultCode::NotFound);
     EXPECT_FALSE(pictureImportOffered(ws.image().pictures[size_t(firstPicture(0, 0))]));
     EXPECT_FALSE(pictureImportOffered(ws.image().pictures[size_t(firstPicture(0, 2))]));
     EXPECT_FALSE(pictureImportOffered(ws.image().pictures[size_t(firstPicture(2, 0))]));
@@ -125,8 +129,8 @@ TEST_F(EditTest, MelodyImportPadsRemembersAndRefusesOversize) {
     const int row = 3;  // a 4,096-byte slot
     ASSERT_EQ(ws.image().melodies[row].size, 4096u);
     writeAll(dir.path("tune.mmf"), QByteArray(3000, '\x42'));
-    EditOutcome o = importMelody(ws, row, dir.path("tune.mmf"));
-    ASSERT_TRUE(o.stored);
+    const auto stored = importMelody(ws, row, dir.path("tune.mmf"));
+    ASSERT_TRUE(stored && stored->remembered.ok());
     const QByteArray slot = blob(kMelodyTable, row);
     EXPECT_EQ(slot, QByteArray(3000, '\x42') + QByteArray(1096, '\0'));
     EXPECT_EQ(loadMelodyFileNames(ws.names().mru)[row], dir.path("tune.mmf"));
@@ -134,10 +138,12 @@ TEST_F(EditTest, MelodyImportPadsRemembersAndRefusesOversize) {
     EXPECT_EQ(readAll(dir.path("out.mmf")).size(), 4096);
 
     writeAll(dir.path("long.mmf"), QByteArray(4097, '\x01'));
-    o = importMelody(ws, row, dir.path("long.mmf"));
-    EXPECT_FALSE(o.stored);
-    EXPECT_TRUE(o.ticked);
-    EXPECT_EQ(o.message, "The file size should be less or is equal 4096 byte(s)");
+    ws.ticks(ListKind::Melodies)[row] = false;
+    const auto large = importMelody(ws, row, dir.path("long.mmf"));
+    ASSERT_FALSE(large);
+    EXPECT_TRUE(ws.ticks(ListKind::Melodies)[row]);
+    EXPECT_EQ(large.error().code(), ResultCode::TooLarge);
+    EXPECT_EQ(large.error().message(), "The file size should be less or is equal 4096 byte(s)");
     EXPECT_EQ(blob(kMelodyTable, row), slot);
 }
 

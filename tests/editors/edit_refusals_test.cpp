@@ -45,10 +45,11 @@ TEST_F(EditRefusals, APictureOfAnotherSizeOrTooLargeForItsPlaceChangesNothing) {
     const struct {
         int row;
         QImage image;
+        ResultCode code;
         QString message;
     } cases[] = {
-        {wide, small, "the image is 100x100, the picture 128x160"},
-        {runs, noise, QStringLiteral("this picture needs %1 bytes in its format; its place holds %2")
+        {wide, small, ResultCode::RefusedInput, "the image is 100x100, the picture 128x160"},
+        {runs, noise, ResultCode::TooLarge, QStringLiteral("this picture needs %1 bytes in its format; its place holds %2")
                           .arg(QLocale(QLocale::English).toString(2 * e.width * e.height),
                                QLocale(QLocale::English).toString(e.size))},
     };
@@ -56,10 +57,9 @@ TEST_F(EditRefusals, APictureOfAnotherSizeOrTooLargeForItsPlaceChangesNothing) {
         const QString path = dir.path("refused.bmp");
         ASSERT_TRUE(writeBmp24File(c.image, path));
         const QByteArray before = blob(kPictureTable, c.row);
-        const EditOutcome o = importPicture(ws, c.row, path);
-        EXPECT_TRUE(o.refused);
-        EXPECT_FALSE(o.stored || o.ticked);
-        EXPECT_EQ(o.message, c.message);
+        const Result refused = importPicture(ws, c.row, path);
+        EXPECT_EQ(refused.code(), c.code);
+        EXPECT_EQ(refused.message(), c.message);
         EXPECT_FALSE(ws.ticks(ListKind::Pictures)[size_t(c.row)]);
         EXPECT_EQ(blob(kPictureTable, c.row), before);
         EXPECT_TRUE(pairUnchanged());
@@ -74,9 +74,7 @@ TEST_F(EditRefusals, AnEditWhoseSaveFailsIsNotStoredNorTicked) {
     ASSERT_TRUE(writeBmp24File(changed, bitmap));
     ws.setRewriteFaultHook([](RewriteStep at) { return at == RewriteStep::SwapData ? FaultKind::Fail : FaultKind::None; });
 
-    const EditOutcome picture = importPicture(ws, row, bitmap);
-    EXPECT_TRUE(picture.refused);
-    EXPECT_FALSE(picture.stored);
+    EXPECT_FALSE(importPicture(ws, row, bitmap).ok());
     EXPECT_FALSE(ws.ticks(ListKind::Pictures)[size_t(row)]);
 
     CharMapCoding coding;
@@ -122,6 +120,7 @@ TEST_F(EditRefusals, AnOperatorNameFromThePhoneStaysWholeUntilTheUserWritesANewO
     ASSERT_TRUE(applyOperator(ws, 2, "07", longName, name2, name3).ok());  // passed as stored: kept
     EXPECT_EQ(blob(kOperatorTable, 2), QByteArray(record).replace(2, 2, QByteArray("\x07\0", 2)));
     const Result cut = applyOperator(ws, 2, "01", longName.left(11), name2, name3);
+    EXPECT_EQ(cut.code(), ResultCode::TooLarge);
     EXPECT_EQ(cut.message(), "Operator name #1 holds at most 10 characters");
     ASSERT_TRUE(applyOperator(ws, 2, "01", longName.left(10), name2, name3).ok());
     EXPECT_EQ(blob(kOperatorTable, 2).mid(4, 30), longName.left(10) + QByteArray(20, '\0'));

@@ -86,10 +86,9 @@ TEST_F(HostileFiles, MelodiesWhoseFilesCannotBeRememberedAreNotStored) {
     ASSERT_TRUE(QDir().mkdir(mru));  // a folder where the names are kept
     const QByteArray before = blob(kMelodyTable, 3);
 
-    const EditOutcome single = importMelody(ws, 3, dir.path("tune.mmf"));
-    EXPECT_TRUE(single.refused);
-    EXPECT_FALSE(single.stored);
-    EXPECT_TRUE(single.message.contains("nothing was imported")) << single.message.toStdString();
+    const auto single = importMelody(ws, 3, dir.path("tune.mmf"));
+    ASSERT_FALSE(single);
+    EXPECT_TRUE(single.error().message().contains("nothing was imported")) << single.error().message().toStdString();
 
     const QString folder = dir.path("mel");
     ASSERT_TRUE(QDir().mkdir(folder));
@@ -109,9 +108,10 @@ TEST_F(HostileFiles, MelodiesWhoseFilesCannotBeRememberedAreNotStored) {
 
     // An empty file is refused, not taken for silence.
     writeAll(dir.path("empty.mmf"), QByteArray());
-    const EditOutcome empty = importMelody(ws, 3, dir.path("empty.mmf"));
-    EXPECT_TRUE(empty.refused);
-    EXPECT_TRUE(empty.message.contains("empty")) << empty.message.toStdString();
+    const auto empty = importMelody(ws, 3, dir.path("empty.mmf"));
+    ASSERT_FALSE(empty);
+    EXPECT_EQ(empty.error().code(), ResultCode::RefusedInput);
+    EXPECT_TRUE(empty.error().message().contains("empty")) << empty.error().message().toStdString();
     EXPECT_EQ(blob(kMelodyTable, 3), before);
 }
 

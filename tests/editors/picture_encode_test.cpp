@@ -42,7 +42,7 @@ Bitmap fromImage(int bpp, const QImage& img) {
 
 QByteArray encode(const PictureShape& s, const Bitmap& b, int size) {
     const PictureImport r = qv::importImage(s, size, b);
-    EXPECT_FALSE(r.refused()) << r.refusal.toStdString();
+    EXPECT_FALSE(r.refused()) << r.status.message().toStdString();
     EXPECT_EQ(r.bytes.size(), size);
     return r.bytes;
 }
@@ -178,21 +178,31 @@ TEST(PictureEncoder, EveryLayoutOrderAndDepthDecodesToWhatWentIn) {
 // ---- Refusals: nothing is stored ----
 
 TEST(PictureEncoder, RefusesAnotherSizeAndWhatDoesNotFitItsPlace) {
-    const PictureImport wrong = qv::importImage({128, 160, 4, 0, kPlain}, 40960, filled(24, 100, 100, kWhite));
-    EXPECT_EQ(wrong.refusal, "the image is 100x100, the picture 128x160");
-    EXPECT_TRUE(wrong.bytes.isEmpty());
-    EXPECT_TRUE(wrong.shown.isNull());
-
-    const PictureImport large = qv::importImage({100, 100, 5, 0, kPlain}, 11605, filled(24, 100, 100, kWhite));
-    EXPECT_EQ(large.refusal, "this picture needs 30,000 bytes in its format; its place holds 11,605");
-    EXPECT_TRUE(large.bytes.isEmpty());
-    EXPECT_FALSE(large.shown.isNull());  // what it would show, to compare with what the picture shows
     // Four white literals and four one-pixel runs of black: one byte short, then just enough.
     const Bitmap stripes = bitmap(24, 4, 2, [](int x, int) { return x % 2 ? kBlack : kWhite; });
-    EXPECT_EQ(qv::importImage({4, 2, 7, 0, kPlain}, 19, stripes).refusal,
-              "this picture needs 20 bytes in its format; its place holds 19");
+    const struct {
+        PictureShape shape;
+        qint64 place;
+        Bitmap image;
+        qv::ResultCode code;
+        const char* message;
+        bool shown;  // what it would show, to compare with what the picture shows
+    } cases[] = {
+        {{128, 160, 4, 0, kPlain}, 40960, filled(24, 100, 100, kWhite), qv::ResultCode::RefusedInput,
+         "the image is 100x100, the picture 128x160", false},
+        {{100, 100, 5, 0, kPlain}, 11605, filled(24, 100, 100, kWhite), qv::ResultCode::TooLarge,
+         "this picture needs 30,000 bytes in its format; its place holds 11,605", true},
+        {{4, 2, 7, 0, kPlain}, 19, stripes, qv::ResultCode::TooLarge, "this picture needs 20 bytes in its format; its place holds 19", true},
+        {{1, 1, 9, 0, kPlain}, 8, filled(24, 1, 1, kWhite), qv::ResultCode::UnsupportedFormat, "the picture's format 9 is unknown", false},
+    };
+    for (const auto& c : cases) {
+        const PictureImport r = qv::importImage(c.shape, c.place, c.image);
+        EXPECT_EQ(r.status.code(), c.code) << c.message;
+        EXPECT_EQ(r.status.message(), c.message);
+        EXPECT_TRUE(r.bytes.isEmpty()) << c.message;
+        EXPECT_EQ(!r.shown.isNull(), c.shown) << c.message;
+    }
     EXPECT_FALSE(qv::importImage({4, 2, 7, 0, kPlain}, 20, stripes).refused());
-    EXPECT_EQ(qv::importImage({1, 1, 9, 0, kPlain}, 8, filled(24, 1, 1, kWhite)).refusal, "the picture's format 9 is unknown");
 }
 
 }  // namespace
