@@ -209,10 +209,9 @@ Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
 }
 
 QByteArray melodySlot(Workspace& ws, int row, Result* status) {
-    QByteArray bytes;
-    Result s = ws.readBlob(kMelodyTable, row, bytes);
-    if (status) *status = s;
-    return bytes;
+    Expected<QByteArray> bytes = ws.readBlob(kMelodyTable, row);
+    if (status) *status = bytes.error();
+    return bytes ? std::move(*bytes) : QByteArray();
 }
 
 EditOutcome importMelody(Workspace& ws, int row, const QString& path) {

@@ -4,6 +4,7 @@
 #include "files/small_service_file.h"
 #include "files/workspace.h"
 #include "support/test_support.h"
+#include "support/expected_value.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,12 +73,12 @@ TEST_F(EditSafetyTest, AnEditThatCannotBeSavedLeavesFilesAndWorkspaceAsTheyWere)
             EXPECT_EQ(readAll(sav), oldSav);
             EXPECT_EQ(readAll(mem), oldMem);
             EXPECT_EQ(fresh.image().strings[2].fontAttribute, model.image->strings[2].fontAttribute);
-            ASSERT_TRUE(ws.readBlob(kStringTable, 2, now).ok());
+            now = qvtest::valueOf(ws.readBlob(kStringTable, 2));
             EXPECT_EQ(now, model.strings[2]);
             EXPECT_EQ(ws.image().strings[2].fontAttribute, model.image->strings[2].fontAttribute);
         } else {
             // The new data file was in place: the new pair is completed, never a mix.
-            ASSERT_TRUE(fresh.readBlob(kStringTable, 2, now).ok());
+            now = qvtest::valueOf(fresh.readBlob(kStringTable, 2));
             EXPECT_EQ(now, QByteArray(model.strings[2].size(), 'Z'));
             EXPECT_EQ(fresh.image().strings[2].fontAttribute, 3);
         }
@@ -113,7 +114,7 @@ TEST_F(EditSafetyTest, AnEditThroughSymbolicLinksReplacesTheTargetsAndKeepsTheLi
     Workspace fresh;
     ASSERT_TRUE(fresh.open(sav).ok());
     QByteArray now;
-    ASSERT_TRUE(fresh.readBlob(kStringTable, 1, now).ok());
+    now = qvtest::valueOf(fresh.readBlob(kStringTable, 1));
     EXPECT_EQ(now, QByteArray(model.strings[1].size(), 'L'));
     EXPECT_EQ(QDir(dir.path("links")).entryList(QDir::Files | QDir::System).size(), 2);
     EXPECT_EQ(QDir(dir.path()).entryList({"m.*"}, QDir::Files).size(), 2);  // no .sa2/.me2/.sw2/.lck left
@@ -276,7 +277,7 @@ TEST_F(EditSafetyTest, AnEditThatThrowsLeavesTheWorkspaceReadyForTheNext) {
                  std::bad_alloc);
     EXPECT_EQ(ws.image().strings[1].fontAttribute, model.image->strings[1].fontAttribute);
     QByteArray held;
-    ASSERT_TRUE(ws.readBlob(kStringTable, 1, held).ok());
+    held = qvtest::valueOf(ws.readBlob(kStringTable, 1));
     EXPECT_EQ(held, model.strings[1]);
     // Not stuck inside the failed edit: the next one saves.
     ASSERT_TRUE(ws.writeBlob(kStringTable, 1, QByteArray(model.strings[1].size(), 'U')).ok());

@@ -3,6 +3,7 @@
 #include "files/small_service_file.h"
 #include "files/workspace.h"
 #include "support/test_support.h"
+#include "support/expected_value.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,12 +52,12 @@ protected:
     }
     void expectBlobs(Workspace& w) {
         QByteArray b;
-        ASSERT_TRUE(w.readBlob(kPictureTable, 1, b).ok());
+        b = qvtest::valueOf(w.readBlob(kPictureTable, 1));
         EXPECT_EQ(b, model.pictures[1]);
-        ASSERT_TRUE(w.readBlob(kStringTable, 3, b).ok());
+        b = qvtest::valueOf(w.readBlob(kStringTable, 3));
         EXPECT_EQ(b, model.strings[3]);
         const int mels = int(w.image().count(kMelodyTable));
-        ASSERT_TRUE(w.readBlob(kMelodyTable, mels - 1, b).ok());
+        b = qvtest::valueOf(w.readBlob(kMelodyTable, mels - 1));
         EXPECT_EQ(b, model.melodies[2]);
     }
 

@@ -5,6 +5,7 @@
 #include "files/zlib_section.h"
 #include "image/byte_order.h"
 #include "support/test_support.h"
+#include "support/expected_value.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +44,7 @@ protected:
     }
     QByteArray blobOf(Workspace& ws, int table, int i) {
         QByteArray b;
-        EXPECT_TRUE(ws.readBlob(table, i, b).ok());
+        b = qvtest::valueOf(ws.readBlob(table, i));
         return b;
     }
     ScratchDir dir;
