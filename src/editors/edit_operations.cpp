@@ -252,7 +252,7 @@ EditOutcome importMelody(Workspace& ws, int row, const QString& path) {
 
 int melodyNameRow(const Workspace& ws, int row) {
     const uint16_t n = ws.image().melodies[size_t(row)].nameString;
-    return n != 0xFFFF && int(n) < ws.rowCount(ListKind::Strings) ? int(n) : -1;
+    return n != MelEntry::kNoNameString && int(n) < ws.rowCount(ListKind::Strings) ? int(n) : -1;
 }
 
 QString melodyExportName(const Workspace& ws, int row, const std::vector<QString>& stringTexts) {
@@ -278,7 +278,7 @@ Result setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow)
     if (stringRow && (*stringRow < 0 || *stringRow >= ws.rowCount(ListKind::Strings)))
         return rowOutside(*stringRow, ws.rowCount(ListKind::Strings));
     return ws.edit([&] {
-        ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : 0xFFFF;
+        ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : MelEntry::kNoNameString;
         return Result();
     });
 }
@@ -371,9 +371,9 @@ Result deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
             // after it move up by the number of removed rows before them.
             for (int i = 0; i < int(m.count(kMelodyTable)); ++i) {
                 uint16_t& n = m.melodies[size_t(i)].nameString;
-                if (n == 0xFFFF || int(n) >= count) continue;
+                if (n == MelEntry::kNoNameString || int(n) >= count) continue;
                 if (doomed.count(n)) {
-                    n = 0xFFFF;
+                    n = MelEntry::kNoNameString;
                 } else {
                     n = uint16_t(n - std::distance(doomed.begin(), doomed.lower_bound(n)));
                 }

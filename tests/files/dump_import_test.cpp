@@ -90,14 +90,14 @@ TEST(DumpImport, MissingOrShortDumpsAreClearErrors) {
     ImportedModel im;
     ASSERT_TRUE(im.ws.open(im.model.tableFile).ok());
     Result s = importFromFlashDumps(im.ws, im.model.dump1, QString());
-    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.code(), ResultCode::NotFound);
     EXPECT_TRUE(s.message().contains("two flash dump"));
 
     // A second dump cut short: the import stops and leaves no data file behind.
     QFile cut(im.model.dump2);
     ASSERT_TRUE(cut.resize(0x10000));
     s = importFromFlashDumps(im.ws, im.model.dump1, im.model.dump2);
-    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.code(), ResultCode::Refused);
     EXPECT_TRUE(s.message().contains("outside the flash dump")) << s.message().toStdString();
     EXPECT_FALSE(QFile::exists(im.dir.path("demo.mem")));
     EXPECT_FALSE(QFile::exists(im.dir.path("demo.me2")));

@@ -152,7 +152,7 @@ TEST_F(EditSafetyTest, SizesATableFileMerelyClaimsAreRefused) {
     }
     Workspace w;
     Result s = w.open(sav);
-    ASSERT_FALSE(s.ok());
+    ASSERT_EQ(s.code(), ResultCode::TooLarge);
     EXPECT_TRUE(s.message().contains("more than a phone's flash")) << s.message().toStdString();
 
     // Every picture entry claiming the whole data file: a save would write it 15,000 times.
@@ -168,7 +168,7 @@ TEST_F(EditSafetyTest, SizesATableFileMerelyClaimsAreRefused) {
     oldMem = readAll(mem);
     ASSERT_TRUE(w.open(sav).ok());
     s = w.save();
-    ASSERT_FALSE(s.ok());
+    ASSERT_EQ(s.code(), ResultCode::Damaged);
     EXPECT_TRUE(s.message().contains("distinct items")) << s.message().toStdString();
     EXPECT_EQ(readAll(sav), oldSav);
     EXPECT_EQ(readAll(mem), oldMem);
@@ -221,7 +221,7 @@ TEST_F(EditSafetyTest, LeftoversOfAnotherProcessSaveAreKeptWhileItHoldsTheLock) 
     ASSERT_TRUE(other.acquire(ServiceFileNames(sav).lock).ok());
     PairLock third;
     const Result s = third.acquire(ServiceFileNames(sav).lock, 100);
-    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.code(), ResultCode::InUse);
     EXPECT_TRUE(s.message().contains("in use")) << s.message().toStdString();
     other.release();
     EXPECT_TRUE(third.acquire(ServiceFileNames(sav).lock, 100).ok());
@@ -243,7 +243,7 @@ TEST_F(EditSafetyTest, ALockNameThatIsNoFileIsRefusedNotFollowed) {
         SCOPED_TRACE(what);
         ASSERT_TRUE(place());
         const Result s = editString();
-        ASSERT_FALSE(s.ok());
+        ASSERT_EQ(s.code(), ResultCode::Refused);
         EXPECT_TRUE(s.message().contains("Can not lock m.lck")) << s.message().toStdString();
         EXPECT_FALSE(QFile::exists(outside));
         EXPECT_TRUE(QFileInfo(lock).isSymLink() || QFileInfo::exists(lock));  // left for the user to look at
@@ -260,7 +260,7 @@ TEST_F(EditSafetyTest, ADeviceIsNoServiceFile) {
 #endif
     Workspace w;
     const Result s = w.open("/dev/zero");
-    ASSERT_FALSE(s.ok());
+    ASSERT_EQ(s.code(), ResultCode::Refused);
     EXPECT_TRUE(s.message().contains("not a regular file")) << s.message().toStdString();
 }
 

@@ -81,7 +81,8 @@ TEST_F(SaveSwapTest, FailureAtEachStepKeepsOnePairAndTheWorkspaceConsistent) {
                 if (step == RewriteStep::Finish) {
             EXPECT_TRUE(s.ok());  // nothing to fail there
         } else {
-            EXPECT_FALSE(s.ok());
+            // Only a failure after the new data file went in leaves the save to the next open.
+            EXPECT_EQ(s.code(), step == RewriteStep::SwapTable ? ResultCode::Unfinished : ResultCode::DiskError);
             EXPECT_FALSE(s.message().isEmpty());
         }
         expectBlobs(ws);  // the open workspace still reads the right bytes
@@ -112,7 +113,7 @@ TEST_F(SaveSwapTest, UnwritableFolderAndBlockedNamesFailCleanly) {
     // A folder where ".me2" cannot be created (a directory stands in its place).
     ASSERT_TRUE(QDir().mkdir(dir.path("m.me2")));
     Result s = ws.save();
-    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.code(), ResultCode::DiskError);
     EXPECT_TRUE(s.message().contains("m.me2"));
     EXPECT_EQ(readAll(sav), oldSav);
     EXPECT_EQ(readAll(mem), oldMem);
@@ -172,6 +173,7 @@ TEST_F(SaveSwapTest, AMarkerSwapsInOnlyFilesThatMakeAServiceFileTogether) {
         EXPECT_EQ(readAll(mem), c.completes ? newMem : oldMem);
         EXPECT_EQ(QFile::exists(dir.path("m.sw2")), !c.completes);
         if (!c.completes) {
+            EXPECT_EQ(s.code(), ResultCode::Damaged);
             EXPECT_TRUE(s.message().contains("Can not complete the last save of m.sav")) << s.message().toStdString();
             EXPECT_TRUE(s.message().contains("Nothing was replaced")) << s.message().toStdString();
         }
