@@ -59,6 +59,8 @@ TEST_F(EditSafetyTest, AnEditThatCannotBeSavedLeavesFilesAndWorkspaceAsTheyWere)
         ws.setRewriteFaultHook([step](RewriteStep at) { return at == step ? FaultKind::Fail : FaultKind::None; });
         const Result s = editString();
                 ASSERT_FALSE(s.ok());
+        // Once the new data file is in place the workspace keeps the edit, which it addresses.
+        EXPECT_EQ(ws.image().strings[2].fontAttribute, step == RewriteStep::SwapTable ? 3 : model.image->strings[2].fontAttribute);
 
 #ifdef _WIN32
         // Windows replaces no file that another holds open: the swap is finished once this
