@@ -4,6 +4,7 @@
 #include "files/file_places.h"
 
 #include "app/about_dialog.h"
+#include "app/check_list_model.h"
 #include "app/display_options_dialog.h"
 #include "app/editor_widgets.h"
 #include "app/language_tags.h"
@@ -138,47 +139,61 @@ void MainWindow::buildModeBar() {
         "QPushButton:hover { background: #ffffff; }"
         "QPushButton:checked { color: #ffffff; background: #3058b8; border-color: #102060; font-weight: bold; }"
         "QPushButton:disabled { color: #4a4a4a; background: #d0d0d0; border-color: #8a8a8a; }"));
-    auto modeButton = [&](const char* name, TextKey caption, int index) {
-        auto* b = new QPushButton(modeBar);
-        b->setObjectName(name);
-        setLanguageTag(b, captionTag(caption));
-        b->setGeometry(index * 110, 0, 106, 24);
-        b->setCheckable(true);
-        return b;
+    struct ModeButton {
+        Mode mode;
+        const char* name;
+        TextKey caption;
     };
-    imagesButton = modeButton("imagesButton", Text::Images, 0);
-    melodiesButton = modeButton("melodiesButton", Text::Melodies, 1);
-    operatorsButton = modeButton("operatorsButton", Text::Operators, 2);
-    langPackButton = modeButton("langPackButton", Text::LangPack, 3);
-    restoreButton = modeButton("restoreButton", Text::Restore, 4);
-    connect(imagesButton, &QPushButton::clicked, this, &MainWindow::showImages);
-    connect(melodiesButton, &QPushButton::clicked, this, &MainWindow::showMelodies);
-    connect(operatorsButton, &QPushButton::clicked, this, &MainWindow::showOperators);
-    connect(langPackButton, &QPushButton::clicked, this, &MainWindow::showLangPack);
-    connect(restoreButton, &QPushButton::clicked, this, &MainWindow::showRestore);
+    static constexpr ModeButton kButtons[] = {{Mode::Images, "imagesButton", Text::Images},
+                                              {Mode::Melodies, "melodiesButton", Text::Melodies},
+                                              {Mode::Operators, "operatorsButton", Text::Operators},
+                                              {Mode::LangPack, "langPackButton", Text::LangPack},
+                                              {Mode::Restore, "restoreButton", Text::Restore}};
+    static_assert(std::size(kButtons) == std::tuple_size_v<decltype(modes_)>);
+    for (size_t index = 0; index < modes_.size(); ++index) {
+        const ModeButton& m = kButtons[index];
+        auto* b = new QPushButton(modeBar);
+        b->setObjectName(m.name);
+        setLanguageTag(b, captionTag(m.caption));
+        b->setGeometry(int(index) * 110, 0, 106, 24);
+        b->setCheckable(true);
+        connect(b, &QPushButton::clicked, this, [this, mode = m.mode] { switchMode(mode); });
+        modes_[index] = ModeSlot{m.mode, b, nullptr};
+    }
 }
 
 void MainWindow::buildPanels() {
-    pictureModel_ = new CheckListModel(this);
-    melodyModel_ = new CheckListModel(this);
-    operatorModel_ = new CheckListModel(this);
-    stringModel_ = new CheckListModel(this);
+    auto* pictureModel = new CheckListModel(this);
+    auto* melodyModel = new CheckListModel(this);
+    auto* operatorModel = new CheckListModel(this);
+    auto* stringModel = new CheckListModel(this);
     // The lists' keys reach eventFilter through the application-wide filter installed at creation.
     batchActions_ = new ListBatchActions(this, ws_, dialogs(),
                                          {[this](ListKind kind) { refreshList(kind); }, [this] { return exportFolder(); }});
     const PanelContext context{ws_, dialogs(), *batchActions_, [this] { return exportFolder(); }};
-    picturePanel = new PicturePanel(context, pictureModel_, thumbnails_, this);
-    melodyPanel = new MelodyPanel(context, settings_, melodyModel_, stringModel_, this);
-    operatorPanel = new OperatorPanel(context, operatorModel_, this);
-    stringPanel = new StringPanel(context, stringModel_, this);
-    restorePanel = new RestorePanel(this);
-    connect(picturePanel, &PicturePanel::importRequested, this, &MainWindow::importClicked);
-    connect(picturePanel, &PicturePanel::exportRequested, this, &MainWindow::exportClicked);
-    connect(melodyPanel, &MelodyPanel::importRequested, this, &MainWindow::importClicked);
-    connect(melodyPanel, &MelodyPanel::exportRequested, this, &MainWindow::exportClicked);
-    connect(melodyPanel, &MelodyPanel::namingStringRequested, this, &MainWindow::showNamingString);
-    connect(stringPanel, &StringPanel::stringApplied, melodyPanel, &MelodyPanel::namesChanged);
-    connect(restorePanel, &RestorePanel::applyPatchRequested, this, &MainWindow::applyPatchClicked);
+    auto* pictures = new PicturePanel(context, pictureModel, thumbnails_, this);
+    auto* melodies = new MelodyPanel(context, settings_, melodyModel, stringModel, this);
+    auto* operators = new OperatorPanel(context, operatorModel, this);
+    auto* strings = new StringPanel(context, stringModel, this);
+    auto* restore = new RestorePanel(this);
+    const std::pair<Mode, ModePanel*> panels[] = {{Mode::Images, pictures},      {Mode::Melodies, melodies},
+                                                  {Mode::Operators, operators}, {Mode::LangPack, strings},
+                                                  {Mode::Restore, restore}};
+    for (const auto& [mode, p] : panels)
+        for (ModeSlot& m : modes_)
+            if (m.mode == mode) m.panel = p;
+    connect(pictures, &PicturePanel::importRequested, this, &MainWindow::importClicked);
+    connect(pictures, &PicturePanel::exportRequested, this, &MainWindow::exportClicked);
+    connect(pictures, &PicturePanel::filled, this, [this] { setMode(Mode::Images); });
+    connect(melodies, &MelodyPanel::importRequested, this, &MainWindow::importClicked);
+    connect(melodies, &MelodyPanel::exportRequested, this, &MainWindow::exportClicked);
+    // A melody's naming string asked for: the strings in front with it selected.
+    connect(melodies, &MelodyPanel::namingStringRequested, this, [this, strings](int stringRow) {
+        strings->selectRow(stringRow);
+        showLangPack();
+    });
+    connect(strings, &StringPanel::stringApplied, melodies, &MelodyPanel::namesChanged);
+    connect(restore, &RestorePanel::applyPatchRequested, this, &MainWindow::applyPatchClicked);
 }
 
 void MainWindow::buildLinks() {
@@ -213,21 +228,22 @@ void MainWindow::pumpEvents(int ms) {
 
 // ---- Workspace view and modes ---------------------------------------------------------
 
+ModePanel& MainWindow::panel(Mode mode) const {
+    for (const ModeSlot& m : modes_)
+        if (m.mode == mode) return *m.panel;
+    return *modes_.front().panel;  // every mode has its slot
+}
+
 void MainWindow::resetWorkspaceView() {
     fileNameLabel->clear();
     saveButton->hide();
-    for (QWidget* panel : std::initializer_list<QWidget*>{picturePanel, melodyPanel, operatorPanel, stringPanel, restorePanel})
-        panel->hide();
-    pictureModel_->clear();
-    melodyModel_->clear();
-    operatorModel_->clear();
-    stringModel_->clear();
+    for (const ModeSlot& m : modes_) m.panel->hide();
+    for (const ModeSlot& m : modes_) m.panel->clear();
     thumbnails_.clear();
-    picturePanel->forgetPicture();
     flash->setEnabled(false);
     // Restore needs no service file; the list modes wait for one with its data.
-    for (QPushButton* b : {imagesButton, melodiesButton, operatorsButton, langPackButton})
-        b->setEnabled(ws_.hasDataFile());
+    for (const ModeSlot& m : modes_)
+        if (m.panel->needsServiceFile()) m.button->setEnabled(ws_.hasDataFile());
     info->setEnabled(true);
     showMode();
 }
@@ -241,57 +257,26 @@ void MainWindow::setMode(Mode mode) {
 // change, or on the pressed one, leaves it so).
 void MainWindow::showMode() {
     const bool open = ws_.hasDataFile();
-    imagesButton->setChecked(open && mode_ == Mode::Images);
-    melodiesButton->setChecked(open && mode_ == Mode::Melodies);
-    operatorsButton->setChecked(open && mode_ == Mode::Operators);
-    langPackButton->setChecked(open && mode_ == Mode::LangPack);
-    restoreButton->setChecked(mode_ == Mode::Restore);
-}
-
-// A list left with no rows: nothing is selected, so nothing describes an item and the
-// commands that need one stand disabled until a row is selected again.
-void MainWindow::showNoSelection(ListKind kind) {
-    switch (kind) {
-    case ListKind::Pictures: picturePanel->showNoSelection(); break;
-    case ListKind::Melodies: melodyPanel->showNoSelection(); break;
-    case ListKind::Operators: operatorPanel->showNoSelection(); break;
-    case ListKind::Strings: stringPanel->showNoSelection(); break;
-    }
+    for (const ModeSlot& m : modes_) m.button->setChecked(mode_ == m.mode && (open || !m.panel->needsServiceFile()));
 }
 
 // Import or Export pressed in a mode whose list is empty (its controls are those of the mode
 // before): says so. Returns false when the mode's list has rows.
 bool MainWindow::explainEmptyMode(const char* action) {
-    const char* list = nullptr;
-    CheckListModel* model = nullptr;
-    switch (mode_) {
-    case Mode::Images: list = "picture", model = pictureModel_; break;
-    case Mode::Melodies: list = "melody", model = melodyModel_; break;
-    case Mode::Operators: list = "operator", model = operatorModel_; break;
-    case Mode::LangPack: list = "string", model = stringModel_; break;
-    case Mode::Restore: return false;
-    }
-    if (model->rowCount() > 0) return false;
+    const ModePanel& front = panel(mode_);
+    if (!front.listIsEmpty()) return false;
     dialogs().showMessage(QStringLiteral("The %1 list is empty: there is nothing to %2.")
-                              .arg(QLatin1String(list), QLatin1String(action)),
+                              .arg(QLatin1String(front.list()->noun), QLatin1String(action)),
                           langText(Text::ProgramName));
     return true;
 }
 
 void MainWindow::importClicked() {
-    if (explainEmptyMode("import")) return;
-    if (mode_ == Mode::Images)
-        picturePanel->importIntoSelected();
-    else if (mode_ == Mode::Melodies)
-        melodyPanel->importIntoSelected();
+    if (!explainEmptyMode("import")) panel(mode_).importIntoSelected();
 }
 
 void MainWindow::exportClicked() {
-    if (explainEmptyMode("export")) return;
-    if (mode_ == Mode::Images)
-        picturePanel->exportSelected();
-    else if (mode_ == Mode::Melodies)
-        melodyPanel->exportSelected();
+    if (!explainEmptyMode("export")) panel(mode_).exportSelected();
 }
 
 QString MainWindow::exportFolder() const {
@@ -299,68 +284,32 @@ QString MainWindow::exportFolder() const {
 }
 
 void MainWindow::hideModePanels() {
-    for (QWidget* w : std::initializer_list<QWidget*>{openButton, saveButton, flash, picturePanel, melodyPanel,
-                                                      operatorPanel, stringPanel, restorePanel})
-        w->hide();
+    for (QWidget* w : {openButton, saveButton, flash}) w->hide();
+    for (const ModeSlot& m : modes_) m.panel->hide();
 }
 
-void MainWindow::showControls(std::initializer_list<QWidget*> controls) {
-    for (QWidget* w : controls) w->show();
-}
-
-void MainWindow::showImages() {
-    setMode(Mode::Images);
-    openButton->show();
-    restorePanel->hide();
-    if (pictureModel_->rowCount() == 0) return;
-    hideModePanels();
-    showControls({openButton, saveButton, flash});
-    picturePanel->enter();
-}
-
-void MainWindow::showMelodies() {
-    setMode(Mode::Melodies);
-    openButton->show();
-    restorePanel->hide();
-    if (melodyModel_->rowCount() == 0) return;
-    hideModePanels();
-    showControls({openButton, flash, saveButton});
-    melodyPanel->enter();
-}
-
-void MainWindow::showOperators() {
-    setMode(Mode::Operators);
-    openButton->show();
-    restorePanel->hide();
-    if (operatorModel_->rowCount() == 0) return;
-    hideModePanels();
-    showControls({openButton, flash, saveButton});
-    operatorPanel->enter();
-}
-
-void MainWindow::showLangPack() {
-    if (ws_.image().isReversedOrderModel()) {  // strings stay closed on these models
+void MainWindow::switchMode(Mode mode) {
+    ModePanel& front = panel(mode);
+    if (!front.opens()) {
         showMode();
         return;
     }
+    setMode(mode);
     openButton->show();
-    restorePanel->hide();
-    setMode(Mode::LangPack);
-    if (stringModel_->rowCount() == 0) return;
+    if (front.listIsEmpty()) {
+        // The list panel before stays in view (its commands answer for the empty mode, see
+        // explainEmptyMode); a panel without a list goes.
+        for (const ModeSlot& m : modes_)
+            if (!m.panel->list()) m.panel->hide();
+        return;
+    }
     hideModePanels();
-    showControls({openButton, flash, saveButton});
-    stringPanel->enter();
-}
-
-void MainWindow::showRestore() {
-    setMode(Mode::Restore);
-    hideModePanels();
-    showControls({restorePanel, openButton});
-}
-
-void MainWindow::showNamingString(int stringRow) {
-    stringPanel->stringList->setCurrentIndex(stringModel_->index(stringRow));
-    showLangPack();
+    openButton->show();
+    if (front.needsServiceFile()) {
+        saveButton->show();
+        flash->show();
+    }
+    front.enter();
 }
 
 // ---- Lists -----------------------------------------------------------------------------
@@ -369,29 +318,17 @@ void MainWindow::fillLists() {
     ProgressDialog progress(link_.task, this);
     progress.hideCancelArea();
     progress.show();
-    picturePanel->fill(progress);
-    setMode(Mode::Images);
-    QApplication::processEvents();
-    melodyPanel->fill();
-    operatorPanel->fill();
-    QApplication::processEvents();
-    stringPanel->fill(progress);
-    QApplication::processEvents();
+    for (const ModeSlot& m : modes_) {
+        m.panel->fill(progress);
+        QApplication::processEvents();
+    }
 }
 
 void MainWindow::refreshList(ListKind kind) {
     ProgressDialog progress(link_.task, this);
     progress.hideCancelArea();
     progress.show();
-    switch (kind) {
-    case ListKind::Pictures:
-        picturePanel->fill(progress);
-        setMode(Mode::Images);
-        break;
-    case ListKind::Melodies: melodyPanel->fill(); break;
-    case ListKind::Operators: operatorPanel->fill(); break;
-    case ListKind::Strings: stringPanel->fill(progress); break;
-    }
+    panelOf(kind).fill(progress);
 }
 
 }  // namespace qv

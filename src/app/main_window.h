@@ -2,8 +2,8 @@
 // MainWindow: the skinned main window. It owns the workspace, the phone link and its worker;
 // it holds the title bar, the toolbar, the mode bar and the flows that open and save files and
 // start phone tasks, and shows the panel of the mode in front (picture_panel.h and the others).
-#include "app/check_list_model.h"
 #include "app/dialog_service.h"
+#include "app/mode_panel.h"
 #include "editors/thumbnail_store.h"
 #include "files/settings.h"
 #include "files/workspace.h"
@@ -12,11 +12,10 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
-#include <vector>
+#include <array>
 #include <memory>
 
 class QLabel;
-class QListView;
 class QPushButton;
 class QToolButton;
 class QFrame;
@@ -26,11 +25,6 @@ namespace qv {
 
 class TitleBar;
 class ListBatchActions;
-class PicturePanel;
-class MelodyPanel;
-class OperatorPanel;
-class StringPanel;
-class RestorePanel;
 
 enum class Mode : uint8_t { Images = 0, Melodies = 1, Operators = 2, LangPack = 4, Restore = 5 };
 
@@ -58,11 +52,14 @@ public:
     void infoClicked();
     void settingsClicked();
 
-    void showImages();
-    void showMelodies();
-    void showOperators();
-    void showLangPack();
-    void showRestore();
+    // The mode buttons: the mode's panel to the front. A list mode whose list is empty keeps
+    // the list mode before it in view.
+    void switchMode(Mode mode);
+    void showImages() { switchMode(Mode::Images); }
+    void showMelodies() { switchMode(Mode::Melodies); }
+    void showOperators() { switchMode(Mode::Operators); }
+    void showLangPack() { switchMode(Mode::LangPack); }
+    void showRestore() { switchMode(Mode::Restore); }
 
     // Import and Export of the mode in front: its list's selected picture or melody.
     void importClicked();
@@ -89,12 +86,15 @@ public:
     bool seesThrough() const { return seeThrough_; }
     QImage backgroundImage() const { return background_; }
 
-    // The panels of the modes, one in front at a time (tests reach their controls here).
-    PicturePanel* picturePanel = nullptr;
-    MelodyPanel* melodyPanel = nullptr;
-    OperatorPanel* operatorPanel = nullptr;
-    StringPanel* stringPanel = nullptr;
-    RestorePanel* restorePanel = nullptr;
+    // The panels of the modes, one in front at a time.
+    ModePanel& panel(Mode mode) const;
+    // The panel of that type (tests reach its controls here).
+    template <typename Panel>
+    Panel* panel() const {
+        for (const ModeSlot& m : modes_)
+            if (auto* p = qobject_cast<Panel*>(m.panel)) return p;
+        return nullptr;
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -103,6 +103,12 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    struct ModeSlot {
+        Mode mode;
+        QPushButton* button;
+        ModePanel* panel;
+    };
+
     void buildControls();
     void buildTitleBar();
     void buildToolBar();
@@ -111,10 +117,8 @@ private:
     void buildLinks();
     void resetWorkspaceView();
     void hideModePanels();
-    void showControls(std::initializer_list<QWidget*> controls);
     void setMode(Mode mode);
     void showMode();
-    void showNoSelection(ListKind kind);
     bool explainEmptyMode(const char* action);
     void dragOutlineReleased(QPoint oldPos, QPoint newPos);
     void watchAltKey(QObject* watched, QEvent* event);
@@ -123,13 +127,11 @@ private:
     // One list shown anew after a whole-list import.
     void refreshList(ListKind kind);
     bool eventFilter(QObject* watched, QEvent* event) override;
-    bool listKey(QListView* list, ListKind kind, QKeyEvent* key);
-    void deleteTickedRows(ListKind kind);
-    QListView* listOf(ListKind kind) const;
-    CheckListModel* modelOf(ListKind kind) const;
+    bool listKey(ModePanel& panel, const PanelList& list, QKeyEvent* key);
+    void deleteTickedRows(ModePanel& panel, const PanelList& list);
+    // The panel whose list is of `kind`.
+    ModePanel& panelOf(ListKind kind) const;
     QString exportFolder() const;
-    // A melody's naming string asked for: the strings in front with it selected.
-    void showNamingString(int stringRow);
     // Shows the progress box while the session runs the transfer that `start` starts.
     Result runPhoneTask(uint32_t baud, const std::function<void(const TaskStartSettings&)>& start);
     void applyTextColour();
@@ -160,9 +162,8 @@ private:
     QLabel* fileNameLabel = nullptr;
     QToolButton *openButton = nullptr, *saveButton = nullptr, *flash = nullptr, *info = nullptr, *setting = nullptr;
     QFrame* modeBar = nullptr;
-    QPushButton *imagesButton = nullptr, *melodiesButton = nullptr, *operatorsButton = nullptr,
-                *langPackButton = nullptr, *restoreButton = nullptr;
-    CheckListModel *pictureModel_ = nullptr, *melodyModel_ = nullptr, *operatorModel_ = nullptr, *stringModel_ = nullptr;
+    // In the order of the mode bar; the panels are made after the buttons.
+    std::array<ModeSlot, 5> modes_{};
     QLabel* aboutLink = nullptr;  // the about link
     QLabel* webLink = nullptr;  // the web link
 };

@@ -1,5 +1,6 @@
 // The main window's flows: opening (with building a missing data file), saving, and the
 // commands that start phone tasks.
+#include "app/check_list_model.h"
 #include "app/file_name_edit.h"
 #include "app/info_dialog.h"
 #include "app/main_window.h"
@@ -114,11 +115,12 @@ void MainWindow::flashClicked() {
     const QString backup = settings_.restorePatch ? QDir(FilePlaces::current().backupFolder()).filePath(backupFileName(QDateTime::currentDateTime())) : QString();
     const bool verify = settings_.verify != 0;
     runPhoneTask(settings_.baudWR, [&](const TaskStartSettings& start) { phone_.startWrite(ws_, backup, verify, start); });
-    for (CheckListModel* m : {pictureModel_, melodyModel_, operatorModel_, stringModel_}) m->ticksChanged();
+    for (const ModeSlot& m : modes_)
+        if (const auto l = m.panel->list()) l->model->ticksChanged();
 }
 
 void MainWindow::applyPatchClicked() {
-    const QString path = restorePanel->patchPath();
+    const QString path = panel<RestorePanel>()->patchPath();
     if (path.isEmpty()) {
         dialogs().showMessage(langText(Text::NoPatchFileChosen), langText(Text::Attention));
         return;

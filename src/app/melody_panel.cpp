@@ -110,7 +110,11 @@ void MelodyPanel::buildNameChooser() {
     });
 }
 
-void MelodyPanel::fill() {
+std::optional<PanelList> MelodyPanel::list() const {
+    return PanelList{melodyList, melodyModel_, ListKind::Melodies, "melody", true};
+}
+
+void MelodyPanel::fill(ProgressDialog&) {
     QStringList texts;
     const int rows = ws_.rowCount(ListKind::Melodies);
     for (int i = 0; i < rows; ++i) texts << melodyRowText(i, ws_.image().melodies[size_t(i)]);
@@ -138,6 +142,8 @@ void MelodyPanel::showNoSelection() {
 }
 
 int MelodyPanel::currentRow() const { return currentListRow(melodyList, ws_, ListKind::Melodies); }
+
+void MelodyPanel::rowsDeleted(const std::vector<int>&) { placeMelodyRowControls(); }
 
 void MelodyPanel::namesChanged() { melodyList->viewport()->update(); }
 

@@ -22,12 +22,12 @@ public:
     MelodyPanel(const PanelContext& context, const Settings& settings, CheckListModel* model,
                 const CheckListModel* stringModel, QWidget* window);
 
-    // The list from the workspace; the first row selected.
-    void fill();
-    // The melodies come to the front: the panel shows, the selected melody described anew.
-    void enter();
-    // The list has no rows: nothing described, nothing to import into, export or play.
-    void showNoSelection();
+    std::optional<PanelList> list() const override;
+    void fill(ProgressDialog& progress) override;
+    // An open name chooser belonged to the visit before.
+    void enter() override;
+    // Play stands disabled too.
+    void showNoSelection() override;
     int currentRow() const;
     // What the melody list shows for a row: "n text" of its naming string, or its own text.
     QString melodyShownText(int row) const;
@@ -35,9 +35,10 @@ public:
     void placeMelodyRowControls();
     // The strings that name melodies changed: the rows show them anew.
     void namesChanged();
-    // The commands behind Import and Export, on the selected melody.
-    void importIntoSelected();
-    void exportSelected();
+    void importIntoSelected() override;
+    void exportSelected() override;
+    // The file box and the name button follow the row now focused.
+    void rowsDeleted(const std::vector<int>& rows) override;
     void playClicked();
 
     QListView* melodyList = nullptr;

@@ -1,5 +1,6 @@
 #include "app/mode_panel.h"
 
+#include "app/check_list_model.h"
 #include "app/dialog_service.h"
 #include "base/language_table.h"
 
@@ -15,6 +16,15 @@ ModePanel::ModePanel(QWidget* window) : QWidget(window) {
     // their clicks wherever it has no control of its own.
     lower();
     hide();
+}
+
+void ModePanel::clear() {
+    if (const auto l = list()) l->model->clear();
+}
+
+bool ModePanel::listIsEmpty() const {
+    const auto l = list();
+    return l && l->model->rowCount() == 0;
 }
 
 int currentListRow(const QListView* list, const Workspace& workspace, ListKind kind) {

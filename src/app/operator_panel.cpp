@@ -70,7 +70,11 @@ OperatorPanel::OperatorPanel(const PanelContext& context, CheckListModel* model,
 
 QLineEdit* OperatorPanel::nameEdit(int k) const { return k == 0 ? name1 : k == 1 ? name2 : name3; }
 
-void OperatorPanel::fill() {
+std::optional<PanelList> OperatorPanel::list() const {
+    return PanelList{operatorList, operatorModel_, ListKind::Operators, "operator", true};
+}
+
+void OperatorPanel::fill(ProgressDialog&) {
     QStringList texts;
     loadOperatorRecords(ws_);
     const int rows = ws_.rowCount(ListKind::Operators);

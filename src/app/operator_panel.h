@@ -17,13 +17,13 @@ class OperatorPanel final : public ModePanel {
 public:
     OperatorPanel(const PanelContext& context, CheckListModel* model, QWidget* window);
 
-    // The list from the workspace's operator records, read afresh; the first row selected.
-    void fill();
-    // The operators come to the front: the names' limits from the phone's operator format,
-    // the panel shown, the selected operator described anew.
-    void enter();
-    // The list has no rows: the fields empty, nothing to apply.
-    void showNoSelection();
+    std::optional<PanelList> list() const override;
+    // The operator records read afresh.
+    void fill(ProgressDialog& progress) override;
+    // The names' limits from the phone's operator format.
+    void enter() override;
+    // The fields empty, nothing to apply.
+    void showNoSelection() override;
     int currentRow() const;
     void applyOperatorClicked();
 

@@ -149,6 +149,20 @@ void PicturePanel::fill(ProgressDialog& progress) {
     }
     pictureModel_->reset(texts, &ws_.ticks(ListKind::Pictures));
     if (rows > 0) pictureList->setCurrentIndex(pictureModel_->index(0));
+    emit filled();
+}
+
+std::optional<PanelList> PicturePanel::list() const {
+    return PanelList{pictureList, pictureModel_, ListKind::Pictures, "picture", true};
+}
+
+void PicturePanel::clear() {
+    ModePanel::clear();
+    picture_ = QImage();
+}
+
+void PicturePanel::rowsDeleted(const std::vector<int>& rows) {
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) thumbnails_.remove(*row);
 }
 
 void PicturePanel::enter() {

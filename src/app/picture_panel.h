@@ -23,19 +23,19 @@ class PicturePanel final : public ModePanel {
 public:
     PicturePanel(const PanelContext& context, CheckListModel* model, ThumbnailStore& thumbnails, QWidget* window);
 
-    // The list from the workspace, the thumbnails made on every core; the first row selected.
-    void fill(ProgressDialog& progress);
-    // The pictures come to the front: the panel shows, the selected picture described anew.
-    void enter();
-    // The list has no rows: nothing described, no picture to import into or export.
-    void showNoSelection();
-    // A new service file: the picture decoded for the preview belongs to the old one.
-    void forgetPicture() { picture_ = QImage(); }
+    std::optional<PanelList> list() const override;
+    // The thumbnails made on every core.
+    void fill(ProgressDialog& progress) override;
+    void enter() override;
+    // Also the picture decoded for the preview: it belongs to the old file.
+    void clear() override;
+    void showNoSelection() override;
     int currentRow() const;
     void refreshPicturePreview();
-    // The commands behind Import and Export, on the selected picture.
-    void importIntoSelected();
-    void exportSelected();
+    void importIntoSelected() override;
+    void exportSelected() override;
+    // Their thumbnails go with them.
+    void rowsDeleted(const std::vector<int>& rows) override;
 
     QListView* pictureList = nullptr;
     QLabel *pictureSizeLabel = nullptr, *scaledSizeLabel = nullptr, *colourDepthLabel = nullptr, *byteSizeLabel = nullptr;
@@ -49,6 +49,9 @@ public:
 signals:
     void importRequested();
     void exportRequested();
+    // The list was read anew: the pictures are the mode in front (the window opens on them,
+    // and a whole-list import of them happens with them in view).
+    void filled();
 
 private:
     void buildPreview();

@@ -16,6 +16,9 @@ class RestorePanel final : public ModePanel {
 public:
     explicit RestorePanel(QWidget* window);
 
+    // The patch comes from the phone's own backup: no service file needed.
+    bool needsServiceFile() const override { return false; }
+
     QString patchPath() const;
 
     QLabel* restoreCaption = nullptr;

@@ -71,6 +71,16 @@ void StringPanel::buildEditor() {
     connect(applyStringButton, &QPushButton::clicked, this, &StringPanel::applyStringClicked);
 }
 
+std::optional<PanelList> StringPanel::list() const {
+    return PanelList{stringList, stringModel_, ListKind::Strings, "string", false};
+}
+
+bool StringPanel::opens() const { return !ws_.image().isReversedOrderModel(); }
+
+void StringPanel::rowsDeleted(const std::vector<int>&) { emit stringApplied(); }
+
+void StringPanel::selectRow(int row) { stringList->setCurrentIndex(stringModel_->index(row)); }
+
 void StringPanel::fill(ProgressDialog& progress) {
     coding_.rebuild(ws_.image().charMap);
     const int rows = ws_.rowCount(ListKind::Strings);

@@ -20,14 +20,19 @@ class StringPanel final : public ModePanel {
 public:
     StringPanel(const PanelContext& context, CheckListModel* model, QWidget* window);
 
-    // The list from the workspace, decoded through the phone's character map; the first row
-    // selected.
-    void fill(ProgressDialog& progress);
-    // The strings come to the front: the panel shows, the selected string described anew.
-    void enter();
-    // The list has no rows: the editor empty, nothing to apply.
-    void showNoSelection();
+    std::optional<PanelList> list() const override;
+    // Strings stay closed on the models that keep their tables in reversed order.
+    bool opens() const override;
+    // Decoded through the phone's character map.
+    void fill(ProgressDialog& progress) override;
+    void enter() override;
+    // The editor empty, nothing to apply.
+    void showNoSelection() override;
+    // Melodies named by a deleted string lose their names; the others follow their strings.
+    void rowsDeleted(const std::vector<int>& rows) override;
     int currentRow() const;
+    // Makes `row` the current string (the mode is not brought to the front).
+    void selectRow(int row);
     void insertLineBreak();
     void fontPageChanged(int index);
     void searchChanged(const QString& text);
@@ -42,7 +47,7 @@ public:
     QComboBox* fontPageCombo = nullptr;
 
 signals:
-    // A string's text was stored: whatever it names shows it anew.
+    // A string's text was stored, or strings were deleted: whatever they name shows anew.
     void stringApplied();
 
 private:

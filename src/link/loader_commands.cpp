@@ -8,12 +8,10 @@
 #include <QStringList>
 #include <array>
 #include <algorithm>
-#include <chrono>
 
 namespace qv {
 namespace {
 
-constexpr int kAnswerWaitMs = 7000;
 constexpr int kSegmentAttempts = 3;  // a refused or unanswered segment is sent twice more
 
 void putBigEndian(uint8_t* p, uint32_t v) {
@@ -38,19 +36,19 @@ enum class Wait { Got, Aborted, Silent, Lost };
 // time-out clock, whose starts and ends are logged: these waits restart on every byte.
 class SilenceLimit {
 public:
-    explicit SilenceLimit(int ms) : length_(ms) { restart(); }
-    void restart() { end_ = std::chrono::steady_clock::now() + length_; }
-    bool passed() const { return std::chrono::steady_clock::now() >= end_; }
+    SilenceLimit(const SerialPort& port, uint32_t ms) : since_(port.ticks()), length_(ms) {}
+    void restart() { since_.restart(); }
+    bool passed() const { return since_.reached(length_); }
 
 private:
-    std::chrono::milliseconds length_;
-    std::chrono::steady_clock::time_point end_;
+    Stopwatch since_;
+    uint32_t length_;
 };
 
 // One byte from the loader. Cancel ends the wait at once; a phone that stays silent for
 // `silentMs` ends it too, so a pulled cable never hangs the task.
-Wait receiveByte(PhoneLink& link, uint8_t& byte, int silentMs = kAnswerWaitMs) {
-    const SilenceLimit limit(silentMs);
+Wait receiveByte(PhoneLink& link, uint8_t& byte, uint32_t silentMs = kLoaderSilenceMs) {
+    const SilenceLimit limit(link.port, silentMs);
     for (;;) {
         if (link.task.cancelled()) return Wait::Aborted;
         if (link.port.readBytes(&byte, 1) == 1) return Wait::Got;
@@ -190,7 +188,7 @@ Result readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into, con
         if (const ResultCode rc = sendByte(link, b); rc != ResultCode::Ok) return rc;
 
     uint32_t got = 0;
-    SilenceLimit silence(kAnswerWaitMs);
+    SilenceLimit silence(link.port, kLoaderSilenceMs);
     while (got < length) {
         if (link.task.cancelled()) return ResultCode::Aborted;
         const int n = link.port.readBytes(into.data() + got, int(length - got));

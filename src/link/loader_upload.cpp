@@ -4,22 +4,19 @@
 #include "link/loader_protocol.h"
 
 #include <chrono>
-#include <optional>
 
 namespace qv {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int kLoaderChunk = 1024;
 // The phone is greeted at most this often, whatever the port answers.
-constexpr auto kGreetingPeriod = std::chrono::milliseconds(12);
+constexpr uint32_t kGreetingPeriodMs = 12;
 
-// The end of one of the upload's two waits; none when the link waits until Cancel.
-std::optional<Clock::time_point> deadlineOf(const PhoneLink& link) {
-    if (link.bootWait.giveUpAfter.count() <= 0) return std::nullopt;
-    return Clock::now() + link.bootWait.giveUpAfter;
+// Whether one of the upload's two waits, started at `since`, is over; never when the link
+// waits until Cancel.
+bool givesUp(const PhoneLink& link, const Stopwatch& since) {
+    return link.bootWait.giveUpAfter.count() > 0 && since.reached(uint64_t(link.bootWait.giveUpAfter.count()));
 }
 
 QString secondsOf(std::chrono::milliseconds ms) { return QString::number(double(ms.count()) / 1000.0); }
@@ -30,13 +27,13 @@ Result writeFailure(PhoneLink& link) {
     return link.port.shortWriteFailure(link.task);
 }
 
-// One byte from the phone. Stops on the abort signal, a port that is gone and the deadline.
-Result receiveByte(PhoneLink& link, uint8_t& byte, const std::optional<Clock::time_point>& deadline) {
+// One byte from the phone. Stops on the abort signal, a port that is gone and the link's limit.
+Result receiveByte(PhoneLink& link, uint8_t& byte, const Stopwatch& since) {
     for (;;) {
         if (link.port.readBytes(&byte, 1) == 1) return ResultCode::Ok;
         if (link.task.cancelled()) return ResultCode::Aborted;
         if (link.port.lost()) return link.port.lostCode();
-        if (deadline && Clock::now() >= *deadline) {
+        if (givesUp(link, since)) {
             writeLog("X:  The loader did not confirm its start");
             return Result(ResultCode::NoResponse, QStringLiteral("The loader did not confirm its start within %1 s of being sent")
                                                       .arg(secondsOf(link.bootWait.giveUpAfter)));
@@ -46,13 +43,12 @@ Result receiveByte(PhoneLink& link, uint8_t& byte, const std::optional<Clock::ti
 
 // Greets the boot code until it answers. Waits until Cancel unless the link gives up.
 Result awaitBootAnswer(PhoneLink& link) {
-    const Clock::time_point started = Clock::now();
-    const std::optional<Clock::time_point> deadline = deadlineOf(link);
+    const Stopwatch started(link.port.ticks());
     const BootWait& wait = link.bootWait;
     bool reminded = false;
     for (;;) {
         if (link.task.cancelled()) return ResultCode::Aborted;
-        const Clock::time_point greeted = Clock::now();
+        const Stopwatch greeted(link.port.ticks());
         const uint8_t greeting = kBootGreeting;
         if (link.port.writeBytes(&greeting, 1, link.task) != 1) return writeFailure(link);
         link.port.pause(2);
@@ -60,15 +56,14 @@ Result awaitBootAnswer(PhoneLink& link) {
         if (link.port.readBytes(&reply, 1) == 1 && reply == kBootAnswer) return ResultCode::Ok;
         if (link.port.lost()) return link.port.lostCode();
         // Bytes that are not the answer come back at once: still greet no faster than this.
-        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - greeted);
-        if (spent < kGreetingPeriod) link.port.pause(int((kGreetingPeriod - spent).count()));
+        if (const uint32_t spent = greeted.elapsed(); spent < kGreetingPeriodMs)
+            link.port.pause(int(kGreetingPeriodMs - spent));
 
-        const Clock::time_point now = Clock::now();
-        if (!reminded && wait.remindAfter.count() > 0 && now - started >= wait.remindAfter) {
+        if (!reminded && wait.remindAfter.count() > 0 && started.reached(uint64_t(wait.remindAfter.count()))) {
             reminded = true;
             if (wait.remind) wait.remind();
         }
-        if (deadline && now >= *deadline) {
+        if (givesUp(link, started)) {
             writeLog("X:  The boot code did not answer");
             return Result(ResultCode::PhoneNotAnswering,
                           QStringLiteral("The phone's boot code did not answer within %1 s").arg(secondsOf(wait.giveUpAfter)));
@@ -108,13 +103,13 @@ Result uploadLoader(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
 
     link.port.clearInput();
-    const std::optional<Clock::time_point> deadline = deadlineOf(link);
+    const Stopwatch sent(link.port.ticks());
     uint8_t byte = 0;
     do {
-        if (Result got = receiveByte(link, byte, deadline); !got) return got;
+        if (Result got = receiveByte(link, byte, sent); !got) return got;
     } while (byte != kLoaderAck);
     for (int i = 0; i < kLoaderAnnouncementTail; ++i)
-        if (Result got = receiveByte(link, byte, deadline); !got) return got;
+        if (Result got = receiveByte(link, byte, sent); !got) return got;
     const uint8_t confirm = kLoaderAck;
     return link.port.writeBytes(&confirm, 1, link.task) == 1 ? ResultCode::Ok : writeFailure(link);
 }

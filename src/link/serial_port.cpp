@@ -239,7 +239,7 @@ int SerialPort::inputCount() {
 }
 
 bool SerialPort::waitForInput(const TaskControl& task) {
-    clock_.start(7000);
+    clock_.start(kLoaderSilenceMs);
     while (!task.cancelled()) {
         if (clock_.reached()) return false;
         const int n = inputCount();

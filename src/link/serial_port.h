@@ -12,6 +12,9 @@
 
 namespace qv {
 
+// How long a wait for the loader's answer lasts without a byte before it gives up.
+inline constexpr uint32_t kLoaderSilenceMs = 7000;
+
 class SerialPort {
 public:
     explicit SerialPort(std::unique_ptr<SerialDevice> device = createPlatformSerialDevice());
@@ -46,14 +49,20 @@ public:
     // All bytes in one write: 0, or 17 when fewer went out.
     Result writeChunk(const uint8_t* buffer, int count);
     int inputCount();
-    // Up to 7,000 ms for input to arrive; false on time-out, error or cancel.
+    // Up to kLoaderSilenceMs for input to arrive; false on time-out, error or cancel.
     bool waitForInput(const TaskControl& task);
     void clearInput();
 
     TimeoutClock& clock() { return clock_; }
     SerialDevice& device() { return *device_; }
 
-    // Tests shorten the fixed settling pauses.
+    // The milliseconds every wait of the link counts: the time-out clock's and the loader's.
+    const TickSource& ticks() const { return ticks_; }
+    // Tests give the link a time of their own, and shorten the fixed settling pauses.
+    void setTickSource(TickSource ticks) {
+        clock_ = TimeoutClock(ticks);
+        ticks_ = std::move(ticks);
+    }
     using Sleeper = std::function<void(int ms)>;
     void setSleeper(Sleeper sleeper) { sleep_ = std::move(sleeper); }
     void pause(int ms) { sleep_(ms); }
@@ -63,6 +72,7 @@ private:
     bool checkLost(ResultCode code);
 
     std::unique_ptr<SerialDevice> device_;
+    TickSource ticks_ = systemTickCount;
     TimeoutClock clock_;
     Sleeper sleep_;
     ResultCode lost_ = ResultCode::Ok;

@@ -66,7 +66,7 @@ TEST_F(EditorTest, ImportingABitmapReplacesThePictureItsThumbnailAndPreviewAndTi
     const QImage thumbBefore = w->thumbnails().image(0);
     ASSERT_FALSE(reddish(thumbBefore.pixel(24, 24)));
     dialogs.files = {bitmap("red.bmp", 128, 160, kRed)};
-    w->picturePanel->importButton->click();
+    w->panel<PicturePanel>()->importButton->click();
 
     EXPECT_EQ(dialogs.titles.last(), "Picture");
     EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join('\n').toStdString();
@@ -110,7 +110,7 @@ TEST_F(EditorTest, APictureOfTheWrongSizeOrTooLargeForItsPlaceIsRefusedWithAWarn
         pictureOfRow(w->workspace(), c.row, before);
         dialogs.messages.clear(), dialogs.warnings.clear();
         dialogs.files = {c.file};
-        w->picturePanel->importButton->click();
+        w->panel<PicturePanel>()->importButton->click();
 
         EXPECT_EQ(dialogs.warnings, QStringList{c.message});
         EXPECT_EQ(dialogs.messages, QStringList{c.message});
@@ -122,7 +122,7 @@ TEST_F(EditorTest, APictureOfTheWrongSizeOrTooLargeForItsPlaceIsRefusedWithAWarn
         EXPECT_EQ(after, before);
     }
     // Cancelling the file choice does nothing at all.
-    w->picturePanel->importButton->click();
+    w->panel<PicturePanel>()->importButton->click();
     EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
@@ -135,21 +135,21 @@ TEST_F(EditorTest, EveryPictureExportedFromTheWindowImportsBackUnchanged) {
     int imported = 0;
     for (int row = 0; row < w->workspace().rowCount(ListKind::Pictures); ++row) {
         selectRow(*w, "pictureList", row);
-        if (!w->picturePanel->importButton->isEnabled()) continue;
+        if (!w->panel<PicturePanel>()->importButton->isEnabled()) continue;
         const QString file = QDir(folder).filePath(pictureExportName(row));
         dialogs.saveFiles = {file};
-        w->picturePanel->exportButton->click();
+        w->panel<PicturePanel>()->exportButton->click();
         const QByteArray exported = readAll(file);
         const QImage thumb = w->thumbnails().image(row);
         dialogs.files = {file};
-        w->picturePanel->importButton->click();
+        w->panel<PicturePanel>()->importButton->click();
         ++imported;
         EXPECT_TRUE(dialogs.messages.isEmpty()) << row << ": " << dialogs.messages.join('\n').toStdString();
         EXPECT_TRUE(w->workspace().ticks(ListKind::Pictures)[size_t(row)]) << row;
         EXPECT_EQ(w->thumbnails().image(row), thumb) << row;
         QFile::remove(file);
         dialogs.saveFiles = {file};
-        w->picturePanel->exportButton->click();
+        w->panel<PicturePanel>()->exportButton->click();
         EXPECT_EQ(readAll(file), exported) << row;
     }
     EXPECT_EQ(imported, 20);
@@ -174,7 +174,7 @@ TEST_F(EditorTest, ImportIsOfferedOnlyForFormatsThatCanBeWrittenBack) {
     };
     for (const auto& c : cases) {
         selectRow(*w, "pictureList", c.row);
-        EXPECT_EQ(w->picturePanel->importButton->isEnabled(), c.offered) << "row " << c.row;
+        EXPECT_EQ(w->panel<PicturePanel>()->importButton->isEnabled(), c.offered) << "row " << c.row;
         EXPECT_EQ(child<QLabel>(*w, "colourDepthLabel")->text(), c.depth) << "row " << c.row;
         dialogs.titles.clear();
         w->importClicked();
@@ -183,9 +183,9 @@ TEST_F(EditorTest, ImportIsOfferedOnlyForFormatsThatCanBeWrittenBack) {
     // The melodies' own button offers import, whatever picture was selected last.
     selectRow(*w, "pictureList", 8);
     w->showMelodies();
-    EXPECT_TRUE(w->melodyPanel->importButton->isEnabled());
+    EXPECT_TRUE(w->panel<MelodyPanel>()->importButton->isEnabled());
     w->showImages();
-    EXPECT_FALSE(w->picturePanel->importButton->isEnabled());
+    EXPECT_FALSE(w->panel<PicturePanel>()->importButton->isEnabled());
 }
 
 TEST_F(EditorTest, ThePreviewIsScaledWithHalvesToEvenAndStaysCentred) {
@@ -265,7 +265,7 @@ TEST_F(EditorTest, ExportAsksWhereStartingBesideTheServiceFileAndReportsAFailure
         selectRow(*w, "pictureList", row);
         const QString chosen = dir.path(QStringLiteral("chosen%1.bmp").arg(row));
         dialogs.saveFiles = {chosen};
-        w->picturePanel->exportButton->click();
+        w->panel<PicturePanel>()->exportButton->click();
         EXPECT_EQ(dialogs.titles.last(), "Export");
         EXPECT_EQ(dialogs.suggested.last(), QDir(dir.path()).filePath(pictureExportName(row)));
         const auto written = readBmpFile(chosen);
@@ -283,7 +283,7 @@ TEST_F(EditorTest, ExportAsksWhereStartingBesideTheServiceFileAndReportsAFailure
 
     w->showMelodies();
     selectRow(*w, "melodyList", 3);
-    w->melodyPanel->exportButton->click();  // cancelled
+    w->panel<MelodyPanel>()->exportButton->click();  // cancelled
     EXPECT_EQ(dialogs.suggested.last(), dir.path("melody_0003.mmf"));
     EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
     EXPECT_FALSE(QFile::exists(dir.path("melody_0003.mmf")));
@@ -293,7 +293,7 @@ TEST_F(EditorTest, ExportAsksWhereStartingBesideTheServiceFileAndReportsAFailure
     QDir().mkpath(dir.path("taken.bmp"));
     selectRow(*w, "pictureList", 0);
     dialogs.saveFiles = {dir.path("taken.bmp")};
-    w->picturePanel->exportButton->click();
+    w->panel<PicturePanel>()->exportButton->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages.last().contains("taken.bmp"));
 }
@@ -303,12 +303,12 @@ TEST_F(EditorTest, ExportAsksWhereStartingBesideTheServiceFileAndReportsAFailure
 TEST_F(EditorTest, AMelodyLongerThanItsSlotIsRefusedButTicked) {
     auto w = opened();
     w->showMelodies();
-    EXPECT_EQ(w->melodyPanel->melodyCaption->text(), "Melody");
-    EXPECT_EQ(w->melodyPanel->byteSizeLabel->text(), "1200 byte");
+    EXPECT_EQ(w->panel<MelodyPanel>()->melodyCaption->text(), "Melody");
+    EXPECT_EQ(w->panel<MelodyPanel>()->byteSizeLabel->text(), "1200 byte");
     Result s;
     const QByteArray before = melodySlot(w->workspace(), 0, &s);
     dialogs.files = {fileOf("long.mmf", 1201)};
-    w->melodyPanel->importButton->click();
+    w->panel<MelodyPanel>()->importButton->click();
 
     EXPECT_EQ(dialogs.titles.last(), "Open file");
     EXPECT_EQ(dialogs.filters.last(), "SMAF files|*.mmf");
@@ -365,8 +365,8 @@ TEST_F(EditorTest, TheFileBoxFollowsTheFocusedRowAndImportsIntoIt) {
 TEST_F(EditorTest, AMelodyNamedByAStringShowsThatStringAndKeepsTheName) {
     auto w = opened();
     w->showMelodies();
-    EXPECT_EQ(w->melodyPanel->melodyShownText(0), "1 Ring1");  // named by string row 20
-    EXPECT_EQ(w->melodyPanel->melodyShownText(3), "4 Old phone");
+    EXPECT_EQ(w->panel<MelodyPanel>()->melodyShownText(0), "1 Ring1");  // named by string row 20
+    EXPECT_EQ(w->panel<MelodyPanel>()->melodyShownText(3), "4 Old phone");
     selectRow(*w, "melodyList", 3);
     child<QPushButton>(*w, "melodyNameButton")->click();
     auto* chooser = child<QComboBox>(*w, "melodyNameChooser");
@@ -379,7 +379,7 @@ TEST_F(EditorTest, AMelodyNamedByAStringShowsThatStringAndKeepsTheName) {
     QApplication::processEvents();
 
     EXPECT_FALSE(chooser->isVisible());
-    EXPECT_EQ(w->melodyPanel->melodyShownText(3), "4 OK");
+    EXPECT_EQ(w->panel<MelodyPanel>()->melodyShownText(3), "4 OK");
     EXPECT_EQ(rowText(*w, "melodyList", 3), "4 Old phone");  // the row's own text stays
     auto saved = reopened();
     EXPECT_EQ(saved->image().melodies[3].nameString, saved->image().strings[12].id);
@@ -526,8 +526,8 @@ TEST_F(EditorTest, AStringEditWithALineBreakAndAFontPageIsStoredPaddedOnlyByOk) 
     auto* edit = child<QLineEdit>(*w, "stringEdit");
     auto* pages = child<QComboBox>(*w, "fontPageCombo");
     EXPECT_EQ(edit->text(), QString::fromUtf8("Call¶register"));
-    EXPECT_EQ(w->stringPanel->lengthCaption->text(), "String length -");
-    EXPECT_EQ(w->stringPanel->lengthLabel->text(), "13");
+    EXPECT_EQ(w->panel<StringPanel>()->lengthCaption->text(), "String length -");
+    EXPECT_EQ(w->panel<StringPanel>()->lengthLabel->text(), "13");
     EXPECT_EQ(pages->currentIndex(), 2);
     edit->clear();
     QTest::keyClicks(edit, "Ab");
@@ -597,7 +597,7 @@ TEST_F(EditorTest, SearchSelectsTheFirstStringThatBeginsWithTheText) {
         // Without a match no row shows as found, and the search says so.
         const QModelIndexList found = list->selectionModel()->selectedIndexes();
         EXPECT_EQ(found.isEmpty() ? -1 : found.first().row(), c.row) << c.typed;
-        EXPECT_EQ(w->stringPanel->searchStateLabel->text(), c.row < 0 ? "Not found" : "") << c.typed;
+        EXPECT_EQ(w->panel<StringPanel>()->searchStateLabel->text(), c.row < 0 ? "Not found" : "") << c.typed;
     }
 }
 
@@ -678,10 +678,10 @@ TEST_F(EditorTest, DeletingAStringUnnamesItsMelodyAndKeepsTheOthersNamed) {
     selectRow(*w, "stringList", 20);
     dialogs.answers = {true};
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(w->melodyPanel->melodyShownText(0), "1 Ring1");  // its own name again
+    EXPECT_EQ(w->panel<MelodyPanel>()->melodyShownText(0), "1 Ring1");  // its own name again
     EXPECT_EQ(w->workspace().image().melodies[0].nameString, 0xFFFF);
-    EXPECT_EQ(w->melodyPanel->melodyShownText(1), "2 Morning");
-    EXPECT_EQ(w->melodyPanel->melodyShownText(7), "8 Alarm clock");  // string 8 lies before the deleted one
+    EXPECT_EQ(w->panel<MelodyPanel>()->melodyShownText(1), "2 Morning");
+    EXPECT_EQ(w->panel<MelodyPanel>()->melodyShownText(7), "8 Alarm clock");  // string 8 lies before the deleted one
 }
 
 }  // namespace

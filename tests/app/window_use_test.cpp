@@ -264,10 +264,12 @@ TEST_F(WindowUse, RestoreNeedsNoServiceFileAndTheModeInFrontStaysPressed) {
 // button reaches the window's patch flow.
 TEST_F(WindowUse, EachModeButtonShowsItsOwnPanelAloneAndRestoreAppliesThroughTheWindow) {
     auto w = opened();
-    const QList<QWidget*> panels = {w->picturePanel, w->melodyPanel, w->operatorPanel, w->stringPanel, w->restorePanel};
+    const QList<QWidget*> panels = {w->panel<PicturePanel>(), w->panel<MelodyPanel>(), w->panel<OperatorPanel>(),
+                                    w->panel<StringPanel>(), w->panel<RestorePanel>()};
     const std::pair<const char*, QWidget*> modes[] = {
-        {"melodiesButton", w->melodyPanel}, {"operatorsButton", w->operatorPanel}, {"langPackButton", w->stringPanel},
-        {"restoreButton", w->restorePanel}, {"imagesButton", w->picturePanel}};
+        {"melodiesButton", w->panel<MelodyPanel>()}, {"operatorsButton", w->panel<OperatorPanel>()},
+        {"langPackButton", w->panel<StringPanel>()}, {"restoreButton", w->panel<RestorePanel>()},
+        {"imagesButton", w->panel<PicturePanel>()}};
     for (const auto& [button, panel] : modes) {
         child<QPushButton>(*w, button)->click();
         for (QWidget* p : panels) EXPECT_EQ(p->isVisible(), p == panel) << button << ": " << p->objectName().toStdString();
@@ -286,8 +288,8 @@ TEST_F(WindowUse, EachModeButtonShowsItsOwnPanelAloneAndRestoreAppliesThroughThe
     };
     for (const auto& [path, message] : patches) {
         dialogs.messages.clear();
-        w->restorePanel->restoreFileEdit->setText(path);
-        w->restorePanel->applyPatchButton->click();
+        w->panel<RestorePanel>()->restoreFileEdit->setText(path);
+        w->panel<RestorePanel>()->applyPatchButton->click();
         ASSERT_EQ(dialogs.messages.size(), 1) << path.toStdString();
         EXPECT_TRUE(dialogs.messages.last().contains(message)) << dialogs.messages.last().toStdString();
         EXPECT_TRUE(w->lastTaskText().isEmpty());
@@ -303,11 +305,12 @@ TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
     w->showMelodies();  // the pictures' controls stay, the melodies are in front
     EXPECT_EQ(w->mode(), Mode::Melodies);
     EXPECT_TRUE(child<QPushButton>(*w, "melodiesButton")->isChecked());
+    EXPECT_TRUE(w->panel<PicturePanel>()->isVisible());
     dialogs.messages.clear();
-    w->picturePanel->exportButton->click();
+    w->panel<PicturePanel>()->exportButton->click();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages.last(), "The melody list is empty: there is nothing to export.");
-    w->picturePanel->importButton->click();
+    w->panel<PicturePanel>()->importButton->click();
     EXPECT_EQ(dialogs.messages.last(), "The melody list is empty: there is nothing to import.");
     EXPECT_TRUE(dialogs.titles.filter("Picture").isEmpty());
 }
@@ -317,7 +320,7 @@ TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
 TEST_F(WindowUse, WithEveryRowDeletedNothingDescribesAnItemAndItsCommandsStandDisabled) {
     auto w = opened();
     deleteAll(*w, "pictureList");
-    const PicturePanel& pictures = *w->picturePanel;
+    const PicturePanel& pictures = *w->panel<PicturePanel>();
     for (QLabel* label : {pictures.pictureSizeLabel, pictures.scaledSizeLabel, pictures.colourDepthLabel, pictures.byteSizeLabel})
         EXPECT_TRUE(label->text().isEmpty()) << label->objectName().toStdString();
     EXPECT_TRUE(child<QLabel>(*w, "picturePreview")->pixmap().isNull());
@@ -345,7 +348,7 @@ TEST_F(WindowUse, ThePreviewKeepsToItsAreaAndScrollsWhenLarger) {
     ASSERT_TRUE(area);
     auto* preview = child<QLabel>(*w, "picturePreview");
     EXPECT_EQ(preview->parentWidget(), area->viewport());
-    const PicturePanel& pictures = *w->picturePanel;
+    const PicturePanel& pictures = *w->panel<PicturePanel>();
     for (QWidget* other : std::initializer_list<QWidget*>{pictures.pictureList, pictures.pictureSizeLabel, pictures.scaledSizeLabel,
                                                           pictures.colourDepthLabel, pictures.byteSizeLabel, pictures.zoomWidth,
                                                           pictures.transparentCheck, child<QWidget>(*w, "modeBar")})
@@ -460,7 +463,7 @@ TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAtTheNameAndThePictureDia
 
     w->showImages();
     selectRow(*w, "pictureList", 0);
-    w->picturePanel->importButton->click();
+    w->panel<PicturePanel>()->importButton->click();
     // Every format the import reads together comes first, so no picture file hides.
     const QStringList filter = dialogs.filters.last().split(u'|');
     ASSERT_GE(filter.size(), 4);

@@ -180,6 +180,7 @@ TEST(IniFile, EveryValueReadsBackAsItWasSet) {
         {QString::fromUtf8("no-break space\u00A0"), QString::fromUtf8("no-break space\u00A0")},
         {"\"quoted\"", "\"quoted\""},
         {"\"", "\""},
+        {"\"\"", "\"\""},
         {"one \"inner\" pair", "one \"inner\" pair"},
         {"two\r\nlines\n", "two  lines "},
         {"", ""},

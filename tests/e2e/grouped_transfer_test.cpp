@@ -170,18 +170,25 @@ TEST(VerifiedWrite, ARestoreReadsBackItsRecordsAndNamesOneStoredWrongly) {
         patch += record + QByteArray(300, char(address >> 10));
     }
     writeAll(dir.path("p.flp"), patch);
-    PhoneEmulator phone(dir, dumps);
-    ASSERT_TRUE(phone.start({"--corrupt-write-segment", "2"}));
     const QStringList restore = {"phone", "restore", dir.path("p.flp"), "--baud", "115200"};
-    const CliRun bad = runCli(restore + phoneOptions(phone), dir.path());
-    EXPECT_EQ(bad.code, 1);
-    EXPECT_TRUE(bad.err.startsWith("The phone does not hold what was written: patch record 2 (address 0x01100500"))
-        << bad.err.toStdString();
-    // The fault is spent: the same patch again is written and verified.
-    const CliRun good = runCli(restore + phoneOptions(phone), dir.path());
-    EXPECT_EQ(good.code, 0) << good.err.toStdString();
-    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 2));
-    EXPECT_EQ(phone.stop(), 0);
+    // Whichever byte of the segment is stored wrongly, the read-back finds it.
+    const std::pair<const char*, int> cases[] = {{"first", 0}, {"middle", 150}, {"last", 299}};
+    for (const auto& [which, byte] : cases) {
+        SCOPED_TRACE(which);
+        PhoneEmulator phone(dir, dumps);
+        ASSERT_TRUE(phone.start({"--corrupt-write-segment", "2", "--corrupt-write-byte", which}));
+        const CliRun bad = runCli(restore + phoneOptions(phone), dir.path());
+        EXPECT_EQ(bad.code, 1);
+        EXPECT_TRUE(bad.err.startsWith("The phone does not hold what was written: patch record 2 (address 0x01100500"))
+            << bad.err.toStdString();
+        EXPECT_EQ(phone.count(QStringLiteral("(byte %1 stored wrong").arg(byte).toUtf8()), 1) << phone.log().toStdString();
+        if (byte == 0) {  // the fault is spent: the same patch again is written and verified
+            const CliRun good = runCli(restore + phoneOptions(phone), dir.path());
+            EXPECT_EQ(good.code, 0) << good.err.toStdString();
+            ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 2));
+        }
+        EXPECT_EQ(phone.stop(), 0);
+    }
 }
 
 }  // namespace

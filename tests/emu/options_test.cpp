@@ -49,6 +49,7 @@ TEST(EmuOptions, BadCommandLinesAreRefused) {
         {"--refuse-segment", "0"},
         {"--drop-read-byte", "0"},
         {"--refuse-times", "0"},
+        {"--corrupt-write-byte", "2"},
         {"--frobnicate"},
         {"extra"},
         {"--at-silent", "--at-error"},

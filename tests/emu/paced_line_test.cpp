@@ -10,11 +10,6 @@ using qv::emu::Time;
 
 constexpr Time us(int64_t n) { return std::chrono::microseconds(n); }
 
-TEST(PacedLine, ByteTimeIsElevenBits) {
-    EXPECT_EQ(byteTime(19200), Time(572916));
-    EXPECT_EQ(byteTime(115200), Time(95486));
-}
-
 TEST(PacedLine, ThrottledBytesFollowEachOtherAtTheLineRate) {
     PacedLine line(true);
     line.push("abcd", us(1000), 19200);

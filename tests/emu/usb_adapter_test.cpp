@@ -49,7 +49,8 @@ TEST(UsbAdapter, FullPacketsGoAtOnceAPartialOneWhenItsTimerRunsOut) {
 }
 
 TEST(UsbAdapter, TheCorruptedSegmentIsAcknowledgedButReadsBackWithOneByteWrong) {
-    const auto options = qv::emu::parseEmuOptions({"--usb-latency-ms", "16", "--corrupt-write-segment", "2"});
+    const auto options = qv::emu::parseEmuOptions(
+        {"--usb-latency-ms", "16", "--corrupt-write-segment", "2", "--corrupt-write-byte", "last"});
     ASSERT_TRUE(options) << options.error().message().toStdString();
     EXPECT_EQ(options->usbLatency, ms(16));
     qvtest::ScratchDir dir;
@@ -64,7 +65,7 @@ TEST(UsbAdapter, TheCorruptedSegmentIsAcknowledgedButReadsBackWithOneByteWrong) 
     EXPECT_EQ(phone.exchange(readCommand(dump1Address(0x100), 40)), a + trailer);
     phone.exchange("!");
     QByteArray wrong = b;
-    wrong[20] = char(~wrong[20]);
+    wrong[39] = char(~wrong[39]);
     EXPECT_EQ(phone.exchange(readCommand(dump1Address(0x200), 40)), wrong + trailer);
     phone.exchange("!");
     EXPECT_EQ(phone.exchange(readCommand(dump1Address(0x300), 40)), b + trailer) << "only once";

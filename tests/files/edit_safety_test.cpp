@@ -207,7 +207,7 @@ TEST_F(EditSafetyTest, LeftoversOfAnotherProcessSaveAreKeptWhileItHoldsTheLock) 
     writeAll(dir.path("m.me2"), "in progress");
 
     std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
         // Still there: the waiting open has not taken them for a crash's leftovers.
         EXPECT_TRUE(QFile::exists(dir.path("m.sa2")));
         QFile::remove(dir.path("m.sa2"));  // the save ends as saves do: its files are renamed away
@@ -219,14 +219,18 @@ TEST_F(EditSafetyTest, LeftoversOfAnotherProcessSaveAreKeptWhileItHoldsTheLock) 
     EXPECT_TRUE(second.open(sav).ok());
     release.join();
 
-    // Held for longer than a writer waits: it says the file is in use.
-    ASSERT_TRUE(other.acquire(ServiceFileNames(sav).lock).ok());
+    // Held for longer than a writer waits: it says the file is in use. Taken twice by one
+    // holder, it is held until the outer release.
+    const QString lock = ServiceFileNames(sav).lock;
+    ASSERT_TRUE(other.acquire(lock).ok());
+    ASSERT_TRUE(other.acquire(lock).ok());
+    other.release();
     PairLock third;
-    const Result s = third.acquire(ServiceFileNames(sav).lock, 100);
-    EXPECT_EQ(s.code(), ResultCode::InUse);
+    const Result s = third.acquire(lock, 0);
+    EXPECT_EQ(s.code(), ResultCode::InUse) << "the inner release let go";
     EXPECT_TRUE(s.message().contains("in use")) << s.message().toStdString();
     other.release();
-    EXPECT_TRUE(third.acquire(ServiceFileNames(sav).lock, 100).ok());
+    EXPECT_TRUE(third.acquire(lock, 0).ok());
     third.release();
     EXPECT_FALSE(QFile::exists(ServiceFileNames(sav).lock));  // the lock file goes with the last holder
 }

@@ -1,8 +1,8 @@
 // AT replies and the Info exchange.
 #include "base/language_table.h"
 #include "link/at_exchange.h"
-#include "link/fake_link.h"
 #include "link/log_capture.h"
+#include "support/fake_link.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -65,12 +65,10 @@ TEST_F(AtFixture, InfoRequestLearnsVersionAndModel) {
 }
 
 TEST_F(AtFixture, SilentPhoneTimesOutWithNotAvailable) {
-    uint32_t now = 0;
-    link.port.clock() = TimeoutClock([&] { return now; });
     at.startInfoRequest();
     for (int i = 0; i < 10 && at.driverState() != AtDriverState::Inactive; ++i) {
         at.driverPass();
-        now += 500;
+        dev->clockMs += 500;
     }
     EXPECT_EQ(at.driverState(), AtDriverState::Inactive);
     EXPECT_EQ(at.shownModel(), "N/A");

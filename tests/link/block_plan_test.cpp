@@ -1,9 +1,9 @@
 // Which items go together in one Read or Write block, and how a write of several items reports
 // them as their bytes go out.
 #include "link/block_plan.h"
-#include "link/fake_serial_device.h"
 #include "link/loader_commands.h"
-#include "link/phone_link.h"
+#include "support/fake_link.h"
+#include "support/fake_loader.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +39,8 @@ TEST(BlockPlan, AGapIsReadThroughWhenItCostsLessThanARoundTrip) {
         {"an item before the block starts", {{500, 10}, {400, 10}}, 1000, 1000, {{0, 1, 500, 10}, {1, 1, 400, 10}}},
         {"shared and overlapping bytes", {{0, 20}, {0, 20}, {10, 20}, {5, 5}}, 1000, 0, {{0, 4, 0, 30}}},
         {"empty items join anywhere", {{0xFFFFFFF0u, 0}, {50, 10}, {7, 0}, {60, 2}}, 1000, 0, {{0, 4, 50, 12}}},
+        {"after empty items an item larger than the buffer still stands alone", {{5, 0}, {10, 500}, {510, 1}}, 100, 0,
+         {{0, 1, 5, 0}, {1, 1, 10, 500}, {2, 1, 510, 1}}},
         {"an item larger than the buffer stands alone", {{0, 10}, {10, 500}, {510, 1}}, 100, 0,
          {{0, 1, 0, 10}, {1, 1, 10, 500}, {2, 1, 510, 1}}},
         {"near the top of the address space", {{0xFFFFFF00u, 0x80}, {0xFFFFFF80u, 0x80}}, 1000, 0,
@@ -57,29 +59,12 @@ TEST(BlockPlan, WritesJoinOnlyItemsThatLieExactlyNextToEachOther) {
     EXPECT_TRUE(planWrites({}, 100).empty());
 }
 
-struct BlockFixture : ::testing::Test {
-    BlockFixture() {
-        auto owned = std::make_unique<FakeSerialDevice>();
-        dev = owned.get();
-        link.port = SerialPort(std::move(owned));
-        link.port.setSleeper([](int) {});
-        link.task.setTask(WorkerTask::WriteItems);
-        link.port.open("ttyFAKE");
-    }
-    FakeSerialDevice* dev;
-    PhoneLink link;
+struct BlockFixture : ::testing::Test, FakeLink {
+    BlockFixture() { link.task.setTask(WorkerTask::WriteItems); }
+    FakeLoader phone{*dev};
 };
 
 TEST_F(BlockFixture, AWriteOfSeveralItemsSendsTheSameBytesInPiecesThatEndWithItems) {
-    Bytes pending;
-    dev->phone = [&](FakeSerialDevice& d, const Bytes& w) {
-        pending.insert(pending.end(), w.begin(), w.end());
-        if (pending.size() < 9) return;
-        const uint32_t n = uint32_t(pending[5] << 24 | pending[6] << 16 | pending[7] << 8 | pending[8]);
-        if (pending.size() < 9 + n + 2) return;
-        pending.clear();
-        d.answerAfterClear({0x21});
-    };
     for (size_t i = 0; i < 20000; ++i) blockBuffer()[i] = uint8_t(i * 31 + i / 256);
     // Crossing a 64 KiB boundary: two segments either way.
     const uint32_t address = 0x0FFFF000;

@@ -1,5 +1,5 @@
 // The worker: the outcome of a task in the progress texts, and what a task start refuses.
-#include "link/fake_link.h"
+#include "support/fake_link.h"
 #include "session/phone_worker.h"
 #include "session/progress_texts.h"
 

@@ -60,6 +60,16 @@ std::map<QString, Option> optionTable(EmuOptions& o) {
             return n.error();
         }};
     };
+    const auto byteOfSegment = [](SegmentByte& into) {
+        return Option{true, [&into](const QString& opt, const QString& v) {
+            static const std::map<QString, SegmentByte> names = {
+                {"first", SegmentByte::First}, {"middle", SegmentByte::Middle}, {"last", SegmentByte::Last}};
+            const auto it = names.find(v);
+            if (it == names.end()) return Result::failure(QStringLiteral("%1 takes first, middle or last, not %2").arg(opt, v));
+            into = it->second;
+            return Result();
+        }};
+    };
     const auto count = [](auto& into, int64_t min, int64_t max) {
         return Option{true, [&into, min, max](const QString& opt, const QString& v) {
             const auto n = number(opt, v, min, max);
@@ -86,6 +96,7 @@ std::map<QString, Option> optionTable(EmuOptions& o) {
         {"refuse-segment", count(f.refuseSegment, 1, INT32_MAX)},
         {"refuse-times", count(f.refuseTimes, 1, INT32_MAX)},
         {"corrupt-write-segment", count(f.corruptWriteSegment, 1, INT32_MAX)},
+        {"corrupt-write-byte", byteOfSegment(f.corruptWriteByte)},
         {"silent-after", count(f.silentAfter, 0, kMaxCount)},
         {"drop-read-byte", count(f.dropReadByte, 1, kMaxCount)},
         {"garbage-before-ack", count(f.garbageBeforeAck, 0, 65536)},
@@ -141,6 +152,7 @@ QString emuUsage() {
         "faults (counted over the emulator's life):\n"
         "  --refuse-segment N [--refuse-times K]  answer '?' to the N-th write segment\n"
         "  --corrupt-write-segment N   acknowledge the N-th write segment but store one byte wrong\n"
+        "  --corrupt-write-byte WHICH  that byte: first, middle (the default) or last\n"
         "  --silent-after N            no answer after N bytes in loader mode\n"
         "  --drop-read-byte N          lose the N-th data byte of the first read\n"
         "  --garbage-before-ack N      N bytes 0x55 before every '!' of the loader\n"

@@ -16,6 +16,15 @@ constexpr uint32_t kMaxRead = 0x1000000;
 
 QString hex(uint32_t value) { return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0')); }
 
+qsizetype byteAt(SegmentByte which, qsizetype size) {
+    switch (which) {
+    case SegmentByte::First: return 0;
+    case SegmentByte::Last: return size - 1;
+    case SegmentByte::Middle: break;
+    }
+    return size / 2;
+}
+
 }  // namespace
 
 const char* modeName(PhoneMode mode) {
@@ -228,7 +237,7 @@ bool PhoneEngine::acceptSegment(const LoaderCommand& c) {
     if (fault.isEmpty() && !stored.isEmpty() && !corrupted_ && segmentCount_ == settings_.faults.corruptWriteSegment) {
         // Acknowledged all the same: only reading the bytes back shows it.
         corrupted_ = true;
-        const qsizetype at = stored.size() / 2;
+        const qsizetype at = byteAt(settings_.faults.corruptWriteByte, stored.size());
         stored[at] = char(~stored[at]);
         note = QStringLiteral(" (byte %1 stored wrong, as told)").arg(at);
     }

@@ -3,6 +3,7 @@
 // so the wire bytes and log lines can be checked exactly.
 #include "link/serial_device.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -35,12 +36,16 @@ public:
     bool gone = false;
     // Called on every wait for input (a test's watchdog against a caller that polls for ever).
     std::function<void()> onPoll;
+    // The link's time in milliseconds (FakeLink gives it to the port): it moves only when the
+    // program pauses or waits for input that does not come, so a silent phone costs no real time.
+    std::atomic<uint32_t> clockMs{0};
 
     void answer(std::initializer_list<uint8_t> bytes) { input_.insert(input_.end(), bytes); }
     void answer(const std::vector<uint8_t>& bytes) { input_.insert(input_.end(), bytes.begin(), bytes.end()); }
     // Answers that arrive after the program's next purge of its input (a phone that takes a
     // moment to answer).
     void answerAfterClear(std::initializer_list<uint8_t> bytes) { later_.insert(later_.end(), bytes); }
+    void answerAfterClear(const std::vector<uint8_t>& bytes) { later_.insert(later_.end(), bytes.begin(), bytes.end()); }
     size_t pendingInput() const { return input_.size(); }
 
     bool open(const std::string&, bool) override {
@@ -63,9 +68,11 @@ public:
         return {opened ? failAt : qv::ConfigureStep::Timeouts, 1};
     }
     int inputCount() override { return opened && !gone ? int(input_.size()) : -1; }
-    bool waitForInput(int) override {
+    bool waitForInput(int ms) override {
         if (onPoll) onPoll();
-        return !gone && !input_.empty();
+        if (!gone && !input_.empty()) return true;
+        clockMs += uint32_t(ms);
+        return false;
     }
     int read(uint8_t* buffer, int wanted) override {
         if (gone) return -1;
