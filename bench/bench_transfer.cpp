@@ -582,7 +582,9 @@ int main(int argc, char** argv) {
         const QString path = QDir(folder).filePath("loader.bin");
         QDir().mkpath(folder);
         if (QProcess::execute(o.emu, {"--write-loader", path}) != 0) return fail("the emulator wrote no loader");
-        if (Result loaded = loadLoaderImage(path, loader); !loaded) return fail(loaded.message());
+        Expected<QByteArray> loaded = loadLoaderImage(path);
+        if (!loaded) return fail(loaded.error().message());
+        loader = std::move(*loaded);
     }
 
     if (o.log) {

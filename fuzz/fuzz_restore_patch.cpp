@@ -16,7 +16,6 @@
 namespace {
 
 using namespace qv;
-using Step = RestorePatchReader::Step;
 
 [[noreturn]] void broken(const char* what) {
     std::fprintf(stderr, "fuzz_restore_patch: %s\n", what);
@@ -24,7 +23,7 @@ using Step = RestorePatchReader::Step;
 }
 
 struct Walk {
-    Step last = Step::Record;
+    ResultCode last = ResultCode::Ok;  // why the reader stopped; Ok at the end of the file
     std::vector<PatchRecord> records;
     qint64 consumed = 0;  // bytes of whole records
 };
@@ -37,8 +36,9 @@ Walk walk(const QByteArray& bytes, uint32_t maxLength, bool readData) {
     std::vector<uint8_t> buffer(maxLength);
     RestorePatchReader reader(patch, maxLength);
     Walk w;
-    PatchRecord r;
-    while ((w.last = reader.next(r, readData ? buffer.data() : nullptr)) == Step::Record) {
+    Expected<std::optional<PatchRecord>> got = reader.next(readData ? buffer.data() : nullptr);
+    for (; got && *got; got = reader.next(readData ? buffer.data() : nullptr)) {
+        const PatchRecord& r = **got;
         if (r.offset != w.consumed) broken("a record does not start where the one before ended");
         if (r.length > maxLength) broken("a record over the size limit was handed out");
         if (readData && std::memcmp(buffer.data(), bytes.constData() + r.offset + 8, r.length) != 0)
@@ -47,28 +47,29 @@ Walk walk(const QByteArray& bytes, uint32_t maxLength, bool readData) {
         if (w.consumed > bytes.size()) broken("records reach past the end of the file");
         w.records.push_back(r);
     }
-    PatchRecord again;
-    if (reader.next(again, nullptr) != w.last) broken("the reader went on after it stopped");
-    if ((w.last == Step::End) != reader.problem().isEmpty()) broken("a stop without a reason, or an end with one");
+    w.last = got ? ResultCode::Ok : got.error().code();
+    const Expected<std::optional<PatchRecord>> again = reader.next(nullptr);
+    if (again.error().code() != w.last || (again && *again)) broken("the reader went on after it stopped");
+    if (!got && got.error().detail().isEmpty()) broken("a stop without a reason");
 
     const qint64 left = bytes.size() - w.consumed;
     uint32_t nextLength = 0;
     if (left >= 8) nextLength = getU32(reinterpret_cast<const uint8_t*>(bytes.constData()) + w.consumed + 4);
     switch (w.last) {
-    case Step::End:
+    case ResultCode::Ok:
         if (left != 0) broken("the end came before the file's end");
         break;
-    case Step::CutShort:
+    case ResultCode::Damaged:
         if (left <= 0 || (left >= 8 && (nextLength > maxLength || qint64(nextLength) + 8 <= left)))
             broken("a patch that holds the next record whole was called cut short");
         break;
-    case Step::TooLarge:
+    case ResultCode::TooLarge:
         if (left < 8 || nextLength <= maxLength) broken("a record within the limit was called too large");
         break;
-    case Step::ReadError:
+    case ResultCode::DiskError:
         broken("a buffer in memory could not be read");
-    case Step::Record:
-        break;
+    default:
+        broken("the reader stopped for a reason it does not give");
     }
     return w;
 }
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const Result checked = checkRestorePatch(patch, maxLength);
             const bool accepted = checked.ok();
             // Accepted: at least one whole record, then the end or a cut-short tail.
-            const bool writable = !reading.records.empty() && (reading.last == Step::End || reading.last == Step::CutShort);
+            const bool writable = !reading.records.empty() && (reading.last == ResultCode::Ok || reading.last == ResultCode::Damaged);
             if (accepted != writable) broken("the check and the reader disagree");
             if (accepted == !checked.detail().isEmpty()) broken("a refusal without a reason, or a reason without a refusal");
             if (patch.pos() != 0) broken("the check did not leave the patch at its start");

@@ -27,10 +27,10 @@ MediaImage& freshImage(int slot) {
     return *images[slot];
 }
 
-Result readInto(QByteArray& file, MediaImage& image, LoadedTables& loaded) {
+Expected<LoadedTables> readInto(QByteArray& file, MediaImage& image) {
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);
-    return readTableFile(buffer, QStringLiteral("fuzz.sav"), image, &loaded);
+    return readTableFile(buffer, QStringLiteral("fuzz.sav"), image);
 }
 
 // The end of the furthest blob of the loaded tables; `largest` the longest blob.
@@ -75,8 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray file = in.packed ? fuzz::packTableFile(in.body) : in.body.toByteArray();
 
     MediaImage& image = freshImage(0);
-    LoadedTables loaded;
-    if (!readInto(file, image, loaded)) return 0;
+    const Expected<LoadedTables> read = readInto(file, image);
+    if (!read) return 0;
+    const LoadedTables loaded = *read;
 
     for (size_t id = 0; id < loaded.size(); ++id)
         if (loaded.test(id) && !image.isPresent(int(id))) broken("a table was loaded that the directory does not mark present");
@@ -96,9 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A rewritable image, written back table by table, reads back as the same tables.
     QByteArray again = rewrittenTables(image, loaded);
     MediaImage& reread = freshImage(1);
-    LoadedTables loadedAgain;
-    if (!readInto(again, reread, loadedAgain)) broken("the rewritten tables cannot be read back");
-    if (loadedAgain != loaded) broken("the rewritten file loads other tables");
+    const Expected<LoadedTables> loadedAgain = readInto(again, reread);
+    if (!loadedAgain) broken("the rewritten tables cannot be read back");
+    if (*loadedAgain != loaded) broken("the rewritten file loads other tables");
     if (reread.directory.phoneType != image.directory.phoneType) broken("the phone type changed in the rewrite");
     for (int id : kSectionOrder) {
         if (!loaded.test(size_t(id))) continue;

@@ -55,13 +55,14 @@ bool tableSeeds(const QString& outDir) {
                         fuzz::makeInput(false, kSeedDataSize, file));
 
         auto image = std::make_unique<MediaImage>();
-        LoadedTables loaded;
         QBuffer buffer(&file);
         buffer.open(QIODevice::ReadOnly);
-        if (Result s = readTableFile(buffer, model->tableFile, *image, &loaded); !s) {
-            std::fprintf(stderr, "make_fuzz_seeds: %s\n", qPrintable(s.message()));
+        const Expected<LoadedTables> read = readTableFile(buffer, model->tableFile, *image);
+        if (!read) {
+            std::fprintf(stderr, "make_fuzz_seeds: %s\n", qPrintable(read.error().message()));
             return false;
         }
+        const LoadedTables loaded = *read;
         std::map<int, QByteArray> blocks;
         for (int id : kSectionOrder)
             if (loaded.test(size_t(id))) blocks[id] = image->tableBlock(id);

@@ -130,14 +130,14 @@ void MainWindow::applyPatchClicked() {
                               langText(Text::Attention));
         return;
     }
-    QFile patch;
-    if (Result opened = openRestorePatch(patch, path); !opened) {
-        dialogs().showError(opened.message(), langText(Text::ErrorPrefix));
+    const Expected<std::unique_ptr<QFile>> patch = openRestorePatch(path);
+    if (!patch) {
+        dialogs().showError(patch.error().message(), langText(Text::ErrorPrefix));
         return;
     }
     settings_ = Settings::load(options_.settingsPath);
     const bool verify = settings_.verify != 0;
-    runPhoneTask(settings_.baudWR, [&](const TaskStartSettings& start) { phone_.startRestore(patch, verify, start); });
+    runPhoneTask(settings_.baudWR, [&](const TaskStartSettings& start) { phone_.startRestore(**patch, verify, start); });
 }
 
 void MainWindow::infoClicked() {

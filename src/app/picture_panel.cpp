@@ -133,7 +133,8 @@ void PicturePanel::fill(ProgressDialog& progress) {
     for (int first = 0; first < rows; first += kChunk) {
         const int n = std::min(kChunk, rows - first);
         blobs.assign(size_t(n), QByteArray());
-        for (int k = 0; k < n; ++k) ws_.readBlob(kPictureTable, first + k, blobs[size_t(k)]);
+        for (int k = 0; k < n; ++k)
+            if (Expected<QByteArray> blob = ws_.readBlob(kPictureTable, first + k)) blobs[size_t(k)] = std::move(*blob);
         thumbs.assign(size_t(n), QImage());
         // On Qt's pool, whose threads live as long as the process; each call fills its own row.
         QtConcurrent::blockingMap(thumbs, [&](QImage& thumb) {

@@ -67,28 +67,29 @@ QString notRegularReason(const QString& path) {
 }
 
 Expected<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
-    if (const QString why = notRegularReason(path); !why.isEmpty()) return Result::failure(why);
+    if (const QString why = notRegularReason(path); !why.isEmpty())
+        return Result(fileKindAt(path, true) == FileKind::Missing ? ResultCode::NotFound : ResultCode::Refused, why);
 #ifdef _WIN32
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return Result::failure(file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) return Result(ResultCode::DiskError, file.errorString());
     QByteArray bytes = file.read(maxBytes);
-    if (file.error() != QFileDevice::NoError) return Result::failure(file.errorString());
+    if (file.error() != QFileDevice::NoError) return Result(ResultCode::DiskError, file.errorString());
     return bytes;
 #else
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Result::failure(QString::fromLocal8Bit(std::strerror(errno)));
+    if (fd < 0) return Result(ResultCode::DiskError, QString::fromLocal8Bit(std::strerror(errno)));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        return Result::failure(QStringLiteral("it is not a regular file"));
+        return Result(ResultCode::Refused, QStringLiteral("it is not a regular file"));
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return Result::failure(file.errorString());
+        return Result(ResultCode::DiskError, file.errorString());
     }
     QByteArray bytes = file.read(maxBytes);
-    if (file.error() != QFileDevice::NoError) return Result::failure(file.errorString());
+    if (file.error() != QFileDevice::NoError) return Result(ResultCode::DiskError, file.errorString());
     return bytes;
 #endif
 }

@@ -27,7 +27,8 @@ QString notRegularReason(const QString& path);
 
 // Up to `maxBytes` of a regular file (or a link to one). Whatever else the name stands for is
 // refused before it is opened, and the open itself never waits, should the name change in
-// between. The failure's message is the reason alone, without the path.
+// between. The failure's message is the reason alone, without the path; its code is NotFound
+// (nothing there, or a link to nothing), Refused (not a regular file) or DiskError.
 Expected<QByteArray> readRegularFile(const QString& path, qint64 maxBytes);
 
 }  // namespace qv

@@ -17,9 +17,12 @@ namespace qv {
 
 namespace {
 
-Result cannotWrite(const QString& path, const QString& why) {
-    return Result::failure(QStringLiteral("Can not write %1: %2").arg(path, why));
+// `code`: Refused for a target the rules above turn down, DiskError where the system failed.
+Result cannotWrite(const QString& path, const QString& why, ResultCode code = ResultCode::DiskError) {
+    return Result(code, QStringLiteral("Can not write %1: %2").arg(path, why));
 }
+
+Result refused(const QString& path, const QString& why) { return cannotWrite(path, why, ResultCode::Refused); }
 
 #ifndef _WIN32
 QString systemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
@@ -104,10 +107,10 @@ Result checkOutputTarget(const QString& path, WriteRole role) {
     const QString target = targetOf(path, role);
     const FileKind kind = fileKindAt(target, false);
     if (kind == FileKind::SymbolicLink)
-        return cannotWrite(target, QStringLiteral("it is a symbolic link, and files are written only where they are named"));
+        return refused(target, QStringLiteral("it is a symbolic link, and files are written only where they are named"));
     if (kind != FileKind::Missing && kind != FileKind::Regular)
-        return cannotWrite(target, QStringLiteral("it is %1, not a regular file").arg(describeKind(kind)));
-    if (kind == FileKind::Regular && readOnlyByMode(target)) return cannotWrite(target, QStringLiteral("the file is read-only"));
+        return refused(target, QStringLiteral("it is %1, not a regular file").arg(describeKind(kind)));
+    if (kind == FileKind::Regular && readOnlyByMode(target)) return refused(target, QStringLiteral("the file is read-only"));
 #ifndef _WIN32
     // The new content goes to a new file beside it, so the folder must take one.
     if (::access(QFile::encodeName(QFileInfo(target).absolutePath()).constData(), W_OK) != 0)
@@ -115,7 +118,7 @@ Result checkOutputTarget(const QString& path, WriteRole role) {
 #endif
     if (role == WriteRole::Output) {
         if (const QString owner = reservingServiceFile(target); !owner.isEmpty())
-            return cannotWrite(target, QStringLiteral("it is one of the files of the open service file %1").arg(owner));
+            return refused(target, QStringLiteral("it is one of the files of the open service file %1").arg(owner));
     }
     return {};
 }

@@ -24,7 +24,8 @@ enum class WriteRole {
 };
 
 // Writes `bytes` as the whole content of `path`. On failure nothing is left behind (an older
-// file of that name stays as it was) and the message names the file and the system's reason.
+// file of that name stays as it was) and the message names the file and the reason: the code
+// is Refused for a target the rules above turn down, DiskError where the system failed.
 Result writeWholeFile(const QString& path, const QByteArray& bytes, WriteRole role = WriteRole::Output);
 
 // Whether an output file may be written at `path` (the rules above), for writers that stream

@@ -180,7 +180,7 @@ QByteArray IniFile::toBytes() const {
 
 Result IniFile::save(const QString& path) const {
     const auto refuse = [&](const QString& why) {
-        return Result::failure(QStringLiteral("Can not write %1: %2").arg(path, why));
+        return Result(ResultCode::Refused, QStringLiteral("Can not write %1: %2").arg(path, why));
     };
     if (!problem_.isEmpty())
         return refuse(QStringLiteral("the file there was not read (%1), so it is left as it is").arg(problem_));

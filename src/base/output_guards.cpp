@@ -111,7 +111,7 @@ Result DeferredSync::finish() {
         const bool ok = fd >= 0 && ::syncfs(fd) == 0;
         const QString why = ok ? QString() : QString::fromLocal8Bit(std::strerror(errno));
         if (fd >= 0) ::close(fd);
-        if (!ok) return Result::failure(QStringLiteral("Can not write the files in %1 to the disk: %2").arg(folder, why));
+        if (!ok) return Result(ResultCode::DiskError, QStringLiteral("Can not write the files in %1 to the disk: %2").arg(folder, why));
     }
 #elif !defined(_WIN32)
     if (!folders.isEmpty()) ::sync();

@@ -40,12 +40,18 @@ enum class ResultCode : uint8_t {
     WriteNotVerified = 26,
     // A failure that only its detail describes (a file that cannot be read, a refused edit).
     Failed = 27,
-    RefusedInput = 28,
-    UnsupportedFormat = 29,
-    TooLarge = 30,
-    InUse = 31,
-    DiskError = 32,
-    NotFound = 33,
+    // The program's own failures, past the phone's. Like Failed they are shown by their detail
+    // (without one, "Unknown Error"); the code lets a caller tell them apart.
+    Refused = 28,   // a name or an input not used as it is: not a regular file, read-only, reserved
+    Damaged = 29,   // a file that is not what it claims: cut short, corrupt, pointing outside itself
+    TooLarge = 30,  // more than the program ever holds: a section, an item, a patch record
+    InUse = 31,     // another process holds the service file
+    DiskError = 32, // the system refused to read, write, flush or rename
+    NotFound = 33,  // no such file
+    // A save whose new data file is in place but whose table file is not: the next open of the
+    // service file completes it.
+    Unfinished = 34,
+    UnsupportedFormat = 35,  // a picture format or an image kind the program does not read or write
 };
 
 inline constexpr char kWriteNotVerifiedMessage[] = "The phone does not hold what was written";

@@ -118,15 +118,15 @@ QJsonValue write(const Args& a) {
 
 QJsonValue restore(const Args& a) {
     a.requireCount(2, 2);
-    QFile patch;
-    if (Result opened = openRestorePatch(patch, a.positional(1)); !opened) throw Failure(opened.message());
+    const Expected<std::unique_ptr<QFile>> patch = openRestorePatch(a.positional(1));
+    if (!patch) throw Failure(patch.error().message());
     CommandPhoneSession session(a);
     const uint32_t baud = session.transferSpeed(session.settings.baudWR, "BaudWR");
     session.requireLoader();
     const bool verify = session.settings.verify != 0 && !a.flag("no-verify");
-    session.phone.startRestore(patch, verify, session.startSettings(baud));
+    session.phone.startRestore(**patch, verify, session.startSettings(baud));
     if (const Result r = session.finishTransfer(); !r) failTransfer(r);
-    return QJsonObject{{"patchFile", a.positional(1)}, {"bytes", double(patch.size())}};
+    return QJsonObject{{"patchFile", a.positional(1)}, {"bytes", double((*patch)->size())}};
 }
 
 QJsonValue phone(const Args& a) {

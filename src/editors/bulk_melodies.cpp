@@ -70,9 +70,9 @@ BulkResult importMelodies(Workspace& ws, const QString& folder, BulkMode mode) {
             continue;
         }
         bytes.append(QByteArray(int(slot) - bytes.size(), '\0'));
-        QByteArray stored;
-        if (result.status = ws.readBlob(kMelodyTable, row, stored); !result.status) return result;
-        if (bytes == stored) {
+        const Expected<QByteArray> stored = ws.readBlob(kMelodyTable, row);
+        if (result.status = stored.error(); !result.status) return result;
+        if (bytes == *stored) {
             ++result.unchanged;
             continue;
         }

@@ -244,7 +244,9 @@ BulkResult importStringsFrom(Workspace& ws, QByteArrayView po, const QString& fi
             result.problems.push_back({row, where(e.line), check.refusal});
             continue;
         }
-        if (result.status = ws.readBlob(kStringTable, row, stored); !result.status) return result;
+        Expected<QByteArray> read = ws.readBlob(kStringTable, row);
+        if (result.status = read.error(); !result.status) return result;
+        stored = std::move(*read);
         // Changed when the phone would show another text, not when only the glyph codes differ.
         if (coding.decode(storedString(check.text, entry, coding)) == coding.decode(stored)) {
             ++result.unchanged;

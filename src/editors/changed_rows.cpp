@@ -31,15 +31,16 @@ Expected<ChangedRows> rowsChangedSince(Workspace& ws, const QString& olderTableF
             const BlobRef b = older.image().blob(table, row);
             olderRows.emplace(std::pair{b.address, b.length}, row);
         }
-        QByteArray now, before;
         for (int row = 0; row < ws.rowCount(kind); ++row) {
             const BlobRef b = ws.image().blob(table, row);
             const auto match = olderRows.find({b.address, b.length});
             bool differs = match == olderRows.end();
             if (!differs) {
-                if (Result s = ws.readBlob(table, row, now); !s) return s;
-                if (Result s = older.readBlob(table, match->second, before); !s) return s;
-                differs = now != before;
+                const Expected<QByteArray> now = ws.readBlob(table, row);
+                if (!now) return now.error();
+                const Expected<QByteArray> before = older.readBlob(table, match->second);
+                if (!before) return before.error();
+                differs = *now != *before;
             }
             if (differs) result.rows[size_t(kind)].push_back(row);
         }

@@ -159,9 +159,7 @@ Result exportPictureKeepingDepth(Workspace& ws, int row, const QString& path) {
 }
 
 Expected<QByteArray> melodySlot(Workspace& ws, int row) {
-    QByteArray bytes;
-    if (Result s = ws.readBlob(kMelodyTable, row, bytes); !s) return s;
-    return bytes;
+    return ws.readBlob(kMelodyTable, row);
 }
 
 Expected<MelodyImport> importMelody(Workspace& ws, int row, const QString& path) {
@@ -172,7 +170,7 @@ Expected<MelodyImport> importMelody(Workspace& ws, int row, const QString& path)
     if (!read) return Result::failure(QStringLiteral("Can not open %1: %2").arg(path, read.error().message()));
     QByteArray bytes = std::move(*read);
     // An empty file would silence the slot; it is far more likely a failed download or copy.
-    if (bytes.isEmpty()) return Result(ResultCode::RefusedInput, QStringLiteral("Can not import %1: the file is empty").arg(path));
+    if (bytes.isEmpty()) return Result(ResultCode::Refused, QStringLiteral("Can not import %1: the file is empty").arg(path));
     tick(ws, ListKind::Melodies, row);
     // Nothing stored: the remembered file names stay as they were.
     if (uint32_t(bytes.size()) > slot)
@@ -189,7 +187,7 @@ Expected<MelodyImport> importMelody(Workspace& ws, int row, const QString& path)
 
 int melodyNameRow(const Workspace& ws, int row) {
     const uint16_t n = ws.image().melodies[size_t(row)].nameString;
-    return n != 0xFFFF && int(n) < ws.rowCount(ListKind::Strings) ? int(n) : -1;
+    return n != MelEntry::kNoNameString && int(n) < ws.rowCount(ListKind::Strings) ? int(n) : -1;
 }
 
 QString melodyExportName(const Workspace& ws, int row, const std::vector<QString>& stringTexts) {
@@ -214,7 +212,7 @@ Result setMelodyName(Workspace& ws, int melodyRow, std::optional<int> stringRow)
     if (stringRow)
         if (Result s = checkRow(ws, ListKind::Strings, *stringRow); !s) return s;
     return ws.edit([&] {
-        ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : 0xFFFF;
+        ws.image().melodies[size_t(melodyRow)].nameString = stringRow ? ws.image().strings[size_t(*stringRow)].id : MelEntry::kNoNameString;
         return Result();
     });
 }
@@ -268,13 +266,13 @@ Result applyString(Workspace& ws, const CharMapCoding& coding, int row, const QB
     const StrEntry& e = ws.image().strings[size_t(row)];
     // The phone ends a text at its first zero: what followed it would be lost.
     if (text.contains('\0'))
-        return Result(ResultCode::RefusedInput, QStringLiteral("A phone string can not hold the character U+0000 (NUL)"));
+        return Result(ResultCode::Refused, QStringLiteral("A phone string can not hold the character U+0000 (NUL)"));
     if (text.size() > int(e.length))
         return Result(ResultCode::TooLarge,
                       QStringLiteral("The text has %1 characters; this string holds %2").arg(text.size()).arg(e.length));
-    if (page < 0 || page > 5) return Result(ResultCode::RefusedInput, QStringLiteral("Font page %1 does not exist").arg(page));
+    if (page < 0 || page > 5) return Result(ResultCode::Refused, QStringLiteral("Font page %1 does not exist").arg(page));
     if (const QString refusal = fontRefusal(coding, text, page); !refusal.isEmpty())
-        return Result(ResultCode::RefusedInput, refusal);
+        return Result(ResultCode::Refused, refusal);
     const QByteArray padded = text + QByteArray(int(e.length) - text.size(), ' ');
     QByteArray encoded = coding.encode(padded.left(std::min<int>(e.length, kMaxStringChars)), page);
     // The bytes past the encoded characters are zeros, never leftovers.
@@ -311,9 +309,9 @@ Result deleteRows(Workspace& ws, ListKind kind, std::vector<int> rows) {
             // after it move up by the number of removed rows before them.
             for (int i = 0; i < int(m.count(kMelodyTable)); ++i) {
                 uint16_t& n = m.melodies[size_t(i)].nameString;
-                if (n == 0xFFFF || int(n) >= count) continue;
+                if (n == MelEntry::kNoNameString || int(n) >= count) continue;
                 if (doomed.count(n)) {
-                    n = 0xFFFF;
+                    n = MelEntry::kNoNameString;
                 } else {
                     n = uint16_t(n - std::distance(doomed.begin(), doomed.lower_bound(n)));
                 }

@@ -3,7 +3,7 @@
 // naming, operator and string edits, deleting rows. Each is one edit of the workspace: the
 // changed item keeps its length, the service file is saved as a new pair, and only then is
 // the row ticked; an edit that cannot be saved changes nothing. A refused edit says why by its
-// Result: NotFound for a row outside its list, RefusedInput, UnsupportedFormat or TooLarge for
+// Result: NotFound for a row outside its list, Refused, UnsupportedFormat or TooLarge for
 // what it was given, the detail in the user's words.
 #include "base/expected.h"
 #include "editors/char_map_coding.h"

@@ -35,7 +35,7 @@ bool pictureImportOffered(const PictEntry& e) {
 
 PictureImport importImage(const PictureShape& shape, qint64 size, const Bitmap& image) {
     if (image.width != shape.width || image.height != shape.height)
-        return refusedBefore({ResultCode::RefusedInput, wrongSizeMessage(image.width, image.height, shape.width, shape.height)});
+        return refusedBefore({ResultCode::Refused, wrongSizeMessage(image.width, image.height, shape.width, shape.height)});
     if (shape.format > kFormatRunLength565)
         return refusedBefore({ResultCode::UnsupportedFormat, QStringLiteral("the picture's format %1 is unknown").arg(shape.format)});
     if (qint64(decodedWidth(shape)) * shape.height > kMaxPicturePixels)

@@ -23,7 +23,7 @@ struct PictureImport {
     QImage shown;
     // Exactly the place's size; empty when refused.
     QByteArray bytes;
-    // Why nothing may be stored (RefusedInput: another size; UnsupportedFormat: a format that
+    // Why nothing may be stored (Refused: another size; UnsupportedFormat: a format that
     // does not exist or takes no import, a file that is no image; TooLarge: more than the
     // place or any phone holds; or why the file could not be read); ok when the bytes may be.
     Result status;

@@ -9,7 +9,7 @@ namespace qv {
 class DataFileSource : public BlobSource {
 public:
     explicit DataFileSource(QFile& dataFile) : data_(dataFile) {}
-    Result fetch(const MediaImage& image, int id, int index, QByteArray& out) override;
+    Expected<QByteArray> fetch(const MediaImage& image, int id, int index) override;
     uint32_t placeOf(const BlobRef& blob) const override { return blob.memOffset; }
 
 private:

@@ -12,10 +12,10 @@ public:
     // `dump2` may be empty when the model needs only one dump.
     FlashDumpSource(const QString& dump1, const QString& dump2);
     Result openDumps();
-    Result fetch(const MediaImage& image, int id, int index, QByteArray& out) override;
+    Expected<QByteArray> fetch(const MediaImage& image, int id, int index) override;
 
     // The top byte of an address picks the dump (0x01 = the first), the low 24 bits the offset.
-    Result readRange(uint32_t address, uint32_t length, QByteArray& out);
+    Expected<QByteArray> readRange(uint32_t address, uint32_t length);
 
 private:
     QFile dump1_;

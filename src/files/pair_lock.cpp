@@ -120,7 +120,7 @@ Result PairLock::acquire(const QString& lockPath, int waitMs) {
         handle = openLockFile(lockPath, why, cannotCreate);
         if (handle == -1) {
             if (!cannotCreate)
-                return Result::failure(QStringLiteral("Can not lock %1: %2").arg(QFileInfo(lockPath).fileName(), why));
+                return Result(ResultCode::Refused, QStringLiteral("Can not lock %1: %2").arg(QFileInfo(lockPath).fileName(), why));
             // A folder where no lock file can be made (read-only media) allows no rewrite either.
             path_ = lockPath;
             handle_ = kNoFile;
@@ -136,7 +136,8 @@ Result PairLock::acquire(const QString& lockPath, int waitMs) {
             closeLockFile(handle, QString());
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            return Result::failure(
+            return Result(
+                ResultCode::InUse,
                 QStringLiteral("The service file %1 is in use by another program (it is being saved or read from the phone); try again when it has finished.")
                     .arg(QFileInfo(withExtension(lockPath, ".sav")).fileName()));
         }

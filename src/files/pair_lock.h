@@ -19,8 +19,8 @@ public:
     // How long a second process waits for the first before saying the file is in use.
     static constexpr int kDefaultWaitMs = 10000;
 
-    // Takes the lock on `lockPath`, waiting up to `waitMs`. Nested calls for the same path
-    // only count. A folder where no lock file can be made (read-only media) is nothing another
+    // Takes the lock on `lockPath`, waiting up to `waitMs` (then InUse). Nested calls for the
+    // same path only count; a lock name that is no regular file is Refused. A folder where no lock file can be made (read-only media) is nothing another
     // process could rewrite either: the lock is then taken as held without a file.
     Result acquire(const QString& lockPath, int waitMs = kDefaultWaitMs);
     void release();

@@ -68,22 +68,22 @@ Result replaceFile(const QString& from, const QString& to) {
     if (MoveFileExW(wide(source), wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
     const DWORD e = GetLastError();
     if (readOnly) SetFileAttributesW(wide(target), attributes);
-    return Result::failure(QString::fromStdString(windowsErrorText(e)));
+    return Result(ResultCode::DiskError, QString::fromStdString(windowsErrorText(e)));
 #else
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), ec);
-    if (ec) return Result::failure(QString::fromStdString(ec.message()));
+    if (ec) return Result(ResultCode::DiskError, QString::fromStdString(ec.message()));
     return {};
 #endif
 }
 
 // An injected failure takes the rename's place, so that tests reach each swap step's way out.
 Result replaceUnlessFailed(FaultKind fault, const QString& from, const QString& to) {
-    return fault == FaultKind::Fail ? Result::failure(QStringLiteral("injected failure")) : replaceFile(from, to);
+    return fault == FaultKind::Fail ? Result(ResultCode::DiskError, QStringLiteral("injected failure")) : replaceFile(from, to);
 }
 
 Result writeFailure(const QFile& f) {
-    return Result::failure(QStringLiteral("Can not write %1: %2").arg(shortName(f.fileName()), fileErrorReason(f)));
+    return Result(ResultCode::DiskError, QStringLiteral("Can not write %1: %2").arg(shortName(f.fileName()), fileErrorReason(f)));
 }
 
 // A table file may claim the same bytes for many entries (every picture pointing at the whole
@@ -103,9 +103,9 @@ Result checkOutputSize(const MediaImage& image, const BlobSource& source) {
         }
     }
     if (total > kMaxFlashBytes && total > distinct)
-        return Result::failure(QStringLiteral("The table file claims %1 bytes of items for %2 bytes of distinct items; "
-                                              "it is damaged and is not rewritten.")
-                                   .arg(total).arg(distinct));
+        return Result(ResultCode::Damaged, QStringLiteral("The table file claims %1 bytes of items for %2 bytes of distinct items; "
+                                                          "it is damaged and is not rewritten.")
+                                               .arg(total).arg(distinct));
     return {};
 }
 
@@ -131,25 +131,25 @@ qint64 packedDataSize(const MediaImage& image, const LoadedTables& loaded) {
 Result checkPairMatches(const QString& tablePath, const QString& dataPath) {
     for (const QString& path : {tablePath, dataPath})
         if (const FileKind kind = fileKindAt(path, false); kind != FileKind::Regular)
-            return Result::failure(QStringLiteral("%1 is %2").arg(shortName(path), kind == FileKind::Missing ? QStringLiteral("missing")
-                                                                                                           : describeKind(kind)));
+            return kind == FileKind::Missing ? Result(ResultCode::NotFound, QStringLiteral("%1 is missing").arg(shortName(path)))
+                                             : Result(ResultCode::Refused, QStringLiteral("%1 is %2").arg(shortName(path), describeKind(kind)));
     QFile table(tablePath);
     auto probe = std::make_unique<MediaImage>();
-    LoadedTables loaded;
-    Result s = table.open(QIODevice::ReadOnly) ? readTableFile(table, tablePath, *probe, &loaded)
-                                               : Result::failure(fileErrorReason(table));
+    if (!table.open(QIODevice::ReadOnly)) return Result(ResultCode::DiskError, fileErrorReason(table));
+    const Expected<LoadedTables> loaded = readTableFile(table, tablePath, *probe);
+    if (!loaded) return loaded.error();
     const qint64 dataSize = QFileInfo(dataPath).size();
-    if (s) s = checkBlobsInside(*probe, loaded, dataSize, dataPath);
-    if (const qint64 packed = s ? packedDataSize(*probe, loaded) : dataSize; packed != dataSize)
-        s = Result::failure(QStringLiteral("%1 holds %2 bytes where %3 places %4")
-                                .arg(shortName(dataPath)).arg(dataSize).arg(shortName(tablePath)).arg(packed));
-    return s;
+    if (Result s = checkBlobsInside(*probe, *loaded, dataSize, dataPath); !s) return s;
+    if (const qint64 packed = packedDataSize(*probe, *loaded); packed != dataSize)
+        return Result(ResultCode::Damaged, QStringLiteral("%1 holds %2 bytes where %3 places %4")
+                                               .arg(shortName(dataPath)).arg(dataSize).arg(shortName(tablePath)).arg(packed));
+    return {};
 }
 
 Result checkNewPairOpens(const ServiceFileNames& names) {
     if (Result s = checkPairMatches(names.sa2, names.me2); !s)
-        return Result::failure(QStringLiteral("The rewritten %1 would not open again (%2); the old files are kept.")
-                                   .arg(shortName(names.sav), s.message()));
+        return Result(s.code(), QStringLiteral("The rewritten %1 would not open again (%2); the old files are kept.")
+                                    .arg(shortName(names.sav), s.message()));
     return {};
 }
 
@@ -170,14 +170,16 @@ public:
     PairWriter(const ServiceFileNames& names, const RewriteFaultHook& faultHook)
         : sav_(names.sa2), mem_(names.me2), faultHook_(faultHook) {}
 
-    Result run(const MediaImage& image, BlobSource& source, const RewriteOptions& options, MediaImage& out) {
+    // The image with the new offsets and lengths.
+    Expected<std::unique_ptr<MediaImage>> run(const MediaImage& image, BlobSource& source, const RewriteOptions& options) {
         if (faultAt(faultHook_, RewriteStep::CreateFiles) != FaultKind::None)
-            return Result::failure(QStringLiteral("Can not create %1: injected failure").arg(shortName(sav_.fileName())));
+            return Result(ResultCode::DiskError, QStringLiteral("Can not create %1: injected failure").arg(shortName(sav_.fileName())));
         if (Result s = checkOutputSize(image, source); !s) return s;
         if (!sav_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(sav_);
         if (!mem_.open(QIODevice::ReadWrite | QIODevice::Truncate)) return writeFailure(mem_);
 
-        out = image;
+        auto rewritten = std::make_unique<MediaImage>(image);
+        MediaImage& out = *rewritten;
         if (Result s = writeDirectory(out); !s) return s;
         for (int id : kSectionOrder) {
             if (id == kCountryTable) continue;  // written right after table 3
@@ -190,10 +192,10 @@ public:
         }
         if (Result s = writeDirectory(out); !s) return s;
         if (faultAt(faultHook_, RewriteStep::Flush) != FaultKind::None || !syncFile(sav_) || !syncFile(mem_))
-            return Result::failure(QStringLiteral("Can not write %1 to the disk").arg(shortName(mem_.fileName())));
+            return Result(ResultCode::DiskError, QStringLiteral("Can not write %1 to the disk").arg(shortName(mem_.fileName())));
         sav_.close();
         mem_.close();
-        return {};
+        return rewritten;
     }
 
 private:
@@ -206,14 +208,14 @@ private:
 
     Result writeItems(MediaImage& image, BlobSource& source, const RewriteOptions& options, int id) {
         const int n = int(image.count(id));
-        QByteArray blob;
         for (int i = 0; i < n; ++i) {
-            if (Result s = source.fetch(image, id, i, blob); !s) return s;
+            const Expected<QByteArray> blob = source.fetch(image, id, i);
+            if (!blob) return blob.error();
             if (faultAt(faultHook_, RewriteStep::WriteItems) != FaultKind::None) return writeFailure(mem_);
             // A running offset: asking the file for its size would flush it for every item.
             const uint32_t offset = uint32_t(memEnd_);
-            if (mem_.write(blob) != blob.size()) return writeFailure(mem_);
-            memEnd_ += blob.size();
+            if (mem_.write(*blob) != blob->size()) return writeFailure(mem_);
+            memEnd_ += blob->size();
             const size_t k = size_t(i);
             switch (id) {
             case kPictureTable: image.pictures[k].memOffset = offset; break;
@@ -248,39 +250,41 @@ private:
 
 }  // namespace
 
-Result writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
-                    const ServiceFileNames& names, MediaImage& rewritten) {
+Expected<std::unique_ptr<MediaImage>> writeNewPair(const MediaImage& image, BlobSource& source,
+                                                   const RewriteOptions& options, const ServiceFileNames& names) {
     // A stale marker would make a later open swap in files that this run is overwriting.
     QFile::remove(names.swapMarker);
-    Result s;
-    {
+    Expected<std::unique_ptr<MediaImage>> rewritten = [&] {
         PairWriter writer(names, options.faultHook);
-        s = writer.run(image, source, options, rewritten);
-    }
-    if (s) s = checkNewPairOpens(names);
-    if (!s) {
+        return writer.run(image, source, options);
+    }();
+    if (rewritten)
+        if (Result s = checkNewPairOpens(names); !s) rewritten = s;
+    if (!rewritten) {
         QFile::remove(names.sa2);
         QFile::remove(names.me2);
-        return s;
+        return rewritten;
     }
     keepMode(names.sav, names.sa2);
     keepMode(names.mem, names.me2);
-    return s;
+    return rewritten;
 }
 
-SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& faultHook) {
-    SwapResult result;
+Result swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& faultHook) {
     auto giveUp = [&](const QString& message) {
         QFile::remove(names.swapMarker);
         QFile::remove(names.sa2);
         QFile::remove(names.me2);
-        result.status = Result::failure(message);
-        return result;
+        return Result(ResultCode::DiskError, message);
+    };
+    // A crash a test asks for: the files stay as they are at that step.
+    const auto crash = [](bool newDataInPlace) {
+        return Result(newDataInPlace ? ResultCode::Unfinished : ResultCode::Failed, QStringLiteral("crash"));
     };
 
     // The marker says: both new files are complete; whoever finds it finishes the swap.
     const FaultKind markerFault = faultAt(faultHook, RewriteStep::Marker);
-    if (markerFault == FaultKind::Crash) return {Result::failure("crash"), false};
+    if (markerFault == FaultKind::Crash) return crash(false);
     {
         QFile marker(names.swapMarker);
         if (markerFault == FaultKind::Fail || !marker.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
@@ -290,25 +294,23 @@ SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& 
     syncFolderOf(names.swapMarker);
 
     const FaultKind dataFault = faultAt(faultHook, RewriteStep::SwapData);
-    if (dataFault == FaultKind::Crash) return {Result::failure("crash"), false};
+    if (dataFault == FaultKind::Crash) return crash(false);
     if (Result s = replaceUnlessFailed(dataFault, names.me2, names.mem); !s)
         return giveUp(QStringLiteral("Can not replace %1 (%2); the old files are kept.").arg(shortName(names.mem), s.detail()));
-    result.newDataInPlace = true;
 
     const FaultKind tableFault = faultAt(faultHook, RewriteStep::SwapTable);
-    if (tableFault == FaultKind::Crash) return {Result::failure("crash"), true};
+    if (tableFault == FaultKind::Crash) return crash(true);
     if (Result s = replaceUnlessFailed(tableFault, names.sa2, names.sav); !s) {
         // The new data file is in place and cannot be taken back: keep the marker so that the
         // next open puts the matching table file in place too.
-        result.status = Result::failure(
-            QStringLiteral("Can not replace %1 (%2); it will be completed when the file is opened next.")
-                .arg(shortName(names.sav), s.detail()));
-        return result;
+        return Result(ResultCode::Unfinished,
+                      QStringLiteral("Can not replace %1 (%2); it will be completed when the file is opened next.")
+                          .arg(shortName(names.sav), s.detail()));
     }
     syncFolderOf(names.sav);
-    if (faultAt(faultHook, RewriteStep::Finish) == FaultKind::Crash) return {Result::failure("crash"), true};
+    if (faultAt(faultHook, RewriteStep::Finish) == FaultKind::Crash) return crash(true);
     QFile::remove(names.swapMarker);
-    return result;
+    return {};
 }
 
 Result recoverInterruptedRewrite(const ServiceFileNames& names) {
@@ -326,15 +328,16 @@ Result recoverInterruptedRewrite(const ServiceFileNames& names) {
     if (newTable || newData) {
         const QString table = newTable ? names.sa2 : names.sav, data = newData ? names.me2 : names.mem;
         if (Result s = checkPairMatches(table, data); !s)
-            return Result::failure(QStringLiteral("Can not complete the last save of %1: %2 and %3, which %4 asks to put in place, "
-                                                  "are no service file (%5). Nothing was replaced; remove %4 to open the files as they are.")
-                                       .arg(shortName(names.sav), shortName(table), shortName(data), shortName(names.swapMarker), s.message()));
+            return Result(ResultCode::Damaged,
+                          QStringLiteral("Can not complete the last save of %1: %2 and %3, which %4 asks to put in place, "
+                                         "are no service file (%5). Nothing was replaced; remove %4 to open the files as they are.")
+                              .arg(shortName(names.sav), shortName(table), shortName(data), shortName(names.swapMarker), s.message()));
     }
     for (const auto& [from, to] : {std::pair(names.me2, names.mem), std::pair(names.sa2, names.sav)}) {
         if (!QFile::exists(from)) continue;
         if (Result s = replaceFile(from, to); !s)
-            return Result::failure(
-                QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), s.detail()));
+            return Result(ResultCode::DiskError,
+                          QStringLiteral("Can not complete the last save of %1: %2").arg(shortName(names.sav), s.detail()));
     }
     syncFolderOf(names.sav);
     QFile::remove(names.swapMarker);

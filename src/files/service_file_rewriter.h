@@ -2,12 +2,13 @@
 // Rewriting a service file: the new table file and data file are written beside the old ones
 // (.sa2, .me2) and then swapped in so that, after a failure or a crash at any point, there is
 // either the old pair or the new pair, never a mix.
-#include "base/result.h"
+#include "base/expected.h"
 #include "files/service_file_names.h"
 #include "image/media_image.h"
 
 #include <QByteArray>
 #include <functional>
+#include <memory>
 
 namespace qv {
 
@@ -15,9 +16,9 @@ namespace qv {
 class BlobSource {
 public:
     virtual ~BlobSource() = default;
-    // Fills `out` with the blob that the new data file stores for entry `index` of table `id`
-    // (operators: one 184-byte record).
-    virtual Result fetch(const MediaImage& image, int id, int index, QByteArray& out) = 0;
+    // The blob that the new data file stores for entry `index` of table `id` (operators: one
+    // 184-byte record).
+    virtual Expected<QByteArray> fetch(const MediaImage& image, int id, int index) = 0;
     // Where an item's bytes come from, so that entries claiming the same bytes can be told
     // apart from distinct items: the phone and flash dumps by address, the data file by offset.
     virtual uint32_t placeOf(const BlobRef& blob) const { return blob.address; }
@@ -37,21 +38,17 @@ struct RewriteOptions {
     RewriteFaultHook faultHook;
 };
 
-// Writes ".sa2" and ".me2" from `image` and `source`; `rewritten` receives the image with the
-// new offsets and lengths. The new files take the modes of the files they will replace, and
-// must open again as a service file before they are kept. On failure both files are removed.
+// Writes ".sa2" and ".me2" from `image` and `source`, and gives the image with the new
+// offsets and lengths. The new files take the modes of the files they will replace, and must
+// open again as a service file before they are kept. On failure both files are removed.
 // `names` are the names of a rewrite (ServiceFileNames::resolvedForRewrite).
-Result writeNewPair(const MediaImage& image, BlobSource& source, const RewriteOptions& options,
-                    const ServiceFileNames& names, MediaImage& rewritten);
+Expected<std::unique_ptr<MediaImage>> writeNewPair(const MediaImage& image, BlobSource& source,
+                                                   const RewriteOptions& options, const ServiceFileNames& names);
 
-// Outcome of swapping the new pair in.
-struct SwapResult {
-    Result status;
-    bool newDataInPlace = false;  // the ".mem" now holds the new blobs
-};
-
-// Swaps ".sa2"/".me2" in for ".sav"/".mem". The files must be closed by the caller.
-SwapResult swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& faultHook = {});
+// Swaps ".sa2"/".me2" in for ".sav"/".mem". The files must be closed by the caller. A failure
+// with the code Unfinished comes after the new ".mem" is in place (the next open puts the new
+// table file beside it); after any other failure the old pair is whole.
+Result swapNewPairIn(const ServiceFileNames& names, const RewriteFaultHook& faultHook = {});
 
 // Completes a swap that a crash interrupted (a marker is left), or removes the leftovers of a
 // rewrite that never reached its swap. Called before a table file is read, while the pair is

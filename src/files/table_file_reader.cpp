@@ -25,13 +25,13 @@ namespace {
 
 QString shortName(const QString& path) { return QFileInfo(path).fileName(); }
 
-Result damaged(const QString& fileName, const QString& what) {
-    return Result::failure(QStringLiteral("The file %1 is damaged: %2.").arg(shortName(fileName), what));
+Result damaged(const QString& fileName, const QString& what, ResultCode code = ResultCode::Damaged) {
+    return Result(code, QStringLiteral("The file %1 is damaged: %2.").arg(shortName(fileName), what));
 }
 
 }  // namespace
 
-Result readTableFile(QIODevice& file, const QString& fileName, MediaImage& image, LoadedTables* loaded) {
+Expected<LoadedTables> readTableFile(QIODevice& file, const QString& fileName, MediaImage& image) {
     LoadedTables got;
     if (!file.seek(0)) return damaged(fileName, QStringLiteral("it cannot be read"));
     const QByteArray head = file.read(qint64(TableDirectory::kSize));
@@ -48,24 +48,25 @@ Result readTableFile(QIODevice& file, const QString& fileName, MediaImage& image
         const int capacity = tableCapacity(id);
         if (capacity > 0 && e.count > uint32_t(capacity))
             return damaged(fileName, QStringLiteral("the %1 counts %2 items, more than its %3")
-                                         .arg(tableName(id)).arg(e.count).arg(capacity));
+                                         .arg(tableName(id)).arg(e.count).arg(capacity), ResultCode::TooLarge);
         if (qint64(e.offset) + qint64(e.zsize) > fileSize)
             return damaged(fileName, QStringLiteral("the %1 lies outside the file").arg(tableName(id)));
         const int room = id == kCharMapTable ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
         // Even bytes that do not compress at all pack to little more than the block itself.
         if (qint64(e.zsize) > qint64(room) + room / 8 + 1024)
-            return damaged(fileName, QStringLiteral("the %1 is larger than its block could ever pack to").arg(tableName(id)));
+            return damaged(fileName, QStringLiteral("the %1 is larger than its block could ever pack to").arg(tableName(id)),
+                           ResultCode::TooLarge);
         if (!file.seek(e.offset)) return damaged(fileName, QStringLiteral("it cannot be read"));
         const QByteArray stream = file.read(e.zsize);
         if (stream.size() != qsizetype(e.zsize)) return damaged(fileName, QStringLiteral("it cannot be read"));
         const auto block = inflateSection(stream, room);
         if (!block)
-            return damaged(fileName, QStringLiteral("the %1 cannot be unpacked: %2").arg(tableName(id), block.error().message()));
-        if (Result s = image.loadTableBlock(id, *block); !s) return damaged(fileName, s.message());
+            return damaged(fileName, QStringLiteral("the %1 cannot be unpacked: %2").arg(tableName(id), block.error().message()),
+                           block.error().code());
+        if (Result s = image.loadTableBlock(id, *block); !s) return damaged(fileName, s.message(), s.code());
         got.set(size_t(id));
     }
-    if (loaded) *loaded = got;
-    return {};
+    return got;
 }
 
 Result checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qint64 dataSize,
@@ -77,7 +78,7 @@ Result checkBlobsInside(const MediaImage& image, const LoadedTables& loaded, qin
             const BlobRef b = image.blob(id, i);
             if (qint64(b.length) > kMaxFlashBytes)
                 return damaged(dataFileName, QStringLiteral("item %1 of the %2 claims %3 bytes, more than a phone's flash holds")
-                                                 .arg(i).arg(tableName(id)).arg(b.length));
+                                                 .arg(i).arg(tableName(id)).arg(b.length), ResultCode::TooLarge);
             if (qint64(b.memOffset) + qint64(b.length) > dataSize)
                 return damaged(dataFileName, QStringLiteral("item %1 of the %2 lies outside it")
                                                  .arg(i).arg(tableName(id)));
@@ -94,8 +95,7 @@ Result checkRewritable(const MediaImage& image, const LoadedTables& loaded, cons
             const QString why = present != id
                 ? QStringLiteral("the directory marks the %1 with %2 instead of %3").arg(tableName(id)).arg(present).arg(id)
                 : QStringLiteral("the %1 cannot be used without the operator format (9)").arg(tableName(id));
-            return Result::failure(
-                QStringLiteral("The file %1 cannot be rewritten: %2.").arg(shortName(fileName), why));
+            return Result(ResultCode::Refused, QStringLiteral("The file %1 cannot be rewritten: %2.").arg(shortName(fileName), why));
         }
     }
     return {};

@@ -17,12 +17,12 @@ public:
     EditedDataSource(QFile& dataFile, const std::map<std::pair<int, int>, QByteArray>& edited)
         : DataFileSource(dataFile), edited_(edited) {}
 
-    Result fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
+    Expected<QByteArray> fetch(const MediaImage& image, int id, int index) override {
         const auto it = edited_.find({id, index});
-        if (it == edited_.end()) return DataFileSource::fetch(image, id, index, out);
-        out = it->second;
+        if (it == edited_.end()) return DataFileSource::fetch(image, id, index);
+        QByteArray out = it->second;
         if (id == kOperatorTable) out.resize(int(OperRecord::kSize), '\0');  // whole records, as the save writes them
-        return {};
+        return out;
     }
 
 private:
@@ -32,10 +32,9 @@ private:
 // Only regular files are service files: a device or a pipe would be read without end.
 Result checkRegularFile(const QString& path) {
     const QFileInfo info(path);
-    if (!info.isFile())
-        return Result::failure(QStringLiteral("Can not open %1: %2").arg(path, info.exists() ? QStringLiteral("it is not a regular file")
-                                                                                             : QStringLiteral("no such file")));
-    return {};
+    if (info.isFile()) return {};
+    if (info.exists()) return Result(ResultCode::Refused, QStringLiteral("Can not open %1: it is not a regular file").arg(path));
+    return Result(ResultCode::NotFound, QStringLiteral("Can not open %1: no such file").arg(path));
 }
 
 }  // namespace
@@ -98,26 +97,26 @@ Result Workspace::open(const QString& chosenName) {
 
 Result Workspace::openLocked(const QString& chosenName) {
     auto next = std::make_unique<MediaImage>(*image_);  // absent tables keep what they held
-    LoadedTables loaded;
     const ServiceFileNames names(chosenName);
     if (Result s = recoverInterruptedRewrite(names.resolvedForRewrite()); !s) return s;
 
     QFile table(chosenName);
     if (!table.open(QIODevice::ReadOnly))
-        return Result::failure(QStringLiteral("Can not open %1: %2").arg(chosenName, fileErrorReason(table)));
-    if (Result s = readTableFile(table, chosenName, *next, &loaded); !s) return s;
+        return Result(ResultCode::DiskError, QStringLiteral("Can not open %1: %2").arg(chosenName, fileErrorReason(table)));
+    const Expected<LoadedTables> loaded = readTableFile(table, chosenName, *next);
+    if (!loaded) return loaded.error();
 
     QFile data(names.mem);
     if (QFileInfo::exists(names.mem)) {
         if (Result s = checkRegularFile(names.mem); !s) return s;
         if (!data.open(QIODevice::ReadOnly))
-            return Result::failure(QStringLiteral("Can not open %1: %2").arg(names.mem, fileErrorReason(data)));
-        if (Result s = checkBlobsInside(*next, loaded, data.size(), names.mem); !s) return s;
+            return Result(ResultCode::DiskError, QStringLiteral("Can not open %1: %2").arg(names.mem, fileErrorReason(data)));
+        if (Result s = checkBlobsInside(*next, *loaded, data.size(), names.mem); !s) return s;
     }
 
     // Everything could be read: the new service file replaces the current one.
     image_ = std::move(next);
-    loaded_ = loaded;
+    loaded_ = *loaded;
     chosenName_ = chosenName;
     reserveNames();
     reopenFiles(names);
@@ -144,29 +143,26 @@ int Workspace::rowCount(ListKind kind) const {
     return kind == ListKind::Pictures ? std::max(0, n - 1) : n;
 }
 
-Result Workspace::readBlob(int table, int index, QByteArray& out) {
+Expected<QByteArray> Workspace::readBlob(int table, int index) {
     if (editing_) {
         const auto it = editedBlobs_.find({table, index});
-        if (it != editedBlobs_.end()) {
-            out = it->second;
-            return {};
-        }
+        if (it != editedBlobs_.end()) return it->second;
     }
     const BlobRef b = image_->blob(table, index);
-    out.clear();
     if (!dataFile_.isOpen()) return Result::failure(QStringLiteral("No data file is open"));
-    if (!dataFile_.seek(b.memOffset)) return Result::failure(QStringLiteral("Can not read %1").arg(dataFile_.fileName()));
-    out = dataFile_.read(b.length);
+    if (!dataFile_.seek(b.memOffset))
+        return Result(ResultCode::DiskError, QStringLiteral("Can not read %1").arg(dataFile_.fileName()));
+    QByteArray out = dataFile_.read(b.length);
     if (out.size() != qsizetype(b.length))
-        return Result::failure(QStringLiteral("Can not read item %1 from %2").arg(index).arg(dataFile_.fileName()));
-    return {};
+        return Result(ResultCode::DiskError, QStringLiteral("Can not read item %1 from %2").arg(index).arg(dataFile_.fileName()));
+    return out;
 }
 
 Result Workspace::writeBlob(int table, int index, const QByteArray& bytes) {
     if (!editing_) return edit([&] { return writeBlob(table, index, bytes); });
     const BlobRef b = image_->blob(table, index);
     if (qsizetype(b.length) != bytes.size())
-        return Result::failure(QStringLiteral("An item keeps its length of %1 bytes").arg(b.length));
+        return Result(ResultCode::Refused, QStringLiteral("An item keeps its length of %1 bytes").arg(b.length));
     editedBlobs_[{table, index}] = bytes;
     return {};
 }
@@ -181,13 +177,12 @@ Result Workspace::edit(const std::function<Result()>& change) {
     const auto ticksBefore = ticks_;
     const LoadedTables loadedBefore = loaded_;
     Result s;
-    bool newDataInPlace = false;
     // Once the new data file is in place the edit is on the disk (an unfinished swap is
     // completed at the next open); before that, nothing of it may stay.
     const auto undo = [&] {
         editing_ = false;
         editedBlobs_.clear();
-        if (newDataInPlace) return;
+        if (s == ResultCode::Unfinished) return;
         *image_ = *imageBefore;
         ticks_ = ticksBefore;
         loaded_ = loadedBefore;
@@ -198,7 +193,7 @@ Result Workspace::edit(const std::function<Result()>& change) {
         editing_ = false;
         if (s) {
             EditedDataSource source(dataFile_, editedBlobs_);
-            s = rewriteLocked(source, RewriteOptions{}, &newDataInPlace);
+            s = rewriteLocked(source, RewriteOptions{});
         }
     } catch (...) {
         undo();  // out of memory half way, say: the workspace stays as it was
@@ -219,17 +214,17 @@ Result Workspace::rewriteFrom(BlobSource& source, const RewriteOptions& options)
     if (!isOpen()) return Result::failure(QStringLiteral("No service file is open"));
     const auto guard = lockPair(chosenName_);
     if (!guard->status()) return guard->status();
-    return rewriteLocked(source, options, nullptr);
+    return rewriteLocked(source, options);
 }
 
-Result Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace) {
+Result Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& options) {
     if (Result s = checkRewritable(*image_, loaded_, chosenName_); !s) return s;
     const ServiceFileNames names(chosenName_);
     const ServiceFileNames targets = names.resolvedForRewrite();
-    auto rewritten = std::make_unique<MediaImage>();
     RewriteOptions withHook = options;
     if (faultHook_) withHook.faultHook = faultHook_;
-    if (Result s = writeNewPair(*image_, source, withHook, targets, *rewritten); !s) return s;
+    const Expected<std::unique_ptr<MediaImage>> rewritten = writeNewPair(*image_, source, withHook, targets);
+    if (!rewritten) return rewritten.error();
     if (options.beforeSwap) {
         if (Result s = options.beforeSwap(); !s) {
             QFile::remove(targets.sa2);
@@ -241,24 +236,23 @@ Result Workspace::rewriteLocked(BlobSource& source, const RewriteOptions& option
     // The platform may refuse to replace open files.
     tableFile_.close();
     dataFile_.close();
-    const SwapResult swap = swapNewPairIn(targets, withHook.faultHook);
-    if (newDataInPlace) *newDataInPlace = swap.newDataInPlace;
-    if (swap.newDataInPlace) {
+    const Result swap = swapNewPairIn(targets, withHook.faultHook);
+    if (swap.ok() || swap == ResultCode::Unfinished) {
         // The data file on disk is the new one: the image must address its blobs. Copied into
         // the same object, so that references into the image stay valid.
-        *image_ = *rewritten;
+        *image_ = **rewritten;
         LoadedTables nowPresent;
         for (int id : kSectionOrder)
             if (image_->entry(id).present == id) nowPresent.set(size_t(id));
         loaded_ = nowPresent;
     }
-    if (swap.status.ok() && chosenName_ != names.sav) {
+    if (swap.ok() && chosenName_ != names.sav) {
         chosenName_ = names.sav;
         reserveNames();
     }
     reopenFiles(ServiceFileNames(chosenName_));
     for (ListKind k : kAllLists) ticks(k).resize(size_t(rowCount(k)), false);
-    return swap.status;
+    return swap;
 }
 
 }  // namespace qv

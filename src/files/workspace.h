@@ -2,8 +2,8 @@
 // The open service file and everything that goes with it: the media image, the table file
 // and data file, the tick marks of the four lists and the remembered melody file names.
 // The main window and the command-line tool each own one.
+#include "base/expected.h"
 #include "base/file_output.h"
-#include "base/result.h"
 #include "files/mru_file.h"
 #include "files/pair_lock.h"
 #include "files/service_file_names.h"
@@ -54,7 +54,7 @@ public:
     int rowCount(ListKind kind) const;
 
     // One item's blob as the service file holds it (with the edit in progress, if any).
-    Result readBlob(int table, int index, QByteArray& out);
+    Expected<QByteArray> readBlob(int table, int index);
     // New bytes for an item, of the item's length. The open data file is never written in
     // place: inside edit() the bytes are held until the edit is saved; alone, writing a blob
     // is an edit of its own and saves the service file.
@@ -85,7 +85,9 @@ public:
 
 private:
     Result openLocked(const QString& chosenName);
-    Result rewriteLocked(BlobSource& source, const RewriteOptions& options, bool* newDataInPlace);
+    // Fails with the code Unfinished when the new data file is in place but the swap did not
+    // end: the image then addresses the new data file.
+    Result rewriteLocked(BlobSource& source, const RewriteOptions& options);
     void reopenFiles(const ServiceFileNames& names);
     void resetLists();
     void reserveNames();

@@ -26,8 +26,8 @@ Expected<QByteArray> inflateSection(QByteArrayView stream, int maxSize) {
     const int rc = inflate(&zs, Z_FINISH);
     const qsizetype produced = out.size() - qsizetype(zs.avail_out);
     inflateEnd(&zs);
-    if (produced > maxSize) return Result::failure(QStringLiteral("it unpacks to more than %1 bytes").arg(maxSize));
-    if (rc != Z_STREAM_END) return Result::failure(QStringLiteral("its compressed data is damaged or cut short"));
+    if (produced > maxSize) return Result(ResultCode::TooLarge, QStringLiteral("it unpacks to more than %1 bytes").arg(maxSize));
+    if (rc != Z_STREAM_END) return Result(ResultCode::Damaged, QStringLiteral("its compressed data is damaged or cut short"));
     out.resize(produced);
     return out;
 }

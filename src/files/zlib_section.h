@@ -8,8 +8,8 @@
 namespace qv {
 
 QByteArray deflateSection(QByteArrayView block);
-// Inflates a whole stream; refuses a corrupt or truncated stream and one that would give
-// more than `maxSize` bytes.
+// Inflates a whole stream; refuses a corrupt or truncated stream (Damaged) and one that would
+// give more than `maxSize` bytes (TooLarge).
 Expected<QByteArray> inflateSection(QByteArrayView stream, int maxSize);
 
 }  // namespace qv

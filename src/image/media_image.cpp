@@ -86,10 +86,10 @@ QByteArray MediaImage::tableBlock(int id) const {
 Result MediaImage::loadTableBlock(int id, QByteArrayView bytes) {
     // The character map section may run on into block 6, which follows it in memory.
     const int room = id == kCharMapTable ? int(CharMap::kSize) + kAux6Size : storedTableSize(id);
-    if (room == 0) return Result::failure(QStringLiteral("table %1 does not exist").arg(id));
+    if (room == 0) return Result(ResultCode::Refused, QStringLiteral("table %1 does not exist").arg(id));
     if (bytes.size() > room)
-        return Result::failure(QStringLiteral("table %1 unpacks to %2 bytes, more than its %3")
-                                   .arg(id).arg(bytes.size()).arg(room));
+        return Result(ResultCode::TooLarge, QStringLiteral("table %1 unpacks to %2 bytes, more than its %3")
+                                                .arg(id).arg(bytes.size()).arg(room));
     QByteArray block = id == kCharMapTable ? serializeOne(charMap) + rawBytes(aux6) : tableBlock(id);
     std::memcpy(block.data(), bytes.data(), size_t(bytes.size()));
     const auto* p = reinterpret_cast<const uint8_t*>(block.constData());

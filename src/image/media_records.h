@@ -49,8 +49,10 @@ struct PictEntry {
 struct MelEntry {
     static constexpr size_t kSize = 40;
     static constexpr int kNameMax = 23;
+    // The nameString of a melody that no string names.
+    static constexpr uint16_t kNoNameString = 0xFFFF;
     uint16_t reserved = 0;
-    uint16_t nameString = 0xFFFF;  // string row naming the melody, 0xFFFF = none
+    uint16_t nameString = kNoNameString;  // string row naming the melody
     uint32_t address = 0;
     uint32_t size = 0;
     std::array<uint8_t, 24> name{};  // short string: length byte, then up to 23 cp1251 bytes

@@ -41,7 +41,7 @@ Result AtExchange::getPhoneState(const QByteArray& command) {
     writeLog("Initiate GetPhoneState started...");
     if (link_.port.isOpen()) {
         writeLog("  COM Already Opened... Closing first...");
-        if (const ResultCode rc = link_.port.close(); rc != ResultCode::Ok) {
+        if (Result rc = link_.port.close(); !rc) {
             writeLog("   X:  COM close failed");
             return rc;
         }
@@ -55,13 +55,13 @@ Result AtExchange::getPhoneState(const QByteArray& command) {
     return sendCommand(command);
 }
 
-ResultCode AtExchange::sendCommand(const QByteArray& text) {
+Result AtExchange::sendCommand(const QByteArray& text) {
     const QByteArray line = (text + "\r\n").left(1024);
     const auto* bytes = reinterpret_cast<const uint8_t*>(line.constData());
     return link_.port.device().write(bytes, int(line.size())) == line.size() ? ResultCode::Ok : ResultCode::ComWriteFailed;
 }
 
-ResultCode AtExchange::readReply() {
+Result AtExchange::readReply() {
     SerialDevice& dev = link_.port.device();
     dev.waitForInput(10);  // rather than spinning while the phone has not answered
     const int waiting = dev.inputCount();

@@ -29,10 +29,10 @@ public:
 
     // Opens the AT link (closing a port that is open) and sends one command; reads nothing.
     Result getPhoneState(const QByteArray& command);
-    ResultCode sendCommand(const QByteArray& text);
+    Result sendCommand(const QByteArray& text);
     // 0 when a complete reply ("OK" or "ERROR" and its line break) was recognised, 24 while
     // it is not complete yet, 18 when the port read failed.
-    ResultCode readReply();
+    Result readReply();
     const QByteArray& completeReply() const { return complete_; }
 
     // One step of the version and model requests: 0 finished, 24 keep polling, 25 time-out,

@@ -18,17 +18,16 @@ bool setLinuxSpeed(int fd, uint32_t baud) {
     return ioctl(fd, TCSETS2, &t2) == 0;
 }
 
-bool readLinuxSpeed(int fd, uint32_t& baud) {
+std::optional<uint32_t> readLinuxSpeed(int fd) {
     struct termios2 t2;
-    if (ioctl(fd, TCGETS2, &t2) != 0) return false;
-    baud = t2.c_ospeed;
-    return true;
+    if (ioctl(fd, TCGETS2, &t2) != 0) return std::nullopt;
+    return uint32_t(t2.c_ospeed);
 }
 
 }  // namespace qv
 #else
 namespace qv {
 bool setLinuxSpeed(int, uint32_t) { return false; }
-bool readLinuxSpeed(int, uint32_t&) { return false; }
+std::optional<uint32_t> readLinuxSpeed(int) { return std::nullopt; }
 }  // namespace qv
 #endif

@@ -25,7 +25,7 @@ void putBigEndian(uint8_t* p, uint32_t v) {
 // port that refused the bytes or went away ends it with the port's failure.
 ResultCode send(PhoneLink& link, const uint8_t* bytes, int count) {
     if (link.port.writeBytes(bytes, count, link.task) == count) return ResultCode::Ok;
-    return link.port.shortWriteCode(link.task);
+    return link.port.shortWriteFailure(link.task).code();
 }
 
 ResultCode sendByte(PhoneLink& link, uint8_t byte) { return send(link, &byte, 1); }
@@ -154,7 +154,7 @@ uint16_t segmentChecksum(uint32_t address, uint32_t length, const uint8_t* data)
     return sum;
 }
 
-ResultCode speedSwitch(PhoneLink& link) {
+Result speedSwitch(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
     const int code = loaderSpeedCode(link.workingSpeed);
     const uint8_t bytes[2] = {code < 0 ? kCommandPadding : kCommandSpeedSwitch,
@@ -169,15 +169,15 @@ ResultCode speedSwitch(PhoneLink& link) {
     return ResultCode::Ok;
 }
 
-ResultCode switchToWorkingSpeed(PhoneLink& link) {
+Result switchToWorkingSpeed(PhoneLink& link) {
     if (link.workingSpeed == kLoaderStartSpeed) return ResultCode::Ok;  // the loader already runs at 28,800
-    if (const ResultCode rc = speedSwitch(link); rc != ResultCode::Ok) return rc;
-    if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != ResultCode::Ok) return rc;
+    if (Result rc = speedSwitch(link); !rc) return rc;
+    if (Result rc = link.port.setWorkingSpeed(link.workingSpeed); !rc) return rc;
     versionDisplay(link);
     return ResultCode::Ok;
 }
 
-ResultCode readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into, const BlockItems* items) {
+Result readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into, const BlockItems* items) {
     const auto length = uint32_t(into.size());
     if (const ResultCode rc = startBlock(link, length); rc != ResultCode::Ok) return rc;
     ItemCounter counter(items);
@@ -213,7 +213,7 @@ ResultCode readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into,
     return sendByte(link, kLoaderAck);
 }
 
-ResultCode writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t> bytes, const BlockItems* items) {
+Result writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t> bytes, const BlockItems* items) {
     const auto length = uint32_t(bytes.size());
     if (const ResultCode rc = startBlock(link, length); rc != ResultCode::Ok) return rc;
     ItemCounter counter(items);
@@ -258,7 +258,7 @@ ResultCode writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t
     return ResultCode::Ok;
 }
 
-ResultCode endOfWrite(PhoneLink& link) {
+Result endOfWrite(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
     link.report(ProgressEvent::at(ProgressStage::WriteEnded));
     const uint8_t command[5] = {kCommandWrite, 0, 0, 0, 0};
@@ -271,7 +271,7 @@ ResultCode endOfWrite(PhoneLink& link) {
     return accepted ? ResultCode::Ok : ResultCode::InvalidResponse;
 }
 
-ResultCode finish(PhoneLink& link) {
+Result finish(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
     if (const ResultCode rc = sendByte(link, kCommandFinish); rc != ResultCode::Ok) return rc;
     return link.task.cancelled() ? ResultCode::Aborted : ResultCode::Ok;

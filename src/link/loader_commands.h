@@ -30,15 +30,16 @@ struct BlockItems {
     std::function<void(int passed)> passed;
 };
 
-ResultCode speedSwitch(PhoneLink& link);
+// Each command ends with the loader's one-byte result: 0, 1 (aborted) or the code of what failed.
+Result speedSwitch(PhoneLink& link);
 // Speed switch, then the port's speed, then the version display; nothing at 28,800.
-ResultCode switchToWorkingSpeed(PhoneLink& link);
+Result switchToWorkingSpeed(PhoneLink& link);
 // Reads into.size() bytes from `address` into `into`.
-ResultCode readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into, const BlockItems* items = nullptr);
+Result readBlock(PhoneLink& link, uint32_t address, std::span<uint8_t> into, const BlockItems* items = nullptr);
 // Writes `bytes` at `address`, in segments that never cross a 64 KiB boundary.
-ResultCode writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t> bytes, const BlockItems* items = nullptr);
-ResultCode endOfWrite(PhoneLink& link);
-ResultCode finish(PhoneLink& link);
+Result writeBlock(PhoneLink& link, uint32_t address, std::span<const uint8_t> bytes, const BlockItems* items = nullptr);
+Result endOfWrite(PhoneLink& link);
+Result finish(PhoneLink& link);
 void versionDisplay(PhoneLink& link);
 
 // The text of the version line for a 128-byte version block ("" when nothing is shown).

@@ -22,9 +22,9 @@ bool givesUp(const PhoneLink& link, const Stopwatch& since) {
 QString secondsOf(std::chrono::milliseconds ms) { return QString::number(double(ms.count()) / 1000.0); }
 
 // A write that came up short: the user's abort (the task code is left alone), or the port's failure.
-ResultCode writeFailure(PhoneLink& link) {
+Result writeFailure(PhoneLink& link) {
     if (link.task.cancelled()) return ResultCode::Aborted;
-    return link.port.shortWriteCode(link.task);
+    return link.port.shortWriteFailure(link.task);
 }
 
 // One byte from the phone. Stops on the abort signal, a port that is gone and the link's limit.

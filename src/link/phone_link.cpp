@@ -5,16 +5,16 @@
 
 namespace qv {
 
-Result loadLoaderImage(const QString& path, QByteArray& image) {
+Expected<QByteArray> loadLoaderImage(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return Result::failure(QStringLiteral("The loader image %1 cannot be read: %2").arg(path, f.errorString()));
-    const QByteArray bytes = f.read(kLoaderImageSize + 1);
+        return Result(f.exists() ? ResultCode::DiskError : ResultCode::NotFound,
+                      QStringLiteral("The loader image %1 cannot be read: %2").arg(path, f.errorString()));
+    QByteArray bytes = f.read(kLoaderImageSize + 1);
     if (bytes.size() != kLoaderImageSize)
-        return Result::failure(QStringLiteral("The loader image %1 has %2 bytes; it must have exactly %3")
-                                   .arg(path).arg(QFileInfo(path).size()).arg(kLoaderImageSize));
-    image = bytes;
-    return {};
+        return Result(ResultCode::Refused, QStringLiteral("The loader image %1 has %2 bytes; it must have exactly %3")
+                                               .arg(path).arg(QFileInfo(path).size()).arg(kLoaderImageSize));
+    return bytes;
 }
 
 }  // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 // Everything a phone task shares: the port, its name and working speed, the task control
 // (its state and the cancel request) and where progress is reported.
+#include "base/expected.h"
 #include "link/progress_events.h"
 #include "link/loader_protocol.h"
 #include "link/serial_port.h"
@@ -19,7 +20,7 @@ constexpr int kTransferBufferBytes = 128000;
 
 // Reads the loader image; a missing file or one of the wrong size is refused before any
 // port is touched.
-Result loadLoaderImage(const QString& path, QByteArray& image);
+Expected<QByteArray> loadLoaderImage(const QString& path);
 
 // How the loader upload waits for the phone. By default it waits until Cancel: for the boot
 // code's answer while the user presses the power button, and for the started loader's

@@ -109,7 +109,7 @@ Result SerialPort::open(const QString& name) {
     return ResultCode::Ok;
 }
 
-ResultCode SerialPort::configureLoaderLink(uint32_t baud) {
+Result SerialPort::configureLoaderLink(uint32_t baud) {
     writeLog("Setting up COM port...");
     const SerialConfig config = loaderLinkConfig(baud, 0, 0);
     writeLog(QStringLiteral("   Setting COM timeouts RI=%1, WC=%2")
@@ -131,7 +131,7 @@ Result SerialPort::openLoaderLink(const QString& name, uint32_t baud) {
     return configureLoaderLink(baud);
 }
 
-ResultCode SerialPort::setWorkingSpeed(uint32_t baud) {
+Result SerialPort::setWorkingSpeed(uint32_t baud) {
     pause(20);
     const Configured done = device_->configure(loaderLinkConfig(baud, 2048, 512));
     logLineStep(done.failedAt);
@@ -153,7 +153,7 @@ Result SerialPort::openAtLink(const QString& name) {
     return ResultCode::Ok;
 }
 
-ResultCode SerialPort::close() {
+Result SerialPort::close() {
     writeLog(QStringLiteral("Close COM started... (Handle = %1)").arg(device_->isOpen() ? device_->handleNumber() : -1));
     writeLog("  Purging COM...");
     device_->purge(Queues::Both);
@@ -214,12 +214,12 @@ int SerialPort::writeBytes(const uint8_t* buffer, int count, const TaskControl& 
     return done;
 }
 
-ResultCode SerialPort::shortWriteCode(const TaskControl& task) const {
+Result SerialPort::shortWriteFailure(const TaskControl& task) const {
     if (task.cancelled()) return ResultCode::Aborted;
     return lost_ != ResultCode::Ok ? lost_ : ResultCode::ComWriteFailed;
 }
 
-ResultCode SerialPort::writeChunk(const uint8_t* buffer, int count) {
+Result SerialPort::writeChunk(const uint8_t* buffer, int count) {
     pause(1);
     if (lost_ != ResultCode::Ok) return ResultCode::ComWriteFailed;
     if (device_->write(buffer, count) == count) return ResultCode::Ok;

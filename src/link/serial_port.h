@@ -21,12 +21,12 @@ public:
 
     // A failed open says why in its detail ("permission denied": not in the dialout group).
     Result open(const QString& name);
-    ResultCode configureLoaderLink(uint32_t baud);
+    Result configureLoaderLink(uint32_t baud);
     Result openLoaderLink(const QString& name, uint32_t baud);
     // Only the port side; the loader must have been switched first.
-    ResultCode setWorkingSpeed(uint32_t baud);
+    Result setWorkingSpeed(uint32_t baud);
     Result openAtLink(const QString& name);
-    ResultCode close();
+    Result close();
     bool isOpen() const { return device_->isOpen(); }
 
     // Once a read or a write found the device gone (cable pulled, adapter unplugged), the code
@@ -45,9 +45,9 @@ public:
     int writeBytes(const uint8_t* buffer, int count, const TaskControl& task);
     // Why a write came up short: 1 when the user's cancel stopped it,
     // otherwise the port's failure (17 when the device is still there but refused the bytes).
-    ResultCode shortWriteCode(const TaskControl& task) const;
+    Result shortWriteFailure(const TaskControl& task) const;
     // All bytes in one write: 0, or 17 when fewer went out.
-    ResultCode writeChunk(const uint8_t* buffer, int count);
+    Result writeChunk(const uint8_t* buffer, int count);
     int inputCount();
     // Up to kLoaderSilenceMs for input to arrive; false on time-out, error or cancel.
     bool waitForInput(const TaskControl& task);

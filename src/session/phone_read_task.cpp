@@ -16,7 +16,7 @@ public:
     explicit PhoneReadSource(PhoneLink& link) : link_(link) {}
     Result failure;
 
-    Result fetch(const MediaImage& image, int id, int index, QByteArray& out) override {
+    Expected<QByteArray> fetch(const MediaImage& image, int id, int index) override {
         writeLog(QStringLiteral("Reading - %1").arg(index));
         const int count = int(image.count(id));
         if (id != table_ || index < int(run_.first) || index >= int(run_.first + run_.count)) {
@@ -26,14 +26,11 @@ public:
         }
         const PhoneRange& item = items_[size_t(index)];
         const auto* data = reinterpret_cast<const char*>(block_.data()) + (item.address - run_.address);
-        if (id == kOperatorTable) {
-            const OperRecord record = unpackOperatorRecord(QByteArrayView(data, qsizetype(item.length)), image.operFormat);
-            out.resize(int(OperRecord::kSize));
-            record.write(reinterpret_cast<uint8_t*>(out.data()));
-        } else {
-            out = QByteArray(data, int(item.length));
-        }
-        return {};
+        if (id != kOperatorTable) return QByteArray(data, int(item.length));
+        const OperRecord record = unpackOperatorRecord(QByteArrayView(data, qsizetype(item.length)), image.operFormat);
+        QByteArray out(int(OperRecord::kSize), '\0');
+        record.write(reinterpret_cast<uint8_t*>(out.data()));
+        return out;
     }
 
 private:
@@ -83,8 +80,8 @@ private:
         const std::span<const PhoneRange> rest(items_.data() + index, items_.size() - size_t(index));
         run_ = firstRun(rest);
         run_.first += size_t(index);
-        const ResultCode rc = readRun(link_, items_, run_, [&](size_t item) { showItem(id, int(item), count); }, block_);
-        if (rc != ResultCode::Ok) {
+        const Result rc = readRun(link_, items_, run_, [&](size_t item) { showItem(id, int(item), count); }, block_);
+        if (!rc) {
             run_ = {};
             return stop(rc);
         }
@@ -114,21 +111,21 @@ Result readPhoneIntoServiceFile(PhoneLink& link, Workspace& workspace) {
     if (Result ready = prepareLoader(link, TaskKind::Read); !ready) return failTask(link, ready);
 
     PhoneReadSource source(link);
-    ResultCode finishing = ResultCode::Ok;
+    Result finishing;
     RewriteOptions options;
     options.renumberStrings = false;
     options.beforeSwap = [&]() -> Result {
         writeLog("Write shapka[idTablePict]");
         finishing = finish(link);
-        const ResultCode closed = link.port.close();
-        if (finishing == ResultCode::Ok) finishing = closed;
-        return finishing == ResultCode::Ok ? Result() : Result::failure(resultMessage(finishing));
+        const Result closed = link.port.close();
+        if (finishing.ok()) finishing = closed;
+        return finishing.ok() ? Result() : Result::failure(resultMessage(finishing.code()));
     };
     const Result s = workspace.rewriteFrom(source, options);
     if (!s) {
         link.port.close();
         if (!source.failure) return failTask(link, source.failure);
-        if (finishing != ResultCode::Ok) return failTask(link, finishing);
+        if (!finishing.ok()) return failTask(link, finishing);
         return failTask(link, Result(ResultCode::FileWriteError, s.message()));
     }
     link.report(ProgressEvent::at(ProgressStage::Completed));

@@ -22,7 +22,12 @@ PhoneSession::~PhoneSession() {
     link.port.close();
 }
 
-Result PhoneSession::loadLoader(const QString& path) { return loadLoaderImage(path, link.loaderImage); }
+Result PhoneSession::loadLoader(const QString& path) {
+    Expected<QByteArray> image = loadLoaderImage(path);
+    if (!image) return image.error();
+    link.loaderImage = std::move(*image);
+    return {};
+}
 
 void PhoneSession::start(WorkerTask task, PhoneWorker::TaskBody body, const TaskStartSettings& settings) {
     {

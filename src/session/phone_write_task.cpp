@@ -83,8 +83,10 @@ private:
 Result itemBytes(Workspace& ws, ListKind kind, int row, uint32_t length, QByteArray& out) {
     if (kind == ListKind::Operators) {
         out = packOperatorRecord(ws.image().operRecords[size_t(row)], ws.image().operFormat);
-    } else if (Result s = ws.readBlob(tableOfList(kind), row, out); !s) {
-        return s;
+    } else {
+        Expected<QByteArray> blob = ws.readBlob(tableOfList(kind), row);
+        if (!blob) return blob.error();
+        out = std::move(*blob);
     }
     if (out.size() > qsizetype(length)) out.truncate(qsizetype(length));
     else if (out.size() < qsizetype(length)) out.append(QByteArray(qsizetype(length) - out.size(), '\0'));
@@ -128,14 +130,14 @@ public:
         for (const ListPlan& list : kLists)
             if (Result r = writeList(list); !r) return failTask(link_, r);
         writeLog("Write shapka[idTablePict]");
-        if (const ResultCode rc = unlessCancelled(link_, endOfWrite(link_)); rc != ResultCode::Ok) return failTask(link_, rc);
+        if (Result rc = unlessCancelled(link_, endOfWrite(link_)); !rc) return failTask(link_, rc);
         // Read every written item back before the loader lets go of the phone.
         std::vector<size_t> differing;
         if (verify) {
             if (Result r = readBack(differing); !r) return failTask(link_, r);
         }
-        if (const ResultCode rc = unlessCancelled(link_, finish(link_)); rc != ResultCode::Ok) return failTask(link_, rc);
-        if (const ResultCode rc = link_.port.close(); rc != ResultCode::Ok) return failTask(link_, rc);
+        if (Result rc = unlessCancelled(link_, finish(link_)); !rc) return failTask(link_, rc);
+        if (Result rc = link_.port.close(); !rc) return failTask(link_, rc);
         if (!differing.empty()) return failTask(link_, notHeld(differing));
         link_.report(ProgressEvent::at(ProgressStage::Completed));
         return ResultCode::Ok;
@@ -176,7 +178,7 @@ private:
     // Only bytes that really came from the phone go into the patch: a record filled up with
     // stale bytes would restore wrong data.
     Result saveOldBytes(const BlockRun& batch) {
-        if (const ResultCode rc = readRun(link_, ranges_, batch, {}, block_); rc != ResultCode::Ok) return rc;
+        if (Result rc = readRun(link_, ranges_, batch, {}, block_); !rc) return rc;
         for (size_t j = batch.first; j < batch.first + batch.count; ++j) {
             const PhoneRange& r = ranges_[j];
             if (!backup_.append(r.address + 8, block_.data() + (r.address - batch.address), r.length))
@@ -200,8 +202,8 @@ private:
             if (size_t(passed) < run.count) showItem(list, run.first + size_t(passed));
         };
         showItem(list, run.first);
-        const ResultCode rc = writeBlock(link_, run.address, block_, run.count > 1 ? &track : nullptr);
-        if (const ResultCode r = unlessCancelled(link_, rc); r != ResultCode::Ok) return r;
+        const Result rc = writeBlock(link_, run.address, block_, run.count > 1 ? &track : nullptr);
+        if (Result r = unlessCancelled(link_, rc); !r) return r;
         auto& ticks = ws_.ticks(list.kind);
         for (size_t j = run.first; j < run.first + run.count; ++j) {
             ticks[size_t(rows_[j])] = false;  // written: only now is the row's change in the phone

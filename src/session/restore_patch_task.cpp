@@ -47,28 +47,28 @@ Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
     link.report(ProgressEvent::at(ProgressStage::WritingPatch));
 
     RestorePatchReader reader(patch, uint32_t(kTransferBufferBytes));
-    PatchRecord record;
-    RestorePatchReader::Step step;
     std::vector<PatchRecord> written;
     std::vector<uint8_t> block(kTransferBufferBytes);
-    while ((step = reader.next(record, block.data())) == RestorePatchReader::Step::Record) {
-        const ResultCode rc = writeBlock(link, record.address - 8, std::span<const uint8_t>(block.data(), record.length));
-        if (const ResultCode r = unlessCancelled(link, rc); r != ResultCode::Ok) return failTask(link, r);
+    Expected<std::optional<PatchRecord>> next = reader.next(block.data());
+    for (; next && *next; next = reader.next(block.data())) {
+        const PatchRecord& record = **next;
+        const Result rc = writeBlock(link, record.address - 8, std::span<const uint8_t>(block.data(), record.length));
+        if (Result r = unlessCancelled(link, rc); !r) return failTask(link, r);
         written.push_back(record);
     }
     // A patch that stops being readable: what was whole is in the phone; the conversation
     // still ends properly before the fault is reported.
-    if (const ResultCode rc = unlessCancelled(link, endOfWrite(link)); rc != ResultCode::Ok) return failTask(link, rc);
+    if (Result rc = unlessCancelled(link, endOfWrite(link)); !rc) return failTask(link, rc);
     std::vector<size_t> differing;
     if (verify) {
         if (Result r = readBack(link, patch, written, differing); !r) return failTask(link, r);
     }
-    if (const ResultCode rc = unlessCancelled(link, finish(link)); rc != ResultCode::Ok) return failTask(link, rc);
-    if (const ResultCode rc = link.port.close(); rc != ResultCode::Ok) return failTask(link, rc);
+    if (Result rc = unlessCancelled(link, finish(link)); !rc) return failTask(link, rc);
+    if (Result rc = link.port.close(); !rc) return failTask(link, rc);
     if (!differing.empty()) return failTask(link, notHeld(written, differing));
-    if (step != RestorePatchReader::Step::End)
-        return failTask(link, Result(step == RestorePatchReader::Step::TooLarge ? ResultCode::NotEnoughMemory : ResultCode::FileReadError,
-                                     reader.problem() + QStringLiteral("; the records before it were written")));
+    if (!next)
+        return failTask(link, Result(transferCodeOf(next.error()),
+                                     next.error().detail() + QStringLiteral("; the records before it were written")));
     link.report(ProgressEvent::at(ProgressStage::Completed));
     return ResultCode::Ok;
 }

@@ -11,8 +11,8 @@ namespace qv {
 // The restore patch check with the most one transfer carries.
 inline Result checkRestorePatch(QIODevice& patch) { return checkRestorePatch(patch, uint32_t(kTransferBufferBytes)); }
 // Opening a patch file for the restore task, as both front ends do before they call the phone.
-inline Result openRestorePatch(QFile& patch, const QString& path) {
-    return openRestorePatch(patch, path, uint32_t(kTransferBufferBytes));
+inline Expected<std::unique_ptr<QFile>> openRestorePatch(const QString& path) {
+    return openRestorePatch(path, uint32_t(kTransferBufferBytes));
 }
 
 // The body of the restore task, reading the open patch. With `verify`, every record written is

@@ -15,11 +15,11 @@ Result prepareLoader(PhoneLink& link, TaskKind kind) {
     writeLog("Init OK");
     link.report(ProgressEvent::at(ProgressStage::LoaderAccepted));
     if (link.workingSpeed != 28800) {
-        if (const ResultCode rc = unlessCancelled(link, speedSwitch(link)); rc != ResultCode::Ok) return rc;
+        if (Result rc = unlessCancelled(link, speedSwitch(link)); !rc) return rc;
     }
     if (kind == TaskKind::Read) writeLog("Init Add OK");
     if (link.workingSpeed != 28800 || kind == TaskKind::Read) {
-        if (const ResultCode rc = link.port.setWorkingSpeed(link.workingSpeed); rc != ResultCode::Ok) return rc;
+        if (Result rc = link.port.setWorkingSpeed(link.workingSpeed); !rc) return rc;
         versionDisplay(link);
         if (link.task.cancelled()) return ResultCode::Aborted;
     }
@@ -38,7 +38,7 @@ Result failTask(PhoneLink& link, Result why) {
     return link.task.cancelled() ? Result(ResultCode::Aborted) : why;
 }
 
-ResultCode readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const BlockRun& run,
+Result readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const BlockRun& run,
                    const std::function<void(size_t item)>& showItem, std::vector<uint8_t>& block) {
     if (showItem) showItem(run.first);
     if (link.task.cancelled()) return ResultCode::Aborted;
@@ -79,7 +79,7 @@ Result verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, co
     QByteArray expected, one;
     std::vector<uint8_t> block;
     for (const BlockRun& run : planReads(sorted, uint32_t(kTransferBufferBytes), gapWorthReading(link.workingSpeed))) {
-        if (const ResultCode rc = readRun(link, sorted, run, show, block); rc != ResultCode::Ok) return rc;
+        if (Result rc = readRun(link, sorted, run, show, block); !rc) return rc;
         // What the block must hold: every written range that reaches into it, in the order written.
         const uint64_t from = run.address, to = uint64_t(run.address) + run.length;
         const auto first = std::lower_bound(sorted.begin(), sorted.end(), from > longest ? from - longest : 0,

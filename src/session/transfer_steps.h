@@ -22,14 +22,14 @@ Result prepareLoader(PhoneLink& link, TaskKind kind);
 // the user cancelled.
 Result failTask(PhoneLink& link, Result why);
 // `rc`, or 1 when the task was cancelled although the step succeeded.
-inline ResultCode unlessCancelled(const PhoneLink& link, ResultCode rc) {
-    return rc == ResultCode::Ok && link.task.cancelled() ? ResultCode::Aborted : rc;
+inline Result unlessCancelled(const PhoneLink& link, Result rc) {
+    return rc.ok() && link.task.cancelled() ? Result(ResultCode::Aborted) : rc;
 }
 
 // The items of `run` (out of `items`, at loader addresses) in one Read block into `block`
 // (resized to the run's length). `showItem` is told the index of the item whose bytes are
 // arriving, item by item as they arrive. Item j's bytes lie from items[j].address − run.address on.
-ResultCode readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const BlockRun& run,
+Result readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const BlockRun& run,
                    const std::function<void(size_t item)>& showItem, std::vector<uint8_t>& block);
 
 // The bytes written as range i (exactly its length); a failure names the file and the fault.

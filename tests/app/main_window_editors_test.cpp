@@ -6,6 +6,7 @@
 #include "editors/edit_operations.h"
 #include "editors/item_views.h"
 #include "main_window_fixture.h"
+#include "support/expected_value.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -474,7 +475,7 @@ TEST_F(EditorTest, AnOperatorNameThePhoneCannotHoldIsRefusedAndChangesNothing) {
         selectRow(*w, "operatorList", 0);
         ASSERT_TRUE(loadOperatorRecords(w->workspace()));
         QByteArray before;
-        ASSERT_TRUE(w->workspace().readBlob(kOperatorTable, 0, before));
+        before = qvtest::valueOf(w->workspace().readBlob(kOperatorTable, 0));
         const QString row = rowText(*w, "operatorList", 0);
         auto* edit = child<QLineEdit>(*w, c.field);
         edit->selectAll();
@@ -487,7 +488,7 @@ TEST_F(EditorTest, AnOperatorNameThePhoneCannotHoldIsRefusedAndChangesNothing) {
         EXPECT_EQ(dialogs.messages.last(), QString::fromUtf8(c.message));
         dialogs.messages.clear();
         QByteArray after;
-        ASSERT_TRUE(w->workspace().readBlob(kOperatorTable, 0, after));
+        after = qvtest::valueOf(w->workspace().readBlob(kOperatorTable, 0));
         EXPECT_EQ(after, before);
         EXPECT_EQ(rowText(*w, "operatorList", 0), row);
         EXPECT_FALSE(w->workspace().ticks(ListKind::Operators)[0]);

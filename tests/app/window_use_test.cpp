@@ -7,6 +7,7 @@
 #include "base/cp1251.h"
 #include "editors/edit_operations.h"
 #include "main_window_fixture.h"
+#include "support/expected_value.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -121,7 +122,7 @@ TEST_F(WindowUse, TheStringFieldRefusesCharactersThePhoneCannotShowAndOkStoresNo
     // A text that did not come from typing is checked by Ok: a character outside the code page
     // or without a glyph in the font is named, and nothing changes.
     QByteArray before;
-    ASSERT_TRUE(w->workspace().readBlob(kStringTable, 2, before));
+    before = qvtest::valueOf(w->workspace().readBlob(kStringTable, 2));
     const QString listed = child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString();
     const std::pair<const char*, const char*> refused[] = {
         {"x\u263A", "The string holds characters the phone cannot show: \u263A"},
@@ -134,7 +135,7 @@ TEST_F(WindowUse, TheStringFieldRefusesCharactersThePhoneCannotShowAndOkStoresNo
         ASSERT_EQ(dialogs.messages.size(), 1);
         EXPECT_EQ(dialogs.messages.last(), QString::fromUtf8(message));
         QByteArray after;
-        ASSERT_TRUE(w->workspace().readBlob(kStringTable, 2, after));
+        after = qvtest::valueOf(w->workspace().readBlob(kStringTable, 2));
         EXPECT_EQ(after, before);
         EXPECT_EQ(child<QListView>(*w, "stringList")->model()->index(2, 0).data().toString(), listed);
         EXPECT_FALSE(w->workspace().ticks(ListKind::Strings)[2]);

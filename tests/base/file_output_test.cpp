@@ -62,7 +62,7 @@ TEST(FileOutput, WhatIsNotARegularFileIsRefusedAndLeftAsItWas) {
         for (WriteRole role : {WriteRole::Output, WriteRole::OwnFile}) {
             if (role == WriteRole::OwnFile && QByteArray(c.what) == "link out of the folder") continue;  // followed
             const Result s = writeWholeFile(target, "new bytes", role);
-            ASSERT_FALSE(s.ok());
+            ASSERT_EQ(s.code(), ResultCode::Refused);
             EXPECT_TRUE(s.message().contains(c.reason)) << s.message().toStdString();
             EXPECT_TRUE(s.message().contains(target)) << s.message().toStdString();
         }
@@ -106,7 +106,7 @@ TEST(FileOutput, NamesAnOpenServiceFileReservesAreNoOutput) {
         for (const QString& path : sameFile + QStringList{dir.path("alias/demo.sw2")}) {
             SCOPED_TRACE(path.toStdString());
             const Result s = writeWholeFile(path, "export");
-            ASSERT_FALSE(s.ok());
+            ASSERT_EQ(s.code(), ResultCode::Refused);
             EXPECT_TRUE(s.message().contains("open service file demo.sav")) << s.message().toStdString();
         }
         EXPECT_EQ(readAll(dir.path("demo.mem")), "pair");

@@ -33,8 +33,9 @@ struct EditedPictures {
         if (!ws.open(table).ok() || !loadOperatorRecords(ws).ok()) return false;
         before = after = {readAll(dumps.dump1), readAll(dumps.dump2)};
         for (int row : rows) {
-            QByteArray blob;
-            if (!ws.readBlob(kPictureTable, row, blob).ok() || blob.isEmpty()) return false;
+            qv::Expected<QByteArray> read = ws.readBlob(kPictureTable, row);
+            if (!read || read->isEmpty()) return false;
+            QByteArray blob = std::move(*read);
             for (char& c : blob) c = char(~c);
             if (!ws.writeBlob(kPictureTable, row, blob).ok()) return false;
             const DumpPlace p = placeOf(ws.image().pictures[size_t(row)].address);

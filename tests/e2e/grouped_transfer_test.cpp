@@ -73,8 +73,9 @@ struct EditedRows {
         std::vector<std::pair<int, int>> rows = {{kPictureTable, kPicture}};
         for (int s = kFirstString; s < kFirstString + kStrings; ++s) rows.push_back({kStringTable, s});
         for (const auto& [id, row] : rows) {
-            QByteArray blob;
-            if (!ws.readBlob(id, row, blob).ok() || blob.isEmpty()) return false;
+            qv::Expected<QByteArray> read = ws.readBlob(id, row);
+            if (!read || read->isEmpty()) return false;
+            QByteArray blob = std::move(*read);
             for (char& c : blob) c = char(c ^ 0x5A);
             if (!ws.writeBlob(id, row, blob).ok()) return false;
             ws.ticks(id == kPictureTable ? ListKind::Pictures : ListKind::Strings)[size_t(row)] = true;

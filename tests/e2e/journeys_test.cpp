@@ -4,6 +4,7 @@
 #include "e2e/e2e_support.h"
 #include "files/workspace.h"
 #include "image/byte_order.h"
+#include "support/expected_value.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -105,7 +106,7 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
         const MediaImage& image = ws.image();
         for (const auto& [id, row] : {std::pair{kPictureTable, 1}, std::pair{kPictureTable, 4}, std::pair{kMelodyTable, 2}}) {
             QByteArray blob;
-            ASSERT_TRUE(ws.readBlob(id, row, blob).ok());
+            blob = qvtest::valueOf(ws.readBlob(id, row));
             ASSERT_GT(blob.size(), 0);
             blob = flipBytes(blob);
             ASSERT_TRUE(ws.writeBlob(id, row, blob).ok());
@@ -115,7 +116,7 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
         // those fields of the packed record change.
         const int op = 3;
         QByteArray record;
-        ASSERT_TRUE(ws.readBlob(kOperatorTable, op, record).ok());
+        record = qvtest::valueOf(ws.readBlob(kOperatorTable, op));
         ASSERT_EQ(record.size(), 184);
         const QByteArray name("E2E-NAME-1");
         ASSERT_EQ(image.operFormat.name1Length, name.size()) << "the demo's first name field changed";
@@ -130,7 +131,7 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
         items.put(opAddress, packed);
 
         QByteArray text;
-        ASSERT_TRUE(ws.readBlob(kStringTable, 5, text).ok());
+        text = qvtest::valueOf(ws.readBlob(kStringTable, 5));
         text = flipBytes(text);
         ASSERT_TRUE(ws.writeBlob(kStringTable, 5, text).ok());
         items.put(image.blob(kStringTable, 5).address, text);

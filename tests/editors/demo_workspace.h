@@ -6,6 +6,7 @@
 #include "files/flash_dump_source.h"
 #include "files/workspace.h"
 #include "support/test_support.h"
+#include "support/expected_value.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ protected:
     }
     QByteArray blob(int table, int row) {
         QByteArray b;
-        EXPECT_TRUE(ws.readBlob(table, row, b).ok());
+        b = qvtest::valueOf(ws.readBlob(table, row));
         return b;
     }
 

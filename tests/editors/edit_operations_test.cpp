@@ -8,6 +8,7 @@
 #include "editors/picture_import.h"
 #include "files/flash_dump_source.h"
 #include "support/test_support.h"
+#include "support/expected_value.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -30,7 +31,7 @@ protected:
     }
     QByteArray blob(int table, int row) {
         QByteArray b;
-        EXPECT_TRUE(ws.readBlob(table, row, b).ok());
+        b = qvtest::valueOf(ws.readBlob(table, row));
         return b;
     }
     int firstPicture(uint8_t format, uint8_t variant) {
@@ -63,7 +64,7 @@ TEST(PictureRoundTrip, EveryDemoPictureComesBackAsItWent) {
             const std::string what = "type " + std::to_string(type) + " row " + std::to_string(row) + " format " +
                                      std::to_string(e.format) + "/" + std::to_string(e.variant);
             QByteArray before;
-            ASSERT_TRUE(ws.readBlob(kPictureTable, row, before).ok());
+            before = qvtest::valueOf(ws.readBlob(kPictureTable, row));
             const auto shown = pictureOfRow(ws, row);
             ASSERT_TRUE(shown);
             for (const auto& [name, exportTo] : exports) {

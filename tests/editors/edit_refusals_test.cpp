@@ -48,7 +48,7 @@ TEST_F(EditRefusals, APictureOfAnotherSizeOrTooLargeForItsPlaceChangesNothing) {
         ResultCode code;
         QString message;
     } cases[] = {
-        {wide, small, ResultCode::RefusedInput, "the image is 100x100, the picture 128x160"},
+        {wide, small, ResultCode::Refused, "the image is 100x100, the picture 128x160"},
         {runs, noise, ResultCode::TooLarge, QStringLiteral("this picture needs %1 bytes in its format; its place holds %2")
                           .arg(QLocale(QLocale::English).toString(2 * e.width * e.height),
                                QLocale(QLocale::English).toString(e.size))},

@@ -110,7 +110,7 @@ TEST_F(HostileFiles, MelodiesWhoseFilesCannotBeRememberedAreNotStored) {
     writeAll(dir.path("empty.mmf"), QByteArray());
     const auto empty = importMelody(ws, 3, dir.path("empty.mmf"));
     ASSERT_FALSE(empty);
-    EXPECT_EQ(empty.error().code(), ResultCode::RefusedInput);
+    EXPECT_EQ(empty.error().code(), ResultCode::Refused);
     EXPECT_TRUE(empty.error().message().contains("empty")) << empty.error().message().toStdString();
     EXPECT_EQ(blob(kMelodyTable, 3), before);
 }

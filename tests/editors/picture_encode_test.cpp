@@ -188,7 +188,7 @@ TEST(PictureEncoder, RefusesAnotherSizeAndWhatDoesNotFitItsPlace) {
         const char* message;
         bool shown;  // what it would show, to compare with what the picture shows
     } cases[] = {
-        {{128, 160, 4, 0, kPlain}, 40960, filled(24, 100, 100, kWhite), qv::ResultCode::RefusedInput,
+        {{128, 160, 4, 0, kPlain}, 40960, filled(24, 100, 100, kWhite), qv::ResultCode::Refused,
          "the image is 100x100, the picture 128x160", false},
         {{100, 100, 5, 0, kPlain}, 11605, filled(24, 100, 100, kWhite), qv::ResultCode::TooLarge,
          "this picture needs 30,000 bytes in its format; its place holds 11,605", true},

@@ -3,6 +3,7 @@
 #include "files/flash_dump_source.h"
 #include "files/workspace.h"
 #include "support/test_support.h"
+#include "support/expected_value.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -42,18 +43,18 @@ TEST(DumpImport, EveryBlobComesFromItsDumpAndStringsAreRenumbered) {
     EXPECT_EQ(ws.rowCount(ListKind::Strings), im.model.strings);
     QByteArray blob;
     for (int i = 0; i < ws.rowCount(ListKind::Pictures); ++i) {
-        ASSERT_TRUE(ws.readBlob(kPictureTable, i, blob).ok());
+        blob = qvtest::valueOf(ws.readBlob(kPictureTable, i));
         const PictEntry& e = ws.image().pictures[size_t(i)];
         EXPECT_EQ(blob, dumpBytes(im.model, e.address, e.size)) << i;
     }
     for (int i = 0; i < ws.rowCount(ListKind::Strings); ++i) {
         EXPECT_EQ(ws.image().strings[size_t(i)].id, i);
-        ASSERT_TRUE(ws.readBlob(kStringTable, i, blob).ok());
+        blob = qvtest::valueOf(ws.readBlob(kStringTable, i));
         const StrEntry& e = ws.image().strings[size_t(i)];
         EXPECT_EQ(blob, dumpBytes(im.model, e.address, e.size)) << i;
     }
     // Operators are unpacked into whole records by the operator format.
-    ASSERT_TRUE(ws.readBlob(kOperatorTable, 0, blob).ok());
+    blob = qvtest::valueOf(ws.readBlob(kOperatorTable, 0));
     ASSERT_EQ(blob.size(), int(OperRecord::kSize));
     const OperEntry& oe = ws.image().operators[0];
     const QByteArray packed = dumpBytes(im.model, oe.address, ws.image().operFormat.recordSize);
@@ -89,14 +90,14 @@ TEST(DumpImport, MissingOrShortDumpsAreClearErrors) {
     ImportedModel im;
     ASSERT_TRUE(im.ws.open(im.model.tableFile).ok());
     Result s = importFromFlashDumps(im.ws, im.model.dump1, QString());
-    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.code(), ResultCode::NotFound);
     EXPECT_TRUE(s.message().contains("two flash dump"));
 
     // A second dump cut short: the import stops and leaves no data file behind.
     QFile cut(im.model.dump2);
     ASSERT_TRUE(cut.resize(0x10000));
     s = importFromFlashDumps(im.ws, im.model.dump1, im.model.dump2);
-    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.code(), ResultCode::Refused);
     EXPECT_TRUE(s.message().contains("outside the flash dump")) << s.message().toStdString();
     EXPECT_FALSE(QFile::exists(im.dir.path("demo.mem")));
     EXPECT_FALSE(QFile::exists(im.dir.path("demo.me2")));

@@ -3,6 +3,7 @@
 #include "files/small_service_file.h"
 #include "files/workspace.h"
 #include "support/test_support.h"
+#include "support/expected_value.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,12 +52,12 @@ protected:
     }
     void expectBlobs(Workspace& w) {
         QByteArray b;
-        ASSERT_TRUE(w.readBlob(kPictureTable, 1, b).ok());
+        b = qvtest::valueOf(w.readBlob(kPictureTable, 1));
         EXPECT_EQ(b, model.pictures[1]);
-        ASSERT_TRUE(w.readBlob(kStringTable, 3, b).ok());
+        b = qvtest::valueOf(w.readBlob(kStringTable, 3));
         EXPECT_EQ(b, model.strings[3]);
         const int mels = int(w.image().count(kMelodyTable));
-        ASSERT_TRUE(w.readBlob(kMelodyTable, mels - 1, b).ok());
+        b = qvtest::valueOf(w.readBlob(kMelodyTable, mels - 1));
         EXPECT_EQ(b, model.melodies[2]);
     }
 
@@ -80,7 +81,9 @@ TEST_F(SaveSwapTest, FailureAtEachStepKeepsOnePairAndTheWorkspaceConsistent) {
                 if (step == RewriteStep::Finish) {
             EXPECT_TRUE(s.ok());  // nothing to fail there
         } else {
+            // Only a failure after the new data file went in leaves the save to the next open.
             EXPECT_FALSE(s.ok());
+            EXPECT_EQ(s == ResultCode::Unfinished, step == RewriteStep::SwapTable);
             EXPECT_FALSE(s.message().isEmpty());
         }
         expectBlobs(ws);  // the open workspace still reads the right bytes
@@ -111,7 +114,7 @@ TEST_F(SaveSwapTest, UnwritableFolderAndBlockedNamesFailCleanly) {
     // A folder where ".me2" cannot be created (a directory stands in its place).
     ASSERT_TRUE(QDir().mkdir(dir.path("m.me2")));
     Result s = ws.save();
-    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.code(), ResultCode::DiskError);
     EXPECT_TRUE(s.message().contains("m.me2"));
     EXPECT_EQ(readAll(sav), oldSav);
     EXPECT_EQ(readAll(mem), oldMem);
@@ -171,6 +174,7 @@ TEST_F(SaveSwapTest, AMarkerSwapsInOnlyFilesThatMakeAServiceFileTogether) {
         EXPECT_EQ(readAll(mem), c.completes ? newMem : oldMem);
         EXPECT_EQ(QFile::exists(dir.path("m.sw2")), !c.completes);
         if (!c.completes) {
+            EXPECT_EQ(s.code(), ResultCode::Damaged);
             EXPECT_TRUE(s.message().contains("Can not complete the last save of m.sav")) << s.message().toStdString();
             EXPECT_TRUE(s.message().contains("Nothing was replaced")) << s.message().toStdString();
         }

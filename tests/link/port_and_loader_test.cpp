@@ -198,7 +198,7 @@ TEST_F(LinkFixture, SpeedSwitchCodes) {
 // Each wait for the loader's answer ends after the silence limit of the link's time, not before.
 TEST_F(LinkFixture, ASilentLoaderIsGivenUpAfterTheSilenceLimit) {
     ASSERT_EQ(link.port.open("ttyFAKE"), ResultCode::Ok);
-    const std::pair<const char*, std::function<ResultCode()>> steps[] = {
+    const std::pair<const char*, std::function<Result()>> steps[] = {
         {"speed switch", [&] { return speedSwitch(link); }},
         {"read block", [&] { return readBlock(link, 0x10, block(16)); }},
         {"end of write", [&] { return endOfWrite(link); }},

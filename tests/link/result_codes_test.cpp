@@ -21,12 +21,17 @@ TEST_F(ResultMessage, DefaultTexts) {
         {23, "Unknown Error"},
         {int(qv::ResultCode::NoAnswerYet), "Unknown Error"},
         {int(qv::ResultCode::Timeout), "Unknown Error"},
+        {int(qv::ResultCode::Failed), "Unknown Error"},
+        {int(qv::ResultCode::Refused), "Unknown Error"},
+        {int(qv::ResultCode::Unfinished), "Unknown Error"},
         {128, "No Error. Operation succedeed."},
         {139, "Can not setup timeouts"},
         {151, "Unknown Error"},
         {255, "Unknown Error"},
     };
     for (const auto& [code, text] : cases) EXPECT_EQ(qv::resultMessage(qv::ResultCode(code)), text) << code;
+    // The program's own codes are shown by their detail, as Failed is.
+    EXPECT_EQ(qv::Result(qv::ResultCode::InUse, QStringLiteral("m.sav is in use")).message(), "m.sav is in use");
 }
 
 TEST_F(ResultMessage, FollowsTheLoadedTable) {
