@@ -65,7 +65,7 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     buildControls();
     resetWorkspaceView();
     qApp->installEventFilter(this);  // the Alt key alone opens the window menu, whatever has the focus
-    phone_.at.portSetting = [this] { return settings_.port; };
+    phone_.setPortSetting([this] { return settings_.port; });
 }
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
@@ -195,7 +195,7 @@ void MainWindow::buildLinks() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    link_.task.setTask(WorkerTask::Idle);
+    phone_.markIdle();
     thumbnails_.clear();
     ws_.close();
     settings_.save(options_.settingsPath);
@@ -366,7 +366,7 @@ void MainWindow::showNamingString(int stringRow) {
 // ---- Lists -----------------------------------------------------------------------------
 
 void MainWindow::fillLists() {
-    ProgressDialog progress(link_.task, this);
+    ProgressDialog progress([this] { phone_.cancel(); }, [this] { phone_.markIdle(); }, this);
     progress.hideCancelArea();
     progress.show();
     picturePanel->fill(progress);
@@ -380,7 +380,7 @@ void MainWindow::fillLists() {
 }
 
 void MainWindow::refreshList(ListKind kind) {
-    ProgressDialog progress(link_.task, this);
+    ProgressDialog progress([this] { phone_.cancel(); }, [this] { phone_.markIdle(); }, this);
     progress.hideCancelArea();
     progress.show();
     switch (kind) {

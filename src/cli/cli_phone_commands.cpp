@@ -30,8 +30,8 @@ QJsonValue info(const Args& a) {
     CommandPhoneSession session(a);
     const Result r = session.runInfo();
     // The bare values: the phone's answers without the space the dialog shows them after.
-    const QJsonObject shown{{"model", session.phone.at.shownModel().trimmed()},
-                            {"version", session.phone.at.shownVersion().trimmed()}};
+    const QJsonObject shown{{"model", session.phone.shownModel().trimmed()},
+                            {"version", session.phone.shownVersion().trimmed()}};
     if (!r) {
         printJson(shown);
         failTransfer(r);

@@ -39,6 +39,12 @@ Result notHeld(const std::vector<PatchRecord>& written, const std::vector<size_t
 
 }  // namespace
 
+Result checkRestorePatch(QIODevice& patch) { return checkRestorePatch(patch, uint32_t(kTransferBufferBytes)); }
+
+Result openRestorePatch(QFile& patch, const QString& path) {
+    return openRestorePatch(patch, path, uint32_t(kTransferBufferBytes));
+}
+
 Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
     link.report(ProgressEvent::at(ProgressStage::WaitingForPhone));
     if (link.task.cancelled()) return ResultCode::Aborted;

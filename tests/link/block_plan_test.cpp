@@ -63,7 +63,6 @@ struct BlockFixture : ::testing::Test {
         dev = owned.get();
         link.port = SerialPort(std::move(owned));
         link.port.setSleeper([](int) {});
-        link.task.setTask(WorkerTask::WriteItems);
         link.port.open("ttyFAKE");
     }
     FakeSerialDevice* dev;

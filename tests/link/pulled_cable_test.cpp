@@ -1,6 +1,5 @@
 // A cable pulled at every step of a loader conversation, a phone that never boots or whose
 // loader never starts, and transfer speeds the loader has no code for.
-#include "session/phone_worker.h"
 #include "link/fake_serial_device.h"
 #include "link/loader_commands.h"
 #include "link/loader_upload.h"
@@ -29,12 +28,11 @@ struct Rig {
         link->port = SerialPort(std::move(owned));
         link->port.setSleeper([this](int ms) { sleptMs += ms; });
         link->portName = "ttyFAKE";
-        link->task.setTask(WorkerTask::WriteItems);
         link->loaderImage = QByteArray(kLoaderImageSize, '\x5A');
         // A caller that keeps polling a dead or silent port is stopped as the user would:
         // with Cancel. Without this a hanging step would hang the test instead of failing it.
         dev->onPoll = [this] {
-            if (++polls == pollLimit) link->task.requestCancel();
+            if (++polls == pollLimit) link->task.requestStop();
         };
     }
     FakeSerialDevice* dev;
@@ -94,7 +92,6 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
         const Result r = c.run(link);
         EXPECT_EQ(r, c.expected) << r.message().toStdString();
         ASSERT_GE(pulledAtPoll, 0) << "the cable was never pulled";
-        EXPECT_NE(link.task.task(), WorkerTask::Abort) << "a pulled cable is not the user's Cancel";
         EXPECT_FALSE(link.task.cancelled()) << "the step kept polling a port that is gone";
         EXPECT_LE(rig.polls - pulledAtPoll, 3) << "the step kept polling a port that is gone";
         EXPECT_TRUE(link.port.lost());
@@ -115,7 +112,7 @@ TEST(BootWait, TheGreetingLoopPausesBetweenGreetingsWhateverThePortAnswers) {
     dev->phone = [&](FakeSerialDevice& d, const Bytes& w) {
         if (w.size() == 1 && w[0] == 0x45) {
             d.answer({0x00});
-            if (++greetings == 50) link->task.requestCancel();
+            if (++greetings == 50) link->task.requestStop();
         }
     };
     ASSERT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), ResultCode::Ok);
@@ -159,7 +156,6 @@ TEST(BootWait, GivesUpOnlyWhenToldAndRemindsOnce) {
         EXPECT_EQ(r, c.expected);
         EXPECT_TRUE(r.detail().contains(QString::fromLatin1(c.detail))) << r.detail().toStdString();
         EXPECT_EQ(reminders, c.reminders);
-        EXPECT_NE(link.task.task(), WorkerTask::Abort);
     }
 }
 
