@@ -43,6 +43,8 @@ QString PhoneSession::defaultLoaderPath() { return QDir(programDirectory()).file
 
 Result PhoneSession::loadLoader(const QString& path) { return loadLoaderImage(path, parts_->link.loaderImage); }
 
+std::vector<uint32_t> PhoneSession::transferSpeeds() { return {kLoaderSpeeds.begin(), kLoaderSpeeds.end()}; }
+
 QString PhoneSession::speedRefusal(uint32_t baud) { return ::qv::speedRefusal(baud); }
 
 void PhoneSession::start(WorkerTask task, std::function<Result()> body, const TaskStartSettings& settings) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace qv {
 
@@ -43,6 +44,8 @@ public:
     static QString defaultLoaderPath();
     // Reads the loader image the transfers upload; fails before any port is touched.
     Result loadLoader(const QString& path);
+    // Every speed a transfer can run at, slowest first.
+    static std::vector<uint32_t> transferSpeeds();
     // Why a transfer at `baud` cannot run (the loader has no code for the speed); empty when it can.
     static QString speedRefusal(uint32_t baud);
 

@@ -12,15 +12,15 @@ namespace {
 Result readBack(PhoneLink& link, QIODevice& patch, const std::vector<PatchRecord>& written, std::vector<size_t>& differing) {
     std::vector<PhoneRange> ranges;
     ranges.reserve(written.size());
-    for (const PatchRecord& r : written) ranges.push_back({r.address - 8, r.length});
+    for (const PatchRecord& r : written) ranges.push_back({r.address - kTableAddressOffset, r.length});
     const Result r = verifyWritten(link, ranges, [&](size_t i, QByteArray& out) -> Result {
         const PatchRecord& record = written[i];
-        if (patch.seek(record.offset + 8)) {
+        if (patch.seek(record.offset + kPatchRecordHeadBytes)) {
             out = patch.read(qint64(record.length));
             if (out.size() == qsizetype(record.length)) return {};
         }
         return Result::failure(QStringLiteral("The patch file cannot be read at offset %1: %2")
-                                   .arg(record.offset + 8).arg(patch.errorString()));
+                                   .arg(record.offset + kPatchRecordHeadBytes).arg(patch.errorString()));
     }, differing);
     if (!r) return r;
     return unlessCancelled(link, ResultCode::Ok);
@@ -58,7 +58,7 @@ Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
     std::vector<PatchRecord> written;
     std::vector<uint8_t> block(kTransferBufferBytes);
     while ((step = reader.next(record, block.data())) == RestorePatchReader::Step::Record) {
-        const ResultCode rc = writeBlock(link, record.address - 8, std::span<const uint8_t>(block.data(), record.length));
+        const ResultCode rc = writeBlock(link, record.address - kTableAddressOffset, std::span<const uint8_t>(block.data(), record.length));
         if (const ResultCode r = unlessCancelled(link, rc); r != ResultCode::Ok) return failTask(link, r);
         written.push_back(record);
     }
