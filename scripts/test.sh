@@ -18,6 +18,8 @@ x86_64-w64-mingw32-g++ -std=c++20 -Wall -Wextra -Werror -fsyntax-only -I"$here/s
 echo "Windows serial device: builds with MinGW-w64"
 # No source file over 450 lines, no function over 80: the shape a newcomer reads at a glance.
 python3 "$here/scripts/check_shape.py" "$here/src" "$here/tools"
+# No include across the layers the wrong way (the app or the command line reaching the link, ...).
+python3 "$here/scripts/check_layers.py" "$here"
 bash "$here/scripts/fuzz.sh" 15
 bash "$here/scripts/package_check.sh"
 # The Windows build, its tests and the phone journey under Wine (skips without Qt for MinGW).

@@ -1,7 +1,7 @@
 #include "app/info_dialog.h"
 
 #include "app/language_tags.h"
-#include "link/at_exchange.h"
+#include "session/phone_session.h"
 #include "app/skin.h"
 #include "app/title_bar.h"
 
@@ -20,7 +20,7 @@ InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent) {
         l->setObjectName(QString::fromLatin1(labelName));
         setLanguageTag(l, captionTag(caption));
         l->setGeometry(16, y, 278, 16);
-        auto* e = new QLineEdit(kNotLearnt, frame_);
+        auto* e = new QLineEdit(PhoneSession::notLearnt(), frame_);
         e->setObjectName(QString::fromLatin1(editName));
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);  // keys go to the dialog

@@ -4,7 +4,7 @@
 #include "base/language_table.h"
 #include "base/last_resort.h"
 #include "files/file_places.h"
-#include "link/debug_log.h"
+#include "session/phone_session.h"
 #include "quorvanta_version.h"
 
 #include <QApplication>
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     app.setApplicationVersion(QStringLiteral(QV_VERSION));
     QCommandLineParser parser;
     readCommandLine(parser, QApplication::arguments().mid(1));
-    if (parser.isSet("debug")) qv::setDebugLogEnabled(true);
+    if (parser.isSet("debug")) qv::PhoneSession::setDebugLogEnabled(true);
     qv::MainWindowOptions options;
     if (const QStringList v = parser.values("loader"); !v.isEmpty()) options.loaderPath = qv::plain(v.last());
     if (const QStringList v = parser.values("settings"); !v.isEmpty()) options.settingsPath = qv::plain(v.last());
@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
     qv::MainWindow window(options);  // loads the language table
     // The window has no console: a language.ini that could not be used is noted in the log.
     if (const QString warning = qv::languageTable().loadWarning(); !warning.isEmpty())
-        qv::writeLog(QStringLiteral("X: ") + warning);
+        qv::PhoneSession::writeDebugLine(QStringLiteral("X: ") + warning);
     app.setApplicationDisplayName(qv::langText(qv::Text::ProgramName));
     closeOnQuitSignal(&window);
     window.show();

@@ -66,7 +66,7 @@ MainWindow::MainWindow(const MainWindowOptions& options, QWidget* parent)
     buildControls();
     resetWorkspaceView();
     qApp->installEventFilter(this);  // the Alt key alone opens the window menu, whatever has the focus
-    phone_.at.portSetting = [this] { return settings_.port; };
+    phone_.setPortSetting([this] { return settings_.port; });
 }
 
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
@@ -210,7 +210,7 @@ void MainWindow::buildLinks() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    link_.task.setTask(WorkerTask::Idle);
+    phone_.markIdle();
     thumbnails_.clear();
     ws_.close();
     settings_.save(options_.settingsPath);
@@ -315,7 +315,7 @@ void MainWindow::switchMode(Mode mode) {
 // ---- Lists -----------------------------------------------------------------------------
 
 void MainWindow::fillLists() {
-    ProgressDialog progress(link_.task, this);
+    ProgressDialog progress([this] { phone_.cancel(); }, [this] { phone_.markIdle(); }, this);
     progress.hideCancelArea();
     progress.show();
     for (const ModeSlot& m : modes_) {
@@ -325,7 +325,7 @@ void MainWindow::fillLists() {
 }
 
 void MainWindow::refreshList(ListKind kind) {
-    ProgressDialog progress(link_.task, this);
+    ProgressDialog progress([this] { phone_.cancel(); }, [this] { phone_.markIdle(); }, this);
     progress.hideCancelArea();
     progress.show();
     panelOf(kind).fill(progress);

@@ -143,7 +143,6 @@ private:
     Settings settings_;
     Workspace ws_;
     PhoneSession phone_;
-    PhoneLink& link_ = phone_.link;
     ThumbnailStore thumbnails_;
     ListBatchActions* batchActions_ = nullptr;  // the lists' right-click batches
     Mode mode_ = Mode::Images;

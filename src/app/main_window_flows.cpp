@@ -9,7 +9,6 @@
 #include "app/restore_panel.h"
 #include "app/setup_com_dialog.h"
 #include "base/language_table.h"
-#include "base/program_dir.h"
 #include "files/flash_dump_source.h"
 #include "session/phone_write_task.h"
 #include "session/restore_patch_task.h"
@@ -29,7 +28,7 @@ namespace qv {
 void MainWindow::openClicked() { openServiceFile(QString()); }
 
 void MainWindow::openServiceFile(const QString& chosen) {
-    link_.task.setTask(WorkerTask::Idle);
+    phone_.markIdle();
     if (!loadPass(0, chosen)) loadPass(1, ws_.chosenName());
 }
 
@@ -87,24 +86,24 @@ void MainWindow::saveClicked() {
 }
 
 Result MainWindow::runPhoneTask(uint32_t baud, const std::function<void(const TaskStartSettings&)>& start) {
-    const QString loader = options_.loaderPath.isEmpty() ? QDir(programDirectory()).filePath("loader.bin") : options_.loaderPath;
+    const QString loader = options_.loaderPath.isEmpty() ? PhoneSession::defaultLoaderPath() : options_.loaderPath;
     if (Result loaded = phone_.loadLoader(loader); !loaded) {
         dialogs().showError(loaded.message(), langText(Text::ErrorPrefix));
         return Result(ResultCode::CantOpenFile, loaded.detail());
     }
-    ProgressDialog progress(link_.task, this);
-    progress.taskRunning = [this] { return phone_.worker.busy(); };
+    ProgressDialog progress([this] { phone_.cancel(); }, [this] { phone_.markIdle(); }, this);
+    progress.taskRunning = [this] { return phone_.busy(); };
     progress.errorBox = [this](const QString& text, const QString& caption) { dialogs().showError(text, caption); };
-    link_.progress = &progress;
+    phone_.setProgressListener(&progress);
     progress.show();
     start(TaskStartSettings{settings_.port, baud, settings_.keyLock != 0, options_.keypadWaitMs, [this](int ms) { pumpEvents(ms); }});
     progress.exec();
     // The dialog closes only once the worker has reported; let its last queued calls land.
-    while (phone_.worker.busy()) pumpEvents(20);
+    while (phone_.busy()) pumpEvents(20);
     QApplication::processEvents();
     lastTaskText_ = progress.barText();
     lastTaskResult_ = phone_.outcome();
-    link_.progress = nullptr;
+    phone_.setProgressListener(nullptr);
     phone_.endTransfer();
     return lastTaskResult_;
 }
@@ -142,22 +141,21 @@ void MainWindow::applyPatchClicked() {
 
 void MainWindow::infoClicked() {
     InfoDialog dialog(this);
-    AtExchange& at = phone_.at;
-    if (at.driverState() == AtDriverState::Inactive) {
-        at.onFinished = [&dialog, &at] {
-            const QString model = at.shownModel(), version = at.shownVersion();
+    if (!phone_.infoRunning()) {
+        phone_.setInfoFinished([&dialog, this] {
+            const QString model = phone_.shownModel(), version = phone_.shownVersion();
             QMetaObject::invokeMethod(&dialog, [&dialog, model, version] {
                 dialog.setValues(model, version);
                 dialog.setBusy(false);
             }, Qt::QueuedConnection);
-        };
-        dialog.setValues(kNotLearnt, kNotLearnt);
+        });
+        dialog.setValues(PhoneSession::notLearnt(), PhoneSession::notLearnt());
         dialog.setBusy(true);
     }
     phone_.startInfo();  // or, when a request still runs, its end
     dialog.exec();
     phone_.endInfo([this](int ms) { pumpEvents(ms); });
-    at.onFinished = nullptr;
+    phone_.setInfoFinished(nullptr);
     QApplication::processEvents();
 }
 

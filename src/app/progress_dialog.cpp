@@ -2,7 +2,6 @@
 
 #include "app/language_tags.h"
 #include "base/language_table.h"
-#include "link/task_control.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -25,7 +24,8 @@ void onUiThread(QObject* target, F f) {
 }
 }  // namespace
 
-ProgressDialog::ProgressDialog(TaskControl& task, QWidget* parent) : QDialog(parent), task_(task) {
+ProgressDialog::ProgressDialog(std::function<void()> cancelTask, std::function<void()> endTask, QWidget* parent)
+    : QDialog(parent), cancelTask_(std::move(cancelTask)), endTask_(std::move(endTask)) {
     setObjectName("Progress");
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(438, 120);
@@ -103,10 +103,10 @@ void ProgressDialog::clickButton() {
             QThread::msleep(5);
         }
         QApplication::processEvents();
-        task_.setTask(WorkerTask::Idle);
+        if (endTask_) endTask_();
         accept();
     } else if (caption == langText(Text::ProgressCancel)) {
-        task_.requestCancel();
+        if (cancelTask_) cancelTask_();
         button_->setText(langText(Text::ProgressClose));
     }
 }

@@ -13,12 +13,11 @@ class QPushButton;
 
 namespace qv {
 
-class TaskControl;
-
 class ProgressDialog final : public QDialog, public ProgressTexts {
     Q_OBJECT
 public:
-    ProgressDialog(TaskControl& task, QWidget* parent);
+    // `cancelTask` stops the task (the Cancel button); `endTask` tells that the box closes.
+    ProgressDialog(std::function<void()> cancelTask, std::function<void()> endTask, QWidget* parent);
 
     // The progress texts, callable from any thread.
     void setText(const QString& text) override;
@@ -43,7 +42,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TaskControl& task_;
+    std::function<void()> cancelTask_, endTask_;
     QLabel* version_;
     QProgressBar* bar_;
     QPushButton* button_;

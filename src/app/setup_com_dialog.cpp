@@ -6,6 +6,7 @@
 #include "app/skin.h"
 #include "app/title_bar.h"
 #include "base/language_table.h"
+#include "session/phone_session.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -48,8 +49,11 @@ QComboBox* speedList(QWidget* parent, const char* name, const QRect& where, uint
 }  // namespace
 
 const QStringList& SetupComDialog::speeds() {
-    static const QStringList list = {QStringLiteral("9600"),  QStringLiteral("19200"),  QStringLiteral("28800"),
-                                     QStringLiteral("38400"), QStringLiteral("115200"), QStringLiteral("230400")};
+    static const QStringList list = [] {
+        QStringList speeds;
+        for (uint32_t baud : PhoneSession::transferSpeeds()) speeds.append(QString::number(baud));
+        return speeds;
+    }();
     return list;
 }
 

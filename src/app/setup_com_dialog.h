@@ -3,7 +3,7 @@
 // transfer speeds, the keypad-lock, restore patch and verify options and the melody player.
 // Created for each opening; it loads the settings file itself, and Apply (or Enter) stores
 // all values and saves the file, Cancel (or Escape) closes without saving.
-#include "app/serial_ports.h"
+#include "ports/serial_ports.h"
 #include "files/settings.h"
 
 #include <QDialog>

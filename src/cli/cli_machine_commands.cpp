@@ -1,5 +1,5 @@
 // ports: the machine's serial ports.
-#include "app/serial_ports.h"
+#include "ports/serial_ports.h"
 #include "cli/cli_command.h"
 
 #include <QJsonArray>

@@ -3,7 +3,7 @@
 #include "base/command_line.h"
 #include "base/printable_text.h"
 #include "cli/cli_command.h"
-#include "link/debug_log.h"
+#include "session/phone_session.h"
 #include "quorvanta_version.h"
 
 #include <QCommandLineParser>
@@ -62,7 +62,7 @@ int runCommandLine(const QStringList& input) {
     top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     top.addOptions({{"debug", {}}, {"version", {}}, {"help", {}}});
     const bool fine = parseWords(top, input);
-    if (top.isSet("debug")) setDebugLogEnabled(true);
+    if (top.isSet("debug")) PhoneSession::setDebugLogEnabled(true);
     QStringList words = plain(top.positionalArguments());
     if (top.isSet("help") || (fine && !words.isEmpty() && (words.first() == "-h" || words.first() == "help"))) {
         printOverview(stdout);
@@ -87,7 +87,7 @@ int runCommandLine(const QStringList& input) {
                 printLine(stdout, QStringLiteral("Usage: quorvanta-cli %1 %2\n%3").arg(c.name, c.usage, c.help));
                 return 0;
             }
-            if (args.flag("debug")) setDebugLogEnabled(true);
+            if (args.flag("debug")) PhoneSession::setDebugLogEnabled(true);
             printJson(c.run(args));
             return 0;
         } catch (const UsageError& e) {

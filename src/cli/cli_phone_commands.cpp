@@ -30,8 +30,8 @@ QJsonValue info(const Args& a) {
     CommandPhoneSession session(a);
     const Result r = session.runInfo();
     // The bare values: the phone's answers without the space the dialog shows them after.
-    const QJsonObject shown{{"model", session.phone.at.shownModel().trimmed()},
-                            {"version", session.phone.at.shownVersion().trimmed()}};
+    const QJsonObject shown{{"model", session.phone.shownModel().trimmed()},
+                            {"version", session.phone.shownVersion().trimmed()}};
     if (!r) {
         printJson(shown);
         failTransfer(r);
@@ -138,6 +138,14 @@ QJsonValue phone(const Args& a) {
     throw UsageError("phone needs one of: info, read, write, restore");
 }
 
+// The speeds a transfer can run at, as the help names them: "9600, 19200, ... or 230400".
+QString speedChoice() {
+    QStringList speeds;
+    for (uint32_t baud : PhoneSession::transferSpeeds()) speeds.append(QString::number(baud));
+    const QString last = speeds.takeLast();
+    return speeds.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
 }  // namespace
 
 std::vector<Command> phoneCommands() {
@@ -154,7 +162,7 @@ std::vector<Command> phoneCommands() {
          "made only once the first of them was read), or writes a restore patch back (restore). write and restore "
          "read back what they wrote before letting go of the phone (the Verify setting, on by default); a row the "
          "phone does not hold as written fails the command, naming the row; --no-verify skips the read-back. B must "
-         "be a speed the loader knows: 9600, 19200, 28800, 38400, 115200 or 230400. read, write and restore wait for the phone's "
+         "be a speed the loader knows: " + speedChoice() + ". read, write and restore wait for the phone's "
          "boot code until Ctrl-C (after 10 s they remind you once to connect the cable and press and hold the power "
          "button); --boot-timeout S gives up when the boot code, or the loader it started, has not answered after "
          "S seconds. Ctrl-C acts as Cancel.",

@@ -1,10 +1,7 @@
 #include "cli/cli_phone_session.h"
 
 #include "base/language_table.h"
-#include "base/program_dir.h"
-#include "link/loader_commands.h"
 
-#include <QDir>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -30,30 +27,27 @@ CommandPhoneSession::CommandPhoneSession(const Args& args) : settings(Settings::
         if (ms > kMaxKeypadWaitMs) throw UsageError("--keypad-wait takes at most 600000 ms (10 minutes)");
         keypadWaitMs_ = int(ms);
     }
-    PhoneLink& link = phone.link;
+    std::chrono::milliseconds giveUpAfter{0};
     if (args.has("boot-timeout")) {
         const long long s = args.number("boot-timeout");
         if (s <= 0 || s > 24 * 3600) throw UsageError("--boot-timeout takes seconds from 1 to 86400");
-        link.bootWait.giveUpAfter = std::chrono::seconds(s);
+        giveUpAfter = std::chrono::seconds(s);
     }
     // Nobody may be watching a bar: say once, on its own line, what the phone needs.
-    link.bootWait.remindAfter = kBootReminderAfter;
-    link.bootWait.remind = [this] { progress.note(langText(Text::ConnectCableHoldPower)); };
-    link.progress = &progress;
-    link.portName = settings.port;
-    phone.at.portSetting = [this] { return settings.port; };
+    phone.setBootWait(giveUpAfter, kBootReminderAfter, [this] { progress.note(langText(Text::ConnectCableHoldPower)); });
+    phone.setProgressListener(&progress);
+    phone.setPortSetting([this] { return settings.port; });
     interrupted = false;
     std::signal(SIGINT, onInterrupt);
 }
 
 CommandPhoneSession::~CommandPhoneSession() {
-    phone.worker.stop();
-    phone.link.port.close();
+    phone.shutdown();  // before the progress it reports to goes
     std::signal(SIGINT, SIG_DFL);
 }
 
 void CommandPhoneSession::requireLoader() {
-    const QString path = args_.value("loader", QDir(programDirectory()).filePath("loader.bin"));
+    const QString path = args_.value("loader", PhoneSession::defaultLoaderPath());
     if (Result loaded = phone.loadLoader(path); !loaded) throw Failure(loaded.message());
 }
 
@@ -64,7 +58,7 @@ uint32_t CommandPhoneSession::transferSpeed(uint32_t setting, const char* settin
         if (b <= 0 || b > 4000000) throw UsageError("--baud is out of range");
         baud = uint32_t(b);
     }
-    if (const QString why = speedRefusal(baud); !why.isEmpty())
+    if (const QString why = PhoneSession::speedRefusal(baud); !why.isEmpty())
         throw Failure(why + (args_.has("baud") ? QStringLiteral(" (--baud)")
                                                : QStringLiteral(" (the %1 setting)").arg(QLatin1String(settingName))));
     return baud;

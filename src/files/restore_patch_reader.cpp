@@ -22,11 +22,11 @@ Expected<std::optional<PatchRecord>> RestorePatchReader::next(uint8_t* data) {
     }
     PatchRecord record{at_, 0, 0};
     const qint64 left = size_ - at_;
-    if (left < 8)
+    if (left < kPatchRecordHeadBytes)
         return stop(ResultCode::Damaged, QStringLiteral("The patch file ends inside a record: the head of the record at "
                                                         "offset %1 has %2 of its 8 bytes").arg(at_).arg(left));
-    uint8_t head[8];
-    if (!patch_.seek(at_) || patch_.read(reinterpret_cast<char*>(head), 8) != 8)
+    uint8_t head[kPatchRecordHeadBytes];
+    if (!patch_.seek(at_) || patch_.read(reinterpret_cast<char*>(head), kPatchRecordHeadBytes) != kPatchRecordHeadBytes)
         return stop(ResultCode::DiskError, QStringLiteral("The patch file cannot be read at offset %1: %2")
                                                .arg(at_).arg(patch_.errorString()));
     record.address = getU32(head);
@@ -34,13 +34,13 @@ Expected<std::optional<PatchRecord>> RestorePatchReader::next(uint8_t* data) {
     if (record.length > maxLength_)
         return stop(ResultCode::TooLarge, QStringLiteral("The patch record at offset %1 has %2 bytes, more than the %3 a "
                                                          "transfer can carry").arg(at_).arg(record.length).arg(maxLength_));
-    if (left - 8 < qint64(record.length))
+    if (left - kPatchRecordHeadBytes < qint64(record.length))
         return stop(ResultCode::Damaged, QStringLiteral("The patch file ends inside a record: the record at offset %1 has "
-                                                        "%2 of its %3 bytes").arg(at_).arg(left - 8).arg(record.length));
+                                                        "%2 of its %3 bytes").arg(at_).arg(left - kPatchRecordHeadBytes).arg(record.length));
     if (data && patch_.read(reinterpret_cast<char*>(data), record.length) != qint64(record.length))
         return stop(ResultCode::DiskError, QStringLiteral("The patch file cannot be read at offset %1: %2")
-                                               .arg(at_ + 8).arg(patch_.errorString()));
-    at_ += 8 + qint64(record.length);
+                                               .arg(at_ + kPatchRecordHeadBytes).arg(patch_.errorString()));
+    at_ += kPatchRecordHeadBytes + qint64(record.length);
     return std::optional<PatchRecord>(record);
 }
 

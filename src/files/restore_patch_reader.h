@@ -13,9 +13,12 @@
 
 namespace qv {
 
+// A record's head: the address and the length, before its bytes.
+inline constexpr qint64 kPatchRecordHeadBytes = 8;
+
 struct PatchRecord {
     qint64 offset = 0;     // where the record starts in the file
-    uint32_t address = 0;  // as the table holds it; the loader is given address - 8
+    uint32_t address = 0;  // as the table holds it; the loader is given address - kTableAddressOffset (link)
     uint32_t length = 0;
 };
 

@@ -160,7 +160,7 @@ void AtExchange::driverPass() {
             setLastFailure(ResultCode::Timeout);
             link_.port.close();
             driver_.store(AtDriverState::Inactive);
-            link_.task.setTask(WorkerTask::Idle);
+            if (onEnded) onEnded();
             if (onFinished) onFinished();
         } else if (r != ResultCode::NoAnswerYet) {
             setLastFailure(r);
@@ -172,14 +172,14 @@ void AtExchange::driverPass() {
         writeLog("tatAbort");
         link_.port.close();
         driver_.store(AtDriverState::Inactive);
-        link_.task.setTask(WorkerTask::Idle);
+        if (onEnded) onEnded();
         if (onFinished) onFinished();
         break;
     case AtDriverState::Finished:
         writeLog("tatFinished");
         link_.port.close();
         driver_.store(AtDriverState::Inactive);
-        link_.task.setTask(WorkerTask::Idle);
+        if (onEnded) onEnded();
         if (onFinished) onFinished();
         break;
     default:

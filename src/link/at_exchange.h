@@ -56,6 +56,9 @@ public:
     QString shownModel() const;
     QString shownVersion() const;
 
+    // Called when the driver ends, from the worker thread, before onFinished: the worker
+    // leaves the exchange.
+    std::function<void()> onEnded;
     // Called when the driver finishes, from the worker thread (the Info dialog shows the values).
     std::function<void()> onFinished;
     // The port name in use is taken from the settings at the driver's start.

@@ -126,15 +126,10 @@ private:
 
 bool loaderKnowsSpeed(uint32_t baud) { return baud == kLoaderStartSpeed || loaderSpeedCode(baud) >= 0; }
 
-const std::vector<uint32_t>& loaderSpeeds() {
-    static const std::vector<uint32_t> speeds = {9600, 19200, kLoaderStartSpeed, 38400, 115200, 230400};
-    return speeds;
-}
-
 QString speedRefusal(uint32_t baud) {
     if (loaderKnowsSpeed(baud)) return {};
     QStringList known;
-    for (uint32_t b : loaderSpeeds()) known.append(QString::number(b));
+    for (uint32_t b : kLoaderSpeeds) known.append(QString::number(b));
     return QStringLiteral("The loader cannot work at %1 baud; it knows %2").arg(baud).arg(known.join(QStringLiteral(", ")));
 }
 

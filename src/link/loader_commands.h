@@ -15,8 +15,6 @@ namespace qv {
 int loaderSpeedCode(uint32_t baud);
 // Whether a transfer can run at `baud`: the start speed or one with a speed code.
 bool loaderKnowsSpeed(uint32_t baud);
-// Those speeds, slowest first.
-const std::vector<uint32_t>& loaderSpeeds();
 // Why a transfer cannot run at `baud`, naming the speeds it can; empty when it can.
 QString speedRefusal(uint32_t baud);
 // Checksum of a write segment: 0xFFFF minus every byte of address, length and data.

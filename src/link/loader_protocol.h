@@ -70,5 +70,10 @@ inline constexpr std::array<LoaderSpeedCode, 5> kLoaderSpeedCodes = {{
     {115200, 0x04},
     {230400, 0x05},
 }};
+// The tables hold an item's address this far above the flash address the loader reads and
+// writes the item at.
+inline constexpr uint32_t kTableAddressOffset = 8;
+// Every speed a transfer can run at, slowest first: the start speed and those with a code.
+inline constexpr std::array<uint32_t, 6> kLoaderSpeeds = {9600, 19200, kLoaderStartSpeed, 38400, 115200, 230400};
 
 }  // namespace qv

@@ -1,8 +1,8 @@
 #pragma once
-// Everything a phone task shares: the port, its name and working speed, the task control
-// (its state and the cancel request) and where progress is reported.
+// Everything a phone task shares: the port, its name and working speed, the cancel request
+// and where progress is reported.
 #include "base/expected.h"
-#include "link/progress_events.h"
+#include "base/progress_events.h"
 #include "link/loader_protocol.h"
 #include "link/serial_port.h"
 #include "link/task_control.h"

@@ -8,7 +8,7 @@
 namespace qv {
 namespace {
 
-// Blobs read from the phone, at each item's address less 8. The rewriter asks item by item;
+// Blobs read from the phone, at each item's address less kTableAddressOffset. The rewriter asks item by item;
 // the first item of a run of neighbours fetches the whole run in one Read block, and the rest
 // are handed out from it.
 class PhoneReadSource final : public BlobSource {
@@ -62,7 +62,7 @@ private:
         items_.reserve(size_t(count));
         for (int i = 0; i < count; ++i) {
             const BlobRef b = image.blob(id, i);
-            items_.push_back({b.address - 8, id == kOperatorTable ? image.operFormat.recordSize : b.length});
+            items_.push_back({b.address - kTableAddressOffset, id == kOperatorTable ? image.operFormat.recordSize : b.length});
         }
     }
 

@@ -7,7 +7,10 @@
 
 namespace qv {
 
-PhoneWorker::PhoneWorker(PhoneLink& link, AtExchange& at) : link_(link), at_(at) {}
+PhoneWorker::PhoneWorker(PhoneLink& link, AtExchange& at) : link_(link), at_(at) {
+    // The exchange ends by itself (answered, timed out, stopped): the worker leaves it.
+    at_.onEnded = [this] { state_.setTask(WorkerTask::Idle); };
+}
 
 PhoneWorker::~PhoneWorker() { stop(); }
 
@@ -23,18 +26,23 @@ void PhoneWorker::stop() {
     if (!thread_.joinable()) return;
     quit_ = true;
     link_.task.requestStop();
-    link_.task.setTask(link_.task.task());  // wakes the wait
+    state_.setTask(state_.task());  // wakes the wait
     thread_.join();
+}
+
+void PhoneWorker::requestCancel() {
+    link_.task.requestStop();
+    state_.setTask(WorkerTask::Abort);
 }
 
 void PhoneWorker::run() {
     using namespace std::chrono_literals;
     while (!quit_) {
-        const WorkerTask task = link_.task.task();
+        const WorkerTask task = state_.task();
         switch (task) {
         case WorkerTask::Start:
             writeLog("ttsStart");
-            link_.task.replaceTask(WorkerTask::Start, WorkerTask::Idle);
+            state_.replaceTask(WorkerTask::Start, WorkerTask::Idle);
             break;
         case WorkerTask::WriteItems:
         case WorkerTask::ApplyPatch:
@@ -46,7 +54,7 @@ void PhoneWorker::run() {
             // A task cancelled before the worker took it up (during the pause after the
             // keypad command) still ends, as aborted.
             if (busy_) reportOutcome(ResultCode::Aborted);
-            link_.task.replaceTask(WorkerTask::Abort, WorkerTask::Idle);
+            state_.replaceTask(WorkerTask::Abort, WorkerTask::Idle);
             break;
         case WorkerTask::AtExchange:
             writeLog("ttsATProcessing");
@@ -54,7 +62,7 @@ void PhoneWorker::run() {
             break;
         case WorkerTask::Idle:
             // Nothing to do: sleep until a task arrives instead of polling.
-            link_.task.waitWhile(task, 200ms);
+            state_.waitWhile(task, 200ms);
             break;
         }
     }
@@ -78,7 +86,7 @@ void PhoneWorker::refuseTask(const Result& why) {
 
 void PhoneWorker::reportOutcome(const Result& result) {
     link_.report(ProgressEvent::outcome(result));
-    link_.task.setTask(WorkerTask::Idle);
+    state_.setTask(WorkerTask::Idle);
     if (onTaskEnded) onTaskEnded(result);
     busy_ = false;
 }
@@ -107,7 +115,7 @@ void startTask(PhoneLink& link, AtExchange& at, PhoneWorker& worker, WorkerTask 
     if (link.task.cancelled() || !worker.busy()) return;
     link.portName = settings.port;
     link.workingSpeed = settings.baud;
-    link.task.setTask(task);
+    worker.taskState().setTask(task);
 }
 
 }  // namespace qv

@@ -3,6 +3,7 @@
 // can cancel. It waits for a task, runs it, reports the outcome and waits again.
 #include "link/at_exchange.h"
 #include "link/phone_link.h"
+#include "session/worker_task.h"
 
 #include <QString>
 #include <atomic>
@@ -21,6 +22,11 @@ public:
 
     // The bodies of the transfer tasks.
     void setTaskBody(WorkerTask task, TaskBody body);
+    // The task to run next, or the one running.
+    WorkerTaskState& taskState() { return state_; }
+    const WorkerTaskState& taskState() const { return state_; }
+    // The user's Cancel: the running step stops, and a task not yet taken up ends as aborted.
+    void requestCancel();
     // Called on the worker thread when a transfer task has ended, with its result.
     std::function<void(const Result&)> onTaskEnded;
 
@@ -42,20 +48,11 @@ private:
 
     PhoneLink& link_;
     AtExchange& at_;
+    WorkerTaskState state_;
     std::map<WorkerTask, TaskBody> bodies_;
     std::thread thread_;
     std::atomic<bool> quit_{false};
     std::atomic<bool> busy_{false};
-};
-
-// What a task start needs from the settings.
-struct TaskStartSettings {
-    QString port;
-    uint32_t baud = 115200;
-    bool keyLock = false;
-    int keypadWaitMs = 4000;
-    // The pause after the keypad command; the window keeps its event loop running in it.
-    std::function<void(int ms)> wait;
 };
 
 // Presses the phone's end key by AT command, closes the port, waits for the phone to switch

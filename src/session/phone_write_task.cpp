@@ -2,6 +2,7 @@
 
 #include "base/file_output.h"
 #include "base/language_table.h"
+#include "files/restore_patch_reader.h"
 #include "session/transfer_steps.h"
 #include "image/byte_order.h"
 #include "link/debug_log.h"
@@ -65,10 +66,10 @@ public:
     }
     bool append(uint32_t address, const uint8_t* data, uint32_t length) {
         if (!file_.isOpen() && !file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-        uint8_t head[8];
+        uint8_t head[kPatchRecordHeadBytes];
         putU32(head, address);
         putU32(head + 4, length);
-        return file_.write(reinterpret_cast<const char*>(head), 8) == 8 &&
+        return file_.write(reinterpret_cast<const char*>(head), kPatchRecordHeadBytes) == kPatchRecordHeadBytes &&
                file_.write(reinterpret_cast<const char*>(data), length) == qint64(length) && file_.flush();
     }
     QString name() const { return QFileInfo(file_.fileName()).fileName(); }
@@ -152,7 +153,7 @@ private:
             if (!ticks[i]) continue;
             const BlobRef item = phoneItem(ws_.image(), list.kind, int(i));
             rows_.push_back(int(i));
-            ranges_.push_back({item.address - 8, item.length});
+            ranges_.push_back({item.address - kTableAddressOffset, item.length});
         }
         if (rows_.empty()) return {};
         logged_ = 0;
@@ -181,7 +182,7 @@ private:
         if (Result rc = readRun(link_, ranges_, batch, {}, block_); !rc) return rc;
         for (size_t j = batch.first; j < batch.first + batch.count; ++j) {
             const PhoneRange& r = ranges_[j];
-            if (!backup_.append(r.address + 8, block_.data() + (r.address - batch.address), r.length))
+            if (!backup_.append(r.address + kTableAddressOffset, block_.data() + (r.address - batch.address), r.length))
                 return Result(ResultCode::FileWriteError, QStringLiteral("Can not write the backup file %1").arg(backup_.name()));
         }
         return {};

@@ -2,12 +2,13 @@
 // Writing the ticked items of the four lists into the phone, each at its own address, with
 // an optional backup of the phone's old bytes as a restore patch.
 #include "files/workspace.h"
-#include "link/phone_link.h"
 
 #include <QDateTime>
 #include <QString>
 
 namespace qv {
+
+struct PhoneLink;
 
 // "backup_2008-3-7_14-5-9.flp": local date and time without leading zeros.
 QString backupFileName(const QDateTime& at);

@@ -2,7 +2,7 @@
 // A phone task's progress in words: turns the task's events into the texts of the progress
 // box (from the language table, at the time of the event). The window's progress dialog, the
 // terminal's bar and the tests' recorders build on it.
-#include "link/progress_events.h"
+#include "base/progress_events.h"
 
 #include <QString>
 

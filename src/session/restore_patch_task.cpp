@@ -12,15 +12,15 @@ namespace {
 Result readBack(PhoneLink& link, QIODevice& patch, const std::vector<PatchRecord>& written, std::vector<size_t>& differing) {
     std::vector<PhoneRange> ranges;
     ranges.reserve(written.size());
-    for (const PatchRecord& r : written) ranges.push_back({r.address - 8, r.length});
+    for (const PatchRecord& r : written) ranges.push_back({r.address - kTableAddressOffset, r.length});
     const Result r = verifyWritten(link, ranges, [&](size_t i, QByteArray& out) -> Result {
         const PatchRecord& record = written[i];
-        if (patch.seek(record.offset + 8)) {
+        if (patch.seek(record.offset + kPatchRecordHeadBytes)) {
             out = patch.read(qint64(record.length));
             if (out.size() == qsizetype(record.length)) return {};
         }
         return Result::failure(QStringLiteral("The patch file cannot be read at offset %1: %2")
-                                   .arg(record.offset + 8).arg(patch.errorString()));
+                                   .arg(record.offset + kPatchRecordHeadBytes).arg(patch.errorString()));
     }, differing);
     if (!r) return r;
     return unlessCancelled(link, ResultCode::Ok);
@@ -39,6 +39,12 @@ Result notHeld(const std::vector<PatchRecord>& written, const std::vector<size_t
 
 }  // namespace
 
+Result checkRestorePatch(QIODevice& patch) { return checkRestorePatch(patch, uint32_t(kTransferBufferBytes)); }
+
+Expected<std::unique_ptr<QFile>> openRestorePatch(const QString& path) {
+    return openRestorePatch(path, uint32_t(kTransferBufferBytes));
+}
+
 Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
     link.report(ProgressEvent::at(ProgressStage::WaitingForPhone));
     if (link.task.cancelled()) return ResultCode::Aborted;
@@ -52,7 +58,7 @@ Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
     Expected<std::optional<PatchRecord>> next = reader.next(block.data());
     for (; next && *next; next = reader.next(block.data())) {
         const PatchRecord& record = **next;
-        const Result rc = writeBlock(link, record.address - 8, std::span<const uint8_t>(block.data(), record.length));
+        const Result rc = writeBlock(link, record.address - kTableAddressOffset, std::span<const uint8_t>(block.data(), record.length));
         if (Result r = unlessCancelled(link, rc); !r) return failTask(link, r);
         written.push_back(record);
     }

@@ -1,6 +1,6 @@
 // An installed copy (its program folder not writable) keeps its settings in the per-user
 // folders; the port list shows the ports by name and stores their device paths.
-#include "app/serial_ports.h"
+#include "ports/serial_ports.h"
 #include "app/setup_com_dialog.h"
 #include "base/ini_file.h"
 #include "files/file_places.h"

@@ -158,6 +158,8 @@ TEST_F(CliTest, ErrorsAndUsage) {
     EXPECT_FALSE(QFile::exists(refusedBin));
     EXPECT_EQ(cli({"--help"}).code, 0);
     EXPECT_EQ(cli({"list", "--help"}).code, 0);
+    // The speeds --baud takes, as the loader's table lists them.
+    EXPECT_TRUE(cli({"phone", "--help"}).out.contains("a speed the loader knows: 9600, 19200, 28800, 38400, 115200 or 230400."));
 }
 
 // The forms a script may use around the command's words; each must reach the command or be

@@ -221,7 +221,8 @@ LinkSession::LinkSession(bool showProgress) {
     link.progress = showProgress ? &bar : nullptr;
     link.loaderImage = qv::emu::standInLoaderImage();
     // Nothing runs yet: the session's own record of the outcome is kept, and this one added.
-    phone.worker.onTaskEnded = [this, sessionRecord = phone.worker.onTaskEnded](const qv::Result& r) {
+    qv::PhoneWorker& worker = qv::PhoneSessionProbe::parts(phone).worker;
+    worker.onTaskEnded = [this, sessionRecord = worker.onTaskEnded](const qv::Result& r) {
         sessionRecord(r);
         std::lock_guard lock(mutex_);
         result_ = r.code();
@@ -232,7 +233,7 @@ LinkSession::LinkSession(bool showProgress) {
 
 LinkSession::~LinkSession() {
     bar.releaseGate();  // a test that failed half way must not leave the worker held
-    phone.worker.stop();
+    phone.shutdown();
 }
 
 qv::TaskStartSettings LinkSession::startOn(const QString& device, uint32_t baud) {

@@ -5,6 +5,7 @@
 #include "files/workspace.h"
 #include "session/phone_session.h"
 #include "session/progress_texts.h"
+#include "session/session_parts.h"
 #include "support/test_support.h"
 
 #include <QByteArray>
@@ -154,7 +155,7 @@ public:
 
     RecordingSink bar;  // outlives the session, which reports to it until its worker stops
     qv::PhoneSession phone;
-    qv::PhoneLink& link = phone.link;
+    qv::PhoneLink& link = qv::PhoneSessionProbe::parts(phone).link;
 
 private:
     qv::TaskStartSettings startOn(const QString& device, uint32_t baud);

@@ -60,7 +60,6 @@ TEST(BlockPlan, WritesJoinOnlyItemsThatLieExactlyNextToEachOther) {
 }
 
 struct BlockFixture : ::testing::Test, FakeLink {
-    BlockFixture() { link.task.setTask(WorkerTask::WriteItems); }
     FakeLoader phone{*dev};
 };
 

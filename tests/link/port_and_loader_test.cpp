@@ -19,7 +19,6 @@ using Bytes = std::vector<uint8_t>;
 struct LinkFixture : ::testing::Test, FakeLink {
     LinkFixture() {
         dev->opened = false;
-        link.task.setTask(WorkerTask::ReadFile);
     }
     Bytes writtenAfter(size_t from) const { return Bytes(dev->written.begin() + long(from), dev->written.end()); }
 };
@@ -114,7 +113,6 @@ TEST_F(LinkFixture, OpenFailuresAndCloseWithoutPort) {
     dev->failOpen = false;
     dev->failAt = ConfigureStep::Timeouts;
     EXPECT_EQ(link.port.openLoaderLink("ttyFAKE", 28800), ResultCode::CantSetTimeouts);
-    link.task.setTask(WorkerTask::ReadFile);
     EXPECT_EQ(uploadLoader(link), ResultCode::ComInitFailed);
     link.portName.clear();
     EXPECT_EQ(uploadLoader(link), ResultCode::WrongComSettings);
@@ -133,7 +131,7 @@ TEST_F(LinkFixture, AtLinkSettings) {
 
 TEST_F(LinkFixture, WritesStopOnAbortAndTheClockSurvivesATickWrap) {
     ASSERT_EQ(link.port.open("ttyFAKE"), ResultCode::Ok);
-    link.task.requestCancel();
+    link.task.requestStop();
     const uint8_t b[3] = {1, 2, 3};
     EXPECT_EQ(link.port.writeBytes(b, 3, link.task), 0);
     EXPECT_TRUE(dev->written.empty());
@@ -164,16 +162,15 @@ TEST_F(LinkFixture, LoaderUploadBytesOnTheWire) {
 }
 
 TEST_F(LinkFixture, LoaderUploadHonoursAbort) {
-    link.task.requestCancel();
+    link.task.requestStop();
     EXPECT_EQ(uploadLoader(link), ResultCode::Aborted);
     EXPECT_EQ(dev->openCount, 0);
-    EXPECT_EQ(link.task.task(), WorkerTask::Abort);
 
     // Cancel while greeting a silent phone.
-    link.task.setTask(WorkerTask::ReadFile);
+    link.task.renewCancel();
     int greetings = 0;
     dev->phone = [&](FakeSerialDevice&, const Bytes&) {
-        if (++greetings == 5) link.task.requestCancel();
+        if (++greetings == 5) link.task.requestStop();
     };
     EXPECT_EQ(uploadLoader(link), ResultCode::Aborted);
 }

@@ -22,11 +22,10 @@ using Bytes = std::vector<uint8_t>;
 struct Rig : FakeLink {
     Rig() {
         dev->opened = false;
-        link.task.setTask(WorkerTask::WriteItems);
         // A caller that keeps polling a dead or silent port is stopped as the user would:
         // with Cancel. Without this a hanging step would hang the test instead of failing it.
         dev->onPoll = [this] {
-            if (++polls == pollLimit) link.task.requestCancel();
+            if (++polls == pollLimit) link.task.requestStop();
         };
     }
     long long polls = 0, pollLimit = 200000;
@@ -78,7 +77,6 @@ TEST(PulledCable, AtAnyStepTheTaskEndsWithThePortsFailureNotAsAborted) {
         const Result r = c.run(link);
         EXPECT_EQ(r, c.expected) << r.message().toStdString();
         ASSERT_GE(pulledAtPoll, 0) << "the cable was never pulled";
-        EXPECT_NE(link.task.task(), WorkerTask::Abort) << "a pulled cable is not the user's Cancel";
         EXPECT_FALSE(link.task.cancelled()) << "the step kept polling a port that is gone";
         EXPECT_LE(rig.polls - pulledAtPoll, 3) << "the step kept polling a port that is gone";
         EXPECT_TRUE(link.port.lost());
@@ -99,7 +97,7 @@ TEST(BootWait, TheGreetingLoopPausesBetweenGreetingsWhateverThePortAnswers) {
     dev->phone = [&](FakeSerialDevice& d, const Bytes& w) {
         if (w.size() == 1 && w[0] == 0x45) {
             d.answer({0x00});
-            if (++greetings == 50) link->task.requestCancel();
+            if (++greetings == 50) link->task.requestStop();
         }
     };
     ASSERT_EQ(link->port.openLoaderLink("ttyFAKE", 28800), ResultCode::Ok);
@@ -143,7 +141,6 @@ TEST(BootWait, GivesUpOnlyWhenToldAndRemindsOnce) {
         EXPECT_EQ(r, c.expected);
         EXPECT_TRUE(r.detail().contains(QString::fromLatin1(c.detail))) << r.detail().toStdString();
         EXPECT_EQ(reminders, c.reminders);
-        EXPECT_NE(link.task.task(), WorkerTask::Abort);
         if (c.giveUpAfter > 0ms) {  // on the link's time, counted from the greeting or the loader's last byte
             EXPECT_GE(rig.dev->clockMs, c.giveUpAfter.count());
             EXPECT_LT(rig.dev->clockMs, c.giveUpAfter.count() + 500);

@@ -48,7 +48,7 @@ TEST_F(WorkerFixture, TurnsResultsIntoFinalTextsAndOneErrorBox) {
     auto run = [&](ResultCode r) {
         next = r;
         ended = false;
-        link.task.setTask(WorkerTask::WriteItems);
+        worker.taskState().setTask(WorkerTask::WriteItems);
         while (!ended) std::this_thread::yield();
     };
     run(ResultCode::Ok);
@@ -64,7 +64,7 @@ TEST_F(WorkerFixture, TurnsResultsIntoFinalTextsAndOneErrorBox) {
 
     // A body that reports success after the user cancelled still ends as aborted.
     worker.setTaskBody(WorkerTask::WriteItems, [&] {
-        link.task.requestCancel();
+        worker.requestCancel();
         return ResultCode::Ok;
     });
     run(ResultCode::Ok);
@@ -91,9 +91,9 @@ TEST(TaskStart, RefusesASpeedWithoutACodeBeforeThePhoneIsCalled) {
     PhoneLink* link = &rig.link;
     ErrorSink sink;
     link->progress = &sink;
-    link->task.setTask(WorkerTask::Idle);
     AtExchange at(*link);
     PhoneWorker worker(*link, at);
+    worker.taskState().setTask(WorkerTask::Idle);
     bool bodyRan = false;
     worker.setTaskBody(WorkerTask::WriteItems, [&] {
         bodyRan = true;

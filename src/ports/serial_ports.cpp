@@ -1,4 +1,4 @@
-#include "app/serial_ports.h"
+#include "ports/serial_ports.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
