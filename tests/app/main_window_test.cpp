@@ -45,23 +45,6 @@ TEST_F(MainWindowTest, OpenWithoutDataFileBuildsItFromDumpsAndShowsImages) {
     EXPECT_EQ(dialogs.titles.last(), "Open file #2");
 }
 
-TEST_F(MainWindowTest, ModesShowTheirListsAndEmptyOnesChangeNothing) {
-    auto w = window();
-    buildFromDumps(*w);
-    w->showMelodies();
-    EXPECT_EQ(w->mode(), Mode::Melodies);
-    EXPECT_TRUE(child<QListView>(*w, "melodyList")->isVisible());
-    EXPECT_FALSE(child<QListView>(*w, "pictureList")->isVisible());
-    w->showOperators();
-    EXPECT_TRUE(child<QListView>(*w, "operatorList")->isVisible());
-    w->showLangPack();
-    EXPECT_EQ(w->mode(), Mode::LangPack);
-    EXPECT_TRUE(child<QListView>(*w, "stringList")->isVisible());
-    w->showRestore();
-    EXPECT_EQ(w->mode(), Mode::Restore);
-    EXPECT_FALSE(child<QListView>(*w, "stringList")->isVisible());
-}
-
 TEST_F(MainWindowTest, ReversedOrderModelKeepsTheStringsClosed) {
     auto m = makeDemoModel(dir.path("six"), {6, false, "six"});
     ASSERT_TRUE(m);

@@ -99,6 +99,7 @@ TEST_F(CliTest, PicturesExportDecodeAndEncode) {
 }
 
 TEST_F(CliTest, ErrorsAndUsage) {
+    const QString sav = model->tableFile;
     QImage square(100, 100, QImage::Format_RGB32);
     square.fill(Qt::white);
     const QString squareBmp = dir->path("square.bmp"), refusedBin = dir->path("refused.bin");
@@ -137,6 +138,7 @@ TEST_F(CliTest, ErrorsAndUsage) {
 #ifndef _WIN32  // no /proc and no device files on Windows
         {{"import-strings", model->tableFile, "/proc/self/mem"}, 1, "Can not read /proc/self/mem"},
         {{"phone", "restore", "/dev/zero"}, 1, "Can not open /dev/zero: it is not a regular file"},
+        {{"show", "/dev/zero"}, 1, "not a regular file"},
 #endif
         // A patch that holds nothing to write is refused before the phone is called.
         {{"phone", "restore", dir->path("none.flp")}, 1, "none.flp: no such file"},
@@ -146,30 +148,8 @@ TEST_F(CliTest, ErrorsAndUsage) {
 #ifndef _WIN32  // the Windows build's libpng still writes a line of its own
         {{"import-picture", model->tableFile, "3", dir->path("cut.png")}, 1, "cut.png"},
 #endif
-    };
-    for (const Case& c : cases) {
-        const CliRun r = cli(c.args);
-        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
-        EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.toStdString();
-        if (c.code == 1) {
-            EXPECT_EQ(r.err.count(QByteArray("\n")), 1) << r.err.toStdString();
-        }
-    }
-    EXPECT_FALSE(QFile::exists(refusedBin));
-    EXPECT_EQ(cli({"--help"}).code, 0);
-    EXPECT_EQ(cli({"list", "--help"}).code, 0);
-}
-
-// The forms a script may use around the command's words; each must reach the command or be
-// refused as wrong usage, naming what was typed.
-TEST_F(CliTest, OptionsAndDashWordsAroundTheCommand) {
-    const QString sav = model->tableFile;
-    struct Case {
-        QStringList args;
-        int code;
-        const char* stderrHas;
-    };
-    const Case cases[] = {
+        // The forms a script may use around the command's words: each reaches the command or
+        // is refused as wrong usage, naming what was typed.
         {{"show", sav, "--debug"}, 0, ""},
         {{"delete", "strings", sav, "-1"}, 1, "outside the list"},
         {{"decode-picture", "--width", "-3", "--height", "1", "--format", "4", "--variant", "0", "--phone-type", "5",
@@ -184,12 +164,18 @@ TEST_F(CliTest, OptionsAndDashWordsAroundTheCommand) {
         {{"--debug", "--bogus", "show", sav}, 2, "unknown command '--bogus'"},
         {{"--version", "show"}, 2, "unknown command '--version'"},
         {{"-h"}, 0, ""},
+        {{"--help"}, 0, ""},
+        {{"list", "--help"}, 0, ""},
     };
     for (const Case& c : cases) {
         const CliRun r = cli(c.args, dir->path());
         EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(c.stderrHas)) << c.args.join(' ').toStdString() << ": " << r.err.toStdString();
+        if (c.code == 1) {
+            EXPECT_EQ(r.err.count(QByteArray("\n")), 1) << r.err.toStdString();
+        }
     }
+    EXPECT_FALSE(QFile::exists(refusedBin));
 }
 
 TEST_F(CliTest, SaveRewritesAndDebugWritesTheLog) {

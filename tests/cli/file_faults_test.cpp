@@ -1,5 +1,5 @@
 // quorvanta-cli when the world is hostile: a full disk, kill -9 in the middle of an edit, a
-// second process on the same pair, a device given as a table file. Afterwards the pair is the
+// second process on the same pair. Afterwards the pair is the
 // old one or the new one, never a mix, and every failure says so.
 #include "demo_model/demo_model.h"
 #include "cli/program_run.h"
@@ -217,20 +217,13 @@ TEST_F(CliFaults, OutputsNeverReplaceThePairNorLeaveAnImportHalfDone) {
     EXPECT_EQ(cli({"show", work}).code, 0);
 }
 
-TEST_F(CliFaults, ADeviceGivenAsATableFileIsOneLineOfError) {
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows has no device files";
-#endif
-    const CliRun r = cli({"show", "/dev/zero"});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains("not a regular file"));
-}
-
-// What the phone could not show as typed is refused with the reason, and the pair stays.
-TEST_F(CliFaults, ATextThePhoneCannotHoldIsRefusedAndChangesNothing) {
-    const QString work = dir->path("texts.sav");
+// What the phone could not show as typed, or a melody too long for its slot, is refused with
+// the reason, and the pair and the names of imported files stay.
+TEST_F(CliFaults, ATextOrMelodyThePhoneCannotHoldIsRefusedAndChangesNothing) {
+    const QString work = dir->path("texts.sav"), mru = dir->path("texts.mru"), huge = dir->path("huge.mmf");
     copyPair(*sav, work);
+    writeAll(mru, "[MRU]\r\nName1=kept.mmf\r\n");
+    writeAll(huge, QByteArray(1 << 20, 'M'));
     const Pair before = pairAt(work);
     const struct {
         QStringList args;
@@ -240,27 +233,15 @@ TEST_F(CliFaults, ATextThePhoneCannotHoldIsRefusedAndChangesNothing) {
         {{"set-string", work, "2", QString::fromUtf8("a\u4E2D")}, "The text holds a character the phone cannot show: \u4E2D"},
         {{"set-operator", work, "0", "--name1", QString::fromUtf8("\u4E2D")}, "The name holds a character the phone cannot show: \u4E2D"},
         {{"set-operator", work, "0", "--name1", "Eleven char"}, "Operator name #1 holds at most 10 characters"},
+        {{"import-melody", work, "1", huge}, "The file size should be less or is equal"},
     };
     for (const auto& c : cases) {
         const CliRun r = cli(c.args);
         EXPECT_EQ(r.code, 1) << c.reason;
         EXPECT_TRUE(QString::fromUtf8(r.err).contains(QString::fromUtf8(c.reason))) << r.err.toStdString();
         EXPECT_TRUE(pairAt(work) == before) << c.reason;
+        EXPECT_EQ(readAll(mru), QByteArray("[MRU]\r\nName1=kept.mmf\r\n")) << c.reason;
     }
-}
-
-TEST_F(CliFaults, ARefusedMelodyImportChangesNothing) {
-    const QString work = dir->path("melody.sav");
-    copyPair(*sav, work);
-    const QString mru = dir->path("melody.mru");
-    writeAll(mru, "[MRU]\r\nName1=kept.mmf\r\n");
-    const Pair before = pairAt(work);
-    const QString huge = dir->path("huge.mmf");
-    writeAll(huge, QByteArray(1 << 20, 'M'));
-    const CliRun r = cli({"import-melody", work, "1", huge});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_TRUE(pairAt(work) == before);
-    EXPECT_EQ(readAll(mru), QByteArray("[MRU]\r\nName1=kept.mmf\r\n"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The machine's side of both programs: `quorvanta-cli ports`, --version, and the man pages
 // made from --help.
+#include "cli/program_run.h"
 #include "quorvanta_version.h"
 #include "support/test_support.h"
 
@@ -8,30 +9,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ProgramRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-ProgramRun run(const char* program, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QV_BIN_DIR "/") + program, args);
-    p.waitForFinished(60000);
-    // Windows ends the lines of a program's text output with CR LF.
-    return {p.exitCode(), p.readAllStandardOutput().replace("\r\n", "\n"), p.readAllStandardError().replace("\r\n", "\n")};
+qvtest::ProgramRun run(const char* program, const QStringList& args) {
+    return qvtest::runProgram(QStringLiteral(QV_BIN_DIR "/") + program, args);
 }
 
 TEST(Ports, PrintsAJsonListOfPortsWithTheirNamesUsbFirst) {
-    const ProgramRun r = run("quorvanta-cli", {"ports"});
+    const qvtest::ProgramRun r = run("quorvanta-cli", {"ports"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
@@ -60,7 +48,7 @@ TEST(Ports, PrintsAJsonListOfPortsWithTheirNamesUsbFirst) {
 
 TEST(Version, BothProgramsPrintTheProjectVersion) {
     for (const char* program : {"quorvanta-cli", "quorvanta"}) {
-        const ProgramRun r = run(program, {"--version"});
+        const qvtest::ProgramRun r = run(program, {"--version"});
         EXPECT_EQ(r.code, 0) << program;
         EXPECT_EQ(r.out, QByteArray(program) + " " QV_VERSION "\n") << program;
     }
@@ -75,7 +63,7 @@ TEST(Version, TheWindowProgramAnswersTheFirstOfVersionHelpAndPaths) {
         {{"-platform", "offscreen", "--bogus", "--loader", "x", "--version", "--paths"}, "quorvanta " QV_VERSION "\n"},
     };
     for (const auto& [args, outStart] : cases) {
-        const ProgramRun r = run("quorvanta", args);
+        const qvtest::ProgramRun r = run("quorvanta", args);
         EXPECT_EQ(r.code, 0) << args.join(' ').toStdString();
         EXPECT_TRUE(r.out.startsWith(outStart)) << args.join(' ').toStdString() << ": " << r.out.toStdString();
     }
@@ -88,7 +76,7 @@ TEST(ManPages, HoldEveryEntryOfTheProgramsHelpAndTheVersion) {
     GTEST_SKIP() << "a cross build makes no man pages";
 #endif
     for (const char* program : {"quorvanta-cli", "quorvanta"}) {
-        const ProgramRun help = run(program, {"--help"});
+        const qvtest::ProgramRun help = run(program, {"--help"});
         ASSERT_EQ(help.code, 0) << program;
         const QString pagePath = QStringLiteral(QV_BIN_DIR "/../man/%1.1").arg(program);
         ASSERT_TRUE(QFileInfo::exists(pagePath)) << pagePath.toStdString();

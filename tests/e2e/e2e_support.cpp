@@ -14,7 +14,6 @@ namespace e2e {
 namespace {
 
 const QString kEmulator = QStringLiteral(QV_BIN_DIR "/quorvanta-phone-emu");
-const QString kCli = QStringLiteral(QV_BIN_DIR "/quorvanta-cli");
 
 struct DemoFolder {
     qvtest::ScratchDir dir;
@@ -127,20 +126,6 @@ int PhoneEmulator::stop() {
     process_->kill();
     process_->waitForFinished(2000);
     return -1;
-}
-
-CliRun runCli(const QStringList& args, const QString& cwd) {
-    QProcess p;
-    if (!cwd.isEmpty()) p.setWorkingDirectory(cwd);
-    QElapsedTimer clock;
-    clock.start();
-    p.start(kCli, args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(2000);
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError(), clock.elapsed()};
 }
 
 QStringList phoneOptions(const PhoneEmulator& emu) {

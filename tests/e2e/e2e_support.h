@@ -2,13 +2,13 @@
 // What the end-to-end tests share: the demo model with its dumps, the emulated phone as a
 // separate program on a pseudo-terminal, the command-line tool, and an in-process phone
 // session (link, worker, progress) for tests that must press Cancel at a precise moment.
+#include "cli/program_run.h"
 #include "files/workspace.h"
 #include "session/phone_session.h"
 #include "session/progress_texts.h"
 #include "support/test_support.h"
 
 #include <QByteArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
@@ -81,14 +81,9 @@ private:
 };
 
 // quorvanta-cli run to its end.
-struct CliRun {
-    int code = -1;
-    QByteArray out, err;
-    qint64 elapsedMs = 0;
-};
-CliRun runCli(const QStringList& args, const QString& cwd = {});
-// Its JSON document, and what it said on stderr (for failure messages).
-inline QJsonObject jsonOf(const CliRun& run) { return QJsonDocument::fromJson(run.out).object(); }
+using CliRun = qvtest::ProgramRun;
+inline CliRun runCli(const QStringList& args, const QString& cwd = {}) { return qvtest::cli(args, cwd); }
+inline QJsonObject jsonOf(const CliRun& run) { return run.json().object(); }
 inline std::string why(const CliRun& run) { return run.err.toStdString(); }
 // The phone options every phone command of these tests takes.
 QStringList phoneOptions(const PhoneEmulator& emu);

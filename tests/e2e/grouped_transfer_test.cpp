@@ -133,29 +133,19 @@ TEST(VerifiedWrite, CancelDuringTheReadBackEndsAbortedNeverDone) {
     EXPECT_EQ(phone.stop(), 0);
 }
 
-TEST(VerifiedWrite, TheCommandLineReportsTheRowAndNoVerifySkipsTheReadBack) {
+TEST(VerifiedWrite, TheCommandLinesNoVerifySkipsTheReadBack) {
     EditedRows files;
     ASSERT_TRUE(files.edit());
-    const QStringList write = {"phone", "write", files.table, "--pictures", "4", "--strings", "5,6,7,8,9", "--baud", "115200"};
-    {
-        PhoneEmulator phone(files.dir, files.dumps);
-        ASSERT_TRUE(phone.start(kUsbAdapter + QStringList{"--corrupt-write-segment", "1"}));
-        const CliRun run = runCli(write + phoneOptions(phone), files.dir.path());
-        EXPECT_EQ(run.code, 1);
-        EXPECT_EQ(run.err.trimmed(), "The phone does not hold what was written: pictures row 4");
-        EXPECT_EQ(phone.stop(), 0);
-    }
-    {
-        PhoneEmulator phone(files.dir, files.dumps);
-        ASSERT_TRUE(phone.start(kUsbAdapter + QStringList{"--corrupt-write-segment", "1"}));
-        const CliRun run = runCli(write + QStringList{"--no-verify"} + phoneOptions(phone), files.dir.path());
-        EXPECT_EQ(run.code, 0) << run.err.toStdString();
-        ASSERT_TRUE(phone.waitForLog("finish: back to the firmware"));
-        const QByteArray log = phone.log();
-        EXPECT_EQ(phone.count("stored wrong"), 1);
-        EXPECT_EQ(log.indexOf("read ", log.indexOf("end of write")), -1) << "nothing read back";
-        EXPECT_EQ(phone.stop(), 0);
-    }
+    PhoneEmulator phone(files.dir, files.dumps);
+    ASSERT_TRUE(phone.start(kUsbAdapter + QStringList{"--corrupt-write-segment", "1"}));
+    const CliRun run = runCli(QStringList{"phone", "write", files.table, "--pictures", "4", "--strings", "5,6,7,8,9", "--baud",
+                                          "115200", "--no-verify"} + phoneOptions(phone), files.dir.path());
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware"));
+    const QByteArray log = phone.log();
+    EXPECT_EQ(phone.count("stored wrong"), 1);
+    EXPECT_EQ(log.indexOf("read ", log.indexOf("end of write")), -1) << "nothing read back";
+    EXPECT_EQ(phone.stop(), 0);
 }
 
 TEST(VerifiedWrite, ARestoreReadsBackItsRecordsAndNamesOneStoredWrongly) {

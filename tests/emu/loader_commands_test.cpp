@@ -61,6 +61,8 @@ TEST(LoaderCommands, ReadsTheTableAddressEightAboveTheLoaderAddress) {
         {"dump 2 by a top byte of 2", dump2Address(0x10), 5, p.dump2.mid(0x10, 5)},
         {"dump 2 by a top byte of 0", 0x00010000, 3, p.dump2.mid(0x10008, 3)},
         {"top byte decided after adding 8", 0x00FFFFF8, 2, p.dump1.left(2)},
+        {"dump 2 from one past dump 1's last address", 0x01FFFFF8, 2, p.dump2.left(2)},
+        {"the table address wraps to 0 in dump 2", 0xFFFFFFF8, 2, p.dump2.left(2)},
         {"past the end reads erased", dump1Address(0x3FFFE), 4, p.dump1.right(2) + "\xFF\xFF"},
         {"nothing", dump1Address(0), 0, {}},
     };
