@@ -406,12 +406,13 @@ TEST_F(EditorTest, AnOperatorEditIsStoredWithItsCodeAsHex) {
         uint16_t stored;
         const char* shown;
     } cases[] = {{"1f", 0x001F, "1F"}, {"zz", 0, "00"}, {"", 0, "00"}};
+    auto w = opened(&MainWindow::showOperators);
+    selectRow(*w, "operatorList", 0);
+    EXPECT_EQ(child<QLineEdit>(*w, "name1")->text(), "NordTel");
+    EXPECT_EQ(child<QLineEdit>(*w, "operatorCodeEdit")->text(), "01");
+    EXPECT_EQ(child<QLabel>(*w, "operatorInfoLabel")->text(), "Operator code - 0250-01    RUS");
     for (const auto& c : cases) {
-        auto w = opened(&MainWindow::showOperators);
-        selectRow(*w, "operatorList", 0);
-        EXPECT_EQ(child<QLineEdit>(*w, "name1")->text(), "NordTel");
-        EXPECT_EQ(child<QLineEdit>(*w, "operatorCodeEdit")->text(), "01");
-        EXPECT_EQ(child<QLabel>(*w, "operatorInfoLabel")->text(), "Operator code - 0250-01    RUS");
+        w->workspace().ticks(ListKind::Operators)[0] = false;
         child<QLineEdit>(*w, "operatorCodeEdit")->setText(c.typed);
         child<QLineEdit>(*w, "name1")->setText("Tele2");
         child<QLineEdit>(*w, "name2")->clear();
@@ -444,9 +445,10 @@ TEST_F(EditorTest, AnOperatorNameThePhoneCannotHoldIsRefusedAndChangesNothing) {
         {"name1", "\u4E2D\u56FD", false, "Operator name #1 holds characters the phone cannot show: \u4E2D\u56FD"},
         {"name3", "A name of twenty-six chars", true, "Operator name #3 holds at most 17 characters"},
     };
+    auto w = opened(&MainWindow::showOperators);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
-        auto w = opened(&MainWindow::showOperators);
+        selectRow(*w, "operatorList", 1);  // the fields show the row afresh
         selectRow(*w, "operatorList", 0);
         ASSERT_TRUE(loadOperatorRecords(w->workspace()));
         QByteArray before;
@@ -468,8 +470,6 @@ TEST_F(EditorTest, AnOperatorNameThePhoneCannotHoldIsRefusedAndChangesNothing) {
         EXPECT_EQ(rowText(*w, "operatorList", 0), row);
         EXPECT_FALSE(w->workspace().ticks(ListKind::Operators)[0]);
     }
-    auto w = opened(&MainWindow::showOperators);
-    selectRow(*w, "operatorList", 0);
     auto* name1 = child<QLineEdit>(*w, "name1");
     name1->clear();
     name1->setFocus();
@@ -564,9 +564,10 @@ TEST_F(EditorTest, SearchSelectsTheFirstStringThatBeginsWithTheText) {
 // ---- Deleting ticked rows ------------------------------------------------------------------
 
 TEST_F(EditorTest, DeleteRemovesTheRowsTickedWithShiftArrowsOnlyAfterYes) {
+    auto w = opened();
     for (const ListCase& c : kLists) {
         SCOPED_TRACE(c.list);
-        auto w = opened(c.mode);
+        ((*w).*c.mode)();
         auto* list = child<QListView>(*w, c.list);
         ASSERT_TRUE(list->isVisible());
         const int rows = list->model()->rowCount();
@@ -600,9 +601,10 @@ TEST_F(EditorTest, DeleteRemovesTheRowsTickedWithShiftArrowsOnlyAfterYes) {
 }
 
 TEST_F(EditorTest, TheKeypadStarInvertsTheTicksExceptInTheStringList) {
+    auto w = opened();
     for (const ListCase& c : kLists) {
         SCOPED_TRACE(c.list);
-        auto w = opened(c.mode);
+        ((*w).*c.mode)();
         auto* list = child<QListView>(*w, c.list);
         auto& ticks = w->workspace().ticks(c.kind);
         ticks[0] = true;

@@ -24,8 +24,6 @@ using namespace qvtest;
 
 namespace {
 
-using CliRun = ProgramRun;
-
 struct Pair {
     QByteArray sav, mem;
     bool operator==(const Pair& o) const { return sav == o.sav && mem == o.mem; }
@@ -52,7 +50,7 @@ protected:
         const auto model = makeDemoModel(dir->path(), {5, true, "full"});
         ASSERT_TRUE(model) << model.error().message().toStdString();
         sav = new QString(model->tableFile);
-        const CliRun built = cli({"build-from-dumps", model->tableFile, model->dump1, model->dump2});
+        const ProgramRun built = cli({"build-from-dumps", model->tableFile, model->dump1, model->dump2});
         ASSERT_EQ(built.code, 0) << built.err.toStdString();
     }
     static void TearDownTestSuite() {
@@ -117,7 +115,7 @@ TEST_F(CliFaults, WritingToAFullDiskFailsWithTheSystemsReasonAndLeavesNoFile) {
     };
     for (const QStringList& args : commands) {
         SCOPED_TRACE(args.join(' ').toStdString());
-        const CliRun r = cli(args);
+        const ProgramRun r = cli(args);
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(r.err.contains("No space left on device")) << r.err.toStdString();
         EXPECT_FALSE(r.err.contains("Unknown error"));
@@ -137,7 +135,7 @@ TEST_F(CliFaults, AnEditOnAFullDiskKeepsTheOldPair) {
                                                       {"save", there},
                                                       {"delete", "strings", there, "4"}}) {
         SCOPED_TRACE(args.join(' ').toStdString());
-        const CliRun r = cli(args);
+        const ProgramRun r = cli(args);
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(r.err.contains("No space left on device")) << r.err.toStdString();
         EXPECT_TRUE(pairAt(there) == before);
@@ -168,7 +166,7 @@ TEST_F(CliFaults, KillDuringAnEditLeavesTheOldOrTheNewPair) {
         p.kill();  // SIGKILL; TerminateProcess on Windows
         p.waitForFinished();
         // The next open completes or drops what the killed process left.
-        const CliRun shown = cli({"show", work});
+        const ProgramRun shown = cli({"show", work});
         ASSERT_EQ(shown.code, 0) << "run " << run << ": " << shown.err.toStdString();
         const Pair now = pairAt(work);
         ASSERT_TRUE(now == oldPair || now == newPair) << "run " << run << " left a mix";
@@ -187,7 +185,7 @@ TEST_F(CliFaults, AReaderDuringAnotherProcessSaveNeverBreaksIt) {
         saver.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"save", work});
         ASSERT_TRUE(saver.waitForStarted());
         for (int k = 0; k < 3; ++k) {
-            const CliRun shown = cli({"show", work});
+            const ProgramRun shown = cli({"show", work});
             EXPECT_EQ(shown.code, 0) << shown.err.toStdString();
         }
         saver.waitForFinished(120000);
@@ -209,7 +207,7 @@ TEST_F(CliFaults, OutputsNeverReplaceThePairNorLeaveAnImportHalfDone) {
     };
     for (const auto& [args, message] : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
-        const CliRun r = cli(args);
+        const ProgramRun r = cli(args);
         EXPECT_EQ(r.code, 1);
         EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
         EXPECT_TRUE(pairAt(work) == before);
@@ -236,7 +234,7 @@ TEST_F(CliFaults, ATextOrMelodyThePhoneCannotHoldIsRefusedAndChangesNothing) {
         {{"import-melody", work, "1", huge}, "The file size should be less or is equal"},
     };
     for (const auto& c : cases) {
-        const CliRun r = cli(c.args);
+        const ProgramRun r = cli(c.args);
         EXPECT_EQ(r.code, 1) << c.reason;
         EXPECT_TRUE(QString::fromUtf8(r.err).contains(QString::fromUtf8(c.reason))) << r.err.toStdString();
         EXPECT_TRUE(pairAt(work) == before) << c.reason;

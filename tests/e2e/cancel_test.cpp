@@ -121,8 +121,9 @@ TEST(Cancel, AtEveryStageEndsAbortedWithNothingHalfDone) {
 }
 
 // The window keeps one worker and one link for its whole life: a cancelled task must leave
-// nothing behind that spoils the next one.
-TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
+// nothing behind that spoils the next one. That one reads through a USB adapter with its latency,
+// in grouped blocks, and still gives the dump import's data file and counts every item.
+TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLinkAndReadsInGroups) {
     ScratchDir dir;
     const QString table = dir.path("next.sav");
     copyFile(demo().tableFile, table);
@@ -140,7 +141,7 @@ TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
     ASSERT_EQ(session.waitForEnd(10000), std::optional<ResultCode>(ResultCode::Aborted));
 
     PhoneEmulator phone(secondDir, copyDumps(secondDir));
-    ASSERT_TRUE(phone.start());
+    ASSERT_TRUE(phone.start({"--usb-latency-ms", "16"}));
     const auto r = session.read(ws, phone.device(), 115200);
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, ResultCode::Ok);
@@ -149,7 +150,23 @@ TEST(Cancel, TheNextTaskRunsNormallyOnTheSameLink) {
     EXPECT_FALSE(session.portOpenAtEnd());
     QString builtMem = demo().builtTable;
     builtMem.chop(4);
-    EXPECT_TRUE(readAll(dir.path("next.mem")) == readAll(builtMem + ".mem"));
+    const QByteArray mem = readAll(dir.path("next.mem"));
+    EXPECT_TRUE(mem == readAll(builtMem + ".mem")) << firstDifference(mem, readAll(builtMem + ".mem"));
+
+    // Far fewer Read blocks than items (one more for the version block).
+    const int items = demo().pictures + demo().melodies + demo().operators + demo().strings;
+    EXPECT_GE(phone.count("read "), 5);
+    EXPECT_LT(phone.count("read "), items / 4) << phone.log().toStdString();
+    // The text still counts items, each once and in order.
+    const std::pair<QString, int> tables[] = {{"Reading pictures -", demo().pictures}, {"Reading melodies -", demo().melodies},
+                                              {"Reading operators list -", demo().operators}, {"Reading strings -", demo().strings}};
+    for (const auto& [label, count] : tables) {
+        QStringList expected;
+        for (int k = 1; k <= count; ++k) expected << QStringLiteral("%1 %2 of %3").arg(label).arg(k).arg(count);
+        const QRegularExpression shown("^" + QRegularExpression::escape(label));
+        EXPECT_EQ(session.bar.texts().filter(shown), expected) << label.toStdString();
+    }
+    EXPECT_EQ(phone.stop(), 0);
 }
 
 }  // namespace

@@ -18,45 +18,11 @@ using namespace e2e;
 
 namespace {
 
-// A service file whose picture rows were edited and ticked, with the phone's dumps as they
-// are and as they must become when every ticked row is written.
-struct EditedPictures {
-    ScratchDir dir;
-    Dumps dumps = copyDumps(dir);
-    QString table = copyBuiltPair(dir, "edit");
-    Workspace ws;
-    std::array<QByteArray, 2> before, after;
-    std::vector<int> rows;
-
-    bool edit(std::vector<int> pictureRows) {
-        rows = std::move(pictureRows);
-        if (!ws.open(table).ok() || !loadOperatorRecords(ws).ok()) return false;
-        before = after = {readAll(dumps.dump1), readAll(dumps.dump2)};
-        for (int row : rows) {
-            QByteArray blob;
-            if (!ws.readBlob(kPictureTable, row, blob).ok() || blob.isEmpty()) return false;
-            for (char& c : blob) c = char(~c);
-            if (!ws.writeBlob(kPictureTable, row, blob).ok()) return false;
-            const DumpPlace p = placeOf(ws.image().pictures[size_t(row)].address);
-            after[size_t(p.dump)].replace(p.offset, blob.size(), blob);
-            ws.ticks(ListKind::Pictures)[size_t(row)] = true;
-        }
-        return ws.dataFile().flush();
-    }
-    // The phone's bytes of a row: as before the write, or as edited.
-    bool rowIs(const std::array<QByteArray, 2>& dumpsNow, int row, const std::array<QByteArray, 2>& like) const {
-        const PictEntry& e = ws.image().pictures[size_t(row)];
-        const DumpPlace p = placeOf(e.address);
-        return dumpsNow[size_t(p.dump)].mid(p.offset, e.size) == like[size_t(p.dump)].mid(p.offset, e.size);
-    }
-    std::array<QByteArray, 2> dumpsNow() const { return {readAll(dumps.dump1), readAll(dumps.dump2)}; }
-};
-
 TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
     int refused = 1;  // the second row's first segment: after those of the first row, as the phone counts them
     {
-        EditedPictures files;
-        ASSERT_TRUE(files.edit({0}));
+        EditedRows files;
+        ASSERT_TRUE(files.edit({{kPictureTable, 0}}));
         PhoneEmulator phone(files.dir, files.dumps);
         ASSERT_TRUE(phone.start());
         LinkSession session;
@@ -72,8 +38,9 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
     };
     for (const Case& c : {Case{1, ResultCode::Ok, {false, false, false}}, Case{3, ResultCode::InvalidResponse, {false, true, true}}}) {
         SCOPED_TRACE(testing::Message() << c.refusals << " refusals");
-        EditedPictures run;
-        ASSERT_TRUE(run.edit({0, 2, 5}));
+        EditedRows run;
+        const int rows[] = {0, 2, 5};
+        ASSERT_TRUE(run.edit({{kPictureTable, 0}, {kPictureTable, 2}, {kPictureTable, 5}}));
         PhoneEmulator phone(run.dir, run.dumps);
         ASSERT_TRUE(phone.start({"--refuse-segment", QString::number(refused), "--refuse-times", QString::number(c.refusals)}));
         LinkSession session;
@@ -82,8 +49,8 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         EXPECT_EQ(*r, c.result);
         EXPECT_FALSE(session.portOpenAtEnd());
         EXPECT_EQ(phone.count("refused as told"), c.refusals);
-        for (size_t i = 0; i < run.rows.size(); ++i)
-            EXPECT_EQ(run.ws.ticks(ListKind::Pictures)[size_t(run.rows[i])], c.stillTicked[i]) << "row " << run.rows[i];
+        for (size_t i = 0; i < std::size(rows); ++i)
+            EXPECT_EQ(run.ws.ticks(ListKind::Pictures)[size_t(rows[i])], c.stillTicked[i]) << "row " << rows[i];
         if (c.result == ResultCode::Ok) {
             EXPECT_TRUE(session.bar.errors().isEmpty());
         } else {
@@ -92,14 +59,14 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         }
         EXPECT_EQ(phone.stop(), 0);  // the phone keeps what it programmed
         const auto now = run.dumpsNow();
-        for (size_t i = 0; i < run.rows.size(); ++i)
-            EXPECT_TRUE(run.rowIs(now, run.rows[i], c.stillTicked[i] ? run.before : run.after)) << "row " << run.rows[i];
+        for (size_t i = 0; i < std::size(rows); ++i)
+            EXPECT_TRUE(run.pictureIs(now, rows[i], c.stillTicked[i] ? run.before : run.after)) << "row " << rows[i];
     }
 }
 
 TEST(WriteFaults, LineNoiseBeforeEveryAcknowledgementIsSkipped) {
-    EditedPictures files;
-    ASSERT_TRUE(files.edit({1, 3}));
+    EditedRows files;
+    ASSERT_TRUE(files.edit({{kPictureTable, 1}, {kPictureTable, 3}}));
     PhoneEmulator phone(files.dir, files.dumps);
     ASSERT_TRUE(phone.start({"--garbage-before-ack", "3"}));
     LinkSession session;

@@ -1,6 +1,6 @@
 // The user's journeys through the command-line tool against the emulated phone: reading the
 // phone into service files, writing edited items back with a backup, undoing them with the
-// backup, and the Info exchange.
+// backup and writing them again as found by comparison, Ctrl-C, and the Info exchange.
 #include "e2e/e2e_support.h"
 #include "files/workspace.h"
 #include "image/byte_order.h"
@@ -92,10 +92,12 @@ QByteArray flipBytes(QByteArray bytes) {
     return bytes;
 }
 
+// The same rows are then found again, and written, by comparing with the service file as it was
+// before the edits: a whole translation is sent that way.
 TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesIt) {
     ScratchDir dir;
     const Dumps dumps = copyDumps(dir);
-    const QString table = copyBuiltPair(dir, "edit");
+    const QString table = copyBuiltPair(dir, "edit"), older = copyBuiltPair(dir, "older");
     EditedItems items;
     items.originalDumps = {readAll(dumps.dump1), readAll(dumps.dump2)};
     items.expectedDumps = items.originalDumps;
@@ -136,6 +138,12 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
         items.put(image.blob(kStringTable, 5).address, text);
     }
 
+    auto expectDumps = [&](const std::array<QByteArray, 2>& expected) {
+        for (int d : {0, 1}) {
+            const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
+            EXPECT_TRUE(now == expected[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, expected[size_t(d)]);
+        }
+    };
     PhoneEmulator phone(dir, dumps);
     ASSERT_TRUE(phone.start());
     // Nothing ticked: nothing to send, and the phone is not called for it.
@@ -157,10 +165,7 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
 
     // The phone keeps its flash in the dump files once the loader is told to finish.
     ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 1));
-    for (int d : {0, 1}) {
-        const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
-        EXPECT_TRUE(now == items.expectedDumps[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, items.expectedDumps[size_t(d)]);
-    }
+    expectDumps(items.expectedDumps);
 
     // The backup holds the phone's old bytes of every written item, in the order written.
     const QByteArray patch = readAll(backup);
@@ -178,11 +183,16 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
     const CliRun restore = runCli(QStringList{"phone", "restore", backup, "--baud", "28800"} + phoneOptions(phone), dir.path());
     ASSERT_EQ(restore.code, 0) << why(restore);
     ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 2));
+    expectDumps(items.originalDumps);
+
+    const QStringList changedSince = {"phone", "write", table, "--changed-since"};
+    EXPECT_EQ(runCli(changedSince + QStringList{dir.path("none.sav")} + phoneOptions(phone), dir.path()).code, 1);
+    const CliRun again = runCli(changedSince + QStringList{older, "--baud", "115200"} + phoneOptions(phone), dir.path());
+    ASSERT_EQ(again.code, 0) << why(again);
+    EXPECT_EQ(jsonOf(again)["written"].toObject(), written);
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 3));
+    expectDumps(items.expectedDumps);
     EXPECT_EQ(phone.stop(), 0);
-    for (int d : {0, 1}) {
-        const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
-        EXPECT_TRUE(now == items.originalDumps[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, items.originalDumps[size_t(d)]);
-    }
 }
 
 TEST(PhoneCommandLine, InfoPrintsTheModelAndVersionThePhoneReports) {
@@ -197,26 +207,6 @@ TEST(PhoneCommandLine, InfoPrintsTheModelAndVersionThePhoneReports) {
     // And the port is free again: a second request gets the same answer.
     const CliRun again = runCli({"phone", "info", "--port", phone.device()});
     EXPECT_EQ(jsonOf(again)["model"].toString(), "E2E-7") << why(again);
-}
-
-TEST(PhoneCommandLine, AnUnusableLoaderFileStopsTheReadBeforeThePortIsOpened) {
-    ScratchDir dir;
-    PhoneEmulator phone(dir, copyDumps(dir));
-    ASSERT_TRUE(phone.start());
-    const QString table = dir.path("r.sav");
-    copyFile(demo().tableFile, table);
-    writeAll(dir.path("short.bin"), QByteArray(100, 'x'));
-    struct Case {
-        QString loader;
-        const char* says;
-    };
-    for (const Case& c : {Case{dir.path("absent.bin"), "cannot be read"}, Case{dir.path("short.bin"), "must have exactly 7116"}}) {
-        const CliRun read = runCli({"phone", "read", table, "--port", phone.device(), "--loader", c.loader, "--keypad-wait", "50"});
-        EXPECT_EQ(read.code, 1);
-        EXPECT_TRUE(read.err.contains(c.says) && read.err.contains(QFile::encodeName(c.loader))) << why(read);
-        EXPECT_FALSE(QFile::exists(dir.path("r.mem")));
-    }
-    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
 }
 
 // Ctrl-C pressed `afterEndKeyMs` after the phone took the end key; the pause after the keypad

@@ -1,7 +1,7 @@
 // The phone commands when the cable or the phone lets them down: the cable pulled while the
 // program waits for the boot code or for the loader, a phone that never boots (the reminder
-// and --boot-timeout), a backup asked for when the port cannot be opened, and a speed the
-// loader has no code for.
+// and --boot-timeout), a backup asked for when the port cannot be opened, and a loader file or
+// speed that cannot be used.
 #include "e2e/e2e_support.h"
 #include "image/byte_order.h"
 
@@ -128,28 +128,38 @@ TEST(Backup, NoBackupFileAndNoWordOfOneWhenNoOldBytesWereRead) {
     }
 }
 
-TEST(LoaderSpeeds, ASpeedWithoutALoaderCodeIsRefusedBeforeThePhoneIsCalled) {
+// A loader file that cannot be used, or a speed the loader has no code for, stops the command
+// before the phone is spoken to.
+TEST(LoaderChecks, AnUnusableLoaderFileOrASpeedWithoutALoaderCodeIsRefusedBeforeThePhoneIsCalled) {
     ScratchDir dir;
-    const QString table = copyBuiltPair(dir, "edit");
+    const QString table = copyBuiltPair(dir, "edit"), fresh = dir.path("r.sav");
+    copyFile(demo().tableFile, fresh);
     QByteArray patch(8, '\0');
     qv::putU32(reinterpret_cast<uint8_t*>(patch.data()), 0x01001000);
     qv::putU32(reinterpret_cast<uint8_t*>(patch.data()) + 4, 4);
     writeAll(dir.path("small.flp"), patch + "abcd");
+    writeAll(dir.path("short.bin"), QByteArray(100, 'x'));
     PhoneEmulator phone(dir, copyDumps(dir));
     ASSERT_TRUE(phone.start());
-    const QStringList commands[] = {
-        {"read", table},
-        {"write", table, "--pictures", "0"},
-        {"restore", dir.path("small.flp")},
+    const char* speeds = "9600, 19200, 28800, 38400, 115200, 230400";
+    const struct {
+        QStringList command, options;  // the options after those of the phone
+        QStringList says;
+    } cases[] = {
+        {{"read", fresh}, {"--loader", dir.path("absent.bin")}, {"cannot be read", dir.path("absent.bin")}},
+        {{"read", fresh}, {"--loader", dir.path("short.bin")}, {"must have exactly 7116", dir.path("short.bin")}},
+        {{"read", fresh}, {"--baud", "57600"}, {"57600", speeds}},
+        {{"write", table, "--pictures", "0"}, {"--baud", "57600"}, {"57600", speeds}},
+        {{"restore", dir.path("small.flp")}, {"--baud", "57600"}, {"57600", speeds}},
     };
-    for (const QStringList& command : commands) {
-        SCOPED_TRACE(command.first().toStdString());
-        const CliRun run = runCli(QStringList{"phone"} + command + QStringList{"--baud", "57600"} + phoneOptions(phone));
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.command + c.options).join(' ').toStdString());
+        const CliRun run = runCli(QStringList{"phone"} + c.command + phoneOptions(phone) + c.options);
         EXPECT_EQ(run.code, 1);
-        EXPECT_TRUE(run.err.contains("57600")) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains("9600, 19200, 28800, 38400, 115200, 230400")) << run.err.toStdString();
+        for (const QString& said : c.says) EXPECT_TRUE(QString::fromUtf8(run.err).contains(said)) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.path("r.mem")));
     }
-    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to";
+    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
 }
 
 }  // namespace

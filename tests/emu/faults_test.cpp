@@ -13,18 +13,14 @@ using qv::emu::PhoneSettings;
 
 const QByteArray kTrailer(2, '\0');
 
-// A loader running over one erased 128 KiB dump.
-struct FaultyPhone {
-    explicit FaultyPhone(const qv::emu::FaultPlan& faults) {
-        qvtest::writeAll(dir.path("one.bin"), QByteArray(0x20000, char(0xFF)));
+// A loader whose phone has the given faults.
+struct FaultyPhone : emutest::LoaderPhone {
+    explicit FaultyPhone(const qv::emu::FaultPlan& faults) : LoaderPhone(withFaults(faults)) {}
+    static PhoneSettings withFaults(const qv::emu::FaultPlan& faults) {
         PhoneSettings settings;
         settings.faults = faults;
-        phone = std::make_unique<EngineHarness>(settings, dir.path("one.bin"));
-        announcement = phone->startLoader();
+        return settings;
     }
-    qvtest::ScratchDir dir;
-    std::unique_ptr<EngineHarness> phone;
-    QByteArray announcement;
 };
 
 TEST(Faults, RefusedSegmentIsRefusedAgainWhenResentUpToTheGivenTimes) {
