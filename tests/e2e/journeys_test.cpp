@@ -146,12 +146,6 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
     };
     PhoneEmulator phone(dir, dumps);
     ASSERT_TRUE(phone.start());
-    // Nothing ticked: nothing to send, and the phone is not called for it.
-    const CliRun nothing = runCli(QStringList{"phone", "write", table} + phoneOptions(phone), dir.path());
-    ASSERT_EQ(nothing.code, 0) << why(nothing);
-    EXPECT_EQ(nothing.err, "No row is ticked: nothing was written to the phone\n");
-    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
-
     const CliRun write = runCli(QStringList{"phone", "write", table, "--pictures", "1,4", "--melodies", "2", "--operators",
                                             "3", "--strings", "5", "--backup", "--baud", "115200"} +
                                     phoneOptions(phone),

@@ -111,21 +111,25 @@ TEST(Backup, NoBackupFileAndNoWordOfOneWhenNoOldBytesWereRead) {
         const char* name;
         QStringList options;
         int code;
+        QByteArray says;  // the start of stderr; all of it when the command succeeds
     };
     const Case cases[] = {
         {"the port cannot be opened",
          {"--pictures", "0", "--port", dir.path("no-such-port"), "--keypad-wait", "0", "--loader", demo().loaderFile},
-         1},
-        {"nothing is ticked", phoneOptions(phone), 0},
+         1, "COM port init failed (Can not open the port "},
+        // Nothing to send, and the phone is not called for it.
+        {"nothing is ticked", phoneOptions(phone), 0, "No row is ticked: nothing was written to the phone\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const CliRun run = runCli(QStringList{"phone", "write", table, "--backup"} + c.options, dir.path());
         EXPECT_EQ(run.code, c.code) << run.err.toStdString();
+        EXPECT_TRUE(c.code == 0 ? run.err == c.says : run.err.startsWith(c.says)) << run.err.toStdString();
         EXPECT_TRUE(backupsIn(dir.path()).isEmpty()) << backupsIn(dir.path()).join(' ').toStdString();
         EXPECT_FALSE(run.err.contains("old bytes")) << run.err.toStdString();
         EXPECT_FALSE(QJsonDocument::fromJson(run.out).object().contains("backupFile")) << run.out.toStdString();
     }
+    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
 }
 
 // A loader file that cannot be used, or a speed the loader has no code for, stops the command
