@@ -274,9 +274,7 @@ TEST_F(MainWindowTest, InfoShowsTheEmulatedPhonesModelAndVersion) {
     GTEST_SKIP() << "the phone emulator is a Linux program";
 #endif
     Emulator phone(model, dir.path());
-    Settings s;
-    s.port = phone.device;
-    ASSERT_TRUE(s.save(options.settingsPath));
+    ASSERT_TRUE(pointAtPhone(phone, options));
     auto w = window();
     QString shownModel, shownVersion;
     QTimer closer;

@@ -4,8 +4,6 @@
 // service files as they were, the phone's flash as it was and the row still ticked (or, when
 // Cancel came after the write, the whole row in the flash and unticked) and the port closed.
 #include "e2e/e2e_support.h"
-#include "editors/item_views.h"
-#include "files/workspace.h"
 
 #include <QFile>
 #include <QRegularExpression>

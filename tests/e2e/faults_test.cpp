@@ -1,9 +1,8 @@
 // A phone that misbehaves: refused write segments, silence, lost bytes, line noise and a
-// firmware that does not answer AT commands. Each task must end in a known state: the right
-// message, the files and tick marks as the user can rely on, and the port closed.
+// firmware that does not answer AT commands (and the Info exchange where it does). Each task must
+// end in a known state: the right message, the files and tick marks as the user can rely on, and
+// the port closed.
 #include "e2e/e2e_support.h"
-#include "editors/item_views.h"
-#include "files/workspace.h"
 #include "base/result.h"
 
 #include <QElapsedTimer>
@@ -140,49 +139,62 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
     }
 }
 
-TEST(InfoFaults, APhoneThatIsDeafSaysErrorOrIsMissingGivesNotAvailable) {
-    struct Case {
-        const char* fault;  // nullptr: no phone on the port at all
-        const char* says;
-        int atLeastMs, atMostMs;
+// The Info exchange: what the phone reports, or N/A when it is deaf, says ERROR or is missing.
+TEST(Info, PrintsWhatThePhoneReportsOrNotAvailableWhenItIsDeafSaysErrorOrIsMissing) {
+    const char* deaf = "Can not receive a response from the phone";
+    const struct {
+        QStringList phone;  // empty: no phone on the port at all
+        int code;
+        const char *model, *version, *says;
+        int atLeastMs, atMostMs, atCommands;  // atCommands < 0: not counted
+    } cases[] = {
+        {{}, 1, "N/A", "N/A", "Can not open COM port", 0, 2000, -1},
+        // At the line's own pace the replies come in several pieces.
+        {{"--model", "E2E-7", "--version", "V99z", "--throttle"}, 0, "E2E-7", "V99z", "", 0, 3000, -1},
+        {{"--at-silent"}, 1, "N/A", "N/A", deaf, 3000, 3000 + 2500, 0},
+        {{"--at-error"}, 1, "N/A", "N/A", deaf, 3000, 3000 + 2500, 1},
+    };
+    struct Run {
         ScratchDir dir;
         std::unique_ptr<PhoneEmulator> phone;
         QProcess cli;
         QElapsedTimer clock;
     };
-    const char* deaf = "Can not receive a response from the phone";
-    // The firmware cases wait out the 3 s answer time, side by side.
-    std::array<Case, 3> cases;
-    // Waited for in this order, so each one's time is its own.
-    cases[0].fault = nullptr, cases[0].says = "Can not open COM port", cases[0].atLeastMs = 0, cases[0].atMostMs = 2000;
-    cases[1].fault = "--at-silent", cases[1].says = deaf, cases[1].atLeastMs = 3000, cases[1].atMostMs = 3000 + 2500;
-    cases[2].fault = "--at-error", cases[2].says = deaf, cases[2].atLeastMs = 3000, cases[2].atMostMs = 3000 + 2500;
-    for (Case& c : cases) {
-        QString port = c.dir.path("no-such-port");
-        if (c.fault) {
-            c.phone = std::make_unique<PhoneEmulator>(c.dir, copyDumps(c.dir));
-            ASSERT_TRUE(c.phone->start({c.fault}));
-            port = c.phone->device();
+    // The firmware faults wait out the 3 s answer time, side by side; waited for in this order,
+    // so each one's time is its own.
+    std::array<Run, std::size(cases)> runs;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        Run& run = runs[i];
+        QString port = run.dir.path("no-such-port");
+        if (!cases[i].phone.isEmpty()) {
+            run.phone = std::make_unique<PhoneEmulator>(run.dir, copyDumps(run.dir));
+            ASSERT_TRUE(run.phone->start(cases[i].phone));
+            port = run.phone->device();
         }
-        c.clock.start();
-        c.cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"phone", "info", "--port", port});
+        run.clock.start();
+        run.cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"phone", "info", "--port", port, "--keypad-wait", "50"});
     }
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.fault ? c.fault : "no phone");
-        ASSERT_TRUE(c.cli.waitForFinished(20000));
-        const qint64 took = c.clock.elapsed();
-        EXPECT_EQ(c.cli.exitCode(), 1);
-        const QJsonObject shown = QJsonDocument::fromJson(c.cli.readAllStandardOutput()).object();
-        EXPECT_EQ(shown["model"].toString(), "N/A");
-        EXPECT_EQ(shown["version"].toString(), "N/A");
-        const QByteArray err = c.cli.readAllStandardError();
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const auto& c = cases[i];
+        Run& run = runs[i];
+        SCOPED_TRACE(c.phone.join(' ').toStdString());
+        ASSERT_TRUE(run.cli.waitForFinished(20000));
+        const qint64 took = run.clock.elapsed();
+        EXPECT_EQ(run.cli.exitCode(), c.code);
+        const QJsonObject shown = QJsonDocument::fromJson(run.cli.readAllStandardOutput()).object();
+        EXPECT_EQ(shown["model"].toString(), c.model);
+        EXPECT_EQ(shown["version"].toString(), c.version);
+        const QByteArray err = run.cli.readAllStandardError();
         EXPECT_TRUE(err.contains(c.says)) << err.toStdString();
         EXPECT_GE(took, c.atLeastMs);
         EXPECT_LT(took, c.atMostMs);
-        if (c.phone) {
-            EXPECT_EQ(c.phone->count("AT command"), c.fault == QLatin1String("--at-error") ? 1 : 0) << c.phone->log().toStdString();
+        if (c.atCommands >= 0) {
+            EXPECT_EQ(run.phone->count("AT command"), c.atCommands) << run.phone->log().toStdString();
         }
     }
+    // And the port is free again: a second request gets the same answer.
+    const CliRun again = runCli({"phone", "info", "--port", runs[1].phone->device()});
+    EXPECT_EQ(jsonOf(again)["model"].toString(), "E2E-7") << why(again);
 }
 
 }  // namespace

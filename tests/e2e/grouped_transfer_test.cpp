@@ -1,12 +1,9 @@
 // Writes that read back what they wrote, through a USB adapter with its latency: a phone that
 // acknowledges a write segment but stores it wrongly.
 #include "e2e/e2e_support.h"
-#include "editors/item_views.h"
-#include "files/workspace.h"
 #include "image/byte_order.h"
 #include "base/result.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace qv;

@@ -1,12 +1,11 @@
 // The user's journeys through the command-line tool against the emulated phone: reading the
 // phone into service files, writing edited items back with a backup, undoing them with the
-// backup and writing them again as found by comparison, Ctrl-C, and the Info exchange.
+// backup and writing them again as found by comparison, and Ctrl-C.
 #include "e2e/e2e_support.h"
 #include "files/workspace.h"
 #include "image/byte_order.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -187,20 +186,6 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
     ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 3));
     expectDumps(items.expectedDumps);
     EXPECT_EQ(phone.stop(), 0);
-}
-
-TEST(PhoneCommandLine, InfoPrintsTheModelAndVersionThePhoneReports) {
-    ScratchDir dir;
-    PhoneEmulator phone(dir, copyDumps(dir));
-    // At the line's own pace the replies come in several pieces.
-    ASSERT_TRUE(phone.start({"--model", "E2E-7", "--version", "V99z", "--throttle"}));
-    const CliRun info = runCli({"phone", "info", "--port", phone.device(), "--keypad-wait", "50"});
-    ASSERT_EQ(info.code, 0) << why(info);
-    EXPECT_EQ(jsonOf(info)["model"].toString(), "E2E-7");
-    EXPECT_EQ(jsonOf(info)["version"].toString(), "V99z");
-    // And the port is free again: a second request gets the same answer.
-    const CliRun again = runCli({"phone", "info", "--port", phone.device()});
-    EXPECT_EQ(jsonOf(again)["model"].toString(), "E2E-7") << why(again);
 }
 
 // Ctrl-C pressed `afterEndKeyMs` after the phone took the end key; the pause after the keypad

@@ -68,17 +68,16 @@ TEST(BootWait, ThePhoneCommandRemindsOnceAndGivesUpAtTheBootTimeout) {
         QString bootTimeout;
         const char* says;
         int reminders;
-        ScratchDir dir;
-        std::unique_ptr<PhoneEmulator> emulator;
-        QString table;
-        QProcess cli;
+        ScratchDir dir = {};
+        std::unique_ptr<PhoneEmulator> emulator = {};
+        QString table = {};
+        QProcess cli{};
     };
     // Side by side: the first one waits past the ten seconds after which the user is reminded.
-    std::array<Case, 2> cases;
-    cases[0].phone = "never boots", cases[0].phoneOptions = {"--boot-delay", "3600000"}, cases[0].bootTimeout = "11";
-    cases[0].says = "The phone's boot code did not answer within 11 s", cases[0].reminders = 1;
-    cases[1].phone = "its loader never starts", cases[1].phoneOptions = {"--start-delay", "3600000"};
-    cases[1].bootTimeout = "2", cases[1].says = "The loader did not confirm its start within 2 s", cases[1].reminders = 0;
+    std::array<Case, 2> cases{{
+        {"never boots", {"--boot-delay", "3600000"}, "11", "The phone's boot code did not answer within 11 s", 1},
+        {"its loader never starts", {"--start-delay", "3600000"}, "2", "The loader did not confirm its start within 2 s", 0},
+    }};
     for (Case& c : cases) {
         c.table = c.dir.path("phone.sav");
         copyFile(demo().tableFile, c.table);  // no data file: the read would make one
