@@ -223,16 +223,13 @@ TEST_F(CreateMem, ReadsTheFileAgainWhenShownAndTheCloseImageStoresTheSelection) 
 
 TEST_F(CreateMem, AskReturnsTheChoiceOfTheModalDialog) {
     write("[COM]\r\nMEM=1\r\n");
-    QTimer::singleShot(0, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<CreateMemDialog*>(w) && w->isVisible()) QTest::keyClick(w, Qt::Key_Return);
-    });
-    EXPECT_EQ(CreateMemDialog::ask(nullptr, path()), 1);
-    QTimer::singleShot(0, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<CreateMemDialog*>(w) && w->isVisible()) QTest::keyClick(w, Qt::Key_Escape);
-    });
-    EXPECT_EQ(CreateMemDialog::ask(nullptr, path()), -1);
+    for (const auto& [key, choice] : {std::pair{Qt::Key_Return, 1}, std::pair{Qt::Key_Escape, -1}}) {
+        QTimer::singleShot(0, [key] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<CreateMemDialog*>(w) && w->isVisible()) QTest::keyClick(w, key);
+        });
+        EXPECT_EQ(CreateMemDialog::ask(nullptr, path()), choice);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -321,9 +318,16 @@ TEST(AboutDialog, ShowsTheLicenceWholeAndWhereItsFullTextIs) {
     EXPECT_LT(licence->geometry().bottom(), child<QWidget>(&dlg, "closeButton")->geometry().top());
 }
 
-TEST(InfoDialog, StartsUnknownShowsValuesAndClosesByItsImage) {
-    InfoDialog dlg;
+// Opened centred on its parent, as every skinned dialog is.
+TEST(InfoDialog, OpensCentredStartsUnknownShowsValuesAndClosesByItsImage) {
+    QWidget parent;
+    parent.setGeometry(200, 100, 569, 456);
+    parent.show();
+    InfoDialog dlg(&parent);
     dlg.show();
+    EXPECT_EQ(dlg.size(), QSize(310, 152));
+    const QRect frame = parent.frameGeometry();
+    EXPECT_EQ(dlg.pos(), frame.topLeft() + QPoint((frame.width() - dlg.width()) / 2, (frame.height() - dlg.height()) / 2));
     EXPECT_EQ(dlg.model(), "???");
     EXPECT_EQ(dlg.version(), "???");
     EXPECT_EQ(child<QLabel>(&dlg, "modelLabel")->text(), "Model");
@@ -337,17 +341,6 @@ TEST(InfoDialog, StartsUnknownShowsValuesAndClosesByItsImage) {
     EXPECT_NE(dlg.cursor().shape(), Qt::BusyCursor);
     QTest::mouseClick(child<ImageButton>(&dlg, "closeButton"), Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
-}
-
-TEST(SkinnedDialogs, OpenCentredOnTheirParent) {
-    QWidget parent;
-    parent.setGeometry(200, 100, 569, 456);
-    parent.show();
-    InfoDialog dlg(&parent);
-    dlg.show();
-    EXPECT_EQ(dlg.size(), QSize(310, 152));
-    const QRect frame = parent.frameGeometry();
-    EXPECT_EQ(dlg.pos(), frame.topLeft() + QPoint((frame.width() - 310) / 2, (frame.height() - 152) / 2));
 }
 
 }  // namespace

@@ -72,17 +72,6 @@ SerialPortEntry port(const char* path, const char* description = "", std::option
     return e;
 }
 
-TEST(SerialPortLabel, NamesThePortByWhatTheSystemKnowsOfIt) {
-    const std::pair<SerialPortEntry, const char*> cases[] = {
-        {port("/dev/ttyUSB0", "FT232R USB UART", 0x0403, 0x6001), "ttyUSB0 \u2014 FT232R USB UART (0403:6001)"},
-        {port("/dev/ttyACM0", "", 0x1004, 0x61aa, "LG Electronics"), "ttyACM0 \u2014 LG Electronics (1004:61aa)"},
-        {port("/dev/ttyS0", "16550A"), "ttyS0 \u2014 16550A"},
-        {port("/dev/ttyS1"), "/dev/ttyS1"},  // nothing but its device
-        {port("COM3", "Prolific USB-to-Serial", 0x067b, 0x2303), "COM3 \u2014 Prolific USB-to-Serial (067b:2303)"},
-    };
-    for (const auto& [entry, label] : cases) EXPECT_EQ(serialPortLabel(entry), QString::fromUtf8(label)) << label;
-}
-
 class PortList : public ::testing::Test {
 protected:
     QString path() const { return dir.path("setting.ini"); }
@@ -94,20 +83,22 @@ protected:
     qvtest::ScratchDir dir;
     QList<SerialPortEntry> machine = {port("/dev/ttyS0"), port("/dev/ttyUSB10", "FT232R USB UART", 0x0403, 0x6001),
                                       port("/dev/ttyACM0", "", 0x1004, 0x61aa, "LG Electronics"),
-                                      port("/dev/ttyUSB2", "CP2102", 0x10c4, 0xea60)};
+                                      port("/dev/ttyUSB2", "CP2102", 0x10c4, 0xea60), port("/dev/ttyS1", "16550A")};
     SerialPortSource stub() const {
         return [this] { return machine; };
     }
 };
 
-TEST_F(PortList, ShowsUsbAdaptersFirstByNameAndStoresTheDevicePath) {
+// Each port named by what the system knows of it: its description or maker and its USB ids, or
+// its device alone.
+TEST_F(PortList, ShowsUsbAdaptersFirstByNameStoresTheDevicePathAndKeepsOneNoLongerThere) {
     qvtest::writeAll(path(), "[COM]\r\nPort=/dev/ttyUSB10\r\n");
     SetupComDialog dlg(path(), nullptr, stub());
     auto* cb = dlg.findChild<QComboBox*>("portCombo");
     EXPECT_EQ(labels(cb), (QStringList{QString::fromUtf8("ttyACM0 \u2014 LG Electronics (1004:61aa)"),
                                        QString::fromUtf8("ttyUSB2 \u2014 CP2102 (10c4:ea60)"),
                                        QString::fromUtf8("ttyUSB10 \u2014 FT232R USB UART (0403:6001)"),
-                                       "/dev/ttyS0"}));
+                                       "/dev/ttyS0", QString::fromUtf8("ttyS1 \u2014 16550A")}));
     EXPECT_EQ(cb->currentIndex(), 2);  // the configured device, found by its path
 
     dlg.apply();  // applied unchanged: the path, not the label
@@ -122,15 +113,12 @@ TEST_F(PortList, ShowsUsbAdaptersFirstByNameAndStoresTheDevicePath) {
     typed.findChild<QComboBox*>("portCombo")->setEditText(" /dev/ttyUSB5 ");
     typed.apply();
     EXPECT_EQ(typed.settings().port, "/dev/ttyUSB5");
-}
 
-TEST_F(PortList, WithoutAnyPortTheConfiguredOneStaysAndIsKept) {
-    machine.clear();
-    qvtest::writeAll(path(), "[COM]\r\nPort=/dev/ttyUSB0\r\n");
-    SetupComDialog dlg(path(), nullptr, stub());
-    EXPECT_EQ(dlg.findChild<QComboBox*>("portCombo")->currentText(), "/dev/ttyUSB0");
-    dlg.apply();
-    EXPECT_EQ(IniFile::load(path()).value(u"COM", u"Port"), "/dev/ttyUSB0");
+    machine.clear();  // without any port the configured one stays and is kept
+    SetupComDialog none(path(), nullptr, stub());
+    EXPECT_EQ(none.findChild<QComboBox*>("portCombo")->currentText(), "/dev/ttyUSB5");
+    none.apply();
+    EXPECT_EQ(IniFile::load(path()).value(u"COM", u"Port"), "/dev/ttyUSB5");
 }
 
 }  // namespace

@@ -151,16 +151,6 @@ TEST_F(LanguageTags, EachRuleSetsOnlyItsPropertyOfItsKinds) {
     }
 }
 
-// The named makers give the numbers the rules above read: a key's own for a caption, and the
-// key shifted into the range of a hint, a file dialog's title or a menu item.
-TEST_F(LanguageTags, EachMakerPutsTheKeyIntoTheRangeOfWhatItSets) {
-    EXPECT_EQ(captionTag(Text::Images).number, 8030);
-    EXPECT_EQ(captionTag(Text::FontPage0).number, 8200);
-    EXPECT_EQ(hintTag(Text::ScaleX).number, 8824);
-    EXPECT_EQ(fileDialogTag(Text::PathToPlayer).number, 9168);
-    EXPECT_EQ(menuItemTag(Text::TitleMinimize).number, 9238);
-}
-
 TEST_F(LanguageTags, TheWindowItselfIsNotAmongItsControls) {
     QLabel window("keep");
     setLanguageTag(&window, captionTag(Text::OperatorName1));

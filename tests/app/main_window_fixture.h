@@ -59,6 +59,19 @@ public:
     }
 };
 
+// Each list of the window with the mode that shows it.
+struct ListCase {
+    const char* list;
+    void (qv::MainWindow::*mode)();
+    qv::ListKind kind;
+};
+inline const ListCase kLists[] = {
+    {"pictureList", &qv::MainWindow::showImages, qv::ListKind::Pictures},
+    {"melodyList", &qv::MainWindow::showMelodies, qv::ListKind::Melodies},
+    {"operatorList", &qv::MainWindow::showOperators, qv::ListKind::Operators},
+    {"stringList", &qv::MainWindow::showLangPack, qv::ListKind::Strings},
+};
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -89,6 +102,12 @@ protected:
         QFile::remove(dir.path("demo.mem"));
         auto w = window();
         buildFromDumps(*w);
+        return w;
+    }
+    // The same with `mode`'s list in front.
+    std::unique_ptr<qv::MainWindow> opened(void (qv::MainWindow::*mode)()) {
+        auto w = opened();
+        ((*w).*mode)();
         return w;
     }
     static void selectRow(qv::MainWindow& w, const char* list, int row) {

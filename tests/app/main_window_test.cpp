@@ -44,23 +44,6 @@ TEST_F(MainWindowTest, OpenWithoutDataFileBuildsItFromDumpsAndShowsImages) {
     EXPECT_EQ(dialogs.titles.last(), "Open file #2");
 }
 
-TEST_F(MainWindowTest, ModesShowTheirListsAndEmptyOnesChangeNothing) {
-    auto w = window();
-    buildFromDumps(*w);
-    w->showMelodies();
-    EXPECT_EQ(w->mode(), Mode::Melodies);
-    EXPECT_TRUE(child<QListView>(*w, "melodyList")->isVisible());
-    EXPECT_FALSE(child<QListView>(*w, "pictureList")->isVisible());
-    w->showOperators();
-    EXPECT_TRUE(child<QListView>(*w, "operatorList")->isVisible());
-    w->showLangPack();
-    EXPECT_EQ(w->mode(), Mode::LangPack);
-    EXPECT_TRUE(child<QListView>(*w, "stringList")->isVisible());
-    w->showRestore();
-    EXPECT_EQ(w->mode(), Mode::Restore);
-    EXPECT_FALSE(child<QListView>(*w, "stringList")->isVisible());
-}
-
 TEST_F(MainWindowTest, ReversedOrderModelKeepsTheStringsClosed) {
     auto m = makeDemoModel(dir.path("six"), {6, false, "six"});
     ASSERT_TRUE(m);
@@ -290,9 +273,7 @@ TEST_F(MainWindowTest, InfoShowsTheEmulatedPhonesModelAndVersion) {
     GTEST_SKIP() << "the phone emulator is a Linux program";
 #endif
     Emulator phone(model, dir.path());
-    Settings s;
-    s.port = phone.device;
-    ASSERT_TRUE(s.save(options.settingsPath));
+    ASSERT_TRUE(pointAtPhone(phone, options));
     auto w = window();
     QString shownModel, shownVersion;
     QTimer closer;

@@ -104,11 +104,6 @@ TEST(MovedBackground, WithoutAScreenTheUncoveredPartIsTheBackgroundColour) {
     EXPECT_EQ(out.pixel(3, 3), qRgb(255, 0, 0));
 }
 
-TEST(ScreenCapture, APlatformThatHidesTheScreenGivesANullImage) {
-    ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
-    EXPECT_TRUE(captureScreenUnder(QRect(0, 0, 50, 40)).isNull());
-}
-
 TEST(SkinImages, PressedLooksDifferFromNormalOnes) {
     const std::pair<QImage, QImage> pairs[] = {
         {skin::titleButton(skin::TitleButton::Close, false), skin::titleButton(skin::TitleButton::Close, true)},

@@ -1,4 +1,5 @@
-// The title strip: pressed looks only for the left button, the window menu, dragging.
+// The title strip: pressed looks only for the left button, the window menu, dragging the window
+// or its outline.
 #include "app/language_tags.h"
 #include "app/title_bar.h"
 #include "base/language_table.h"
@@ -99,10 +100,18 @@ protected:
     QPoint start;
 };
 
-TEST_F(TitleBarDrag, TheLeftButtonMovesTheWindowAndReportsBothPlaces) {
+TEST_F(TitleBarDrag, TheLeftButtonMovesTheWindowAndReportsBothPlacesOtherButtonsAndAPlainClickDoNot) {
     QSignalSpy moved(bar, &TitleBar::dragFinished);
     const QPoint local(50, 10);
     const QPoint global = bar->mapToGlobal(local);
+    sendMouse(bar, QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton);
+    sendMouse(bar, QEvent::MouseMove, local, global + QPoint(30, 20), Qt::NoButton, Qt::RightButton);
+    sendMouse(bar, QEvent::MouseButtonRelease, local, global + QPoint(30, 20), Qt::RightButton, Qt::NoButton);
+    sendMouse(bar, QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(window.pos(), start);
+    EXPECT_EQ(moved.count(), 0);
+
     sendMouse(bar, QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton);
     sendMouse(bar, QEvent::MouseMove, local, global + QPoint(10, 5), Qt::NoButton, Qt::LeftButton);
     sendMouse(bar, QEvent::MouseMove, local, global + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
@@ -115,17 +124,28 @@ TEST_F(TitleBarDrag, TheLeftButtonMovesTheWindowAndReportsBothPlaces) {
     EXPECT_EQ(moved[0][1].toPoint(), start + QPoint(30, 20));
 }
 
-TEST_F(TitleBarDrag, OtherButtonsAndAPlainClickDoNotMoveIt) {
-    QSignalSpy moved(bar, &TitleBar::dragFinished);
+TEST_F(TitleBarDrag, WithAnOutlineTheWindowStaysWhileTheOutlineFollowsAndTheReleaseReportsTheNewPlace) {
+    bar->setOutlineDrag(true);
+    QSignalSpy released(bar, &TitleBar::outlineReleased);
+    QSignalSpy finished(bar, &TitleBar::dragFinished);
     const QPoint local(50, 10);
     const QPoint global = bar->mapToGlobal(local);
-    sendMouse(bar, QEvent::MouseButtonPress, local, global, Qt::RightButton, Qt::RightButton);
-    sendMouse(bar, QEvent::MouseMove, local, global + QPoint(30, 20), Qt::NoButton, Qt::RightButton);
-    sendMouse(bar, QEvent::MouseButtonRelease, local, global + QPoint(30, 20), Qt::RightButton, Qt::NoButton);
     sendMouse(bar, QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(bar, QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton);
+    sendMouse(bar, QEvent::MouseMove, local, global + QPoint(10, 5), Qt::NoButton, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseMove, local, global + QPoint(40, 30), Qt::NoButton, Qt::LeftButton);
+    ASSERT_TRUE(bar->outline());
+    EXPECT_TRUE(bar->outline()->isVisible());
+    // Just outside the window's rectangle at its new place.
+    EXPECT_EQ(bar->outline()->geometry(), QRect(start + QPoint(40, 30) - QPoint(2, 2), window.size() + QSize(4, 4)));
     EXPECT_EQ(window.pos(), start);
-    EXPECT_EQ(moved.count(), 0);
+    sendMouse(bar, QEvent::MouseButtonRelease, local, global + QPoint(40, 30), Qt::LeftButton, Qt::NoButton);
+
+    EXPECT_FALSE(bar->outline()->isVisible());
+    EXPECT_EQ(window.pos(), start);  // the window moves itself once it has read the screen there
+    EXPECT_EQ(finished.count(), 0);
+    ASSERT_EQ(released.count(), 1);
+    EXPECT_EQ(released[0][0].toPoint(), start);
+    EXPECT_EQ(released[0][1].toPoint(), start + QPoint(40, 30));
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 // The main window as a user meets it: tick boxes, the string field's characters, the mode bar,
-// empty lists, the preview's area, the see-through background after a move, the title bar's
-// outline drag, the window menu on Alt, and the small texts.
+// empty lists, the preview's area, the see-through background after a move, the window menu on
+// Alt, and the small texts.
 #include "app/file_name_edit.h"
 #include "app/skin.h"
 #include "app/title_bar.h"
-#include "base/cp1251.h"
 #include "editors/edit_operations.h"
 #include "main_window_fixture.h"
 #include "support/expected_value.h"
@@ -18,11 +17,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -68,17 +65,7 @@ QPoint tickBoxCentre(QListView* v, int row) {
 
 TEST_F(WindowUse, OneClickOnTheTickBoxOfAnyListTicksTheRowOnceAndTheRowItselfDoesNot) {
     auto w = opened();
-    const struct {
-        void (MainWindow::*mode)();
-        const char* list;
-        ListKind kind;
-    } lists[] = {
-        {&MainWindow::showImages, "pictureList", ListKind::Pictures},
-        {&MainWindow::showMelodies, "melodyList", ListKind::Melodies},
-        {&MainWindow::showOperators, "operatorList", ListKind::Operators},
-        {&MainWindow::showLangPack, "stringList", ListKind::Strings},
-    };
-    for (const auto& l : lists) {
+    for (const ListCase& l : kLists) {
         SCOPED_TRACE(l.list);
         ((*w).*l.mode)();
         auto* v = child<QListView>(*w, l.list);
@@ -101,8 +88,7 @@ TEST_F(WindowUse, OneClickOnTheTickBoxOfAnyListTicksTheRowOnceAndTheRowItselfDoe
 // ---- 2. Characters of the string field -------------------------------------------------------
 
 TEST_F(WindowUse, TheStringFieldRefusesCharactersThePhoneCannotShowAndOkStoresNothingWithThem) {
-    auto w = opened();
-    w->showLangPack();
+    auto w = opened(&MainWindow::showLangPack);
     selectRow(*w, "stringList", 2);
     auto* edit = child<QLineEdit>(*w, "stringEdit");
     const int length = w->workspace().image().strings[2].length;
@@ -179,39 +165,6 @@ TEST_F(WindowUse, AfterAMoveTheCoveredPartComesFromTheLastCaptureAndTheRestFromT
               QColor((c.red() * 89 + 0x11 * 11) / 100, (c.green() * 89 + 0x22 * 11) / 100, (c.blue() * 89 + 0x33 * 11) / 100));
 }
 
-TEST(TitleBarOutline, TheWindowStaysWhileTheOutlineFollowsAndTheReleaseReportsTheNewPlace) {
-    QWidget window(nullptr, Qt::FramelessWindowHint);
-    window.setGeometry(100, 100, 300, 200);
-    auto* bar = new TitleBar(&window);
-    bar->setGeometry(0, 0, 300, bar->height());
-    bar->setOutlineDrag(true);
-    window.show();
-    const QPoint start = window.pos();
-    QSignalSpy released(bar, &TitleBar::outlineReleased);
-    QSignalSpy finished(bar, &TitleBar::dragFinished);
-    auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent e(type, QPointF(50, 10), QPointF(global), button, held, Qt::NoModifier);
-        QApplication::sendEvent(bar, &e);
-    };
-    const QPoint press = bar->mapToGlobal(QPoint(50, 10));
-    send(QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
-    send(QEvent::MouseMove, press + QPoint(10, 5), Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseMove, press + QPoint(40, 30), Qt::NoButton, Qt::LeftButton);
-    ASSERT_TRUE(bar->outline());
-    EXPECT_TRUE(bar->outline()->isVisible());
-    // Just outside the window's rectangle at its new place.
-    EXPECT_EQ(bar->outline()->geometry(), QRect(start + QPoint(40, 30) - QPoint(2, 2), window.size() + QSize(4, 4)));
-    EXPECT_EQ(window.pos(), start);
-    send(QEvent::MouseButtonRelease, press + QPoint(40, 30), Qt::LeftButton, Qt::NoButton);
-
-    EXPECT_FALSE(bar->outline()->isVisible());
-    EXPECT_EQ(window.pos(), start);  // the window moves itself once it has read the screen there
-    EXPECT_EQ(finished.count(), 0);
-    ASSERT_EQ(released.count(), 1);
-    EXPECT_EQ(released[0][0].toPoint(), start);
-    EXPECT_EQ(released[0][1].toPoint(), start + QPoint(40, 30));
-}
-
 // ---- 4. The mode bar ---------------------------------------------------------------------
 
 // The contrast (WCAG) between a button's plate (its commonest colour) and the colour that stands
@@ -249,30 +202,23 @@ TEST_F(WindowUse, RestoreNeedsNoServiceFileAndTheModeInFrontStaysPressed) {
     EXPECT_TRUE(child<QWidget>(*w, "restoreFileEdit")->isVisible());
     EXPECT_TRUE(child<QToolButton>(*w, "applyPatchButton")->isVisible());
     EXPECT_TRUE(restore->isChecked());
-
-    buildFromDumps(*w);
-    const char* buttons[] = {"imagesButton", "melodiesButton", "operatorsButton", "langPackButton", "restoreButton"};
-    for (const char* pressed : {"operatorsButton", "melodiesButton", "melodiesButton", "restoreButton", "langPackButton",
-                                "imagesButton"}) {
-        child<QPushButton>(*w, pressed)->click();
-        for (const char* b : buttons)
-            EXPECT_EQ(child<QPushButton>(*w, b)->isChecked(), QByteArray(b) == pressed) << pressed << " then " << b;
-    }
 }
 
-// Each mode button brings its own panel to the front and no other, and the restore panel's
-// button reaches the window's patch flow.
+// Each mode button brings its own panel to the front and no other and stays pressed alone (a
+// second click too), and the restore panel's button reaches the window's patch flow.
 TEST_F(WindowUse, EachModeButtonShowsItsOwnPanelAloneAndRestoreAppliesThroughTheWindow) {
     auto w = opened();
     const QList<QWidget*> panels = {w->panel<PicturePanel>(), w->panel<MelodyPanel>(), w->panel<OperatorPanel>(),
                                     w->panel<StringPanel>(), w->panel<RestorePanel>()};
     const std::pair<const char*, QWidget*> modes[] = {
-        {"melodiesButton", w->panel<MelodyPanel>()}, {"operatorsButton", w->panel<OperatorPanel>()},
-        {"langPackButton", w->panel<StringPanel>()}, {"restoreButton", w->panel<RestorePanel>()},
-        {"imagesButton", w->panel<PicturePanel>()}};
+        {"melodiesButton", w->panel<MelodyPanel>()}, {"melodiesButton", w->panel<MelodyPanel>()},
+        {"operatorsButton", w->panel<OperatorPanel>()}, {"langPackButton", w->panel<StringPanel>()},
+        {"restoreButton", w->panel<RestorePanel>()},    {"imagesButton", w->panel<PicturePanel>()}};
     for (const auto& [button, panel] : modes) {
         child<QPushButton>(*w, button)->click();
         for (QWidget* p : panels) EXPECT_EQ(p->isVisible(), p == panel) << button << ": " << p->objectName().toStdString();
+        for (const auto& [other, itsPanel] : modes)
+            EXPECT_EQ(child<QPushButton>(*w, other)->isChecked(), QByteArray(other) == button) << button << " then " << other;
     }
     // A patch that cannot be applied says why, and no phone task starts.
     w->showRestore();
@@ -298,8 +244,7 @@ TEST_F(WindowUse, EachModeButtonShowsItsOwnPanelAloneAndRestoreAppliesThroughThe
 
 TEST_F(WindowUse, ImportAndExportInAModeWhoseListIsEmptySayWhy) {
     options.exportFolder = dir.path();
-    auto w = opened();
-    w->showMelodies();
+    auto w = opened(&MainWindow::showMelodies);
     deleteAll(*w, "melodyList");
     w->showImages();
     w->showMelodies();  // the pictures' controls stay, the melodies are in front
@@ -444,8 +389,7 @@ TEST_F(WindowUse, AnOperatorNameLongerThanItsFieldShowsElevenCharactersAndIsKept
 }
 
 TEST_F(WindowUse, TheMelodyNameChooserShowsNineteenRowsAtTheNameAndThePictureDialogEveryImage) {
-    auto w = opened();
-    w->showMelodies();
+    auto w = opened(&MainWindow::showMelodies);
     auto* chooser = w->findChild<QComboBox*>("melodyNameChooser");
     for (const auto& [melody, row] : {std::pair{0, 20}, std::pair{3, 0}}) {  // named by "Ring1"; none
         selectRow(*w, "melodyList", melody);

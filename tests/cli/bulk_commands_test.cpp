@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -102,8 +101,7 @@ TEST_F(BulkCommands, AnOlderTranslationIsRefusedWhereItsRowsMoved) {
     const QByteArray deleted = pair();
     const ProgramRun r = cli({"import-strings", sav, po});
     EXPECT_EQ(r.code, 1);
-    const QByteArray err = QByteArray(r.err).replace("\r\n", "\n");
-    EXPECT_TRUE(err.contains(": row 3 now reads \"Settings\"; the file translates \"Contacts\"\n")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains(": row 3 now reads \"Settings\"; the file translates \"Contacts\"\n")) << r.err.constData();
     EXPECT_EQ(pair(), deleted);
 }
 
@@ -161,10 +159,12 @@ TEST_F(BulkCommands, PictureAndMelodyFolders) {
 }
 
 // The command line's export (a 24-bit BMP, or a PNG in the picture's own depth) imports back
-// unchanged, for every picture that import is offered for, and exporting again writes the same file.
-TEST_F(BulkCommands, EveryPictureExportedImportsBackUnchanged) {
+// unchanged where import is offered, and exporting again writes the same file. The same export
+// and import run for every picture of two models below the command line; here a few rows
+// of each kind, offered or not, in each file type.
+TEST_F(BulkCommands, PicturesExportedImportBackUnchanged) {
     int imported = 0;
-    for (int row = 0; row < 26; ++row) {
+    for (int row : {0, 3, 4, 6, 8, 9, 13}) {
         const QString index = QString::number(row), type = row % 2 ? "png" : "bmp";
         const QString first = dir.path("first." + type), again = dir.path("again." + type);
         ASSERT_EQ(cli({"export-picture", sav, index, first}).code, 0);
@@ -177,7 +177,7 @@ TEST_F(BulkCommands, EveryPictureExportedImportsBackUnchanged) {
         ASSERT_EQ(cli({"export-picture", sav, index, again}).code, 0);
         EXPECT_EQ(readAll(again), readAll(first)) << row;
     }
-    EXPECT_EQ(imported, 20);
+    EXPECT_EQ(imported, 5);
     EXPECT_EQ(pair(), before);
 }
 

@@ -1,5 +1,6 @@
 // The machine's side of both programs: `quorvanta-cli ports`, --version, and the man pages
 // made from --help.
+#include "cli/program_run.h"
 #include "quorvanta_version.h"
 #include "support/test_support.h"
 
@@ -8,30 +9,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ProgramRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-ProgramRun run(const char* program, const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QV_BIN_DIR "/") + program, args);
-    p.waitForFinished(60000);
-    // Windows ends the lines of a program's text output with CR LF.
-    return {p.exitCode(), p.readAllStandardOutput().replace("\r\n", "\n"), p.readAllStandardError().replace("\r\n", "\n")};
+qvtest::ProgramRun run(const char* program, const QStringList& args) {
+    return qvtest::runProgram(QStringLiteral(QV_BIN_DIR "/") + program, args);
 }
 
 TEST(Ports, PrintsAJsonListOfPortsWithTheirNamesUsbFirst) {
-    const ProgramRun r = run("quorvanta-cli", {"ports"});
+    const qvtest::ProgramRun r = run("quorvanta-cli", {"ports"});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
@@ -58,26 +46,26 @@ TEST(Ports, PrintsAJsonListOfPortsWithTheirNamesUsbFirst) {
     EXPECT_EQ(run("quorvanta-cli", {"ports", "extra"}).code, 2);
 }
 
-TEST(Version, BothProgramsPrintTheProjectVersion) {
-    for (const char* program : {"quorvanta-cli", "quorvanta"}) {
-        const ProgramRun r = run(program, {"--version"});
-        EXPECT_EQ(r.code, 0) << program;
-        EXPECT_EQ(r.out, QByteArray(program) + " " QV_VERSION "\n") << program;
-    }
-}
-
-// The window program answers these before it starts, whatever else the line holds (Qt's own
-// options among it): the first of them.
-TEST(Version, TheWindowProgramAnswersTheFirstOfVersionHelpAndPaths) {
-    const std::pair<QStringList, QByteArray> cases[] = {
-        {{"--paths", "--help"}, "settings "},
-        {{"--debug", "--help", "--version"}, "Usage: quorvanta "},
-        {{"-platform", "offscreen", "--bogus", "--loader", "x", "--version", "--paths"}, "quorvanta " QV_VERSION "\n"},
+// Both programs print the project's version; the window program answers --version, --help and
+// --paths before it starts, whatever else the line holds (Qt's own options among it): the first
+// of them.
+TEST(Version, BothProgramsPrintTheProjectVersionAndTheWindowProgramAnswersTheFirstOfItsQuestions) {
+    const struct {
+        const char* program;
+        QStringList args;
+        QByteArray outStart;
+        bool whole;  // the output is exactly outStart
+    } cases[] = {
+        {"quorvanta-cli", {"--version"}, "quorvanta-cli " QV_VERSION "\n", true},
+        {"quorvanta", {"--version"}, "quorvanta " QV_VERSION "\n", true},
+        {"quorvanta", {"--paths", "--help"}, "settings ", false},
+        {"quorvanta", {"--debug", "--help", "--version"}, "Usage: quorvanta ", false},
+        {"quorvanta", {"-platform", "offscreen", "--bogus", "--loader", "x", "--version", "--paths"}, "quorvanta " QV_VERSION "\n", false},
     };
-    for (const auto& [args, outStart] : cases) {
-        const ProgramRun r = run("quorvanta", args);
-        EXPECT_EQ(r.code, 0) << args.join(' ').toStdString();
-        EXPECT_TRUE(r.out.startsWith(outStart)) << args.join(' ').toStdString() << ": " << r.out.toStdString();
+    for (const auto& c : cases) {
+        const qvtest::ProgramRun r = run(c.program, c.args);
+        EXPECT_EQ(r.code, 0) << c.program << " " << c.args.join(' ').toStdString();
+        EXPECT_TRUE(c.whole ? r.out == c.outStart : r.out.startsWith(c.outStart)) << c.program << ": " << r.out.toStdString();
     }
 }
 
@@ -88,7 +76,7 @@ TEST(ManPages, HoldEveryEntryOfTheProgramsHelpAndTheVersion) {
     GTEST_SKIP() << "a cross build makes no man pages";
 #endif
     for (const char* program : {"quorvanta-cli", "quorvanta"}) {
-        const ProgramRun help = run(program, {"--help"});
+        const qvtest::ProgramRun help = run(program, {"--help"});
         ASSERT_EQ(help.code, 0) << program;
         const QString pagePath = QStringLiteral(QV_BIN_DIR "/../man/%1.1").arg(program);
         ASSERT_TRUE(QFileInfo::exists(pagePath)) << pagePath.toStdString();

@@ -1,29 +1,17 @@
 // The files beside the programs: language.ini and setting.ini that are no INI text must not
 // stop quorvanta-cli; and the demo model maker answers --help and names a wrong word.
 #include "base/not_ini_files.h"
+#include "cli/program_run.h"
 #include "support/test_support.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace qvtest;
-
-struct ProgramRun {
-    int code = -1;
-    QByteArray out, err;
-};
-
-ProgramRun run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
 
 void removePath(const QString& path) {
     if (QFileInfo(path).isDir() && !QFileInfo(path).isSymLink()) QDir(path).removeRecursively();
@@ -61,7 +49,7 @@ TEST_F(ProgramFiles, LanguageFileThatIsNoTextIsIgnoredWithOneWarning) {
     for (const NotIniFile& c : notIniFiles()) {
         const QString path = dir->path("language.ini");
         c.make(path);
-        const ProgramRun r = run(program(), {"--help"});
+        const ProgramRun r = runProgram(program(), {"--help"});
         EXPECT_EQ(r.code, 0) << c.name << ": " << r.err.toStdString();
         EXPECT_TRUE(r.out.contains("Usage")) << c.name;
         const QList<QByteArray> lines = r.err.trimmed().split('\n');
@@ -76,7 +64,7 @@ TEST_F(ProgramFiles, PhoneCommandRunsOnBuiltInTextsAndDefaultSettings) {
     const QStringList info = {"phone", "info", "--port", dir->path("no-such-port")};
 
     writeAll(dir->path("language.ini"), "[Language]\r\n034=Port kaputt\r\n");
-    ProgramRun r = run(program(), info);
+    ProgramRun r = runProgram(program(), info);
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.startsWith("Port kaputt")) << r.err.toStdString();
 
@@ -86,22 +74,13 @@ TEST_F(ProgramFiles, PhoneCommandRunsOnBuiltInTextsAndDefaultSettings) {
     removePath(dir->path("language.ini"));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir->path("language.ini")));
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), dir->path("setting.ini")));
-    r = run(program(), info);
+    r = runProgram(program(), info);
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains("warning")) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("\nCan not open COM port")) << r.err.toStdString();
 }
 
-TEST(DemoModelProgram, HelpGoesToStdoutAndSucceeds) {
-    const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model" QV_EXE);
-    if (!QFileInfo::exists(program)) GTEST_SKIP() << "the program is not built";
-    const ProgramRun r = run(program, {"--help"});
-    EXPECT_EQ(r.code, 0);
-    EXPECT_TRUE(r.out.startsWith("Usage: quorvanta-demo-model OUTDIR")) << r.out.toStdString();
-    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
-}
-
-TEST(DemoModelProgram, WrongWordsAreNamedOnOneLineWithExitCodeOne) {
+TEST(DemoModelProgram, WrongWordsAreNamedOnOneLineWithExitCodeOneAndHelpSucceeds) {
     const QString program = QStringLiteral(QV_BIN_DIR "/quorvanta-demo-model" QV_EXE);
     if (!QFileInfo::exists(program)) GTEST_SKIP() << "the program is not built";
     struct Case {
@@ -119,12 +98,17 @@ TEST(DemoModelProgram, WrongWordsAreNamedOnOneLineWithExitCodeOne) {
         {{"out", "--phone-type", "-1"}, "the phone type must be a number"},
     };
     for (const Case& c : cases) {
-        const ProgramRun r = run(program, c.args);
+        const ProgramRun r = runProgram(program, c.args);
         EXPECT_EQ(r.code, 1) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith(c.stderrStart)) << r.err.toStdString();
         EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
     }
-    EXPECT_TRUE(run(program, {"out", "-h"}).out.startsWith("Usage: quorvanta-demo-model"));
+    for (const QStringList& args : {QStringList{"--help"}, QStringList{"out", "-h"}}) {  // help goes to stdout and succeeds
+        const ProgramRun help = runProgram(program, args);
+        EXPECT_EQ(help.code, 0);
+        EXPECT_TRUE(help.out.startsWith("Usage: quorvanta-demo-model OUTDIR")) << help.out.toStdString();
+        EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
-// Runs a program as a script would and keeps what it said: its exit code, stdout and stderr.
+// Runs a program as a script would and keeps what it said: its exit code (-1 when it crashed or
+// had to be killed), stdout and stderr, with Windows' CR LF line ends read as LF.
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -18,8 +19,12 @@ inline ProgramRun runProgram(const QString& program, const QStringList& args, co
     QProcess p;
     if (!cwd.isEmpty()) p.setWorkingDirectory(cwd);
     p.start(program, args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().replace("\r\n", "\n"), p.readAllStandardError().replace("\r\n", "\n")};
 }
 
 // quorvanta-cli of this build.

@@ -1,6 +1,7 @@
 #include "e2e/e2e_support.h"
 
 #include "demo_model/demo_model.h"
+#include "editors/item_views.h"
 #include "phone_emu/stand_in_loader.h"
 
 #include <QElapsedTimer>
@@ -14,7 +15,6 @@ namespace e2e {
 namespace {
 
 const QString kEmulator = QStringLiteral(QV_BIN_DIR "/quorvanta-phone-emu");
-const QString kCli = QStringLiteral(QV_BIN_DIR "/quorvanta-cli");
 
 struct DemoFolder {
     qvtest::ScratchDir dir;
@@ -69,6 +69,35 @@ QString copyBuiltPair(const qvtest::ScratchDir& dir, const QString& base) {
     mem.chop(4);
     copyFile(mem + ".mem", dir.path(base + ".mem"));
     return sav;
+}
+
+bool EditedRows::edit(const std::vector<std::pair<int, int>>& rows) {
+    if (!ws.open(table).ok() || !qv::loadOperatorRecords(ws).ok()) return false;
+    before = after = dumpsNow();
+    for (const auto& [id, row] : rows) {
+        qv::Expected<QByteArray> read = ws.readBlob(id, row);
+        if (!read || read->isEmpty()) return false;
+        QByteArray blob = std::move(*read);
+        for (char& c : blob) c = char(~c);
+        if (!ws.writeBlob(id, row, blob).ok()) return false;
+        const DumpPlace p = placeOf(ws.image().blob(id, row).address);
+        after[size_t(p.dump)].replace(p.offset, blob.size(), blob);
+        ws.ticks(id == qv::kPictureTable ? qv::ListKind::Pictures : qv::ListKind::Strings)[size_t(row)] = true;
+    }
+    return ws.dataFile().flush();
+}
+
+bool EditedRows::pictureIs(const std::array<QByteArray, 2>& now, int row, const std::array<QByteArray, 2>& like) const {
+    const qv::PictEntry& e = ws.image().pictures[size_t(row)];
+    const DumpPlace p = placeOf(e.address);
+    return now[size_t(p.dump)].mid(p.offset, e.size) == like[size_t(p.dump)].mid(p.offset, e.size);
+}
+
+std::vector<int> EditedRows::ticked(qv::ListKind kind) {
+    std::vector<int> rows;
+    for (size_t i = 0; i < ws.ticks(kind).size(); ++i)
+        if (ws.ticks(kind)[i]) rows.push_back(int(i));
+    return rows;
 }
 
 DumpPlace placeOf(uint32_t tableAddress) {
@@ -129,20 +158,6 @@ int PhoneEmulator::stop() {
     return -1;
 }
 
-CliRun runCli(const QStringList& args, const QString& cwd) {
-    QProcess p;
-    if (!cwd.isEmpty()) p.setWorkingDirectory(cwd);
-    QElapsedTimer clock;
-    clock.start();
-    p.start(kCli, args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(2000);
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError(), clock.elapsed()};
-}
-
 QStringList phoneOptions(const PhoneEmulator& emu) {
     return {"--port", emu.device(), "--loader", demo().loaderFile, "--keypad-wait", "50"};
 }
@@ -166,11 +181,6 @@ void RecordingSink::setPosition(int position) {
     gateHit_ = true;
     changed_.notify_all();
     changed_.wait(lock, [this] { return gateOpen_; });
-}
-
-void RecordingSink::setVersionLine(const QString& text, bool visible) {
-    std::lock_guard lock(mutex_);
-    version_ = visible ? text : QString();
 }
 
 void RecordingSink::showError(const QString& text, const QString&) {

@@ -2,6 +2,7 @@
 // What the end-to-end tests share: the demo model with its dumps, the emulated phone as a
 // separate program on a pseudo-terminal, the command-line tool, and an in-process phone
 // session (link, worker, progress) for tests that must press Cancel at a precise moment.
+#include "cli/program_run.h"
 #include "files/workspace.h"
 #include "session/phone_session.h"
 #include "session/progress_texts.h"
@@ -9,17 +10,18 @@
 #include "support/test_support.h"
 
 #include <QByteArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <condition_variable>
 #include <string>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace e2e {
 
@@ -44,6 +46,24 @@ struct Dumps {
 Dumps copyDumps(const qvtest::ScratchDir& dir);
 // The built table file and its data file copied into `dir` under `base`.sav / `base`.mem.
 QString copyBuiltPair(const qvtest::ScratchDir& dir, const QString& base);
+
+// The demo's built service file in a scratch folder with rows of its data file edited (their
+// bytes inverted) and ticked, and the phone's dumps as they are and as they must become once
+// every ticked row is written.
+struct EditedRows {
+    qvtest::ScratchDir dir;
+    Dumps dumps = copyDumps(dir);
+    QString table = copyBuiltPair(dir, "edit");
+    qv::Workspace ws;
+    std::array<QByteArray, 2> before, after;
+
+    // Each a table id and a row; the pictures and strings.
+    bool edit(const std::vector<std::pair<int, int>>& rows);
+    std::array<QByteArray, 2> dumpsNow() const { return {qvtest::readAll(dumps.dump1), qvtest::readAll(dumps.dump2)}; }
+    // Whether the bytes of a picture row in `now` are those in `like`.
+    bool pictureIs(const std::array<QByteArray, 2>& now, int row, const std::array<QByteArray, 2>& like) const;
+    std::vector<int> ticked(qv::ListKind kind);
+};
 
 // Where a table address lies in the dumps: the top byte picks the dump, the rest is the offset.
 struct DumpPlace {
@@ -82,21 +102,16 @@ private:
 };
 
 // quorvanta-cli run to its end.
-struct CliRun {
-    int code = -1;
-    QByteArray out, err;
-    qint64 elapsedMs = 0;
-};
-CliRun runCli(const QStringList& args, const QString& cwd = {});
-// Its JSON document, and what it said on stderr (for failure messages).
-inline QJsonObject jsonOf(const CliRun& run) { return QJsonDocument::fromJson(run.out).object(); }
+using CliRun = qvtest::ProgramRun;
+inline CliRun runCli(const QStringList& args, const QString& cwd = {}) { return qvtest::cli(args, cwd); }
+inline QJsonObject jsonOf(const CliRun& run) { return run.json().object(); }
 inline std::string why(const CliRun& run) { return run.err.toStdString(); }
 // The phone options every phone command of these tests takes.
 QStringList phoneOptions(const PhoneEmulator& emu);
 
-// The progress dialog as the tests see it: every text, the bar, the version line and error
-// boxes. A gate can hold the worker at the first bar update that matches, so that the test
-// thread presses Cancel at exactly that moment.
+// The progress dialog as the tests see it: every text, the bar and error boxes. A gate can hold
+// the worker at the first bar update that matches, so that the test thread presses Cancel at
+// exactly that moment.
 class RecordingSink final : public qv::ProgressTexts {
 public:
     using GateCondition = std::function<bool(const QString& text, int maximum, int position)>;
@@ -104,7 +119,7 @@ public:
     void setText(const QString& text) override;
     void setMaximum(int maximum) override;
     void setPosition(int position) override;
-    void setVersionLine(const QString& text, bool visible) override;
+    void setVersionLine(const QString&, bool) override {}
     void setButtonCaption(const QString&) override {}
     void showError(const QString& text, const QString& caption) override;
 
@@ -121,7 +136,6 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     QStringList texts_, errors_;
-    QString version_;
     int maximum_ = 100;
     GateCondition gate_;
     bool gateHit_ = false, gateOpen_ = false;

@@ -1,9 +1,8 @@
 // A phone that misbehaves: refused write segments, silence, lost bytes, line noise and a
-// firmware that does not answer AT commands. Each task must end in a known state: the right
-// message, the files and tick marks as the user can rely on, and the port closed.
+// firmware that does not answer AT commands (and the Info exchange where it does). Each task must
+// end in a known state: the right message, the files and tick marks as the user can rely on, and
+// the port closed.
 #include "e2e/e2e_support.h"
-#include "editors/item_views.h"
-#include "files/workspace.h"
 #include "base/result.h"
 
 #include <QElapsedTimer>
@@ -18,46 +17,11 @@ using namespace e2e;
 
 namespace {
 
-// A service file whose picture rows were edited and ticked, with the phone's dumps as they
-// are and as they must become when every ticked row is written.
-struct EditedPictures {
-    ScratchDir dir;
-    Dumps dumps = copyDumps(dir);
-    QString table = copyBuiltPair(dir, "edit");
-    Workspace ws;
-    std::array<QByteArray, 2> before, after;
-    std::vector<int> rows;
-
-    bool edit(std::vector<int> pictureRows) {
-        rows = std::move(pictureRows);
-        if (!ws.open(table).ok() || !loadOperatorRecords(ws).ok()) return false;
-        before = after = {readAll(dumps.dump1), readAll(dumps.dump2)};
-        for (int row : rows) {
-            qv::Expected<QByteArray> read = ws.readBlob(kPictureTable, row);
-            if (!read || read->isEmpty()) return false;
-            QByteArray blob = std::move(*read);
-            for (char& c : blob) c = char(~c);
-            if (!ws.writeBlob(kPictureTable, row, blob).ok()) return false;
-            const DumpPlace p = placeOf(ws.image().pictures[size_t(row)].address);
-            after[size_t(p.dump)].replace(p.offset, blob.size(), blob);
-            ws.ticks(ListKind::Pictures)[size_t(row)] = true;
-        }
-        return ws.dataFile().flush();
-    }
-    // The phone's bytes of a row: as before the write, or as edited.
-    bool rowIs(const std::array<QByteArray, 2>& dumpsNow, int row, const std::array<QByteArray, 2>& like) const {
-        const PictEntry& e = ws.image().pictures[size_t(row)];
-        const DumpPlace p = placeOf(e.address);
-        return dumpsNow[size_t(p.dump)].mid(p.offset, e.size) == like[size_t(p.dump)].mid(p.offset, e.size);
-    }
-    std::array<QByteArray, 2> dumpsNow() const { return {readAll(dumps.dump1), readAll(dumps.dump2)}; }
-};
-
 TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
     int refused = 1;  // the second row's first segment: after those of the first row, as the phone counts them
     {
-        EditedPictures files;
-        ASSERT_TRUE(files.edit({0}));
+        EditedRows files;
+        ASSERT_TRUE(files.edit({{kPictureTable, 0}}));
         PhoneEmulator phone(files.dir, files.dumps);
         ASSERT_TRUE(phone.start());
         LinkSession session;
@@ -73,8 +37,9 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
     };
     for (const Case& c : {Case{1, ResultCode::Ok, {false, false, false}}, Case{3, ResultCode::InvalidResponse, {false, true, true}}}) {
         SCOPED_TRACE(testing::Message() << c.refusals << " refusals");
-        EditedPictures run;
-        ASSERT_TRUE(run.edit({0, 2, 5}));
+        EditedRows run;
+        const int rows[] = {0, 2, 5};
+        ASSERT_TRUE(run.edit({{kPictureTable, 0}, {kPictureTable, 2}, {kPictureTable, 5}}));
         PhoneEmulator phone(run.dir, run.dumps);
         ASSERT_TRUE(phone.start({"--refuse-segment", QString::number(refused), "--refuse-times", QString::number(c.refusals)}));
         LinkSession session;
@@ -83,8 +48,8 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         EXPECT_EQ(*r, c.result);
         EXPECT_FALSE(session.portOpenAtEnd());
         EXPECT_EQ(phone.count("refused as told"), c.refusals);
-        for (size_t i = 0; i < run.rows.size(); ++i)
-            EXPECT_EQ(run.ws.ticks(ListKind::Pictures)[size_t(run.rows[i])], c.stillTicked[i]) << "row " << run.rows[i];
+        for (size_t i = 0; i < std::size(rows); ++i)
+            EXPECT_EQ(run.ws.ticks(ListKind::Pictures)[size_t(rows[i])], c.stillTicked[i]) << "row " << rows[i];
         if (c.result == ResultCode::Ok) {
             EXPECT_TRUE(session.bar.errors().isEmpty());
         } else {
@@ -93,14 +58,14 @@ TEST(WriteFaults, ARefusedSegmentIsSentAgainAndTheItemLandsWhole) {
         }
         EXPECT_EQ(phone.stop(), 0);  // the phone keeps what it programmed
         const auto now = run.dumpsNow();
-        for (size_t i = 0; i < run.rows.size(); ++i)
-            EXPECT_TRUE(run.rowIs(now, run.rows[i], c.stillTicked[i] ? run.before : run.after)) << "row " << run.rows[i];
+        for (size_t i = 0; i < std::size(rows); ++i)
+            EXPECT_TRUE(run.pictureIs(now, rows[i], c.stillTicked[i] ? run.before : run.after)) << "row " << rows[i];
     }
 }
 
 TEST(WriteFaults, LineNoiseBeforeEveryAcknowledgementIsSkipped) {
-    EditedPictures files;
-    ASSERT_TRUE(files.edit({1, 3}));
+    EditedRows files;
+    ASSERT_TRUE(files.edit({{kPictureTable, 1}, {kPictureTable, 3}}));
     PhoneEmulator phone(files.dir, files.dumps);
     ASSERT_TRUE(phone.start({"--garbage-before-ack", "3"}));
     LinkSession session;
@@ -174,49 +139,62 @@ TEST(ReadFaults, APhoneThatFallsSilentOrLosesAByteEndsTheReadAfterTheAnswerWait)
     }
 }
 
-TEST(InfoFaults, APhoneThatIsDeafSaysErrorOrIsMissingGivesNotAvailable) {
-    struct Case {
-        const char* fault;  // nullptr: no phone on the port at all
-        const char* says;
-        int atLeastMs, atMostMs;
+// The Info exchange: what the phone reports, or N/A when it is deaf, says ERROR or is missing.
+TEST(Info, PrintsWhatThePhoneReportsOrNotAvailableWhenItIsDeafSaysErrorOrIsMissing) {
+    const char* deaf = "Can not receive a response from the phone";
+    const struct {
+        QStringList phone;  // empty: no phone on the port at all
+        int code;
+        const char *model, *version, *says;
+        int atLeastMs, atMostMs, atCommands;  // atCommands < 0: not counted
+    } cases[] = {
+        {{}, 1, "N/A", "N/A", "Can not open COM port", 0, 2000, -1},
+        // At the line's own pace the replies come in several pieces.
+        {{"--model", "E2E-7", "--version", "V99z", "--throttle"}, 0, "E2E-7", "V99z", "", 0, 3000, -1},
+        {{"--at-silent"}, 1, "N/A", "N/A", deaf, 3000, 3000 + 2500, 0},
+        {{"--at-error"}, 1, "N/A", "N/A", deaf, 3000, 3000 + 2500, 1},
+    };
+    struct Run {
         ScratchDir dir;
         std::unique_ptr<PhoneEmulator> phone;
         QProcess cli;
         QElapsedTimer clock;
     };
-    const char* deaf = "Can not receive a response from the phone";
-    // The firmware cases wait out the 3 s answer time, side by side.
-    std::array<Case, 3> cases;
-    // Waited for in this order, so each one's time is its own.
-    cases[0].fault = nullptr, cases[0].says = "Can not open COM port", cases[0].atLeastMs = 0, cases[0].atMostMs = 2000;
-    cases[1].fault = "--at-silent", cases[1].says = deaf, cases[1].atLeastMs = 3000, cases[1].atMostMs = 3000 + 2500;
-    cases[2].fault = "--at-error", cases[2].says = deaf, cases[2].atLeastMs = 3000, cases[2].atMostMs = 3000 + 2500;
-    for (Case& c : cases) {
-        QString port = c.dir.path("no-such-port");
-        if (c.fault) {
-            c.phone = std::make_unique<PhoneEmulator>(c.dir, copyDumps(c.dir));
-            ASSERT_TRUE(c.phone->start({c.fault}));
-            port = c.phone->device();
+    // The firmware faults wait out the 3 s answer time, side by side; waited for in this order,
+    // so each one's time is its own.
+    std::array<Run, std::size(cases)> runs;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        Run& run = runs[i];
+        QString port = run.dir.path("no-such-port");
+        if (!cases[i].phone.isEmpty()) {
+            run.phone = std::make_unique<PhoneEmulator>(run.dir, copyDumps(run.dir));
+            ASSERT_TRUE(run.phone->start(cases[i].phone));
+            port = run.phone->device();
         }
-        c.clock.start();
-        c.cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"phone", "info", "--port", port});
+        run.clock.start();
+        run.cli.start(QStringLiteral(QV_BIN_DIR "/quorvanta-cli"), {"phone", "info", "--port", port, "--keypad-wait", "50"});
     }
-    for (Case& c : cases) {
-        SCOPED_TRACE(c.fault ? c.fault : "no phone");
-        ASSERT_TRUE(c.cli.waitForFinished(20000));
-        const qint64 took = c.clock.elapsed();
-        EXPECT_EQ(c.cli.exitCode(), 1);
-        const QJsonObject shown = QJsonDocument::fromJson(c.cli.readAllStandardOutput()).object();
-        EXPECT_EQ(shown["model"].toString(), "N/A");
-        EXPECT_EQ(shown["version"].toString(), "N/A");
-        const QByteArray err = c.cli.readAllStandardError();
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const auto& c = cases[i];
+        Run& run = runs[i];
+        SCOPED_TRACE(c.phone.join(' ').toStdString());
+        ASSERT_TRUE(run.cli.waitForFinished(20000));
+        const qint64 took = run.clock.elapsed();
+        EXPECT_EQ(run.cli.exitCode(), c.code);
+        const QJsonObject shown = QJsonDocument::fromJson(run.cli.readAllStandardOutput()).object();
+        EXPECT_EQ(shown["model"].toString(), c.model);
+        EXPECT_EQ(shown["version"].toString(), c.version);
+        const QByteArray err = run.cli.readAllStandardError();
         EXPECT_TRUE(err.contains(c.says)) << err.toStdString();
         EXPECT_GE(took, c.atLeastMs);
         EXPECT_LT(took, c.atMostMs);
-        if (c.phone) {
-            EXPECT_EQ(c.phone->count("AT command"), c.fault == QLatin1String("--at-error") ? 1 : 0) << c.phone->log().toStdString();
+        if (c.atCommands >= 0) {
+            EXPECT_EQ(run.phone->count("AT command"), c.atCommands) << run.phone->log().toStdString();
         }
     }
+    // And the port is free again: a second request gets the same answer.
+    const CliRun again = runCli({"phone", "info", "--port", runs[1].phone->device()});
+    EXPECT_EQ(jsonOf(again)["model"].toString(), "E2E-7") << why(again);
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 // The user's journeys through the command-line tool against the emulated phone: reading the
 // phone into service files, writing edited items back with a backup, undoing them with the
-// backup, and the Info exchange.
+// backup and writing them again as found by comparison, and Ctrl-C.
 #include "e2e/e2e_support.h"
 #include "files/workspace.h"
 #include "image/byte_order.h"
 #include "support/expected_value.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -93,10 +92,12 @@ QByteArray flipBytes(QByteArray bytes) {
     return bytes;
 }
 
+// The same rows are then found again, and written, by comparing with the service file as it was
+// before the edits: a whole translation is sent that way.
 TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesIt) {
     ScratchDir dir;
     const Dumps dumps = copyDumps(dir);
-    const QString table = copyBuiltPair(dir, "edit");
+    const QString table = copyBuiltPair(dir, "edit"), older = copyBuiltPair(dir, "older");
     EditedItems items;
     items.originalDumps = {readAll(dumps.dump1), readAll(dumps.dump2)};
     items.expectedDumps = items.originalDumps;
@@ -137,14 +138,14 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
         items.put(image.blob(kStringTable, 5).address, text);
     }
 
+    auto expectDumps = [&](const std::array<QByteArray, 2>& expected) {
+        for (int d : {0, 1}) {
+            const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
+            EXPECT_TRUE(now == expected[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, expected[size_t(d)]);
+        }
+    };
     PhoneEmulator phone(dir, dumps);
     ASSERT_TRUE(phone.start());
-    // Nothing ticked: nothing to send, and the phone is not called for it.
-    const CliRun nothing = runCli(QStringList{"phone", "write", table} + phoneOptions(phone), dir.path());
-    ASSERT_EQ(nothing.code, 0) << why(nothing);
-    EXPECT_EQ(nothing.err, "No row is ticked: nothing was written to the phone\n");
-    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
-
     const CliRun write = runCli(QStringList{"phone", "write", table, "--pictures", "1,4", "--melodies", "2", "--operators",
                                             "3", "--strings", "5", "--backup", "--baud", "115200"} +
                                     phoneOptions(phone),
@@ -158,10 +159,7 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
 
     // The phone keeps its flash in the dump files once the loader is told to finish.
     ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 1));
-    for (int d : {0, 1}) {
-        const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
-        EXPECT_TRUE(now == items.expectedDumps[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, items.expectedDumps[size_t(d)]);
-    }
+    expectDumps(items.expectedDumps);
 
     // The backup holds the phone's old bytes of every written item, in the order written.
     const QByteArray patch = readAll(backup);
@@ -179,45 +177,16 @@ TEST(PhoneJourney, WritingEditedItemsChangesExactlyTheirBytesAndTheBackupUndoesI
     const CliRun restore = runCli(QStringList{"phone", "restore", backup, "--baud", "28800"} + phoneOptions(phone), dir.path());
     ASSERT_EQ(restore.code, 0) << why(restore);
     ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 2));
+    expectDumps(items.originalDumps);
+
+    const QStringList changedSince = {"phone", "write", table, "--changed-since"};
+    EXPECT_EQ(runCli(changedSince + QStringList{dir.path("none.sav")} + phoneOptions(phone), dir.path()).code, 1);
+    const CliRun again = runCli(changedSince + QStringList{older, "--baud", "115200"} + phoneOptions(phone), dir.path());
+    ASSERT_EQ(again.code, 0) << why(again);
+    EXPECT_EQ(jsonOf(again)["written"].toObject(), written);
+    ASSERT_TRUE(phone.waitForLog("finish: back to the firmware", 3));
+    expectDumps(items.expectedDumps);
     EXPECT_EQ(phone.stop(), 0);
-    for (int d : {0, 1}) {
-        const QByteArray now = readAll(d == 0 ? dumps.dump1 : dumps.dump2);
-        EXPECT_TRUE(now == items.originalDumps[size_t(d)]) << "dump " << d + 1 << ": " << firstDifference(now, items.originalDumps[size_t(d)]);
-    }
-}
-
-TEST(PhoneCommandLine, InfoPrintsTheModelAndVersionThePhoneReports) {
-    ScratchDir dir;
-    PhoneEmulator phone(dir, copyDumps(dir));
-    // At the line's own pace the replies come in several pieces.
-    ASSERT_TRUE(phone.start({"--model", "E2E-7", "--version", "V99z", "--throttle"}));
-    const CliRun info = runCli({"phone", "info", "--port", phone.device(), "--keypad-wait", "50"});
-    ASSERT_EQ(info.code, 0) << why(info);
-    EXPECT_EQ(jsonOf(info)["model"].toString(), "E2E-7");
-    EXPECT_EQ(jsonOf(info)["version"].toString(), "V99z");
-    // And the port is free again: a second request gets the same answer.
-    const CliRun again = runCli({"phone", "info", "--port", phone.device()});
-    EXPECT_EQ(jsonOf(again)["model"].toString(), "E2E-7") << why(again);
-}
-
-TEST(PhoneCommandLine, AnUnusableLoaderFileStopsTheReadBeforeThePortIsOpened) {
-    ScratchDir dir;
-    PhoneEmulator phone(dir, copyDumps(dir));
-    ASSERT_TRUE(phone.start());
-    const QString table = dir.path("r.sav");
-    copyFile(demo().tableFile, table);
-    writeAll(dir.path("short.bin"), QByteArray(100, 'x'));
-    struct Case {
-        QString loader;
-        const char* says;
-    };
-    for (const Case& c : {Case{dir.path("absent.bin"), "cannot be read"}, Case{dir.path("short.bin"), "must have exactly 7116"}}) {
-        const CliRun read = runCli({"phone", "read", table, "--port", phone.device(), "--loader", c.loader, "--keypad-wait", "50"});
-        EXPECT_EQ(read.code, 1);
-        EXPECT_TRUE(read.err.contains(c.says) && read.err.contains(QFile::encodeName(c.loader))) << why(read);
-        EXPECT_FALSE(QFile::exists(dir.path("r.mem")));
-    }
-    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
 }
 
 // Ctrl-C pressed `afterEndKeyMs` after the phone took the end key; the pause after the keypad

@@ -1,7 +1,7 @@
 // The phone commands when the cable or the phone lets them down: the cable pulled while the
 // program waits for the boot code or for the loader, a phone that never boots (the reminder
-// and --boot-timeout), a backup asked for when the port cannot be opened, and a speed the
-// loader has no code for.
+// and --boot-timeout), a backup asked for when the port cannot be opened, and a loader file or
+// speed that cannot be used.
 #include "e2e/e2e_support.h"
 #include "image/byte_order.h"
 
@@ -68,17 +68,16 @@ TEST(BootWait, ThePhoneCommandRemindsOnceAndGivesUpAtTheBootTimeout) {
         QString bootTimeout;
         const char* says;
         int reminders;
-        ScratchDir dir;
-        std::unique_ptr<PhoneEmulator> emulator;
-        QString table;
-        QProcess cli;
+        ScratchDir dir = {};
+        std::unique_ptr<PhoneEmulator> emulator = {};
+        QString table = {};
+        QProcess cli{};
     };
     // Side by side: the first one waits past the ten seconds after which the user is reminded.
-    std::array<Case, 2> cases;
-    cases[0].phone = "never boots", cases[0].phoneOptions = {"--boot-delay", "3600000"}, cases[0].bootTimeout = "11";
-    cases[0].says = "The phone's boot code did not answer within 11 s", cases[0].reminders = 1;
-    cases[1].phone = "its loader never starts", cases[1].phoneOptions = {"--start-delay", "3600000"};
-    cases[1].bootTimeout = "2", cases[1].says = "The loader did not confirm its start within 2 s", cases[1].reminders = 0;
+    std::array<Case, 2> cases{{
+        {"never boots", {"--boot-delay", "3600000"}, "11", "The phone's boot code did not answer within 11 s", 1},
+        {"its loader never starts", {"--start-delay", "3600000"}, "2", "The loader did not confirm its start within 2 s", 0},
+    }};
     for (Case& c : cases) {
         c.table = c.dir.path("phone.sav");
         copyFile(demo().tableFile, c.table);  // no data file: the read would make one
@@ -111,45 +110,59 @@ TEST(Backup, NoBackupFileAndNoWordOfOneWhenNoOldBytesWereRead) {
         const char* name;
         QStringList options;
         int code;
+        QByteArray says;  // the start of stderr; all of it when the command succeeds
     };
     const Case cases[] = {
         {"the port cannot be opened",
          {"--pictures", "0", "--port", dir.path("no-such-port"), "--keypad-wait", "0", "--loader", demo().loaderFile},
-         1},
-        {"nothing is ticked", phoneOptions(phone), 0},
+         1, "COM port init failed (Can not open the port "},
+        // Nothing to send, and the phone is not called for it.
+        {"nothing is ticked", phoneOptions(phone), 0, "No row is ticked: nothing was written to the phone\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const CliRun run = runCli(QStringList{"phone", "write", table, "--backup"} + c.options, dir.path());
         EXPECT_EQ(run.code, c.code) << run.err.toStdString();
+        EXPECT_TRUE(c.code == 0 ? run.err == c.says : run.err.startsWith(c.says)) << run.err.toStdString();
         EXPECT_TRUE(backupsIn(dir.path()).isEmpty()) << backupsIn(dir.path()).join(' ').toStdString();
         EXPECT_FALSE(run.err.contains("old bytes")) << run.err.toStdString();
         EXPECT_FALSE(QJsonDocument::fromJson(run.out).object().contains("backupFile")) << run.out.toStdString();
     }
+    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
 }
 
-TEST(LoaderSpeeds, ASpeedWithoutALoaderCodeIsRefusedBeforeThePhoneIsCalled) {
+// A loader file that cannot be used, or a speed the loader has no code for, stops the command
+// before the phone is spoken to.
+TEST(LoaderChecks, AnUnusableLoaderFileOrASpeedWithoutALoaderCodeIsRefusedBeforeThePhoneIsCalled) {
     ScratchDir dir;
-    const QString table = copyBuiltPair(dir, "edit");
+    const QString table = copyBuiltPair(dir, "edit"), fresh = dir.path("r.sav");
+    copyFile(demo().tableFile, fresh);
     QByteArray patch(8, '\0');
     qv::putU32(reinterpret_cast<uint8_t*>(patch.data()), 0x01001000);
     qv::putU32(reinterpret_cast<uint8_t*>(patch.data()) + 4, 4);
     writeAll(dir.path("small.flp"), patch + "abcd");
+    writeAll(dir.path("short.bin"), QByteArray(100, 'x'));
     PhoneEmulator phone(dir, copyDumps(dir));
     ASSERT_TRUE(phone.start());
-    const QStringList commands[] = {
-        {"read", table},
-        {"write", table, "--pictures", "0"},
-        {"restore", dir.path("small.flp")},
+    const char* speeds = "9600, 19200, 28800, 38400, 115200, 230400";
+    const struct {
+        QStringList command, options;  // the options after those of the phone
+        QStringList says;
+    } cases[] = {
+        {{"read", fresh}, {"--loader", dir.path("absent.bin")}, {"cannot be read", dir.path("absent.bin")}},
+        {{"read", fresh}, {"--loader", dir.path("short.bin")}, {"must have exactly 7116", dir.path("short.bin")}},
+        {{"read", fresh}, {"--baud", "57600"}, {"57600", speeds}},
+        {{"write", table, "--pictures", "0"}, {"--baud", "57600"}, {"57600", speeds}},
+        {{"restore", dir.path("small.flp")}, {"--baud", "57600"}, {"57600", speeds}},
     };
-    for (const QStringList& command : commands) {
-        SCOPED_TRACE(command.first().toStdString());
-        const CliRun run = runCli(QStringList{"phone"} + command + QStringList{"--baud", "57600"} + phoneOptions(phone));
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.command + c.options).join(' ').toStdString());
+        const CliRun run = runCli(QStringList{"phone"} + c.command + phoneOptions(phone) + c.options);
         EXPECT_EQ(run.code, 1);
-        EXPECT_TRUE(run.err.contains("57600")) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains("9600, 19200, 28800, 38400, 115200, 230400")) << run.err.toStdString();
+        for (const QString& said : c.says) EXPECT_TRUE(QString::fromUtf8(run.err).contains(said)) << run.err.toStdString();
+        EXPECT_FALSE(QFile::exists(dir.path("r.mem")));
     }
-    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to";
+    EXPECT_EQ(phone.count("AT command"), 0) << "the phone was spoken to:\n" << phone.log().toStdString();
 }
 
 }  // namespace

@@ -9,17 +9,6 @@ using emutest::ms;
 using qv::emu::PhoneMode;
 using qv::emu::PhoneSettings;
 
-// How the host cuts the version out of the reply: after the echo, skip one character and stop
-// two characters before the next CR LF.
-QByteArray hostVersionCut(const QByteArray& reply) {
-    const QByteArray echo("AT%SWV\r\r\n");
-    const int at = reply.indexOf(echo);
-    if (at < 0) return "<no echo>";
-    const int start = at + echo.size() + 1;
-    const int end = reply.indexOf("\r\n", start);
-    return end < 0 ? "<no CR LF>" : reply.mid(start, end - 1 - start);
-}
-
 TEST(AtFirmware, EchoesEveryByteAndAnswersAfterTheWholeLine) {
     struct Case {
         const char* name;
@@ -40,15 +29,6 @@ TEST(AtFirmware, EchoesEveryByteAndAnswersAfterTheWholeLine) {
         EXPECT_EQ(phone.exchange(c.sent), c.sent + c.answer) << c.name;
         EXPECT_EQ(phone.engine.mode(), PhoneMode::Firmware) << c.name;
     }
-}
-
-TEST(AtFirmware, VersionAndModelComeFromTheSettingsInTheShapeTheHostCuts) {
-    PhoneSettings settings;
-    settings.version = "V23b";
-    settings.model = "XY-900";
-    EngineHarness phone(settings);
-    EXPECT_EQ(hostVersionCut(phone.exchange("AT%SWV\r\r\n")), "V23b");
-    EXPECT_EQ(phone.exchange("AT+CGMM\r\r\n"), "AT+CGMM\r\r\nXY-900\r\n\r\nOK\r\n");
 }
 
 // The host's bytes may trickle in; the answer must still follow the echo of the trailing CR LF.

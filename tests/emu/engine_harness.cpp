@@ -65,4 +65,23 @@ QByteArray EngineHarness::startLoader() {
     return announcement;
 }
 
+QByteArray pattern(int size, int seed) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) bytes[i] = char((i * 7 + seed + (i >> 8)) & 0xFF);
+    return bytes;
+}
+
+LoaderPhone::LoaderPhone(qv::emu::PhoneSettings settings) {
+    qvtest::writeAll(path1, dump1);
+    qvtest::writeAll(path2, dump2);
+    phone = std::make_unique<EngineHarness>(std::move(settings), path1, path2);
+    announcement = phone->startLoader();
+}
+
+QByteArray LoaderPhone::read(uint32_t address, uint32_t length) {
+    const QByteArray reply = phone->exchange(readCommand(address, length));
+    phone->exchange("!");
+    return reply.chopped(2);
+}
+
 }  // namespace emutest

@@ -2,9 +2,11 @@
 // Drives a PhoneEngine the way a host would, on a made-up clock.
 #include "phone_emu/flash_store.h"
 #include "phone_emu/phone_engine.h"
+#include "support/test_support.h"
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 namespace emutest {
 
@@ -43,6 +45,24 @@ public:
     qv::emu::PhoneEngine engine;
     Time now = ms(1);
     std::vector<qv::emu::Outgoing> sent;  // everything, with rates and times
+};
+
+// Bytes that differ from their neighbours, so that a read from the wrong place shows.
+QByteArray pattern(int size, int seed);
+
+// A phone whose loader runs over two dump files in a scratch folder.
+struct LoaderPhone {
+    explicit LoaderPhone(qv::emu::PhoneSettings settings = {});
+    // Reads back through the loader, as the host would.
+    QByteArray read(uint32_t address, uint32_t length);
+
+    qvtest::ScratchDir dir;
+    QString path1 = dir.path("one.bin");
+    QString path2 = dir.path("two.bin");
+    QByteArray dump1 = pattern(0x40000, 1);
+    QByteArray dump2 = pattern(0x20000, 100);
+    std::unique_ptr<EngineHarness> phone;
+    QByteArray announcement;
 };
 
 }  // namespace emutest

@@ -7,31 +7,18 @@ namespace {
 
 using emutest::dump1Address;
 using emutest::EngineHarness;
+using emutest::LoaderPhone;
 using emutest::readCommand;
 using emutest::writeSegment;
 using qv::emu::PhoneSettings;
 
 const QByteArray kTrailer(2, '\0');
 
-// A loader running over one erased 128 KiB dump.
-struct FaultyPhone {
-    explicit FaultyPhone(const qv::emu::FaultPlan& faults) {
-        qvtest::writeAll(dir.path("one.bin"), QByteArray(0x20000, char(0xFF)));
-        PhoneSettings settings;
-        settings.faults = faults;
-        phone = std::make_unique<EngineHarness>(settings, dir.path("one.bin"));
-        announcement = phone->startLoader();
-    }
-    qvtest::ScratchDir dir;
-    std::unique_ptr<EngineHarness> phone;
-    QByteArray announcement;
-};
-
 TEST(Faults, RefusedSegmentIsRefusedAgainWhenResentUpToTheGivenTimes) {
-    qv::emu::FaultPlan faults;
-    faults.refuseSegment = 2;
-    faults.refuseTimes = 2;
-    FaultyPhone p(faults);
+    PhoneSettings settings;
+    settings.faults.refuseSegment = 2;
+    settings.faults.refuseTimes = 2;
+    LoaderPhone p(settings);
     EngineHarness& phone = *p.phone;
     const QByteArray first = writeSegment(dump1Address(0), "a");
     const QByteArray second = writeSegment(dump1Address(0x10), "b");
@@ -42,8 +29,8 @@ TEST(Faults, RefusedSegmentIsRefusedAgainWhenResentUpToTheGivenTimes) {
     EXPECT_EQ(phone.exchange(second), "!") << "a fourth segment, not the second";
 
     // A different segment in between ends the run of refusals.
-    faults.refuseTimes = 3;
-    FaultyPhone q(faults);
+    settings.faults.refuseTimes = 3;
+    LoaderPhone q(settings);
     EXPECT_EQ(q.phone->exchange(first), "!");
     EXPECT_EQ(q.phone->exchange(second), "?");
     EXPECT_EQ(q.phone->exchange(first), "!");
@@ -51,9 +38,9 @@ TEST(Faults, RefusedSegmentIsRefusedAgainWhenResentUpToTheGivenTimes) {
 }
 
 TEST(Faults, SilentAfterCountsLoaderBytesAndNeverAnswersAgain) {
-    qv::emu::FaultPlan faults;
-    faults.silentAfter = 2;
-    FaultyPhone p(faults);
+    PhoneSettings settings;
+    settings.faults.silentAfter = 2;
+    LoaderPhone p(settings);
     EngineHarness& phone = *p.phone;
     EXPECT_EQ(phone.exchange("S\x04"), "!") << "the first two bytes are still answered";
     EXPECT_EQ(phone.exchange(readCommand(dump1Address(0), 1)), "");
@@ -62,9 +49,9 @@ TEST(Faults, SilentAfterCountsLoaderBytesAndNeverAnswersAgain) {
 }
 
 TEST(Faults, DropReadByteLosesOneByteOfTheFirstReadOnly) {
-    qv::emu::FaultPlan faults;
-    faults.dropReadByte = 3;
-    FaultyPhone p(faults);
+    PhoneSettings settings;
+    settings.faults.dropReadByte = 3;
+    LoaderPhone p(settings);
     EngineHarness& phone = *p.phone;
     ASSERT_EQ(phone.exchange(writeSegment(dump1Address(0), "abcdef")), "!");
     EXPECT_EQ(phone.exchange(readCommand(dump1Address(0), 6)), "abdef" + kTrailer);
@@ -73,9 +60,9 @@ TEST(Faults, DropReadByteLosesOneByteOfTheFirstReadOnly) {
 }
 
 TEST(Faults, GarbageGoesBeforeEveryLoaderAcknowledgement) {
-    qv::emu::FaultPlan faults;
-    faults.garbageBeforeAck = 2;
-    FaultyPhone p(faults);
+    PhoneSettings settings;
+    settings.faults.garbageBeforeAck = 2;
+    LoaderPhone p(settings);
     EngineHarness& phone = *p.phone;
     EXPECT_EQ(p.announcement, QByteArray("\x55\x55!\x01\x02\x03", 6));
     EXPECT_EQ(phone.exchange("S\x04"), "\x55\x55!");

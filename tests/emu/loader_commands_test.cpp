@@ -6,46 +6,17 @@
 
 namespace {
 
-using emutest::bigEndian;
 using emutest::dump1Address;
 using emutest::dump2Address;
 using emutest::EngineHarness;
+using emutest::LoaderPhone;
 using emutest::ms;
 using emutest::readCommand;
 using emutest::writeSegment;
 using qv::emu::PhoneMode;
 using qv::emu::PhoneSettings;
 
-QByteArray pattern(int size, int seed) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i) bytes[i] = char((i * 7 + seed + (i >> 8)) & 0xFF);
-    return bytes;
-}
-
 const QByteArray kTrailer(2, '\0');
-
-// A phone whose loader runs over two dump files in a scratch folder.
-struct LoaderPhone {
-    explicit LoaderPhone(PhoneSettings settings = {}) {
-        qvtest::writeAll(path1, dump1);
-        qvtest::writeAll(path2, dump2);
-        phone = std::make_unique<EngineHarness>(settings, path1, path2);
-        phone->startLoader();
-    }
-    // Reads back through the loader, as the host would.
-    QByteArray read(uint32_t address, uint32_t length) {
-        const QByteArray reply = phone->exchange(readCommand(address, length));
-        phone->exchange("!");
-        return reply.chopped(2);
-    }
-
-    qvtest::ScratchDir dir;
-    QString path1 = dir.path("one.bin");
-    QString path2 = dir.path("two.bin");
-    QByteArray dump1 = pattern(0x40000, 1);
-    QByteArray dump2 = pattern(0x20000, 100);
-    std::unique_ptr<EngineHarness> phone;
-};
 
 TEST(LoaderCommands, ReadsTheTableAddressEightAboveTheLoaderAddress) {
     LoaderPhone p;
@@ -61,6 +32,8 @@ TEST(LoaderCommands, ReadsTheTableAddressEightAboveTheLoaderAddress) {
         {"dump 2 by a top byte of 2", dump2Address(0x10), 5, p.dump2.mid(0x10, 5)},
         {"dump 2 by a top byte of 0", 0x00010000, 3, p.dump2.mid(0x10008, 3)},
         {"top byte decided after adding 8", 0x00FFFFF8, 2, p.dump1.left(2)},
+        {"dump 2 from one past dump 1's last address", 0x01FFFFF8, 2, p.dump2.left(2)},
+        {"the table address wraps to 0 in dump 2", 0xFFFFFFF8, 2, p.dump2.left(2)},
         {"past the end reads erased", dump1Address(0x3FFFE), 4, p.dump1.right(2) + "\xFF\xFF"},
         {"nothing", dump1Address(0), 0, {}},
     };

@@ -115,11 +115,4 @@ TEST(PhoneOnPty, LargeReadReplyGetsThroughAHostThatReadsLate) {
     EXPECT_EQ(emu.exitCode(), 0);
 }
 
-TEST(PhoneOnPty, WritesTheLoaderItAccepts) {
-    ASSERT_TRUE(QFile::exists(kProgram)) << "build quorvanta-phone-emu first";
-    qvtest::ScratchDir dir;
-    EXPECT_EQ(QProcess::execute(kProgram, {"--write-loader", dir.path("loader.bin")}), 0);
-    EXPECT_EQ(qvtest::readAll(dir.path("loader.bin")), qv::emu::standInLoaderImage());
-}
-
 }  // namespace

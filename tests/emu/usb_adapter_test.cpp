@@ -3,7 +3,6 @@
 #include "emu/engine_harness.h"
 #include "phone_emu/emu_options.h"
 #include "phone_emu/usb_adapter.h"
-#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -53,10 +52,8 @@ TEST(UsbAdapter, TheCorruptedSegmentIsAcknowledgedButReadsBackWithOneByteWrong) 
         {"--usb-latency-ms", "16", "--corrupt-write-segment", "2", "--corrupt-write-byte", "last"});
     ASSERT_TRUE(options) << options.error().message().toStdString();
     EXPECT_EQ(options->usbLatency, ms(16));
-    qvtest::ScratchDir dir;
-    qvtest::writeAll(dir.path("one.bin"), QByteArray(0x20000, char(0xFF)));
-    EngineHarness phone(options->phone, dir.path("one.bin"));
-    phone.startLoader();
+    emutest::LoaderPhone p(options->phone);
+    EngineHarness& phone = *p.phone;
     const QByteArray a(40, 'a'), b(40, 'b');
     EXPECT_EQ(phone.exchange(writeSegment(dump1Address(0x100), a)), "!");
     EXPECT_EQ(phone.exchange(writeSegment(dump1Address(0x200), b)), "!") << "acknowledged all the same";
