@@ -81,7 +81,8 @@ private:
 
 // The bytes a row sends to the phone, exactly `length` of them: the data file's blob, or for an
 // operator its record packed from the image.
-Result itemBytes(Workspace& ws, ListKind kind, int row, uint32_t length, QByteArray& out) {
+Expected<QByteArray> itemBytes(Workspace& ws, ListKind kind, int row, uint32_t length) {
+    QByteArray out;
     if (kind == ListKind::Operators) {
         out = packOperatorRecord(ws.image().operRecords[size_t(row)], ws.image().operFormat);
     } else {
@@ -91,7 +92,7 @@ Result itemBytes(Workspace& ws, ListKind kind, int row, uint32_t length, QByteAr
     }
     if (out.size() > qsizetype(length)) out.truncate(qsizetype(length));
     else if (out.size() < qsizetype(length)) out.append(QByteArray(qsizetype(length) - out.size(), '\0'));
-    return {};
+    return out;
 }
 
 // A row that went to the phone.
@@ -135,7 +136,9 @@ public:
         // Read every written item back before the loader lets go of the phone.
         std::vector<size_t> differing;
         if (verify) {
-            if (Result r = readBack(differing); !r) return failTask(link_, r);
+            Expected<std::vector<size_t>> readBackDiffers = readBack();
+            if (!readBackDiffers) return failTask(link_, readBackDiffers.error());
+            differing = std::move(*readBackDiffers);
         }
         if (Result rc = unlessCancelled(link_, finish(link_)); !rc) return failTask(link_, rc);
         if (Result rc = link_.port.close(); !rc) return failTask(link_, rc);
@@ -193,8 +196,9 @@ private:
         BlockItems track;
         for (size_t j = run.first; j < run.first + run.count; ++j) {
             const PhoneRange& r = ranges_[j];
-            if (Result s = itemBytes(ws_, list.kind, rows_[j], r.length, data_); !s)
-                return Result(ResultCode::FileReadError, s.message());
+            Expected<QByteArray> bytes = itemBytes(ws_, list.kind, rows_[j], r.length);
+            if (!bytes) return Result(ResultCode::FileReadError, bytes.error().message());
+            data_ = std::move(*bytes);
             const uint32_t at = r.address - run.address;
             std::copy(data_.begin(), data_.end(), block_.begin() + at);
             track.ends.push_back(at + r.length);
@@ -213,15 +217,17 @@ private:
         return {};
     }
 
-    Result readBack(std::vector<size_t>& differing) {
+    // The indexes of the written rows the phone does not hold as written.
+    Expected<std::vector<size_t>> readBack() {
         std::vector<PhoneRange> ranges;
         ranges.reserve(written_.size());
         for (const WrittenRow& w : written_) ranges.push_back(w.range);
-        const Result r = verifyWritten(link_, ranges, [&](size_t i, QByteArray& out) {
-            return itemBytes(ws_, written_[i].kind, written_[i].row, written_[i].range.length, out);
-        }, differing);
-        if (!r) return r;
-        return unlessCancelled(link_, ResultCode::Ok);
+        Expected<std::vector<size_t>> differing = verifyWritten(link_, ranges, [&](size_t i) {
+            return itemBytes(ws_, written_[i].kind, written_[i].row, written_[i].range.length);
+        });
+        if (!differing) return differing;
+        if (Result r = unlessCancelled(link_, ResultCode::Ok); !r) return r;
+        return differing;
     }
 
     // The rows the phone does not hold as written stay to be written again.

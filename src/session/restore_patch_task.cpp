@@ -8,22 +8,24 @@ namespace qv {
 
 namespace {
 
-// Reads every record written back and compares it with the patch.
-Result readBack(PhoneLink& link, QIODevice& patch, const std::vector<PatchRecord>& written, std::vector<size_t>& differing) {
+// Reads every record written back and compares it with the patch: the indexes of the records
+// the phone does not hold as written.
+Expected<std::vector<size_t>> readBack(PhoneLink& link, QIODevice& patch, const std::vector<PatchRecord>& written) {
     std::vector<PhoneRange> ranges;
     ranges.reserve(written.size());
     for (const PatchRecord& r : written) ranges.push_back({r.address - kTableAddressOffset, r.length});
-    const Result r = verifyWritten(link, ranges, [&](size_t i, QByteArray& out) -> Result {
+    Expected<std::vector<size_t>> differing = verifyWritten(link, ranges, [&](size_t i) -> Expected<QByteArray> {
         const PatchRecord& record = written[i];
         if (patch.seek(record.offset + kPatchRecordHeadBytes)) {
-            out = patch.read(qint64(record.length));
-            if (out.size() == qsizetype(record.length)) return {};
+            QByteArray out = patch.read(qint64(record.length));
+            if (out.size() == qsizetype(record.length)) return out;
         }
         return Result::failure(QStringLiteral("The patch file cannot be read at offset %1: %2")
                                    .arg(record.offset + kPatchRecordHeadBytes).arg(patch.errorString()));
-    }, differing);
-    if (!r) return r;
-    return unlessCancelled(link, ResultCode::Ok);
+    });
+    if (!differing) return differing;
+    if (Result r = unlessCancelled(link, ResultCode::Ok); !r) return r;
+    return differing;
 }
 
 Result notHeld(const std::vector<PatchRecord>& written, const std::vector<size_t>& differing) {
@@ -67,7 +69,9 @@ Result applyRestorePatch(PhoneLink& link, QIODevice& patch, bool verify) {
     if (Result rc = unlessCancelled(link, endOfWrite(link)); !rc) return failTask(link, rc);
     std::vector<size_t> differing;
     if (verify) {
-        if (Result r = readBack(link, patch, written, differing); !r) return failTask(link, r);
+        Expected<std::vector<size_t>> readBackDiffers = readBack(link, patch, written);
+        if (!readBackDiffers) return failTask(link, readBackDiffers.error());
+        differing = std::move(*readBackDiffers);
     }
     if (Result rc = unlessCancelled(link, finish(link)); !rc) return failTask(link, rc);
     if (Result rc = link.port.close(); !rc) return failTask(link, rc);

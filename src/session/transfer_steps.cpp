@@ -56,10 +56,10 @@ Result readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const Bloc
     return unlessCancelled(link, readBlock(link, run.address, block, run.count > 1 ? &track : nullptr));
 }
 
-Result verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, const WrittenBytes& bytes,
-                         std::vector<size_t>& differing) {
-    differing.clear();
-    if (written.empty()) return ResultCode::Ok;
+Expected<std::vector<size_t>> verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written,
+                                            const WrittenBytes& bytes) {
+    std::vector<size_t> differing;
+    if (written.empty()) return differing;
     // In address order, so that neighbours share a block whatever order they were written in.
     std::vector<size_t> order(written.size());
     std::iota(order.begin(), order.end(), size_t(0));
@@ -76,7 +76,7 @@ Result verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, co
     const auto show = [&](size_t item) {
         while (shown <= int(item)) link.report(ProgressEvent::itemOf(ProgressStage::Verifying, -1, ++shown, total));
     };
-    QByteArray expected, one;
+    QByteArray expected;
     std::vector<uint8_t> block;
     for (const BlockRun& run : planReads(sorted, uint32_t(kTransferBufferBytes), gapWorthReading(link.workingSpeed))) {
         if (Result rc = readRun(link, sorted, run, show, block); !rc) return rc;
@@ -90,7 +90,9 @@ Result verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, co
         std::sort(reaching.begin(), reaching.end());
         expected.fill('\0', qsizetype(run.length));
         for (size_t i : reaching) {
-            if (Result s = bytes(i, one); !s) return Result(ResultCode::FileReadError, s.message());
+            Expected<QByteArray> read = bytes(i);
+            if (!read) return Result(ResultCode::FileReadError, read.error().message());
+            QByteArray& one = *read;
             const PhoneRange& r = written[i];
             if (one.size() < qsizetype(r.length)) one.append(QByteArray(qsizetype(r.length) - one.size(), '\0'));
             const int64_t at = int64_t(r.address) - int64_t(from);
@@ -108,7 +110,7 @@ Result verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, co
         }
     }
     std::sort(differing.begin(), differing.end());
-    return ResultCode::Ok;
+    return differing;
 }
 
 }  // namespace qv

@@ -1,7 +1,7 @@
 #pragma once
 // Steps that the read, write and restore tasks share: getting the loader running at the
 // working speed, and ending a conversation.
-#include "base/result.h"
+#include "base/expected.h"
 #include "link/block_plan.h"
 #include "link/phone_link.h"
 
@@ -33,12 +33,12 @@ Result readRun(PhoneLink& link, const std::vector<PhoneRange>& items, const Bloc
                    const std::function<void(size_t item)>& showItem, std::vector<uint8_t>& block);
 
 // The bytes written as range i (exactly its length); a failure names the file and the fault.
-using WrittenBytes = std::function<Result(size_t i, QByteArray& out)>;
+using WrittenBytes = std::function<Expected<QByteArray>(size_t i)>;
 // Reads every written range back, in grouped blocks, and compares it with what was written;
-// where ranges overlap, the one written last counts. `differing` receives the indexes of the
-// ranges whose bytes differ, in ascending order. A read that fails (silence, cancel, a lost
-// port) returns its code; bytes that cannot be had return 6 with the reason as detail.
-Result verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written, const WrittenBytes& bytes,
-                     std::vector<size_t>& differing);
+// where ranges overlap, the one written last counts. The value is the indexes of the ranges
+// whose bytes differ, in ascending order. A read that fails (silence, cancel, a lost port)
+// returns its code; bytes that cannot be had return 6 with the reason as detail.
+Expected<std::vector<size_t>> verifyWritten(PhoneLink& link, const std::vector<PhoneRange>& written,
+                                            const WrittenBytes& bytes);
 
 }  // namespace qv
