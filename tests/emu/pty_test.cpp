@@ -104,7 +104,7 @@ TEST(PhoneOnPty, LargeReadReplyGetsThroughAHostThatReadsLate) {
 
     const int length = 128000;
     ASSERT_TRUE(send(fd, QByteArray::fromHex("52 00 FF FF F8 00 01 F4 00")));  // 'R', table address 0x01000000
-    ::usleep(300'000);
+    ::usleep(100'000);  // long enough for the reply to fill the pty's buffer
     const QByteArray reply = readUntil(fd, {}, length + 2);
     ASSERT_EQ(reply.size(), length + 2);
     EXPECT_TRUE(reply.left(length) == dump.left(length));

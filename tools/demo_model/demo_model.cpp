@@ -63,7 +63,7 @@ Result addMelodies(MediaImage& img, FlashDumps& flash, const DumpPlan& plan) {
         if (!address) return address.error();
         MelEntry& e = img.melodies[i];
         e.reserved = i % 3 == 0 ? uint16_t(0x0101) : uint16_t(0);
-        e.nameString = m.nameStringRow < 0 ? uint16_t(0xFFFF) : uint16_t(m.nameStringRow);
+        e.nameString = m.nameStringRow < 0 ? MelEntry::kNoNameString : uint16_t(m.nameStringRow);
         e.address = *address;
         e.size = uint32_t(file.size());
         const QByteArray name = m.name.left(MelEntry::kNameMax);
