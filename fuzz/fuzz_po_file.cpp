@@ -33,12 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(data, qsizetype(size));
     const auto whole = parsePo(bytes);
     size_t handed = 0;
-    const Result streamed = readPoEntries(bytes, [&](PoEntry&& e) {
+    const Expected<QString> streamed = readPoEntries(bytes, [&](PoEntry&& e) {
         if (whole && (handed >= whole->entries.size() || !sameTexts(e, whole->entries[handed])))
             broken("reading entry by entry differs from reading the whole file", e.line);
         ++handed;
     });
-    if (bool(whole) != streamed.ok()) broken("reading entry by entry and whole disagree on the file");
+    if (bool(whole) != streamed.has_value()) broken("reading entry by entry and whole disagree on the file");
     if (!whole) {
         if (whole.error().message().isEmpty()) broken("a refused file without a reason");
         return 0;
