@@ -306,15 +306,11 @@ Expected<Bitmap> readImage(QByteArrayView data) {
 
 Expected<Bitmap> readImageFile(const QString& path) { return readFileWith(path, readImage); }
 
-QByteArray writeBmp24(const QImage& image) {
-    if (image.isNull()) return {};
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    const int w = rgb.width(), h = rgb.height();
-    const qint64 stride = (qint64(w) * 3 + 3) / 4 * 4;
-    const qint64 imageSize = stride * h;
-    const qint64 headers = kFileHeaderSize + kInfoHeaderSize;
-    if (headers + imageSize > std::numeric_limits<int32_t>::max()) return {};
+namespace {
 
+// A zero-filled bottom-up BMP of `headers` + `imageSize` bytes whose file and info headers are
+// written; the caller adds the palette, if any, and the rows.
+QByteArray bmpWithHeaders(int w, int h, int bits, qint64 headers, qint64 imageSize) {
     QByteArray out(qsizetype(headers + imageSize), '\0');
     auto* p = reinterpret_cast<uint8_t*>(out.data());
     p[0] = 'B';
@@ -326,11 +322,27 @@ QByteArray writeBmp24(const QImage& image) {
     putU32(info + 4, uint32_t(w));
     putU32(info + 8, uint32_t(h));
     putU16(info + 12, 1);
-    putU16(info + 14, 24);
+    putU16(info + 14, uint16_t(bits));
     putU32(info + 16, kBiRgb);
     putU32(info + 20, uint32_t(imageSize));
     putU32(info + 24, kResolutionPerMetre);
     putU32(info + 28, kResolutionPerMetre);
+    return out;
+}
+
+}  // namespace
+
+QByteArray writeBmp24(const QImage& image) {
+    if (image.isNull()) return {};
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const int w = rgb.width(), h = rgb.height();
+    const qint64 stride = (qint64(w) * 3 + 3) / 4 * 4;
+    const qint64 imageSize = stride * h;
+    const qint64 headers = kFileHeaderSize + kInfoHeaderSize;
+    if (headers + imageSize > std::numeric_limits<int32_t>::max()) return {};
+
+    QByteArray out = bmpWithHeaders(w, h, 24, headers, imageSize);
+    auto* p = reinterpret_cast<uint8_t*>(out.data());
     for (int y = 0; y < h; ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
         uint8_t* row = p + headers + stride * (h - 1 - y);
@@ -353,22 +365,9 @@ QByteArray writeIndexedBmp(const QImage& image) {
     const qint64 headers = kFileHeaderSize + kInfoHeaderSize + 4 * palette.size();
     if (headers + imageSize > std::numeric_limits<int32_t>::max()) return {};
 
-    QByteArray out(qsizetype(headers + imageSize), '\0');
+    QByteArray out = bmpWithHeaders(w, h, bits, headers, imageSize);
     auto* p = reinterpret_cast<uint8_t*>(out.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    putU32(p + 2, uint32_t(headers + imageSize));
-    putU32(p + 10, uint32_t(headers));
     uint8_t* info = p + kFileHeaderSize;
-    putU32(info + 0, kInfoHeaderSize);
-    putU32(info + 4, uint32_t(w));
-    putU32(info + 8, uint32_t(h));
-    putU16(info + 12, 1);
-    putU16(info + 14, uint16_t(bits));
-    putU32(info + 16, kBiRgb);
-    putU32(info + 20, uint32_t(imageSize));
-    putU32(info + 24, kResolutionPerMetre);
-    putU32(info + 28, kResolutionPerMetre);
     putU32(info + 32, uint32_t(palette.size()));
     for (qsizetype i = 0; i < palette.size(); ++i) putU32(info + kInfoHeaderSize + 4 * i, palette[i] & 0xFFFFFF);
     for (int y = 0; y < h; ++y) {

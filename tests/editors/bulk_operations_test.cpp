@@ -269,7 +269,9 @@ TEST_F(BulkTest, FolderProblemsAreListed) {
     std::multiset<int> rowsNamed;
     for (const BulkProblem& p : r.problems) {
         rowsNamed.insert(p.row);
-        if (p.row == offSize[0] || p.row == offSize[1]) EXPECT_TRUE(p.reason.startsWith("the image is ")) << p.reason.toStdString();
+        if (p.row == offSize[0] || p.row == offSize[1]) {
+            EXPECT_TRUE(p.reason.startsWith("the image is ")) << p.reason.toStdString();
+        }
     }
     EXPECT_EQ(rowsNamed, (std::multiset<int>{-1, -1, 3, 3, 4, mono, offSize[0], offSize[1]}));
     EXPECT_TRUE(r.rows.empty());
